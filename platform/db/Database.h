@@ -1,0 +1,75 @@
+#pragma once
+
+#include "db/DbError.h"
+#include "db/Recordset.h"
+
+#include <QString>
+#include <memory>
+
+struct sqlite3;
+
+namespace db {
+
+// One open database file. Opening the same file again returns the same
+// connection (opening costs far more than a lookup), so callers may "open the
+// database" for every lookup as the windows always did.
+//
+// Statements are written in the legacy dialect the windows use
+// ([Bracketed Names], #m/d/yyyy# dates, "double-quoted" strings, * and ? in
+// like patterns, top N, -1/0 for yes/no) and translated before they run.
+class Database {
+public:
+    // Throws DbError(FileNotFound) when the file does not exist. `connect` is
+    // the legacy connect text (";PWD=..."); an empty password is accepted.
+    static std::shared_ptr<Database> open(const QString &path, const QString &connect = QString());
+    // Creates a new database file from a schema script (plain SQLite SQL).
+    // Refuses (DbError) when the file already exists: a user's data is never
+    // overwritten.
+    static void create(const QString &path, const QString &schemaSql);
+    // Drops every cached connection (tests, and before a file is replaced).
+    static void closeAll();
+
+    ~Database();
+    Database(const Database &) = delete;
+    Database &operator=(const Database &) = delete;
+
+    QString path() const;
+
+    // Runs an action statement (delete, update, insert) and returns the number
+    // of rows it touched.
+    int execute(const QString &legacySql);
+    // Opens a record set on a select statement.
+    std::unique_ptr<Recordset> openRecordset(const QString &legacySql);
+    // The statement as it runs on SQLite (for tests and diagnostics).
+    QString translate(const QString &legacySql) const;
+
+    // Transactions nest (savepoints inside an outer transaction).
+    void beginTrans();
+    void commitTrans();
+    void rollback();
+    bool inTransaction() const;
+
+    sqlite3 *handle() const;
+
+    struct Impl;
+private:
+    explicit Database(std::unique_ptr<Impl> impl);
+    std::unique_ptr<Impl> d;
+    friend class Recordset;
+};
+
+// Commits on commit(), rolls back when it goes out of scope without it, so a
+// stock change and the row it belongs to are written together or not at all.
+class Transaction {
+public:
+    explicit Transaction(Database &db);
+    ~Transaction();
+    void commit();
+    Transaction(const Transaction &) = delete;
+    Transaction &operator=(const Transaction &) = delete;
+private:
+    Database &m_db;
+    bool m_done = false;
+};
+
+} // namespace db
