@@ -1,10 +1,33 @@
 #include "app/errors/TopLevelReporter.h"
 
+#include "app/Globals.h"
+#include "app/errors/ErrorClock.h"
+#include "app/errors/LogObject.h"
+
 #include "ui/Messages.h"
 
 #include <cstdio>
 
 namespace errors {
+
+namespace {
+
+lodder::DebErr toDebErr(const ErrObject &error)
+{
+    return {error.number, error.description};
+}
+
+ErrObject fromStatus(const lodder::DebStatus &status)
+{
+    return {status.number, status.description};
+}
+
+QString describe(const QString &label, const ErrObject &error)
+{
+    return QStringLiteral("quirnel: %1: errore %2: %3").arg(label).arg(error.number).arg(error.description);
+}
+
+} // namespace
 
 QString TopLevelReporter::standardText(const ErrObject &error)
 {
@@ -14,17 +37,80 @@ QString TopLevelReporter::standardText(const ErrObject &error)
         .arg(error.description);
 }
 
-void TopLevelReporter::report(std::exception_ptr error, const QString &label)
-{
-    report(currentError(error), label);
-}
-
-void TopLevelReporter::report(const ErrObject &error, const QString &label)
+void TopLevelReporter::report(std::exception_ptr error, const QString &label) noexcept
 {
     try {
-        std::fprintf(stderr, "quirnel: %s: errore %ld: %s\n", qPrintable(label), error.number,
-                     qPrintable(error.description));
+        report(currentError(error), label);
+    } catch (...) {
+        toStandardError(QStringLiteral("quirnel: %1: errore non segnalato").arg(label));
+    }
+}
+
+void TopLevelReporter::report(const ErrObject &error, const QString &label) noexcept
+{
+    lodder::IDeb *deb = nullptr;
+    try {
+        deb = &g_oDeb();
+    } catch (...) {
+        showWithoutLogObject(error, label, currentError(std::current_exception()));
+        return;
+    }
+
+    try {
+        const lodder::DebStatus shown = deb->WriteStandardMsg(toDebErr(error));
+        if (!shown.ok()) {
+            showWithoutLogObject(error, label, fromStatus(shown));
+            return;
+        }
+        const QDateTime moment = clockNow();
+        QString logName = logFileName(moment);
+        QString note = label;
+        QString folder = programFolder() + QStringLiteral("/log");
+        const lodder::DebStatus logged = deb->WriteLog(logName, note, &folder);
+        if (!logged.ok())
+            logNotWritten(error, label, fromStatus(logged));
+    } catch (...) {
+        logNotWritten(error, label, currentError(std::current_exception()));
+    }
+}
+
+void TopLevelReporter::showWithoutLogObject(const ErrObject &error, const QString &label,
+                                            const ErrObject &why) noexcept
+{
+    toStandardError(describe(label, error));
+    toStandardError(QStringLiteral("quirnel: libreria dei log non disponibile: errore %1: %2")
+                        .arg(why.number)
+                        .arg(why.description));
+    try {
         ui::MsgBox(standardText(error), ui::vbOKOnly | ui::vbCritical, QStringLiteral("Errore"));
+    } catch (...) {
+        toStandardError(QStringLiteral("quirnel: impossibile mostrare il messaggio di errore"));
+    }
+}
+
+void TopLevelReporter::logNotWritten(const ErrObject &error, const QString &label, const ErrObject &why) noexcept
+{
+    // The user has seen the error already; now they learn that the log did
+    // not get it, and standard error keeps both.
+    toStandardError(describe(label, error));
+    toStandardError(QStringLiteral("quirnel: log non scritto: errore %1: %2").arg(why.number).arg(why.description));
+    try {
+        const lodder::DebStatus shown = g_oDeb().WriteStandardMsg(toDebErr(why));
+        if (shown.ok())
+            return;
+    } catch (...) {
+    }
+    try {
+        ui::MsgBox(standardText(why), ui::vbOKOnly | ui::vbCritical, QStringLiteral("Errore"));
+    } catch (...) {
+    }
+}
+
+void TopLevelReporter::toStandardError(const QString &text) noexcept
+{
+    try {
+        std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+        std::fflush(stderr);
     } catch (...) {
     }
 }

@@ -9,17 +9,24 @@ namespace errors {
 
 // The one place every unexpected error ends up: the errors caught by a trap
 // and those no trap caught (an event handler without a trap, a second error
-// after the trap disarmed, a failure inside the trap itself). It shows the
-// standard message and appends the label to the day's log through the log
-// object; when the log library cannot be reached it falls back to the
-// program's own message box and standard error. It never throws.
+// after the trap disarmed). It shows the standard message through the log
+// object and appends the label to the day's log in the program folder's
+// "log" folder. A failure on the way (the log object cannot be created, the
+// log cannot be written) is reported too: the program's own message box
+// stands in for the log library's, and standard error gets every detail.
+// It never throws.
 class TopLevelReporter {
 public:
-    static void report(std::exception_ptr error, const QString &label);
-    static void report(const ErrObject &error, const QString &label);
+    static void report(std::exception_ptr error, const QString &label) noexcept;
+    static void report(const ErrObject &error, const QString &label) noexcept;
 
     // The text of the standard error message.
     static QString standardText(const ErrObject &error);
+
+private:
+    static void showWithoutLogObject(const ErrObject &error, const QString &label, const ErrObject &why) noexcept;
+    static void logNotWritten(const ErrObject &error, const QString &label, const ErrObject &why) noexcept;
+    static void toStandardError(const QString &text) noexcept;
 };
 
 } // namespace errors

@@ -1,0 +1,40 @@
+#include "app/errors/LogObject.h"
+
+#include "app/errors/ComponentActivation.h"
+#include "app/errors/ErrorClock.h"
+
+#include "ui/Messages.h"
+
+#include <memory>
+
+namespace errors {
+
+namespace {
+std::unique_ptr<lodder::IDeb> &logObject()
+{
+    static std::unique_ptr<lodder::IDeb> object;
+    return object;
+}
+} // namespace
+
+lodder::IDeb &g_oDeb()
+{
+    auto &object = logObject();
+    if (!object) {
+        std::unique_ptr<lodder::IDeb> created(static_cast<lodder::IDeb *>(createByClassId(
+            QString::fromLatin1(lodder::kDebClassId), QString::fromLatin1(lodder::kDebInterfaceId))));
+        created->setMessagePresenter([](const QString &title, const QString &text, int icon) {
+            ui::MsgBox(text, ui::vbOKOnly | icon, title);
+        });
+        created->setClock([] { return clockNow(); });
+        object = std::move(created);
+    }
+    return *object;
+}
+
+void releaseLogObject()
+{
+    logObject().reset();
+}
+
+} // namespace errors
