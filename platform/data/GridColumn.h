@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QVariant>
+#include <Qt>
+
+namespace data {
+
+// One entry of a column's value list: the value stored in the field and the
+// text shown for it ("the VAT code 3 shows as 'Aliquota 22%'").
+struct GridValueItem {
+    QVariant value;
+    QString displayText;
+};
+
+// What the grid does with a column: the field it shows, how it shows it and
+// what the user may do in it. Columns are numbered from 0 in the order the
+// window adds them, hidden ones included.
+class GridColumn {
+public:
+    // How typed text becomes a value. Auto: from the display format, the
+    // check box flag, or else the kind of the values the field holds.
+    enum class Kind { Auto, Text, Number, Date, Boolean };
+
+    GridColumn() = default;
+    GridColumn(const QString &caption, const QString &dataField);
+
+    QString caption;
+    QString dataField;            // empty: an unbound column (a row button, for one)
+    bool visible = true;
+    int width = 0;                // pixels; 0 keeps the grid's default
+    QString numberFormat;         // "#,##0", "Standard", "0.00", "dd/mm/yyyy", ...
+    Kind kind = Kind::Auto;
+    bool locked = false;          // shown, never edited
+    bool button = false;          // a cell button on the current row raises buttonClick
+    bool checkBox = false;        // a tick box for yes/no values; Space or a click toggles it
+    // Bar-code scanner column: a line feed ends the row (it is written) and
+    // moves to the next row in the same column; a carriage return is ignored.
+    bool scannerInput = false;
+    Qt::Alignment alignment = {}; // empty: numbers right, tick boxes centred, the rest left
+    QList<GridValueItem> valueItems;
+    bool translateValues = true;  // show an item's text in place of its value
+
+    void addValueItem(const QVariant &value, const QString &displayText);
+    // The item whose value equals `value` (3, 3.0 and "3" match), or -1.
+    int valueItemIndex(const QVariant &value) const;
+    bool hasValueList() const { return !valueItems.isEmpty(); }
+    bool isBound() const { return !dataField.isEmpty(); }
+
+    // The kind the column works with, given a sample of the field's values.
+    Kind effectiveKind(const QVariant &sample) const;
+    // The text shown in the cell for a stored or pending value.
+    QString displayText(const QVariant &value) const;
+    Qt::Alignment effectiveAlignment(const QVariant &sample) const;
+};
+
+} // namespace data
