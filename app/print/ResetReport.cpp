@@ -1,0 +1,16 @@
+#include "app/print/ResetReport.h"
+
+#include "app/print/MainReport.h"
+#include "report/ReportControl.h"
+
+void ResetReport()
+{
+    ResetReport(MainReport());
+}
+
+void ResetReport(report::ReportControl &control)
+{
+    for (int i = 0; i < report::kFormulaSlots; ++i)
+        control.set(report::prop::Formulas, i, QString());
+    control.set(report::prop::SelectionFormula, QString());
+}

@@ -1,0 +1,142 @@
+#include "lookup/frmHelp.h"
+
+#include "app/Globals.h"
+#include "data/DataControl.h"
+#include "db/DbError.h"
+#include "ui/Messages.h"
+
+#include <QApplication>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QListWidget>
+#include <QPushButton>
+#include <QScreen>
+#include <QVBoxLayout>
+
+namespace {
+constexpr int CodeRole = Qt::UserRole + 1;
+}
+
+frmHelp::frmHelp(QWidget *parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("frmHelp"));
+    setWindowTitle(QStringLiteral(" "));
+    dblHelp = new QListWidget(this);
+    dblHelp->setObjectName(QStringLiteral("dblHelp"));
+    dblHelp->setSelectionMode(QAbstractItemView::SingleSelection);
+    dblHelp->setUniformItemSizes(true);
+    dblHelp->setAlternatingRowColors(true);
+    dblHelp->installEventFilter(this);
+    dtcHelp = new data::DataControl(this);
+    dtcHelp->setObjectName(QStringLiteral("dtcHelp"));
+    cmdNuovo = new QPushButton(QStringLiteral("Nuovo"), this);
+    cmdNuovo->setObjectName(QStringLiteral("cmdNuovo"));
+    cmdNuovo->setAutoDefault(false);
+
+    auto *layout = new QVBoxLayout(this);
+    const int margin = ListLeftTwips / TwipsPerPixel;
+    layout->setContentsMargins(margin, margin, margin, margin);
+    layout->addWidget(dblHelp, 1);
+    layout->addWidget(cmdNuovo, 0, Qt::AlignRight);
+    connect(dblHelp, &QListWidget::itemDoubleClicked, this, [this] { Pick(); });
+}
+
+frmHelp::~frmHelp() = default;
+
+QString frmHelp::BuildSql() const
+{
+    QString sql = QStringLiteral("SELECT ") + QryBoundColumn + QStringLiteral(" as CODICE, ") + QryListField
+                + QStringLiteral(" as DESCRIZIONE") + QStringLiteral(" FROM ") + QryTable + QStringLiteral(" ");
+    if (!QryWhere.isEmpty())
+        sql += QStringLiteral("WHERE ") + QryWhere + QStringLiteral(" ");
+    if (!QryOrder.isEmpty())
+        sql += QStringLiteral("ORDER BY ") + QryOrder + QStringLiteral(" ");
+    return sql;
+}
+
+int frmHelp::showModal()
+{
+    Form_Load();
+    return ui::messageService().execModal(*this);
+}
+
+void frmHelp::showEvent(QShowEvent *event)
+{
+    Form_Load();
+    QDialog::showEvent(event);
+}
+
+void frmHelp::Form_Load()
+{
+    if (m_loaded)
+        return;
+    m_loaded = true;
+    cmdNuovo->setVisible(ButtonNew);
+    QryAborted = true;
+    if (QrySize < 1)
+        QrySize = 1;
+    QApplication::setOverrideCursor(Qt::BusyCursor);
+
+    m_listWidth = int(BaseListWidthTwips * QrySize);
+    m_windowWidth = 2 * ListLeftTwips + m_listWidth + 120;
+    dblHelp->setMinimumWidth(m_listWidth / TwipsPerPixel);
+    resize(m_windowWidth / TwipsPerPixel, 380);
+    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->availableGeometry();
+        move(area.left() + area.width() / 2, area.top() + qMax(0, (area.height() - height()) / 2));
+    }
+
+    QrySelected = QString();
+    dblHelp->clear();
+    dtcHelp->setDatabaseName(g_strDbPath);
+    dtcHelp->setRecordSource(BuildSql());
+    dtcHelp->setConnect(QStringLiteral(";PWD=") + g_strDbPassword);
+    try {
+        dtcHelp->refresh();
+        db::Recordset *rs = dtcHelp->recordset();
+        if (rs && rs->recordCount() > 0) {
+            rs->moveFirst();
+            while (!rs->eof()) {
+                const QVariant code = rs->value(QStringLiteral("CODICE"));
+                const QVariant text = rs->value(QStringLiteral("DESCRIZIONE"));
+                auto *item = new QListWidgetItem(text.isNull() ? QString() : text.toString(), dblHelp);
+                item->setData(CodeRole, code);
+                rs->moveNext();
+            }
+        }
+    } catch (const db::DbError &e) {
+        QApplication::restoreOverrideCursor();
+        ui::MsgBox(e.description(), ui::vbCritical);
+        return;
+    }
+    if (dblHelp->count() > 0)
+        dblHelp->setCurrentRow(0);
+    dblHelp->setFocus();
+    QApplication::restoreOverrideCursor();
+}
+
+bool frmHelp::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == dblHelp && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            Pick();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void frmHelp::Pick()
+{
+    const QListWidgetItem *item = dblHelp->currentItem();
+    if (item) {
+        QrySelected = item->data(CodeRole);
+        QryText = item->text();
+    } else {
+        QrySelected = QString();
+        QryText = QString();
+    }
+    QryAborted = false;
+    accept();
+}

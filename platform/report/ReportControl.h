@@ -1,0 +1,94 @@
+#pragma once
+
+#include "ReportPage.h"
+#include "ReportProperties.h"
+
+#include <QDate>
+#include <QObject>
+#include <QPointer>
+#include <QStringList>
+#include <QVariant>
+#include <vector>
+
+class QMdiArea;
+
+namespace report {
+
+class ReportDataSource;
+class ReportPreview;
+
+// The report control of the main window. The windows set its numbered
+// properties (report::prop) in their usual order and start the report by
+// setting prop::Action to 1; any failure (missing template, refused formula,
+// unknown field, database or printer trouble) is thrown from that assignment
+// as a db::DbError with an Italian description.
+//
+// The destination survives between prints: a print that does not set it
+// goes where the previous one went (the screen before the first).
+class ReportControl : public QObject {
+    Q_OBJECT
+public:
+    explicit ReportControl(QObject *parent = nullptr);
+    ~ReportControl() override;
+
+    void set(int property, const QVariant &value);
+    void set(int property, int index, const QVariant &value);   // prop::Formulas
+    QVariant get(int property) const;
+    QString formula(int index) const;
+
+    // Where the screen destination opens its preview (a top-level window
+    // when none is set).
+    void setMdiArea(QMdiArea *area);
+    void setDatabasePath(const QString &path);
+    QString databasePath() const { return m_databasePath; }
+    // File of the File destination (and of the printer, when redirected).
+    void setPdfFile(const QString &path) { m_pdfFile = path; }
+    // Sends printer output to the PDF file instead (tests, machines without a printer).
+    void setPrinterToPdf(bool redirect) { m_printerToPdf = redirect; }
+    // The date reports print as today; invalid = the real date.
+    void setToday(const QDate &today) { m_today = today; }
+    // Reads records from `source` instead of the database (not owned).
+    void setDataSource(ReportDataSource *source) { m_source = source; }
+
+    // What the last run produced.
+    const std::vector<ReportPage> &lastPages() const { return m_lastPages; }
+    Destination lastDestination() const { return m_lastDestination; }
+    int lastCopies() const { return m_lastCopies; }
+    QString lastTitle() const { return m_lastTitle; }
+    int runCount() const { return m_runs; }
+    ReportPreview *lastPreview() const { return m_lastPreview; }
+
+Q_SIGNALS:
+    void reportProduced(int pages);
+
+private:
+    void run();
+    void output(std::vector<ReportPage> pages, const QString &title, int copies);
+
+    QString m_fileName;
+    int m_reportSource = 2;
+    int m_windowLeft = 0;
+    int m_windowTop = 0;
+    int m_copies = 1;
+    Destination m_destination = Destination::Screen;
+    QString m_title;
+    QString m_connect;
+    QStringList m_formulas;
+    QString m_selection;
+    QString m_pdfFile;
+    bool m_printerToPdf = false;
+
+    QString m_databasePath;
+    QDate m_today;
+    ReportDataSource *m_source = nullptr;
+    QPointer<QMdiArea> m_mdiArea;
+
+    std::vector<ReportPage> m_lastPages;
+    Destination m_lastDestination = Destination::Screen;
+    int m_lastCopies = 1;
+    QString m_lastTitle;
+    int m_runs = 0;
+    QPointer<ReportPreview> m_lastPreview;
+};
+
+} // namespace report

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "ReportDataSource.h"
+#include "ReportPage.h"
+
+#include <QDate>
+#include <QStringList>
+#include <vector>
+
+namespace report {
+
+// What one run of a report needs.
+struct ReportRequest {
+    QString templatePath;
+    QString title;           // empty: the template's own title
+    QString selection;       // selection formula; empty = every record
+    QStringList formulas;    // the formula slots, "Name=value"
+    QDate today;             // the date a report prints as "today"
+};
+
+// Template + records + formulas -> laid-out pages. Throws db::DbError for a
+// missing or broken template, a refused formula, an unknown field, or a
+// database failure.
+class ReportEngine {
+public:
+    static std::vector<ReportPage> run(const ReportRequest &request, ReportDataSource &source);
+};
+
+} // namespace report

@@ -1,0 +1,150 @@
+#include "ReportPainter.h"
+
+#include "ReportProperties.h"
+#include "db/DbError.h"
+
+#include <QFile>
+#include <QImage>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QTextOption>
+
+namespace report {
+
+namespace {
+
+[[noreturn]] void failPrint(const QString &text)
+{
+    throw db::DbError(db::ErrorKind::Io, err::PrintFailed, text);
+}
+
+QPageLayout::Orientation orientationOf(const ReportPage &page)
+{
+    return page.size.width() > page.size.height() ? QPageLayout::Landscape : QPageLayout::Portrait;
+}
+
+} // namespace
+
+void ReportPainter::paintPage(QPainter &painter, const ReportPage &page, double pxPerMm)
+{
+    painter.save();
+    // Work in tenths of a millimetre so that fonts get whole pixel sizes.
+    const double unit = pxPerMm / 10.0;
+    painter.scale(unit, unit);
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    painter.setRenderHint(QPainter::TextAntialiasing, true);
+    auto tenth = [](const QRectF &r) { return QRectF(r.x() * 10, r.y() * 10, r.width() * 10, r.height() * 10); };
+    for (const PageItem &item : page.items) {
+        QPen pen(item.color, qMax(0.1, item.penWidth) * 10);
+        switch (item.kind) {
+        case PageItem::Kind::Line:
+            painter.setPen(pen);
+            painter.drawLine(QLineF(item.line.p1() * 10, item.line.p2() * 10));
+            break;
+        case PageItem::Kind::Rect:
+            painter.setPen(item.border ? pen : QPen(Qt::NoPen));
+            painter.setBrush(item.fill.isValid() ? QBrush(item.fill) : QBrush(Qt::NoBrush));
+            painter.drawRect(tenth(item.rect));
+            painter.setBrush(Qt::NoBrush);
+            break;
+        case PageItem::Kind::Image: {
+            const QImage image(item.text);
+            if (!image.isNull()) {
+                const QRectF target = tenth(item.rect);
+                const QSizeF fitted = QSizeF(image.size()).scaled(target.size(), Qt::KeepAspectRatio);
+                painter.drawImage(QRectF(target.topLeft(), fitted), image);
+            }
+            break;
+        }
+        case PageItem::Kind::Text: {
+            const QRectF r = tenth(item.rect);
+            if (item.fill.isValid())
+                painter.fillRect(r, item.fill);
+            if (item.border) {
+                painter.setPen(QPen(item.color, qMax(0.1, item.penWidth) * 10));
+                painter.drawRect(r);
+            }
+            QFont font(item.family);
+            font.setPixelSize(qMax(1, qRound(item.pointSize * 25.4 / 72.0 * 10)));
+            font.setBold(item.bold);
+            font.setItalic(item.italic);
+            painter.setFont(font);
+            painter.setPen(item.color);
+            const QRectF inner = r.adjusted(8, 0, -8, 0);   // 0.8 mm padding
+            QTextOption option(Qt::Alignment(item.align));
+            option.setWrapMode(item.wrap ? QTextOption::WordWrap : QTextOption::NoWrap);
+            painter.save();
+            painter.setClipRect(r);
+            painter.drawText(inner, item.text, option);
+            painter.restore();
+            break;
+        }
+        }
+    }
+    painter.restore();
+}
+
+void ReportPainter::paintAll(QPagedPaintDevice &device, const std::vector<ReportPage> &pages, int copies, double dpi)
+{
+    QPainter painter;
+    if (!painter.begin(&device))
+        failPrint(QStringLiteral("Impossibile avviare la stampa."));
+    const double pxPerMm = dpi / 25.4;
+    bool first = true;
+    for (int copy = 0; copy < qMax(1, copies); ++copy) {
+        for (const ReportPage &page : pages) {
+            if (!first)
+                device.newPage();
+            first = false;
+            paintPage(painter, page, pxPerMm);
+        }
+    }
+    painter.end();
+}
+
+void ReportPainter::writePdf(const std::vector<ReportPage> &pages, const QString &path, int copies, const QString &title)
+{
+    if (pages.empty())
+        return;
+    {
+        QFile probe(path);
+        if (!probe.open(QIODevice::WriteOnly))
+            failPrint(QStringLiteral("Impossibile scrivere il file \"%1\".").arg(path));
+    }
+    QPdfWriter writer(path);
+    writer.setTitle(title);
+    writer.setCreator(QStringLiteral("Tarvo"));
+    writer.setResolution(600);
+    const ReportPage &first = pages.front();
+    const QSizeF portrait(qMin(first.size.width(), first.size.height()), qMax(first.size.width(), first.size.height()));
+    writer.setPageLayout(QPageLayout(QPageSize(portrait, QPageSize::Millimeter), orientationOf(first), QMarginsF()));
+    paintAll(writer, pages, copies, writer.resolution());
+}
+
+void ReportPainter::print(const std::vector<ReportPage> &pages, int copies, const QString &title)
+{
+    if (pages.empty())
+        return;
+    const QPrinterInfo info = QPrinterInfo::defaultPrinter();
+    if (info.isNull())
+        failPrint(QStringLiteral("Nessuna stampante predefinita: impossibile stampare. "
+                                 "Configurare una stampante e riprovare."));
+    QPrinter printer(info, QPrinter::HighResolution);
+    printer.setDocName(title);
+    printer.setFullPage(true);
+    printer.setPageOrientation(orientationOf(pages.front()));
+    int repeat = qMax(1, copies);
+    if (repeat > 1 && printer.supportsMultipleCopies()) {
+        printer.setCopyCount(repeat);
+        printer.setCollateCopies(true);
+        repeat = 1;
+    }
+    paintAll(printer, pages, repeat, printer.resolution());
+    if (printer.printerState() == QPrinter::Error)
+        failPrint(QStringLiteral("La stampante ha segnalato un errore durante la stampa."));
+}
+
+} // namespace report

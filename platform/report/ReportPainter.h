@@ -1,0 +1,32 @@
+#pragma once
+
+#include "ReportPage.h"
+
+#include <QString>
+#include <vector>
+
+class QPainter;
+class QPagedPaintDevice;
+
+namespace report {
+
+// Paints laid-out pages with QPainter straight onto the device (no QPicture:
+// it rescales by DPI/96).
+class ReportPainter {
+public:
+    // Paints one page with its top left at the painter's origin, `pxPerMm`
+    // device pixels per millimetre.
+    static void paintPage(QPainter &painter, const ReportPage &page, double pxPerMm);
+
+    // Writes the pages to a PDF file, `copies` times over. Throws db::DbError
+    // (err::PrintFailed) when the file cannot be written.
+    static void writePdf(const std::vector<ReportPage> &pages, const QString &path, int copies, const QString &title);
+    // Prints on the default printer. Throws db::DbError (err::PrintFailed)
+    // when no printer is configured or printing fails.
+    static void print(const std::vector<ReportPage> &pages, int copies, const QString &title);
+
+private:
+    static void paintAll(QPagedPaintDevice &device, const std::vector<ReportPage> &pages, int copies, double dpi);
+};
+
+} // namespace report

@@ -1,0 +1,83 @@
+#include "ReportQuery.h"
+
+#include <QRegularExpression>
+
+namespace report {
+
+namespace {
+
+QString key(const QString &table, const QString &field)
+{
+    QString t = table.trimmed();
+    if (t.startsWith(QLatin1Char('[')) && t.endsWith(QLatin1Char(']')))
+        t = t.mid(1, t.size() - 2).trimmed();
+    return t.toLower() + QChar(1) + field.trimmed().toLower();
+}
+
+QString chosen(const TemplateTable &table, const QStringList &formulaTables)
+{
+    for (const QString &name : table.names)
+        for (const QString &wanted : formulaTables)
+            if (name.compare(wanted.trimmed(), Qt::CaseInsensitive) == 0)
+                return name;
+    return table.names.first();
+}
+
+// "nota.pn_Data" -> "[Prima Nota].pn_Data" in the template's own texts.
+QString withRealName(QString text, const QString &alias, const QString &real)
+{
+    if (alias.isEmpty())
+        return text;
+    const QRegularExpression word(QStringLiteral("(?<![\\w\\]])%1\\.").arg(QRegularExpression::escape(alias)),
+                                  QRegularExpression::CaseInsensitiveOption);
+    return text.replace(word, QLatin1Char('[') + real + QStringLiteral("]."));
+}
+
+} // namespace
+
+ReportQuery::ReportQuery(const ReportTemplate &tmpl, ReportDataSource &source, const QStringList &formulaTables)
+{
+    QStringList select;
+    QString from;
+    QString order = tmpl.order;
+    QList<QPair<QString, QString>> aliases;
+    for (const TemplateTable &table : tmpl.tables) {
+        const QString real = chosen(table, formulaTables);
+        if (m_mainTable.isEmpty())
+            m_mainTable = real;
+        QStringList answersTo = table.names;
+        if (!table.alias.isEmpty())
+            answersTo << table.alias;
+        aliases << qMakePair(table.alias, real);
+        for (const QString &field : source.fieldNames(real)) {
+            for (const QString &name : answersTo) {
+                // The first table that has a field wins when names repeat.
+                if (!m_columns.contains(key(name, field)))
+                    m_columns.insert(key(name, field), m_columnCount);
+            }
+            select << QStringLiteral("[%1].[%2]").arg(real, field);
+            ++m_columnCount;
+        }
+        if (table.join.isEmpty())
+            from = QStringLiteral("[%1]").arg(real);
+        else
+            from += QStringLiteral(" %1 [%2] ON %3")
+                        .arg(table.join == QLatin1String("leftjoin") ? QStringLiteral("LEFT JOIN")
+                                                                     : QStringLiteral("INNER JOIN"),
+                             real, table.on);
+    }
+    for (const auto &a : aliases) {
+        from = withRealName(from, a.first, a.second);
+        order = withRealName(order, a.first, a.second);
+    }
+    m_sql = QStringLiteral("SELECT ") + select.join(QStringLiteral(", ")) + QStringLiteral(" FROM ") + from;
+    if (!order.isEmpty())
+        m_sql += QStringLiteral(" ORDER BY ") + order;
+}
+
+int ReportQuery::resolve(const QString &table, const QString &field) const
+{
+    return m_columns.value(key(table, field), -1);
+}
+
+} // namespace report

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "FormulaContext.h"
+#include "ReportDataSource.h"
+#include "ReportTemplate.h"
+
+#include <QHash>
+
+namespace report {
+
+// The statement that feeds a template, and the column each {table.field}
+// reads. A "choose" table takes the alternative that the selection formula
+// names (the first one otherwise), so one template serves two tables of the
+// same shape.
+class ReportQuery : public FieldResolver {
+public:
+    ReportQuery(const ReportTemplate &tmpl, ReportDataSource &source, const QStringList &formulaTables);
+
+    QString sql() const { return m_sql; }
+    int columnCount() const { return m_columnCount; }
+    int resolve(const QString &table, const QString &field) const override;
+    // The table actually read for the template's first table.
+    QString mainTable() const { return m_mainTable; }
+
+private:
+    QHash<QString, int> m_columns;   // "table\x1field", lower case
+    QString m_sql;
+    QString m_mainTable;
+    int m_columnCount = 0;
+};
+
+} // namespace report
