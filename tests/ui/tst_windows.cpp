@@ -1,0 +1,228 @@
+#include "ui/BusyPointer.h"
+#include "ui/DefaultButton.h"
+#include "ui/MdiChild.h"
+#include "ui/WindowRegistry.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPushButton>
+#include <QTextEdit>
+#include <QVBoxLayout>
+#include <QtTest>
+
+using namespace ui;
+
+class frmUno : public QWidget {
+public:
+    static inline int created = 0;
+    frmUno() { ++created; }
+};
+class frmDue : public QWidget {};
+
+// A child window whose close code may refuse.
+class frmRifiuta : public QWidget {
+public:
+    bool refuse = true;
+    int closeCalls = 0;
+protected:
+    void closeEvent(QCloseEvent *event) override
+    {
+        ++closeCalls;
+        if (refuse)
+            event->ignore();
+        else
+            event->accept();
+    }
+};
+
+// A data-entry window with a default button, as the load window has.
+class EntryWindow : public QWidget {
+public:
+    QLineEdit *txtCodice = new QLineEdit(this);
+    QTextEdit *txtNote = new QTextEdit(this);
+    QPushButton *cmdCarica = new QPushButton(QStringLiteral("Carica"), this);
+    QPushButton *cmdEsci = new QPushButton(QStringLiteral("Esci"), this);
+    DefaultButton *defaultButton = new DefaultButton(*this);
+    int loads = 0, exits = 0;
+    EntryWindow()
+    {
+        auto *layout = new QVBoxLayout(this);
+        for (QWidget *w : std::initializer_list<QWidget *>{txtCodice, txtNote, cmdCarica, cmdEsci})
+            layout->addWidget(w);
+        connect(cmdCarica, &QPushButton::clicked, this, [this] { ++loads; });
+        connect(cmdEsci, &QPushButton::clicked, this, [this] { ++exits; });
+    }
+};
+
+class TestWindows : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void registryKeepsOneInstancePerClass();
+    void registryForgetsADestroyedWindow();
+    void mdiChildShownTwiceHasOneFrameAndComesToFront();
+    void windowClosingItselfTakesItsFrame();
+    void frameCloseRespectsTheWindowsCloseCode();
+    void enterPressesTheDefaultButton();
+    void enterWithoutDefaultDoesNothing();
+    void enterIgnoresADisabledDefault();
+    void enterOnAFocusedButtonPressesThatButton();
+    void enterInAMultiLineBoxIsANewLine();
+    void busyPointerIsASettingNotAStack();
+};
+
+void TestWindows::registryKeepsOneInstancePerClass()
+{
+    QVERIFY(!WindowRegistry::existingInstance<frmUno>());
+    frmUno &first = WindowRegistry::defaultInstance<frmUno>();
+    frmUno &again = WindowRegistry::defaultInstance<frmUno>();
+    frmDue &other = WindowRegistry::defaultInstance<frmDue>();
+    QCOMPARE(&first, &again);
+    QCOMPARE(frmUno::created, 1);
+    QVERIFY(static_cast<QWidget *>(&other) != static_cast<QWidget *>(&first));
+    QCOMPARE(WindowRegistry::existingInstance<frmUno>(), &first);
+    delete &first;
+    delete &other;
+}
+
+void TestWindows::registryForgetsADestroyedWindow()
+{
+    frmUno *first = &WindowRegistry::defaultInstance<frmUno>();
+    const int before = frmUno::created;
+    delete first;
+    QVERIFY(!WindowRegistry::existingInstance<frmUno>());
+    frmUno &fresh = WindowRegistry::defaultInstance<frmUno>();
+    QCOMPARE(frmUno::created, before + 1);
+    delete &fresh;
+}
+
+void TestWindows::mdiChildShownTwiceHasOneFrameAndComesToFront()
+{
+    QMdiArea area;
+    area.resize(800, 600);
+    area.show();
+    auto *first = new QWidget;
+    auto *second = new QWidget;
+    QMdiSubWindow *frame = showMdiChild(area, *first);
+    showMdiChild(area, *second);
+    QCOMPARE(area.activeSubWindow(), mdiFrameOf(*second));
+    QCOMPARE(showMdiChild(area, *first), frame);
+    QCOMPARE(area.subWindowList().size(), 2);
+    QCOMPARE(area.activeSubWindow(), frame);
+    QVERIFY(first->isVisible());
+}
+
+void TestWindows::windowClosingItselfTakesItsFrame()
+{
+    QMdiArea area;
+    area.show();
+    QPointer<QWidget> window = new QWidget;
+    QPointer<QMdiSubWindow> frame = showMdiChild(area, *window);
+    window->close();
+    QTRY_VERIFY(!window);
+    QTRY_VERIFY(!frame);
+    QVERIFY(area.subWindowList().isEmpty());
+}
+
+void TestWindows::frameCloseRespectsTheWindowsCloseCode()
+{
+    QMdiArea area;
+    area.show();
+    QPointer<frmRifiuta> window = new frmRifiuta;
+    QPointer<QMdiSubWindow> frame = showMdiChild(area, *window);
+    frame->close();
+    QCoreApplication::processEvents();
+    QVERIFY(window && frame);
+    QCOMPARE(window->closeCalls, 1);
+    window->refuse = false;
+    frame->close();
+    QTRY_VERIFY(!window);
+    QTRY_VERIFY(!frame);
+}
+
+void TestWindows::enterPressesTheDefaultButton()
+{
+    QMdiArea area;
+    area.show();
+    auto *window = new EntryWindow;
+    showMdiChild(area, *window);
+    window->defaultButton->setButton(window->cmdCarica);
+    QVERIFY(window->cmdCarica->isDefault());
+    window->txtCodice->setFocus();
+    QTest::keyClicks(window->txtCodice, QStringLiteral("8001234"));
+    QTest::keyClick(window->txtCodice, Qt::Key_Return);
+    QTest::keyClick(window->txtCodice, Qt::Key_Enter, Qt::KeypadModifier);
+    QCOMPARE(window->loads, 2);
+    QCOMPARE(window->exits, 0);
+}
+
+void TestWindows::enterWithoutDefaultDoesNothing()
+{
+    QMdiArea area;
+    area.show();
+    auto *window = new EntryWindow;
+    showMdiChild(area, *window);
+    window->defaultButton->setButton(window->cmdCarica);
+    window->defaultButton->clear();
+    QVERIFY(!window->cmdCarica->isDefault());
+    QTest::keyClick(window->txtCodice, Qt::Key_Return);
+    QCOMPARE(window->loads, 0);
+}
+
+void TestWindows::enterIgnoresADisabledDefault()
+{
+    QMdiArea area;
+    area.show();
+    auto *window = new EntryWindow;
+    showMdiChild(area, *window);
+    window->defaultButton->setButton(window->cmdCarica);
+    window->cmdCarica->setEnabled(false);
+    QTest::keyClick(window->txtCodice, Qt::Key_Return);
+    QCOMPARE(window->loads, 0);
+}
+
+void TestWindows::enterOnAFocusedButtonPressesThatButton()
+{
+    QMdiArea area;
+    area.show();
+    auto *window = new EntryWindow;
+    showMdiChild(area, *window);
+    QApplication::setActiveWindow(&area);
+    window->defaultButton->setButton(window->cmdCarica);
+    window->cmdEsci->setFocus();
+    QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget *>(window->cmdEsci));
+    QTest::keyClick(window->cmdEsci, Qt::Key_Return);
+    QCOMPARE(window->exits, 1);
+    QCOMPARE(window->loads, 0);
+}
+
+void TestWindows::enterInAMultiLineBoxIsANewLine()
+{
+    QMdiArea area;
+    area.show();
+    auto *window = new EntryWindow;
+    showMdiChild(area, *window);
+    window->defaultButton->setButton(window->cmdCarica);
+    QTest::keyClicks(window->txtNote, QStringLiteral("a"));
+    QTest::keyClick(window->txtNote, Qt::Key_Return);
+    QCOMPARE(window->loads, 0);
+    QCOMPARE(window->txtNote->toPlainText(), QStringLiteral("a\n"));
+}
+
+void TestWindows::busyPointerIsASettingNotAStack()
+{
+    QVERIFY(!busyPointerShown());
+    setBusyPointer();
+    setBusyPointer();
+    QVERIFY(busyPointerShown());
+    resetPointer();
+    QVERIFY(!busyPointerShown());
+    QVERIFY(!QApplication::overrideCursor());
+    resetPointer(); // harmless without a busy pointer
+    QVERIFY(!QApplication::overrideCursor());
+}
+
+QTEST_MAIN(TestWindows)
+#include "tst_windows.moc"
