@@ -1,0 +1,286 @@
+#include "Connection.h"
+
+#include "EngineErrors.h"
+#include "FieldCodec.h"
+#include "TextFunctions.h"
+#include "Translator.h"
+
+#include <sqlite3.h>
+
+namespace db {
+
+namespace {
+constexpr int maxTranslations = 2000;
+constexpr int maxStatements = 300;
+}
+
+StatementUse::~StatementUse()
+{
+    sqlite3_reset(m_statement);
+}
+
+int RowShape::find(QStringView name) const
+{
+    const int n = int(columns.size());
+    for (int i = 0; i < n; ++i)
+        if (columns[size_t(i)].name.compare(name, Qt::CaseInsensitive) == 0
+            || columns[size_t(i)].fieldName.compare(name, Qt::CaseInsensitive) == 0)
+            return i;
+    // "table.field", also "[Table Name].field" or an alias.
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    if (dot <= 0)
+        return -1;
+    QStringView qualifier = name.left(dot).trimmed();
+    const QStringView field = name.mid(dot + 1).trimmed();
+    if (qualifier.startsWith(QLatin1Char('[')) && qualifier.endsWith(QLatin1Char(']')))
+        qualifier = qualifier.mid(1, qualifier.size() - 2);
+    for (int i = 0; i < n; ++i) {
+        const ColumnInfo &c = columns[size_t(i)];
+        if (c.table.isEmpty())
+            continue;
+        const bool sameQualifier = c.table.compare(qualifier, Qt::CaseInsensitive) == 0
+                                   || c.qualifier.compare(qualifier, Qt::CaseInsensitive) == 0;
+        if (sameQualifier && (c.column.compare(field, Qt::CaseInsensitive) == 0
+                              || c.name.compare(field, Qt::CaseInsensitive) == 0))
+            return i;
+    }
+    return -1;
+}
+
+Connection::Connection(sqlite3 *handle, QString path) : m_handle(handle), m_path(std::move(path)) {}
+
+Connection::~Connection()
+{
+    clearStatements();
+    sqlite3_close_v2(m_handle);
+}
+
+std::shared_ptr<Connection> Connection::open(const QString &path)
+{
+    sqlite3 *handle = nullptr;
+    const int rc = sqlite3_open_v2(path.toUtf8().constData(), &handle,
+                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+    if (rc != SQLITE_OK) {
+        const DbError error = errors::fromSqlite(handle, rc, path);
+        sqlite3_close_v2(handle);
+        throw error;
+    }
+    std::shared_ptr<Connection> connection(new Connection(handle, path));
+    // Names in double quotes are names, never strings.
+    sqlite3_db_config(handle, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
+    sqlite3_db_config(handle, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
+    sqlite3_busy_timeout(handle, 5000);
+    registerTextFunctions(handle);
+    // A committed sale must survive a power cut: WAL with a full sync.
+    connection->runPlain("pragma journal_mode=wal");
+    connection->runPlain("pragma synchronous=full");
+    connection->runPlain("pragma foreign_keys=off");
+    connection->runPlain("pragma cache_size=-32000");
+    connection->m_catalog.load(handle);
+    return connection;
+}
+
+void Connection::runPlain(const char *sql)
+{
+    char *message = nullptr;
+    const int rc = sqlite3_exec(m_handle, sql, nullptr, nullptr, &message);
+    sqlite3_free(message);
+    if (rc != SQLITE_OK)
+        throw errors::fromSqlite(m_handle, rc, QString::fromUtf8(sql));
+}
+
+void Connection::clearStatements()
+{
+    for (sqlite3_stmt *s : std::as_const(m_statements))
+        sqlite3_finalize(s);
+    m_statements.clear();
+}
+
+void Connection::schemaChanged()
+{
+    clearStatements();
+    m_translations.clear();
+    m_catalog.load(m_handle);
+}
+
+Connection::Translated Connection::translate(const QString &legacy, bool expression)
+{
+    LexedText lexed = LegacyLexer::lex(legacy);
+    Translated out;
+    out.literals = std::move(lexed.literals);
+    QString key = lexed.shapeKey;
+    key.prepend(expression ? QLatin1Char('E') : QLatin1Char('S'));
+    const auto it = m_translations.constFind(key);
+    if (it != m_translations.cend()) {
+        out.translation = *it;
+        return out;
+    }
+    lexed.literals = out.literals; // the translator counts them
+    const Translator translator(m_catalog, legacy, lexed);
+    auto translation = std::make_shared<Translation>(expression ? translator.expression() : translator.statement());
+    if (m_translations.size() >= maxTranslations)
+        m_translations.clear();
+    m_translations.insert(key, translation);
+    out.translation = translation;
+    return out;
+}
+
+sqlite3_stmt *Connection::statement(const QString &sql, const QString &legacy)
+{
+    const auto it = m_statements.constFind(sql);
+    if (it != m_statements.cend())
+        return *it;
+    if (m_statements.size() >= maxStatements)
+        clearStatements();
+    sqlite3_stmt *prepared = nullptr;
+    const QByteArray utf8 = sql.toUtf8();
+    const int rc = sqlite3_prepare_v3(m_handle, utf8.constData(), int(utf8.size()), SQLITE_PREPARE_PERSISTENT,
+                                      &prepared, nullptr);
+    if (rc != SQLITE_OK) {
+        sqlite3_finalize(prepared);
+        throw errors::fromSqlite(m_handle, rc, legacy);
+    }
+    m_statements.insert(sql, prepared);
+    return prepared;
+}
+
+void Connection::bindLiterals(sqlite3_stmt *statement, const std::vector<Literal> &literals, int first, int last,
+                              int firstParameter)
+{
+    int parameter = firstParameter;
+    for (int i = first; i < last; ++i, ++parameter) {
+        const Literal &literal = literals[size_t(i)];
+        switch (literal.type) {
+        case Literal::Type::Integer:
+            sqlite3_bind_int64(statement, parameter, literal.integer);
+            break;
+        case Literal::Type::Real:
+            sqlite3_bind_double(statement, parameter, literal.real);
+            break;
+        case Literal::Type::Text:
+        case Literal::Type::Date: {
+            const QByteArray utf8 = literal.text.toUtf8();
+            sqlite3_bind_text(statement, parameter, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
+            break;
+        }
+        }
+    }
+}
+
+const RowShape &Connection::shapeOf(const Translation &translation, sqlite3_stmt *statement)
+{
+    if (translation.shape)
+        return *translation.shape;
+    auto shape = std::make_shared<RowShape>();
+    shape->totalColumns = sqlite3_column_count(statement);
+    const int visible = shape->totalColumns - translation.keyCount();
+    for (int c = 0; c < visible; ++c) {
+        ColumnInfo info;
+        info.name = QString::fromUtf8(sqlite3_column_name(statement, c));
+        const char *table = sqlite3_column_table_name(statement, c);
+        const char *origin = sqlite3_column_origin_name(statement, c);
+        if (table && origin) {
+            info.table = QString::fromUtf8(table);
+            info.column = QString::fromUtf8(origin);
+            if (const TableMeta *meta = m_catalog.table(info.table)) {
+                info.table = meta->name;
+                if (const ColumnMeta *column = meta->column(info.column)) {
+                    info.column = column->name;
+                    info.kind = column->kind;
+                }
+            }
+            for (size_t t = 0; t < translation.tables.size(); ++t) {
+                if (translation.tables[t].table == info.table) {
+                    if (info.tableIndex >= 0) { // the same table twice: which row is meant is unclear
+                        info.tableIndex = -1;
+                        break;
+                    }
+                    info.tableIndex = int(t);
+                }
+            }
+            if (info.tableIndex >= 0) {
+                QString reference = translation.tables[size_t(info.tableIndex)].reference;
+                info.qualifier = reference.mid(1, reference.size() - 2).replace(QLatin1String("\"\""), QLatin1String("\""));
+            }
+            info.updatable = translation.keyed && info.tableIndex >= 0;
+        } else {
+            const char *declared = sqlite3_column_decltype(statement, c);
+            if (declared)
+                info.kind = kindFromDeclaredType(QString::fromUtf8(declared), false);
+        }
+        info.fieldName = info.name;
+        shape->columns.push_back(info);
+    }
+    // Where a join repeats a name, each copy is known as "table.field".
+    for (size_t i = 0; i < shape->columns.size(); ++i) {
+        for (size_t j = 0; j < shape->columns.size(); ++j) {
+            if (i != j && shape->columns[i].name.compare(shape->columns[j].name, Qt::CaseInsensitive) == 0
+                && !shape->columns[i].table.isEmpty()) {
+                const QString &table = shape->columns[i].qualifier.isEmpty() ? shape->columns[i].table
+                                                                            : shape->columns[i].qualifier;
+                const QString shown = table.contains(QLatin1Char(' ')) ? QLatin1Char('[') + table + QLatin1Char(']') : table;
+                shape->columns[i].fieldName = shown + QLatin1Char('.') + shape->columns[i].name;
+                break;
+            }
+        }
+    }
+    translation.shape = shape;
+    return *shape;
+}
+
+int Connection::execute(const QString &legacy)
+{
+    const Translated translated = translate(legacy, false);
+    const Translation &t = *translated.translation;
+    if (t.kind == Translation::Kind::Select)
+        throw errors::selectNotExecutable();
+    sqlite3_stmt *s = statement(t.sql, legacy);
+    int changes = 0;
+    {
+        StatementUse use(s);
+        bindLiterals(s, translated.literals, 0, int(translated.literals.size()), 1);
+        const int rc = sqlite3_step(s);
+        if (rc != SQLITE_DONE && rc != SQLITE_ROW)
+            throw errors::fromSqlite(m_handle, rc, legacy);
+        changes = sqlite3_changes(m_handle);
+    }
+    if (t.kind == Translation::Kind::Schema)
+        schemaChanged();
+    return t.kind == Translation::Kind::Schema ? 0 : changes;
+}
+
+void Connection::beginTrans()
+{
+    if (m_depth == 0)
+        runPlain("begin immediate");
+    else
+        runPlain(QStringLiteral("savepoint tarvo_%1").arg(m_depth).toUtf8().constData());
+    ++m_depth;
+}
+
+void Connection::commitTrans()
+{
+    if (m_depth == 0)
+        throw errors::noTransaction();
+    if (m_depth == 1)
+        runPlain("commit");
+    else
+        runPlain(QStringLiteral("release tarvo_%1").arg(m_depth - 1).toUtf8().constData());
+    --m_depth;
+}
+
+void Connection::rollback()
+{
+    if (m_depth == 0)
+        throw errors::noTransaction();
+    if (m_depth == 1) {
+        runPlain("rollback");
+    } else {
+        const QByteArray name = QStringLiteral("tarvo_%1").arg(m_depth - 1).toUtf8();
+        runPlain(("rollback to " + name).constData());
+        runPlain(("release " + name).constData());
+    }
+    --m_depth;
+}
+
+} // namespace db

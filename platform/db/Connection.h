@@ -1,0 +1,92 @@
+#pragma once
+
+#include "LegacyLexer.h"
+#include "SchemaCatalog.h"
+#include "Translation.h"
+
+#include <QHash>
+#include <QString>
+#include <memory>
+#include <vector>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace db {
+
+// A column of a select as the record set sees it.
+struct ColumnInfo {
+    QString name;          // as SQLite names it (alias or column name)
+    QString fieldName;     // what fieldNames() shows: "table.field" when ambiguous
+    QString table;         // the origin table (schema spelling), empty for expressions
+    QString column;        // the origin column
+    QString qualifier;     // the from-clause name or alias that owns it
+    int tableIndex = -1;   // index into Translation::tables
+    FieldKind kind = FieldKind::Unknown;
+    bool updatable = false;
+};
+
+struct RowShape {
+    std::vector<ColumnInfo> columns; // visible columns only
+    int totalColumns = 0;            // visible + hidden row keys
+    int find(QStringView name) const;
+};
+
+// One open SQLite connection with its caches: translations by statement
+// shape, prepared statements by text, the schema's names and kinds.
+class Connection {
+public:
+    static std::shared_ptr<Connection> open(const QString &path);
+    ~Connection();
+    Connection(const Connection &) = delete;
+    Connection &operator=(const Connection &) = delete;
+
+    struct Translated {
+        std::shared_ptr<const Translation> translation;
+        std::vector<Literal> literals;
+    };
+    Translated translate(const QString &legacy, bool expression);
+
+    // Prepared once and kept; every use binds, steps and resets it.
+    sqlite3_stmt *statement(const QString &sql, const QString &legacy);
+    static void bindLiterals(sqlite3_stmt *statement, const std::vector<Literal> &literals, int first, int last,
+                             int firstParameter);
+    const RowShape &shapeOf(const Translation &translation, sqlite3_stmt *statement);
+
+    int execute(const QString &legacy);
+    void runPlain(const char *sql);
+    void schemaChanged();
+
+    void beginTrans();
+    void commitTrans();
+    void rollback();
+    int transactionDepth() const { return m_depth; }
+
+    sqlite3 *handle() const { return m_handle; }
+    const QString &path() const { return m_path; }
+    const SchemaCatalog &catalog() const { return m_catalog; }
+
+private:
+    Connection(sqlite3 *handle, QString path);
+    void clearStatements();
+
+    sqlite3 *m_handle;
+    QString m_path;
+    SchemaCatalog m_catalog;
+    QHash<QString, std::shared_ptr<const Translation>> m_translations;
+    QHash<QString, sqlite3_stmt *> m_statements;
+    int m_depth = 0;
+};
+
+// Resets a statement when the scope ends, whatever happened in it.
+class StatementUse {
+public:
+    explicit StatementUse(sqlite3_stmt *statement) : m_statement(statement) {}
+    ~StatementUse();
+    StatementUse(const StatementUse &) = delete;
+    StatementUse &operator=(const StatementUse &) = delete;
+private:
+    sqlite3_stmt *m_statement;
+};
+
+} // namespace db

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "db/DbError.h"
+
+#include <QString>
+
+struct sqlite3;
+
+namespace db::errors {
+
+// The engine's failures, numbered as the legacy engine numbered them so that
+// the standard error message reads as the users have always seen it.
+DbError fileNotFound(const QString &path);
+DbError noCurrentRecord();
+DbError unknownField(const QString &name);
+DbError notInEditMode();
+DbError fieldNotUpdatable(const QString &field);
+DbError readOnlySet();
+DbError typeMismatch(const QString &field, const QString &value);
+DbError syntax(const QString &detail, const QString &statement);
+DbError badDate(const QString &literal);
+DbError recordDeleted();
+DbError noTransaction();
+DbError closedObject();
+DbError invalidArgument();
+DbError selectNotExecutable();
+DbError notASelect();
+DbError alreadyExists(const QString &path);
+DbError duplicateKey();
+
+// Turns a failed SQLite call into the matching error, reading the
+// connection's extended code and message.
+DbError fromSqlite(sqlite3 *handle, int rc, const QString &statement);
+
+} // namespace db::errors

@@ -1,0 +1,368 @@
+#include "FieldCodec.h"
+
+#include "EngineErrors.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QLocale>
+#include <cmath>
+#include <limits>
+#include <sqlite3.h>
+
+namespace db {
+
+void RawRow::capture(sqlite3_stmt *statement, int columns)
+{
+    cells.resize(size_t(columns));
+    bytes.clear();
+    for (int c = 0; c < columns; ++c) {
+        Cell &cell = cells[size_t(c)];
+        cell.type = sqlite3_column_type(statement, c);
+        switch (cell.type) {
+        case SQLITE_INTEGER:
+            cell.integer = sqlite3_column_int64(statement, c);
+            break;
+        case SQLITE_FLOAT:
+            cell.real = sqlite3_column_double(statement, c);
+            break;
+        case SQLITE_TEXT:
+        case SQLITE_BLOB: {
+            const void *data = cell.type == SQLITE_TEXT ? static_cast<const void *>(sqlite3_column_text(statement, c))
+                                                        : sqlite3_column_blob(statement, c);
+            cell.length = sqlite3_column_bytes(statement, c);
+            cell.integer = bytes.size();
+            bytes.append(static_cast<const char *>(data), cell.length);
+            break;
+        }
+        default:
+            break;
+        }
+    }
+}
+
+namespace {
+
+QString cellText(const RawRow &row, const RawRow::Cell &cell)
+{
+    return QString::fromUtf8(row.bytes.constData() + cell.integer, cell.length);
+}
+
+QVariant decodeDate(const QString &text)
+{
+    if (text.size() == 10) {
+        const QDate date = QDate::fromString(text, Qt::ISODate);
+        if (date.isValid())
+            return date;
+    } else if (text.size() == 19) {
+        const QDateTime moment = QDateTime::fromString(text, QStringLiteral("yyyy-MM-dd hh:mm:ss"));
+        if (moment.isValid())
+            return moment;
+    }
+    return text;
+}
+
+QString isoFromDateTime(const QDateTime &moment)
+{
+    if (moment.time() == QTime(0, 0))
+        return moment.date().toString(QStringLiteral("yyyy-MM-dd"));
+    return moment.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
+}
+
+int expandYear(int year, int digits)
+{
+    if (digits == 2)
+        return year < 30 ? 2000 + year : 1900 + year;
+    return year;
+}
+
+} // namespace
+
+QVariant FieldCodec::decode(const RawRow &row, int column, FieldKind kind)
+{
+    const RawRow::Cell &cell = row.cells[size_t(column)];
+    if (cell.type == SQLITE_NULL)
+        return QVariant();
+    switch (kind) {
+    case FieldKind::Counter:
+    case FieldKind::Long:
+        if (cell.type == SQLITE_INTEGER)
+            return QVariant(qlonglong(cell.integer));
+        if (cell.type == SQLITE_FLOAT)
+            return QVariant(qlonglong(std::llround(cell.real)));
+        return cellText(row, cell);
+    case FieldKind::Number:
+        if (cell.type == SQLITE_INTEGER)
+            return QVariant(double(cell.integer));
+        if (cell.type == SQLITE_FLOAT)
+            return QVariant(cell.real);
+        return cellText(row, cell);
+    case FieldKind::YesNo:
+        if (cell.type == SQLITE_INTEGER)
+            return QVariant(cell.integer != 0);
+        if (cell.type == SQLITE_FLOAT)
+            return QVariant(cell.real != 0.0);
+        return cellText(row, cell);
+    case FieldKind::Date:
+        if (cell.type == SQLITE_TEXT)
+            return decodeDate(cellText(row, cell));
+        break;
+    case FieldKind::Text:
+        if (cell.type == SQLITE_INTEGER)
+            return QString::number(cell.integer);
+        if (cell.type == SQLITE_FLOAT)
+            return QString::number(cell.real);
+        break;
+    default:
+        break;
+    }
+    switch (cell.type) {
+    case SQLITE_INTEGER: return QVariant(qlonglong(cell.integer));
+    case SQLITE_FLOAT: return QVariant(cell.real);
+    case SQLITE_TEXT: return cellText(row, cell);
+    case SQLITE_BLOB: return QByteArray(row.bytes.constData() + cell.integer, cell.length);
+    default: return QVariant();
+    }
+}
+
+bool FieldCodec::parseUserDate(const QString &input, QString *iso)
+{
+    const QString text = input.trimmed();
+    const qsizetype blank = text.indexOf(QLatin1Char(' '));
+    const QString datePart = blank < 0 ? text : text.left(blank);
+    const QString timePart = blank < 0 ? QString() : text.mid(blank + 1).trimmed();
+    QDate date;
+    if (datePart.size() == 10 && datePart.at(4) == QLatin1Char('-')) {
+        date = QDate::fromString(datePart, Qt::ISODate);
+    } else {
+        const QStringList parts = datePart.split(QLatin1Char('/'));
+        if (parts.size() != 3)
+            return false;
+        bool okD, okM, okY;
+        const int day = parts[0].toInt(&okD);
+        const int month = parts[1].toInt(&okM);
+        const int year = parts[2].toInt(&okY);
+        if (!okD || !okM || !okY || parts[0].size() > 2 || parts[1].size() > 2
+            || (parts[2].size() != 2 && parts[2].size() != 4))
+            return false;
+        date = QDate(expandYear(year, int(parts[2].size())), month, day);
+    }
+    if (!date.isValid())
+        return false;
+    if (timePart.isEmpty()) {
+        *iso = date.toString(QStringLiteral("yyyy-MM-dd"));
+        return true;
+    }
+    QTime time = QTime::fromString(timePart, QStringLiteral("hh:mm:ss"));
+    if (!time.isValid())
+        time = QTime::fromString(timePart, QStringLiteral("hh:mm"));
+    if (!time.isValid())
+        return false;
+    *iso = isoFromDateTime(QDateTime(date, time));
+    return true;
+}
+
+bool FieldCodec::parseNumber(const QString &input, double *number)
+{
+    const QString text = input.trimmed();
+    bool ok = false;
+    double value;
+    if (text.contains(QLatin1Char(',')))
+        value = QLocale(QLocale::Italian, QLocale::Italy).toDouble(text, &ok);
+    else
+        value = QLocale::c().toDouble(text, &ok);
+    if (!ok || !std::isfinite(value))
+        return false;
+    *number = value;
+    return true;
+}
+
+BoundValue FieldCodec::encode(const QVariant &value, FieldKind kind, const QString &field)
+{
+    BoundValue out;
+    if (!value.isValid() || value.isNull())
+        return out;
+    const int type = value.typeId();
+    const bool isText = type == QMetaType::QString || type == QMetaType::QByteArray;
+    const QString text = isText ? value.toString() : QString();
+    auto mismatch = [&]() { return errors::typeMismatch(field, value.toString()); };
+
+    switch (kind) {
+    case FieldKind::Counter:
+    case FieldKind::Long: {
+        if (isText && text.trimmed().isEmpty())
+            return out;
+        if (type == QMetaType::Bool) {
+            out.type = BoundValue::Type::Integer;
+            out.integer = value.toBool() ? -1 : 0;
+            return out;
+        }
+        double number = 0;
+        if (isText) {
+            if (!parseNumber(text, &number))
+                throw mismatch();
+        } else {
+            bool ok = false;
+            if (type == QMetaType::LongLong || type == QMetaType::Int || type == QMetaType::Long
+                || type == QMetaType::UInt || type == QMetaType::Short) {
+                out.type = BoundValue::Type::Integer;
+                out.integer = value.toLongLong();
+                return out;
+            }
+            number = value.toDouble(&ok);
+            if (!ok || !std::isfinite(number))
+                throw mismatch();
+        }
+        if (std::fabs(number) > 9.2e18)
+            throw mismatch();
+        out.type = BoundValue::Type::Integer;
+        out.integer = std::llround(number);
+        return out;
+    }
+    case FieldKind::Number: {
+        if (isText && text.trimmed().isEmpty())
+            return out;
+        double number = 0;
+        bool ok = true;
+        if (isText)
+            ok = parseNumber(text, &number);
+        else if (type == QMetaType::Bool)
+            number = value.toBool() ? -1 : 0;
+        else
+            number = value.toDouble(&ok);
+        if (!ok || !std::isfinite(number))
+            throw mismatch();
+        out.type = BoundValue::Type::Real;
+        out.real = number;
+        return out;
+    }
+    case FieldKind::YesNo: {
+        out.type = BoundValue::Type::Integer;
+        if (type == QMetaType::Bool) {
+            out.integer = value.toBool() ? -1 : 0;
+            return out;
+        }
+        if (isText) {
+            const QString t = text.trimmed().toLower();
+            if (t.isEmpty() || t == QLatin1String("false") || t == QLatin1String("no") || t == QLatin1String("falso")) {
+                out.integer = 0;
+                return out;
+            }
+            if (t == QLatin1String("true") || t == QLatin1String("si") || t == QLatin1String("sì")
+                || t == QLatin1String("vero")) {
+                out.integer = -1;
+                return out;
+            }
+            double number = 0;
+            if (!parseNumber(t, &number))
+                throw mismatch();
+            out.integer = number != 0 ? -1 : 0;
+            return out;
+        }
+        bool ok = false;
+        const double number = value.toDouble(&ok);
+        if (!ok)
+            throw mismatch();
+        out.integer = number != 0 ? -1 : 0;
+        return out;
+    }
+    case FieldKind::Date: {
+        QString iso;
+        if (type == QMetaType::QDate) {
+            const QDate date = value.toDate();
+            if (!date.isValid())
+                throw mismatch();
+            iso = date.toString(QStringLiteral("yyyy-MM-dd"));
+        } else if (type == QMetaType::QDateTime) {
+            const QDateTime moment = value.toDateTime();
+            if (!moment.isValid())
+                throw mismatch();
+            iso = isoFromDateTime(moment);
+        } else if (isText) {
+            if (text.trimmed().isEmpty())
+                return out;
+            if (!parseUserDate(text, &iso))
+                throw mismatch();
+        } else {
+            throw mismatch();
+        }
+        out.type = BoundValue::Type::Text;
+        out.text = iso;
+        return out;
+    }
+    case FieldKind::Text:
+        out.type = BoundValue::Type::Text;
+        if (type == QMetaType::QDate)
+            out.text = value.toDate().toString(QStringLiteral("dd/MM/yyyy"));
+        else if (type == QMetaType::Double)
+            out.text = QString::number(value.toDouble(), 'g', 15);
+        else
+            out.text = value.toString();
+        return out;
+    default:
+        break;
+    }
+    switch (type) {
+    case QMetaType::Bool:
+        out.type = BoundValue::Type::Integer;
+        out.integer = value.toBool() ? -1 : 0;
+        break;
+    case QMetaType::Int: case QMetaType::LongLong: case QMetaType::UInt: case QMetaType::Long:
+        out.type = BoundValue::Type::Integer;
+        out.integer = value.toLongLong();
+        break;
+    case QMetaType::Double: case QMetaType::Float:
+        out.type = BoundValue::Type::Real;
+        out.real = value.toDouble();
+        break;
+    case QMetaType::QDate:
+        out.type = BoundValue::Type::Text;
+        out.text = value.toDate().toString(QStringLiteral("yyyy-MM-dd"));
+        break;
+    default:
+        out.type = BoundValue::Type::Text;
+        out.text = value.toString();
+        break;
+    }
+    return out;
+}
+
+QVariant FieldCodec::fromBound(const BoundValue &value, FieldKind kind)
+{
+    switch (value.type) {
+    case BoundValue::Type::Null:
+        return QVariant();
+    case BoundValue::Type::Integer:
+        if (kind == FieldKind::YesNo)
+            return QVariant(value.integer != 0);
+        if (kind == FieldKind::Number)
+            return QVariant(double(value.integer));
+        return QVariant(qlonglong(value.integer));
+    case BoundValue::Type::Real:
+        return QVariant(value.real);
+    case BoundValue::Type::Text:
+        return kind == FieldKind::Date ? decodeDate(value.text) : QVariant(value.text);
+    }
+    return QVariant();
+}
+
+void FieldCodec::bind(sqlite3_stmt *statement, int index, const BoundValue &value)
+{
+    switch (value.type) {
+    case BoundValue::Type::Null:
+        sqlite3_bind_null(statement, index);
+        break;
+    case BoundValue::Type::Integer:
+        sqlite3_bind_int64(statement, index, value.integer);
+        break;
+    case BoundValue::Type::Real:
+        sqlite3_bind_double(statement, index, value.real);
+        break;
+    case BoundValue::Type::Text: {
+        const QByteArray utf8 = value.text.toUtf8();
+        sqlite3_bind_text(statement, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
+        break;
+    }
+    }
+}
+
+} // namespace db

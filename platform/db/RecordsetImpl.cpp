@@ -1,0 +1,383 @@
+#include "RecordsetImpl.h"
+
+#include "EngineErrors.h"
+#include "Translator.h"
+
+#include <set>
+#include <sqlite3.h>
+#include <unordered_set>
+
+namespace db {
+
+namespace {
+constexpr int rowsReadAhead = 32;   // rows kept while the keys are read
+constexpr int cacheLimit = 512;
+}
+
+Recordset::Impl::Impl(std::shared_ptr<Connection> conn, QString legacySql)
+    : connection(std::move(conn)), source(std::move(legacySql))
+{
+}
+
+void Recordset::Impl::ensureOpen() const
+{
+    if (!open)
+        throw errors::closedObject();
+}
+
+void Recordset::Impl::requireKeyed() const
+{
+    if (!translation->keyed)
+        throw errors::readOnlySet();
+}
+
+void Recordset::Impl::openSet()
+{
+    Connection::Translated translated = connection->translate(source, false);
+    if (translated.translation->kind != Translation::Kind::Select)
+        throw errors::notASelect();
+    translation = std::move(translated.translation);
+    literals = std::move(translated.literals);
+    keyCount = translation->keyCount();
+    run();
+}
+
+void Recordset::Impl::run()
+{
+    const Translation &t = *translation;
+    if (filterTranslation) {
+        if (t.keyed) {
+            runSql = QStringLiteral("SELECT ") + t.selectList + QStringLiteral(", ") + t.keyColumns
+                     + QStringLiteral(" FROM ") + t.from + QStringLiteral(" WHERE ");
+            if (!t.where.isEmpty())
+                runSql += QLatin1Char('(') + t.where + QStringLiteral(") AND ");
+            runSql += QLatin1Char('(') + filterTranslation->sql + QLatin1Char(')');
+            if (!t.orderBy.isEmpty())
+                runSql += QStringLiteral(" ORDER BY ") + t.orderBy;
+            if (!t.limit.isEmpty())
+                runSql += QStringLiteral(" LIMIT ") + t.limit;
+        } else {
+            runSql = QStringLiteral("SELECT * FROM (") + t.sql + QStringLiteral(") WHERE (")
+                     + filterTranslation->sql + QLatin1Char(')');
+        }
+    } else {
+        runSql = t.sql;
+    }
+    sqlite3_stmt *statement = connection->statement(runSql, source);
+    StatementUse use(statement);
+    Connection::bindLiterals(statement, literals, 0, int(literals.size()), 1);
+    if (filterTranslation)
+        Connection::bindLiterals(statement, filterLiterals, 0, int(filterLiterals.size()), int(literals.size()) + 1);
+    if (!shape) {
+        connection->shapeOf(t, statement);
+        shape = t.shape;
+    }
+    keys.clear();
+    rows.clear();
+    cache.clear();
+    count = 0;
+    const int visible = visibleColumns();
+    int rc;
+    while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
+        if (keyCount > 0) {
+            for (int k = 0; k < keyCount; ++k)
+                keys.push_back(sqlite3_column_type(statement, visible + k) == SQLITE_NULL
+                                   ? nullKey
+                                   : sqlite3_column_int64(statement, visible + k));
+            if (count < rowsReadAhead)
+                cache[count].capture(statement, visible);
+        } else {
+            rows.emplace_back();
+            rows.back().capture(statement, visible);
+        }
+        ++count;
+    }
+    if (rc != SQLITE_DONE)
+        throw errors::fromSqlite(connection->handle(), rc, source);
+    position = 0;
+    onDeleted = false;
+}
+
+const RawRow &Recordset::Impl::currentRow()
+{
+    ensureOpen();
+    if (onDeleted)
+        throw errors::recordDeleted();
+    if (count == 0 || position < 0 || position >= count)
+        throw errors::noCurrentRecord();
+    if (keyCount == 0)
+        return rows[size_t(position)];
+    const auto cached = cache.constFind(position);
+    if (cached != cache.cend())
+        return *cached;
+
+    const Translation &t = *translation;
+    sqlite3_stmt *statement = connection->statement(t.fetchSql, source);
+    StatementUse use(statement);
+    const int leading = t.selectListLiterals + t.fromLiterals;
+    Connection::bindLiterals(statement, literals, 0, leading, 1);
+    const qint64 *key = keyAt(position);
+    for (int k = 0; k < keyCount; ++k) {
+        if (key[k] == nullKey)
+            sqlite3_bind_null(statement, leading + 1 + k);
+        else
+            sqlite3_bind_int64(statement, leading + 1 + k, key[k]);
+    }
+    const int rc = sqlite3_step(statement);
+    if (rc == SQLITE_DONE)
+        throw errors::recordDeleted(); // removed meanwhile through another set
+    if (rc != SQLITE_ROW)
+        throw errors::fromSqlite(connection->handle(), rc, source);
+    if (cache.size() >= cacheLimit)
+        cache.clear();
+    RawRow &row = cache[position];
+    row.capture(statement, visibleColumns());
+    return row;
+}
+
+QVariant Recordset::Impl::currentValue(int column)
+{
+    ensureOpen();
+    if (column < 0 || column >= visibleColumns())
+        throw errors::unknownField(QString::number(column));
+    const FieldKind kind = shape->columns[size_t(column)].kind;
+    if (mode != EditMode::None && pendingSet[size_t(column)])
+        return FieldCodec::fromBound(pending[size_t(column)], kind);
+    if (mode == EditMode::Adding)
+        return kind == FieldKind::YesNo ? QVariant(false) : QVariant();
+    return FieldCodec::decode(currentRow(), column, kind);
+}
+
+int Recordset::Impl::findFrom(const QString &criterion, int start)
+{
+    if (criterion.trimmed().isEmpty())
+        throw errors::syntax(QStringLiteral("criterio vuoto"), criterion);
+    const Connection::Translated crit = connection->translate(criterion, true);
+    const Translation &t = *translation;
+    if (start < 0)
+        start = 0;
+    if (start >= count)
+        return -1;
+
+    if (t.keyed) {
+        QString sql = QStringLiteral("SELECT ") + t.selectList + QStringLiteral(", ") + t.keyColumns
+                      + QStringLiteral(" FROM ") + t.from + QStringLiteral(" WHERE ");
+        if (!t.where.isEmpty())
+            sql += QLatin1Char('(') + t.where + QStringLiteral(") AND ");
+        if (filterTranslation)
+            sql += QLatin1Char('(') + filterTranslation->sql + QStringLiteral(") AND ");
+        sql += QLatin1Char('(') + crit.translation->sql + QLatin1Char(')');
+        sqlite3_stmt *statement = connection->statement(sql, criterion);
+        StatementUse use(statement);
+        const int mainLiterals = t.selectListLiterals + t.fromLiterals + t.whereLiterals;
+        int next = 1;
+        Connection::bindLiterals(statement, literals, 0, mainLiterals, next);
+        next += mainLiterals;
+        if (filterTranslation) {
+            Connection::bindLiterals(statement, filterLiterals, 0, int(filterLiterals.size()), next);
+            next += int(filterLiterals.size());
+        }
+        Connection::bindLiterals(statement, crit.literals, 0, int(crit.literals.size()), next);
+        const int visible = visibleColumns();
+        std::unordered_set<qint64> single;
+        std::set<std::vector<qint64>> multiple;
+        int rc;
+        while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
+            std::vector<qint64> key(static_cast<size_t>(keyCount));
+            for (int k = 0; k < keyCount; ++k)
+                key[size_t(k)] = sqlite3_column_type(statement, visible + k) == SQLITE_NULL
+                                     ? nullKey : sqlite3_column_int64(statement, visible + k);
+            if (keyCount == 1)
+                single.insert(key[0]);
+            else
+                multiple.insert(std::move(key));
+        }
+        if (rc != SQLITE_DONE)
+            throw errors::fromSqlite(connection->handle(), rc, criterion);
+        if (single.empty() && multiple.empty())
+            return -1;
+        for (int p = start; p < count; ++p) {
+            const qint64 *key = keyAt(p);
+            if (keyCount == 1 ? single.count(*key) > 0
+                              : multiple.count(std::vector<qint64>(key, key + keyCount)) > 0)
+                return p;
+        }
+        return -1;
+    }
+
+    // Whole sets: number the rows of the last run and test the criterion.
+    const QString sql = QStringLiteral("SELECT tarvo_row FROM (SELECT row_number() OVER () - 1 AS tarvo_row, * FROM (")
+                        + runSql + QStringLiteral(")) WHERE (") + crit.translation->sql + QLatin1Char(')');
+    sqlite3_stmt *statement = connection->statement(sql, criterion);
+    StatementUse use(statement);
+    Connection::bindLiterals(statement, literals, 0, int(literals.size()), 1);
+    int next = int(literals.size()) + 1;
+    if (filterTranslation) {
+        Connection::bindLiterals(statement, filterLiterals, 0, int(filterLiterals.size()), next);
+        next += int(filterLiterals.size());
+    }
+    Connection::bindLiterals(statement, crit.literals, 0, int(crit.literals.size()), next);
+    int best = -1;
+    int rc;
+    while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
+        const int row = sqlite3_column_int(statement, 0);
+        if (row >= start && (best < 0 || row < best))
+            best = row;
+    }
+    if (rc != SQLITE_DONE)
+        throw errors::fromSqlite(connection->handle(), rc, criterion);
+    return best;
+}
+
+namespace {
+
+struct TableChanges {
+    QStringList columns;
+    std::vector<const BoundValue *> values;
+};
+
+// Changed fields grouped by the table they belong to; a column set twice
+// (two aliases of one field) is written once, with the last value.
+std::vector<TableChanges> groupChanges(const Recordset::Impl &d)
+{
+    std::vector<TableChanges> changes(d.translation->tables.size());
+    for (size_t c = 0; c < d.pending.size(); ++c) {
+        if (!d.pendingSet[c])
+            continue;
+        const ColumnInfo &info = d.shape->columns[c];
+        TableChanges &table = changes[size_t(info.tableIndex)];
+        const qsizetype existing = table.columns.indexOf(info.column);
+        if (existing >= 0) {
+            table.values[size_t(existing)] = &d.pending[c];
+        } else {
+            table.columns << info.column;
+            table.values.push_back(&d.pending[c]);
+        }
+    }
+    return changes;
+}
+
+void stepWrite(Connection &connection, sqlite3_stmt *statement, const QString &source)
+{
+    const int rc = sqlite3_step(statement);
+    if (rc != SQLITE_DONE)
+        throw errors::fromSqlite(connection.handle(), rc, source);
+}
+
+// Runs the writes of one update in a savepoint when they touch several
+// tables, so that they land together or not at all.
+template <typename Work>
+void inOneTransaction(Connection &connection, bool needed, Work work)
+{
+    if (!needed) {
+        work();
+        return;
+    }
+    connection.beginTrans();
+    try {
+        work();
+        connection.commitTrans();
+    } catch (...) {
+        connection.rollback();
+        throw;
+    }
+}
+
+} // namespace
+
+void Recordset::Impl::writeChanges()
+{
+    const std::vector<TableChanges> changes = groupChanges(*this);
+    int tablesTouched = 0;
+    for (const TableChanges &c : changes)
+        tablesTouched += c.columns.isEmpty() ? 0 : 1;
+    if (tablesTouched == 0)
+        return;
+    const qint64 *key = keyAt(position);
+    inOneTransaction(*connection, tablesTouched > 1, [&]() {
+        for (size_t t = 0; t < changes.size(); ++t) {
+            const TableChanges &c = changes[t];
+            if (c.columns.isEmpty())
+                continue;
+            if (key[t] == nullKey)
+                throw errors::noCurrentRecord();
+            QStringList assignments;
+            for (const QString &column : c.columns)
+                assignments << quotedName(column) + QStringLiteral(" = ?");
+            const QString sql = QStringLiteral("UPDATE ") + quotedName(translation->tables[t].table)
+                                + QStringLiteral(" SET ") + assignments.join(QStringLiteral(", "))
+                                + QStringLiteral(" WHERE rowid = ?");
+            sqlite3_stmt *statement = connection->statement(sql, source);
+            StatementUse use(statement);
+            int parameter = 1;
+            for (const BoundValue *value : c.values)
+                FieldCodec::bind(statement, parameter++, *value);
+            sqlite3_bind_int64(statement, parameter, key[t]);
+            stepWrite(*connection, statement, source);
+        }
+    });
+    cache.remove(position);
+}
+
+void Recordset::Impl::insertRow()
+{
+    const std::vector<TableChanges> changes = groupChanges(*this);
+    std::vector<qint64> newKey(size_t(keyCount), nullKey);
+    int tablesTouched = 0;
+    for (size_t t = 0; t < changes.size(); ++t)
+        tablesTouched += (t == 0 || !changes[t].columns.isEmpty()) ? 1 : 0;
+    inOneTransaction(*connection, tablesTouched > 1, [&]() {
+        for (size_t t = 0; t < changes.size(); ++t) {
+            const TableChanges &c = changes[t];
+            if (t > 0 && c.columns.isEmpty())
+                continue;
+            QString sql = QStringLiteral("INSERT INTO ") + quotedName(translation->tables[t].table);
+            if (c.columns.isEmpty()) {
+                sql += QStringLiteral(" DEFAULT VALUES");
+            } else {
+                QStringList names, marks;
+                for (const QString &column : c.columns) {
+                    names << quotedName(column);
+                    marks << QStringLiteral("?");
+                }
+                sql += QStringLiteral(" (") + names.join(QStringLiteral(", ")) + QStringLiteral(") VALUES (")
+                       + marks.join(QStringLiteral(", ")) + QLatin1Char(')');
+            }
+            sqlite3_stmt *statement = connection->statement(sql, source);
+            StatementUse use(statement);
+            int parameter = 1;
+            for (const BoundValue *value : c.values)
+                FieldCodec::bind(statement, parameter++, *value);
+            stepWrite(*connection, statement, source);
+            newKey[t] = sqlite3_last_insert_rowid(connection->handle());
+        }
+    });
+    lastId = newKey[0];
+    keys.insert(keys.end(), newKey.begin(), newKey.end());
+    ++count;
+    position = count - 1;
+    onDeleted = false;
+    cache.remove(position);
+}
+
+void Recordset::Impl::deleteCurrent()
+{
+    currentRow(); // throws when there is none
+    const qint64 *key = keyAt(position);
+    if (key[0] == nullKey)
+        throw errors::noCurrentRecord();
+    const QString sql = QStringLiteral("DELETE FROM ") + quotedName(translation->tables[0].table)
+                        + QStringLiteral(" WHERE rowid = ?");
+    sqlite3_stmt *statement = connection->statement(sql, source);
+    {
+        StatementUse use(statement);
+        sqlite3_bind_int64(statement, 1, key[0]);
+        stepWrite(*connection, statement, source);
+    }
+    keys.erase(keys.begin() + ptrdiff_t(position) * keyCount, keys.begin() + ptrdiff_t(position + 1) * keyCount);
+    --count;
+    cache.clear();
+    onDeleted = true;
+}
+
+} // namespace db

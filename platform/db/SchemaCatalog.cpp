@@ -1,0 +1,105 @@
+#include "SchemaCatalog.h"
+
+#include <sqlite3.h>
+
+namespace db {
+
+FieldKind kindFromDeclaredType(const QString &declared, bool integerKey)
+{
+    const QString t = declared.toUpper();
+    if (t.contains(QLatin1String("COUNTER")) || (integerKey && t == QLatin1String("INTEGER")))
+        return FieldKind::Counter;
+    if (t.contains(QLatin1String("YESNO")) || t.contains(QLatin1String("BOOL")) || t == QLatin1String("BIT"))
+        return FieldKind::YesNo;
+    if (t.contains(QLatin1String("DATE")) || t.contains(QLatin1String("TIME")))
+        return FieldKind::Date;
+    if (t.contains(QLatin1String("DOUBLE")) || t.contains(QLatin1String("REAL")) || t.contains(QLatin1String("FLOA"))
+        || t.contains(QLatin1String("NUMBER")) || t.contains(QLatin1String("NUMERIC"))
+        || t.contains(QLatin1String("DECIMAL")) || t.contains(QLatin1String("CURRENCY")))
+        return FieldKind::Number;
+    if (t.contains(QLatin1String("LONG")) || t.contains(QLatin1String("INT")))
+        return FieldKind::Long;
+    if (t.contains(QLatin1String("TEXT")) || t.contains(QLatin1String("CHAR")) || t.contains(QLatin1String("MEMO"))
+        || t.contains(QLatin1String("CLOB")))
+        return FieldKind::Text;
+    if (t.contains(QLatin1String("BLOB")))
+        return FieldKind::Blob;
+    return FieldKind::Unknown;
+}
+
+QString SchemaCatalog::fold(QStringView name)
+{
+    return name.toString().normalized(QString::NormalizationForm_C).toCaseFolded();
+}
+
+const ColumnMeta *TableMeta::column(QStringView name) const
+{
+    const auto it = byFoldedName.constFind(SchemaCatalog::fold(name));
+    return it == byFoldedName.cend() ? nullptr : &columns[size_t(*it)];
+}
+
+void SchemaCatalog::load(sqlite3 *handle)
+{
+    m_tables.clear();
+    m_tableByFolded.clear();
+    m_columnByFolded.clear();
+
+    sqlite3_stmt *list = nullptr;
+    sqlite3_prepare_v2(handle,
+                       "select name from sqlite_master where type in ('table','view') and name not like 'sqlite^_%' escape '^'",
+                       -1, &list, nullptr);
+    std::vector<QString> names;
+    while (list && sqlite3_step(list) == SQLITE_ROW)
+        names.push_back(QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(list, 0))));
+    sqlite3_finalize(list);
+
+    for (const QString &name : names) {
+        TableMeta table;
+        table.name = name;
+        sqlite3_stmt *info = nullptr;
+        const QByteArray sql = "pragma table_info(\"" + name.toUtf8().replace('"', "\"\"") + "\")";
+        sqlite3_prepare_v2(handle, sql.constData(), -1, &info, nullptr);
+        int keyColumns = 0;
+        while (info && sqlite3_step(info) == SQLITE_ROW) {
+            ColumnMeta column;
+            column.name = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(info, 1)));
+            column.declaredType = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(info, 2)));
+            column.primaryKey = sqlite3_column_int(info, 5) > 0;
+            keyColumns += column.primaryKey ? 1 : 0;
+            table.columns.push_back(column);
+        }
+        sqlite3_finalize(info);
+        for (size_t i = 0; i < table.columns.size(); ++i) {
+            ColumnMeta &column = table.columns[i];
+            column.kind = kindFromDeclaredType(column.declaredType, column.primaryKey && keyColumns == 1);
+            const QString folded = fold(column.name);
+            table.byFoldedName.insert(folded, int(i));
+            if (!m_columnByFolded.contains(folded))
+                m_columnByFolded.insert(folded, column.name);
+        }
+        m_tableByFolded.insert(fold(name), int(m_tables.size()));
+        m_tables.push_back(std::move(table));
+    }
+}
+
+const TableMeta *SchemaCatalog::table(QStringView name) const
+{
+    const auto it = m_tableByFolded.constFind(fold(name));
+    return it == m_tableByFolded.cend() ? nullptr : &m_tables[size_t(*it)];
+}
+
+QString SchemaCatalog::columnSpelling(QStringView name) const
+{
+    return m_columnByFolded.value(fold(name));
+}
+
+FieldKind SchemaCatalog::kindOf(const QString &table, const QString &column) const
+{
+    const TableMeta *meta = this->table(table);
+    if (!meta)
+        return FieldKind::Unknown;
+    const ColumnMeta *col = meta->column(column);
+    return col ? col->kind : FieldKind::Unknown;
+}
+
+} // namespace db

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QHash>
+#include <QString>
+#include <QStringView>
+#include <vector>
+
+struct sqlite3;
+
+namespace db {
+
+// What a field holds, from the declared type of its column.
+enum class FieldKind { Unknown, Counter, Long, Number, Text, Date, YesNo, Blob };
+
+FieldKind kindFromDeclaredType(const QString &declared, bool integerKey);
+
+struct ColumnMeta {
+    QString name;         // as the schema spells it
+    QString declaredType;
+    FieldKind kind = FieldKind::Unknown;
+    bool primaryKey = false;
+};
+
+struct TableMeta {
+    QString name;
+    std::vector<ColumnMeta> columns;
+    QHash<QString, int> byFoldedName;
+    const ColumnMeta *column(QStringView name) const;
+};
+
+// Tables and columns of one database, looked up ignoring case (accented
+// letters too), to write every name as the schema spells it.
+class SchemaCatalog {
+public:
+    void load(sqlite3 *handle);
+
+    const TableMeta *table(QStringView name) const;
+    // The schema spelling of a column name in any table; empty when unknown.
+    QString columnSpelling(QStringView name) const;
+    FieldKind kindOf(const QString &table, const QString &column) const;
+    const std::vector<TableMeta> &tables() const { return m_tables; }
+
+    static QString fold(QStringView name);
+
+private:
+    std::vector<TableMeta> m_tables;
+    QHash<QString, int> m_tableByFolded;
+    QHash<QString, QString> m_columnByFolded;
+};
+
+} // namespace db

@@ -1,0 +1,22 @@
+#include "db/SqlText.h"
+
+namespace db {
+
+QString escaped(const QString &text, QChar quote)
+{
+    QString out;
+    out.reserve(text.size() + 4);
+    for (QChar c : text) {
+        out.append(c);
+        if (c == quote)
+            out.append(c);
+    }
+    return out;
+}
+
+QString quoted(const QString &text, QChar quote)
+{
+    return quote + escaped(text, quote) + quote;
+}
+
+} // namespace db

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QString>
+#include <memory>
+#include <vector>
+
+namespace db {
+
+struct RowShape;
+
+// A table named in the from clause of a select.
+struct FromTable {
+    QString table;      // schema spelling
+    QString reference;  // how the statement refers to it: quoted alias or name
+    bool nullable = false; // right side of an outer join: its key may be Null
+};
+
+// One legacy statement (or criterion) in the form it runs on SQLite, with
+// one parameter per literal of the source, in the order of the source.
+struct Translation {
+    enum class Kind { Select, Action, Schema, Expression };
+    Kind kind = Kind::Select;
+    QString sql;            // the whole statement (select: with its row keys)
+    int parameterCount = 0;
+
+    // Select only. A keyed select names plain tables and has no grouping:
+    // each row is known by the rowids of its tables, appended as hidden
+    // columns, so rows can be fetched again, updated and deleted.
+    bool keyed = false;
+    QString selectList;     // with a leading "DISTINCT " when so written
+    QString from;
+    QString where;          // empty when there is none
+    QString orderBy;        // with the row keys appended as tie breakers
+    QString limit;
+    int selectListLiterals = 0; // literals in the select list ...
+    int fromLiterals = 0;       // ... in the from clause ...
+    int whereLiterals = 0;      // ... in the where clause
+    std::vector<FromTable> tables;
+    QString keyColumns;     // "ref".rowid, ... ; empty when not keyed
+    QString fetchSql;       // one row by its keys
+
+    // Column layout of the select, filled the first time it runs.
+    mutable std::shared_ptr<const RowShape> shape;
+
+    int keyCount() const { return keyed ? int(tables.size()) : 0; }
+};
+
+} // namespace db

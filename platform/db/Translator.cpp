@@ -1,0 +1,366 @@
+#include "Translator.h"
+
+#include "EngineErrors.h"
+#include "SchemaCatalog.h"
+
+namespace db {
+
+namespace {
+
+bool equalsWord(QStringView text, const char *word)
+{
+    return text.compare(QLatin1String(word), Qt::CaseInsensitive) == 0;
+}
+
+bool isOneOf(QStringView text, std::initializer_list<const char *> words)
+{
+    for (const char *w : words)
+        if (equalsWord(text, w))
+            return true;
+    return false;
+}
+
+const char *const fromStopWords[] = {"where", "group", "having", "order", "union", "intersect", "except", "limit"};
+
+bool isJoinWord(QStringView text)
+{
+    return isOneOf(text, {"inner", "left", "right", "full", "cross", "natural", "join", "outer"});
+}
+
+bool isAggregate(QStringView text)
+{
+    return isOneOf(text, {"count", "max", "min", "sum", "avg", "total", "group_concat", "first", "last",
+                          "stdev", "stdevp", "var", "varp"});
+}
+
+// Legacy function names that SQLite spells differently.
+QString functionName(QStringView name)
+{
+    if (equalsWord(name, "ucase"))
+        return QStringLiteral("upper");
+    if (equalsWord(name, "lcase"))
+        return QStringLiteral("lower");
+    if (equalsWord(name, "len"))
+        return QStringLiteral("length");
+    if (equalsWord(name, "nz"))
+        return QStringLiteral("ifnull");
+    if (equalsWord(name, "mid"))
+        return QStringLiteral("substr");
+    return name.toString();
+}
+
+} // namespace
+
+QString quotedName(const QString &name)
+{
+    QString out;
+    out.reserve(name.size() + 2);
+    out.append(QLatin1Char('"'));
+    for (QChar c : name) {
+        out.append(c);
+        if (c == QLatin1Char('"'))
+            out.append(c);
+    }
+    out.append(QLatin1Char('"'));
+    return out;
+}
+
+Translator::Translator(const SchemaCatalog &catalog, const QString &source, const LexedText &lexed)
+    : m_catalog(catalog), m_source(source), m_lexed(lexed), m_count(int(lexed.tokens.size()))
+{
+}
+
+bool Translator::isWord(int index, const char *word) const
+{
+    if (index < 0 || index >= m_count)
+        return false;
+    const Token &t = m_lexed.tokens[size_t(index)];
+    return t.kind == Token::Kind::Word && equalsWord(LegacyLexer::text(m_source, t), word);
+}
+
+bool Translator::isPunct(int index, const char *punct) const
+{
+    if (index < 0 || index >= m_count)
+        return false;
+    const Token &t = m_lexed.tokens[size_t(index)];
+    return t.kind == Token::Kind::Punct && LegacyLexer::text(m_source, t) == QLatin1String(punct);
+}
+
+int Translator::literalsIn(int from, int to) const
+{
+    int count = 0;
+    for (int i = from; i < to; ++i)
+        if (m_lexed.tokens[size_t(i)].kind == Token::Kind::Literal)
+            ++count;
+    return count;
+}
+
+int Translator::findTopLevel(int from, int to, const char *word) const
+{
+    int depth = 0;
+    for (int i = from; i < to; ++i) {
+        if (isPunct(i, "("))
+            ++depth;
+        else if (isPunct(i, ")"))
+            --depth;
+        else if (depth == 0 && isWord(i, word))
+            return i;
+    }
+    return -1;
+}
+
+QString Translator::emitToken(int index) const
+{
+    const Token &t = m_lexed.tokens[size_t(index)];
+    const QStringView text = LegacyLexer::text(m_source, t);
+    switch (t.kind) {
+    case Token::Kind::Literal:
+        return QStringLiteral("?");
+    case Token::Kind::InlineNumber:
+        return text.toString();
+    case Token::Kind::Punct:
+        return text == QLatin1String("&") ? QStringLiteral("||") : text.toString();
+    case Token::Kind::Word:
+    case Token::Kind::Bracketed:
+        break;
+    }
+    const bool bracketed = t.kind == Token::Kind::Bracketed;
+    if (isPunct(index + 1, ".")) { // qualifier: a table or an alias
+        if (const TableMeta *table = m_catalog.table(text))
+            return quotedName(table->name);
+        return quotedName(text.toString());
+    }
+    if (isPunct(index - 1, ".")) { // a column of a qualified name
+        if (!bracketed && equalsWord(text, "rowid"))
+            return QStringLiteral("rowid");
+        const QString spelling = m_catalog.columnSpelling(text);
+        return quotedName(spelling.isEmpty() ? text.toString() : spelling);
+    }
+    if (!bracketed && isPunct(index + 1, "("))
+        return functionName(text);
+    if (!bracketed) {
+        if (equalsWord(text, "true"))
+            return QStringLiteral("-1");
+        if (equalsWord(text, "false"))
+            return QStringLiteral("0");
+        if (equalsWord(text, "distinctrow"))
+            return QStringLiteral("DISTINCT");
+        if (equalsWord(text, "mod"))
+            return QStringLiteral("%");
+    }
+    if (const TableMeta *table = m_catalog.table(text))
+        return quotedName(table->name);
+    const QString spelling = m_catalog.columnSpelling(text);
+    if (!spelling.isEmpty())
+        return quotedName(spelling);
+    return bracketed ? quotedName(text.toString()) : text.toString();
+}
+
+QString Translator::emit(int from, int to) const
+{
+    QString out;
+    for (int i = from; i < to; ++i) {
+        const bool glued = isPunct(i, ".") || isPunct(i - 1, ".") || isPunct(i, ",") || isPunct(i, ")")
+                           || isPunct(i - 1, "(");
+        if (i > from && !glued)
+            out.append(QLatin1Char(' '));
+        out.append(emitToken(i));
+    }
+    return out;
+}
+
+Translation Translator::expression() const
+{
+    Translation t;
+    t.kind = Translation::Kind::Expression;
+    if (m_count == 0)
+        throw errors::syntax(QStringLiteral("espressione vuota"), m_source);
+    t.sql = emit(0, m_count);
+    t.parameterCount = int(m_lexed.literals.size());
+    return t;
+}
+
+Translation Translator::statement() const
+{
+    Translation t;
+    t.parameterCount = int(m_lexed.literals.size());
+    if (m_count == 0 || m_lexed.tokens[0].kind != Token::Kind::Word)
+        throw DbError(ErrorKind::Syntax, 3129,
+                      QStringLiteral("Istruzione SQL non valida; prevista 'DELETE', 'INSERT', 'PROCEDURE', 'SELECT' o 'UPDATE'."));
+    if (isWord(0, "select")) {
+        t.kind = Translation::Kind::Select;
+        buildSelect(t);
+        return t;
+    }
+    if (isWord(0, "insert") || isWord(0, "update")) {
+        t.kind = Translation::Kind::Action;
+        t.sql = emit(0, m_count);
+        return t;
+    }
+    if (isWord(0, "delete")) {
+        t.kind = Translation::Kind::Action;
+        int next = 1;
+        if (isPunct(1, "*"))
+            next = 2;
+        else if (isPunct(2, ".") && isPunct(3, "*"))
+            next = 4;
+        t.sql = QStringLiteral("DELETE ") + emit(next, m_count);
+        return t;
+    }
+    if (isWord(0, "create") || isWord(0, "drop") || isWord(0, "alter")) {
+        t.kind = Translation::Kind::Schema;
+        t.sql = emit(0, m_count);
+        return t;
+    }
+    throw DbError(ErrorKind::Syntax, 3129,
+                  QStringLiteral("Istruzione SQL non valida; prevista 'DELETE', 'INSERT', 'PROCEDURE', 'SELECT' o 'UPDATE'."));
+}
+
+bool Translator::readFromTables(int from, int to, std::vector<FromTable> *tables) const
+{
+    bool outer = false;
+    int i = from;
+    while (i < to) {
+        const Token &t = m_lexed.tokens[size_t(i)];
+        if (t.kind != Token::Kind::Word && t.kind != Token::Kind::Bracketed)
+            return false;
+        const TableMeta *table = m_catalog.table(LegacyLexer::text(m_source, t));
+        if (!table)
+            return false;
+        FromTable entry;
+        entry.table = table->name;
+        entry.reference = quotedName(table->name);
+        ++i;
+        if (isWord(i, "as"))
+            ++i;
+        if (i < to) {
+            const Token &a = m_lexed.tokens[size_t(i)];
+            const QStringView aliasText = LegacyLexer::text(m_source, a);
+            if ((a.kind == Token::Kind::Word && !isJoinWord(aliasText) && !equalsWord(aliasText, "on"))
+                || a.kind == Token::Kind::Bracketed) {
+                entry.reference = quotedName(aliasText.toString());
+                ++i;
+            }
+        }
+        entry.nullable = outer;
+        tables->push_back(entry);
+        // Skip an "on" condition up to the next table.
+        int depth = 0;
+        bool nextTable = false;
+        while (i < to && !nextTable) {
+            if (isPunct(i, "(")) {
+                ++depth;
+            } else if (isPunct(i, ")")) {
+                --depth;
+            } else if (depth == 0 && isPunct(i, ",")) {
+                nextTable = true;
+            } else if (depth == 0 && m_lexed.tokens[size_t(i)].kind == Token::Kind::Word
+                       && isJoinWord(LegacyLexer::text(m_source, m_lexed.tokens[size_t(i)]))) {
+                while (i < to && m_lexed.tokens[size_t(i)].kind == Token::Kind::Word
+                       && isJoinWord(LegacyLexer::text(m_source, m_lexed.tokens[size_t(i)]))) {
+                    if (isWord(i, "left") || isWord(i, "right") || isWord(i, "full"))
+                        outer = true;
+                    ++i;
+                }
+                break;
+            }
+            ++i;
+        }
+        if (outer)
+            for (size_t k = 1; k < tables->size(); ++k)
+                (*tables)[k].nullable = true;
+    }
+    return !tables->empty();
+}
+
+void Translator::buildSelect(Translation &t) const
+{
+    int start = 1;
+    QString distinct;
+    if (isWord(start, "distinct") || isWord(start, "distinctrow")) {
+        distinct = QStringLiteral("DISTINCT ");
+        ++start;
+    } else if (isWord(start, "all")) {
+        ++start;
+    }
+    if (isWord(start, "top")) {
+        if (start + 1 >= m_count || m_lexed.tokens[size_t(start + 1)].kind != Token::Kind::InlineNumber)
+            throw errors::syntax(QStringLiteral("numero mancante dopo TOP"), m_source);
+        if (isWord(start + 2, "percent"))
+            throw errors::syntax(QStringLiteral("TOP PERCENT non supportato"), m_source);
+        t.limit = LegacyLexer::text(m_source, m_lexed.tokens[size_t(start + 1)]).toString();
+        start += 2;
+    }
+
+    const int fromPos = findTopLevel(start, m_count, "from");
+    int fromEnd = m_count;
+    bool grouped = !distinct.isEmpty() || fromPos < 0;
+    if (fromPos >= 0) {
+        for (const char *stop : fromStopWords) {
+            const int at = findTopLevel(fromPos + 1, m_count, stop);
+            if (at >= 0 && at < fromEnd)
+                fromEnd = at;
+        }
+        for (const char *word : {"group", "having", "union", "intersect", "except", "limit"})
+            if (findTopLevel(fromPos + 1, m_count, word) >= 0)
+                grouped = true;
+    }
+    if (!grouped) {
+        int depth = 0;
+        for (int i = start; i < fromPos; ++i) {
+            if (isPunct(i, "("))
+                ++depth;
+            else if (isPunct(i, ")"))
+                --depth;
+            else if (m_lexed.tokens[size_t(i)].kind == Token::Kind::Word && isPunct(i + 1, "(")
+                     && isAggregate(LegacyLexer::text(m_source, m_lexed.tokens[size_t(i)])))
+                grouped = true;
+        }
+    }
+    std::vector<FromTable> tables;
+    if (!grouped && readFromTables(fromPos + 1, fromEnd, &tables)) {
+        t.keyed = true;
+        t.tables = tables;
+        QStringList keys;
+        for (const FromTable &table : tables)
+            keys << table.reference + QStringLiteral(".rowid");
+        t.keyColumns = keys.join(QStringLiteral(", "));
+        t.selectList = emit(start, fromPos);
+        t.selectListLiterals = literalsIn(start, fromPos);
+        t.from = emit(fromPos + 1, fromEnd);
+        t.fromLiterals = literalsIn(fromPos + 1, fromEnd);
+        const int orderPos = findTopLevel(fromEnd, m_count, "order");
+        const int whereEnd = orderPos >= 0 ? orderPos : m_count;
+        if (isWord(fromEnd, "where")) {
+            t.where = emit(fromEnd + 1, whereEnd);
+            t.whereLiterals = literalsIn(fromEnd + 1, whereEnd);
+        }
+        if (orderPos >= 0) {
+            if (!isWord(orderPos + 1, "by"))
+                throw errors::syntax(QStringLiteral("BY mancante dopo ORDER"), m_source);
+            t.orderBy = emit(orderPos + 2, m_count) + QStringLiteral(", ") + t.keyColumns;
+        }
+        t.sql = QStringLiteral("SELECT ") + t.selectList + QStringLiteral(", ") + t.keyColumns
+                + QStringLiteral(" FROM ") + t.from;
+        if (!t.where.isEmpty())
+            t.sql += QStringLiteral(" WHERE ") + t.where;
+        if (!t.orderBy.isEmpty())
+            t.sql += QStringLiteral(" ORDER BY ") + t.orderBy;
+        if (!t.limit.isEmpty())
+            t.sql += QStringLiteral(" LIMIT ") + t.limit;
+        QStringList conditions;
+        for (const FromTable &table : tables)
+            conditions << table.reference + (table.nullable ? QStringLiteral(".rowid IS ?") : QStringLiteral(".rowid = ?"));
+        t.fetchSql = QStringLiteral("SELECT ") + t.selectList + QStringLiteral(", ") + t.keyColumns
+                     + QStringLiteral(" FROM ") + t.from + QStringLiteral(" WHERE ")
+                     + conditions.join(QStringLiteral(" AND "));
+        return;
+    }
+    t.keyed = false;
+    t.selectList = distinct + emit(start, fromPos >= 0 ? fromPos : m_count);
+    t.sql = QStringLiteral("SELECT ") + distinct + emit(start, m_count);
+    if (!t.limit.isEmpty())
+        t.sql += QStringLiteral(" LIMIT ") + t.limit;
+}
+
+} // namespace db
