@@ -1,0 +1,272 @@
+// The error trap and the top-level reporter: standard message, log line in
+// the program folder's log, resuming, and what happens when the log library
+// or the log folder is not there.
+
+#include "LodderRegistration.h"
+
+#include "app/Globals.h"
+#include "app/errors/ErrorClock.h"
+#include "app/errors/ErrorTrap.h"
+#include "app/errors/LogObject.h"
+#include "app/errors/TarvoApplication.h"
+#include "db/DbError.h"
+#include "ui/ScriptedMessages.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QWidget>
+#include <QtTest>
+
+#include <functional>
+#include <stdexcept>
+
+namespace {
+
+const QDateTime kSixDecember(QDate(2026, 12, 6), QTime(14, 5, 9));
+
+QString standardText(long number, const QString &description)
+{
+    return QStringLiteral("Si è verificato un errore durante l'esecuzione del programma.\r\n"
+                          "Errore numero: %1\r\nDescrizione: %2")
+        .arg(number)
+        .arg(description);
+}
+
+QByteArray contents(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+// A control whose handler for a user event is set by the test.
+class HandlerWidget : public QWidget {
+public:
+    using QWidget::QWidget;
+    std::function<void()> handler;
+
+protected:
+    bool event(QEvent *event) override
+    {
+        if (event->type() == QEvent::User && handler) {
+            handler();
+            return true;
+        }
+        return QWidget::event(event);
+    }
+};
+
+} // namespace
+
+class ErrorTrapTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+
+    void currentErrorFromWhatWasThrown();
+    void firstErrorReportedLoggedAndResumed();
+    void secondErrorReachesTheTopLevelReporter();
+    void handlerWithoutTrap();
+    void errorsEitherSideOfMidnight();
+    void logFolderNotCreatable();
+    void lodderMissingFallsBackToOwnMessage();
+    void labels();
+
+private:
+    void sendUserEvent(QObject *receiver);
+    QString logFolder() const { return m_programFolder + QStringLiteral("/log"); }
+
+    std::unique_ptr<QTemporaryDir> m_tmp;
+    std::unique_ptr<ui::ScriptedMessages> m_messages;
+    QString m_programFolder;
+    QDateTime m_now;
+};
+
+void ErrorTrapTest::init()
+{
+    m_tmp = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_tmp->isValid());
+    m_programFolder = m_tmp->filePath(QStringLiteral("programma"));
+    QVERIFY(QDir().mkpath(m_programFolder));
+    setProgramFolder(m_programFolder);
+    qputenv("TARVO_REGISTRY", m_tmp->filePath(QStringLiteral("components.reg")).toLocal8Bit());
+    QCOMPARE(runRegsvr(builtLodder()), 0);
+    m_now = kSixDecember;
+    errors::setClock([this] { return m_now; });
+    m_messages = std::make_unique<ui::ScriptedMessages>();
+}
+
+void ErrorTrapTest::cleanup()
+{
+    errors::releaseLogObject();
+    errors::setClock({});
+    m_messages.reset();
+    m_tmp.reset();
+}
+
+void ErrorTrapTest::sendUserEvent(QObject *receiver)
+{
+    QEvent event(QEvent::User);
+    QCoreApplication::sendEvent(receiver, &event);
+}
+
+void ErrorTrapTest::currentErrorFromWhatWasThrown()
+{
+    auto caught = [](auto &&raise) {
+        try {
+            raise();
+        } catch (...) {
+            return errors::currentError(std::current_exception());
+        }
+        return errors::ErrObject{};
+    };
+    errors::ErrObject err = caught([] { throw db::DbError(db::ErrorKind::NoCurrentRecord, 3021, QStringLiteral("Nessun record corrente.")); });
+    QCOMPARE(err.number, 3021L);
+    QCOMPARE(err.description, QStringLiteral("Nessun record corrente."));
+    err = caught([] { throw errors::AppError(380, QStringLiteral("Valore della proprietà non valido.")); });
+    QCOMPARE(err.number, 380L);
+    QCOMPARE(err.description, QStringLiteral("Valore della proprietà non valido."));
+    err = caught([] { throw std::runtime_error("file non trovato"); });
+    QCOMPARE(err.number, 1004L);
+    QCOMPARE(err.description, QStringLiteral("file non trovato"));
+    err = caught([] { throw 42; });
+    QCOMPARE(err.number, 1004L);
+    QCOMPARE(err.description, QStringLiteral("Errore definito dall'applicazione o dall'oggetto."));
+    QCOMPARE(errors::currentError(nullptr).number, 0L);
+    QCOMPARE(QString::fromUtf8(errors::AppError(5, QStringLiteral("Già")).what()), QStringLiteral("Già"));
+}
+
+void ErrorTrapTest::firstErrorReportedLoggedAndResumed()
+{
+    QVERIFY(!QFileInfo::exists(logFolder()));
+    QStringList steps;
+    errors::ErrorTrap trap(QStringLiteral("mdiTarvo.mnuCodiciIva"));
+    QVERIFY(trap.run([&] { steps << QStringLiteral("primo"); }));
+    QVERIFY(!trap.run([&] {
+        throw db::DbError(db::ErrorKind::UnknownName, 3078, QStringLiteral("Tabella [Fornitore] inesistente."));
+    }));
+    QVERIFY(!trap.armed());
+    QVERIFY(trap.run([&] { steps << QStringLiteral("dopo"); }));
+    QCOMPARE(steps, (QStringList{QStringLiteral("primo"), QStringLiteral("dopo")}));
+
+    QCOMPARE(m_messages->messages().size(), 1);
+    const auto &shown = m_messages->messages().at(0);
+    QCOMPARE(shown.title, QStringLiteral("Errore"));
+    QCOMPARE(shown.style, int(ui::vbOKOnly | ui::vbCritical));
+    QCOMPARE(shown.text, standardText(3078, QStringLiteral("Tabella [Fornitore] inesistente.")));
+    // The log folder is created by the first logged error.
+    QCOMPARE(QDir(logFolder()).entryList(QDir::Files), QStringList{QStringLiteral("20261206.log")});
+    QCOMPARE(contents(logFolder() + QStringLiteral("/20261206.log")), QByteArray("14:05:09: <mdiTarvo.mnuCodiciIva>\r\n"));
+
+    // Disarmed, the trap lets the next error through to its caller.
+    QVERIFY_THROWS_EXCEPTION(errors::AppError, trap.run([] { throw errors::AppError(5, QStringLiteral("x")); }));
+    QCOMPARE(m_messages->messages().size(), 1);
+}
+
+void ErrorTrapTest::secondErrorReachesTheTopLevelReporter()
+{
+    QWidget window;
+    window.setObjectName(QStringLiteral("frmProva"));
+    auto *control = new HandlerWidget(&window);
+    control->setObjectName(QStringLiteral("cmdEsegui"));
+    QStringList steps;
+    control->handler = [&] {
+        errors::ErrorTrap trap(QStringLiteral("frmProva.cmdEsegui_Click"));
+        trap.run([] { throw errors::AppError(3021, QStringLiteral("Nessun record corrente.")); });
+        steps << QStringLiteral("ripreso");
+        trap.run([] { throw errors::AppError(94, QStringLiteral("Utilizzo non valido di Null.")); });
+        steps << QStringLiteral("mai");
+    };
+    sendUserEvent(control);
+
+    QCOMPARE(steps, QStringList{QStringLiteral("ripreso")});
+    QCOMPARE(m_messages->texts(), (QStringList{standardText(3021, QStringLiteral("Nessun record corrente.")),
+                                               standardText(94, QStringLiteral("Utilizzo non valido di Null."))}));
+    QCOMPARE(contents(logFolder() + QStringLiteral("/20261206.log")),
+             QByteArray("14:05:09: <frmProva.cmdEsegui_Click>\r\n14:05:09: <frmProva.cmdEsegui>\r\n"));
+
+    // The program goes on: the next run of the handler is trapped afresh.
+    steps.clear();
+    sendUserEvent(control);
+    QCOMPARE(steps, QStringList{QStringLiteral("ripreso")});
+    QCOMPARE(m_messages->messages().size(), 4);
+}
+
+void ErrorTrapTest::handlerWithoutTrap()
+{
+    HandlerWidget window;
+    window.setObjectName(QStringLiteral("frmSenzaTrap"));
+    window.handler = [] { throw std::runtime_error("indice fuori intervallo"); };
+    sendUserEvent(&window);
+    QCOMPARE(m_messages->texts(), QStringList{standardText(1004, QStringLiteral("indice fuori intervallo"))});
+    QCOMPARE(contents(logFolder() + QStringLiteral("/20261206.log")), QByteArray("14:05:09: <frmSenzaTrap>\r\n"));
+}
+
+void ErrorTrapTest::errorsEitherSideOfMidnight()
+{
+    m_now = QDateTime(QDate(2026, 12, 31), QTime(23, 59, 58));
+    errors::ErrorTrap before(QStringLiteral("frmFattura.Load"));
+    before.run([] { throw errors::AppError(1, QStringLiteral("prima")); });
+    m_now = QDateTime(QDate(2027, 1, 1), QTime(0, 0, 2));
+    errors::ErrorTrap after(QStringLiteral("frmFattura.Load"));
+    after.run([] { throw errors::AppError(2, QStringLiteral("dopo")); });
+
+    QCOMPARE(contents(logFolder() + QStringLiteral("/20261231.log")), QByteArray("23:59:58: <frmFattura.Load>\r\n"));
+    QCOMPARE(contents(logFolder() + QStringLiteral("/20270101.log")), QByteArray("00:00:02: <frmFattura.Load>\r\n"));
+}
+
+void ErrorTrapTest::logFolderNotCreatable()
+{
+    // The program folder's parent is gone: the log folder cannot be made.
+    setProgramFolder(m_tmp->filePath(QStringLiteral("manca/programma")));
+    errors::ErrorTrap trap(QStringLiteral("frmAnagrafica.Load"));
+    QVERIFY(!trap.run([] { throw errors::AppError(3021, QStringLiteral("Nessun record corrente.")); }));
+    QCOMPARE(m_messages->texts(), (QStringList{standardText(3021, QStringLiteral("Nessun record corrente.")),
+                                               standardText(76, QStringLiteral("Impossibile trovare il percorso."))}));
+    QVERIFY(!QFileInfo::exists(m_tmp->filePath(QStringLiteral("manca"))));
+}
+
+void ErrorTrapTest::lodderMissingFallsBackToOwnMessage()
+{
+    QCOMPARE(runRegsvr(builtLodder(), true), 0);
+    errors::ErrorTrap trap(QStringLiteral("frmArticoli.Load"));
+    QVERIFY(!trap.run([] { throw errors::AppError(3021, QStringLiteral("Nessun record corrente.")); }));
+    QCOMPARE(m_messages->messages().size(), 1);
+    QCOMPARE(m_messages->messages().at(0).title, QStringLiteral("Errore"));
+    QCOMPARE(m_messages->messages().at(0).style, int(ui::vbOKOnly | ui::vbCritical));
+    QCOMPARE(m_messages->texts().at(0), standardText(3021, QStringLiteral("Nessun record corrente.")));
+    QVERIFY(!QFileInfo::exists(logFolder()));
+
+    // Once the library is registered again, the next error reaches the log.
+    QCOMPARE(runRegsvr(builtLodder()), 0);
+    errors::ErrorTrap next(QStringLiteral("frmArticoli.Load"));
+    next.run([] { throw errors::AppError(5, QStringLiteral("x")); });
+    QCOMPARE(m_messages->messages().size(), 2);
+    QCOMPARE(contents(logFolder() + QStringLiteral("/20261206.log")), QByteArray("14:05:09: <frmArticoli.Load>\r\n"));
+}
+
+void ErrorTrapTest::labels()
+{
+    QWidget window;
+    window.setObjectName(QStringLiteral("mdiTarvo"));
+    QWidget unnamedWindow;
+    auto *control = new QWidget(&window);
+    control->setObjectName(QStringLiteral("mnuFornitoriItem"));
+    auto *unnamedChild = new QWidget(&window);
+    QObject plain;
+    QCOMPARE(errors::TarvoApplication::labelFor(control), QStringLiteral("mdiTarvo.mnuFornitoriItem"));
+    QCOMPARE(errors::TarvoApplication::labelFor(unnamedChild), QStringLiteral("mdiTarvo"));
+    QCOMPARE(errors::TarvoApplication::labelFor(&unnamedWindow), QStringLiteral("quirnel"));
+    QCOMPARE(errors::TarvoApplication::labelFor(&plain), QStringLiteral("quirnel"));
+    QCOMPARE(errors::TarvoApplication::labelFor(nullptr), QStringLiteral("quirnel"));
+}
+
+int main(int argc, char **argv)
+{
+    errors::TarvoApplication application(argc, argv);
+    ErrorTrapTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_errortrap.moc"
