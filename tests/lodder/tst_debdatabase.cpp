@@ -5,6 +5,7 @@
 #include "LogDatabase.h"
 
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QVariant>
 #include <QtTest>
@@ -62,6 +63,7 @@ private Q_SLOTS:
     void missingDatabaseShowsMessageAndWritesNothing();
     void unfitFilesAreErrors();
     void existingDatabaseNeverRecreated();
+    void deliveredDatabaseTakesBothKindsOfRecords();
 
 private:
     QString createDatabase(const QString &folder, const QString &password = lodder::LogDatabase::classPassword());
@@ -224,6 +226,31 @@ void DebDatabaseTest::existingDatabaseNeverRecreated()
     const lodder::DebStatus again = lodder::LogDatabase::create(path, lodder::LogDatabase::classPassword());
     QVERIFY(!again.ok());
     QCOMPARE(debbyRows(path).size(), 1);
+}
+
+void DebDatabaseTest::deliveredDatabaseTakesBothKindsOfRecords()
+{
+    // The database as the build and the install deliver it: made by the
+    // debmdb tool, in a log folder that does not exist yet.
+    const QString path = m_component + QStringLiteral("/log/deb.mdb");
+    QProcess tool;
+    tool.start(QStringLiteral(DEBMDB_PATH), {path});
+    QVERIFY(tool.waitForFinished(30000));
+    QCOMPARE(tool.exitCode(), 0);
+
+    auto deb = m_loader->create(kSixDecember);
+    QString className = QStringLiteral("Deb");
+    QString note = QStringLiteral("nota");
+    QString routine = QStringLiteral("Main");
+    QCOMPARE(deb->WriteDbLog(className, note).number, 0L);
+    QCOMPARE(deb->WriteDbErrLog({3021, QStringLiteral("Nessun record corrente.")}, className, routine, &note).number, 0L);
+    QCOMPARE(debbyRows(path).size(), 2);
+
+    // Run again over the existing file: the records stay.
+    tool.start(QStringLiteral(DEBMDB_PATH), {path});
+    QVERIFY(tool.waitForFinished(30000));
+    QCOMPARE(tool.exitCode(), 0);
+    QCOMPARE(debbyRows(path).size(), 2);
 }
 
 QTEST_GUILESS_MAIN(DebDatabaseTest)
