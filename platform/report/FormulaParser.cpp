@@ -280,6 +280,8 @@ std::unique_ptr<FormulaNode> FormulaParser::parsePrimary()
             n->literal = t.text.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0;
             return n;
         }
+        if (isWord("and") || isWord("or") || isWord("not"))
+            fail(t.pos, QStringLiteral("atteso un valore prima di \"%1\"").arg(t.text));
         next();
         return parseCall(t);
     case Tok::End:
