@@ -162,6 +162,11 @@ DbError fromSqlite(sqlite3 *handle, int rc, const QString &statement)
         return DbError(ErrorKind::UnknownName, 3061,
                        QStringLiteral("Nome sconosciuto '%1' nell'istruzione '%2'.")
                            .arg(afterPrefix(message, QStringLiteral("no such column: ")), statement));
+    if (message.contains(QLatin1String(" has no column named ")))
+        return DbError(ErrorKind::UnknownName, 3127,
+                       QStringLiteral("L'istruzione INSERT INTO contiene il seguente nome di campo sconosciuto: '%1'. "
+                                      "Verificare di aver digitato correttamente il nome e riprovare.")
+                           .arg(message.section(QLatin1String(" has no column named "), 1)));
     if (message.startsWith(QLatin1String("no such table: ")))
         return DbError(ErrorKind::UnknownName, 3078,
                        QStringLiteral("Impossibile trovare la tabella o la query di input '%1'. Verificare che esista e che il nome sia stato digitato correttamente.")

@@ -1,0 +1,329 @@
+#include "TestDatabase.h"
+
+#include "db/Recordset.h"
+#include "db/SqlText.h"
+#include "SchemaCatalog.h"
+#include "TextFunctions.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <sqlite3.h>
+
+// Connections, transactions, the delivered schema and large sets.
+class EngineTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void openReusesOneConnection();
+    void missingFileIsReported();
+    void createNeverOverwrites();
+    void transactionsNest();
+    void transactionObjectRollsBack();
+    void statementKindsAreChecked();
+    void schemaMatchesTheDataModel();
+    void schemaDeliversFixedTables();
+    void lookupsUseIndexes_data();
+    void lookupsUseIndexes();
+    void textOrderIgnoresCaseAndAccents_data();
+    void textOrderIgnoresCaseAndAccents();
+    void largeSetIsCountedWithoutLoadingRows();
+};
+
+void EngineTest::openReusesOneConnection()
+{
+    TestDatabase db;
+    const auto again = db::Database::open(db.path());
+    QCOMPARE(again.get(), &*db);
+    const auto otherSpelling = db::Database::open(db.folder() + QStringLiteral("/./tarvo.mdb"));
+    QCOMPARE(otherSpelling.get(), &*db);
+    db::Database::closeAll();
+    const auto fresh = db::Database::open(db.path());
+    QVERIFY(fresh.get() != &*db);
+    QCOMPARE(fresh->openRecordset(QStringLiteral("select * from IVA"))->recordCount(), 3);
+    sqlite3_stmt *statement = nullptr;
+    sqlite3_prepare_v2(fresh->handle(), "pragma journal_mode", -1, &statement, nullptr);
+    sqlite3_step(statement);
+    QCOMPARE(QByteArray(reinterpret_cast<const char *>(sqlite3_column_text(statement, 0))), QByteArray("wal"));
+    sqlite3_finalize(statement);
+}
+
+void EngineTest::missingFileIsReported()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("manca.mdb"));
+    const db::DbError error = expectDbError([&]() { db::Database::open(path, QStringLiteral(";PWD=")); });
+    QCOMPARE(error.kind(), db::ErrorKind::FileNotFound);
+    QCOMPARE(error.number(), 3024L);
+    QCOMPARE(error.description(), QStringLiteral("Impossibile trovare il file '%1'.").arg(path));
+    QVERIFY(!QFileInfo::exists(path)); // opening never creates a file
+}
+
+void EngineTest::createNeverOverwrites()
+{
+    TestDatabase db;
+    db->execute(QStringLiteral("insert into Fornitore values ('Dati del negozio')"));
+    db::Database::closeAll();
+    QFile file(db.path());
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray before = file.readAll();
+    file.close();
+    const db::DbError error = expectDbError([&]() { db::Database::create(db.path(), TestDatabase::schemaText()); });
+    QCOMPARE(error.number(), 3204L);
+    QCOMPARE(error.description(), QStringLiteral("Il database '%1' esiste già.").arg(db.path()));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), before);
+
+    // A broken schema leaves no file behind.
+    const QString other = db.folder() + QStringLiteral("/rotto.mdb");
+    QCOMPARE(expectDbError([&]() { db::Database::create(other, QStringLiteral("create table x (;")); }).kind(),
+             db::ErrorKind::Syntax);
+    QVERIFY(!QFileInfo::exists(other));
+    QCOMPARE(QDir(db.folder()).entryList({QStringLiteral("rotto*")}, QDir::Files), QStringList());
+}
+
+static int suppliers(db::Database &db)
+{
+    return db.openRecordset(QStringLiteral("select * from Fornitore"))->recordCount();
+}
+
+void EngineTest::transactionsNest()
+{
+    TestDatabase db;
+    QVERIFY(!db->inTransaction());
+    db->beginTrans();
+    db->execute(QStringLiteral("insert into Fornitore values ('A')"));
+    db->beginTrans();
+    db->execute(QStringLiteral("insert into Fornitore values ('B')"));
+    db->rollback(); // only the inner level
+    QCOMPARE(suppliers(*db), 1);
+    db->beginTrans();
+    db->execute(QStringLiteral("insert into Fornitore values ('C')"));
+    db->commitTrans();
+    QVERIFY(db->inTransaction());
+    db->commitTrans();
+    QVERIFY(!db->inTransaction());
+    QCOMPARE(suppliers(*db), 2);
+
+    db->beginTrans();
+    db->execute(QStringLiteral("delete from Fornitore"));
+    db->rollback();
+    QCOMPARE(suppliers(*db), 2);
+
+    const db::DbError error = expectDbError([&]() { db->commitTrans(); });
+    QCOMPARE(error.number(), 3034L);
+    QCOMPARE(error.description(),
+             QStringLiteral("Si è tentato di eseguire il commit o il rollback di una transazione senza averla prima avviata."));
+}
+
+void EngineTest::transactionObjectRollsBack()
+{
+    TestDatabase db;
+    db->execute(QStringLiteral("insert into [Codice Articolo] (ca_Codice, ca_Quantita) values ('800', 5)"));
+    try {
+        db::Transaction transaction(*db);
+        db->execute(QStringLiteral("update [Codice Articolo] set ca_Quantita = ca_Quantita - 1 where ca_Codice = '800'"));
+        db->execute(QStringLiteral("insert into scarico (sc_Codice_Articolo, sc_Pagamenti) values ('800', 'CO')"));
+        transaction.commit();
+        QFAIL("the insert names a field that does not exist");
+    } catch (const db::DbError &error) {
+        QCOMPARE(error.kind(), db::ErrorKind::UnknownName);
+        QCOMPARE(error.number(), 3127L);
+        QCOMPARE(error.description(),
+                 QStringLiteral("L'istruzione INSERT INTO contiene il seguente nome di campo sconosciuto: 'sc_Pagamenti'. "
+                                "Verificare di aver digitato correttamente il nome e riprovare."));
+    }
+    QVERIFY(!db->inTransaction());
+    QCOMPARE(db->openRecordset(QStringLiteral("select * from [Codice Articolo]"))->value("ca_Quantita").toLongLong(), 5LL);
+    {
+        db::Transaction transaction(*db);
+        db->execute(QStringLiteral("update [Codice Articolo] set ca_Quantita = ca_Quantita - 1 where ca_Codice = '800'"));
+        db->execute(QStringLiteral("insert into scarico (sc_Codice_Articolo, sc_Pagamento) values ('800', 'CO')"));
+        transaction.commit();
+    }
+    QCOMPARE(db->openRecordset(QStringLiteral("select * from [Codice Articolo]"))->value("ca_Quantita").toLongLong(), 4LL);
+    QCOMPARE(db->openRecordset(QStringLiteral("select * from scarico"))->recordCount(), 1);
+}
+
+void EngineTest::statementKindsAreChecked()
+{
+    TestDatabase db;
+    const db::DbError select = expectDbError([&]() { db->execute(QStringLiteral("select * from IVA")); });
+    QCOMPARE(select.number(), 3065L);
+    QCOMPARE(select.description(), QStringLiteral("Impossibile eseguire una query di selezione."));
+    const db::DbError action = expectDbError([&]() { db->openRecordset(QStringLiteral("delete from IVA")); });
+    QCOMPARE(action.number(), 3219L);
+    QCOMPARE(db->openRecordset(QStringLiteral("select * from IVA"))->recordCount(), 3);
+    QCOMPARE(db->execute(QStringLiteral("delete from [Dettaglio Fattura] where df_Numero_Fattura = \"26-00001\"")), 0);
+}
+
+void EngineTest::schemaMatchesTheDataModel()
+{
+    using K = db::FieldKind;
+    struct Field { const char *name; K kind; };
+    struct Table { const char *name; std::vector<Field> fields; const char *key; };
+    const std::vector<Table> model = {
+        {"Articoli", {{"art_Codice", K::Counter}, {"art_Descrizione", K::Text}, {"art_Fornitore", K::Text},
+                      {"art_Prezzo_Carico", K::Number}, {"art_Prezzo_Listino", K::Number}, {"art_Prezzo_Medio", K::Number},
+                      {"art_Ricarico", K::Number}, {"art_Quantita", K::Number}, {"art_Usato", K::YesNo},
+                      {"art_Data_Ultima_Vendita", K::Date}, {"art_Note", K::Text}, {"art_Varie", K::Text}}, "art_Codice"},
+        {"Codice Articolo", {{"ca_Codice", K::Text}, {"ca_Codice_Articolo", K::Long}, {"ca_Taglia", K::Text},
+                             {"ca_Colore", K::Text}, {"ca_Quantita", K::Long}}, "ca_Codice"},
+        {"carico", {{"ca_Codice", K::Counter}, {"ca_Codice_Articolo", K::Text}, {"ca_Data", K::Date},
+                    {"ca_Quantita", K::Number}, {"ca_Prezzo", K::Number}, {"ca_Usato", K::YesNo}}, "ca_Codice"},
+        {"scarico", {{"sc_Codice", K::Counter}, {"sc_Codice_Articolo", K::Text}, {"sc_Data", K::Date},
+                     {"sc_Quantita", K::Number}, {"sc_Prezzo", K::Number}, {"sc_Sconto", K::Number},
+                     {"sc_Saldo", K::Number}, {"sc_Pagamento", K::Text}, {"sc_Usato", K::YesNo}}, "sc_Codice"},
+        {"Anagrafica", {{"anag_Contatore", K::Counter}, {"anag_Denominazione", K::Text}, {"anag_Indirizzo", K::Text},
+                        {"anag_Cap", K::Text}, {"anag_Località", K::Text}, {"anag_Stato", K::Text},
+                        {"anag_Telefono", K::Text}, {"anag_Fax", K::Text}, {"anag_Email", K::Text},
+                        {"anag_Partita_IVA", K::Text}, {"anag_Codice_Fiscale", K::Text}, {"anag_Nota", K::Text},
+                        {"anag_Fornitore", K::YesNo}}, "anag_Contatore"},
+        {"Fattura", {{"fat_Numero", K::Text}, {"fat_Data", K::Date}, {"fat_Codice_Cliente", K::Long},
+                     {"fat_Descrizione_Pagamento", K::Text}, {"fat_Data_Pagamento", K::Date}, {"fat_Pagato", K::YesNo},
+                     {"fat_Imponibile", K::Number}, {"fat_Nota", K::Text}}, "fat_Numero"},
+        {"Dettaglio Fattura", {{"df_Numero_Fattura", K::Text}, {"df_Descrizione", K::Text}, {"df_Quantità", K::Number},
+                               {"df_Prezzo", K::Number}, {"df_IVA", K::Long}, {"df_Importo", K::Number}}, nullptr},
+        {"IVA", {{"IVA_Codice", K::Long}, {"IVA_Descrizione", K::Text}, {"IVA_Aliquota", K::Number}}, "IVA_Codice"},
+        {"Prestazione", {{"pre_Codice", K::Counter}, {"pre_Descrizione", K::Text}}, "pre_Codice"},
+        {"Pagamenti", {{"pag_Codice", K::Text}, {"pag_Descrizione", K::Text}}, "pag_Codice"},
+        {"Fornitore", {{"fo_Descrizione", K::Text}}, "fo_Descrizione"},
+        {"Prima Nota", {{"pn_id", K::Counter}, {"pn_Data", K::Date}, {"pn_Descrizione", K::Text}, {"pn_Fattura", K::Text},
+                        {"pn_Uscita_Lire", K::Number}, {"pn_Uscita_Euro", K::Number}, {"pn_Note", K::Text}}, "pn_id"},
+        {"Nota Fornitori", {{"pn_id", K::Counter}, {"pn_Data", K::Date}, {"pn_Descrizione", K::Text}, {"pn_Fattura", K::Text},
+                            {"pn_Uscita_Lire", K::Number}, {"pn_Uscita_Euro", K::Number}, {"pn_Note", K::Text}}, "pn_id"},
+    };
+    TestDatabase db;
+    db::SchemaCatalog catalog;
+    catalog.load(db->handle());
+    QCOMPARE(catalog.tables().size(), model.size());
+    for (const Table &table : model) {
+        const db::TableMeta *meta = catalog.table(QString::fromUtf8(table.name));
+        QVERIFY2(meta, table.name);
+        QCOMPARE(meta->name, QString::fromUtf8(table.name));
+        QCOMPARE(meta->columns.size(), table.fields.size());
+        for (size_t i = 0; i < table.fields.size(); ++i) {
+            const db::ColumnMeta &column = meta->columns[i];
+            QCOMPARE(column.name, QString::fromUtf8(table.fields[i].name));
+            QVERIFY2(column.kind == table.fields[i].kind, table.fields[i].name);
+            QCOMPARE(column.primaryKey, table.key && QString::fromUtf8(table.key) == column.name);
+        }
+    }
+}
+
+void EngineTest::schemaDeliversFixedTables()
+{
+    TestDatabase db;
+    auto rates = db->openRecordset(QStringLiteral("select * from IVA order by iva_Aliquota"));
+    QCOMPARE(rates->recordCount(), 3);
+    QList<double> aliquote;
+    for (; !rates->eof(); rates->moveNext())
+        aliquote << rates->value("IVA_Aliquota").toDouble();
+    QCOMPARE(aliquote, QList<double>({4.0, 10.0, 22.0}));
+    auto payments = db->openRecordset(QStringLiteral("select * from pagamenti order by pag_Descrizione"));
+    QStringList names;
+    for (; !payments->eof(); payments->moveNext())
+        names << payments->value("pag_Descrizione").toString();
+    QCOMPARE(names, QStringList({"Assegno", "Bancomat", "Bonifico", "Carta di credito", "Contanti"}));
+    auto cash = db->openRecordset(QStringLiteral("select * from [Pagamenti] where pag_Codice = \"CO\""));
+    QCOMPARE(cash->value("pag_Descrizione").toString(), QStringLiteral("Contanti"));
+    QVERIFY(db->openRecordset(QStringLiteral("select * from Prestazione"))->recordCount() >= 3);
+}
+
+void EngineTest::lookupsUseIndexes_data()
+{
+    QTest::addColumn<QString>("query");
+    QTest::newRow("bar code") << "select * from [Codice Articolo] where ca_Codice = '800'";
+    QTest::newRow("items of an article") << "select * from [Codice Articolo] where ca_Codice_Articolo = 5";
+    QTest::newRow("article") << "select * from Articoli where art_Codice = 5";
+    QTest::newRow("loads by date") << "select * from carico where ca_Data between #01/01/2026# and #12/31/2026#";
+    QTest::newRow("loads by bar code") << "select * from carico where ca_Codice_Articolo = '800'";
+    QTest::newRow("sales by date") << "select * from scarico where sc_Data between #01/01/2026# and #12/31/2026#";
+    QTest::newRow("sales by bar code") << "select * from scarico where sc_Codice_Articolo = '800'";
+    QTest::newRow("invoice") << "select * from Fattura where fat_Numero = '26-00001'";
+    QTest::newRow("invoices by date") << "select * from Fattura where fat_Data between #01/01/2026# and #12/31/2026#";
+    QTest::newRow("invoice lines") << "select * from [Dettaglio Fattura] where df_Numero_Fattura = '26-00001' order by df_IVA";
+    QTest::newRow("customer name") << "select * from Anagrafica where anag_Denominazione = 'Rossi'";
+    QTest::newRow("cash journal") << "select * from [Prima Nota] where pn_Data between #01/01/2026# and #12/31/2026#";
+    QTest::newRow("supplier journal") << "select * from [Nota Fornitori] where pn_Data between #01/01/2026# and #12/31/2026#";
+}
+
+void EngineTest::lookupsUseIndexes()
+{
+    QFETCH(QString, query);
+    TestDatabase db;
+    QString sql = db->translate(query);
+    QByteArray plan;
+    sqlite3_stmt *statement = nullptr;
+    QCOMPARE(sqlite3_prepare_v2(db->handle(), ("explain query plan " + sql).toUtf8().constData(), -1, &statement, nullptr),
+             SQLITE_OK);
+    while (sqlite3_step(statement) == SQLITE_ROW)
+        plan += reinterpret_cast<const char *>(sqlite3_column_text(statement, 3)) + QByteArray("\n");
+    sqlite3_finalize(statement);
+    QVERIFY2(plan.contains("USING INDEX") || plan.contains("USING INTEGER PRIMARY KEY")
+                 || plan.contains("USING PRIMARY KEY"), plan.constData());
+    QVERIFY2(!plan.contains("USE TEMP B-TREE"), plan.constData());
+}
+
+void EngineTest::textOrderIgnoresCaseAndAccents_data()
+{
+    QTest::addColumn<QString>("left");
+    QTest::addColumn<QString>("right");
+    QTest::addColumn<int>("order");
+    QTest::newRow("case only") << "ROSSI" << "rossi" << 0;
+    QTest::newRow("accented case") << "CITTÀ" << "città" << 0;
+    QTest::newRow("accent sorts with its letter") << "àncora" << "b" << -1;
+    QTest::newRow("accent after plain when otherwise equal") << "e" << "è" << -1;
+    QTest::newRow("plain ascii") << "abc" << "ABD" << -1;
+    QTest::newRow("prefix") << "Rossi" << "Rossini" << -1;
+}
+
+void EngineTest::textOrderIgnoresCaseAndAccents()
+{
+    QFETCH(QString, left);
+    QFETCH(QString, right);
+    QFETCH(int, order);
+    QCOMPARE(db::compareText(left, right), order);
+    QCOMPARE(db::compareText(right, left), -order);
+    TestDatabase db;
+    db->execute("insert into Fornitore values (" + db::quoted(left) + ")");
+    const int rows = db->openRecordset("select * from Fornitore where fo_Descrizione = " + db::quoted(right))->recordCount();
+    QCOMPARE(rows, order == 0 ? 1 : 0);
+}
+
+void EngineTest::largeSetIsCountedWithoutLoadingRows()
+{
+    TestDatabase db;
+    sqlite3 *handle = db->handle();
+    sqlite3_exec(handle, "begin", nullptr, nullptr, nullptr);
+    sqlite3_stmt *insert = nullptr;
+    sqlite3_prepare_v2(handle, "insert into carico (ca_Codice_Articolo, ca_Data, ca_Quantita) values (?, '2026-01-01', 1)",
+                       -1, &insert, nullptr);
+    for (int i = 0; i < 300000; ++i) {
+        const QByteArray code = QByteArray::number(800000000 + i);
+        sqlite3_bind_text(insert, 1, code.constData(), int(code.size()), SQLITE_TRANSIENT);
+        sqlite3_step(insert);
+        sqlite3_reset(insert);
+    }
+    sqlite3_finalize(insert);
+    sqlite3_exec(handle, "commit", nullptr, nullptr, nullptr);
+
+    auto rs = db->openRecordset(QStringLiteral("select * from carico order by ca_Codice_Articolo desc"));
+    QCOMPARE(rs->recordCount(), 300000);
+    rs->moveLast();
+    QCOMPARE(rs->absolutePosition(), 299999);
+    QCOMPARE(rs->value("ca_Codice").toLongLong(), 1LL);
+    rs->moveFirst();
+    QCOMPARE(rs->value("ca_Codice_Articolo").toString(), QStringLiteral("800299999"));
+    rs->setAbsolutePosition(150000);
+    QCOMPARE(rs->value("ca_Codice").toLongLong(), 150000LL);
+    rs->findFirst(QStringLiteral("ca_Codice_Articolo = '800000010'"));
+    QCOMPARE(rs->absolutePosition(), 299989);
+    rs->edit();
+    rs->setValue(QStringLiteral("ca_Quantita"), 5);
+    rs->update();
+    rs->movePrevious();
+    rs->moveNext();
+    QCOMPARE(rs->value("ca_Quantita").toDouble(), 5.0);
+}
+
+QTEST_GUILESS_MAIN(EngineTest)
+#include "tst_db_engine.moc"
