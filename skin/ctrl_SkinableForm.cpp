@@ -188,6 +188,10 @@ void ctrl_SkinableForm::applyHostFlags()
     if (!host)
         return;
     if (host != m_watchedHost) {
+        // The window was loaded on its own and has since been put in an MDI
+        // area: its old corner mask would clip it in its new frame.
+        if (m_watchedHost)
+            m_watchedHost->clearMask();
         if (m_watchedHost && m_watchedHost != m_window)
             m_watchedHost->removeEventFilter(this);
         m_watchedHost = host;

@@ -139,7 +139,7 @@ int main(int argc, char *argv[])
         return i >= 0 && i + 1 < args.size() ? args.at(i + 1) : QString();
     };
     skin::setDefaultSkinPath(option(QStringLiteral("--skin")).isEmpty()
-                                 ? QCoreApplication::applicationDirPath() + QStringLiteral("/programma/shpix")
+                                 ? QStringLiteral(TARVO_SKIN_DIR)
                                  : option(QStringLiteral("--skin")));
 
     QMainWindow main;

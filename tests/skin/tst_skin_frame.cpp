@@ -168,6 +168,8 @@ private Q_SLOTS:
         Fixture f;
         makeWindow(f, m_dir.path());
         QVERIFY(f.sub->windowFlags() & Qt::FramelessWindowHint);
+        // Loaded before it went into the area: nothing of its time alone clips it now.
+        QVERIFY(f.window->mask().isEmpty());
         QCOMPARE(f.window->windowTitle(), QStringLiteral("Articoli"));
         QCOMPARE(f.frame->geometry(), f.window->rect());
         QCOMPARE(f.window->contentsMargins(), QMargins(10, 30, 10, 10));
