@@ -45,6 +45,7 @@ Grid::Grid(QWidget *parent)
             return;
         Q_EMIT headClick(section);
     });
+    connect(verticalHeader(), &QHeaderView::sectionClicked, this, &Grid::selectWholeRow);
     connect(qApp, &QApplication::focusChanged, this, &Grid::onFocusChanged);
 }
 
@@ -394,6 +395,18 @@ bool Grid::deleteRow()
     return true;
 }
 
+bool Grid::selectWholeRow(int row)
+{
+    if (row != currentRow() && !moveTo(row, currentColumn() >= 0 ? currentColumn() : qMax(0, firstVisibleColumn())))
+        return false;
+    if (row != currentRow())
+        return false;
+    m_selectedRow = row;
+    const QItemSelection whole(m_model->index(row, 0), m_model->index(row, columnCount() - 1));
+    selectionModel()->select(whole, QItemSelectionModel::ClearAndSelect);
+    return true;
+}
+
 bool Grid::moveDown()
 {
     return moveTo(currentRow() + 1, currentColumn());
@@ -450,6 +463,8 @@ void Grid::currentChanged(const QModelIndex &current, const QModelIndex &previou
 {
     QTableView::currentChanged(current, previous);
     const bool rowChanged = current.row() != previous.row();
+    if (rowChanged)
+        m_selectedRow = -1;
     if (rowChanged && !m_navigating && !m_writing && isRowDirty() && m_model->editRow() != current.row()) {
         // Reached by a path that did not write the row left: write it now,
         // or go back to it.
@@ -519,6 +534,10 @@ int Grid::keyAsciiOf(const QKeyEvent *event)
         return kBackspace;
     case Qt::Key_Escape:
         return kEscape;
+    case Qt::Key_J:
+        if (event->modifiers() & Qt::ControlModifier)
+            return kLineFeed;
+        break;
     default:
         break;
     }
@@ -542,7 +561,7 @@ void Grid::keyPressEvent(QKeyEvent *event)
     }
     event->accept();
     if (event->key() == Qt::Key_Space && (event->modifiers() & Qt::ShiftModifier)) {
-        selectRow(currentRow());
+        selectWholeRow(currentRow());
         return;
     }
     int keyAscii = keyAsciiOf(event);
@@ -555,7 +574,7 @@ void Grid::keyPressEvent(QKeyEvent *event)
     const int col = currentColumn();
     switch (event->key()) {
     case Qt::Key_Delete:
-        if (m_allowDelete && selectionModel()->isRowSelected(currentRow(), QModelIndex()))
+        if (m_allowDelete && isWholeRowSelected())
             deleteRow();
         else
             startEdit(false);
@@ -645,10 +664,15 @@ void Grid::typeCharacter(QChar character)
             toggleCheck(currentIndex());
         return;
     }
-    if (!isEditing() && !startEdit(false))
+    const bool starting = !isEditing();
+    if (starting && !startEdit(true))
         return;
     if (auto *line = qobject_cast<QLineEdit *>(m_editor.data())) {
-        line->insert(QString(character));
+        // The first character typed on a cell replaces its content.
+        if (starting)
+            line->setText(QString(character));
+        else
+            line->insert(QString(character));
     } else if (auto *combo = qobject_cast<QComboBox *>(m_editor.data())) {
         // Typing picks the next item starting with the letter.
         const int count = combo->count();

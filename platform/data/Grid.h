@@ -84,6 +84,10 @@ public:
     // Deletes the current row (beforeDelete may cancel); false when nothing
     // was deleted.
     bool deleteRow();
+    // Makes `row` current and selected as a whole, as a click on its row
+    // header does: the Delete key then deletes it.
+    bool selectWholeRow(int row);
+    bool isWholeRowSelected() const { return m_selectedRow >= 0 && m_selectedRow == currentRow(); }
     // Moves to the next row in the same column, writing the row left.
     bool moveDown();
     bool moveUp();
@@ -151,6 +155,7 @@ private:
     bool m_editStartPending = false;   // the edited cell held a pending value
     QVariant m_editStartValue;
     bool m_allowDelete = false;
+    int m_selectedRow = -1;
     bool m_writing = false;
     bool m_navigating = false;
     bool m_syncing = false;
