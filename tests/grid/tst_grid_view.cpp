@@ -1,5 +1,6 @@
 #include "GridTestDatabase.h"
 
+#include "data/DataControl.h"
 #include "data/Grid.h"
 #include "data/RecordsetModel.h"
 #include "db/Recordset.h"
@@ -70,6 +71,8 @@ private Q_SLOTS:
     void cellButtonLetsTheWindowFillTheRow();
     void tickBoxTogglesWithSpace();
     void leavingTheGridWritesTheRow();
+    void followsTheDataControlsRefreshesAndMoves();
+    void windowCanEndTheRowFromItsKeyHandler();
 
 private:
     void bind(const QString &sql, const QList<GridColumn> &columns);
@@ -464,6 +467,62 @@ void TestGridView::leavingTheGridWritesTheRow()
     m_other->setFocus(Qt::MouseFocusReason);
     QCOMPARE(m_t->count(QStringLiteral("[Prima Nota] where pn_Descrizione = \"Telefono\"")), 1);
     QVERIFY(!m_grid->isRowDirty());
+}
+
+void TestGridView::followsTheDataControlsRefreshesAndMoves()
+{
+    addJournalRows();
+    data::DataControl datPrimaNota;
+    datPrimaNota.setDatabaseName(m_t->path());
+    datPrimaNota.setRecordSource(QStringLiteral("Select * from [Prima Nota] where pn_id = 0"));
+    datPrimaNota.refresh();
+    m_grid->setColumns(journalColumns());
+    m_grid->setAllowAddNew(true);
+    m_grid->setDataSource(&datPrimaNota);
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window));
+    QCOMPARE(m_grid->model()->rowCount(), 1);   // only the new row
+    QVERIFY(m_grid->isAddNewRow());
+
+    datPrimaNota.setRecordSource(kJournal);
+    datPrimaNota.refresh();
+    QCOMPARE(m_grid->model()->rowCount(), 3);
+    QCOMPARE(m_grid->model()->index(1, 1).data().toString(), QStringLiteral("Luce"));
+
+    // The window moves the record: the grid shows that row.
+    datPrimaNota.recordset()->moveLast();
+    QCOMPARE(m_grid->currentRow(), 1);
+    // The user moves in the grid: the window's record follows.
+    QVERIFY(m_grid->setCurrentCell(0, 1));
+    QCOMPARE(datPrimaNota.recordset()->absolutePosition(), 0);
+    QCOMPARE(datPrimaNota.recordset()->value(QStringLiteral("pn_Descrizione")).toString(), QStringLiteral("Affitto"));
+    m_grid->setDataSource(nullptr);
+}
+
+void TestGridView::windowCanEndTheRowFromItsKeyHandler()
+{
+    m_grid->setAllowAddNew(true);
+    bind(QStringLiteral("select * from Righe where rg_id = 0"),
+         {GridColumn(QStringLiteral("IVA"), QStringLiteral("rg_IVA")),
+          GridColumn(QStringLiteral("Codice articolo"), QStringLiteral("rg_Descrizione"))});
+    connect(m_grid, &Grid::keyPress, this, [this](int column, int &keyAscii) {
+        if (column != 1)
+            return;
+        if (keyAscii == 13) {
+            keyAscii = 0;
+        } else if (keyAscii == 10) {
+            keyAscii = 0;
+            m_grid->updateRow();
+            m_grid->moveDown();
+        }
+    });
+
+    QVERIFY(m_grid->setCurrentCell(0, 1));
+    type(*m_grid, QStringLiteral("A1\r\nB2\n"));
+    QCOMPARE(m_t->count(QStringLiteral("Righe")), 2);
+    QCOMPARE(m_t->count(QStringLiteral("Righe where rg_Descrizione = \"A1\"")), 1);
+    QCOMPARE(m_grid->currentRow(), 2);
+    QCOMPARE(m_grid->currentColumn(), 1);
 }
 
 QTEST_MAIN(TestGridView)
