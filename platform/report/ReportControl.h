@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ReportPage.h"
+#include "ReportPreview.h"
 #include "ReportProperties.h"
 
 #include <QDate>
@@ -15,7 +16,6 @@ class QMdiArea;
 namespace report {
 
 class ReportDataSource;
-class ReportPreview;
 
 // The report control of the main window. The windows set its numbered
 // properties (report::prop) in their usual order and start the report by

@@ -147,8 +147,10 @@ void ReportLayout::renderText(const TemplateItem &item, const std::vector<Conten
     if (item.wrap) {
         const int lines = int(wrapText(text, pi.family, pi.pointSize, pi.bold, rect.width() - 1).size());
         const double lineHeight = pi.pointSize * 25.4 / 72.0 * 1.25;
-        pi.rect.setHeight(qMax(rect.height(), lines * lineHeight + 0.6));
-        pi.align = (item.align & Qt::AlignHorizontal_Mask) | Qt::AlignTop;
+        if (lines > 1) {
+            pi.rect.setHeight(qMax(rect.height(), lines * lineHeight + 1.2));
+            pi.align = (item.align & Qt::AlignHorizontal_Mask) | Qt::AlignTop;
+        }
     }
     bottom = qMax(bottom, pi.rect.bottom());
     out.push_back(pi);

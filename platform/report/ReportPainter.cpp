@@ -10,7 +10,7 @@
 #include <QPdfWriter>
 #include <QPrinter>
 #include <QPrinterInfo>
-#include <QTextOption>
+#include <QFontMetricsF>
 
 namespace report {
 
@@ -36,6 +36,8 @@ void ReportPainter::paintPage(QPainter &painter, const ReportPage &page, double 
     painter.scale(unit, unit);
     painter.setRenderHint(QPainter::Antialiasing, true);
     painter.setRenderHint(QPainter::TextAntialiasing, true);
+    QFont font;
+    bool haveFont = false;
     auto tenth = [](const QRectF &r) { return QRectF(r.x() * 10, r.y() * 10, r.width() * 10, r.height() * 10); };
     for (const PageItem &item : page.items) {
         QPen pen(item.color, qMax(0.1, item.penWidth) * 10);
@@ -67,19 +69,30 @@ void ReportPainter::paintPage(QPainter &painter, const ReportPage &page, double 
                 painter.setPen(QPen(item.color, qMax(0.1, item.penWidth) * 10));
                 painter.drawRect(r);
             }
-            QFont font(item.family);
-            font.setPixelSize(qMax(1, qRound(item.pointSize * 25.4 / 72.0 * 10)));
-            font.setBold(item.bold);
-            font.setItalic(item.italic);
-            painter.setFont(font);
+            if (item.text.isEmpty())
+                break;
+            const int pixels = qMax(1, qRound(item.pointSize * 25.4 / 72.0 * 10));
+            if (!haveFont || font.family() != item.family || font.pixelSize() != pixels
+                || font.bold() != item.bold || font.italic() != item.italic) {
+                font = QFont(item.family);
+                font.setPixelSize(pixels);
+                font.setBold(item.bold);
+                font.setItalic(item.italic);
+                painter.setFont(font);
+                haveFont = true;
+            }
             painter.setPen(item.color);
             const QRectF inner = r.adjusted(8, 0, -8, 0);   // 0.8 mm padding
-            QTextOption option(Qt::Alignment(item.align));
-            option.setWrapMode(item.wrap ? QTextOption::WordWrap : QTextOption::NoWrap);
-            painter.save();
-            painter.setClipRect(r);
-            painter.drawText(inner, item.text, option);
-            painter.restore();
+            if (item.wrap) {
+                painter.drawText(inner, int(item.align) | Qt::TextWordWrap, item.text);
+            } else {
+                // Cut what does not fit rather than clipping: a clip per text
+                // makes PDF output several times slower.
+                const QFontMetricsF metrics = painter.fontMetrics();
+                const QString shown = metrics.horizontalAdvance(item.text) > inner.width()
+                    ? metrics.elidedText(item.text, Qt::ElideRight, inner.width()) : item.text;
+                painter.drawText(inner, int(item.align), shown);
+            }
             break;
         }
         }
