@@ -116,6 +116,9 @@ void Grid::setColumns(const QList<GridColumn> &columns)
 
 const GridColumn &Grid::column(int index) const
 {
+    static const GridColumn none;
+    if (index < 0 || index >= columnCount())
+        return none;
     return m_model->column(index);
 }
 

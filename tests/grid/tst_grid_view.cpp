@@ -6,11 +6,13 @@
 #include "db/Recordset.h"
 #include "ui/ScriptedMessages.h"
 
+#include <QElapsedTimer>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QTest>
 #include <QVBoxLayout>
+#include <sqlite3.h>
 
 using data::Grid;
 using data::GridColumn;
@@ -73,6 +75,7 @@ private Q_SLOTS:
     void leavingTheGridWritesTheRow();
     void followsTheDataControlsRefreshesAndMoves();
     void windowCanEndTheRowFromItsKeyHandler();
+    void largeSetShowsAtOnce();
 
 private:
     void bind(const QString &sql, const QList<GridColumn> &columns);
@@ -523,6 +526,29 @@ void TestGridView::windowCanEndTheRowFromItsKeyHandler()
     QCOMPARE(m_t->count(QStringLiteral("Righe where rg_Descrizione = \"A1\"")), 1);
     QCOMPARE(m_grid->currentRow(), 2);
     QCOMPARE(m_grid->currentColumn(), 1);
+}
+
+void TestGridView::largeSetShowsAtOnce()
+{
+    QCOMPARE(sqlite3_exec(m_t->db().handle(),
+                          "WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n WHERE x < 100000)"
+                          " INSERT INTO Righe (rg_Descrizione, rg_IVA) SELECT 'Riga ' || x, x FROM n",
+                          nullptr, nullptr, nullptr), SQLITE_OK);
+    QElapsedTimer timer;
+    timer.start();
+    m_grid->setAllowAddNew(true);
+    bind(QStringLiteral("select * from Righe order by rg_id"),
+         {GridColumn(QStringLiteral("Descrizione"), QStringLiteral("rg_Descrizione")),
+          GridColumn(QStringLiteral("Numero"), QStringLiteral("rg_IVA"))});
+    QCOMPARE(m_grid->model()->rowCount(), 100001);
+    press(*m_grid, Qt::Key_End, Qt::ControlModifier);
+    QCOMPARE(m_grid->currentRow(), 100000);
+    QVERIFY(m_grid->isAddNewRow());
+    QCoreApplication::processEvents();
+    QCOMPARE(m_grid->model()->index(99999, 0).data().toString(), QStringLiteral("Riga 100000"));
+    QVERIFY2(m_grid->recordsetModel()->cachedRowCount() <= 4 * 64,
+             qPrintable(QString::number(m_grid->recordsetModel()->cachedRowCount())));
+    QVERIFY2(timer.elapsed() < 5000, qPrintable(QString::number(timer.elapsed())));
 }
 
 QTEST_MAIN(TestGridView)
