@@ -114,6 +114,7 @@ void ctrl_SkinableButton::drawLook(ButtonLook look)
 
 void ctrl_SkinableButton::setDefault(bool isDefault)
 {
+    m_wantsDefault = isDefault;
     DefaultButtonFilter *filter = DefaultButtonFilter::forButton(this);
     if (!filter)
         return;
@@ -294,6 +295,9 @@ void ctrl_SkinableButton::focusOutEvent(QFocusEvent *event)
 
 void ctrl_SkinableButton::changeEvent(QEvent *event)
 {
+    // Placed on its window after being made the default: follow it there.
+    if (event->type() == QEvent::ParentChange && m_wantsDefault)
+        setDefault(true);
     if (event->type() == QEvent::EnabledChange) {
         m_leftDown = false;
         m_spaceDown = false;

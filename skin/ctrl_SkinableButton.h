@@ -87,4 +87,5 @@ private:
     bool m_hoverDrawn = false;   // the pointer-over look is up
     bool m_leftDown = false;     // a left press started on the button
     bool m_spaceDown = false;
+    bool m_wantsDefault = false;
 };

@@ -1,6 +1,6 @@
 // Shows the skin at work: an MDI main window with two skinned windows, one
 // carrying a picture toolbar, a small form and a row of skinned buttons.
-//   skin-demo [--skin <folder>] [--shot <file.png>] [--maximized]
+//   skin-demo [--skin <folder>] [--shot <file.png>] [--maximized] [--hover-close]
 // With --shot the window is saved as a picture and the program ends.
 
 #include "skin/CardToolbarImages.h"
@@ -176,6 +176,10 @@ int main(int argc, char *argv[])
             const auto buttons = card->findChildren<ctrl_SkinableButton *>();
             if (buttons.size() > 1)
                 sendMove(buttons.at(1), QPoint(20, 10));
+            if (args.contains(QStringLiteral("--hover-close"))) {
+                auto *frame = card->findChild<ctrl_SkinableForm *>();
+                sendMove(frame, frame->frameGeometry().closeButton.center());
+            }
             QTimer::singleShot(200, &app, [&] {
                 main.grab().save(shot);
                 app.quit();

@@ -196,6 +196,17 @@ private Q_SLOTS:
         QCOMPARE(recordClicks.size(), 2);
         record->setDefault(false);
         QVERIFY(!record->isDefault());
+
+        // Made the default before it was put on the window, it still answers there.
+        auto *late = new ctrl_SkinableButton(QStringLiteral("Registra"));
+        QSignalSpy lateClicks(late, &ctrl_SkinableButton::Click);
+        late->setDefault(true);
+        layout->addWidget(late);
+        QVERIFY(late->isDefault());
+        QTRY_VERIFY(late->isVisible());
+        text->setFocus();
+        QTest::keyClick(text, Qt::Key_Return);
+        QCOMPARE(lateClicks.size(), 1);
     }
 
     void disabledButtonIgnoresThePointer()
