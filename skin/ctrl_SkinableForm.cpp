@@ -437,7 +437,8 @@ void ctrl_SkinableForm::dragTo(const QPoint &globalPos)
         target.moveTopLeft(m_pressHostGeometry.topLeft() + delta);
         // Keep the caption within reach: never above the area's top, and a
         // piece of it always inside the area.
-        if (QWidget *area = host->parentWidget()) {
+        QWidget *area = host->isWindow() ? nullptr : host->parentWidget();
+        if (area) {
             const int keep = 48;
             target.moveTop(std::clamp(target.top(), 0, std::max(0, area->height() - m_geometry.contentMargins.top())));
             target.moveLeft(std::clamp(target.left(), keep - target.width(), std::max(0, area->width() - keep)));
