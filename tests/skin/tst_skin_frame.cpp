@@ -282,6 +282,22 @@ private Q_SLOTS:
         QVERIFY(f.frame->frameGeometry().centerCaption.width() >= 0);
     }
 
+    void windowOfItsOwn()
+    {
+        // A top-level window (a dialog, say) carries the frame as well.
+        QWidget window;
+        window.resize(300, 200);
+        auto *frame = new ctrl_SkinableForm(&window);
+        frame->setSkinPath(m_dir.path());
+        frame->LoadSkin(&window);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QVERIFY(window.windowFlags() & Qt::FramelessWindowHint);
+        QCOMPARE(frame->frameGeometry().closeButton.left(), 300 - 25);
+        QTest::mouseClick(frame, Qt::LeftButton, {}, frame->frameGeometry().closeButton.center());
+        QVERIFY(!window.isVisible());
+    }
+
     void missingSkinFileIsAnErrorThatChangesNothing()
     {
         QTemporaryDir partial;
