@@ -20,11 +20,36 @@ ErrorTrap::ErrorTrap(QString label)
 {
 }
 
+namespace {
+// The innermost armed trap running a statement on this thread.
+thread_local ErrorTrap *t_runningTrap = nullptr;
+} // namespace
+
+ErrorTrap::RunningStatement::RunningStatement(ErrorTrap &trap)
+    : m_previous(t_runningTrap)
+{
+    t_runningTrap = &trap;
+}
+
+ErrorTrap::RunningStatement::~RunningStatement()
+{
+    t_runningTrap = m_previous;
+}
+
+bool ErrorTrap::handOverToRunningTrap(std::exception_ptr error)
+{
+    ErrorTrap *trap = t_runningTrap;
+    if (!trap || !error || trap->m_handedOver)
+        return false;
+    trap->m_handedOver = std::move(error);
+    return true;
+}
+
 void ErrorTrap::report(std::exception_ptr error)
 {
     // The trap and the top-level reporter deal with an error the same way:
     // standard message, then the label in the day's log.
-    TopLevelReporter::report(error, m_label);
+    TopLevelReporter::report(currentError(error), m_label);
 }
 
 } // namespace errors

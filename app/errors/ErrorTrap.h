@@ -38,6 +38,8 @@ ErrObject currentError(std::exception_ptr error);
 class ErrorTrap {
 public:
     explicit ErrorTrap(QString label);
+    ErrorTrap(const ErrorTrap &) = delete;
+    ErrorTrap &operator=(const ErrorTrap &) = delete;
 
     template <class Statement>
     bool run(Statement &&statement)
@@ -46,23 +48,52 @@ public:
             std::forward<Statement>(statement)();
             return true;
         }
-        try {
-            std::forward<Statement>(statement)();
-            return true;
-        } catch (...) {
-            m_armed = false;
-            report(std::current_exception());
-            return false;
+        std::exception_ptr error;
+        {
+            RunningStatement running(*this);
+            try {
+                std::forward<Statement>(statement)();
+            } catch (...) {
+                error = std::current_exception();
+            }
+            if (!error)
+                error = std::exchange(m_handedOver, nullptr);
         }
+        if (!error)
+            return true;
+        m_armed = false;
+        report(error);
+        return false;
     }
 
     bool armed() const { return m_armed; }
     QString label() const { return m_label; }
 
+    // An error that escaped an event handler run by the statement of an
+    // armed trap (a window's load code run by its show, a slot run by a
+    // signal) is caught by the application object before it could reach
+    // the trap; it belongs to that trap all the same. Hands it to the
+    // innermost armed trap running a statement, which reports it when the
+    // statement returns. False when no trap is running one, or when that
+    // trap already holds an error from the same statement.
+    static bool handOverToRunningTrap(std::exception_ptr error);
+
 private:
+    // Marks this trap as running a statement for the time of one run().
+    class RunningStatement {
+    public:
+        explicit RunningStatement(ErrorTrap &trap);
+        ~RunningStatement();
+        RunningStatement(const RunningStatement &) = delete;
+        RunningStatement &operator=(const RunningStatement &) = delete;
+    private:
+        ErrorTrap *m_previous;
+    };
+
     void report(std::exception_ptr error);
     QString m_label;
     bool m_armed = true;
+    std::exception_ptr m_handedOver;
 };
 
 } // namespace errors

@@ -39,6 +39,8 @@ QString TopLevelReporter::standardText(const ErrObject &error)
 
 void TopLevelReporter::report(std::exception_ptr error, const QString &label) noexcept
 {
+    if (ErrorTrap::handOverToRunningTrap(error))
+        return;
     try {
         report(currentError(error), label);
     } catch (...) {

@@ -17,7 +17,10 @@ namespace errors {
 // It never throws.
 class TopLevelReporter {
 public:
+    // What escaped an event handler: handed to the armed trap whose
+    // statement ran the handler, if there is one, otherwise reported.
     static void report(std::exception_ptr error, const QString &label) noexcept;
+    // Reports one error, no questions asked.
     static void report(const ErrObject &error, const QString &label) noexcept;
 
     // The text of the standard error message.

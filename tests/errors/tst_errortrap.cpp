@@ -68,6 +68,7 @@ private Q_SLOTS:
     void firstErrorReportedLoggedAndResumed();
     void secondErrorReachesTheTopLevelReporter();
     void handlerWithoutTrap();
+    void errorOfAnEventBelongsToTheRunningTrap();
     void errorsEitherSideOfMidnight();
     void logFolderNotCreatable();
     void lodderMissingFallsBackToOwnMessage();
@@ -201,6 +202,47 @@ void ErrorTrapTest::handlerWithoutTrap()
     sendUserEvent(&window);
     QCOMPARE(m_messages->texts(), QStringList{standardText(1004, QStringLiteral("indice fuori intervallo"))});
     QCOMPARE(contents(logFolder() + QStringLiteral("/20261206.log")), QByteArray("14:05:09: <frmSenzaTrap>\r\n"));
+}
+
+void ErrorTrapTest::errorOfAnEventBelongsToTheRunningTrap()
+{
+    // A statement that shows a window runs its load code as an event
+    // handler; the load's error is the statement's error.
+    QWidget window;
+    window.setObjectName(QStringLiteral("frmDizionari"));
+    auto *control = new HandlerWidget(&window);
+    control->setObjectName(QStringLiteral("Data1"));
+    control->handler = [] {
+        throw db::DbError(db::ErrorKind::UnknownName, 3078, QStringLiteral("Tabella [Fornitore] inesistente."));
+    };
+    QStringList steps;
+    errors::ErrorTrap trap(QStringLiteral("mdiTarvo.mnuCodiciIva"));
+    QVERIFY(!trap.run([&] { sendUserEvent(control); }));
+    QVERIFY(!trap.armed());
+    QVERIFY(trap.run([&] { steps << QStringLiteral("passo seguente"); }));
+    QCOMPARE(steps, QStringList{QStringLiteral("passo seguente")});
+    QCOMPARE(m_messages->texts(), QStringList{standardText(3078, QStringLiteral("Tabella [Fornitore] inesistente."))});
+    QCOMPARE(contents(logFolder() + QStringLiteral("/20261206.log")), QByteArray("14:05:09: <mdiTarvo.mnuCodiciIva>\r\n"));
+
+    // The handler's own trap, once disarmed, lets its next error go up to
+    // the trap of the statement that raised the event.
+    int runs = 0;
+    control->handler = [&] {
+        errors::ErrorTrap inner(QStringLiteral("frmDizionari.Load"));
+        inner.run([] { throw errors::AppError(91, QStringLiteral("Variabile oggetto non impostata.")); });
+        ++runs;
+        inner.run([] { throw errors::AppError(94, QStringLiteral("Utilizzo non valido di Null.")); });
+        ++runs;
+    };
+    errors::ErrorTrap outer(QStringLiteral("mdiTarvo.mnuCodiciIva"));
+    QVERIFY(!outer.run([&] { sendUserEvent(control); }));
+    QCOMPARE(runs, 1);
+    QCOMPARE(m_messages->texts().mid(1),
+             (QStringList{standardText(91, QStringLiteral("Variabile oggetto non impostata.")),
+                          standardText(94, QStringLiteral("Utilizzo non valido di Null."))}));
+    QCOMPARE(contents(logFolder() + QStringLiteral("/20261206.log")),
+             QByteArray("14:05:09: <mdiTarvo.mnuCodiciIva>\r\n14:05:09: <frmDizionari.Load>\r\n"
+                        "14:05:09: <mdiTarvo.mnuCodiciIva>\r\n"));
 }
 
 void ErrorTrapTest::errorsEitherSideOfMidnight()
