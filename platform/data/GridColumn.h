@@ -34,6 +34,7 @@ public:
     Kind kind = Kind::Auto;
     bool locked = false;          // shown, never edited
     bool button = false;          // a cell button on the current row raises buttonClick
+    bool buttonAlways = false;    // the button shows in every row, not only the current one
     bool checkBox = false;        // a tick box for yes/no values; Space or a click toggles it
     // Bar-code scanner column: a line feed ends the row (it is written) and
     // moves to the next row in the same column; a carriage return is ignored.

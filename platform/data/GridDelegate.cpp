@@ -15,16 +15,19 @@ namespace data {
 
 GridDelegate::GridDelegate(Grid *grid) : QStyledItemDelegate(grid), m_grid(grid) {}
 
-QRect GridDelegate::buttonRect(const QRect &cell)
+QRect GridDelegate::buttonRect(const QRect &cell, const GridColumn &column)
 {
+    if (!column.isBound())
+        return cell.adjusted(1, 1, -1, -1);
     const int side = qMin(cell.height(), 20);
     return QRect(cell.right() - side + 1, cell.top(), side, cell.height());
 }
 
 bool GridDelegate::hasButton(const QModelIndex &index) const
 {
-    return index.isValid() && index.column() < m_grid->columnCount() && m_grid->column(index.column()).button
-        && index == m_grid->currentIndex();
+    if (!index.isValid() || !m_grid->column(index.column()).button)
+        return false;
+    return m_grid->column(index.column()).buttonAlways || index == m_grid->currentIndex();
 }
 
 QWidget *GridDelegate::createEditor(QWidget *parent, const QStyleOptionViewItem &, const QModelIndex &index) const
@@ -82,7 +85,7 @@ void GridDelegate::updateEditorGeometry(QWidget *editor, const QStyleOptionViewI
 {
     QRect rect = option.rect;
     if (m_grid->column(index.column()).button)
-        rect.setRight(buttonRect(option.rect).left() - 1);
+        rect.setRight(buttonRect(option.rect, m_grid->column(index.column())).left() - 1);
     editor->setGeometry(rect);
 }
 
@@ -109,7 +112,7 @@ void GridDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, 
     }
     if (hasButton(index)) {
         QStyleOptionButton button;
-        button.rect = buttonRect(option.rect);
+        button.rect = buttonRect(option.rect, m_grid->column(index.column()));
         button.text = QStringLiteral("…");
         button.state = QStyle::State_Enabled | QStyle::State_Raised;
         const QWidget *widget = option.widget;
@@ -123,7 +126,10 @@ bool GridDelegate::editorEvent(QEvent *event, QAbstractItemModel *model, const Q
 {
     if (event->type() == QEvent::MouseButtonPress && hasButton(index)) {
         const auto *mouse = static_cast<QMouseEvent *>(event);
-        if (buttonRect(option.rect).contains(mouse->position().toPoint())) {
+        if (buttonRect(option.rect, m_grid->column(index.column())).contains(mouse->position().toPoint())) {
+            // The view asks before it moves: a row button acts on its own row.
+            if (index != m_grid->currentIndex() && !m_grid->setCurrentCell(index.row(), index.column()))
+                return true;
             m_grid->clickButton(index.column());
             return true;
         }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "data/GridColumn.h"
+
 #include <QStyledItemDelegate>
 
 namespace data {
@@ -21,8 +23,9 @@ public:
                               const QModelIndex &index) const override;
     void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
 
-    // Where the cell button of a cell is drawn.
-    static QRect buttonRect(const QRect &cell);
+    // Where the cell button of a cell is drawn: at its right edge, or the
+    // whole cell for a column bound to no field (a column of row buttons).
+    static QRect buttonRect(const QRect &cell, const GridColumn &column);
 
 protected:
     bool eventFilter(QObject *object, QEvent *event) override;

@@ -370,7 +370,8 @@ void Grid::mouseDoubleClickEvent(QMouseEvent *event)
     const QModelIndex target = indexAt(event->position().toPoint());
     if (target.isValid() && target == currentIndex() && !column(target.column()).checkBox
         && !(column(target.column()).button
-             && GridDelegate::buttonRect(visualRect(target)).contains(event->position().toPoint()))) {
+             && GridDelegate::buttonRect(visualRect(target), column(target.column()))
+                    .contains(event->position().toPoint()))) {
         startEdit(true);
         return;
     }

@@ -63,6 +63,7 @@ private Q_SLOTS:
 
     void editsAreWrittenOnlyWhenLeavingTheRow();
     void beforeUpdateCancelKeepsTheRowInEditing();
+    void clickOnAnotherRowWritesTheRowOrStays();
     void duplicateKeyRaisesTheDataError();
     void keyPressDiscardsOrChangesCharacters();
     void addNewRowTakesScannedCodesOnePerRow();
@@ -71,6 +72,7 @@ private Q_SLOTS:
     void valueListShowsTextsAndStoresCodes();
     void headerClickWritesTheRowThenReportsTheColumn();
     void cellButtonLetsTheWindowFillTheRow();
+    void rowButtonsOfAListReportTheirRow();
     void tickBoxTogglesWithSpace();
     void leavingTheGridWritesTheRow();
     void followsTheDataControlsRefreshesAndMoves();
@@ -214,6 +216,34 @@ void TestGridView::beforeUpdateCancelKeepsTheRowInEditing()
     QVERIFY(m_grid->updateRow());
     QCOMPARE(m_t->count(QStringLiteral("[Prima Nota] where pn_Descrizione = \"Fitto\"")), 1);
     QCOMPARE(m_messages->texts().size(), 1);
+}
+
+void TestGridView::clickOnAnotherRowWritesTheRowOrStays()
+{
+    addJournalRows();
+    bind(kJournal, journalColumns());
+    bool refuse = true;
+    connect(m_grid, &Grid::beforeUpdate, this, [&](bool &cancel) { cancel = refuse; });
+    auto clickCell = [this](int row, int column) {
+        const QRect cell = m_grid->visualRect(m_grid->model()->index(row, column));
+        QTest::mouseClick(m_grid->viewport(), Qt::LeftButton, Qt::NoModifier, cell.center());
+    };
+
+    QVERIFY(m_grid->setCurrentCell(0, 1));
+    type(*m_grid, QStringLiteral("Gas"));
+    clickCell(0, 2);                        // same row: nothing is written
+    QCOMPARE(m_grid->currentColumn(), 2);
+    QVERIFY(m_grid->isRowDirty());
+    clickCell(1, 1);                        // refused: the cursor stays
+    QCOMPARE(m_grid->currentRow(), 0);
+    QVERIFY(m_grid->isRowDirty());
+    QCOMPARE(m_t->count(QStringLiteral("[Prima Nota] where pn_Descrizione = \"Gas\"")), 0);
+
+    refuse = false;
+    clickCell(1, 1);
+    QCOMPARE(m_grid->currentRow(), 1);
+    QVERIFY(!m_grid->isRowDirty());
+    QCOMPARE(m_t->count(QStringLiteral("[Prima Nota] where pn_Descrizione = \"Gas\"")), 1);
 }
 
 void TestGridView::duplicateKeyRaisesTheDataError()
@@ -444,6 +474,35 @@ void TestGridView::cellButtonLetsTheWindowFillTheRow()
     QVERIFY(m_grid->isRowDirty());
     QVERIFY(m_grid->updateRow());
     QCOMPARE(m_t->count(QStringLiteral("Righe where rg_Descrizione = \"Quaderno\" and rg_IVA = 2")), 1);
+}
+
+void TestGridView::rowButtonsOfAListReportTheirRow()
+{
+    addJournalRows();
+    GridColumn text(QStringLiteral("Descrizione"), QStringLiteral("pn_Descrizione"));
+    text.locked = true;
+    GridColumn open(QStringLiteral("Rich."), QString());
+    open.button = true;
+    open.buttonAlways = true;
+    GridColumn key(QString(), QStringLiteral("pn_id"));
+    key.visible = false;
+    bind(kJournal, {text, open, key});
+    QList<qlonglong> opened;
+    connect(m_grid, &Grid::buttonClick, this, [&](int column) {
+        QCOMPARE(column, 1);
+        opened.append(m_grid->columnValue(2).toLongLong());
+    });
+
+    const QRect second = m_grid->visualRect(m_grid->model()->index(1, 1));
+    QTest::mouseClick(m_grid->viewport(), Qt::LeftButton, Qt::NoModifier, second.center());
+    QCOMPARE(m_grid->currentRow(), 1);
+    const qlonglong secondKey = m_t->scalar(QStringLiteral("select pn_id from [Prima Nota] where pn_Descrizione = \"Luce\"")).toLongLong();
+    QCOMPARE(opened, QList<qlonglong>{secondKey});
+    // Typing in a locked or unbound column changes nothing.
+    type(*m_grid, QStringLiteral("x"));
+    QTest::keyClick(m_grid, Qt::Key_Left);
+    type(*m_grid, QStringLiteral("x"));
+    QVERIFY(!m_grid->isRowDirty());
 }
 
 void TestGridView::tickBoxTogglesWithSpace()
