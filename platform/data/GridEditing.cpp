@@ -390,11 +390,21 @@ void Grid::onFocusChanged(QWidget *old, QWidget *now)
         updateRow();
 }
 
-void Grid::hideEvent(QHideEvent *event)
+// Closing the window leaves the row as well. Ancestors are watched for
+// their close, while the window and its handlers are still whole: a write
+// from the destruction that follows would reach handlers already gone.
+void Grid::showEvent(QShowEvent *event)
 {
-    if (isRowDirty() && !m_writing)
+    for (QWidget *ancestor = parentWidget(); ancestor; ancestor = ancestor->parentWidget())
+        ancestor->installEventFilter(this);
+    QTableView::showEvent(event);
+}
+
+bool Grid::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::Close && watched != this && isRowDirty() && !m_writing)
         updateRow();
-    QTableView::hideEvent(event);
+    return QTableView::eventFilter(watched, event);
 }
 
 } // namespace data

@@ -529,6 +529,12 @@ void TestGridView::leavingTheGridWritesTheRow()
     m_other->setFocus(Qt::MouseFocusReason);
     QCOMPARE(m_t->count(QStringLiteral("[Prima Nota] where pn_Descrizione = \"Telefono\"")), 1);
     QVERIFY(!m_grid->isRowDirty());
+
+    // Closing the window writes what was typed last.
+    QVERIFY(m_grid->setCurrentCell(0, 1));
+    type(*m_grid, QStringLiteral("Acqua"));
+    QVERIFY(m_window->close());
+    QCOMPARE(m_t->count(QStringLiteral("[Prima Nota] where pn_Descrizione = \"Acqua\"")), 1);
 }
 
 void TestGridView::followsTheDataControlsRefreshesAndMoves()
