@@ -72,6 +72,7 @@ private Q_SLOTS:
     void valueListShowsTextsAndStoresCodes();
     void headerClickWritesTheRowThenReportsTheColumn();
     void cellButtonLetsTheWindowFillTheRow();
+    void changeLetsTheWindowComputeWhileTyping();
     void rowButtonsOfAListReportTheirRow();
     void tickBoxTogglesWithSpace();
     void leavingTheGridWritesTheRow();
@@ -503,6 +504,32 @@ void TestGridView::rowButtonsOfAListReportTheirRow()
     QTest::keyClick(m_grid, Qt::Key_Left);
     type(*m_grid, QStringLiteral("x"));
     QVERIFY(!m_grid->isRowDirty());
+}
+
+void TestGridView::changeLetsTheWindowComputeWhileTyping()
+{
+    GridColumn quantity(QStringLiteral("Quantità"), QStringLiteral("pn_Uscita_Lire"));
+    GridColumn amount(QStringLiteral("Importo"), QStringLiteral("pn_Uscita_Euro"));
+    amount.numberFormat = QStringLiteral("Standard");
+    m_grid->setAllowAddNew(true);
+    bind(QStringLiteral("select * from [Prima Nota] where pn_id = 0"), {quantity, amount});
+    connect(m_grid, &Grid::change, this, [this] {
+        const QString text = m_grid->columnText(0).trimmed();
+        if (text.isEmpty() || text == QLatin1String("-"))
+            return;
+        bool ok = false;
+        const double quantity = QLocale(QLocale::Italian).toDouble(text, &ok);
+        m_grid->setColumnValue(1, ok ? quantity * 2.5 : 0.0);
+    });
+
+    QVERIFY(m_grid->setCurrentCell(0, 0));
+    type(*m_grid, QStringLiteral("-"));
+    QCOMPARE(m_grid->columnText(1), QString());
+    type(*m_grid, QStringLiteral("3"));
+    QCOMPARE(editorText(*m_grid), QStringLiteral("-3"));
+    QCOMPARE(m_grid->columnText(1), QStringLiteral("-7,50"));
+    QVERIFY(m_grid->updateRow());
+    QCOMPARE(m_t->scalar(QStringLiteral("select pn_Uscita_Euro from [Prima Nota]")).toDouble(), -7.5);
 }
 
 void TestGridView::tickBoxTogglesWithSpace()
