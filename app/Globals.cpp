@@ -1,0 +1,24 @@
+#include "app/Globals.h"
+
+#include <QCoreApplication>
+
+QString g_strAppName;
+QString g_strDbPath;
+QString g_strConnString;
+QString g_strDbPassword;
+
+namespace {
+QString g_programFolder;
+}
+
+QString programFolder()
+{
+    if (!g_programFolder.isEmpty())
+        return g_programFolder;
+    return QCoreApplication::applicationDirPath();
+}
+
+void setProgramFolder(const QString &folder)
+{
+    g_programFolder = folder;
+}

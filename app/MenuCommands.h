@@ -1,0 +1,77 @@
+#pragma once
+
+#include "ui/WindowRegistry.h"
+
+#include <QString>
+#include <QWidget>
+#include <functional>
+#include <vector>
+
+namespace app {
+
+// The window a command of the main menu opens: how to take its default
+// instance, and the members the menu sets on it, one assignment per step.
+//
+// A window is wired into its command once, from its own source file:
+//
+//   static const bool wired = (app::MenuCommands::wireWindow<frmCarico>("mnuFileCaricoItem"), true);
+//
+// or, for the commands that set members, with the functions below
+// (wireArticoliCommand<frmPrestazioni>() and the like). The window must not
+// read these members while it is constructed: its load code runs when it is
+// first shown, after the menu has set them. The menu item is enabled once its
+// window is wired.
+struct MenuWindow {
+    std::function<QWidget &()> instance;
+    std::vector<std::function<void(QWidget &)>> members;
+};
+
+class MenuCommands {
+public:
+    static void wire(const QString &command, MenuWindow window);
+    static void unwire(const QString &command);
+    // nullptr when no window is wired into the command yet.
+    static const MenuWindow *find(const QString &command);
+
+    template <class W>
+    static void wireWindow(const QString &command, std::vector<std::function<void(W &)>> members = {})
+    {
+        MenuWindow window;
+        window.instance = [] () -> QWidget & { return ui::WindowRegistry::defaultInstance<W>(); };
+        for (auto &member : members)
+            window.members.push_back([member](QWidget &w) { member(static_cast<W &>(w)); });
+        wire(command, std::move(window));
+    }
+};
+
+// File / "Articoli": the card shows all articles (its query emptied).
+template <class W>
+void wireArticoliCommand()
+{
+    MenuCommands::wireWindow<W>(QStringLiteral("mnuFileArticoliItem"),
+                                {[](W &w) { w.p_strQuery = QString(); }});
+}
+
+// File / "Scarico": always a new sale.
+template <class W>
+void wireScaricoCommand()
+{
+    MenuCommands::wireWindow<W>(QStringLiteral("mnuFileScaricoItem"),
+                                {[](W &w) { w.p_bln_Modifica = false; },
+                                 [](W &w) { w.p_lng_Codice_Scarico = 0; }});
+}
+
+// File / "Fornitori": the dictionary editor on the supplier table, whose
+// code is its description (code column hidden, code not numeric).
+template <class W>
+void wireFornitoriCommand()
+{
+    MenuCommands::wireWindow<W>(QStringLiteral("mnuFornitoriItem"),
+                                {[](W &w) { w.sNomeTabella = QStringLiteral("[Fornitore]"); },
+                                 [](W &w) { w.sTitolo = QStringLiteral("Fornitori"); },
+                                 [](W &w) { w.sDescrizione = QStringLiteral("fo_Descrizione"); },
+                                 [](W &w) { w.sID = QStringLiteral("fo_Descrizione"); },
+                                 [](W &w) { w.b_Codice_Visibile = false; }});
+}
+
+} // namespace app

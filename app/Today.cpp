@@ -1,0 +1,15 @@
+#include "app/Today.h"
+
+namespace {
+QDate g_fixedToday;
+}
+
+QDate today()
+{
+    return g_fixedToday.isValid() ? g_fixedToday : QDate::currentDate();
+}
+
+void setToday(const QDate &date)
+{
+    g_fixedToday = date;
+}

@@ -1,0 +1,182 @@
+#include "app/mdiTarvo.h"
+
+#include "app/GeneralFunc6.h"
+#include "app/MenuCommands.h"
+#include "app/errors/ErrorTrap.h"
+#include "ui/MdiChild.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+
+namespace {
+
+// Gives the normal pointer back however a command ends.
+class PointerGuard {
+public:
+    PointerGuard() = default;
+    ~PointerGuard() { ResetPointer(); }
+    PointerGuard(const PointerGuard &) = delete;
+    PointerGuard &operator=(const PointerGuard &) = delete;
+};
+
+} // namespace
+
+mdiTarvo::mdiTarvo(QWidget *parent)
+    : QMainWindow(parent)
+    , m_area(new QMdiArea(this))
+{
+    setObjectName(QStringLiteral("mdiTarvo"));
+    setWindowTitle(QStringLiteral("Qorda - Brellan"));
+    m_area->setObjectName(QStringLiteral("mdiArea"));
+    m_area->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_area->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setCentralWidget(m_area);
+    resize(1024, 740);
+    buildMenus();
+    refreshCommands();
+    // The menu's shortcuts come before the text boxes' own (Ctrl+A opens the
+    // article card also while a box has the focus).
+    qApp->installEventFilter(this);
+}
+
+mdiTarvo::~mdiTarvo() = default;
+
+QAction *mdiTarvo::addCommand(QMenu *menu, const QString &name, const QString &caption,
+                              const QKeySequence &keys)
+{
+    auto *action = new QAction(caption, this);
+    action->setObjectName(name);
+    action->setShortcut(keys);
+    action->setShortcutContext(Qt::WindowShortcut);
+    if (name == QLatin1String("mnuFornitoriItem"))
+        connect(action, &QAction::triggered, this, &mdiTarvo::mnuFornitoriItem_Click);
+    else
+        connect(action, &QAction::triggered, this, [this, name] { runCommand(name); });
+    if (menu)
+        menu->addAction(action);
+    m_commands.insert(name, action);
+    return action;
+}
+
+void mdiTarvo::buildMenus()
+{
+    QMenu *file = menuBar()->addMenu(QStringLiteral("File"));
+    file->setObjectName(QStringLiteral("mnuFile"));
+    file->menuAction()->setObjectName(QStringLiteral("mnuFile"));
+    addCommand(file, QStringLiteral("mnuFileArticoliItem"), QStringLiteral("Articoli"), QKeySequence(QStringLiteral("Ctrl+A")));
+    addCommand(file, QStringLiteral("mnuFileCaricoItem"), QStringLiteral("Carico"), QKeySequence(QStringLiteral("Ctrl+K")));
+    addCommand(file, QStringLiteral("mnuFornitoriItem"), QStringLiteral("Fornitori"), QKeySequence(QStringLiteral("Ctrl+O")));
+    addCommand(file, QStringLiteral("mnuNotaFornitori"), QStringLiteral("Nota Fornitori"), QKeySequence(QStringLiteral("Ctrl+T")));
+    addCommand(file, QStringLiteral("mnuPrimaNotaItem"), QStringLiteral("Prima Nota"), QKeySequence(QStringLiteral("Ctrl+P")));
+    addCommand(file, QStringLiteral("mnuFileCercaArticoli"), QStringLiteral("Ricerca Articoli"), QKeySequence(QStringLiteral("Ctrl+F")));
+    addCommand(file, QStringLiteral("mnuFileScaricoItem"), QStringLiteral("Scarico"), QKeySequence(QStringLiteral("Ctrl+S")));
+    QAction *separator = file->addSeparator();
+    separator->setObjectName(QStringLiteral("nihil"));
+    separator->setText(QStringLiteral("-"));
+    addCommand(file, QStringLiteral("mnuAnagraficheItem"), QStringLiteral("Anagrafiche"), QKeySequence(QStringLiteral("Ctrl+G")));
+    addCommand(file, QStringLiteral("mnuFattureItem"), QStringLiteral("Fatture"), QKeySequence(QStringLiteral("Ctrl+I")));
+
+    QMenu *lists = menuBar()->addMenu(QStringLiteral("Liste"));
+    lists->setObjectName(QStringLiteral("mnuListe"));
+    lists->menuAction()->setObjectName(QStringLiteral("mnuListe"));
+    addCommand(lists, QStringLiteral("mnuListeArticoliItem"), QStringLiteral("Articoli"), QKeySequence());
+    addCommand(lists, QStringLiteral("mnuListeCarichiItem"), QStringLiteral("Carichi"), QKeySequence());
+    addCommand(lists, QStringLiteral("mnuListeScarichiItem"), QStringLiteral("Scarichi"), QKeySequence());
+
+    // "About..." has no items: the title itself is the command.
+    QAction *about = addCommand(nullptr, QStringLiteral("mnuAbout"), QStringLiteral("About..."), QKeySequence());
+    menuBar()->addAction(about);
+
+    for (QMenu *menu : {file, lists})
+        connect(menu, &QMenu::aboutToShow, this, &mdiTarvo::refreshCommands);
+}
+
+QAction *mdiTarvo::commandAction(const QString &command) const
+{
+    return m_commands.value(command);
+}
+
+void mdiTarvo::refreshCommands()
+{
+    for (auto it = m_commands.cbegin(); it != m_commands.cend(); ++it)
+        it.value()->setEnabled(app::MenuCommands::find(it.key()) != nullptr);
+}
+
+void mdiTarvo::runCommand(const QString &command)
+{
+    const app::MenuWindow *target = app::MenuCommands::find(command);
+    if (!target)
+        return;
+    SetHourglass();
+    PointerGuard pointer;
+    QWidget &window = target->instance();
+    for (const auto &member : target->members)
+        member(window);
+    ui::showMdiChild(*m_area, window);
+}
+
+// The one command with an error trap: each step runs through it, the first
+// error is reported and logged and the next step runs all the same.
+void mdiTarvo::mnuFornitoriItem_Click()
+{
+    const app::MenuWindow *target = app::MenuCommands::find(QStringLiteral("mnuFornitoriItem"));
+    if (!target)
+        return;
+    PointerGuard pointer;
+    errors::ErrorTrap trap(QStringLiteral("mdiTarvo.mnuCodiciIva"));
+    trap.run([] { SetHourglass(); });
+    // Every step takes the instance again: a window that failed to load is
+    // created anew by the next step, as a reference to it always did.
+    for (const auto &member : target->members)
+        trap.run([&] { member(target->instance()); });
+    trap.run([&] { ui::showMdiChild(*m_area, target->instance()); });
+    trap.run([] { ResetPointer(); });
+}
+
+bool mdiTarvo::isMenuShortcut(const QKeySequence &keys) const
+{
+    for (QAction *action : m_commands)
+        if (!action->shortcut().isEmpty() && action->shortcut() == keys && action->isEnabled())
+            return true;
+    return false;
+}
+
+bool mdiTarvo::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::ShortcutOverride) {
+        auto *widget = qobject_cast<QWidget *>(watched);
+        if (widget && widget->window() == this) {
+            const auto *key = static_cast<QKeyEvent *>(event);
+            if (isMenuShortcut(QKeySequence(key->keyCombination())))
+                return true; // not accepted by the box: the menu's shortcut runs
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void mdiTarvo::showEvent(QShowEvent *event)
+{
+    refreshCommands();
+    QMainWindow::showEvent(event);
+}
+
+// Every child runs its own close code; one that refuses (unsaved data the
+// user wants to keep) keeps the program open.
+void mdiTarvo::closeEvent(QCloseEvent *event)
+{
+    m_area->closeAllSubWindows();
+    const QList<QMdiSubWindow *> left = m_area->subWindowList();
+    for (QMdiSubWindow *frame : left) {
+        if (frame->isVisible()) {
+            event->ignore();
+            return;
+        }
+    }
+    event->accept();
+}

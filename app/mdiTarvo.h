@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QHash>
+#include <QMainWindow>
+#include <QString>
+
+class QAction;
+class QMdiArea;
+
+// The main window: the MDI frame whose menu bar opens every working window
+// of the program as a child.
+class mdiTarvo : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit mdiTarvo(QWidget *parent = nullptr);
+    ~mdiTarvo() override;
+
+    QMdiArea *mdiArea() const { return m_area; }
+    // The item of a command by its name ("mnuFileCaricoItem"), nullptr if none.
+    QAction *commandAction(const QString &command) const;
+    // Runs a menu command: busy pointer, the window's default instance
+    // (created if needed), its members, shown as a child or brought to the
+    // front, normal pointer.
+    void runCommand(const QString &command);
+    // Enables the items whose window is wired, disables the others.
+    void refreshCommands();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void buildMenus();
+    QAction *addCommand(QMenu *menu, const QString &name, const QString &caption, const QKeySequence &keys);
+    void mnuFornitoriItem_Click();
+    bool isMenuShortcut(const QKeySequence &keys) const;
+
+    QMdiArea *m_area;
+    QHash<QString, QAction *> m_commands;
+};

@@ -1,0 +1,81 @@
+#include "app/modZandri.h"
+
+#include "app/GeneralFunc6.h"
+#include "app/Globals.h"
+#include "app/errors/ErrorTrap.h"
+#include "data/FieldText.h"
+#include "db/Database.h"
+#include "db/SqlText.h"
+#include "ui/Messages.h"
+
+#include <limits>
+
+static QString keyText(const QVariant &keyValue)
+{
+    return data::FieldText::display(keyValue);
+}
+
+QString CercaValore(const QString &table, const QString &keyField, const QString &resultField,
+                    const QVariant &keyValue, int numericKey)
+{
+    QString sql = QStringLiteral("select * from [") + table + QStringLiteral("] where ") + keyField
+        + QStringLiteral(" = ");
+    if (numericKey != 0) {
+        sql += QString::number(ValLong(keyText(keyValue)));
+    } else {
+        const QChar quote = QLatin1Char('"');
+        sql += quote + db::escaped(keyText(keyValue), quote) + quote;
+    }
+
+    std::shared_ptr<db::Database> database =
+        db::Database::open(g_strDbPath, QStringLiteral(";PWD=") + g_strDbPassword);
+    std::unique_ptr<db::Recordset> rs = database->openRecordset(sql);
+    QString result;
+    if (rs->recordCount() != 0)
+        result = data::FieldText::display(NullToEmpty(rs->value(resultField)));
+    rs->close();
+    return result;
+}
+
+void ModificaQuantita(const QString &itemCode, long delta)
+{
+    std::shared_ptr<db::Database> database = db::Database::open(g_strDbPath);
+    std::unique_ptr<db::Recordset> rs = database->openRecordset(
+        QStringLiteral("select * from [codice articolo]where ca_Codice = '") + db::escaped(itemCode)
+        + QStringLiteral("'"));
+    if (rs->recordCount() == 0) {
+        ui::MsgBox(QStringLiteral("Articolo non trovato. Impossibile modificare la quantità."),
+                   ui::vbExclamation, g_strAppName);
+        return;
+    }
+    // A Null quantity counts as none in stock.
+    const QVariant current = rs->value(QStringLiteral("ca_Quantita"));
+    const qlonglong quantity = IsNull(current) ? 0 : qlonglong(current.toDouble());
+    const qlonglong changed = quantity + qlonglong(delta);
+    if (changed > std::numeric_limits<qint32>::max() || changed < std::numeric_limits<qint32>::min())
+        throw errors::AppError(6, QStringLiteral("Overflow"));
+    rs->edit();
+    rs->setValue(QStringLiteral("ca_Quantita"), changed);
+    rs->update();
+    rs->close();
+}
+
+static void showDuplicateKey()
+{
+    ui::MsgBox(QStringLiteral("Si sta tentando di inserire un dato che ha il codice uguale ad ")
+                   + QStringLiteral("un altro già esistente.") + QStringLiteral("\r\n")
+                   + QStringLiteral("Le modifiche non verranno salvate."),
+               ui::vbExclamation, g_strAppName);
+}
+
+void ErroreDati(const db::DbError &error)
+{
+    if (error.kind() == db::ErrorKind::DuplicateKey)
+        showDuplicateKey();
+}
+
+void ErroreDati(const QString &errorText)
+{
+    if (errorText.size() == 297 || errorText.size() == 321)
+        showDuplicateKey();
+}
