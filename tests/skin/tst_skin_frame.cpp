@@ -180,6 +180,13 @@ private Q_SLOTS:
         QVERIFY(!f.frame->mask().contains(QPoint(200, 150)));
         QVERIFY(f.frame->mask().contains(QPoint(200, 10)));
 
+        // A new caption colour shows from the next LoadSkin on.
+        f.frame->setCaptionColor(0x0000FF);
+        QCOMPARE(f.frame->captionTextColor(), QColor(Qt::white));
+        f.frame->LoadSkin(f.window);
+        QCOMPARE(f.frame->captionTextColor(), QColor(255, 0, 0));
+        QVERIFY(f.sub->windowFlags() & Qt::FramelessWindowHint);
+
         // Any later change of size lays the frame out again.
         f.sub->resize(520, 330);
         QCOMPARE(f.frame->frameGeometry().closeButton.left(), f.window->width() - 25);
