@@ -22,8 +22,11 @@
 #include <QtTest>
 
 // Stand-ins for the working windows, in a namespace of their own so they
-// never meet the real windows of the program's library. They count their loads (first show,
-// after the menu has set their members) and their close code runs.
+// never meet the real windows of the program's library. They count their
+// loads (first show, after the menu has set their members) and their close
+// code runs.
+namespace {
+
 class FakeWindow : public QWidget {
 public:
     int loads = 0;
