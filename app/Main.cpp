@@ -17,6 +17,6 @@ mdiTarvo &Main()
 
     mdiTarvo &main = ui::WindowRegistry::defaultInstance<mdiTarvo>();
     main.setAttribute(Qt::WA_DeleteOnClose);
-    main.show();
+    main.showMaximized(); // the shop works in the program all day: give it the screen
     return main;
 }
