@@ -92,8 +92,14 @@ void Recordset::Impl::run()
         }
         ++count;
     }
-    if (rc != SQLITE_DONE)
+    if (rc != SQLITE_DONE) {
+        // A set read halfway would show a wrong count: show none instead.
+        keys.clear();
+        rows.clear();
+        cache.clear();
+        count = 0;
         throw errors::fromSqlite(connection->handle(), rc, source);
+    }
     position = 0;
     onDeleted = false;
 }

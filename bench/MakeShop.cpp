@@ -1,0 +1,185 @@
+// bench-mkshop [path]: a shop of several years, built from the shipped
+// schema: 200,000 articles, 1,000,000 stock items with EAN-13 bar codes,
+// 500,000 loads, 5,000,000 sales, 20,000 register entries and 50,000
+// invoices of 4 lines. One transaction, prepared inserts, indexes last.
+#include "db/Database.h"
+
+#include <QByteArray>
+#include <QDate>
+#include <QFile>
+#include <QString>
+#include <chrono>
+#include <cstdio>
+#include <random>
+#include <sqlite3.h>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int articles = 200000;
+constexpr int items = 1000000;
+constexpr int loads = 500000;
+constexpr int sales = 5000000;
+constexpr int registerEntries = 20000;
+constexpr int invoices = 50000;
+constexpr int linesPerInvoice = 4;
+
+std::string ean13(long long sequence)
+{
+    char digits[14];
+    std::snprintf(digits, sizeof digits, "80%010lld", sequence);
+    int sum = 0;
+    for (int i = 0; i < 12; ++i)
+        sum += (digits[i] - '0') * (i % 2 ? 3 : 1);
+    digits[12] = char('0' + (10 - sum % 10) % 10);
+    digits[13] = 0;
+    return digits;
+}
+
+// Stock item i: every tenth is the second-hand twin ("U") of the one before.
+std::string itemCode(int i)
+{
+    return i % 10 == 9 ? ean13(i - 1) + "U" : ean13(i);
+}
+
+void check(sqlite3 *db, int rc, const char *what)
+{
+    if (rc != SQLITE_OK && rc != SQLITE_DONE && rc != SQLITE_ROW) {
+        std::fprintf(stderr, "bench-mkshop: %s: %s\n", what, sqlite3_errmsg(db));
+        std::exit(1);
+    }
+}
+
+class Insert {
+public:
+    Insert(sqlite3 *db, const char *sql) : m_db(db) { check(db, sqlite3_prepare_v2(db, sql, -1, &m_s, nullptr), sql); }
+    ~Insert() { sqlite3_finalize(m_s); }
+    Insert &text(int i, const std::string &v) { sqlite3_bind_text(m_s, i, v.data(), int(v.size()), SQLITE_TRANSIENT); return *this; }
+    Insert &integer(int i, long long v) { sqlite3_bind_int64(m_s, i, v); return *this; }
+    Insert &real(int i, double v) { sqlite3_bind_double(m_s, i, v); return *this; }
+    void run() { check(m_db, sqlite3_step(m_s), "insert"); sqlite3_reset(m_s); }
+private:
+    sqlite3 *m_db;
+    sqlite3_stmt *m_s = nullptr;
+};
+
+std::string isoDay(std::mt19937 &random)
+{
+    static const QDate first(2019, 1, 1);
+    return first.addDays(long(random() % 2900)).toString(QStringLiteral("yyyy-MM-dd")).toStdString();
+}
+
+const char *const words[] = {"Maglia", "Camicia", "Gonna", "Jeans", "Giacca", "Cappotto", "Sciarpa", "Felpa",
+                             "Pantalone", "Abito", "Cintura", "Borsa"};
+const char *const colours[] = {"rosso", "blu", "nero", "bianco", "verde", "grigio", "beige", "giallo"};
+const char *const sizes[] = {"XS", "S", "M", "L", "XL", "XXL"};
+const char *const payments[] = {"CO", "BA", "CC", "AS", "BO"};
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    const QString path = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(TARVO_BENCH_SHOP);
+    const auto start = std::chrono::steady_clock::now();
+    QFile schemaFile(QStringLiteral(TARVO_SCHEMA_FILE));
+    if (!schemaFile.open(QIODevice::ReadOnly)) {
+        std::fprintf(stderr, "bench-mkshop: schema not found\n");
+        return 1;
+    }
+    if (QFile::exists(path)) {
+        std::fprintf(stderr, "bench-mkshop: %s already exists\n", qPrintable(path));
+        return 1;
+    }
+    try {
+        db::Database::create(path, QString::fromUtf8(schemaFile.readAll()));
+    } catch (const db::DbError &error) {
+        std::fprintf(stderr, "bench-mkshop: %s\n", error.what());
+        return 1;
+    }
+    // The engine's connection registers the text collation the schema uses.
+    const auto database = db::Database::open(path);
+    sqlite3 *db = database->handle();
+    check(db, sqlite3_exec(db, "pragma journal_mode=off; pragma synchronous=off", nullptr, nullptr, nullptr), "pragma");
+
+    std::vector<std::string> indexes;
+    {
+        sqlite3_stmt *s = nullptr;
+        sqlite3_prepare_v2(db, "select name, sql from sqlite_master where type = 'index' and sql is not null", -1, &s, nullptr);
+        std::vector<std::string> names;
+        while (sqlite3_step(s) == SQLITE_ROW) {
+            names.emplace_back(reinterpret_cast<const char *>(sqlite3_column_text(s, 0)));
+            indexes.emplace_back(reinterpret_cast<const char *>(sqlite3_column_text(s, 1)));
+        }
+        sqlite3_finalize(s);
+        for (const std::string &name : names)
+            check(db, sqlite3_exec(db, ("drop index \"" + name + "\"").c_str(), nullptr, nullptr, nullptr), "drop index");
+    }
+
+    std::mt19937 random(20260101);
+    check(db, sqlite3_exec(db, "begin", nullptr, nullptr, nullptr), "begin");
+    {
+        Insert article(db, "insert into Articoli (art_Codice, art_Descrizione, art_Fornitore, art_Prezzo_Carico, "
+                           "art_Prezzo_Listino, art_Quantita, art_Usato, art_Data_Ultima_Vendita) values (?,?,?,?,?,?,?,?)");
+        for (int a = 1; a <= articles; ++a) {
+            const double cost = 5 + int(random() % 20000) / 100.0;
+            article.integer(1, a)
+                .text(2, std::string(words[a % 12]) + " " + colours[(a / 12) % 8] + " mod. " + std::to_string(a))
+                .text(3, "Fornitore " + std::to_string(a % 500))
+                .real(4, cost).real(5, cost * 2).real(6, random() % 50).integer(7, a % 10 == 0 ? -1 : 0)
+                .text(8, isoDay(random))
+                .run();
+        }
+        Insert item(db, "insert into [Codice Articolo] (ca_Codice, ca_Codice_Articolo, ca_Taglia, ca_Colore, ca_Quantita) "
+                        "values (?,?,?,?,?)");
+        for (int i = 0; i < items; ++i)
+            item.text(1, itemCode(i)).integer(2, 1 + i / (items / articles)).text(3, sizes[i % 6])
+                .text(4, colours[i % 8]).integer(5, random() % 40).run();
+        Insert load(db, "insert into carico (ca_Codice_Articolo, ca_Data, ca_Quantita, ca_Prezzo, ca_Usato) values (?,?,?,0,?)");
+        for (int l = 0; l < loads; ++l) {
+            const int i = int(random() % items);
+            load.text(1, itemCode(i)).text(2, isoDay(random)).real(3, 1 + random() % 20).integer(4, i % 10 == 9 ? -1 : 0).run();
+        }
+        Insert sale(db, "insert into scarico (sc_Codice_Articolo, sc_Data, sc_Quantita, sc_Prezzo, sc_Sconto, sc_Saldo, "
+                        "sc_Pagamento, sc_Usato) values (?,?,?,?,?,?,?,?)");
+        for (int s = 0; s < sales; ++s) {
+            const int i = int(random() % items);
+            const double price = 5 + int(random() % 30000) / 100.0;
+            const int quantity = 1 + int(random() % 3);
+            sale.text(1, itemCode(i)).text(2, isoDay(random)).real(3, quantity).real(4, price).real(5, 0)
+                .real(6, price * quantity).text(7, payments[s % 5]).integer(8, i % 10 == 9 ? -1 : 0).run();
+        }
+        Insert person(db, "insert into Anagrafica (anag_Denominazione, anag_Indirizzo, anag_Località, anag_Stato, "
+                          "anag_Partita_IVA, anag_Fornitore) values (?,?,?,'Italia',?,?)");
+        for (int p = 1; p <= registerEntries; ++p)
+            person.text(1, "Cliente " + std::to_string(p)).text(2, "Via Roma " + std::to_string(p % 200))
+                .text(3, p % 3 ? "Forlì" : "Cesena").text(4, std::to_string(10000000000LL + p)).integer(5, p % 7 == 0 ? -1 : 0).run();
+        Insert journal(db, "insert into [Prima Nota] (pn_Data, pn_Descrizione, pn_Uscita_Euro) values (?,?,?)");
+        for (int j = 0; j < registerEntries; ++j)
+            journal.text(1, isoDay(random)).text(2, "Spesa " + std::to_string(j)).real(3, random() % 50000 / 100.0).run();
+        Insert invoice(db, "insert into Fattura (fat_Numero, fat_Data, fat_Codice_Cliente, fat_Descrizione_Pagamento, "
+                           "fat_Pagato, fat_Imponibile) values (?,?,?,'Contanti',?,?)");
+        Insert line(db, "insert into [Dettaglio Fattura] (df_Numero_Fattura, df_Descrizione, df_Quantità, df_Prezzo, df_IVA, "
+                        "df_Importo) values (?,?,?,?,?,?)");
+        for (int f = 1; f <= invoices; ++f) {
+            char number[16];
+            std::snprintf(number, sizeof number, "%02d-%05d", 19 + (f - 1) * 8 / invoices, f);
+            double total = 0;
+            for (int k = 0; k < linesPerInvoice; ++k) {
+                const double price = 10 + random() % 9000 / 100.0;
+                line.text(1, number).text(2, "Riga " + std::to_string(k + 1)).real(3, 1).real(4, price)
+                    .integer(5, 1 + k % 3).real(6, price).run();
+                total += price;
+            }
+            invoice.text(1, number).text(2, isoDay(random)).integer(3, 1 + f % registerEntries)
+                .integer(4, f % 2 ? -1 : 0).real(5, total).run();
+        }
+    }
+    for (const std::string &sql : indexes)
+        check(db, sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), "create index");
+    check(db, sqlite3_exec(db, "commit; analyze", nullptr, nullptr, nullptr), "commit");
+    check(db, sqlite3_exec(db, "pragma journal_mode=wal", nullptr, nullptr, nullptr), "wal");
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    std::printf("bench-mkshop: %s built in %.1f s\n", qPrintable(path), seconds);
+    return 0;
+}
