@@ -173,7 +173,9 @@ DbError fromSqlite(sqlite3 *handle, int rc, const QString &statement)
                            .arg(afterPrefix(message, QStringLiteral("no such table: "))));
     if (message.contains(QLatin1String("syntax error")) || message.contains(QLatin1String("incomplete input"))
         || message.startsWith(QLatin1String("ambiguous column name")))
-        return syntax(message, statement);
+        return syntax(message.startsWith(QLatin1String("ambiguous")) ? QStringLiteral("nome ambiguo")
+                                                                      : QStringLiteral("operatore mancante"),
+                      statement);
     return DbError(ErrorKind::General, 3000,
                    QStringLiteral("Errore del motore di database: %1.").arg(message));
 }

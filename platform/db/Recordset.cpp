@@ -85,20 +85,23 @@ void Recordset::moveLast()
 void Recordset::moveNext()
 {
     d->ensureOpen();
+    if (d->onDeleted) {
+        // The row after the deleted one (or EOF) is already here.
+        d->onDeleted = false;
+        Q_EMIT currentChanged();
+        return;
+    }
     if (d->count == 0 || d->position >= d->count)
         throw errors::noCurrentRecord();
     dropPending(*d, this);
-    if (d->onDeleted)
-        d->onDeleted = false; // the row after the deleted one is already here
-    else
-        ++d->position;
+    ++d->position;
     Q_EMIT currentChanged();
 }
 
 void Recordset::movePrevious()
 {
     d->ensureOpen();
-    if (d->count == 0 || d->position < 0)
+    if ((d->count == 0 || d->position < 0) && !d->onDeleted)
         throw errors::noCurrentRecord();
     dropPending(*d, this);
     d->onDeleted = false;

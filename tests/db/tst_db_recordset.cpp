@@ -242,6 +242,18 @@ void RecordsetTest::deleteLeavesNoCurrentRecord()
     QCOMPARE(expectDbError([&]() { rs->value(QStringLiteral("anag_Denominazione")); }).number(), 3167L);
     rs->requery();
     QCOMPARE(rs->recordCount(), 2);
+
+    // Deleting the last row, then the only one: the next move lands on EOF.
+    rs->moveLast();
+    rs->deleteRecord();
+    rs->moveNext();
+    QVERIFY(rs->eof());
+    rs->moveFirst();
+    rs->deleteRecord();
+    QCOMPARE(rs->recordCount(), 0);
+    rs->moveNext();
+    QVERIFY(rs->eof() && rs->bof());
+    QCOMPARE(expectDbError([&]() { rs->moveNext(); }).number(), 3021L);
 }
 
 void RecordsetTest::filterAppliesOnRequery()

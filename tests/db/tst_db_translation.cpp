@@ -121,6 +121,9 @@ void TranslationTest::rejectsBadStatements_data()
     QTest::newRow("not a statement")
         << "pragma writable_schema = 1" << syntax << 3129
         << "Istruzione SQL non valida; prevista 'DELETE', 'INSERT', 'PROCEDURE', 'SELECT' o 'UPDATE'.";
+    QTest::newRow("missing value")
+        << "select * from articoli where art_Codice = " << syntax << 3075
+        << "Errore di sintassi (operatore mancante) nell'espressione della query 'select * from articoli where art_Codice = '.";
     QTest::newRow("unknown table") << "select * from Magazzino" << int(db::ErrorKind::UnknownName) << 3078
         << "Impossibile trovare la tabella o la query di input 'Magazzino'. Verificare che esista e che il nome "
            "sia stato digitato correttamente.";
