@@ -48,21 +48,26 @@ public:
             std::forward<Statement>(statement)();
             return true;
         }
-        std::exception_ptr error;
+        std::exception_ptr thrown;
         {
             RunningStatement running(*this);
             try {
                 std::forward<Statement>(statement)();
             } catch (...) {
-                error = std::current_exception();
+                thrown = std::current_exception();
             }
-            if (!error)
-                error = std::exchange(m_handedOver, nullptr);
         }
-        if (!error)
+        // An error handed over happened first; the statement's own, if it
+        // threw one as well, is a second error and passes on to the caller.
+        std::exception_ptr first = std::exchange(m_handedOver, nullptr);
+        if (!first)
+            first = std::exchange(thrown, nullptr);
+        if (!first)
             return true;
         m_armed = false;
-        report(error);
+        report(first);
+        if (thrown)
+            std::rethrow_exception(thrown);
         return false;
     }
 
