@@ -1,0 +1,109 @@
+#pragma once
+
+#include <QString>
+#include <QWidget>
+#include <functional>
+
+class ImageToolbar;
+class QAction;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QToolBar;
+class QToolButton;
+class ctrl_SkinableForm;
+namespace data { class DataControl; class FieldBinder; class Grid; }
+namespace db { class DbError; class Recordset; }
+namespace errors { class ErrorTrap; }
+
+// The article card: one article of Articoli at a time, with its stock items
+// (one bar code per size and colour) in the grid below. Only Save writes the
+// article; moving to another article drops what was not saved. The grid
+// writes a stock item when the user leaves its row.
+class frmPrestazioni : public QWidget {
+    Q_OBJECT
+public:
+    explicit frmPrestazioni(QWidget *parent = nullptr);
+    ~frmPrestazioni() override;
+
+    // The select the card opens; empty means every article by code. Read
+    // once, when the card is first shown.
+    QString p_strQuery;
+
+    // How "Salva e Carica" opens the stock load window in new-load mode with
+    // the focus on its bar code. The stock load window registers it; without
+    // one the card runs the main menu's "Carico" command.
+    static void setStockLoadOpener(std::function<void()> opener);
+
+    // Writes the current article; Silenzioso skips the confirmation. False
+    // when the check refused it.
+    bool SalvaArticolo(bool Silenzioso);
+    bool ControllaDati();
+    void ControllaQuantita();
+    void AggiornaDettagli();
+
+    // The nine commands by key ("New", "Open", "Save", "Delete", "Print",
+    // "First", "Previous", "Next", "Last"), as Toolbar1 runs them, and by
+    // position 1..9, as imgToolbar1 runs them.
+    void Toolbar1_ButtonClick(const QString &key);
+    void imgToolbar1_Click(int index);
+    void cmdEsporta_Click();
+    void cmdHelp_Click();
+
+    // Controls, by the names the program has always used.
+    QLineEdit *txtCodice = nullptr;
+    QLineEdit *txtDescrizione = nullptr;
+    QLineEdit *txtFornitore = nullptr;
+    QLineEdit *txtNote = nullptr;
+    QLineEdit *txtVarie = nullptr;
+    QLineEdit *txtCarico = nullptr;
+    QLineEdit *txtPrezzo = nullptr;
+    QLineEdit *txtQuantita = nullptr;
+    QLineEdit *txtToolBar = nullptr;
+    QToolBar *Toolbar1 = nullptr;
+    ImageToolbar *imgToolbar1 = nullptr;
+    QFrame *Frame10 = nullptr;
+    QToolButton *cmdHelp = nullptr;
+    QToolButton *cmdEsporta = nullptr;
+    QToolButton *cmdImporta = nullptr;
+    data::Grid *TDBGrid1 = nullptr;
+    data::DataControl *datPrimaryRS = nullptr;
+    data::DataControl *datDettagli = nullptr;
+    ctrl_SkinableForm *ctrl_SkinableForm1 = nullptr;
+
+    static const QString kTrapLabel;       // both toolbars
+    static const QString kGridTrapLabel;   // the stock item reload
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void buildFields();
+    void buildToolbars();
+    void buildLayout();
+    void Form_Load();
+    void PopolaToolBar();
+    QLineEdit *addBox(const QString &name, const QString &field, int maxLength);
+
+    void EseguiComando(errors::ErrorTrap &trap, const QString &key);
+    void Nuovo(errors::ErrorTrap &trap);
+    void Elimina(errors::ErrorTrap &trap);
+    void Stampa(errors::ErrorTrap &trap);
+    db::Recordset *articoli() const;
+    int editState() const;
+    QString codiceNumerico() const;
+    void AggiornaContatore();
+    void ApriCarico();
+    void ApriRicerca();
+    void setDettagliAvailable(bool available);
+
+    void TDBGrid1_KeyPress(int column, int &keyAscii);
+    void TDBGrid1_BeforeUpdate(bool &cancel);
+    void TDBGrid1_BeforeDelete(bool &cancel);
+    void TDBGrid1_Error(const db::DbError &error, bool &showMessage);
+
+    data::FieldBinder *m_binder = nullptr;
+    QLabel *lblDettagli = nullptr;
+    bool m_loaded = false;
+};

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "report/ReportControl.h"
+#include "ui/ScriptedMessages.h"
+
+#include <QString>
+#include <QTemporaryDir>
+#include <QVariant>
+#include <memory>
+
+class QWidget;
+namespace data { class Grid; }
+namespace db { class Database; }
+
+// A program folder of the test's own: tarvo.mdb made from the shipped
+// schema, skin pictures drawn for the test, the articles template, a report
+// control standing in for the main window's, the log library registered and
+// a fixed clock (6 December 2026, 14:05:09). Messages are answered by script.
+class CardFixture {
+public:
+    CardFixture();
+    ~CardFixture();
+    CardFixture(const CardFixture &) = delete;
+    CardFixture &operator=(const CardFixture &) = delete;
+
+    // Once per test program: registers the built log library.
+    static bool registerLogLibrary();
+
+    QString folder() const { return m_folder; }
+    void execute(const QString &legacySql) const;
+    QVariant scalar(const QString &legacySql) const;
+    int count(const QString &fromAndWhere) const;   // "Articoli where ..."
+    // Text of today's log, empty when nothing was logged.
+    QByteArray log() const;
+
+    ui::ScriptedMessages &messages() { return *m_messages; }
+    report::ReportControl &report() { return *m_report; }
+
+private:
+    db::Database &database() const;
+
+    QTemporaryDir m_tmp;
+    QString m_folder;
+    mutable std::shared_ptr<db::Database> m_db;
+    std::unique_ptr<ui::ScriptedMessages> m_messages;
+    std::unique_ptr<report::ReportControl> m_report;
+};
+
+// Keys as the user types them into a grid: into the open cell editor, else
+// into the grid. "\r" is a carriage return, "\n" a scanner's line feed.
+void typeInGrid(data::Grid &grid, const QString &text);
+void pressInGrid(data::Grid &grid, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
+QString gridEditorText(data::Grid &grid);
