@@ -20,6 +20,7 @@
 #include "ui/WindowRegistry.h"
 
 #include <QCoreApplication>
+#include <QSignalBlocker>
 #include <QLineEdit>
 
 namespace {
@@ -197,8 +198,14 @@ bool frmPrestazioni::ControllaDati()
 
 void frmPrestazioni::ControllaQuantita()
 {
-    if (!IsNumeric(txtQuantita->text()))
-        txtQuantita->setText(QStringLiteral("0"));
+    if (IsNumeric(txtQuantita->text()))
+        return;
+    // An article stored without a quantity only shows 0: the hidden field
+    // must not turn it into an unsaved change that blocks New or Delete.
+    // A quantity that was changed (or is being added) takes the 0 for real.
+    const bool shownOnly = editState() == kNone && !m_binder->invalidFields().contains(QStringLiteral("art_Quantita"));
+    const QSignalBlocker blocker(shownOnly ? txtQuantita : nullptr);
+    txtQuantita->setText(QStringLiteral("0"));
 }
 
 bool frmPrestazioni::SalvaArticolo(bool Silenzioso)

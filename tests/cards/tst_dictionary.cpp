@@ -229,7 +229,8 @@ void TestDictionary::codeColumnUpperCasesWhatIsTyped()
     frmDizionari &window = openPayments(false);
     QVERIFY(!window.TDBGrid1->isColumnHidden(0));
     data::Grid &grid = *window.TDBGrid1;
-    QVERIFY(grid.setCurrentCell(0, 0));
+    QVERIFY(grid.setCurrentCell(grid.model()->rowCount() - 1, 0));
+    QVERIFY(grid.isAddNewRow());
     typeInGrid(grid, QStringLiteral("rb30"));
     QCOMPARE(gridEditorText(grid), QStringLiteral("RB30"));
     typeInGrid(grid, QStringLiteral("\t"));
@@ -238,25 +239,33 @@ void TestDictionary::codeColumnUpperCasesWhatIsTyped()
     // The description column takes the text as typed.
     QCOMPARE(m_f->scalar(QStringLiteral("select pag_Descrizione from Pagamenti where pag_Codice = 'RB30'")).toString(),
              QStringLiteral("Ricevuta bancaria 30 gg"));
+    QCOMPARE(m_f->count(QStringLiteral("Pagamenti")), 6);
 }
 
 void TestDictionary::numericCodeColumnTakesOnlyDigits()
 {
+    const int shipped = m_f->count(QStringLiteral("Pagamenti"));
     frmDizionari &window = openPayments(true);
     data::Grid &grid = *window.TDBGrid1;
-    QVERIFY(grid.setCurrentCell(0, 0));
+    QVERIFY(grid.setCurrentCell(grid.model()->rowCount() - 1, 0));
     typeInGrid(grid, QStringLiteral("a1b2c3"));
     QCOMPARE(gridEditorText(grid), QStringLiteral("123"));
     pressInGrid(grid, Qt::Key_Backspace);
     QCOMPARE(gridEditorText(grid), QStringLiteral("12"));
     typeInGrid(grid, QStringLiteral("\t"));
     QCOMPARE(grid.currentColumn(), 1);
-    // Without a code the row is not written.
-    QVERIFY(grid.setCurrentCell(1, 1));
     typeInGrid(grid, QStringLiteral("Contanti\r"));
+    QCOMPARE(m_f->count(QStringLiteral("Pagamenti where pag_Codice = '12' and pag_Descrizione = 'Contanti'")), 1);
+
+    // Without a code the row is not written.
+    QVERIFY(grid.setCurrentCell(grid.model()->rowCount() - 1, 1));
+    QVERIFY(grid.isAddNewRow());
+    typeInGrid(grid, QStringLiteral("Permuta merce\r"));
     QCOMPARE(m_f->messages().texts(),
              QStringList{QStringLiteral("Il campo Codice è obbligatorio.\r\nIl dato inserito non può essere salvato.")});
-    QCOMPARE(m_f->count(QStringLiteral("Pagamenti where pag_Descrizione = 'Contanti'")), 0);
+    QCOMPARE(m_f->count(QStringLiteral("Pagamenti where pag_Descrizione = 'Permuta merce'")), 0);
+    QCOMPARE(m_f->count(QStringLiteral("Pagamenti")), shipped + 1);
+    QCOMPARE(m_f->count(QStringLiteral("Pagamenti where pag_Codice = 'AS' and pag_Descrizione = 'Assegno'")), 1);
 }
 
 void TestDictionary::runningTotal()
@@ -282,7 +291,8 @@ void TestDictionary::fileMenuOpensTheCardAndTheSuppliers()
     m_f->execute(QStringLiteral("insert into Articoli (art_Descrizione) values ('Giacca')"));
     mdiTarvo main;
     ui::WindowRegistry::adopt(main);
-    main.refreshCommands();
+    main.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&main));
 
     QAction *articoli = main.commandAction(QStringLiteral("mnuFileArticoliItem"));
     QVERIFY(articoli->isEnabled());
@@ -314,8 +324,6 @@ void TestDictionary::fileMenuOpensTheCardAndTheSuppliers()
         StockLoad() { txtCodice->setObjectName(QStringLiteral("txtCodice")); }
     };
     app::MenuCommands::wireWindow<StockLoad>(QStringLiteral("mnuFileCaricoItem"));
-    main.show();
-    QVERIFY(QTest::qWaitForWindowActive(&main));
     card->cmdEsporta->click();
     auto *load = ui::WindowRegistry::existingInstance<StockLoad>();
     QVERIFY(load);
