@@ -1,0 +1,482 @@
+#include "stock/frmScarico.h"
+
+#include "app/GeneralFunc6.h"
+#include "app/Globals.h"
+#include "app/MenuCommands.h"
+#include "app/Today.h"
+#include "app/errors/TopLevelReporter.h"
+#include "app/modZandri.h"
+#include "db/Database.h"
+#include "lookup/frmCalcola.h"
+#include "lookup/frmHelp.h"
+#include "skin/ctrl_SkinableForm.h"
+#include "stock/CounterLook.h"
+#include "stock/PriceText.h"
+#include "stock/StockItemLookup.h"
+#include "stock/StockMovement.h"
+#include "stock/StockQuantity.h"
+#include "ui/DefaultButton.h"
+#include "ui/MdiChild.h"
+#include "ui/Messages.h"
+
+#include <QApplication>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPushButton>
+#include <QScreen>
+#include <QVBoxLayout>
+
+namespace {
+
+const bool wired = (app::wireScaricoCommand<frmScarico>(), true);
+
+const QString kLineBreak = QStringLiteral("\r\n");
+
+void letPendingEventsRun()
+{
+    // Keys already typed wait for the focus to settle in the bar-code box.
+    QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+} // namespace
+
+frmScarico::frmScarico(QWidget *parent)
+    : QWidget(parent)
+    , m_focus(*this)
+{
+    setObjectName(QStringLiteral("frmScarico"));
+    setWindowTitle(QStringLiteral("Scarico Articoli"));
+    ctrl_SkinableForm1 = new ctrl_SkinableForm(this);
+    ctrl_SkinableForm1->setCaption(QStringLiteral("Scarico Articoli"));
+    ctrl_SkinableForm1->setMaximizeBtn(false);
+    buildLayout();
+    m_default = new ui::DefaultButton(*this);
+
+    for (QLineEdit *box : {txtCodice, txtData, txtQuantita, txtPrezzo, txtSconto, txtListino})
+        box->installEventFilter(this);
+    connect(cmdScarica, &QPushButton::clicked, this, [this] { guarded("frmScarico.cmdScarica_Click", [this] { cmdScarica_Click(); }); });
+    connect(cmdSalva, &QPushButton::clicked, this, [this] { guarded("frmScarico.cmdSalva_Click", [this] { cmdSalva_Click(); }); });
+    connect(cmdCancella, &QPushButton::clicked, this, [this] { guarded("frmScarico.cmdCancella_Click", [this] { cmdCancella_Click(); }); });
+    connect(cmdPagamento, &QPushButton::clicked, this, [this] { guarded("frmScarico.cmdPagamento_Click", [this] { cmdPagamento_Click(); }); });
+}
+
+frmScarico::~frmScarico() = default;
+
+template <class Handler>
+void frmScarico::guarded(const char *label, Handler &&handler)
+{
+    try {
+        handler();
+    } catch (...) {
+        errors::TopLevelReporter::report(std::current_exception(), QLatin1String(label));
+    }
+}
+
+void frmScarico::buildLayout()
+{
+    txtCodice = CounterLook::box(this, "txtCodice", 20);
+    txtCodice->setFocusPolicy(Qt::ClickFocus);
+    txtDescrizione = CounterLook::readOnlyBox(this, "txtDescrizione", 120);
+    txtQuantitaDisponibile = CounterLook::readOnlyBox(this, "txtQuantitaDisponibile", 10);
+    txtQuantita = CounterLook::box(this, "txtQuantita", 10);
+    txtListino = CounterLook::box(this, "txtListino", 10);
+    txtListino->setFocusPolicy(Qt::ClickFocus);
+    txtSconto = CounterLook::box(this, "txtSconto", 10);
+    txtPrezzo = CounterLook::box(this, "txtPrezzo", 10);
+    txtSaldo = CounterLook::readOnlyBox(this, "txtSaldo", 10);
+    QPalette green = txtSaldo->palette();
+    green.setColor(QPalette::Base, QColor(0x80, 0xFF, 0x80)); // &H0080FF80
+    txtSaldo->setPalette(green);
+    QFont bold = txtSaldo->font();
+    bold.setBold(true);
+    txtSaldo->setFont(bold);
+    txtData = CounterLook::box(this, "txtData", 10);
+    txtDescrizionePagamento = CounterLook::box(this, "txtDescrizionePagamento", 20);
+    txtDescrizionePagamento->setFocusPolicy(Qt::ClickFocus);
+    txtDescrizionePagamento->setReadOnly(true);
+    cmdPagamento = CounterLook::pictureButton(this, "cmdPagamento", CounterLook::Picture::Payment,
+                                              QStringLiteral("Modalità di pagamento"), 30);
+    txtCodicePagamento = CounterLook::box(this, "txtCodicePagamento", 20);
+    txtCodicePagamento->hide();
+    txtCodiceArticolo = CounterLook::box(this, "txtCodiceArticolo", 32767);
+    txtCodiceArticolo->hide();
+    cmdScarica = CounterLook::pictureButton(this, "cmdScarica", CounterLook::Picture::Unload, QStringLiteral("Scarica Articolo"));
+    cmdSalva = CounterLook::pictureButton(this, "cmdSalva", CounterLook::Picture::Save, QStringLiteral("Salva Scarico"));
+    cmdCancella = CounterLook::pictureButton(this, "cmdCancella", CounterLook::Picture::Delete, QStringLiteral("Cancella Scarico"));
+    for (QPushButton *button : {cmdPagamento, cmdScarica, cmdSalva, cmdCancella})
+        button->setFocusPolicy(Qt::ClickFocus);
+    for (QLineEdit *box : {txtData, txtQuantitaDisponibile, txtQuantita, txtListino, txtSconto, txtPrezzo, txtSaldo})
+        box->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+
+    auto *grid = new QGridLayout;
+    grid->setHorizontalSpacing(10);
+    grid->setVerticalSpacing(2);
+    auto put = [&](QWidget *box, const QString &caption, int row, int column, int span = 1) {
+        grid->addWidget(CounterLook::label(this, caption, box), row, column, 1, span);
+        grid->addWidget(box, row + 1, column, 1, span);
+    };
+    put(txtCodice, QStringLiteral("Codice"), 0, 0, 2);
+    put(txtData, QStringLiteral("Data"), 0, 5);
+    put(txtDescrizione, QStringLiteral("Descrizione"), 2, 0, 6);
+    put(txtQuantitaDisponibile, QStringLiteral("Quantità Disp."), 4, 0);
+    put(txtQuantita, QStringLiteral("Quantità"), 4, 1);
+    put(txtListino, QStringLiteral("Listino €"), 4, 2);
+    put(txtSconto, QStringLiteral("Sconto €"), 4, 3);
+    put(txtPrezzo, QStringLiteral("Prezzo €"), 4, 4);
+    put(txtSaldo, QStringLiteral("Saldo €"), 4, 5);
+    auto *payment = new QHBoxLayout;
+    payment->setSpacing(4);
+    payment->addWidget(txtDescrizionePagamento, 1);
+    payment->addWidget(cmdPagamento);
+    grid->addWidget(CounterLook::label(this, QStringLiteral("Pagamento"), txtDescrizionePagamento), 6, 0, 1, 3);
+    grid->addLayout(payment, 7, 0, 1, 3);
+    for (int column = 0; column < 6; ++column)
+        grid->setColumnStretch(column, 1);
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(cmdScarica);
+    buttons->addWidget(cmdSalva);
+    buttons->addWidget(cmdCancella);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setSpacing(10);
+    layout->addLayout(grid);
+    layout->addStretch();
+    layout->addLayout(buttons);
+
+    setTabOrder(txtQuantita, txtSconto);
+    setTabOrder(txtSconto, txtPrezzo);
+    setTabOrder(txtPrezzo, txtData);
+    resize(640, 330);
+}
+
+bool frmScarico::event(QEvent *event)
+{
+    if (event->type() == QEvent::WindowActivate && m_loaded && !ui::mdiFrameOf(*this))
+        guarded("frmScarico.Form_Activate", [this] { Form_Activate(); });
+    return QWidget::event(event);
+}
+
+void frmScarico::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (m_loaded)
+        return;
+    m_loaded = true;
+    guarded("frmScarico.Form_Load", [this] { Form_Load(); });
+    if (QMdiSubWindow *frame = ui::mdiFrameOf(*this)) {
+        if (QMdiArea *area = frame->mdiArea()) {
+            connect(area, &QMdiArea::subWindowActivated, this, [this, frame](QMdiSubWindow *active) {
+                if (active == frame)
+                    guarded("frmScarico.Form_Activate", [this] { Form_Activate(); });
+            });
+            if (area->activeSubWindow() == frame)
+                guarded("frmScarico.Form_Activate", [this] { Form_Activate(); });
+        }
+    } else if (isActiveWindow()) {
+        guarded("frmScarico.Form_Activate", [this] { Form_Activate(); });
+    }
+}
+
+void frmScarico::Form_Load()
+{
+    m_activated = false;
+    m_changeMode = p_bln_Modifica;
+    cmdScarica->setVisible(!m_changeMode);
+    cmdSalva->setVisible(m_changeMode);
+    cmdCancella->setVisible(m_changeMode);
+    if (!m_changeMode)
+        txtData->setText(today().toString(QStringLiteral("dd/MM/yyyy")));
+    else
+        LeggiScarico(p_lng_Codice_Scarico);
+
+    // The running total floats at the top right of the screen.
+    m_calcola = new frmCalcola(this);
+    m_calcola->adjustSize();
+    if (const QScreen *screen = this->screen()) {
+        const QRect area = screen->availableGeometry();
+        m_calcola->move(area.right() + 1 - m_calcola->width(), area.top());
+    }
+    // It shows the total; the keyboard stays with the sale.
+    m_calcola->setAttribute(Qt::WA_ShowWithoutActivating);
+    m_calcola->show();
+
+    ctrl_SkinableForm1->LoadSkin(this);
+}
+
+void frmScarico::Form_Activate()
+{
+    letPendingEventsRun();
+    letPendingEventsRun();
+    txtCodice->setFocus(Qt::OtherFocusReason);
+    letPendingEventsRun();
+    letPendingEventsRun();
+    if (p_bln_Modifica)
+        txtQuantita->setFocus(Qt::OtherFocusReason);
+    m_activated = true;
+    if (QMdiSubWindow *frame = ui::mdiFrameOf(*this))
+        frame->move(0, 0);
+    else
+        move(0, 0);
+}
+
+void frmScarico::closeEvent(QCloseEvent *event)
+{
+    ctrl_SkinableForm1->setCaptionColor(0);
+    m_focus.stop();
+    if (m_calcola) {
+        m_calcola->close();
+        m_calcola->deleteLater();
+    }
+    QWidget::closeEvent(event);
+}
+
+bool frmScarico::eventFilter(QObject *watched, QEvent *event)
+{
+    const QEvent::Type type = event->type();
+    if ((type == QEvent::FocusIn || type == QEvent::FocusOut)
+        && !m_focus.counts(static_cast<QWidget *>(watched), event))
+        return QWidget::eventFilter(watched, event);
+    if (watched == txtCodice) {
+        if (type == QEvent::FocusIn) {
+            txtCodice_GotFocus();
+        } else if (type == QEvent::FocusOut) {
+            guarded("frmScarico.txtCodice_LostFocus", [this] { txtCodice_LostFocus(); });
+        } else if (type == QEvent::KeyRelease) {
+            const auto *key = static_cast<QKeyEvent *>(event);
+            if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && !key->isAutoRepeat())
+                txtCodice_KeyUp();
+        }
+    } else if (auto *box = qobject_cast<QLineEdit *>(watched)) {
+        if (type == QEvent::FocusIn) {
+            if (box != txtListino)
+                EvidenziaCampo(box);
+        } else if (type == QEvent::FocusOut) {
+            if (box == txtData) {
+                txtData_LostFocus();
+            } else if (box == txtQuantita || box == txtPrezzo || box == txtSconto) {
+                NormalizzaCampo(box);
+                guarded("frmScarico.CalcolaSaldo", [this] { CalcolaSaldo(); });
+            }
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void frmScarico::txtCodice_GotFocus()
+{
+    EvidenziaCampo(txtCodice);
+    m_default->clear();
+}
+
+void frmScarico::txtCodice_KeyUp()
+{
+    txtQuantita->setFocus(Qt::OtherFocusReason);
+}
+
+void frmScarico::txtCodice_LostFocus()
+{
+    StockItemInfo info = StockItemLookup::item(txtCodice->text());
+    txtCodiceArticolo->setText(info.articolo);
+    if (info.articolo.trimmed().isEmpty() || m_refocus) {
+        txtCodice->setFocus(Qt::OtherFocusReason);
+        m_refocus = false;
+        return;
+    }
+    StockItemLookup::article(info);
+    if (info.descrizione.trimmed().isEmpty()) {
+        ui::MsgBox(QStringLiteral("L'articolo con codice ") + info.articolo + QStringLiteral(" non è presente in archivio.")
+                       + kLineBreak + QStringLiteral("Impossibile completare l'operazione"),
+                   ui::vbCritical, g_strAppName);
+        m_refocus = true;
+        txtCodice->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    txtDescrizione->setText(info.descrizione + QStringLiteral(" - ") + info.taglia + QStringLiteral(" - ") + info.colore);
+    txtPrezzo->setText(info.listino);
+    if (StockQuantity::typed(txtQuantita->text()) == 0)
+        txtQuantita->setText(QStringLiteral("1"));
+    txtListino->setText(info.listino);
+    txtQuantitaDisponibile->setText(info.quantita);
+    NormalizzaCampo(txtCodice);
+    m_default->setButton(cmdScarica);
+    CalcolaSaldo();
+}
+
+void frmScarico::CalcolaSaldo()
+{
+    for (QLineEdit *box : {txtSconto, txtPrezzo, txtListino, txtQuantita})
+        if (!IsNumeric(box->text()))
+            box->setText(QStringLiteral("0"));
+    const double listino = PriceText::value(txtListino->text());
+    const double prezzo = PriceText::value(txtPrezzo->text());
+    const double sconto = PriceText::value(txtSconto->text());
+    const double quantita = StockQuantity::typed(txtQuantita->text());
+    if (listino == 0) {
+        txtSaldo->setText(PriceText::format(prezzo * quantita - sconto));
+        return;
+    }
+    txtSaldo->setText(PriceText::format(listino * quantita - sconto));
+    // The discount is spread over the units; a quantity too large to count
+    // in units spreads it over one.
+    double units = 1;
+    if (quantita != 0 && StockQuantity::fitsStock(quantita))
+        units = double(StockQuantity::whole(quantita));
+    if (units == 0)
+        units = 1;
+    txtPrezzo->setText(PriceText::format(listino - sconto / units));
+}
+
+void frmScarico::txtData_LostFocus()
+{
+    txtData->setText(ControllaData(txtData->text(), 0));
+    NormalizzaCampo(txtData);
+}
+
+bool frmScarico::ControllaCampi()
+{
+    QString list;
+    if (ControllaData(txtData->text(), 0).isEmpty())
+        list = QStringLiteral("Data") + kLineBreak;
+    if (txtCodice->text().trimmed().isEmpty())
+        list += QStringLiteral("Codice Articolo") + kLineBreak;
+    const double quantity = StockQuantity::typed(txtQuantita->text());
+    if (quantity == 0 || !StockQuantity::fitsStock(quantity))
+        list += QStringLiteral("Quantità") + kLineBreak;
+    if (!IsNumeric(txtPrezzo->text()))
+        list += QStringLiteral("Prezzo") + kLineBreak;
+    if (!list.isEmpty()) {
+        ui::MsgBox(QStringLiteral("Alcuni campi non sono stati inseriti correttamente: ") + kLineBreak + list
+                       + QStringLiteral("Impossibile effettuare lo scarico."),
+                   ui::vbExclamation, g_strAppName);
+        return false;
+    }
+    return true;
+}
+
+SaleRow frmScarico::currentRow() const
+{
+    SaleRow row;
+    row.data = txtData->text();
+    row.codice = txtCodice->text();
+    row.quantita = StockQuantity::typed(txtQuantita->text());
+    row.prezzo = PriceText::value(txtPrezzo->text());
+    row.sconto = PriceText::value(txtSconto->text());
+    row.saldo = PriceText::value(txtSaldo->text());
+    row.pagamento = txtCodicePagamento->text();
+    return row;
+}
+
+// The stock change and the new row go to disk together (StockMovement).
+bool frmScarico::ScaricaQuantita()
+{
+    if (StockMovement::recordSale(currentRow()) == StockMovement::Result::ItemNotFound) {
+        ui::MsgBox(QStringLiteral("Articolo non trovato. Impossibile effettuare lo scarico."), ui::vbExclamation,
+                   g_strAppName);
+        return false;
+    }
+    return true;
+}
+
+void frmScarico::cmdScarica_Click()
+{
+    // Enter presses the button without leaving the box: the amount is worked
+    // out again as leaving a number box would, so the row agrees with itself.
+    QWidget *focused = QApplication::focusWidget();
+    if (focused == txtQuantita || focused == txtPrezzo || focused == txtSconto)
+        CalcolaSaldo();
+    if (!ControllaCampi())
+        return;
+    if (!ScaricaQuantita())
+        return;
+    if (!IsNumeric(txtSaldo->text()))
+        txtSaldo->setText(QStringLiteral("0"));
+    if (m_calcola)
+        m_calcola->Aggiungi(PriceText::value(txtSaldo->text()));
+    const int answer = ui::MsgBox(QStringLiteral("L'articolo è stato scaricato correttamente. ") + kLineBreak
+                                      + QStringLiteral("Si desidera scaricare un altro articolo nella stessa operazione?"),
+                                  ui::vbYesNoCancel | ui::vbQuestion, g_strAppName);
+    // The focus goes back to the bar code before the boxes are emptied, so
+    // that leaving the number box does not fill them again with zeros.
+    if (answer == ui::vbYes) {
+        txtCodice->setFocus(Qt::OtherFocusReason);
+        PulisciCampi();
+    } else if (answer == ui::vbNo) {
+        txtCodice->setFocus(Qt::OtherFocusReason);
+        PulisciCampi();
+        if (m_calcola)
+            m_calcola->txtTotale->setText(QStringLiteral("0"));
+    } else {
+        close();
+    }
+}
+
+void frmScarico::PulisciCampi()
+{
+    txtData->setText(today().toString(QStringLiteral("dd/MM/yyyy")));
+    for (QLineEdit *box : {txtCodice, txtDescrizione, txtQuantita, txtPrezzo, txtListino, txtQuantitaDisponibile,
+                           txtSaldo, txtSconto, txtCodicePagamento, txtDescrizionePagamento})
+        box->clear();
+}
+
+void frmScarico::LeggiScarico(long number)
+{
+    auto database = db::Database::open(g_strDbPath, QStringLiteral(";PWD=") + g_strDbPassword);
+    auto rs = database->openRecordset(QStringLiteral("select * from scarico where sc_Codice = ") + QString::number(number));
+    if (rs->recordCount() != 0) {
+        txtData->setText(ControllaData(rs->value(QStringLiteral("sc_Data")), 0));
+        txtCodice->setText(NullToEmpty(rs->value(QStringLiteral("sc_Codice_Articolo"))).toString());
+        txtSconto->setText(PriceText::display(rs->value(QStringLiteral("sc_Sconto"))));
+        txtCodicePagamento->setText(
+            PriceText::display(NullToDefault(rs->value(QStringLiteral("sc_Pagamento")), 0)));
+        txtDescrizionePagamento->setText(CercaValore(QStringLiteral("Pagamenti"), QStringLiteral("pag_Codice"),
+                                                     QStringLiteral("pag_Descrizione"),
+                                                     txtCodicePagamento->text(), 0));
+        const QVariant quantity = rs->value(QStringLiteral("sc_Quantita"));
+        txtQuantita->setText(IsNull(quantity) ? QString() : StockQuantity::text(quantity.toDouble()));
+        txtPrezzo->setText(PriceText::display(rs->value(QStringLiteral("sc_Prezzo"))));
+    }
+    rs->close();
+}
+
+void frmScarico::cmdSalva_Click()
+{
+    // The stock follows the change: the stored quantity of the stored item
+    // back in, the shown one out.
+    if (StockMovement::changeSale(p_lng_Codice_Scarico, currentRow()) == StockMovement::Result::ItemNotFound)
+        ui::MsgBox(QStringLiteral("Articolo non trovato. Impossibile modificare la quantità."), ui::vbExclamation,
+                   g_strAppName);
+}
+
+void frmScarico::cmdCancella_Click()
+{
+    if (ui::MsgBox(QStringLiteral("Eliminare definiticamente lo scarico corrente?"), ui::vbYesNo | ui::vbQuestion,
+                   g_strAppName)
+        == ui::vbNo)
+        return;
+    // What the row says was sold goes back into stock, whatever the boxes show.
+    if (StockMovement::deleteSale(p_lng_Codice_Scarico) == StockMovement::Result::ItemNotFound)
+        ui::MsgBox(QStringLiteral("Articolo non trovato. Impossibile modificare la quantità."), ui::vbExclamation,
+                   g_strAppName);
+    ui::MsgBox(QStringLiteral("Il dato è stato cancellato."), ui::vbInformation, g_strAppName);
+    close();
+}
+
+void frmScarico::cmdPagamento_Click()
+{
+    frmHelp picker(this);
+    picker.QryTable = QStringLiteral("Pagamenti");
+    picker.QryBoundColumn = QStringLiteral("pag_Codice");
+    picker.QryListField = QStringLiteral("pag_Descrizione");
+    picker.QryOrder = QStringLiteral("pag_Descrizione");
+    picker.ButtonNew = false;
+    picker.showModal();
+    txtCodicePagamento->setText(NullToEmpty(picker.QrySelected).toString());
+    txtDescrizionePagamento->setText(NullToEmpty(picker.QryText).toString());
+}

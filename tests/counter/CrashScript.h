@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// What the crash test's child and parent agree on: the shop the child starts
+// from and the lines it prints.
+//
+//   READY
+//   DO <load|sale> ...              an operation starts
+//   OK load <number> <barcode> <quantity>       recorded and committed
+//   OK sale <number> <barcode> <quantity>
+//   OK change-load <number> <barcode> <quantity>
+//   OK change-sale <number> <barcode> <quantity>
+//   OK delete-load <number>
+//   OK delete-sale <number>
+class CrashScript {
+public:
+    static QStringList barcodes();
+    static long startingStock(const QString &barcode);
+    // A new database at `path` with the shop's articles and stock items.
+    static void createShop(const QString &path, const QString &schemaSql);
+    // Quantities the child picks from: halves included, to exercise the
+    // whole-number rounding of the stock.
+    static QList<double> quantities();
+};
