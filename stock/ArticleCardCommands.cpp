@@ -75,6 +75,7 @@ void frmPrestazioni::imgToolbar1_Click(int index)
 // logged, and the command goes on with its next statement.
 void frmPrestazioni::EseguiComando(errors::ErrorTrap &trap, const QString &key)
 {
+    ScriviDettaglio();
     trap.run([] { SetHourglass(); });
     trap.run([&] { ControllaQuantita(); });
     if (key == QLatin1String("New")) {
@@ -245,8 +246,17 @@ void frmPrestazioni::cmdHelp_Click()
         txtFornitore->setText(NullToEmpty(picker.QryText).toString());
 }
 
+// A stock item typed in the grid belongs to the article shown now: it is
+// written before a command can show another article or close the card.
+void frmPrestazioni::ScriviDettaglio()
+{
+    if (TDBGrid1->isEnabled() && TDBGrid1->isRowDirty())
+        TDBGrid1->updateRow();
+}
+
 void frmPrestazioni::cmdEsporta_Click()
 {
+    ScriviDettaglio();
     ControllaQuantita();
     SalvaArticolo(true);
     ApriCarico();

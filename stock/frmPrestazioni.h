@@ -94,6 +94,7 @@ private:
     int editState() const;
     QString codiceNumerico() const;
     void AggiornaContatore();
+    void ScriviDettaglio();
     void ApriCarico();
     void ApriRicerca();
     void setDettagliAvailable(bool available);

@@ -10,6 +10,7 @@
 #include "db/Recordset.h"
 #include "lookup/frmHelp.h"
 #include "skin/ImageToolbar.h"
+#include "skin/SkinPath.h"
 #include "stock/frmPrestazioni.h"
 
 #include <QAction>
@@ -399,6 +400,11 @@ void TestArticleCard::scannerEntersOneStockItemPerCode()
     QCOMPARE(m_f->count(QStringLiteral("[Codice Articolo] where ca_Codice in ('123', '456') and ca_Quantita = 0")), 2);
     QVERIFY(m_f->messages().texts().isEmpty());
 
+    // A code typed and left in the row is written before the card moves on.
+    typeInGrid(grid, QStringLiteral("789"));
+    click(Last);
+    QCOMPARE(m_f->count(QStringLiteral("[Codice Articolo] where ca_Codice = '789' and ca_Codice_Articolo = 1")), 1);
+
     // Size, colour and quantity typed along the row.
     QVERIFY(grid.setCurrentCell(0, 2));
     typeInGrid(grid, QStringLiteral("XL\t"));
@@ -527,9 +533,12 @@ void TestArticleCard::focusHighlightsTheDataEntryBoxes()
 }
 
 // The card as the shop owner sees it: an article with three sizes and its
-// supplier. With TARVO_CARD_SHOT set, the picture is also saved there.
+// supplier. With TARVO_CARD_SHOT set, the picture is also saved there (and
+// TARVO_CARD_SKIN may name the program's own skin folder for that picture).
 void TestArticleCard::layoutPutsLabelsLeftAndTheGridBelow()
 {
+    if (qEnvironmentVariableIsSet("TARVO_CARD_SKIN"))
+        skin::setDefaultSkinPath(qEnvironmentVariable("TARVO_CARD_SKIN"));
     m_f->execute(QStringLiteral("insert into Articoli (art_Descrizione, art_Fornitore, art_Note, art_Varie, art_Prezzo_Carico, "
                                 "art_Prezzo_Listino) values ('Giacca in lana cotta', 'Lanificio Dell''Orto', "
                                 "'Bottoni in corno', 'Stagione autunno', 62.5, 149)"));
