@@ -10,6 +10,7 @@
 #include "db/Recordset.h"
 #include "lookup/frmCalcola.h"
 #include "lookup/frmDizionari.h"
+#include "skin/SkinPath.h"
 #include "stock/frmPrestazioni.h"
 #include "ui/WindowRegistry.h"
 
@@ -116,6 +117,8 @@ void TestDictionary::suppliersShowOneColumnInNameOrder()
 {
     for (const char *name : {"Zeta Moda", "Bianchi Tessuti", "Dell'Orto"})
         m_f->execute(QStringLiteral("insert into Fornitore values (%1)").arg(QStringLiteral("'%1'").arg(QString::fromLatin1(name).replace("'", "''"))));
+    if (qEnvironmentVariableIsSet("TARVO_CARD_SKIN"))
+        skin::setDefaultSkinPath(qEnvironmentVariable("TARVO_CARD_SKIN"));
     frmDizionari &window = openSuppliers();
     QCOMPARE(window.windowTitle(), QStringLiteral("Fornitori"));
     QCOMPARE(window.BuildSql(),
@@ -125,6 +128,9 @@ void TestDictionary::suppliersShowOneColumnInNameOrder()
     QVERIFY(window.TDBGrid1->isColumnHidden(0));
     QVERIFY(!window.TDBGrid1->isColumnHidden(1));
     QCOMPARE(column(1), (QStringList{"Bianchi Tessuti", "Dell'Orto", "Zeta Moda"}));
+    // With TARVO_DICT_SHOT set, the window's picture is saved there.
+    if (qEnvironmentVariableIsSet("TARVO_DICT_SHOT"))
+        QVERIFY(window.grab().save(qEnvironmentVariable("TARVO_DICT_SHOT")));
 }
 
 void TestDictionary::addingASupplier()
