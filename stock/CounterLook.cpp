@@ -81,6 +81,13 @@ QLineEdit *CounterLook::readOnlyBox(QWidget *parent, const char *name, int maxLe
     return edit;
 }
 
+void CounterLook::enlarge(QLineEdit *box, qreal factor)
+{
+    QFont font = box->font();
+    font.setPointSizeF(font.pointSizeF() * factor);
+    box->setFont(font);
+}
+
 QLabel *CounterLook::label(QWidget *parent, const QString &text, QWidget *buddy)
 {
     auto *caption = new QLabel(text, parent);

@@ -21,6 +21,8 @@ public:
     // A box the user reads but never types in: 3-D light background, no
     // tab stop.
     static QLineEdit *readOnlyBox(QWidget *parent, const char *name, int maxLength);
+    // A box read from across the counter: the bar code, the amount due.
+    static void enlarge(QLineEdit *box, qreal factor = 1.25);
     // The label of a box, in the box's column.
     static QLabel *label(QWidget *parent, const QString &text, QWidget *buddy);
     // A square picture button with its tool tip; Enter reaches it only as

@@ -10,6 +10,7 @@
 #include "db/Database.h"
 #include "lookup/frmHelp.h"
 #include "skin/ctrl_SkinableForm.h"
+#include "stock/frmPrestazioni.h"
 #include "stock/BoxFocus.h"
 #include "stock/CounterLook.h"
 #include "stock/PriceText.h"
@@ -36,6 +37,8 @@
 namespace {
 
 const bool wired = (app::MenuCommands::wireWindow<frmCarico>(QStringLiteral("mnuFileCaricoItem")), true);
+// The article card's "Salva e Carica" opens new loads here.
+const bool openedFromCard = (frmPrestazioni::setStockLoadOpener(&ApriCaricoNuovo), true);
 
 const QString kLineBreak = QStringLiteral("\r\n");
 
@@ -83,6 +86,7 @@ void frmCarico::buildLayout()
     chkUsato->setObjectName(QStringLiteral("chkUsato"));
     txtData = CounterLook::box(this, "txtData", 10);
     txtCodice = CounterLook::box(this, "txtCodice", 20);
+    CounterLook::enlarge(txtCodice);
     cmdHelpCodice = CounterLook::pictureButton(this, "cmdHelpCodice", CounterLook::Picture::Search,
                                                QStringLiteral("Carica Articolo"), 30);
     cmdHelpDescrizione = CounterLook::pictureButton(this, "cmdHelpDescrizione", CounterLook::Picture::SearchText,

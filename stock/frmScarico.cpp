@@ -67,6 +67,11 @@ frmScarico::frmScarico(QWidget *parent)
 
 frmScarico::~frmScarico() = default;
 
+frmCalcola *frmScarico::calcola() const
+{
+    return m_calcola.data();
+}
+
 template <class Handler>
 void frmScarico::guarded(const char *label, Handler &&handler)
 {
@@ -95,10 +100,15 @@ void frmScarico::buildLayout()
     QFont bold = txtSaldo->font();
     bold.setBold(true);
     txtSaldo->setFont(bold);
+    CounterLook::enlarge(txtSaldo, 1.35);
+    CounterLook::enlarge(txtCodice);
     txtData = CounterLook::box(this, "txtData", 10);
     txtDescrizionePagamento = CounterLook::box(this, "txtDescrizionePagamento", 20);
     txtDescrizionePagamento->setFocusPolicy(Qt::ClickFocus);
-    txtDescrizionePagamento->setReadOnly(true);
+    txtDescrizionePagamento->setReadOnly(true); // filled by the picker only
+    QPalette grey = txtDescrizionePagamento->palette();
+    grey.setColor(QPalette::Base, CounterLook::readOnlyColor());
+    txtDescrizionePagamento->setPalette(grey);
     cmdPagamento = CounterLook::pictureButton(this, "cmdPagamento", CounterLook::Picture::Payment,
                                               QStringLiteral("Modalità di pagamento"), 30);
     txtCodicePagamento = CounterLook::box(this, "txtCodicePagamento", 20);

@@ -27,7 +27,7 @@ public:
     long p_lng_Codice_Scarico = 0;
 
     // The running total of the operation (created with the window).
-    frmCalcola *calcola() const { return m_calcola; }
+    frmCalcola *calcola() const;
 
 protected:
     bool event(QEvent *event) override;

@@ -9,6 +9,8 @@
 //   QT_QPA_PLATFORM=offscreen bench-counter <shop.mdb> [scans] [sales]
 #include "app/Globals.h"
 #include "app/Today.h"
+#include "db/TextFunctions.h"
+#include "skin/SkinPath.h"
 #include "stock/StockItemLookup.h"
 #include "stock/frmScarico.h"
 #include "ui/ScriptedMessages.h"
@@ -147,12 +149,14 @@ int main(int argc, char *argv[])
     g_strDbPath = QString::fromLocal8Bit(argv[1]);
     QLocale::setDefault(QLocale(QLocale::Italian, QLocale::Italy));
     setToday(QDate(2026, 12, 6));
+    skin::setDefaultSkinPath(QStringLiteral(TARVO_SKIN_DIR));
 
     sqlite3 *raw = nullptr;
     if (sqlite3_open_v2(argv[1], &raw, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
         std::fprintf(stderr, "bench-counter: cannot open %s\n", argv[1]);
         return 1;
     }
+    db::registerTextFunctions(raw); // the schema's columns name its collation
     exec(raw, "pragma journal_mode=wal");
     exec(raw, "pragma synchronous=full");
     const QStringList codes = sampleBarcodes(raw, scans);
@@ -162,7 +166,8 @@ int main(int argc, char *argv[])
     frmScarico window;
     window.show();
     QApplication::setActiveWindow(&window);
-    QTest::qWaitForWindowActive(&window);
+    if (!QTest::qWaitForWindowActive(&window))
+        std::fprintf(stderr, "bench-counter: the window did not become active\n");
     auto *codice = window.findChild<QLineEdit *>(QStringLiteral("txtCodice"));
     auto *quantita = window.findChild<QLineEdit *>(QStringLiteral("txtQuantita"));
     auto *saldo = window.findChild<QLineEdit *>(QStringLiteral("txtSaldo"));
@@ -205,12 +210,16 @@ int main(int argc, char *argv[])
     std::vector<double> saleWindow, saleRaw;
     sqlite3_stmt *update = nullptr;
     sqlite3_stmt *insert = nullptr;
-    sqlite3_prepare_v2(raw, "update [Codice Articolo] set ca_Quantita = ca_Quantita - ? where ca_Codice = ?", -1,
+    int prepared = sqlite3_prepare_v2(raw, "update [Codice Articolo] set ca_Quantita = ca_Quantita - ? where ca_Codice = ?", -1,
                        &update, nullptr);
     sqlite3_prepare_v2(raw,
                        "insert into scarico (sc_Codice_Articolo, sc_Data, sc_Quantita, sc_Prezzo, sc_Sconto, sc_Saldo, "
                        "sc_Pagamento) values (?, '2026-12-06', 1, ?, 0, ?, 'CO')",
                        -1, &insert, nullptr);
+    if (prepared != SQLITE_OK || !update || !insert) {
+        std::fprintf(stderr, "bench-counter: %s\n", sqlite3_errmsg(raw));
+        return 1;
+    }
     for (int i = 0; i < sales; ++i) {
         const QString code = codes.at(i % codes.size());
         codice->setFocus();
@@ -226,12 +235,14 @@ int main(int argc, char *argv[])
         exec(raw, "begin immediate");
         sqlite3_bind_int(update, 1, 1);
         sqlite3_bind_text(update, 2, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
-        sqlite3_step(update);
+        if (sqlite3_step(update) != SQLITE_DONE || sqlite3_changes(raw) != 1)
+            ++mismatches;
         sqlite3_reset(update);
         sqlite3_bind_text(insert, 1, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
         sqlite3_bind_double(insert, 2, 20);
         sqlite3_bind_double(insert, 3, 20);
-        sqlite3_step(insert);
+        if (sqlite3_step(insert) != SQLITE_DONE)
+            ++mismatches;
         sqlite3_reset(insert);
         exec(raw, "commit");
         saleRaw.push_back(micros(Clock::now() - start));

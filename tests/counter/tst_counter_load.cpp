@@ -68,6 +68,7 @@ private Q_SLOTS:
     void deleteGivesStoredQuantityBack();
     void pickersFillCodeAndDescription();
     void failedRowLeavesStockUntouched();
+    void openedForNewLoadFromTheCard();
 };
 
 void TestCounterLoad::menuOpensNewLoadWithCtrlK()
@@ -453,6 +454,23 @@ void TestCounterLoad::failedRowLeavesStockUntouched()
     QCOMPARE(shop.rows(QStringLiteral("carico")), 0);
     QCOMPARE(messages.texts().size(), 1); // the error, and no "caricato correttamente"
     QVERIFY(!messages.texts().at(0).contains(QStringLiteral("caricato")));
+}
+
+void TestCounterLoad::openedForNewLoadFromTheCard()
+{
+    CounterFixture shop;
+    const qlonglong number = recordedLoad(QStringLiteral("1234"), 2);
+    QPointer<frmCarico> shown = &openForChange(shop, number);
+    ApriCaricoNuovo();
+    QApplication::processEvents();
+    QVERIFY(!shown);
+    auto *window = ui::WindowRegistry::existingInstance<frmCarico>();
+    QVERIFY(window);
+    QVERIFY(!window->loadedForChange());
+    QVERIFY(button(*window, "cmdCarica")->isVisible());
+    QCOMPARE(CounterFixture::box(*window, "txtData")->text(), QStringLiteral("06/12/2026"));
+    QVERIFY(CounterFixture::box(*window, "txtCodice")->text().isEmpty());
+    QCOMPARE(CounterFixture::focused(), CounterFixture::box(*window, "txtCodice"));
 }
 
 QTEST_MAIN(TestCounterLoad)
