@@ -163,15 +163,29 @@ void TestCounterLoad::yesLeavesFocusInEmptyBarcode()
     QCOMPARE(CounterFixture::box(window, "txtData")->text(), QStringLiteral("06/12/2026"));
     QVERIFY(!button(window, "cmdCarica")->isDefault());
 
+    // "Yes" answered with the mouse leaves no Enter to skip: a scan that
+    // starts typing makes its own Enter count.
+    messages.queueAnswer(ui::vbYes);
+    CounterFixture::type(QStringLiteral("1234"));
+    CounterFixture::enter();
+    button(window, "cmdCarica")->click();
+    QCOMPARE(CounterFixture::focused(), codice);
+    CounterFixture::type(QStringLiteral("5555"));
+    CounterFixture::enter();
+    QCOMPARE(CounterFixture::focused(), CounterFixture::box(window, "txtQuantita"));
+    codice->setFocus();
+    codice->clear();
+    QCOMPARE(shop.stock(QStringLiteral("1234")), 5L);
+
     // The next scan goes on as the first did.
     messages.queueAnswer(ui::vbYes);
     CounterFixture::type(QStringLiteral("1234"));
     CounterFixture::enter();
     QCOMPARE(CounterFixture::focused(), CounterFixture::box(window, "txtQuantita"));
     CounterFixture::enter();
-    QCOMPARE(shop.stock(QStringLiteral("1234")), 5L);
-    QCOMPARE(shop.rows(QStringLiteral("carico")), 2);
-    QCOMPARE(messages.texts(), (QStringList{kAnother, kAnother}));
+    QCOMPARE(shop.stock(QStringLiteral("1234")), 6L);
+    QCOMPARE(shop.rows(QStringLiteral("carico")), 3);
+    QCOMPARE(messages.texts(), (QStringList{kAnother, kAnother, kAnother}));
 }
 
 void TestCounterLoad::quantitiesAsTyped_data()

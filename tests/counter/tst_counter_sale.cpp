@@ -192,6 +192,7 @@ void TestCounterSale::discountSpreadOverUnits_data()
     QTest::newRow("two, discount 4") << "2" << "4" << "36,00" << "18,00";
     QTest::newRow("letters as discount") << "1" << "abc" << "20,00" << "20,00";
     QTest::newRow("decimal comma") << "3" << "1,5" << "58,50" << "19,50";
+    QTest::newRow("less than a unit: spread over one") << "0.4" << "4" << "4,00" << "16,00";
 }
 
 void TestCounterSale::discountSpreadOverUnits()
