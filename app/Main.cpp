@@ -2,6 +2,7 @@
 
 #include "app/Globals.h"
 #include "app/mdiTarvo.h"
+#include "skin/SkinPath.h"
 #include "ui/WindowRegistry.h"
 
 #include <QGuiApplication>
@@ -14,6 +15,7 @@ mdiTarvo &Main()
     g_strDbPath = programFolder() + QStringLiteral("/tarvo.mdb");
     g_strConnString = QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Persist Security Info=False; Data Source=")
         + g_strDbPath + QStringLiteral(";");
+    skin::setDefaultSkinPath(programFolder() + QStringLiteral("/shpix"));
 
     mdiTarvo &main = ui::WindowRegistry::defaultInstance<mdiTarvo>();
     main.setAttribute(Qt::WA_DeleteOnClose);

@@ -3,6 +3,8 @@
 #include "app/GeneralFunc6.h"
 #include "app/MenuCommands.h"
 #include "app/errors/ErrorTrap.h"
+#include "app/print/MainReport.h"
+#include "report/ReportControl.h"
 #include "ui/MdiChild.h"
 
 #include <QAction>
@@ -30,6 +32,7 @@ public:
 mdiTarvo::mdiTarvo(QWidget *parent)
     : QMainWindow(parent)
     , m_area(new QMdiArea(this))
+    , m_report(new report::ReportControl(this))
 {
     setObjectName(QStringLiteral("mdiTarvo"));
     setWindowTitle(QStringLiteral("Qorda - Brellan"));
@@ -37,6 +40,9 @@ mdiTarvo::mdiTarvo(QWidget *parent)
     m_area->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     m_area->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setCentralWidget(m_area);
+    m_report->setObjectName(QStringLiteral("Report"));
+    m_report->setMdiArea(m_area);
+    setMainReport(m_report);
     resize(1024, 740);
     buildMenus();
     refreshCommands();

@@ -6,6 +6,7 @@
 
 class QAction;
 class QMdiArea;
+namespace report { class ReportControl; }
 
 // The main window: the MDI frame whose menu bar opens every working window
 // of the program as a child.
@@ -16,6 +17,8 @@ public:
     ~mdiTarvo() override;
 
     QMdiArea *mdiArea() const { return m_area; }
+    // The one report control through which every window prints.
+    report::ReportControl &Report() const { return *m_report; }
     // The item of a command by its name ("mnuFileCaricoItem"), nullptr if none.
     QAction *commandAction(const QString &command) const;
     // Runs a menu command: busy pointer, the window's default instance
@@ -37,5 +40,6 @@ private:
     bool isMenuShortcut(const QKeySequence &keys) const;
 
     QMdiArea *m_area;
+    report::ReportControl *m_report;
     QHash<QString, QAction *> m_commands;
 };

@@ -1,6 +1,7 @@
 #include "app/errors/ErrorTrap.h"
 
 #include "db/DbError.h"
+#include "skin/SkinError.h"
 
 namespace errors {
 
@@ -20,6 +21,8 @@ ErrObject currentError(std::exception_ptr error)
         return {e.number(), e.description()};
     } catch (const AppError &e) {
         return e.err();
+    } catch (const skin::SkinError &e) {
+        return {e.number(), e.description()};
     } catch (const std::bad_alloc &) {
         return {7, QStringLiteral("Memoria esaurita.")};
     } catch (const std::exception &e) {
