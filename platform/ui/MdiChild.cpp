@@ -14,7 +14,12 @@ QMdiSubWindow *mdiFrameOf(const QWidget &window)
 QMdiSubWindow *showMdiChild(QMdiArea &area, QWidget &window)
 {
     QMdiSubWindow *frame = mdiFrameOf(window);
+    QSize wanted;
     if (!frame || frame->mdiArea() != &area) {
+        // The size the window asked for in its constructor; the frame would
+        // otherwise shrink it to the bare minimum of its layout.
+        if (window.testAttribute(Qt::WA_Resized))
+            wanted = window.size();
         window.setAttribute(Qt::WA_DeleteOnClose);
         frame = area.addSubWindow(&window);
         frame->setAttribute(Qt::WA_DeleteOnClose);
@@ -30,6 +35,8 @@ QMdiSubWindow *showMdiChild(QMdiArea &area, QWidget &window)
         frame->showNormal();
     frame->show();
     window.show();
+    if (wanted.isValid() && window.size() != wanted)
+        frame->resize(frame->size() + (wanted - window.size()));
     area.setActiveSubWindow(frame);
     frame->raise();
     return frame;
