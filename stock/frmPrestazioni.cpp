@@ -312,6 +312,8 @@ void frmPrestazioni::Form_Load()
         }
     });
     AggiornaContatore();
+    // Ready for typing: the description is what the user fills or reads first.
+    txtDescrizione->setFocus();
     ResetPointer();
 }
 

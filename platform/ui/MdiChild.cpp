@@ -24,6 +24,10 @@ QMdiSubWindow *showMdiChild(QMdiArea &area, QWidget &window)
         frame = area.addSubWindow(&window);
         frame->setAttribute(Qt::WA_DeleteOnClose);
         frame->setWindowIcon(window.windowIcon());
+        // New windows cascade from the top left corner, always in sight; a
+        // window that places itself when activated still has the last word.
+        const int step = 28 * ((area.subWindowList().size() - 1) % 8);
+        frame->move(step, step);
         // A window that closes itself is destroyed; its empty frame goes too.
         QPointer<QMdiSubWindow> guarded(frame);
         QObject::connect(&window, &QObject::destroyed, frame, [guarded] {
