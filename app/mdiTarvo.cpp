@@ -5,6 +5,8 @@
 #include "app/errors/ErrorTrap.h"
 #include "app/print/MainReport.h"
 #include "report/ReportControl.h"
+#include "skin/SkinError.h"
+#include "skin/ctrl_SkinableForm.h"
 #include "ui/MdiChild.h"
 
 #include <QAction>
@@ -43,6 +45,7 @@ mdiTarvo::mdiTarvo(QWidget *parent)
     m_report->setObjectName(QStringLiteral("Report"));
     m_report->setMdiArea(m_area);
     setMainReport(m_report);
+    connect(m_report, &report::ReportControl::reportProduced, this, &mdiTarvo::skinPreview);
     resize(1024, 740);
     buildMenus();
     refreshCommands();
@@ -151,6 +154,22 @@ bool mdiTarvo::isMenuShortcut(const QKeySequence &keys) const
         if (!action->shortcut().isEmpty() && action->shortcut() == keys && action->isEnabled())
             return true;
     return false;
+}
+
+// The report preview wears the same frame as every other child window; when
+// the skin cannot be loaded the plain frame stays, the report is still there.
+void mdiTarvo::skinPreview()
+{
+    report::ReportPreview *preview = m_report->lastPreview();
+    if (!preview || preview->findChild<ctrl_SkinableForm *>())
+        return;
+    auto *frame = new ctrl_SkinableForm(preview);
+    frame->setCaption(preview->windowTitle());
+    try {
+        frame->LoadSkin(preview);
+    } catch (const skin::SkinError &) {
+        delete frame;
+    }
 }
 
 bool mdiTarvo::eventFilter(QObject *watched, QEvent *event)

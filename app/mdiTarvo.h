@@ -37,6 +37,7 @@ private:
     void buildMenus();
     QAction *addCommand(QMenu *menu, const QString &name, const QString &caption, const QKeySequence &keys);
     void mnuFornitoriItem_Click();
+    void skinPreview();
     bool isMenuShortcut(const QKeySequence &keys) const;
 
     QMdiArea *m_area;

@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QTimer>
 #include <QStyle>
 #include <QToolBar>
 #include <QVBoxLayout>
@@ -127,8 +128,9 @@ void ReportPreview::applyZoom()
 void ReportPreview::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
+    // The scroll area lays itself out after this event: fit once it has.
     if (m_zoom && m_zoom->currentIndex() < 2)
-        applyZoom();
+        QTimer::singleShot(0, this, [this] { applyZoom(); });
 }
 
 void ReportPreview::keyPressEvent(QKeyEvent *event)
