@@ -58,27 +58,18 @@ frmCarico::frmCarico(QWidget *parent)
 
     for (QLineEdit *box : {txtData, txtCodice, txtQuantita, txtCarico, txtCaricoIE, txtListino})
         box->installEventFilter(this);
-    connect(chkUsato, &QCheckBox::stateChanged, this, [this] { guarded("frmCarico.chkUsato_Click", [this] { chkUsato_Click(); }); });
+    connect(chkUsato, &QCheckBox::stateChanged, this, [this] { errors::runReported("frmCarico.chkUsato_Click", [this] { chkUsato_Click(); }); });
     connect(txtCarico, &QLineEdit::textEdited, this, [this] { txtCarico_Change(); });
     connect(txtCaricoIE, &QLineEdit::textEdited, this, [this] { txtCaricoIE_Change(); });
-    connect(cmdCarica, &QPushButton::clicked, this, [this] { guarded("frmCarico.cmdCarica_Click", [this] { cmdCarica_Click(); }); });
-    connect(cmdSalva, &QPushButton::clicked, this, [this] { guarded("frmCarico.cmdSalva_Click", [this] { cmdSalva_Click(); }); });
-    connect(cmdCancella, &QPushButton::clicked, this, [this] { guarded("frmCarico.cmdCancella_Click", [this] { cmdCancella_Click(); }); });
-    connect(cmdHelpCodice, &QPushButton::clicked, this, [this] { guarded("frmCarico.cmdHelpCodice_Click", [this] { cmdHelpCodice_Click(); }); });
-    connect(cmdHelpDescrizione, &QPushButton::clicked, this, [this] { guarded("frmCarico.cmdHelpDescrizione_Click", [this] { cmdHelpDescrizione_Click(); }); });
+    connect(cmdCarica, &QPushButton::clicked, this, [this] { errors::runReported("frmCarico.cmdCarica_Click", [this] { cmdCarica_Click(); }); });
+    connect(cmdSalva, &QPushButton::clicked, this, [this] { errors::runReported("frmCarico.cmdSalva_Click", [this] { cmdSalva_Click(); }); });
+    connect(cmdCancella, &QPushButton::clicked, this, [this] { errors::runReported("frmCarico.cmdCancella_Click", [this] { cmdCancella_Click(); }); });
+    connect(cmdHelpCodice, &QPushButton::clicked, this, [this] { errors::runReported("frmCarico.cmdHelpCodice_Click", [this] { cmdHelpCodice_Click(); }); });
+    connect(cmdHelpDescrizione, &QPushButton::clicked, this, [this] { errors::runReported("frmCarico.cmdHelpDescrizione_Click", [this] { cmdHelpDescrizione_Click(); }); });
 }
 
 frmCarico::~frmCarico() = default;
 
-template <class Handler>
-void frmCarico::guarded(const char *label, Handler &&handler)
-{
-    try {
-        handler();
-    } catch (...) {
-        errors::TopLevelReporter::report(std::current_exception(), QLatin1String(label));
-    }
-}
 
 void frmCarico::buildLayout()
 {
@@ -161,7 +152,7 @@ bool frmCarico::event(QEvent *event)
 {
     // A window of its own (not an MDI child) is activated by the system.
     if (event->type() == QEvent::WindowActivate && m_loaded && !ui::mdiFrameOf(*this))
-        guarded("frmCarico.Form_Activate", [this] { Form_Activate(); });
+        errors::runReported("frmCarico.Form_Activate", [this] { Form_Activate(); });
     return QWidget::event(event);
 }
 
@@ -171,12 +162,12 @@ void frmCarico::showEvent(QShowEvent *event)
     if (m_loaded)
         return;
     m_loaded = true;
-    guarded("frmCarico.Form_Load", [this] { Form_Load(); });
+    errors::runReported("frmCarico.Form_Load", [this] { Form_Load(); });
     if (QMdiSubWindow *frame = ui::mdiFrameOf(*this)) {
         if (QMdiArea *area = frame->mdiArea()) {
             connect(area, &QMdiArea::subWindowActivated, this, [this, frame](QMdiSubWindow *active) {
                 if (active == frame)
-                    guarded("frmCarico.Form_Activate", [this] { Form_Activate(); });
+                    errors::runReported("frmCarico.Form_Activate", [this] { Form_Activate(); });
             });
             if (area->activeSubWindow() == frame)
                 Form_Activate();
@@ -225,7 +216,7 @@ bool frmCarico::eventFilter(QObject *watched, QEvent *event)
         if (type == QEvent::FocusIn) {
             txtCodice_GotFocus();
         } else if (type == QEvent::FocusOut) {
-            guarded("frmCarico.txtCodice_LostFocus", [this] { txtCodice_LostFocus(); });
+            errors::runReported("frmCarico.txtCodice_LostFocus", [this] { txtCodice_LostFocus(); });
         } else if (type == QEvent::KeyRelease) {
             const int key = static_cast<QKeyEvent *>(event)->key();
             if ((key == Qt::Key_Return || key == Qt::Key_Enter) && !static_cast<QKeyEvent *>(event)->isAutoRepeat())

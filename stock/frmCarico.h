@@ -59,9 +59,6 @@ private:
 
     // The row the boxes describe, as a load writes it.
     LoadRow currentRow() const;
-    // Runs a handler; an unexpected error goes to the program's reporter.
-    template <class Handler> void guarded(const char *label, Handler &&handler);
-
     ctrl_SkinableForm *ctrl_SkinableForm1 = nullptr;
     QCheckBox *chkUsato = nullptr;
     QLineEdit *txtData = nullptr;

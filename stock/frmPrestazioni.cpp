@@ -284,11 +284,7 @@ void frmPrestazioni::showEvent(QShowEvent *event)
 void frmPrestazioni::Form_Load()
 {
     const auto step = [](auto &&statement) {
-        try {
-            statement();
-        } catch (...) {
-            errors::TopLevelReporter::report(std::current_exception(), QStringLiteral("frmPrestazioni.Form_Load"));
-        }
+        errors::runReported(QStringLiteral("frmPrestazioni.Form_Load"), statement);
     };
     step([&] { ctrl_SkinableForm1->LoadSkin(this); });
     step([&] { PopolaToolBar(); });

@@ -59,10 +59,10 @@ frmScarico::frmScarico(QWidget *parent)
 
     for (QLineEdit *box : {txtCodice, txtData, txtQuantita, txtPrezzo, txtSconto, txtListino})
         box->installEventFilter(this);
-    connect(cmdScarica, &QPushButton::clicked, this, [this] { guarded("frmScarico.cmdScarica_Click", [this] { cmdScarica_Click(); }); });
-    connect(cmdSalva, &QPushButton::clicked, this, [this] { guarded("frmScarico.cmdSalva_Click", [this] { cmdSalva_Click(); }); });
-    connect(cmdCancella, &QPushButton::clicked, this, [this] { guarded("frmScarico.cmdCancella_Click", [this] { cmdCancella_Click(); }); });
-    connect(cmdPagamento, &QPushButton::clicked, this, [this] { guarded("frmScarico.cmdPagamento_Click", [this] { cmdPagamento_Click(); }); });
+    connect(cmdScarica, &QPushButton::clicked, this, [this] { errors::runReported("frmScarico.cmdScarica_Click", [this] { cmdScarica_Click(); }); });
+    connect(cmdSalva, &QPushButton::clicked, this, [this] { errors::runReported("frmScarico.cmdSalva_Click", [this] { cmdSalva_Click(); }); });
+    connect(cmdCancella, &QPushButton::clicked, this, [this] { errors::runReported("frmScarico.cmdCancella_Click", [this] { cmdCancella_Click(); }); });
+    connect(cmdPagamento, &QPushButton::clicked, this, [this] { errors::runReported("frmScarico.cmdPagamento_Click", [this] { cmdPagamento_Click(); }); });
 }
 
 frmScarico::~frmScarico() = default;
@@ -72,15 +72,6 @@ frmCalcola *frmScarico::calcola() const
     return m_calcola.data();
 }
 
-template <class Handler>
-void frmScarico::guarded(const char *label, Handler &&handler)
-{
-    try {
-        handler();
-    } catch (...) {
-        errors::TopLevelReporter::report(std::current_exception(), QLatin1String(label));
-    }
-}
 
 void frmScarico::buildLayout()
 {
@@ -169,7 +160,7 @@ void frmScarico::buildLayout()
 bool frmScarico::event(QEvent *event)
 {
     if (event->type() == QEvent::WindowActivate && m_loaded && !ui::mdiFrameOf(*this))
-        guarded("frmScarico.Form_Activate", [this] { Form_Activate(); });
+        errors::runReported("frmScarico.Form_Activate", [this] { Form_Activate(); });
     return QWidget::event(event);
 }
 
@@ -179,18 +170,18 @@ void frmScarico::showEvent(QShowEvent *event)
     if (m_loaded)
         return;
     m_loaded = true;
-    guarded("frmScarico.Form_Load", [this] { Form_Load(); });
+    errors::runReported("frmScarico.Form_Load", [this] { Form_Load(); });
     if (QMdiSubWindow *frame = ui::mdiFrameOf(*this)) {
         if (QMdiArea *area = frame->mdiArea()) {
             connect(area, &QMdiArea::subWindowActivated, this, [this, frame](QMdiSubWindow *active) {
                 if (active == frame)
-                    guarded("frmScarico.Form_Activate", [this] { Form_Activate(); });
+                    errors::runReported("frmScarico.Form_Activate", [this] { Form_Activate(); });
             });
             if (area->activeSubWindow() == frame)
-                guarded("frmScarico.Form_Activate", [this] { Form_Activate(); });
+                errors::runReported("frmScarico.Form_Activate", [this] { Form_Activate(); });
         }
     } else if (isActiveWindow()) {
-        guarded("frmScarico.Form_Activate", [this] { Form_Activate(); });
+        errors::runReported("frmScarico.Form_Activate", [this] { Form_Activate(); });
     }
 }
 
@@ -257,7 +248,7 @@ bool frmScarico::eventFilter(QObject *watched, QEvent *event)
         if (type == QEvent::FocusIn) {
             txtCodice_GotFocus();
         } else if (type == QEvent::FocusOut) {
-            guarded("frmScarico.txtCodice_LostFocus", [this] { txtCodice_LostFocus(); });
+            errors::runReported("frmScarico.txtCodice_LostFocus", [this] { txtCodice_LostFocus(); });
         } else if (type == QEvent::KeyRelease) {
             const auto *key = static_cast<QKeyEvent *>(event);
             if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && !key->isAutoRepeat())
@@ -272,7 +263,7 @@ bool frmScarico::eventFilter(QObject *watched, QEvent *event)
                 txtData_LostFocus();
             } else if (box == txtQuantita || box == txtPrezzo || box == txtSconto) {
                 NormalizzaCampo(box);
-                guarded("frmScarico.CalcolaSaldo", [this] { CalcolaSaldo(); });
+                errors::runReported("frmScarico.CalcolaSaldo", [this] { CalcolaSaldo(); });
             }
         }
     }

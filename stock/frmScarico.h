@@ -56,7 +56,6 @@ private:
     void cmdPagamento_Click();
 
     SaleRow currentRow() const;
-    template <class Handler> void guarded(const char *label, Handler &&handler);
 
     ctrl_SkinableForm *ctrl_SkinableForm1 = nullptr;
     QLineEdit *txtCodice = nullptr;

@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <exception>
+#include <utility>
 
 namespace errors {
 
@@ -31,5 +32,17 @@ private:
     static void logNotWritten(const ErrObject &error, const QString &label, const ErrObject &why) noexcept;
     static void toStandardError(const QString &text) noexcept;
 };
+
+// Runs a handler that has no trap of its own: whatever escapes it is
+// reported under `label`, and the program goes on.
+template <class Handler>
+void runReported(const QString &label, Handler &&handler) noexcept
+{
+    try {
+        std::forward<Handler>(handler)();
+    } catch (...) {
+        TopLevelReporter::report(std::current_exception(), label);
+    }
+}
 
 } // namespace errors
