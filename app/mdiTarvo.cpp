@@ -12,6 +12,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QColor>
 #include <QKeyEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -39,6 +40,8 @@ mdiTarvo::mdiTarvo(QWidget *parent)
     setObjectName(QStringLiteral("mdiTarvo"));
     setWindowTitle(QStringLiteral("Qorda - Brellan"));
     m_area->setObjectName(QStringLiteral("mdiArea"));
+    // A calm blue-grey behind the windows, in tune with their frames.
+    m_area->setBackground(QColor(0xcf, 0xd6, 0xdf));
     m_area->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     m_area->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setCentralWidget(m_area);
