@@ -133,49 +133,39 @@ int Grid::columnCount() const
     return int(m_model->columns().size());
 }
 
-void Grid::setColumnVisible(int index, bool visible)
+// One setting of one column; an index out of range changes nothing.
+void Grid::changeColumn(int index, const std::function<void(GridColumn &)> &change)
 {
     if (index < 0 || index >= columnCount())
         return;
     GridColumn c = column(index);
-    c.visible = visible;
+    change(c);
     setColumn(index, c);
+}
+
+void Grid::setColumnVisible(int index, bool visible)
+{
+    changeColumn(index, [&](GridColumn &c) { c.visible = visible; });
 }
 
 void Grid::setColumnLocked(int index, bool locked)
 {
-    if (index < 0 || index >= columnCount())
-        return;
-    GridColumn c = column(index);
-    c.locked = locked;
-    setColumn(index, c);
+    changeColumn(index, [&](GridColumn &c) { c.locked = locked; });
 }
 
 void Grid::setColumnFormat(int index, const QString &numberFormat)
 {
-    if (index < 0 || index >= columnCount())
-        return;
-    GridColumn c = column(index);
-    c.numberFormat = numberFormat;
-    setColumn(index, c);
+    changeColumn(index, [&](GridColumn &c) { c.numberFormat = numberFormat; });
 }
 
 void Grid::setColumnButton(int index, bool button)
 {
-    if (index < 0 || index >= columnCount())
-        return;
-    GridColumn c = column(index);
-    c.button = button;
-    setColumn(index, c);
+    changeColumn(index, [&](GridColumn &c) { c.button = button; });
 }
 
 void Grid::setColumnScannerInput(int index, bool scanner)
 {
-    if (index < 0 || index >= columnCount())
-        return;
-    GridColumn c = column(index);
-    c.scannerInput = scanner;
-    setColumn(index, c);
+    changeColumn(index, [&](GridColumn &c) { c.scannerInput = scanner; });
 }
 
 void Grid::clearValueItems(int index)

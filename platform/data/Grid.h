@@ -6,6 +6,7 @@
 #include <QPointer>
 #include <QTableView>
 #include <QVariant>
+#include <functional>
 
 namespace db { class Recordset; }
 
@@ -121,6 +122,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void changeColumn(int index, const std::function<void(GridColumn &)> &change);
     friend class GridDelegate;
     // Hooks of the delegate.
     void editorOpened(QWidget *editor, const QModelIndex &index);
