@@ -2,7 +2,7 @@
 
 #include "app/GeneralFunc6.h"
 #include "app/Globals.h"
-#include "app/MenuCommands.h"
+#include "app/ProgramWindow.h"
 #include "app/modZandri.h"
 #include "data/DataControl.h"
 #include "data/Grid.h"
@@ -18,7 +18,6 @@ namespace {
 constexpr int kCodeColumn = 0;
 constexpr int kDescriptionColumn = 1;
 
-const bool wired = (app::wireFornitoriCommand<frmDizionari>(), true);
 
 bool isDigit(int keyAscii)
 {
@@ -30,7 +29,6 @@ bool isDigit(int keyAscii)
 frmDizionari::frmDizionari(QWidget *parent)
     : QWidget(parent)
 {
-    Q_UNUSED(wired);
     setObjectName(QStringLiteral("frmDizionari"));
     setAttribute(Qt::WA_DeleteOnClose);
 
@@ -58,6 +56,20 @@ frmDizionari::frmDizionari(QWidget *parent)
     connect(TDBGrid1, &data::Grid::beforeUpdate, this, &frmDizionari::TDBGrid1_BeforeUpdate);
     connect(TDBGrid1, &data::Grid::beforeDelete, this, &frmDizionari::TDBGrid1_BeforeDelete);
     connect(TDBGrid1, &data::Grid::dataError, this, &frmDizionari::TDBGrid1_Error);
+
+    giveWindowLife(*this, ctrl_SkinableForm1, {
+        .loadLabel = QStringLiteral("frmDizionari.Form_Load"),
+        .load = [this] { Form_Load(); },
+        .activateLabel = {},
+        .activate = {},
+        .unloadLabel = {},
+        .unload = {},
+        .recordKey = [this] {
+            return QVariantList{sNomeTabella, sID, sDescrizione, sTitolo, bCodiceNumerico, b_Codice_Visibile};
+        },
+        .mayReload = {},
+        .runner = {},
+    });
 }
 
 frmDizionari::~frmDizionari() = default;
@@ -66,15 +78,6 @@ QString frmDizionari::BuildSql() const
 {
     return QStringLiteral("select ") + sID + QStringLiteral(" as ID , ") + sDescrizione
            + QStringLiteral(" as DESCRIZIONE from ") + sNomeTabella + QStringLiteral(" order by ") + sID;
-}
-
-void frmDizionari::showEvent(QShowEvent *event)
-{
-    if (!m_loaded) {
-        m_loaded = true;
-        Form_Load();
-    }
-    QWidget::showEvent(event);
 }
 
 // The members are read here, on the first show, after the opener set them.

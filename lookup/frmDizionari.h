@@ -17,7 +17,8 @@ public:
     explicit frmDizionari(QWidget *parent = nullptr);
     ~frmDizionari() override;
 
-    // Set by the opener before the window is first shown.
+    // Set by the opener before the window is shown; an opener that shows it
+    // again with other members reloads it on them.
     QString sNomeTabella;          // as written in SQL, e.g. "[Fornitore]"
     QString sID;                   // code field
     QString sDescrizione;          // description field
@@ -32,9 +33,6 @@ public:
     data::DataControl *Data1 = nullptr;
     ctrl_SkinableForm *ctrl_SkinableForm1 = nullptr;
 
-protected:
-    void showEvent(QShowEvent *event) override;
-
 private:
     void Form_Load();
     void TDBGrid1_KeyPress(int column, int &keyAscii);
@@ -43,5 +41,4 @@ private:
     void TDBGrid1_Error(const db::DbError &error, bool &showMessage);
     bool codeIsDescription() const;
 
-    bool m_loaded = false;
 };

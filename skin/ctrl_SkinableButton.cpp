@@ -1,6 +1,6 @@
 #include "skin/ctrl_SkinableButton.h"
 
-#include "skin/DefaultButtonFilter.h"
+#include "ui/DefaultButton.h"
 #include "skin/SkinError.h"
 #include "skin/SkinImage.h"
 #include "skin/SkinPath.h"
@@ -115,22 +115,18 @@ void ctrl_SkinableButton::drawLook(ButtonLook look)
 void ctrl_SkinableButton::setDefault(bool isDefault)
 {
     m_wantsDefault = isDefault;
-    DefaultButtonFilter *filter = DefaultButtonFilter::forButton(this);
-    if (!filter)
-        return;
+    ui::DefaultButton &defaults = ui::DefaultButton::of(*this);
     if (isDefault)
-        filter->setDefaultButton(this);
-    else if (filter->defaultButton() == this)
-        filter->setDefaultButton(nullptr);
+        defaults.setButton(this, [this] { click(); });
+    else if (defaults.button() == this)
+        defaults.clear();
 }
 
 bool ctrl_SkinableButton::isDefault() const
 {
-    QWidget *scope = DefaultButtonFilter::scopeOf(const_cast<ctrl_SkinableButton *>(this));
-    auto *filter = scope ? scope->findChild<DefaultButtonFilter *>(QStringLiteral("DefaultButtonFilter"),
-                                                                   Qt::FindDirectChildrenOnly)
-                         : nullptr;
-    return filter && filter->defaultButton() == this;
+    QWidget *window = ui::DefaultButton::windowOf(const_cast<ctrl_SkinableButton *>(this));
+    auto *defaults = window ? window->findChild<ui::DefaultButton *>(QString(), Qt::FindDirectChildrenOnly) : nullptr;
+    return defaults && defaults->button() == this;
 }
 
 void ctrl_SkinableButton::click()

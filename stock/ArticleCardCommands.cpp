@@ -4,9 +4,7 @@
 
 #include "app/GeneralFunc6.h"
 #include "app/Globals.h"
-#include "app/MenuCommands.h"
 #include "app/errors/ErrorTrap.h"
-#include "app/mdiTarvo.h"
 #include "app/print/MainReport.h"
 #include "app/print/ResetReport.h"
 #include "data/DataControl.h"
@@ -14,22 +12,16 @@
 #include "data/Grid.h"
 #include "db/Recordset.h"
 #include "lookup/frmHelp.h"
+#include "stock/frmCarico.h"
 #include "report/ReportControl.h"
 #include "report/ReportProperties.h"
 #include "ui/Messages.h"
-#include "ui/WindowRegistry.h"
 
 #include <QCoreApplication>
 #include <QSignalBlocker>
 #include <QLineEdit>
 
 namespace {
-
-std::function<void()> &stockLoadOpener()
-{
-    static std::function<void()> opener;
-    return opener;
-}
 
 // The picture row's commands by position.
 const QStringList kPictureKeys = {QStringLiteral("New"),   QStringLiteral("Open"),     QStringLiteral("Save"),
@@ -53,11 +45,6 @@ constexpr int kNone = int(db::EditMode::None);
 constexpr int kAdding = int(db::EditMode::Adding);
 
 } // namespace
-
-void frmPrestazioni::setStockLoadOpener(std::function<void()> opener)
-{
-    stockLoadOpener() = std::move(opener);
-}
 
 void frmPrestazioni::Toolbar1_ButtonClick(const QString &key)
 {
@@ -254,40 +241,20 @@ void frmPrestazioni::ScriviDettaglio()
         TDBGrid1->updateRow();
 }
 
+// The stock load opens only on a saved article: a save the check or the
+// database refused keeps the card open with what the user typed.
 void frmPrestazioni::cmdEsporta_Click()
 {
     ScriviDettaglio();
     ControllaQuantita();
-    SalvaArticolo(true);
-    ApriCarico();
+    if (!SalvaArticolo(true))
+        return;
+    ApriCaricoNuovo();
     close();
 }
 
-// The card gives way to the article search. Until the search is part of
-// the program the card stays open with its article.
+// The card gives way to the article search, once the search is part of the
+// program; until then the card stays open with its article.
 void frmPrestazioni::ApriRicerca()
 {
-    const QString command = QStringLiteral("mnuFileCercaArticoli");
-    mdiTarvo *main = ui::WindowRegistry::existingInstance<mdiTarvo>();
-    if (!main || !app::MenuCommands::find(command))
-        return;
-    close();
-    QCoreApplication::processEvents();
-    main->runCommand(command);
-}
-
-void frmPrestazioni::ApriCarico()
-{
-    if (stockLoadOpener()) {
-        stockLoadOpener()();
-        return;
-    }
-    const QString command = QStringLiteral("mnuFileCaricoItem");
-    mdiTarvo *main = ui::WindowRegistry::existingInstance<mdiTarvo>();
-    const app::MenuWindow *target = app::MenuCommands::find(command);
-    if (!main || !target)
-        return;
-    main->runCommand(command);
-    if (auto *barcode = target->instance().findChild<QLineEdit *>(QStringLiteral("txtCodice")))
-        barcode->setFocus();
 }

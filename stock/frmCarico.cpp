@@ -2,25 +2,21 @@
 
 #include "app/GeneralFunc6.h"
 #include "app/Globals.h"
-#include "app/MenuCommands.h"
 #include "app/Today.h"
 #include "app/errors/TopLevelReporter.h"
-#include "app/mdiTarvo.h"
+#include "app/OpenWindow.h"
+#include "app/ProgramWindow.h"
 #include "app/modZandri.h"
 #include "db/Database.h"
 #include "lookup/frmHelp.h"
 #include "skin/ctrl_SkinableForm.h"
-#include "stock/frmPrestazioni.h"
 #include "stock/BoxFocus.h"
 #include "stock/CounterLook.h"
 #include "stock/PriceText.h"
 #include "stock/StockItemLookup.h"
 #include "stock/StockMovement.h"
 #include "stock/StockQuantity.h"
-#include "ui/DefaultButton.h"
-#include "ui/MdiChild.h"
 #include "ui/Messages.h"
-#include "ui/WindowRegistry.h"
 
 #include <QCheckBox>
 #include <QFocusEvent>
@@ -36,10 +32,6 @@
 
 namespace {
 
-const bool wired = (app::MenuCommands::wireWindow<frmCarico>(QStringLiteral("mnuFileCaricoItem")), true);
-// The article card's "Salva e Carica" opens new loads here.
-const bool openedFromCard = (frmPrestazioni::setStockLoadOpener(&ApriCaricoNuovo), true);
-
 const QString kLineBreak = QStringLiteral("\r\n");
 
 } // namespace
@@ -54,7 +46,17 @@ frmCarico::frmCarico(QWidget *parent)
     ctrl_SkinableForm1->setCaption(QStringLiteral("Carico"));
     ctrl_SkinableForm1->setMaximizeBtn(false);
     buildLayout();
-    m_default = new ui::DefaultButton(*this);
+    m_life = &giveWindowLife(*this, ctrl_SkinableForm1, {
+        .loadLabel = QStringLiteral("frmCarico.Form_Load"),
+        .load = [this] { Form_Load(); },
+        .activateLabel = QStringLiteral("frmCarico.Form_Activate"),
+        .activate = [this] { Form_Activate(); },
+        .unloadLabel = QStringLiteral("frmCarico.Form_Unload"),
+        .unload = [this] { Form_Unload(); },
+        .recordKey = [this] { return QVariantList{p_bln_Modifica, qlonglong(p_lng_Codice_Carico)}; },
+        .mayReload = {},
+        .runner = {},
+    });
 
     for (QLineEdit *box : {txtData, txtCodice, txtQuantita, txtCarico, txtCaricoIE, txtListino})
         box->installEventFilter(this);
@@ -148,46 +150,21 @@ void frmCarico::buildLayout()
     resize(560, 330);
 }
 
-bool frmCarico::event(QEvent *event)
-{
-    // A window of its own (not an MDI child) is activated by the system.
-    if (event->type() == QEvent::WindowActivate && m_loaded && !ui::mdiFrameOf(*this))
-        errors::runReported("frmCarico.Form_Activate", [this] { Form_Activate(); });
-    return QWidget::event(event);
-}
-
-void frmCarico::showEvent(QShowEvent *event)
-{
-    QWidget::showEvent(event);
-    if (m_loaded)
-        return;
-    m_loaded = true;
-    errors::runReported("frmCarico.Form_Load", [this] { Form_Load(); });
-    if (QMdiSubWindow *frame = ui::mdiFrameOf(*this)) {
-        if (QMdiArea *area = frame->mdiArea()) {
-            connect(area, &QMdiArea::subWindowActivated, this, [this, frame](QMdiSubWindow *active) {
-                if (active == frame)
-                    errors::runReported("frmCarico.Form_Activate", [this] { Form_Activate(); });
-            });
-            if (area->activeSubWindow() == frame)
-                Form_Activate();
-        }
-    } else if (isActiveWindow()) {
-        Form_Activate();
-    }
-}
-
+// Also runs again when an opener shows the window on another load or mode.
 void frmCarico::Form_Load()
 {
     m_activated = false;
+    m_skipEnter = false;
     m_changeMode = p_bln_Modifica;
+    PulisciCampi();
     cmdCarica->setVisible(!m_changeMode);
     cmdSalva->setVisible(m_changeMode);
     cmdCancella->setVisible(m_changeMode);
-    if (!m_changeMode)
-        txtData->setText(today().toString(QStringLiteral("dd/MM/yyyy")));
-    else
+    if (m_changeMode) {
+        txtData->clear();
         LeggiCarico(p_lng_Codice_Carico);
+    }
+    m_life->defaultButton().clear();
     // The skin last: a missing picture is reported, the window works all the same.
     ctrl_SkinableForm1->LoadSkin(this);
 }
@@ -199,11 +176,9 @@ void frmCarico::Form_Activate()
     m_activated = true;
 }
 
-void frmCarico::closeEvent(QCloseEvent *event)
+void frmCarico::Form_Unload()
 {
-    ctrl_SkinableForm1->setCaptionColor(0);
     m_focus.stop();
-    QWidget::closeEvent(event);
 }
 
 bool frmCarico::eventFilter(QObject *watched, QEvent *event)
@@ -245,7 +220,7 @@ bool frmCarico::eventFilter(QObject *watched, QEvent *event)
 
 void frmCarico::txtCodice_GotFocus()
 {
-    m_default->clear();
+    m_life->defaultButton().clear();
     EvidenziaCampo(txtCodice);
 }
 
@@ -285,7 +260,7 @@ void frmCarico::txtCodice_LostFocus()
         txtQuantita->setText(QStringLiteral("1"));
     txtQuantitaDisponibile->setText(info.quantita);
     NormalizzaCampo(txtCodice);
-    m_default->setButton(cmdCarica);
+    m_life->defaultButton().setButton(cmdCarica);
 }
 
 void frmCarico::chkUsato_Click()
@@ -489,17 +464,10 @@ void frmCarico::cmdHelpDescrizione_Click()
 
 void ApriCaricoNuovo()
 {
-    if (frmCarico *open = ui::WindowRegistry::existingInstance<frmCarico>()) {
-        if (open->loadedForChange()) {
-            open->close();
-            delete open; // a new instance in new-load mode replaces it now
-        }
-    }
-    mdiTarvo *main = ui::WindowRegistry::existingInstance<mdiTarvo>();
-    if (!main)
-        return;
-    main->runCommand(QStringLiteral("mnuFileCaricoItem"));
-    if (frmCarico *load = ui::WindowRegistry::existingInstance<frmCarico>())
-        if (QWidget *codice = load->findChild<QWidget *>(QStringLiteral("txtCodice")))
-            codice->setFocus(Qt::OtherFocusReason);
+    frmCarico &load = openWindow<frmCarico>([](frmCarico &window) {
+        window.p_bln_Modifica = false;
+        window.p_lng_Codice_Carico = 0;
+    });
+    if (QWidget *codice = load.findChild<QWidget *>(QStringLiteral("txtCodice")))
+        codice->setFocus(Qt::OtherFocusReason);
 }

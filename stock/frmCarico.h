@@ -9,7 +9,7 @@ class QLineEdit;
 class QPushButton;
 class ctrl_SkinableForm;
 struct LoadRow;
-namespace ui { class DefaultButton; }
+namespace ui { class WindowLife; }
 
 // The stock load: goods received raise the stock of a stock item and are
 // written into `carico`, one row per loaded item. In change mode it shows one
@@ -28,15 +28,13 @@ public:
     bool loadedForChange() const { return m_changeMode; }
 
 protected:
-    bool event(QEvent *event) override;
-    void showEvent(QShowEvent *event) override;
-    void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void buildLayout();
     void Form_Load();
     void Form_Activate();
+    void Form_Unload();
 
     void txtCodice_GotFocus();
     void txtCodice_KeyUp();
@@ -77,10 +75,9 @@ private:
     QPushButton *cmdCarica = nullptr;
     QPushButton *cmdSalva = nullptr;
     QPushButton *cmdCancella = nullptr;
-    ui::DefaultButton *m_default = nullptr;
+    ui::WindowLife *m_life = nullptr;
     BoxFocus m_focus;
 
-    bool m_loaded = false;
     bool m_changeMode = false;
     bool m_priceLink = false;   // a price box is being written by the link
     bool m_activated = false;
@@ -88,6 +85,6 @@ private:
 };
 
 // Opens the load window for new loads with the focus on the bar code (the
-// article card's "Salva e Carica"). A window open on a recorded load is
-// closed first.
+// article card's "Salva e Carica"). A window open on a recorded load turns
+// to new loads.
 void ApriCaricoNuovo();

@@ -2,7 +2,7 @@
 
 #include "app/GeneralFunc6.h"
 #include "app/Globals.h"
-#include "app/MenuCommands.h"
+#include "app/ProgramWindow.h"
 #include "app/errors/ErrorTrap.h"
 #include "app/errors/TopLevelReporter.h"
 #include "data/DataControl.h"
@@ -30,7 +30,7 @@
 
 namespace {
 
-const bool wired = (app::wireArticoliCommand<frmPrestazioni>(), true);
+const QString kAllArticles = QStringLiteral("select * from Articoli order by art_Codice");
 
 constexpr int kToolbarPictures = 9;
 const QColor kFrame10Colour(0xCE, 0xCE, 0xCE);   // &H00CECECE
@@ -54,7 +54,6 @@ const QString frmPrestazioni::kGridTrapLabel = QStringLiteral("frmFattura.Aggior
 frmPrestazioni::frmPrestazioni(QWidget *parent)
     : QWidget(parent)
 {
-    Q_UNUSED(wired);
     setObjectName(QStringLiteral("frmPrestazioni"));
     setWindowTitle(QStringLiteral("Articoli"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -73,6 +72,17 @@ frmPrestazioni::frmPrestazioni(QWidget *parent)
     buildFields();
     buildToolbars();
     buildLayout();
+    giveWindowLife(*this, ctrl_SkinableForm1, {
+        .loadLabel = QStringLiteral("frmPrestazioni.Form_Load"),
+        .load = [this] { Form_Load(); },
+        .activateLabel = {},
+        .activate = {},
+        .unloadLabel = {},
+        .unload = {},
+        .recordKey = [this] { return QVariantList{queryShown()}; },
+        .mayReload = [this] { return mayShowOtherArticles(); },
+        .runner = {},
+    });
 
     connect(datPrimaryRS, &data::DataControl::refreshed, this, &frmPrestazioni::AggiornaContatore);
     connect(datPrimaryRS, &data::DataControl::currentChanged, this, &frmPrestazioni::AggiornaContatore);
@@ -125,7 +135,9 @@ void frmPrestazioni::buildFields()
     cmdEsporta->setText(QStringLiteral("Salva e Carica"));
     cmdEsporta->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
     cmdEsporta->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    connect(cmdEsporta, &QToolButton::clicked, this, &frmPrestazioni::cmdEsporta_Click);
+    connect(cmdEsporta, &QToolButton::clicked, this, [this] {
+        errors::runReported(QStringLiteral("frmPrestazioni.cmdEsporta_Click"), [this] { cmdEsporta_Click(); });
+    });
 
     // Importing an invoice from a file is not offered: the button has no action.
     cmdImporta = new QToolButton(this);
@@ -269,31 +281,42 @@ void frmPrestazioni::buildLayout()
     resize(640, 560);
 }
 
-void frmPrestazioni::showEvent(QShowEvent *event)
+QString frmPrestazioni::queryShown() const
 {
-    if (!m_loaded) {
-        m_loaded = true;
-        Form_Load();
-    }
-    QWidget::showEvent(event);
+    return p_strQuery.isEmpty() ? kAllArticles : p_strQuery;
 }
 
-// Runs on the first show, after the opener has set p_strQuery. An error on
-// the way is reported and the remaining steps still run, so the card never
-// stays half built.
+// Another select while an article is being changed or added: the card keeps
+// it, as the article search would, and its member names what it shows.
+bool frmPrestazioni::mayShowOtherArticles()
+{
+    if (editState() == int(db::EditMode::None))
+        return true;
+    ui::MsgBox(QStringLiteral("I dati non sono stati salvati. Salvare prima di ricercare") + QStringLiteral(" un articolo."),
+               ui::vbInformation, g_strAppName);
+    p_strQuery = datPrimaryRS->recordSource();
+    return false;
+}
+
+// Runs on the first show, after the opener has set p_strQuery, and again
+// when an opener shows the card with another select. An error on the way is
+// reported and the remaining steps still run, so the card never stays half
+// built.
 void frmPrestazioni::Form_Load()
 {
     const auto step = [](auto &&statement) {
         errors::runReported(QStringLiteral("frmPrestazioni.Form_Load"), statement);
     };
-    step([&] { ctrl_SkinableForm1->LoadSkin(this); });
-    step([&] { PopolaToolBar(); });
-    QPalette grey = Frame10->palette();
-    grey.setColor(QPalette::Window, kFrame10Colour);
-    grey.setColor(QPalette::Base, kFrame10Colour);
-    Frame10->setPalette(grey);
-    if (p_strQuery.isEmpty())
-        p_strQuery = QStringLiteral("select * from Articoli order by art_Codice");
+    if (!m_built) {
+        m_built = true;
+        step([&] { ctrl_SkinableForm1->LoadSkin(this); });
+        step([&] { PopolaToolBar(); });
+        QPalette grey = Frame10->palette();
+        grey.setColor(QPalette::Window, kFrame10Colour);
+        grey.setColor(QPalette::Base, kFrame10Colour);
+        Frame10->setPalette(grey);
+    }
+    p_strQuery = queryShown();
     step([&] {
         datPrimaryRS->setDatabaseName(g_strDbPath);
         datPrimaryRS->setRecordSource(p_strQuery);
@@ -305,6 +328,7 @@ void frmPrestazioni::Form_Load()
         } else {
             rs->moveLast();
             rs->moveFirst();
+            setDettagliAvailable(true);
         }
     });
     AggiornaContatore();

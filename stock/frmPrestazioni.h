@@ -27,13 +27,9 @@ public:
     ~frmPrestazioni() override;
 
     // The select the card opens; empty means every article by code. Read
-    // once, when the card is first shown.
+    // when the card is first shown, and again when an opener shows it with
+    // another select.
     QString p_strQuery;
-
-    // How "Salva e Carica" opens the stock load window in new-load mode with
-    // the focus on its bar code. The stock load window registers it; without
-    // one the card runs the main menu's "Carico" command.
-    static void setStockLoadOpener(std::function<void()> opener);
 
     // Writes the current article; Silenzioso skips the confirmation. False
     // when the check refused it.
@@ -75,7 +71,6 @@ public:
     static const QString kGridTrapLabel;   // the stock item reload
 
 protected:
-    void showEvent(QShowEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
@@ -83,6 +78,8 @@ private:
     void buildToolbars();
     void buildLayout();
     void Form_Load();
+    bool mayShowOtherArticles();
+    QString queryShown() const;
     void PopolaToolBar();
     QLineEdit *addBox(const QString &name, const QString &field, int maxLength);
 
@@ -95,7 +92,6 @@ private:
     QString codiceNumerico() const;
     void AggiornaContatore();
     void ScriviDettaglio();
-    void ApriCarico();
     void ApriRicerca();
     void setDettagliAvailable(bool available);
 
@@ -106,5 +102,5 @@ private:
 
     data::FieldBinder *m_binder = nullptr;
     QLabel *lblDettagli = nullptr;
-    bool m_loaded = false;
+    bool m_built = false;   // skin and toolbar, made by the first load only
 };

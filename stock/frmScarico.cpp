@@ -2,7 +2,7 @@
 
 #include "app/GeneralFunc6.h"
 #include "app/Globals.h"
-#include "app/MenuCommands.h"
+#include "app/ProgramWindow.h"
 #include "app/Today.h"
 #include "app/errors/TopLevelReporter.h"
 #include "app/modZandri.h"
@@ -15,7 +15,6 @@
 #include "stock/StockItemLookup.h"
 #include "stock/StockMovement.h"
 #include "stock/StockQuantity.h"
-#include "ui/DefaultButton.h"
 #include "ui/MdiChild.h"
 #include "ui/Messages.h"
 
@@ -32,8 +31,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-const bool wired = (app::wireScaricoCommand<frmScarico>(), true);
 
 const QString kLineBreak = QStringLiteral("\r\n");
 
@@ -55,7 +52,17 @@ frmScarico::frmScarico(QWidget *parent)
     ctrl_SkinableForm1->setCaption(QStringLiteral("Scarico Articoli"));
     ctrl_SkinableForm1->setMaximizeBtn(false);
     buildLayout();
-    m_default = new ui::DefaultButton(*this);
+    m_life = &giveWindowLife(*this, ctrl_SkinableForm1, {
+        .loadLabel = QStringLiteral("frmScarico.Form_Load"),
+        .load = [this] { Form_Load(); },
+        .activateLabel = QStringLiteral("frmScarico.Form_Activate"),
+        .activate = [this] { Form_Activate(); },
+        .unloadLabel = QStringLiteral("frmScarico.Form_Unload"),
+        .unload = [this] { Form_Unload(); },
+        .recordKey = [this] { return QVariantList{p_bln_Modifica, qlonglong(p_lng_Codice_Scarico)}; },
+        .mayReload = {},
+        .runner = {},
+    });
 
     for (QLineEdit *box : {txtCodice, txtData, txtQuantita, txtPrezzo, txtSconto, txtListino})
         box->installEventFilter(this);
@@ -157,47 +164,30 @@ void frmScarico::buildLayout()
     resize(640, 330);
 }
 
-bool frmScarico::event(QEvent *event)
-{
-    if (event->type() == QEvent::WindowActivate && m_loaded && !ui::mdiFrameOf(*this))
-        errors::runReported("frmScarico.Form_Activate", [this] { Form_Activate(); });
-    return QWidget::event(event);
-}
-
-void frmScarico::showEvent(QShowEvent *event)
-{
-    QWidget::showEvent(event);
-    if (m_loaded)
-        return;
-    m_loaded = true;
-    errors::runReported("frmScarico.Form_Load", [this] { Form_Load(); });
-    if (QMdiSubWindow *frame = ui::mdiFrameOf(*this)) {
-        if (QMdiArea *area = frame->mdiArea()) {
-            connect(area, &QMdiArea::subWindowActivated, this, [this, frame](QMdiSubWindow *active) {
-                if (active == frame)
-                    errors::runReported("frmScarico.Form_Activate", [this] { Form_Activate(); });
-            });
-            if (area->activeSubWindow() == frame)
-                errors::runReported("frmScarico.Form_Activate", [this] { Form_Activate(); });
-        }
-    } else if (isActiveWindow()) {
-        errors::runReported("frmScarico.Form_Activate", [this] { Form_Activate(); });
-    }
-}
-
+// Also runs again when an opener shows the window on another sale or mode.
 void frmScarico::Form_Load()
 {
     m_activated = false;
+    m_refocus = false;
     m_changeMode = p_bln_Modifica;
     cmdScarica->setVisible(!m_changeMode);
     cmdSalva->setVisible(m_changeMode);
     cmdCancella->setVisible(m_changeMode);
-    if (!m_changeMode)
-        txtData->setText(today().toString(QStringLiteral("dd/MM/yyyy")));
-    else
+    PulisciCampi();
+    if (m_changeMode) {
+        txtData->clear();
         LeggiScarico(p_lng_Codice_Scarico);
+    }
+    m_life->defaultButton().clear();
+    showCalcola();
+    ctrl_SkinableForm1->LoadSkin(this);
+}
 
-    // The running total floats at the top right of the screen.
+// The running total floats at the top right of the screen.
+void frmScarico::showCalcola()
+{
+    if (m_calcola)
+        return;
     m_calcola = new frmCalcola(this);
     m_calcola->adjustSize();
     if (const QScreen *screen = this->screen()) {
@@ -207,8 +197,6 @@ void frmScarico::Form_Load()
     // It shows the total; the keyboard stays with the sale.
     m_calcola->setAttribute(Qt::WA_ShowWithoutActivating);
     m_calcola->show();
-
-    ctrl_SkinableForm1->LoadSkin(this);
 }
 
 void frmScarico::Form_Activate()
@@ -218,7 +206,7 @@ void frmScarico::Form_Activate()
     txtCodice->setFocus(Qt::OtherFocusReason);
     letPendingEventsRun();
     letPendingEventsRun();
-    if (p_bln_Modifica)
+    if (m_changeMode)
         txtQuantita->setFocus(Qt::OtherFocusReason);
     m_activated = true;
     if (QMdiSubWindow *frame = ui::mdiFrameOf(*this))
@@ -227,15 +215,13 @@ void frmScarico::Form_Activate()
         move(0, 0);
 }
 
-void frmScarico::closeEvent(QCloseEvent *event)
+void frmScarico::Form_Unload()
 {
-    ctrl_SkinableForm1->setCaptionColor(0);
     m_focus.stop();
     if (m_calcola) {
         m_calcola->close();
         m_calcola->deleteLater();
     }
-    QWidget::closeEvent(event);
 }
 
 bool frmScarico::eventFilter(QObject *watched, QEvent *event)
@@ -273,7 +259,7 @@ bool frmScarico::eventFilter(QObject *watched, QEvent *event)
 void frmScarico::txtCodice_GotFocus()
 {
     EvidenziaCampo(txtCodice);
-    m_default->clear();
+    m_life->defaultButton().clear();
 }
 
 void frmScarico::txtCodice_KeyUp()
@@ -306,7 +292,7 @@ void frmScarico::txtCodice_LostFocus()
     txtListino->setText(info.listino);
     txtQuantitaDisponibile->setText(info.quantita);
     NormalizzaCampo(txtCodice);
-    m_default->setButton(cmdScarica);
+    m_life->defaultButton().setButton(cmdScarica);
     CalcolaSaldo();
 }
 

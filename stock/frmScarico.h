@@ -10,7 +10,7 @@ class QPushButton;
 class ctrl_SkinableForm;
 class frmCalcola;
 struct SaleRow;
-namespace ui { class DefaultButton; }
+namespace ui { class WindowLife; }
 
 // The sale at the counter: a scanned item is sold, its stock goes down, the
 // sale is written into `scarico` and its amount adds up in the running total
@@ -30,15 +30,14 @@ public:
     frmCalcola *calcola() const;
 
 protected:
-    bool event(QEvent *event) override;
-    void showEvent(QShowEvent *event) override;
-    void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void buildLayout();
     void Form_Load();
     void Form_Activate();
+    void Form_Unload();
+    void showCalcola();
 
     void txtCodice_GotFocus();
     void txtCodice_KeyUp();
@@ -74,11 +73,10 @@ private:
     QPushButton *cmdScarica = nullptr;
     QPushButton *cmdSalva = nullptr;
     QPushButton *cmdCancella = nullptr;
-    ui::DefaultButton *m_default = nullptr;
+    ui::WindowLife *m_life = nullptr;
     QPointer<frmCalcola> m_calcola;
     BoxFocus m_focus;
 
-    bool m_loaded = false;
     bool m_changeMode = false;
     bool m_activated = false;
     bool m_refocus = false;

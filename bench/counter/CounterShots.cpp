@@ -4,7 +4,8 @@
 // both) into the folder, from a small shop made in a temporary folder.
 #include "app/Globals.h"
 #include "app/Today.h"
-#include "app/mdiTarvo.h"
+#include "app/main/WindowWiring.h"
+#include "app/main/mdiTarvo.h"
 #include "db/Database.h"
 #include "lookup/frmCalcola.h"
 #include "skin/SkinPath.h"
@@ -55,6 +56,7 @@ int main(int argc, char *argv[])
     database->execute(QStringLiteral("insert into [Codice Articolo] (ca_Codice, ca_Codice_Articolo, ca_Taglia, ca_Colore, ca_Quantita) values ('8001234567895', 1042, '48', 'Blu notte', 7)"));
 
     ui::ScriptedMessages messages;
+    app::wireWindows();
     mdiTarvo main;
     ui::WindowRegistry::adopt(main);
     main.resize(1100, 760);

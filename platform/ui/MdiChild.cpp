@@ -1,5 +1,7 @@
 #include "ui/MdiChild.h"
 
+#include "ui/WindowLife.h"
+
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPointer>
@@ -14,6 +16,8 @@ QMdiSubWindow *mdiFrameOf(const QWidget &window)
 QMdiSubWindow *showMdiChild(QMdiArea &area, QWidget &window)
 {
     QMdiSubWindow *frame = mdiFrameOf(window);
+    WindowLife *life = WindowLife::of(window);
+    const bool wasLoaded = life && life->isLoaded();
     QSize wanted;
     if (!frame || frame->mdiArea() != &area) {
         // The size the window asked for in its constructor; the frame would
@@ -41,6 +45,9 @@ QMdiSubWindow *showMdiChild(QMdiArea &area, QWidget &window)
     window.show();
     if (wanted.isValid() && window.size() != wanted)
         frame->resize(frame->size() + (wanted - window.size()));
+    // Shown again by an opener that may have set other members.
+    if (wasLoaded)
+        life->shownAgain();
     area.setActiveSubWindow(frame);
     frame->raise();
     return frame;

@@ -1,8 +1,8 @@
 #include "app/Globals.h"
-#include "app/Main.h"
-#include "app/MenuCommands.h"
+#include "app/main/Main.h"
+#include "app/main/MenuCommands.h"
 #include "app/errors/ErrorTrap.h"
-#include "app/mdiTarvo.h"
+#include "app/main/mdiTarvo.h"
 #include "ui/BusyPointer.h"
 #include "ui/MdiChild.h"
 #include "ui/ScriptedMessages.h"
@@ -125,7 +125,6 @@ private:
 
 void TestMainWindow::initTestCase()
 {
-    QApplication::setApplicationDisplayName(QStringLiteral("Qorda"));
     g_strAppName = QStringLiteral("Qorda");
 }
 

@@ -11,7 +11,9 @@
 #include "lookup/frmHelp.h"
 #include "skin/ImageToolbar.h"
 #include "skin/SkinPath.h"
+#include "stock/frmCarico.h"
 #include "stock/frmPrestazioni.h"
+#include "ui/WindowRegistry.h"
 
 #include <QAction>
 #include <QLabel>
@@ -57,7 +59,7 @@ private Q_SLOTS:
     void duplicateBarcodeShowsTheDataError();
     void stockItemsFollowTheArticleShown();
     void supplierPickerFillsTheSupplier();
-    void salvaECaricaWithEmptyDescriptionStillMovesOn();
+    void salvaECaricaRefusedKeepsTheCard();
     void salvaECaricaSavesTheNewArticle();
     void focusHighlightsTheDataEntryBoxes();
     void layoutPutsLabelsLeftAndTheGridBelow();
@@ -84,7 +86,7 @@ void TestArticleCard::init()
 void TestArticleCard::cleanup()
 {
     delete m_card.data();
-    frmPrestazioni::setStockLoadOpener({});
+    delete ui::WindowRegistry::existingInstance<frmCarico>();
     m_f.reset();
 }
 
@@ -486,35 +488,38 @@ void TestArticleCard::supplierPickerFillsTheSupplier()
     QCOMPARE(m_f->count(QStringLiteral("Articoli where art_Fornitore = 'Maglificio Sud'")), 1);
 }
 
-void TestArticleCard::salvaECaricaWithEmptyDescriptionStillMovesOn()
+// A save the check refuses keeps the card open with what was typed: the
+// stock load does not open on an article that is not there.
+void TestArticleCard::salvaECaricaRefusedKeepsTheCard()
 {
     addArticles(1);
     frmPrestazioni &card = openCard();
-    int opened = 0;
-    frmPrestazioni::setStockLoadOpener([&] { ++opened; });
     click(New);
+    QTest::keyClicks(card.txtNote, QStringLiteral("da ordinare"));
     QCOMPARE(card.cmdEsporta->toolTip(), QStringLiteral("Salva e Carica"));
     QTest::mouseClick(card.cmdEsporta, Qt::LeftButton);
     QCOMPARE(m_f->messages().texts(), QStringList{kRequired});
-    QCOMPARE(opened, 1);
-    QVERIFY(!card.isVisible());
+    QVERIFY(!ui::WindowRegistry::existingInstance<frmCarico>());
+    QVERIFY(card.isVisible());
+    QCOMPARE(card.txtNote->text(), QStringLiteral("da ordinare"));
+    QCOMPARE(card.datPrimaryRS->editMode(), db::EditMode::Adding);
     QCOMPARE(m_f->count(QStringLiteral("Articoli")), 1);
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QVERIFY(m_card.isNull());
 }
 
 void TestArticleCard::salvaECaricaSavesTheNewArticle()
 {
     frmPrestazioni &card = openCard();
-    int opened = 0;
-    frmPrestazioni::setStockLoadOpener([&] { ++opened; });
     QTest::keyClicks(card.txtDescrizione, QStringLiteral("Cappello"));
     card.txtQuantita->setText(QStringLiteral("x"));
     QTest::mouseClick(card.cmdEsporta, Qt::LeftButton);
     QVERIFY(m_f->messages().texts().isEmpty());
-    QCOMPARE(opened, 1);
     QCOMPARE(m_f->count(QStringLiteral("Articoli where art_Descrizione = 'Cappello' and art_Quantita = 0")), 1);
     QVERIFY(!card.isVisible());
+    // The stock load, ready for new loads with the bar code to scan.
+    frmCarico *load = ui::WindowRegistry::existingInstance<frmCarico>();
+    QVERIFY(load && load->isVisible());
+    QVERIFY(!load->loadedForChange());
+    QVERIFY(load->findChild<QWidget *>(QStringLiteral("cmdCarica"))->isVisibleTo(load));
 }
 
 void TestArticleCard::focusHighlightsTheDataEntryBoxes()

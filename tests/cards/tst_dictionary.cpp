@@ -3,9 +3,12 @@
 
 #include "CardFixture.h"
 
-#include "app/MenuCommands.h"
+#include "app/main/MenuCommands.h"
 #include "app/errors/TarvoApplication.h"
-#include "app/mdiTarvo.h"
+#include "app/main/WindowWiring.h"
+#include "app/main/mdiTarvo.h"
+#include "stock/frmCarico.h"
+#include "ui/MdiChild.h"
 #include "data/Grid.h"
 #include "db/Recordset.h"
 #include "lookup/frmCalcola.h"
@@ -295,6 +298,7 @@ void TestDictionary::fileMenuOpensTheCardAndTheSuppliers()
 {
     m_f->execute(QStringLiteral("insert into Fornitore values ('Rossi')"));
     m_f->execute(QStringLiteral("insert into Articoli (art_Descrizione) values ('Giacca')"));
+    app::wireWindows();
     mdiTarvo main;
     ui::WindowRegistry::adopt(main);
     main.show();
@@ -323,19 +327,16 @@ void TestDictionary::fileMenuOpensTheCardAndTheSuppliers()
     QCOMPARE(main.mdiArea()->subWindowList().size(), 2);
     QVERIFY(m_f->messages().texts().isEmpty());
 
-    // "Salva e Carica" without a stock load window of its own runs the
-    // menu's "Carico": the window it opens gets the focus on its bar code.
-    struct StockLoad : QWidget {
-        QLineEdit *txtCodice = new QLineEdit(this);
-        StockLoad() { txtCodice->setObjectName(QStringLiteral("txtCodice")); }
-    };
-    app::MenuCommands::wireWindow<StockLoad>(QStringLiteral("mnuFileCaricoItem"));
+    // "Salva e Carica" opens the stock load in the main window, the focus
+    // on its bar code.
     card->cmdEsporta->click();
-    auto *load = ui::WindowRegistry::existingInstance<StockLoad>();
+    auto *load = ui::WindowRegistry::existingInstance<frmCarico>();
     QVERIFY(load);
     QVERIFY(load->isVisible());
-    QCOMPARE(QApplication::focusWidget(), load->txtCodice);
-    app::MenuCommands::unwire(QStringLiteral("mnuFileCaricoItem"));
+    QCOMPARE(ui::mdiFrameOf(*load)->mdiArea(), main.mdiArea());
+    QCOMPARE(QApplication::focusWidget(), load->findChild<QWidget *>(QStringLiteral("txtCodice")));
+    for (const char *name : {"mnuFileArticoliItem", "mnuFileCaricoItem", "mnuFornitoriItem", "mnuFileScaricoItem"})
+        app::MenuCommands::unwire(QString::fromLatin1(name));
     main.mdiArea()->closeAllSubWindows();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }

@@ -2,7 +2,8 @@
 
 #include "app/Globals.h"
 #include "app/Today.h"
-#include "app/mdiTarvo.h"
+#include "app/main/WindowWiring.h"
+#include "app/main/mdiTarvo.h"
 #include "skin/SkinPath.h"
 #include "ui/WindowRegistry.h"
 
@@ -37,6 +38,7 @@ CounterFixture::CounterFixture()
     db.execute(QStringLiteral("insert into [Codice Articolo] (ca_Codice, ca_Codice_Articolo, ca_Taglia, ca_Colore, ca_Quantita) values (\"5555\", 43, \"U\", \"Rosso\", 10)"));
     db.execute(QStringLiteral("insert into [Codice Articolo] (ca_Codice, ca_Codice_Articolo, ca_Taglia, ca_Colore, ca_Quantita) values (\"777\", 99, \"\", \"\", 1)"));
 
+    app::wireWindows();
     m_main = new mdiTarvo;
     ui::WindowRegistry::adopt(*m_main);
     m_main->show();

@@ -1,6 +1,6 @@
 #include "CounterFixture.h"
 
-#include "app/mdiTarvo.h"
+#include "app/main/mdiTarvo.h"
 #include "lookup/frmCalcola.h"
 #include "lookup/frmHelp.h"
 #include "stock/StockMovement.h"

@@ -7,7 +7,8 @@
 #include "app/errors/ErrorClock.h"
 #include "app/errors/LogObject.h"
 #include "app/errors/TarvoApplication.h"
-#include "app/mdiTarvo.h"
+#include "app/main/WindowWiring.h"
+#include "app/main/mdiTarvo.h"
 #include "db/Database.h"
 #include "ui/BusyPointer.h"
 #include "ui/ScriptedMessages.h"
@@ -73,6 +74,7 @@ void FornitoriTest::cleanupTestCase()
 void FornitoriTest::missingSupplierTableIsReportedAndLogged()
 {
     ui::ScriptedMessages messages;
+    app::wireWindows();
     mdiTarvo main;
     main.show();
     QAction *fornitori = main.commandAction(QStringLiteral("mnuFornitoriItem"));

@@ -1,4 +1,4 @@
-#include "app/MenuCommands.h"
+#include "app/main/MenuCommands.h"
 
 #include <map>
 

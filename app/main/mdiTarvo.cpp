@@ -1,7 +1,8 @@
-#include "app/mdiTarvo.h"
+#include "app/main/mdiTarvo.h"
 
 #include "app/GeneralFunc6.h"
-#include "app/MenuCommands.h"
+#include "app/OpenWindow.h"
+#include "app/main/MenuCommands.h"
 #include "app/errors/ErrorTrap.h"
 #include "app/print/MainReport.h"
 #include "report/ReportControl.h"
@@ -48,6 +49,7 @@ mdiTarvo::mdiTarvo(QWidget *parent)
     m_report->setObjectName(QStringLiteral("Report"));
     m_report->setMdiArea(m_area);
     setMainReport(m_report);
+    setMainMdiArea(m_area);
     connect(m_report, &report::ReportControl::reportProduced, this, &mdiTarvo::skinPreview);
     resize(1024, 740);
     buildMenus();

@@ -11,16 +11,11 @@ namespace app {
 
 // The window a command of the main menu opens: how to take its default
 // instance, and the members the menu sets on it, one assignment per step.
-//
-// A window is wired into its command once, from its own source file:
-//
-//   static const bool wired = (app::MenuCommands::wireWindow<frmCarico>("mnuFileCaricoItem"), true);
-//
-// or, for the commands that set members, with the functions below
-// (wireArticoliCommand<frmPrestazioni>() and the like). The window must not
-// read these members while it is constructed: its load code runs when it is
-// first shown, after the menu has set them. The menu item is enabled once its
-// window is wired.
+// Every window is wired into its command in one place, wireWindows()
+// (app/main/WindowWiring.cpp). The window must not read these members while
+// it is constructed: its load code runs when it is first shown, after the
+// menu has set them, and again when the menu shows it with other values.
+// The menu item is enabled once its window is wired.
 struct MenuWindow {
     std::function<QWidget &()> instance;
     std::vector<std::function<void(QWidget &)>> members;
@@ -44,12 +39,25 @@ public:
     }
 };
 
+// The commands that set members, for any window with those members (the
+// program wires its own windows in wireWindows()).
+
 // File / "Articoli": the card shows all articles (its query emptied).
 template <class W>
 void wireArticoliCommand()
 {
     MenuCommands::wireWindow<W>(QStringLiteral("mnuFileArticoliItem"),
                                 {[](W &w) { w.p_strQuery = QString(); }});
+}
+
+// File / "Carico": new loads. A window showing a recorded load turns to new
+// loads too, as the article card's "Salva e Carica" wants it.
+template <class W>
+void wireCaricoCommand()
+{
+    MenuCommands::wireWindow<W>(QStringLiteral("mnuFileCaricoItem"),
+                                {[](W &w) { w.p_bln_Modifica = false; },
+                                 [](W &w) { w.p_lng_Codice_Carico = 0; }});
 }
 
 // File / "Scarico": always a new sale.

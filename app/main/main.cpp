@@ -1,4 +1,4 @@
-#include "app/Main.h"
+#include "app/main/Main.h"
 #include "app/errors/TarvoApplication.h"
 #include "ui/Translations.h"
 

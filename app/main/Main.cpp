@@ -1,7 +1,8 @@
-#include "app/Main.h"
+#include "app/main/Main.h"
 
 #include "app/Globals.h"
-#include "app/mdiTarvo.h"
+#include "app/main/WindowWiring.h"
+#include "app/main/mdiTarvo.h"
 #include "skin/SkinPath.h"
 #include "ui/WindowRegistry.h"
 
@@ -9,14 +10,16 @@
 
 mdiTarvo &Main()
 {
+    // The application's name only: a display name would be appended to
+    // every window title ("Qorda - Brellan — Qorda").
     QCoreApplication::setApplicationName(QStringLiteral("Qorda"));
-    QGuiApplication::setApplicationDisplayName(QStringLiteral("Qorda"));
     g_strAppName = QStringLiteral("Qorda");
     g_strDbPath = programFolder() + QStringLiteral("/tarvo.mdb");
     g_strConnString = QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Persist Security Info=False; Data Source=")
         + g_strDbPath + QStringLiteral(";");
     skin::setDefaultSkinPath(programFolder() + QStringLiteral("/shpix"));
 
+    app::wireWindows();
     mdiTarvo &main = ui::WindowRegistry::defaultInstance<mdiTarvo>();
     main.setAttribute(Qt::WA_DeleteOnClose);
     main.showMaximized(); // the shop works in the program all day: give it the screen

@@ -1,0 +1,53 @@
+#include "app/OpenWindow.h"
+
+#include "app/GeneralFunc6.h"
+#include "ui/MdiChild.h"
+#include "ui/WindowLife.h"
+
+#include <QMdiArea>
+#include <QPointer>
+
+namespace {
+
+QPointer<QMdiArea> &area()
+{
+    static QPointer<QMdiArea> mainArea;
+    return mainArea;
+}
+
+// Gives the normal pointer back however the show ends.
+class PointerGuard {
+public:
+    PointerGuard() { SetHourglass(); }
+    ~PointerGuard() { ResetPointer(); }
+    PointerGuard(const PointerGuard &) = delete;
+    PointerGuard &operator=(const PointerGuard &) = delete;
+};
+
+} // namespace
+
+QMdiArea *mainMdiArea()
+{
+    return area();
+}
+
+void setMainMdiArea(QMdiArea *mdiArea)
+{
+    area() = mdiArea;
+}
+
+void showProgramWindow(QWidget &window)
+{
+    PointerGuard pointer;
+    if (QMdiArea *mdi = mainMdiArea()) {
+        ui::showMdiChild(*mdi, window);
+        return;
+    }
+    ui::WindowLife *life = ui::WindowLife::of(window);
+    const bool wasLoaded = life && life->isLoaded();
+    window.show();
+    window.raise();
+    window.activateWindow();
+    if (wasLoaded)
+        life->shownAgain();
+}

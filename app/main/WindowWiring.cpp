@@ -1,0 +1,20 @@
+#include "app/main/WindowWiring.h"
+
+#include "app/main/MenuCommands.h"
+#include "lookup/frmDizionari.h"
+#include "stock/frmCarico.h"
+#include "stock/frmPrestazioni.h"
+#include "stock/frmScarico.h"
+
+namespace app {
+
+// A command whose window is not wired here stays greyed in the menu.
+void wireWindows()
+{
+    wireArticoliCommand<frmPrestazioni>();
+    wireCaricoCommand<frmCarico>();
+    wireFornitoriCommand<frmDizionari>();
+    wireScaricoCommand<frmScarico>();
+}
+
+} // namespace app
