@@ -1,6 +1,7 @@
 #include "ui/BusyPointer.h"
 #include "ui/DefaultButton.h"
 #include "ui/MdiChild.h"
+#include "ui/WindowLife.h"
 #include "ui/WindowRegistry.h"
 
 #include <QApplication>
@@ -57,6 +58,44 @@ public:
     }
 };
 
+// A window whose life is written down: which handler ran, under which label.
+class LivingWindow : public QWidget {
+public:
+    QStringList log;
+    bool refuseClose = false;
+    bool mayReload = true;
+    long p_lng_Codice = 1;
+    bool failLoad = false;
+    WindowLife *life = new WindowLife(*this, {
+        .loadLabel = QStringLiteral("frmVivo.Form_Load"),
+        .load = [this] {
+            log << QStringLiteral("load %1").arg(p_lng_Codice);
+            if (failLoad)
+                throw std::runtime_error("caricamento");
+        },
+        .activateLabel = QStringLiteral("frmVivo.Form_Activate"),
+        .activate = [this] { log << QStringLiteral("activate"); },
+        .unloadLabel = QStringLiteral("frmVivo.Form_Unload"),
+        .unload = [this] { log << QStringLiteral("unload"); },
+        .recordKey = [this] { return QVariantList{qlonglong(p_lng_Codice)}; },
+        .mayReload = [this] { return mayReload; },
+        .runner = [this](const QString &label, const WindowLife::Handler &handler) {
+            try {
+                handler();
+            } catch (const std::exception &) {
+                log << QStringLiteral("error in ") + label;
+            }
+        },
+    });
+protected:
+    void closeEvent(QCloseEvent *event) override
+    {
+        log << QStringLiteral("close");
+        if (refuseClose)
+            event->ignore();
+    }
+};
+
 class TestWindows : public QObject {
     Q_OBJECT
 private Q_SLOTS:
@@ -71,6 +110,9 @@ private Q_SLOTS:
     void enterOnAFocusedButtonPressesThatButton();
     void enterInAMultiLineBoxIsANewLine();
     void busyPointerIsASettingNotAStack();
+    void windowLifeLoadsOnceActivatesEachTimeUnloadsOnAClose();
+    void windowLifeReloadsOnOtherMembers_data();
+    void windowLifeReloadsOnOtherMembers();
 };
 
 void TestWindows::registryKeepsOneInstancePerClass()
@@ -222,6 +264,58 @@ void TestWindows::busyPointerIsASettingNotAStack()
     QVERIFY(!QApplication::overrideCursor());
     resetPointer(); // harmless without a busy pointer
     QVERIFY(!QApplication::overrideCursor());
+}
+
+void TestWindows::windowLifeLoadsOnceActivatesEachTimeUnloadsOnAClose()
+{
+    QMdiArea area;
+    area.show();
+    QApplication::setActiveWindow(&area);
+    auto *window = new LivingWindow;
+    window->failLoad = true;
+    showMdiChild(area, *window);
+    auto *other = new QWidget;
+    showMdiChild(area, *other);
+    showMdiChild(area, *window);
+    // An error in the load is the runner's, under the load's label.
+    QCOMPARE(window->log, (QStringList{"load 1", "error in frmVivo.Form_Load", "activate", "activate"}));
+
+    window->log.clear();
+    window->refuseClose = true;
+    mdiFrameOf(*window)->close();
+    QCOMPARE(window->log, QStringList{"close"});
+    window->refuseClose = false;
+    mdiFrameOf(*window)->close();
+    QCOMPARE(window->log, (QStringList{"close", "close", "unload"}));
+}
+
+void TestWindows::windowLifeReloadsOnOtherMembers_data()
+{
+    QTest::addColumn<long>("codice");
+    QTest::addColumn<bool>("mayReload");
+    QTest::addColumn<QStringList>("expected");
+    QTest::newRow("same record: to the front only") << 1L << true << QStringList{};
+    QTest::newRow("other record: loads again") << 2L << true << QStringList{"load 2", "activate"};
+    QTest::newRow("other record, refused by the window") << 2L << false << QStringList{};
+}
+
+void TestWindows::windowLifeReloadsOnOtherMembers()
+{
+    QFETCH(long, codice);
+    QFETCH(bool, mayReload);
+    QFETCH(QStringList, expected);
+    QMdiArea area;
+    area.show();
+    QApplication::setActiveWindow(&area);
+    auto *window = new LivingWindow;
+    showMdiChild(area, *window);
+    QCOMPARE(window->log, (QStringList{"load 1", "activate"}));
+    window->log.clear();
+    window->mayReload = mayReload;
+    window->p_lng_Codice = codice;
+    showMdiChild(area, *window);
+    QCOMPARE(window->log, expected);
+    QVERIFY(window->life->isLoaded());
 }
 
 QTEST_MAIN(TestWindows)
