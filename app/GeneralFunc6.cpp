@@ -107,6 +107,14 @@ QString FormattaDataSql(const QVariant &value)
     return date.toString(QStringLiteral("MM/dd/yyyy"));
 }
 
+QString DataSql(const QVariant &dayFirst, const QString &defaultDayFirst)
+{
+    QString monthFirst = FormattaDataSql(ControllaData(dayFirst, 0));
+    if (monthFirst.isEmpty())
+        monthFirst = FormattaDataSql(defaultDayFirst);
+    return QStringLiteral("#") + monthFirst + QStringLiteral("#");
+}
+
 bool IsNull(const QVariant &value)
 {
     return data::FieldText::isNull(value);

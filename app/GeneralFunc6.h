@@ -11,6 +11,19 @@ class QWidget;
 void SetHourglass();
 void ResetPointer();
 
+// Gives the normal pointer back however the handler holding it ends: also
+// when an error passes its disarmed trap and leaves the handler early.
+//
+//   PointerReset pointer;
+//   trap.run([] { SetHourglass(); });
+class PointerReset {
+public:
+    PointerReset() = default;
+    ~PointerReset() { ResetPointer(); }
+    PointerReset(const PointerReset &) = delete;
+    PointerReset &operator=(const PointerReset &) = delete;
+};
+
 // Got-focus and lost-focus look of the data-entry boxes (QLineEdit,
 // QTextEdit, QPlainTextEdit): the whole text selected, bold on light
 // lavender; then normal on white again.
@@ -26,6 +39,11 @@ QString ControllaData(const QVariant &value, short show);
 // Text that is not a date gives the empty text, never the text itself, so
 // nothing typed reaches a statement through here.
 QString FormattaDataSql(const QVariant &value);
+// The "#...#" literal of a date typed day first ("06/12/2026", "061226"),
+// month first as the database reads it ("#12/06/2026#"); an empty or
+// invalid date gives the literal of the default, written day first too
+// ("01/01/1900"). Never through the locale's short date.
+QString DataSql(const QVariant &dayFirst, const QString &defaultDayFirst);
 
 QVariant NullToEmpty(const QVariant &value);
 QVariant NullToDefault(const QVariant &value, const QVariant &defaultValue);

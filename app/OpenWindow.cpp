@@ -15,15 +15,6 @@ QPointer<QMdiArea> &area()
     return mainArea;
 }
 
-// Gives the normal pointer back however the show ends.
-class PointerGuard {
-public:
-    PointerGuard() { SetHourglass(); }
-    ~PointerGuard() { ResetPointer(); }
-    PointerGuard(const PointerGuard &) = delete;
-    PointerGuard &operator=(const PointerGuard &) = delete;
-};
-
 } // namespace
 
 QMdiArea *mainMdiArea()
@@ -38,7 +29,8 @@ void setMainMdiArea(QMdiArea *mdiArea)
 
 void showProgramWindow(QWidget &window)
 {
-    PointerGuard pointer;
+    PointerReset pointer;
+    SetHourglass();
     if (QMdiArea *mdi = mainMdiArea()) {
         ui::showMdiChild(*mdi, window);
         return;

@@ -3,6 +3,7 @@
 #include "app/GeneralFunc6.h"
 #include "app/Globals.h"
 #include "app/errors/ErrorTrap.h"
+#include "app/errors/TopLevelReporter.h"
 #include "data/FieldText.h"
 #include "db/Database.h"
 #include "db/SqlText.h"
@@ -68,10 +69,15 @@ static void showDuplicateKey()
                ui::vbExclamation, g_strAppName);
 }
 
+// Any other refused write is shown (and logged) as the standard error, so a
+// row the database refuses never disappears without a word.
 void ErroreDati(const db::DbError &error)
 {
     if (error.kind() == db::ErrorKind::DuplicateKey)
         showDuplicateKey();
+    else
+        errors::TopLevelReporter::report(errors::ErrObject{error.number(), error.description()},
+                                         QStringLiteral("modZandri.ErroreDati"));
 }
 
 void ErroreDati(const QString &errorText)

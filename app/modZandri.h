@@ -23,7 +23,9 @@ QString CercaValore(const QString &table, const QString &keyField, const QString
 void ModificaQuantita(const QString &itemCode, long delta);
 
 // The message of a data error reported by a grid or a bound control: a
-// duplicate key says so, any other error shows nothing.
+// duplicate key says so; any other refused write shows the standard error
+// message with its number and description (and logs it), so that a refused
+// row is never dropped silently.
 void ErroreDati(const db::DbError &error);
 // The same, recognising the duplicate key by the lengths of the old engine's
 // message texts (297 or 321 characters).

@@ -157,6 +157,6 @@ void frmDizionari::TDBGrid1_BeforeDelete(bool &cancel)
 // the grid's message, so a row that was not written never goes unnoticed.
 void frmDizionari::TDBGrid1_Error(const db::DbError &error, bool &showMessage)
 {
-    showMessage = error.kind() != db::ErrorKind::DuplicateKey;
+    showMessage = false;
     ErroreDati(error);
 }

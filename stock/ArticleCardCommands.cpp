@@ -62,6 +62,7 @@ void frmPrestazioni::imgToolbar1_Click(int index)
 // logged, and the command goes on with its next statement.
 void frmPrestazioni::EseguiComando(errors::ErrorTrap &trap, const QString &key)
 {
+    PointerReset pointer;
     ScriviDettaglio();
     trap.run([] { SetHourglass(); });
     trap.run([&] { ControllaQuantita(); });

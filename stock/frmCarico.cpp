@@ -350,7 +350,8 @@ bool frmCarico::ControllaCampi()
 LoadRow frmCarico::currentRow() const
 {
     LoadRow row;
-    row.data = txtData->text();
+    // The date the check accepted, whatever form it was typed in.
+    row.data = ControllaData(txtData->text(), 0);
     row.codice = txtCodice->text();
     row.usato = chkUsato->isChecked() ? 1 : 0;
     row.quantita = StockQuantity::typed(txtQuantita->text());

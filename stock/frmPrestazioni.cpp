@@ -5,6 +5,7 @@
 #include "app/ProgramWindow.h"
 #include "app/errors/ErrorTrap.h"
 #include "app/errors/TopLevelReporter.h"
+#include "app/modZandri.h"
 #include "data/DataControl.h"
 #include "data/FieldBinder.h"
 #include "data/Grid.h"
@@ -28,6 +29,9 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <cmath>
+#include <limits>
+
 namespace {
 
 const QString kAllArticles = QStringLiteral("select * from Articoli order by art_Codice");
@@ -38,6 +42,19 @@ const QColor kFrame10Colour(0xCE, 0xCE, 0xCE);   // &H00CECECE
 // Stock item grid columns.
 constexpr int kColArticolo = 0;
 constexpr int kColBarcode = 1;
+constexpr int kColQuantita = 4;
+
+// The stock items count whole pieces in a long integer, the range every
+// load and sale moves them in.
+bool isStockQuantity(const QVariant &value)
+{
+    if (IsNull(value) || value.toString().trimmed().isEmpty())
+        return true;
+    bool ok = false;
+    const double quantity = value.toString().trimmed().toDouble(&ok);
+    return ok && quantity == std::floor(quantity) && quantity >= std::numeric_limits<qint32>::min()
+           && quantity <= std::numeric_limits<qint32>::max();
+}
 
 QLabel *fieldLabel(const QString &text, QWidget *parent)
 {
@@ -437,6 +454,12 @@ void frmPrestazioni::TDBGrid1_BeforeUpdate(bool &cancel)
         if (code == 0 || datPrimaryRS->editMode() == db::EditMode::Adding)
             throw db::DbError(db::ErrorKind::NoCurrentRecord, 3021,
                               QStringLiteral("Salvare l'articolo prima di inserirne i codici."));
+        if (!isStockQuantity(TDBGrid1->columnValue(kColQuantita))) {
+            ui::MsgBox(QStringLiteral("La quantità deve essere un numero intero compreso tra -2147483648 e 2147483647."),
+                       ui::vbExclamation, g_strAppName);
+            cancel = true;
+            return;
+        }
         TDBGrid1->setColumnValue(kColArticolo, code);
     } catch (const db::DbError &error) {
         // A stock item that belongs to no stored article is never written.
@@ -453,9 +476,10 @@ void frmPrestazioni::TDBGrid1_BeforeDelete(bool &cancel)
     cancel = answer != ui::vbYes;
 }
 
+// A bar code missing or already there is said in words, never as a bare
+// error number; the row keeps what was typed.
 void frmPrestazioni::TDBGrid1_Error(const db::DbError &error, bool &showMessage)
 {
     showMessage = false;
-    ui::MsgBox(QStringLiteral("Si è verificato un errore. Codice ") + QString::number(error.number()), ui::vbCritical,
-               g_strAppName);
+    ErroreDati(error);
 }

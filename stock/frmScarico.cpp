@@ -350,7 +350,8 @@ bool frmScarico::ControllaCampi()
 SaleRow frmScarico::currentRow() const
 {
     SaleRow row;
-    row.data = txtData->text();
+    // The date the check accepted, whatever form it was typed in.
+    row.data = ControllaData(txtData->text(), 0);
     row.codice = txtCodice->text();
     row.quantita = StockQuantity::typed(txtQuantita->text());
     row.prezzo = PriceText::value(txtPrezzo->text());

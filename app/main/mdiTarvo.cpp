@@ -20,19 +20,6 @@
 #include <QMenu>
 #include <QMenuBar>
 
-namespace {
-
-// Gives the normal pointer back however a command ends.
-class PointerGuard {
-public:
-    PointerGuard() = default;
-    ~PointerGuard() { ResetPointer(); }
-    PointerGuard(const PointerGuard &) = delete;
-    PointerGuard &operator=(const PointerGuard &) = delete;
-};
-
-} // namespace
-
 mdiTarvo::mdiTarvo(QWidget *parent)
     : QMainWindow(parent)
     , m_area(new QMdiArea(this))
@@ -128,7 +115,7 @@ void mdiTarvo::runCommand(const QString &command)
     if (!target)
         return;
     SetHourglass();
-    PointerGuard pointer;
+    PointerReset pointer;
     QWidget &window = target->instance();
     for (const auto &member : target->members)
         member(window);
@@ -142,7 +129,7 @@ void mdiTarvo::mnuFornitoriItem_Click()
     const app::MenuWindow *target = app::MenuCommands::find(QStringLiteral("mnuFornitoriItem"));
     if (!target)
         return;
-    PointerGuard pointer;
+    PointerReset pointer;
     errors::ErrorTrap trap(QStringLiteral("mdiTarvo.mnuCodiciIva"));
     trap.run([] { SetHourglass(); });
     // Every step takes the instance again: a window that failed to load is

@@ -19,4 +19,9 @@ QString quoted(const QString &text, QChar quote)
     return quote + escaped(text, quote) + quote;
 }
 
+QString formulaQuoted(const QString &text)
+{
+    return quoted(text, QLatin1Char('\''));
+}
+
 } // namespace db

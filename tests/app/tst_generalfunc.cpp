@@ -1,6 +1,9 @@
 #include "app/GeneralFunc6.h"
 #include "app/Globals.h"
 #include "app/Today.h"
+#include "app/errors/ErrorTrap.h"
+#include "db/SqlText.h"
+#include "report/Formula.h"
 #include "ui/BusyPointer.h"
 #include "ui/ScriptedMessages.h"
 
@@ -24,6 +27,11 @@ private Q_SLOTS:
     void controllaDataAcceptsDateValues();
     void formattaDataSql_data();
     void formattaDataSql();
+    void dataSql_data();
+    void dataSql();
+    void typedTextStaysOneLiteral_data();
+    void typedTextStaysOneLiteral();
+    void pointerComesBackWhenASecondErrorLeavesTheHandler();
 
     void nullHandling();
     void val_data();
@@ -130,6 +138,75 @@ void TestGeneralFunc::formattaDataSql()
     QFETCH(QVariant, value);
     QFETCH(QString, sql);
     QCOMPARE(FormattaDataSql(value), sql);
+}
+
+void TestGeneralFunc::dataSql_data()
+{
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("literal");
+    for (const char *locale : {"it_IT", "en_US", "de_DE"}) {
+        const QByteArray l = QByteArray(locale) + ", ";
+        QTest::newRow(l + "box text") << locale << "06/12/2026" << "#12/06/2026#";
+        QTest::newRow(l + "six digits") << locale << "061226" << "#12/06/2026#";
+        QTest::newRow(l + "dashes") << locale << "6-12-2026" << "#12/06/2026#";
+        QTest::newRow(l + "empty: the default bound") << locale << "" << "#01/01/1900#";
+        QTest::newRow(l + "impossible: the default bound") << locale << "31/02/2026" << "#01/01/1900#";
+        QTest::newRow(l + "a statement: the default bound") << locale << "1# or 1=1 or #1" << "#01/01/1900#";
+    }
+}
+
+// Dates typed day first reach the database month first, whatever the
+// user's locale writes as its short date.
+void TestGeneralFunc::dataSql()
+{
+    QFETCH(QString, locale);
+    QFETCH(QString, typed);
+    QFETCH(QString, literal);
+    QLocale::setDefault(QLocale(locale));
+    ui::ScriptedMessages messages;
+    QCOMPARE(DataSql(typed, QStringLiteral("01/01/1900")), literal);
+    QVERIFY(messages.messages().isEmpty());
+}
+
+void TestGeneralFunc::typedTextStaysOneLiteral_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("formula");
+    QTest::newRow("apostrophe") << "Dell'Orto" << "'Dell''Orto'";
+    QTest::newRow("two") << "l'''" << "'l'''''''";
+    QTest::newRow("closing and more") << "x' or 1=1 or '" << "'x'' or 1=1 or '''";
+    QTest::newRow("double quote stays") << "12\" pollici" << "'12\" pollici'";
+}
+
+// A typed text in a selection formula is one string of the formula, the
+// same text again when the formula reads it.
+void TestGeneralFunc::typedTextStaysOneLiteral()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, formula);
+    QCOMPARE(db::formulaQuoted(typed), formula);
+    const report::Formula parsed = report::Formula::parse(db::formulaQuoted(typed) + QStringLiteral(" = ")
+                                                          + db::formulaQuoted(typed));
+    struct NoRecord : report::FormulaContext {
+        QVariant column(int) const override { return {}; }
+    } noRecord;
+    QVERIFY(parsed.test(noRecord));
+}
+
+void TestGeneralFunc::pointerComesBackWhenASecondErrorLeavesTheHandler()
+{
+    ui::ScriptedMessages messages;
+    const auto handler = [] {
+        PointerReset pointer;
+        errors::ErrorTrap trap(QStringLiteral("frmProva.cmdProva_Click"));
+        trap.run([] { SetHourglass(); });
+        trap.run([] { throw errors::AppError(5, QStringLiteral("primo")); });
+        trap.run([] { throw errors::AppError(6, QStringLiteral("secondo")); });
+        ResetPointer();   // never reached
+    };
+    QVERIFY_THROWS_EXCEPTION(errors::AppError, handler());
+    QVERIFY(!ui::busyPointerShown());
 }
 
 void TestGeneralFunc::nullHandling()

@@ -7,6 +7,7 @@
 #include "app/errors/TarvoApplication.h"
 #include "data/DataControl.h"
 #include "data/Grid.h"
+#include "db/Database.h"
 #include "db/Recordset.h"
 #include "lookup/frmHelp.h"
 #include "skin/ImageToolbar.h"
@@ -23,6 +24,8 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QtTest>
+
+#include <sqlite3.h>
 
 namespace {
 
@@ -56,7 +59,9 @@ private Q_SLOTS:
     void deletingTheOnlyArticleIsReportedAndLogged();
     void deletingAnArticleAsksFirst();
     void scannerEntersOneStockItemPerCode();
-    void duplicateBarcodeShowsTheDataError();
+    void refusedStockItemIsSaidInWordsAndKept_data();
+    void refusedStockItemIsSaidInWordsAndKept();
+    void aSaveTheDatabaseRefusesIsNotReportedAsSaved();
     void stockItemsFollowTheArticleShown();
     void supplierPickerFillsTheSupplier();
     void salvaECaricaRefusedKeepsTheCard();
@@ -421,19 +426,76 @@ void TestArticleCard::scannerEntersOneStockItemPerCode()
              1);
 }
 
-void TestArticleCard::duplicateBarcodeShowsTheDataError()
+void TestArticleCard::refusedStockItemIsSaidInWordsAndKept_data()
 {
+    QTest::addColumn<int>("column");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("message");   // the whole text, or its start followed by "..."
+    QTest::newRow("bar code already there") << 1 << "999\n"
+        << "Si sta tentando di inserire un dato che ha il codice uguale ad un altro già esistente.\r\n"
+           "Le modifiche non verranno salvate.";
+    QTest::newRow("no bar code") << 2 << "XL\r"
+        << "Si è verificato un errore durante l'esecuzione del programma.\r\nErrore numero: ...";
+    QTest::newRow("more pieces than the stock counts") << 4 << "3000000000\r"
+        << "La quantità deve essere un numero intero compreso tra -2147483648 e 2147483647.";
+    QTest::newRow("half a piece") << 4 << "1.5\r"
+        << "La quantità deve essere un numero intero compreso tra -2147483648 e 2147483647.";
+}
+
+// A stock item row the database or the card refuses is explained in words
+// (never a bare error number) and keeps what was typed.
+void TestArticleCard::refusedStockItemIsSaidInWordsAndKept()
+{
+    QFETCH(int, column);
+    QFETCH(QString, typed);
+    QFETCH(QString, message);
     addArticles(2);
     m_f->execute(QStringLiteral("insert into [Codice Articolo] (ca_Codice, ca_Codice_Articolo) values ('999', 2)"));
     frmPrestazioni &card = openCard();
     data::Grid &grid = *card.TDBGrid1;
-    QVERIFY(grid.setCurrentCell(0, 1));
-    typeInGrid(grid, QStringLiteral("999\n"));
-    QCOMPARE(m_f->messages().texts(), QStringList{QStringLiteral("Si è verificato un errore. Codice 3022")});
-    QCOMPARE(m_f->messages().messages().at(0).style, int(ui::vbCritical));
-    QCOMPARE(m_f->messages().messages().at(0).title, QStringLiteral("Qorda"));
-    QCOMPARE(m_f->count(QStringLiteral("[Codice Articolo] where ca_Codice = '999' and ca_Codice_Articolo = 2")), 1);
-    QCOMPARE(grid.currentRow(), 0);
+    QVERIFY(grid.setCurrentCell(0, column));
+    typeInGrid(grid, typed);
+    if (m_f->messages().texts().isEmpty())   // the row is written as a command would
+        grid.updateRow();
+    QCOMPARE(m_f->messages().texts().size(), 1);
+    const QString shown = m_f->messages().texts().at(0);
+    if (message.endsWith(QLatin1String("...")))
+        QVERIFY2(shown.startsWith(message.chopped(3)) && shown.contains(QStringLiteral("Descrizione: ")), qPrintable(shown));
+    else
+        QCOMPARE(shown, message);
+    QVERIFY(grid.isRowDirty());
+    QCOMPARE(grid.columnValue(column).toString(), typed.chopped(1));
+    QCOMPARE(m_f->count(QStringLiteral("[Codice Articolo]")), 1);
+}
+
+// The database refuses the write (a full disk, a lock): the error is shown,
+// the success message is not, and the article stays in edit with what was
+// typed, ready to be saved again.
+void TestArticleCard::aSaveTheDatabaseRefusesIsNotReportedAsSaved()
+{
+    addArticles(1);
+    {
+        auto database = db::Database::open(m_f->folder() + QStringLiteral("/tarvo.mdb"));
+        QCOMPARE(sqlite3_exec(database->handle(),
+                              "create trigger refuse before update on Articoli begin select raise(abort, 'disco pieno'); end",
+                              nullptr, nullptr, nullptr),
+                 SQLITE_OK);
+    }
+    db::Database::closeAll();
+    frmPrestazioni &card = openCard();
+    card.txtDescrizione->setFocus();
+    card.txtDescrizione->end(false);
+    QTest::keyClicks(card.txtDescrizione, QStringLiteral(" blu"));
+    click(Save);
+    QCOMPARE(m_f->messages().texts().size(), 1);
+    QVERIFY2(m_f->messages().texts().at(0).startsWith(
+                 QStringLiteral("Si è verificato un errore durante l'esecuzione del programma.\r\n")),
+             qPrintable(m_f->messages().texts().at(0)));
+    QVERIFY(!m_f->messages().texts().contains(kSaved));
+    QCOMPARE(card.datPrimaryRS->editMode(), db::EditMode::Editing);
+    QVERIFY(card.txtDescrizione->text().endsWith(QStringLiteral(" blu")));
+    QCOMPARE(m_f->count(QStringLiteral("Articoli where art_Descrizione like '* blu'")), 0);
+    QVERIFY(m_f->log().contains("<frmprestazione.toolbar_Buttonclick>"));
 }
 
 void TestArticleCard::stockItemsFollowTheArticleShown()
