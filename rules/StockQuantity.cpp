@@ -1,7 +1,8 @@
-#include "stock/StockQuantity.h"
+#include "rules/StockQuantity.h"
 
-#include "app/GeneralFunc6.h"
-#include "app/errors/ErrorTrap.h"
+#include "db/Recordset.h"
+#include "rules/RuleError.h"
+#include "rules/TypedNumber.h"
 
 #include <QLocale>
 #include <cfenv>
@@ -10,7 +11,7 @@
 
 double StockQuantity::typed(const QString &text)
 {
-    return Val(text);
+    return TypedNumber::leading(text);
 }
 
 bool StockQuantity::fitsStock(double quantity)
@@ -25,7 +26,7 @@ bool StockQuantity::fitsStock(double quantity)
 long StockQuantity::whole(double quantity)
 {
     if (!fitsStock(quantity))
-        throw errors::AppError(6, QStringLiteral("Overflow"));
+        throw rules::RuleError::overflow();
     // nearbyint follows the rounding mode, which nobody here changes from
     // the default: to nearest, ties to even.
     if (std::fegetround() != FE_TONEAREST)
@@ -36,4 +37,19 @@ long StockQuantity::whole(double quantity)
 QString StockQuantity::text(double quantity)
 {
     return QLocale::c().toString(quantity, 'g', QLocale::FloatingPointShortest);
+}
+
+bool StockQuantity::addTo(db::Recordset &item, long delta)
+{
+    if (item.recordCount() == 0)
+        return false;
+    const QVariant current = item.value(QStringLiteral("ca_Quantita"));
+    const qlonglong quantity = current.isValid() && !current.isNull() ? qlonglong(current.toDouble()) : 0;
+    const qlonglong changed = quantity + qlonglong(delta);
+    if (changed > std::numeric_limits<qint32>::max() || changed < std::numeric_limits<qint32>::min())
+        throw rules::RuleError::overflow();
+    item.edit();
+    item.setValue(QStringLiteral("ca_Quantita"), changed);
+    item.update();
+    return true;
 }
