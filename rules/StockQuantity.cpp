@@ -36,7 +36,8 @@ long StockQuantity::whole(double quantity)
 
 QString StockQuantity::text(double quantity)
 {
-    return QLocale::c().toString(quantity, 'g', QLocale::FloatingPointShortest);
+    // Fixed notation: "3e+09" would read back as 3.
+    return QLocale::c().toString(quantity, 'f', QLocale::FloatingPointShortest);
 }
 
 bool StockQuantity::addTo(db::Recordset &item, long delta)

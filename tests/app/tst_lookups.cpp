@@ -1,4 +1,4 @@
-#include "TestDatabase.h"
+#include "TestShopDatabase.h"
 
 #include "app/Globals.h"
 #include "app/errors/ErrorTrap.h"
@@ -37,7 +37,7 @@ private Q_SLOTS:
     void erroreDatiByTextLength();
 
 private:
-    std::unique_ptr<TestDatabase> m_db;
+    std::unique_ptr<TestShopDatabase> m_db;
 };
 
 static const QString duplicateMessage = QStringLiteral(
@@ -54,7 +54,7 @@ void TestLookups::initTestCase()
 void TestLookups::init()
 {
     QLocale::setDefault(QLocale::c());
-    m_db = std::make_unique<TestDatabase>();
+    m_db = std::make_unique<TestShopDatabase>();
     g_strDbPath = m_db->path();
     m_db->execute(QStringLiteral("insert into Articoli (art_Codice, art_Descrizione, art_Prezzo_Listino, art_Note) "
                                  "values (12, \"Camicia lino\", 49.9, null)"));

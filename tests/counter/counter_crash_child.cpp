@@ -7,7 +7,7 @@
 // transaction.
 #include "CrashScript.h"
 
-#include "app/Globals.h"
+#include "rules/ShopDatabase.h"
 #include "rules/StockMovement.h"
 #include "rules/StockQuantity.h"
 
@@ -36,8 +36,7 @@ int main(int argc, char *argv[])
     QCoreApplication application(argc, argv);
     if (argc < 3)
         return 2;
-    g_strAppName = QStringLiteral("Qorda");
-    g_strDbPath = QString::fromLocal8Bit(argv[1]);
+    ShopDatabase::setLocation(QString::fromLocal8Bit(argv[1]));
     if (argc > 3 && QByteArray(argv[3]) == "--without-transaction")
         StockMovement::setOneTransactionPerMovement(false);
     std::mt19937 random(unsigned(std::atol(argv[2])));

@@ -1,4 +1,5 @@
 #include "CrashScript.h"
+#include "TestShopDatabase.h"
 
 #include "db/Database.h"
 
@@ -159,10 +160,8 @@ void TestCounterCrash::controlRunWithoutTransactionIsCaught()
 void TestCounterCrash::runTrials(int trials, const QStringList &childOptions, TrialsOutcome &outcome)
 {
     QTemporaryDir folder;
-    QFile schema(qEnvironmentVariable("TARVO_SOURCE_DIR") + QStringLiteral("/resources/schema/tarvo.sql"));
-    QVERIFY(schema.open(QIODevice::ReadOnly));
     const QString shop = folder.path() + QStringLiteral("/shop.mdb");
-    CrashScript::createShop(shop, QString::fromUtf8(schema.readAll()));
+    CrashScript::createShop(shop, TestShopDatabase::shippedSchema());
     db::Database::closeAll(); // the shop is whole in its main file now
 
     // The child that records; another one can be named (the check without
