@@ -102,6 +102,7 @@ public:
         const long oldWhole = StockQuantity::whole(storedQuantity(*rs));
         if (openItem(barcode)->recordCount() == 0)
             return StockMovement::Result::ItemNotFound;
+        // Each item is read afresh: the old and the new may be the same one.
         StockQuantity::addTo(*openItem(oldCode), -m_kind.sign * oldWhole);
         StockQuantity::addTo(*openItem(barcode), m_kind.sign * newWhole);
         write(*rs);

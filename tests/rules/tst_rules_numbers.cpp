@@ -125,6 +125,7 @@ void TestRulesNumbers::counterQuantity_data()
     QTest::newRow("empty") << "" << false << 0L << false;
     QTest::newRow("junk") << "abc" << false << 0L << false;
     QTest::newRow("number then junk") << "3x" << false << 0L << false;
+    QTest::newRow("exponent") << "1e3" << false << 0L << false;
     QTest::newRow("beyond a long") << "3000000000" << false << 0L << false;
 }
 
