@@ -3,6 +3,7 @@
 #include "app/DateText.h"
 #include "app/Globals.h"
 #include "data/FieldText.h"
+#include "rules/TypedNumber.h"
 #include "ui/BusyPointer.h"
 #include "ui/Messages.h"
 
@@ -132,59 +133,22 @@ QVariant NullToDefault(const QVariant &value, const QVariant &defaultValue)
 
 double Val(const QString &text)
 {
-    int i = 0;
-    while (i < text.size() && text.at(i).isSpace())
-        ++i;
-    const int start = i;
-    if (i < text.size() && (text.at(i) == QLatin1Char('+') || text.at(i) == QLatin1Char('-')))
-        ++i;
-    bool point = false;
-    bool digits = false;
-    for (; i < text.size(); ++i) {
-        const QChar c = text.at(i);
-        if (c >= QLatin1Char('0') && c <= QLatin1Char('9'))
-            digits = true;
-        else if (c == QLatin1Char('.') && !point)
-            point = true;
-        else
-            break;
-    }
-    if (!digits)
-        return 0;
-    return QLocale::c().toDouble(text.mid(start, i - start));
+    return TypedNumber::leading(text);
 }
 
 qlonglong ValLong(const QString &text)
 {
-    const double number = std::trunc(Val(text));
-    constexpr double limit = 9.2e18;
-    if (number >= limit)
-        return std::numeric_limits<qlonglong>::max();
-    if (number <= -limit)
-        return std::numeric_limits<qlonglong>::min();
-    return qlonglong(number);
-}
-
-static bool parseNumber(const QString &text, double &number)
-{
-    const QString trimmed = text.trimmed();
-    bool ok = false;
-    number = QLocale().toDouble(trimmed, &ok);
-    if (!ok)
-        number = QLocale::c().toDouble(trimmed, &ok);
-    return ok && std::isfinite(number);
+    return TypedNumber::leadingWhole(text);
 }
 
 bool IsNumeric(const QString &text)
 {
-    double number = 0;
-    return parseNumber(text, number);
+    return TypedNumber::amount(text).has_value();
 }
 
 double ToNumber(const QString &text)
 {
-    double number = 0;
-    return parseNumber(text, number) ? number : 0;
+    return TypedNumber::amount(text).value_or(0);
 }
 
 double Arrotonda(double value, double step)

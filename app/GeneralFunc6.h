@@ -54,8 +54,9 @@ bool IsNull(const QVariant &value);
 double Val(const QString &text);
 // That number truncated to a whole number ("12.9" -> 12, "-3.5" -> -3).
 qlonglong ValLong(const QString &text);
-// Whether the text is a number in the user's number format (QLocale()) or
-// with a point as decimal separator.
+// Whether the text is an amount in the user's number format (QLocale()) or
+// with a point as decimal separator; neither separator counts as a thousands
+// separator (TypedNumber::amount).
 bool IsNumeric(const QString &text);
 // The number of such a text, 0 when it is not numeric.
 double ToNumber(const QString &text);

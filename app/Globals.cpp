@@ -1,11 +1,13 @@
 #include "app/Globals.h"
 
+#include "rules/ShopDatabase.h"
+
 #include <QCoreApplication>
 
 QString g_strAppName;
-QString g_strDbPath;
+QString &g_strDbPath = ShopDatabase::path();
 QString g_strConnString;
-QString g_strDbPassword;
+QString &g_strDbPassword = ShopDatabase::password();
 
 namespace {
 QString g_programFolder;

@@ -7,9 +7,9 @@
 #include "data/FieldText.h"
 #include "db/Database.h"
 #include "db/SqlText.h"
+#include "rules/ShopDatabase.h"
+#include "rules/StockQuantity.h"
 #include "ui/Messages.h"
-
-#include <limits>
 
 static QString keyText(const QVariant &keyValue)
 {
@@ -28,9 +28,7 @@ QString CercaValore(const QString &table, const QString &keyField, const QString
         sql += quote + db::escaped(keyText(keyValue), quote) + quote;
     }
 
-    std::shared_ptr<db::Database> database =
-        db::Database::open(g_strDbPath, QStringLiteral(";PWD=") + g_strDbPassword);
-    std::unique_ptr<db::Recordset> rs = database->openRecordset(sql);
+    std::unique_ptr<db::Recordset> rs = ShopDatabase::open()->openRecordset(sql);
     QString result;
     if (rs->recordCount() != 0)
         result = data::FieldText::display(NullToEmpty(rs->value(resultField)));
@@ -40,24 +38,14 @@ QString CercaValore(const QString &table, const QString &keyField, const QString
 
 void ModificaQuantita(const QString &itemCode, long delta)
 {
-    std::shared_ptr<db::Database> database = db::Database::open(g_strDbPath);
-    std::unique_ptr<db::Recordset> rs = database->openRecordset(
+    std::unique_ptr<db::Recordset> rs = ShopDatabase::open()->openRecordset(
         QStringLiteral("select * from [codice articolo]where ca_Codice = '") + db::escaped(itemCode)
         + QStringLiteral("'"));
-    if (rs->recordCount() == 0) {
+    if (!StockQuantity::addTo(*rs, delta)) {
         ui::MsgBox(QStringLiteral("Articolo non trovato. Impossibile modificare la quantità."),
                    ui::vbExclamation, g_strAppName);
         return;
     }
-    // A Null quantity counts as none in stock.
-    const QVariant current = rs->value(QStringLiteral("ca_Quantita"));
-    const qlonglong quantity = IsNull(current) ? 0 : qlonglong(current.toDouble());
-    const qlonglong changed = quantity + qlonglong(delta);
-    if (changed > std::numeric_limits<qint32>::max() || changed < std::numeric_limits<qint32>::min())
-        throw errors::AppError(6, QStringLiteral("Overflow"));
-    rs->edit();
-    rs->setValue(QStringLiteral("ca_Quantita"), changed);
-    rs->update();
     rs->close();
 }
 

@@ -12,10 +12,11 @@
 #include "skin/ctrl_SkinableForm.h"
 #include "stock/BoxFocus.h"
 #include "stock/CounterLook.h"
-#include "stock/PriceText.h"
-#include "stock/StockItemLookup.h"
-#include "stock/StockMovement.h"
-#include "stock/StockQuantity.h"
+#include "rules/MoneyText.h"
+#include "rules/ShopDatabase.h"
+#include "rules/StockItemLookup.h"
+#include "rules/StockMovement.h"
+#include "rules/StockQuantity.h"
 #include "ui/Messages.h"
 
 #include <QCheckBox>
@@ -285,12 +286,12 @@ void frmCarico::txtCarico_Change()
     if (m_priceLink)
         return;
     m_priceLink = true;
-    if (PriceText::isNumericTyping(txtCarico->text())) {
-        txtCaricoIE->setText(PriceText::format(PriceText::value(txtCarico->text()) / 1.2));
+    if (MoneyText::isNumericTyping(txtCarico->text())) {
+        txtCaricoIE->setText(MoneyText::format(MoneyText::value(txtCarico->text()) / 1.2));
     } else {
         txtCarico->setText(QStringLiteral("0"));
         txtCarico->selectAll();
-        txtCaricoIE->setText(PriceText::format(0));
+        txtCaricoIE->setText(MoneyText::format(0));
     }
     m_priceLink = false;
 }
@@ -300,12 +301,12 @@ void frmCarico::txtCaricoIE_Change()
     if (m_priceLink)
         return;
     m_priceLink = true;
-    if (PriceText::isNumericTyping(txtCaricoIE->text())) {
-        txtCarico->setText(PriceText::format(PriceText::value(txtCaricoIE->text()) * 1.2));
+    if (MoneyText::isNumericTyping(txtCaricoIE->text())) {
+        txtCarico->setText(MoneyText::format(MoneyText::value(txtCaricoIE->text()) * 1.2));
     } else {
         txtCaricoIE->setText(QStringLiteral("0"));
         txtCaricoIE->selectAll();
-        txtCarico->setText(PriceText::format(0));
+        txtCarico->setText(MoneyText::format(0));
     }
     m_priceLink = false;
 }
@@ -315,7 +316,7 @@ void frmCarico::txtCarico_LostFocus()
     NormalizzaCampo(txtCarico);
     m_priceLink = true;
     if (IsNumeric(txtCarico->text()))
-        txtCaricoIE->setText(PriceText::format(ToNumber(txtCarico->text()) / 1.2));
+        txtCaricoIE->setText(MoneyText::format(ToNumber(txtCarico->text()) / 1.2));
     else
         txtCaricoIE->setText(QStringLiteral("0"));
     m_priceLink = false;
@@ -397,7 +398,7 @@ void frmCarico::PulisciCampi()
 
 void frmCarico::LeggiCarico(long number)
 {
-    auto database = db::Database::open(g_strDbPath, QStringLiteral(";PWD=") + g_strDbPassword);
+    auto database = ShopDatabase::open();
     auto rs = database->openRecordset(QStringLiteral("select * from carico where ca_Codice = ") + QString::number(number));
     if (rs->recordCount() != 0) {
         txtData->setText(ControllaData(rs->value(QStringLiteral("ca_Data")), 0));
@@ -409,7 +410,7 @@ void frmCarico::LeggiCarico(long number)
         m_activated = wasActivated;
         const QVariant quantity = rs->value(QStringLiteral("ca_Quantita"));
         txtQuantita->setText(IsNull(quantity) ? QString() : StockQuantity::text(quantity.toDouble()));
-        txtCarico->setText(PriceText::display(rs->value(QStringLiteral("ca_Prezzo"))));
+        txtCarico->setText(MoneyText::display(rs->value(QStringLiteral("ca_Prezzo"))));
     }
     rs->close();
 }

@@ -11,10 +11,12 @@
 #include "lookup/frmHelp.h"
 #include "skin/ctrl_SkinableForm.h"
 #include "stock/CounterLook.h"
-#include "stock/PriceText.h"
-#include "stock/StockItemLookup.h"
-#include "stock/StockMovement.h"
-#include "stock/StockQuantity.h"
+#include "rules/MoneyText.h"
+#include "rules/SaleAmount.h"
+#include "rules/ShopDatabase.h"
+#include "rules/StockItemLookup.h"
+#include "rules/StockMovement.h"
+#include "rules/StockQuantity.h"
 #include "ui/MdiChild.h"
 #include "ui/Messages.h"
 
@@ -301,23 +303,12 @@ void frmScarico::CalcolaSaldo()
     for (QLineEdit *box : {txtSconto, txtPrezzo, txtListino, txtQuantita})
         if (!IsNumeric(box->text()))
             box->setText(QStringLiteral("0"));
-    const double listino = PriceText::value(txtListino->text());
-    const double prezzo = PriceText::value(txtPrezzo->text());
-    const double sconto = PriceText::value(txtSconto->text());
-    const double quantita = StockQuantity::typed(txtQuantita->text());
-    if (listino == 0) {
-        txtSaldo->setText(PriceText::format(prezzo * quantita - sconto));
-        return;
-    }
-    txtSaldo->setText(PriceText::format(listino * quantita - sconto));
-    // The discount is spread over the units; a quantity too large to count
-    // in units spreads it over one.
-    double units = 1;
-    if (quantita != 0 && StockQuantity::fitsStock(quantita))
-        units = double(StockQuantity::whole(quantita));
-    if (units == 0)
-        units = 1;
-    txtPrezzo->setText(PriceText::format(listino - sconto / units));
+    const SaleAmount amount =
+        SaleAmount::compute(MoneyText::value(txtListino->text()), MoneyText::value(txtPrezzo->text()),
+                            MoneyText::value(txtSconto->text()), StockQuantity::typed(txtQuantita->text()));
+    txtSaldo->setText(MoneyText::format(amount.amountDue));
+    if (amount.unitPrice)
+        txtPrezzo->setText(MoneyText::format(*amount.unitPrice));
 }
 
 void frmScarico::txtData_LostFocus()
@@ -354,9 +345,9 @@ SaleRow frmScarico::currentRow() const
     row.data = ControllaData(txtData->text(), 0);
     row.codice = txtCodice->text();
     row.quantita = StockQuantity::typed(txtQuantita->text());
-    row.prezzo = PriceText::value(txtPrezzo->text());
-    row.sconto = PriceText::value(txtSconto->text());
-    row.saldo = PriceText::value(txtSaldo->text());
+    row.prezzo = MoneyText::value(txtPrezzo->text());
+    row.sconto = MoneyText::value(txtSconto->text());
+    row.saldo = MoneyText::value(txtSaldo->text());
     row.pagamento = txtCodicePagamento->text();
     return row;
 }
@@ -386,7 +377,7 @@ void frmScarico::cmdScarica_Click()
     if (!IsNumeric(txtSaldo->text()))
         txtSaldo->setText(QStringLiteral("0"));
     if (m_calcola)
-        m_calcola->Aggiungi(PriceText::value(txtSaldo->text()));
+        m_calcola->Aggiungi(MoneyText::value(txtSaldo->text()));
     const int answer = ui::MsgBox(QStringLiteral("L'articolo è stato scaricato correttamente. ") + kLineBreak
                                       + QStringLiteral("Si desidera scaricare un altro articolo nella stessa operazione?"),
                                   ui::vbYesNoCancel | ui::vbQuestion, g_strAppName);
@@ -415,20 +406,20 @@ void frmScarico::PulisciCampi()
 
 void frmScarico::LeggiScarico(long number)
 {
-    auto database = db::Database::open(g_strDbPath, QStringLiteral(";PWD=") + g_strDbPassword);
+    auto database = ShopDatabase::open();
     auto rs = database->openRecordset(QStringLiteral("select * from scarico where sc_Codice = ") + QString::number(number));
     if (rs->recordCount() != 0) {
         txtData->setText(ControllaData(rs->value(QStringLiteral("sc_Data")), 0));
         txtCodice->setText(NullToEmpty(rs->value(QStringLiteral("sc_Codice_Articolo"))).toString());
-        txtSconto->setText(PriceText::display(rs->value(QStringLiteral("sc_Sconto"))));
+        txtSconto->setText(MoneyText::display(rs->value(QStringLiteral("sc_Sconto"))));
         txtCodicePagamento->setText(
-            PriceText::display(NullToDefault(rs->value(QStringLiteral("sc_Pagamento")), 0)));
+            MoneyText::display(NullToDefault(rs->value(QStringLiteral("sc_Pagamento")), 0)));
         txtDescrizionePagamento->setText(CercaValore(QStringLiteral("Pagamenti"), QStringLiteral("pag_Codice"),
                                                      QStringLiteral("pag_Descrizione"),
                                                      txtCodicePagamento->text(), 0));
         const QVariant quantity = rs->value(QStringLiteral("sc_Quantita"));
         txtQuantita->setText(IsNull(quantity) ? QString() : StockQuantity::text(quantity.toDouble()));
-        txtPrezzo->setText(PriceText::display(rs->value(QStringLiteral("sc_Prezzo"))));
+        txtPrezzo->setText(MoneyText::display(rs->value(QStringLiteral("sc_Prezzo"))));
     }
     rs->close();
 }

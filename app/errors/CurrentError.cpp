@@ -1,6 +1,7 @@
 #include "app/errors/ErrorTrap.h"
 
 #include "db/DbError.h"
+#include "rules/RuleError.h"
 #include "skin/SkinError.h"
 
 namespace errors {
@@ -18,6 +19,8 @@ ErrObject currentError(std::exception_ptr error)
     try {
         std::rethrow_exception(error);
     } catch (const db::DbError &e) {
+        return {e.number(), e.description()};
+    } catch (const rules::RuleError &e) {
         return {e.number(), e.description()};
     } catch (const AppError &e) {
         return e.err();

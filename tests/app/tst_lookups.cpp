@@ -1,4 +1,4 @@
-#include "TestDatabase.h"
+#include "TestShopDatabase.h"
 
 #include "app/Globals.h"
 #include "app/errors/ErrorTrap.h"
@@ -37,7 +37,7 @@ private Q_SLOTS:
     void erroreDatiByTextLength();
 
 private:
-    std::unique_ptr<TestDatabase> m_db;
+    std::unique_ptr<TestShopDatabase> m_db;
 };
 
 static const QString duplicateMessage = QStringLiteral(
@@ -54,7 +54,7 @@ void TestLookups::initTestCase()
 void TestLookups::init()
 {
     QLocale::setDefault(QLocale::c());
-    m_db = std::make_unique<TestDatabase>();
+    m_db = std::make_unique<TestShopDatabase>();
     g_strDbPath = m_db->path();
     m_db->execute(QStringLiteral("insert into Articoli (art_Codice, art_Descrizione, art_Prezzo_Listino, art_Note) "
                                  "values (12, \"Camicia lino\", 49.9, null)"));
@@ -187,9 +187,11 @@ void TestLookups::modificaQuantitaRefusesAnOverflow()
     try {
         ModificaQuantita(QStringLiteral("8001234"), 100);
         QFAIL("an overflow must raise an error");
-    } catch (const errors::AppError &error) {
-        QCOMPARE(error.err().number, 6L);
-        QCOMPARE(error.err().description, QStringLiteral("Overflow"));
+    } catch (...) {
+        // As the caller's error trap sees it.
+        const errors::ErrObject err = errors::currentError(std::current_exception());
+        QCOMPARE(err.number, 6L);
+        QCOMPARE(err.description, QStringLiteral("Overflow"));
     }
     QCOMPARE(m_db->scalar(QStringLiteral("select ca_Quantita from [Codice Articolo] where ca_Codice = '8001234'")).toLongLong(),
              2147483600LL);

@@ -8,7 +8,6 @@
 #include "app/errors/LogObject.h"
 #include "app/print/MainReport.h"
 #include "data/Grid.h"
-#include "db/Database.h"
 #include "skin/SkinPath.h"
 
 #include <QDir>
@@ -18,17 +17,12 @@
 
 CardFixture::CardFixture()
 {
-    m_folder = m_tmp.filePath(QStringLiteral("programma"));
+    m_folder = m_shop.folder();
     QDir().mkpath(m_folder + QStringLiteral("/shpix"));
     setProgramFolder(m_folder);
     g_strAppName = QStringLiteral("Qorda");
-    g_strDbPath = m_folder + QStringLiteral("/tarvo.mdb");
 
     const QString source = qEnvironmentVariable("TARVO_SOURCE_DIR");
-    QFile schema(source + QStringLiteral("/resources/schema/tarvo.sql"));
-    if (!schema.open(QIODevice::ReadOnly))
-        qFatal("schema not readable: %s", qPrintable(schema.fileName()));
-    db::Database::create(g_strDbPath, QString::fromUtf8(schema.readAll()));
     QFile::copy(source + QStringLiteral("/resources/reports/articoli.rpt"), m_folder + QStringLiteral("/articoli.rpt"));
 
     skintest::writeFrameSkin(m_folder + QStringLiteral("/shpix"));
@@ -51,8 +45,6 @@ CardFixture::~CardFixture()
     m_report.reset();
     errors::releaseLogObject();
     errors::setClock({});
-    m_db.reset();
-    db::Database::closeAll();
 }
 
 bool CardFixture::registerLogLibrary()
@@ -60,27 +52,19 @@ bool CardFixture::registerLogLibrary()
     return runRegsvr(builtLodder()) == 0;
 }
 
-db::Database &CardFixture::database() const
-{
-    if (!m_db)
-        m_db = db::Database::open(g_strDbPath);
-    return *m_db;
-}
-
 void CardFixture::execute(const QString &legacySql) const
 {
-    database().execute(legacySql);
+    m_shop.execute(legacySql);
 }
 
 QVariant CardFixture::scalar(const QString &legacySql) const
 {
-    auto rs = database().openRecordset(legacySql);
-    return rs->recordCount() == 0 ? QVariant() : rs->value(0);
+    return m_shop.scalar(legacySql);
 }
 
 int CardFixture::count(const QString &fromAndWhere) const
 {
-    return scalar(QStringLiteral("select count(*) from ") + fromAndWhere).toInt();
+    return m_shop.count(fromAndWhere);
 }
 
 QByteArray CardFixture::log() const

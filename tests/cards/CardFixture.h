@@ -1,19 +1,19 @@
 #pragma once
 
+#include "TestShopDatabase.h"
+
 #include "report/ReportControl.h"
 #include "ui/ScriptedMessages.h"
 
 #include <QString>
-#include <QTemporaryDir>
 #include <QVariant>
 #include <memory>
 
 class QWidget;
 namespace data { class Grid; }
-namespace db { class Database; }
 
-// A program folder of the test's own: tarvo.mdb made from the shipped
-// schema, skin pictures drawn for the test, the articles template, a report
+// A program folder of the test's own, the shared test shop's folder: its
+// tarvo.mdb made from the shipped schema, skin pictures drawn for the test, the articles template, a report
 // control standing in for the main window's, the log library registered and
 // a fixed clock (6 December 2026, 14:05:09). Messages are answered by script.
 class CardFixture {
@@ -37,11 +37,8 @@ public:
     report::ReportControl &report() { return *m_report; }
 
 private:
-    db::Database &database() const;
-
-    QTemporaryDir m_tmp;
+    TestShopDatabase m_shop;
     QString m_folder;
-    mutable std::shared_ptr<db::Database> m_db;
     std::unique_ptr<ui::ScriptedMessages> m_messages;
     std::unique_ptr<report::ReportControl> m_report;
 };

@@ -8,7 +8,6 @@
 #include "ui/WindowRegistry.h"
 
 #include <QApplication>
-#include <QFile>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -21,14 +20,8 @@ CounterFixture::CounterFixture()
     setToday(QDate(2026, 12, 6));
     skin::setDefaultSkinPath(qEnvironmentVariable("TARVO_SOURCE_DIR") + QStringLiteral("/resources/skin/shpix"));
 
-    QFile schema(qEnvironmentVariable("TARVO_SOURCE_DIR") + QStringLiteral("/resources/schema/tarvo.sql"));
-    if (!schema.open(QIODevice::ReadOnly))
-        qFatal("schema not readable: %s", qPrintable(schema.fileName()));
-    const QString path = m_folder.path() + QStringLiteral("/tarvo.mdb");
-    db::Database::create(path, QString::fromUtf8(schema.readAll()));
     g_strAppName = QStringLiteral("Qorda");
-    g_strDbPath = path;
-    setProgramFolder(m_folder.path());
+    setProgramFolder(m_shop.folder());
 
     db::Database &db = database();
     db.execute(QStringLiteral("insert into Articoli (art_Codice, art_Descrizione, art_Prezzo_Listino) values (42, \"Giacca\", 20)"));
@@ -53,23 +46,18 @@ CounterFixture::~CounterFixture()
     delete m_main;
     QApplication::processEvents();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    m_database.reset();
-    db::Database::closeAll();
     setToday(QDate());
     QLocale::setDefault(m_previousLocale);
 }
 
 db::Database &CounterFixture::database() const
 {
-    if (!m_database)
-        m_database = db::Database::open(g_strDbPath);
-    return *m_database;
+    return m_shop.database();
 }
 
 QVariant CounterFixture::scalar(const QString &legacySql) const
 {
-    auto rs = database().openRecordset(legacySql);
-    return rs->recordCount() == 0 ? QVariant() : rs->value(0);
+    return m_shop.scalar(legacySql);
 }
 
 long CounterFixture::stock(const QString &barcode) const
@@ -80,7 +68,7 @@ long CounterFixture::stock(const QString &barcode) const
 
 int CounterFixture::rows(const QString &table) const
 {
-    return scalar(QStringLiteral("select count(*) from ") + table).toInt();
+    return m_shop.count(table);
 }
 
 QWidget &CounterFixture::open(const QString &command)

@@ -1,19 +1,17 @@
 #pragma once
 
-#include "db/Database.h"
+#include "TestShopDatabase.h"
 
 #include <QLocale>
 #include <QString>
-#include <QTemporaryDir>
 #include <QVariant>
-#include <memory>
 
 class QLineEdit;
 class QWidget;
 class mdiTarvo;
 
-// A shop of the tests' own: a fresh database from the shipped schema in a
-// temporary folder, an Italian user, a fixed "today", the skin from the
+// A shop of the tests' own: the shared test shop (a fresh database from the
+// shipped schema in a temporary folder), an Italian user, a fixed "today", the skin from the
 // sources, and the main window shown and active, so that the counter windows
 // can be driven with keystrokes as a scanner sends them.
 //
@@ -48,8 +46,7 @@ public:
     static QWidget *focused();
 
 private:
-    QTemporaryDir m_folder;
+    TestShopDatabase m_shop;
     QLocale m_previousLocale;
-    mutable std::shared_ptr<db::Database> m_database;
     mdiTarvo *m_main = nullptr;
 };

@@ -1,12 +1,15 @@
 // The child of the crash test: records, changes and deletes loads and sales
 // through the counter's stock movements until it is killed, and says "OK"
 // on standard output after each committed operation.
-//   counter-crash-child <database> <seed>
+//   counter-crash-child <database> <seed> [--without-transaction]
+// The third argument makes the movements write statement by statement: the
+// control run, which proves that the crash test notices a missing
+// transaction.
 #include "CrashScript.h"
 
-#include "app/Globals.h"
-#include "stock/StockMovement.h"
-#include "stock/StockQuantity.h"
+#include "rules/ShopDatabase.h"
+#include "rules/StockMovement.h"
+#include "rules/StockQuantity.h"
 
 #include <QCoreApplication>
 #include <cstdio>
@@ -33,8 +36,9 @@ int main(int argc, char *argv[])
     QCoreApplication application(argc, argv);
     if (argc < 3)
         return 2;
-    g_strAppName = QStringLiteral("Qorda");
-    g_strDbPath = QString::fromLocal8Bit(argv[1]);
+    ShopDatabase::setLocation(QString::fromLocal8Bit(argv[1]));
+    if (argc > 3 && QByteArray(argv[3]) == "--without-transaction")
+        StockMovement::setOneTransactionPerMovement(false);
     std::mt19937 random(unsigned(std::atol(argv[2])));
     const QStringList codes = CrashScript::barcodes();
     const QList<double> quantities = CrashScript::quantities();

@@ -2,7 +2,7 @@
 
 #include "app/main/mdiTarvo.h"
 #include "lookup/frmHelp.h"
-#include "stock/StockMovement.h"
+#include "rules/StockMovement.h"
 #include "stock/frmCarico.h"
 #include "ui/MdiChild.h"
 #include "ui/ScriptedMessages.h"

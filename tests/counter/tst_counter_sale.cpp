@@ -3,7 +3,7 @@
 #include "app/main/mdiTarvo.h"
 #include "lookup/frmCalcola.h"
 #include "lookup/frmHelp.h"
-#include "stock/StockMovement.h"
+#include "rules/StockMovement.h"
 #include "stock/frmScarico.h"
 #include "ui/MdiChild.h"
 #include "ui/ScriptedMessages.h"

@@ -1,4 +1,4 @@
-#include "../app/TestDatabase.h"
+#include "TestShopDatabase.h"
 
 #include "data/DataControl.h"
 #include "db/Recordset.h"
@@ -20,12 +20,12 @@ private Q_SLOTS:
     void failedRefreshKeepsTheOpenSet();
 
 private:
-    std::unique_ptr<TestDatabase> m_db;
+    std::unique_ptr<TestShopDatabase> m_db;
 };
 
 void TestDataControl::init()
 {
-    m_db = std::make_unique<TestDatabase>();
+    m_db = std::make_unique<TestShopDatabase>();
     m_db->execute(QStringLiteral("insert into Fornitore (fo_Descrizione) values ('Bianchi')"));
     m_db->execute(QStringLiteral("insert into Fornitore (fo_Descrizione) values ('Alfieri')"));
 }

@@ -1,4 +1,4 @@
-#include "../app/TestDatabase.h"
+#include "TestShopDatabase.h"
 
 #include "data/DataControl.h"
 #include "data/FieldBinder.h"
@@ -38,7 +38,7 @@ private:
         return m_db->scalar(QStringLiteral("select %1 from Articoli where art_Codice = %2").arg(field).arg(code));
     }
 
-    std::unique_ptr<TestDatabase> m_db;
+    std::unique_ptr<TestShopDatabase> m_db;
     std::unique_ptr<data::DataControl> m_control;
     std::unique_ptr<QWidget> m_card;
     std::unique_ptr<data::FieldBinder> m_binder;
@@ -52,7 +52,7 @@ private:
 void TestFieldBinder::init()
 {
     QLocale::setDefault(QLocale::c());
-    m_db = std::make_unique<TestDatabase>();
+    m_db = std::make_unique<TestShopDatabase>();
     m_db->execute(QStringLiteral("insert into Articoli (art_Codice, art_Descrizione, art_Prezzo_Listino, art_Usato, "
                                  "art_Data_Ultima_Vendita, art_Note) values (1, 'Camicia', 49.5, -1, #12/6/2026#, 'lino')"));
     m_db->execute(QStringLiteral("insert into Articoli (art_Codice, art_Descrizione, art_Usato) values (2, 'Gonna', 0)"));

@@ -1,41 +1,21 @@
 #pragma once
 
-#include "db/Database.h"
+#include "TestShopDatabase.h"
 
-#include <QFile>
-#include <QTemporaryDir>
+#include "db/DbError.h"
+
 #include <QTest>
 
-// A fresh shop database from the shipped schema, in a folder of its own.
-class TestDatabase {
+// The shared shop database, its connection open from the start, used as the
+// engine's tests use a database handle.
+class TestDatabase : public TestShopDatabase {
 public:
-    TestDatabase()
-    {
-        QFile schema(QStringLiteral(":/schema/tarvo.sql"));
-        if (!schema.open(QIODevice::ReadOnly))
-            qFatal("schema resource missing");
-        m_path = m_dir.filePath(QStringLiteral("tarvo.mdb"));
-        db::Database::create(m_path, QString::fromUtf8(schema.readAll()));
-        m_db = db::Database::open(m_path);
-    }
-    ~TestDatabase() { db::Database::closeAll(); }
+    TestDatabase() { database(); }
 
-    db::Database &operator*() const { return *m_db; }
-    db::Database *operator->() const { return m_db.get(); }
-    const QString &path() const { return m_path; }
-    QString folder() const { return m_dir.path(); }
+    db::Database &operator*() const { return database(); }
+    db::Database *operator->() const { return &database(); }
 
-    static QString schemaText()
-    {
-        QFile schema(QStringLiteral(":/schema/tarvo.sql"));
-        schema.open(QIODevice::ReadOnly);
-        return QString::fromUtf8(schema.readAll());
-    }
-
-private:
-    QTemporaryDir m_dir;
-    QString m_path;
-    std::shared_ptr<db::Database> m_db;
+    static QString schemaText() { return shippedSchema(); }
 };
 
 // Runs a statement that must fail and returns the error it raised.

@@ -2,6 +2,7 @@
 // shop's database has lost its supplier table.
 
 #include "LodderRegistration.h"
+#include "TestShopDatabase.h"
 
 #include "app/Globals.h"
 #include "app/errors/ErrorClock.h"
@@ -54,9 +55,7 @@ void FornitoriTest::initTestCase()
     // program's back.
     g_strAppName = QStringLiteral("Qorda");
     g_strDbPath = program + QStringLiteral("/tarvo.mdb");
-    QFile schema(qEnvironmentVariable("TARVO_SOURCE_DIR") + QStringLiteral("/resources/schema/tarvo.sql"));
-    QVERIFY(schema.open(QIODevice::ReadOnly));
-    db::Database::create(g_strDbPath, QString::fromUtf8(schema.readAll()));
+    db::Database::create(g_strDbPath, TestShopDatabase::shippedSchema());
     db::Database::closeAll();
     sqlite3 *raw = nullptr;
     QCOMPARE(sqlite3_open(g_strDbPath.toUtf8().constData(), &raw), SQLITE_OK);

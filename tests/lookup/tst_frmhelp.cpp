@@ -1,5 +1,7 @@
 // The code picker: the statement it builds, sizing, picking by Enter and
 // double-click, cancelling, and the swapped roles of the stock load.
+#include "TestShopDatabase.h"
+
 #include "lookup/frmHelp.h"
 #include "app/Globals.h"
 #include "db/Database.h"
@@ -46,18 +48,14 @@ private Q_SLOTS:
     void typingJumpsToAMatchingRow();
 
 private:
-    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<TestShopDatabase> m_shop;
     std::unique_ptr<ui::ScriptedMessages> m_messages;
 };
 
 void TestFrmHelp::init()
 {
-    m_dir = std::make_unique<QTemporaryDir>();
-    QFile schema(QDir(qEnvironmentVariable("TARVO_SOURCE_DIR")).filePath("resources/schema/tarvo.sql"));
-    QVERIFY(schema.open(QIODevice::ReadOnly));
-    g_strDbPath = m_dir->filePath("tarvo.mdb");
-    db::Database::create(g_strDbPath, QString::fromUtf8(schema.readAll()));
-    auto d = db::Database::open(g_strDbPath);
+    m_shop = std::make_unique<TestShopDatabase>();
+    db::Database *d = &m_shop->database();
     d->execute("insert into Articoli (art_Descrizione) values ('Maglione')");
     d->execute("insert into Articoli (art_Descrizione) values ('Cintura')");
     d->execute("insert into Articoli (art_Descrizione) values ('Jeans')");
@@ -67,8 +65,7 @@ void TestFrmHelp::init()
 void TestFrmHelp::cleanup()
 {
     m_messages.reset();
-    db::Database::closeAll();
-    m_dir.reset();
+    m_shop.reset();
 }
 
 void TestFrmHelp::buildsTheStatement_data()

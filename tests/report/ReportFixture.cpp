@@ -7,12 +7,6 @@
 
 namespace {
 
-QString readSource(const QString &relative)
-{
-    QFile f(QDir(qEnvironmentVariable("TARVO_SOURCE_DIR")).filePath(relative));
-    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
-}
-
 const char *const kRecords[] = {
     "insert into Articoli (art_Descrizione, art_Fornitore, art_Prezzo_Carico, art_Prezzo_Listino) values ('Maglione lana', 'Dell''Orto', 20, 49.9)",
     "insert into Articoli (art_Descrizione, art_Fornitore, art_Prezzo_Carico, art_Prezzo_Listino) values ('Jeans', 'Rossi', 30, 79)",
@@ -43,17 +37,12 @@ const char *const kRecords[] = {
 
 ReportFixture::ReportFixture()
 {
-    const QString schema = readSource("resources/schema/tarvo.sql");
-    if (!m_dir.isValid() || schema.isEmpty())
-        return;
-    db::Database::create(databasePath(), schema);
-    m_db = db::Database::open(databasePath());
     for (const char *record : kRecords)
-        m_db->execute(QString::fromUtf8(record));
+        m_shop.execute(QString::fromUtf8(record));
     const QDir reports(QDir(qEnvironmentVariable("TARVO_SOURCE_DIR")).filePath("resources/reports"));
     for (const QString &name : reports.entryList({"*.rpt"}, QDir::Files))
-        QFile::copy(reports.filePath(name), m_dir.filePath(name));
-    QFile letterhead(m_dir.filePath("intestazione.txt"));
+        QFile::copy(reports.filePath(name), templatePath(name));
+    QFile letterhead(templatePath(QStringLiteral("intestazione.txt")));
     if (!letterhead.open(QIODevice::WriteOnly))
         return;
     letterhead.write("# prova\nMerceria Prova\nVia Test 1 - 00100 Roma\n");

@@ -1,25 +1,22 @@
 #pragma once
 
+#include "TestShopDatabase.h"
+
 #include <QString>
-#include <QTemporaryDir>
-#include <memory>
 
-namespace db { class Database; }
-
-// A program folder in a temporary directory: a database made from the
-// shipped schema with a few records of every kind, the shipped templates and
+// A program folder in a temporary directory (the shared test shop's): its
+// database made from the shipped schema with a few records of every kind, the shipped templates and
 // a letterhead of its own.
 class ReportFixture {
 public:
     ReportFixture();
     bool isValid() const { return m_valid; }
-    QString folder() const { return m_dir.path(); }
-    QString databasePath() const { return m_dir.filePath("tarvo.mdb"); }
-    QString templatePath(const QString &name) const { return m_dir.filePath(name); }
-    db::Database &database() { return *m_db; }
+    QString folder() const { return m_shop.folder(); }
+    QString databasePath() const { return m_shop.path(); }
+    QString templatePath(const QString &name) const { return folder() + QLatin1Char('/') + name; }
+    db::Database &database() { return m_shop.database(); }
 
 private:
-    QTemporaryDir m_dir;
-    std::shared_ptr<db::Database> m_db;
+    TestShopDatabase m_shop;
     bool m_valid = false;
 };

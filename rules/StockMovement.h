@@ -24,7 +24,9 @@ struct SaleRow {
 // The stock movements of the load and unload windows. Each one changes the
 // stock item's quantity and writes, changes or deletes its row in ONE
 // transaction, so that the stock always equals what the recorded rows say,
-// whatever happens in between (a crash, a full disk, an overflow).
+// whatever happens in between (a crash, a full disk, an overflow). A load
+// adds its whole quantity to the stock, a sale takes it off; otherwise the
+// two are the same operations on two tables.
 //
 // None of them shows a message: they report what they found and the window
 // speaks, after the transaction has ended.
@@ -49,4 +51,9 @@ public:
     static Result recordSale(const SaleRow &row, qlonglong *number = nullptr);
     static Result changeSale(qlonglong number, const SaleRow &row);
     static Result deleteSale(qlonglong number);
+
+    // Only for the crash test's control run, which proves that the test
+    // notices a movement written statement by statement: false makes every
+    // movement run without its transaction. The program never calls it.
+    static void setOneTransactionPerMovement(bool on);
 };

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+namespace db { class Recordset; }
+
 // How a typed quantity moves the stock. The load and sale rows keep the
 // quantity as typed ("2.5"); the stock item's quantity is a long integer and
 // moves by the nearest whole number, halves to the even neighbour (2.5 -> 2,
@@ -14,9 +16,16 @@ public:
     // Whether the whole number of a quantity fits the stock's long integer.
     static bool fitsStock(double quantity);
     // The whole number a quantity moves the stock by. Throws the run-time
-    // error "Overflow" (number 6) when it does not fit a long integer.
+    // error "Overflow" (rules::RuleError, number 6) when it does not fit a
+    // long integer.
     static long whole(double quantity);
     // A quantity as the quantity box shows it: a point as decimal separator,
     // so that reading it back gives the same number.
     static QString text(double quantity);
+
+    // The one change of a stock item's quantity: ca_Quantita := current +
+    // delta on the first row of `item` (a Null quantity counts as none).
+    // False, and nothing written, when the set has no row; "Overflow" when
+    // the result leaves the range of a long integer, nothing written either.
+    static bool addTo(db::Recordset &item, long delta);
 };

@@ -1,21 +1,16 @@
-#include "stock/StockItemLookup.h"
+#include "rules/StockItemLookup.h"
 
-#include "app/GeneralFunc6.h"
-#include "app/Globals.h"
-#include "data/FieldText.h"
 #include "db/Database.h"
 #include "db/SqlText.h"
+#include "rules/MoneyText.h"
+#include "rules/ShopDatabase.h"
+#include "rules/TypedNumber.h"
 
 namespace {
 
 QString fieldText(const db::Recordset &rs, const char *field)
 {
-    return data::FieldText::display(NullToEmpty(rs.value(QLatin1String(field))));
-}
-
-std::shared_ptr<db::Database> openDatabase()
-{
-    return db::Database::open(g_strDbPath, QStringLiteral(";PWD=") + g_strDbPassword);
+    return MoneyText::display(rs.value(QLatin1String(field)));
 }
 
 } // namespace
@@ -23,8 +18,8 @@ std::shared_ptr<db::Database> openDatabase()
 StockItemInfo StockItemLookup::item(const QString &barcode)
 {
     StockItemInfo info;
-    auto rs = openDatabase()->openRecordset(QStringLiteral("select * from [Codice Articolo] where ca_Codice = ")
-                                            + db::quoted(barcode, QLatin1Char('"')));
+    auto rs = ShopDatabase::open()->openRecordset(QStringLiteral("select * from [Codice Articolo] where ca_Codice = ")
+                                                  + db::quoted(barcode, QLatin1Char('"')));
     if (rs->recordCount() != 0) {
         info.articolo = fieldText(*rs, "ca_Codice_Articolo");
         info.taglia = fieldText(*rs, "ca_Taglia");
@@ -37,8 +32,8 @@ StockItemInfo StockItemLookup::item(const QString &barcode)
 
 void StockItemLookup::article(StockItemInfo &info)
 {
-    auto rs = openDatabase()->openRecordset(QStringLiteral("select * from [Articoli] where art_Codice = ")
-                                            + QString::number(ValLong(info.articolo)));
+    auto rs = ShopDatabase::open()->openRecordset(QStringLiteral("select * from [Articoli] where art_Codice = ")
+                                                  + QString::number(TypedNumber::leadingWhole(info.articolo)));
     if (rs->recordCount() != 0) {
         info.descrizione = fieldText(*rs, "art_Descrizione");
         info.listino = fieldText(*rs, "art_Prezzo_Listino");

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "db/Database.h"
+
+#include <QString>
+#include <QTemporaryDir>
+#include <QVariant>
+#include <memory>
+
+// A fresh shop database in a temporary folder of the test's own, made from
+// the schema the program ships (or from a schema of the test's own), and the
+// shop's location (ShopDatabase, so g_strDbPath as well) pointed at it while
+// the fixture lives. The fixtures of each area add what they need on top.
+class TestShopDatabase {
+public:
+    explicit TestShopDatabase(const QString &schemaSql = shippedSchema(),
+                              const QString &fileName = QStringLiteral("tarvo.mdb"));
+    ~TestShopDatabase();
+    TestShopDatabase(const TestShopDatabase &) = delete;
+    TestShopDatabase &operator=(const TestShopDatabase &) = delete;
+
+    // resources/schema/tarvo.sql as it was when the tests were built.
+    static QString shippedSchema();
+
+    const QString &path() const { return m_path; }
+    QString folder() const { return m_folder.path(); }
+    // The shared connection, opened on first use.
+    db::Database &database() const;
+    void execute(const QString &legacySql) const;
+    // The first field of the first row, invalid when there is no row.
+    QVariant scalar(const QString &legacySql) const;
+    int count(const QString &fromAndWhere) const;   // "Articoli where ..."
+
+private:
+    QTemporaryDir m_folder;
+    QString m_path;
+    QString m_previousPath;
+    QString m_previousPassword;
+    mutable std::shared_ptr<db::Database> m_database;
+};

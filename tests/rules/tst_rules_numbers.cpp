@@ -1,0 +1,179 @@
+// The number rules every window uses: reading typed amounts, showing money,
+// checking a counter quantity, the amount of a sale line. Each runs under
+// the locale its row names, never the machine's.
+#include "rules/CounterQuantity.h"
+#include "rules/MoneyText.h"
+#include "rules/SaleAmount.h"
+#include "rules/TypedNumber.h"
+
+#include <QtTest>
+#include <optional>
+
+namespace {
+
+// Sets the default locale for one row and puts the previous one back.
+class LocaleForRow {
+public:
+    explicit LocaleForRow(const QString &name)
+        : m_previous(QLocale())
+    {
+        QLocale::setDefault(QLocale(name));
+    }
+    ~LocaleForRow() { QLocale::setDefault(m_previous); }
+
+private:
+    QLocale m_previous;
+};
+
+constexpr double kNotANumber = -999999;   // marks "not a number" in the rows
+
+} // namespace
+
+class TestRulesNumbers : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void typedAmount_data();
+    void typedAmount();
+    void moneyText_data();
+    void moneyText();
+    void counterQuantity_data();
+    void counterQuantity();
+    void saleAmount_data();
+    void saleAmount();
+};
+
+void TestRulesNumbers::typedAmount_data()
+{
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<double>("value");
+    QTest::newRow("it point is decimal") << "it_IT" << "3.50" << 3.5;
+    QTest::newRow("it comma") << "it_IT" << "3,50" << 3.5;
+    QTest::newRow("it point never thousands") << "it_IT" << "1.000" << 1.0;
+    QTest::newRow("it grouped") << "it_IT" << "1.234,50" << kNotANumber;
+    QTest::newRow("it blanks") << "it_IT" << " -7,25 " << -7.25;
+    QTest::newRow("it junk") << "it_IT" << "12abc" << kNotANumber;
+    QTest::newRow("it empty") << "it_IT" << "" << kNotANumber;
+    QTest::newRow("it two commas") << "it_IT" << "1,2,3" << kNotANumber;
+    QTest::newRow("C point") << "C" << "3.50" << 3.5;
+    QTest::newRow("C comma never thousands") << "C" << "3,50" << kNotANumber;
+    QTest::newRow("en point") << "en_US" << "3.50" << 3.5;
+    QTest::newRow("en comma never thousands") << "en_US" << "1,000" << kNotANumber;
+    QTest::newRow("en junk") << "en_US" << "abc" << kNotANumber;
+    QTest::newRow("en infinity") << "en_US" << "inf" << kNotANumber;
+}
+
+void TestRulesNumbers::typedAmount()
+{
+    QFETCH(QString, locale);
+    QFETCH(QString, text);
+    QFETCH(double, value);
+    LocaleForRow row(locale);
+    const std::optional<double> read = TypedNumber::amount(text);
+    QCOMPARE(read.has_value(), value != kNotANumber);
+    QCOMPARE(MoneyText::isNumeric(text), value != kNotANumber);
+    if (read)
+        QCOMPARE(*read, value);
+    QCOMPARE(MoneyText::value(text), value == kNotANumber ? 0.0 : value);
+}
+
+void TestRulesNumbers::moneyText_data()
+{
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<double>("value");
+    QTest::addColumn<QString>("text");
+    // 2.675 is stored as 2.67499999...: rounding the double would give 2,67.
+    QTest::newRow("half up on the decimal") << "it_IT" << 2.675 << "2,68";
+    QTest::newRow("negative half away") << "it_IT" << -2.675 << "-2,68";
+    QTest::newRow("half cent") << "it_IT" << 0.005 << "0,01";
+    QTest::newRow("1.005") << "it_IT" << 1.005 << "1,01";
+    QTest::newRow("below half") << "it_IT" << 2.674 << "2,67";
+    QTest::newRow("tiny negative is zero") << "it_IT" << -0.001 << "0,00";
+    QTest::newRow("no thousands separator") << "it_IT" << 1234567.5 << "1234567,50";
+    QTest::newRow("whole") << "it_IT" << 20.0 << "20,00";
+    QTest::newRow("1.2 of 10") << "it_IT" << 10 * 1.2 << "12,00";
+    QTest::newRow("12 / 1.2") << "it_IT" << 12 / 1.2 << "10,00";
+    QTest::newRow("carry into units") << "it_IT" << 9.995 << "10,00";
+    QTest::newRow("C point") << "C" << 2.675 << "2.68";
+    QTest::newRow("en no grouping") << "en_US" << 1234.5 << "1234.50";
+}
+
+void TestRulesNumbers::moneyText()
+{
+    QFETCH(QString, locale);
+    QFETCH(double, value);
+    QFETCH(QString, text);
+    LocaleForRow row(locale);
+    QCOMPARE(MoneyText::format(value), text);
+}
+
+void TestRulesNumbers::counterQuantity_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("accepted");
+    QTest::addColumn<long>("pieces");
+    QTest::addColumn<bool>("confirm");
+    QTest::newRow("one") << "1" << true << 1L << false;
+    QTest::newRow("blanks") << " 12 " << true << 12L << false;
+    QTest::newRow("999") << "999" << true << 999L << false;
+    QTest::newRow("1000 asks") << "1000" << true << 1000L << true;
+    QTest::newRow("whole with decimals") << "2,0" << true << 2L << false;
+    QTest::newRow("negative") << "-2" << true << -2L << false;
+    QTest::newRow("comma fraction") << "1,5" << false << 0L << false;
+    QTest::newRow("point fraction") << "1.5" << false << 0L << false;
+    QTest::newRow("zero") << "0" << false << 0L << false;
+    QTest::newRow("empty") << "" << false << 0L << false;
+    QTest::newRow("junk") << "abc" << false << 0L << false;
+    QTest::newRow("number then junk") << "3x" << false << 0L << false;
+    QTest::newRow("exponent") << "1e3" << false << 0L << false;
+    QTest::newRow("beyond a long") << "3000000000" << false << 0L << false;
+}
+
+void TestRulesNumbers::counterQuantity()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, accepted);
+    QFETCH(long, pieces);
+    QFETCH(bool, confirm);
+    const CounterQuantity checked = CounterQuantity::check(text, QLocale(QStringLiteral("it_IT")));
+    QCOMPARE(checked.accepted, accepted);
+    QCOMPARE(checked.pieces, pieces);
+    QCOMPARE(checked.needsConfirmation, confirm);
+}
+
+void TestRulesNumbers::saleAmount_data()
+{
+    QTest::addColumn<double>("list");
+    QTest::addColumn<double>("price");
+    QTest::addColumn<double>("discount");
+    QTest::addColumn<double>("quantity");
+    QTest::addColumn<double>("due");
+    QTest::addColumn<double>("unitPrice");   // -1: the typed price stands
+    QTest::newRow("list, one") << 20.0 << 20.0 << 0.0 << 1.0 << 20.0 << 20.0;
+    QTest::newRow("list, discount") << 20.0 << 20.0 << 4.0 << 1.0 << 16.0 << 16.0;
+    QTest::newRow("list, discount over two") << 20.0 << 20.0 << 4.0 << 2.0 << 36.0 << 18.0;
+    QTest::newRow("list, quantity 2.5 counts 2 units") << 20.0 << 0.0 << 4.0 << 2.5 << 46.0 << 18.0;
+    QTest::newRow("list, quantity 0 spreads over 1") << 20.0 << 0.0 << 4.0 << 0.0 << -4.0 << 16.0;
+    QTest::newRow("list, quantity 0.4 spreads over 1") << 20.0 << 0.0 << 4.0 << 0.4 << 4.0 << 16.0;
+    QTest::newRow("list, huge quantity spreads over 1") << 1.0 << 0.0 << 4.0 << 3e9 << 3e9 - 4 << -3.0;
+    QTest::newRow("no list: typed price") << 0.0 << 7.5 << 0.0 << 2.0 << 15.0 << -1.0;
+    QTest::newRow("no list: discount counts") << 0.0 << 7.5 << 5.0 << 2.0 << 10.0 << -1.0;
+}
+
+void TestRulesNumbers::saleAmount()
+{
+    QFETCH(double, list);
+    QFETCH(double, price);
+    QFETCH(double, discount);
+    QFETCH(double, quantity);
+    QFETCH(double, due);
+    QFETCH(double, unitPrice);
+    const SaleAmount amount = SaleAmount::compute(list, price, discount, quantity);
+    QCOMPARE(amount.amountDue, due);
+    QCOMPARE(amount.unitPrice.has_value(), unitPrice != -1.0);
+    if (amount.unitPrice)
+        QCOMPARE(*amount.unitPrice, unitPrice);
+}
+
+QTEST_GUILESS_MAIN(TestRulesNumbers)
+#include "tst_rules_numbers.moc"
