@@ -12,6 +12,7 @@
 #include "skin/ctrl_SkinableForm.h"
 #include "stock/BoxFocus.h"
 #include "stock/CounterLook.h"
+#include "stock/QuantityBox.h"
 #include "rules/MoneyText.h"
 #include "rules/ShopDatabase.h"
 #include "rules/StockItemLookup.h"
@@ -335,14 +336,16 @@ bool frmCarico::ControllaCampi()
         list = QStringLiteral("Data") + kLineBreak;
     if (txtCodice->text().trimmed().isEmpty())
         list += QStringLiteral("Codice Articolo") + kLineBreak;
-    // A quantity beyond what the stock can count is as wrong as none.
-    const double quantity = StockQuantity::typed(txtQuantita->text());
-    if (quantity == 0 || !StockQuantity::fitsStock(quantity))
+    // The stock counts whole pieces: a fraction is as wrong as none.
+    const bool quantityAccepted = QuantityBox::accepted(*txtQuantita);
+    if (!quantityAccepted)
         list += QStringLiteral("Quantità") + kLineBreak;
     if (!list.isEmpty()) {
         ui::MsgBox(QStringLiteral("Alcuni campi non sono stati inseriti correttamente: ") + kLineBreak + list
                        + QStringLiteral("Impossibile effettuare il carico."),
                    ui::vbExclamation, g_strAppName);
+        if (!quantityAccepted)
+            QuantityBox::reselect(*txtQuantita);
         return false;
     }
     return true;
@@ -371,7 +374,7 @@ bool frmCarico::CaricaQuantita()
 
 void frmCarico::cmdCarica_Click()
 {
-    if (!ControllaCampi())
+    if (!ControllaCampi() || !QuantityBox::confirmed(*txtQuantita))
         return;
     if (!CaricaQuantita())
         return;

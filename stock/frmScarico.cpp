@@ -11,6 +11,7 @@
 #include "lookup/frmHelp.h"
 #include "skin/ctrl_SkinableForm.h"
 #include "stock/CounterLook.h"
+#include "stock/QuantityBox.h"
 #include "rules/MoneyText.h"
 #include "rules/SaleAmount.h"
 #include "rules/ShopDatabase.h"
@@ -324,8 +325,9 @@ bool frmScarico::ControllaCampi()
         list = QStringLiteral("Data") + kLineBreak;
     if (txtCodice->text().trimmed().isEmpty())
         list += QStringLiteral("Codice Articolo") + kLineBreak;
-    const double quantity = StockQuantity::typed(txtQuantita->text());
-    if (quantity == 0 || !StockQuantity::fitsStock(quantity))
+    // The stock counts whole pieces: a fraction is as wrong as none.
+    const bool quantityAccepted = QuantityBox::accepted(*txtQuantita);
+    if (!quantityAccepted)
         list += QStringLiteral("Quantità") + kLineBreak;
     if (!IsNumeric(txtPrezzo->text()))
         list += QStringLiteral("Prezzo") + kLineBreak;
@@ -333,6 +335,8 @@ bool frmScarico::ControllaCampi()
         ui::MsgBox(QStringLiteral("Alcuni campi non sono stati inseriti correttamente: ") + kLineBreak + list
                        + QStringLiteral("Impossibile effettuare lo scarico."),
                    ui::vbExclamation, g_strAppName);
+        if (!quantityAccepted)
+            QuantityBox::reselect(*txtQuantita);
         return false;
     }
     return true;
@@ -370,7 +374,7 @@ void frmScarico::cmdScarica_Click()
     QWidget *focused = QApplication::focusWidget();
     if (focused == txtQuantita || focused == txtPrezzo || focused == txtSconto)
         CalcolaSaldo();
-    if (!ControllaCampi())
+    if (!ControllaCampi() || !QuantityBox::confirmed(*txtQuantita))
         return;
     if (!ScaricaQuantita())
         return;

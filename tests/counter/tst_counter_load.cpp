@@ -194,9 +194,12 @@ void TestCounterLoad::quantitiesAsTyped_data()
     QTest::addColumn<long>("stock");
     QTest::addColumn<int>("rows");
     QTest::addColumn<double>("stored");
-    QTest::newRow("comma reads up to it") << "2,5" << 5L << 1 << 2.0;
-    QTest::newRow("half to even, down") << "2.5" << 5L << 1 << 2.5;
-    QTest::newRow("half to even, up") << "3.5" << 7L << 1 << 3.5;
+    // The stock is kept in whole pieces: a fraction is refused, not cut.
+    QTest::newRow("whole") << "2" << 5L << 1 << 2.0;
+    QTest::newRow("whole, with decimals") << "2,0" << 5L << 1 << 2.0;
+    QTest::newRow("comma fraction refused") << "2,5" << 3L << 0 << 0.0;
+    QTest::newRow("point fraction refused") << "2.5" << 3L << 0 << 0.0;
+    QTest::newRow("three and a half refused") << "3.5" << 3L << 0 << 0.0;
     QTest::newRow("zero refused") << "0,5" << 3L << 0 << 0.0;
     QTest::newRow("letters refused") << "abc" << 3L << 0 << 0.0;
     QTest::newRow("beyond a long refused") << "9999999999" << 3L << 0 << 0.0;
