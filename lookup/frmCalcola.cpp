@@ -1,11 +1,11 @@
 #include "lookup/frmCalcola.h"
 
 #include "app/GeneralFunc6.h"
+#include "rules/MoneyText.h"
 
 #include <QFont>
 #include <QHBoxLayout>
 #include <QLineEdit>
-#include <QLocale>
 #include <QPushButton>
 #include <cmath>
 
@@ -47,9 +47,10 @@ double frmCalcola::Totale() const
 
 void frmCalcola::Aggiungi(double amount)
 {
-    // Sums of prices in cents: no 0.1 + 0.2 surprises on the display.
+    // Sums of prices in cents: no 0.1 + 0.2 surprises on the display; no
+    // thousands separator, so that the next sale reads the total back.
     const double total = std::round((Totale() + amount) * 100.0) / 100.0;
-    txtTotale->setText(QLocale().toString(total, 'f', 2));
+    txtTotale->setText(MoneyText::format(total));
 }
 
 void frmCalcola::cmdAzzera_Click()

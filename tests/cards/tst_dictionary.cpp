@@ -292,6 +292,18 @@ void TestDictionary::runningTotal()
     QTest::mouseClick(total.cmdAzzera, Qt::LeftButton);
     QCOMPARE(total.txtTotale->text(), QStringLiteral("0"));
     QCOMPARE(total.Totale(), 0.0);
+
+    // A shop's day in an Italian locale: no thousands separator, so each
+    // sale reads the total back right.
+    const QLocale before;
+    QLocale::setDefault(QLocale(QLocale::Italian, QLocale::Italy));
+    total.Aggiungi(1234.5);
+    QCOMPARE(total.txtTotale->text(), QStringLiteral("1234,50"));
+    total.Aggiungi(2.675);
+    QCOMPARE(total.txtTotale->text(), QStringLiteral("1237,18"));
+    total.Aggiungi(1000);
+    QCOMPARE(total.txtTotale->text(), QStringLiteral("2237,18"));
+    QLocale::setDefault(before);
 }
 
 void TestDictionary::fileMenuOpensTheCardAndTheSuppliers()
