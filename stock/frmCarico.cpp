@@ -397,6 +397,10 @@ void frmCarico::PulisciCampi()
     for (QLineEdit *box : {txtCodice, txtDescrizione, txtQuantita, txtCarico, txtCaricoIE, txtListino, txtTaglia,
                            txtColore, txtQuantitaDisponibile})
         box->clear();
+    // A box left while a question was open never lost its highlight.
+    for (QLineEdit *box : {txtData, txtCodice, txtQuantita, txtCarico, txtCaricoIE, txtListino})
+        if (!box->hasFocus())
+            NormalizzaCampo(box);
 }
 
 void frmCarico::LeggiCarico(long number)

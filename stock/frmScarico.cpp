@@ -406,6 +406,10 @@ void frmScarico::PulisciCampi()
     for (QLineEdit *box : {txtCodice, txtDescrizione, txtQuantita, txtPrezzo, txtListino, txtQuantitaDisponibile,
                            txtSaldo, txtSconto, txtCodicePagamento, txtDescrizionePagamento})
         box->clear();
+    // A box left while a question was open never lost its highlight.
+    for (QLineEdit *box : {txtCodice, txtData, txtQuantita, txtPrezzo, txtSconto})
+        if (!box->hasFocus())
+            NormalizzaCampo(box);
 }
 
 void frmScarico::LeggiScarico(long number)
