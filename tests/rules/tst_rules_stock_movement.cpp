@@ -8,6 +8,8 @@
 
 #include <QtTest>
 
+#include <sqlite3.h>
+
 namespace {
 
 class Shop : public TestShopDatabase {
@@ -50,6 +52,8 @@ private Q_SLOTS:
     void unknownItemWritesNothing();
     void changingAMissingRowWritesNothing();
     void deletingARowWhoseItemIsGone();
+    void aWriteRefusedHalfwayLeavesNothing_data();
+    void aWriteRefusedHalfwayLeavesNothing();
 };
 
 void TestStockMovement::wholeQuantityHalvesToEven_data()
@@ -174,6 +178,77 @@ void TestStockMovement::deletingARowWhoseItemIsGone()
     shop.execute(QStringLiteral("delete from [Codice Articolo] where ca_Codice = '5555'"));
     QCOMPARE(StockMovement::deleteSale(number), StockMovement::Result::ItemNotFound);
     QCOMPARE(shop.rows(QStringLiteral("scarico")), 0);
+}
+
+void TestStockMovement::aWriteRefusedHalfwayLeavesNothing_data()
+{
+    QTest::addColumn<QString>("operation");
+    QTest::addColumn<QString>("refused");   // the statement the database refuses
+    for (const QByteArray operation : {"record load", "record sale", "change load", "change sale", "delete load",
+                                       "delete sale"}) {
+        const QString table = operation.endsWith("load") ? QStringLiteral("carico") : QStringLiteral("scarico");
+        const QString rowEvent = operation.startsWith("record")   ? QStringLiteral("insert")
+                                 : operation.startsWith("change") ? QStringLiteral("update")
+                                                                  : QStringLiteral("delete");
+        QTest::newRow(operation + ", its row") << QString::fromLatin1(operation) << rowEvent + QStringLiteral(" on ") + table;
+        QTest::newRow(operation + ", the stock") << QString::fromLatin1(operation)
+                                                 << QStringLiteral("update on [Codice Articolo]");
+    }
+}
+
+// A full disk or a lock refuses one of the two writes of a movement, the
+// first or the second: the stock and the rows stay exactly as they were,
+// the error reaches the window, and the movement goes through once the
+// database takes writes again.
+void TestStockMovement::aWriteRefusedHalfwayLeavesNothing()
+{
+    QFETCH(QString, operation);
+    QFETCH(QString, refused);
+    Shop shop;
+    qlonglong loadNumber = 0;
+    qlonglong saleNumber = 0;
+    StockMovement::recordLoad(load(QStringLiteral("1234"), 2), &loadNumber);
+    StockMovement::recordSale(sale(QStringLiteral("1234"), 1), &saleNumber);
+    const auto snapshot = [&shop] {
+        QStringList state{QString::number(shop.stock(QStringLiteral("1234"))),
+                          QString::number(shop.stock(QStringLiteral("5555")))};
+        for (const QString &sql : {QStringLiteral("select count(*) from carico"),
+                                   QStringLiteral("select sum(ca_Quantita) from carico"),
+                                   QStringLiteral("select min(ca_Codice_Articolo) from carico"),
+                                   QStringLiteral("select count(*) from scarico"),
+                                   QStringLiteral("select sum(sc_Quantita) from scarico"),
+                                   QStringLiteral("select min(sc_Codice_Articolo) from scarico")})
+            state << shop.scalar(sql).toString();
+        return state;
+    };
+    const QStringList before = snapshot();
+    QCOMPARE(sqlite3_exec(shop.database().handle(),
+                          ("create trigger refuse before " + refused.toUtf8()
+                           + " begin select raise(abort, 'disco pieno'); end").constData(),
+                          nullptr, nullptr, nullptr),
+             SQLITE_OK);
+
+    const auto run = [&] {
+        if (operation == QLatin1String("record load"))
+            StockMovement::recordLoad(load(QStringLiteral("5555"), 4));
+        else if (operation == QLatin1String("record sale"))
+            StockMovement::recordSale(sale(QStringLiteral("5555"), 4));
+        else if (operation == QLatin1String("change load"))
+            StockMovement::changeLoad(loadNumber, load(QStringLiteral("5555"), 4));
+        else if (operation == QLatin1String("change sale"))
+            StockMovement::changeSale(saleNumber, sale(QStringLiteral("5555"), 4));
+        else if (operation == QLatin1String("delete load"))
+            StockMovement::deleteLoad(loadNumber);
+        else
+            StockMovement::deleteSale(saleNumber);
+    };
+    QVERIFY_THROWS_EXCEPTION(db::DbError, run());
+    QCOMPARE(snapshot(), before);
+    QVERIFY(!shop.database().inTransaction());
+
+    QCOMPARE(sqlite3_exec(shop.database().handle(), "drop trigger refuse", nullptr, nullptr, nullptr), SQLITE_OK);
+    run();
+    QVERIFY(snapshot() != before);
 }
 
 QTEST_GUILESS_MAIN(TestStockMovement)
