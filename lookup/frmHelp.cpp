@@ -1,8 +1,10 @@
 #include "lookup/frmHelp.h"
 
 #include "app/Globals.h"
+#include "app/errors/TopLevelReporter.h"
 #include "data/DataControl.h"
 #include "db/DbError.h"
+#include "db/Recordset.h"
 #include "ui/Messages.h"
 
 #include <QApplication>
@@ -11,7 +13,10 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollBar>
 #include <QVBoxLayout>
+
+#include <limits>
 
 namespace {
 constexpr int CodeRole = Qt::UserRole + 1;
@@ -27,6 +32,12 @@ frmHelp::frmHelp(QWidget *parent) : QDialog(parent)
     dblHelp->setUniformItemSizes(true);
     dblHelp->setAlternatingRowColors(true);
     dblHelp->installEventFilter(this);
+    // Scrolling near the end reads the next rows.
+    connect(dblHelp->verticalScrollBar(), &QScrollBar::valueChanged, this, [this](int value) {
+        QScrollBar *bar = dblHelp->verticalScrollBar();
+        if (value >= bar->maximum() - bar->pageStep())
+            errors::runReported(QStringLiteral("frmHelp.dblHelp_Scroll"), [this] { AddRows(RowsPerFill); });
+    });
     dtcHelp = new data::DataControl(this);
     dtcHelp->setObjectName(QStringLiteral("dtcHelp"));
     cmdNuovo = new QPushButton(QStringLiteral("Nuovo"), this);
@@ -93,17 +104,9 @@ void frmHelp::Form_Load()
     dtcHelp->setConnect(QStringLiteral(";PWD=") + g_strDbPassword);
     try {
         dtcHelp->refresh();
-        db::Recordset *rs = dtcHelp->recordset();
-        if (rs && rs->recordCount() > 0) {
+        if (db::Recordset *rs = dtcHelp->recordset(); rs && rs->recordCount() > 0)
             rs->moveFirst();
-            while (!rs->eof()) {
-                const QVariant code = rs->value(QStringLiteral("CODICE"));
-                const QVariant text = rs->value(QStringLiteral("DESCRIZIONE"));
-                auto *item = new QListWidgetItem(text.isNull() ? QString() : text.toString(), dblHelp);
-                item->setData(CodeRole, code);
-                rs->moveNext();
-            }
-        }
+        AddRows(RowsPerFill);
     } catch (const db::DbError &e) {
         QApplication::restoreOverrideCursor();
         ui::MsgBox(e.description(), ui::vbCritical);
@@ -123,8 +126,38 @@ bool frmHelp::eventFilter(QObject *watched, QEvent *event)
             Pick();
             return true;
         }
+        if (key == Qt::Key_End)
+            AddAllRows();
     }
     return QDialog::eventFilter(watched, event);
+}
+
+void frmHelp::AddRows(int count)
+{
+    db::Recordset *rs = dtcHelp->recordset();
+    if (!rs || !rs->isOpen())
+        return;
+    for (int added = 0; added < count && !rs->eof(); ++added) {
+        const QVariant code = rs->value(QStringLiteral("CODICE"));
+        const QVariant text = rs->value(QStringLiteral("DESCRIZIONE"));
+        auto *item = new QListWidgetItem(text.isNull() ? QString() : text.toString(), dblHelp);
+        item->setData(CodeRole, code);
+        rs->moveNext();
+    }
+}
+
+// The end of a long list (End, Ctrl+End) is the end of the table.
+void frmHelp::AddAllRows()
+{
+    QApplication::setOverrideCursor(Qt::BusyCursor);
+    try {
+        AddRows(std::numeric_limits<int>::max());
+    } catch (const db::DbError &e) {
+        QApplication::restoreOverrideCursor();
+        ui::MsgBox(e.description(), ui::vbCritical);
+        return;
+    }
+    QApplication::restoreOverrideCursor();
 }
 
 void frmHelp::Pick()

@@ -38,6 +38,11 @@ public:
     int ListWidthTwips() const { return m_listWidth; }
     int WindowWidthTwips() const { return m_windowWidth; }
 
+    // Rows read into the list at a time: the first screen at once, the rest
+    // as the user scrolls towards the end (a catalogue may hold 200,000
+    // articles; the picker opens as fast on it as on ten).
+    static constexpr int RowsPerFill = 300;
+
     static constexpr int ListLeftTwips = 120;
     static constexpr int BaseListWidthTwips = 4200;
     static constexpr int TwipsPerPixel = 15;
@@ -49,6 +54,9 @@ protected:
 private:
     void Form_Load();
     void Pick();
+    // Appends up to `count` more rows of the record set to the list.
+    void AddRows(int count);
+    void AddAllRows();
 
     QListWidget *dblHelp = nullptr;
     data::DataControl *dtcHelp = nullptr;

@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -46,6 +47,7 @@ private Q_SLOTS:
     void newButtonFollowsButtonNew();
     void wrongFieldShowsTheEngineError();
     void typingJumpsToAMatchingRow();
+    void aLongTableIsReadAsTheUserScrolls();
 
 private:
     std::unique_ptr<TestShopDatabase> m_shop;
@@ -292,6 +294,40 @@ void TestFrmHelp::typingJumpsToAMatchingRow()
     });
     help.showModal();
     QCOMPARE(help.QryText, QString("Maglione"));
+}
+
+// A catalogue of thousands of articles opens with its first rows; the rest
+// come as the user scrolls, and End reaches the last article of the table.
+void TestFrmHelp::aLongTableIsReadAsTheUserScrolls()
+{
+    {
+        db::Transaction transaction(m_shop->database());
+        for (int i = 0; i < 2000; ++i)
+            m_shop->database().execute(QStringLiteral("insert into Articoli (art_Descrizione) values ('Articolo %1')")
+                                           .arg(i, 4, 10, QLatin1Char('0')));
+        transaction.commit();
+    }
+    frmHelp help;
+    help.QryTable = "Articoli";
+    help.QryBoundColumn = "art_Codice";
+    help.QryListField = "art_Descrizione";
+    help.QryOrder = "art_Codice";
+    m_messages->queueModal([](QDialog &dialog) {
+        QListWidget *l = list(dialog);
+        [&] {
+            QCOMPARE(l->count(), frmHelp::RowsPerFill);
+            l->verticalScrollBar()->setValue(l->verticalScrollBar()->maximum());
+            QCOMPARE(l->count(), 2 * frmHelp::RowsPerFill);
+            QTest::keyClick(l, Qt::Key_End);
+            QCOMPARE(l->count(), 2003);
+            QCOMPARE(l->currentItem()->text(), QStringLiteral("Articolo 1999"));
+        }();
+        pressEnter(dialog);
+        return dialog.result();
+    });
+    QCOMPARE(help.showModal(), int(QDialog::Accepted));
+    QCOMPARE(help.QrySelected.toInt(), 2003);
+    QCOMPARE(help.QryText, QStringLiteral("Articolo 1999"));
 }
 
 QTEST_MAIN(TestFrmHelp)
