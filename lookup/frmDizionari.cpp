@@ -60,15 +60,9 @@ frmDizionari::frmDizionari(QWidget *parent)
     giveWindowLife(*this, ctrl_SkinableForm1, {
         .loadLabel = QStringLiteral("frmDizionari.Form_Load"),
         .load = [this] { Form_Load(); },
-        .activateLabel = {},
-        .activate = {},
-        .unloadLabel = {},
-        .unload = {},
         .recordKey = [this] {
             return QVariantList{sNomeTabella, sID, sDescrizione, sTitolo, bCodiceNumerico, b_Codice_Visibile};
         },
-        .mayReload = {},
-        .runner = {},
     });
 }
 

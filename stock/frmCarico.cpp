@@ -56,8 +56,6 @@ frmCarico::frmCarico(QWidget *parent)
         .unloadLabel = QStringLiteral("frmCarico.Form_Unload"),
         .unload = [this] { Form_Unload(); },
         .recordKey = [this] { return QVariantList{p_bln_Modifica, qlonglong(p_lng_Codice_Carico)}; },
-        .mayReload = {},
-        .runner = {},
     });
 
     for (QLineEdit *box : {txtData, txtCodice, txtQuantita, txtCarico, txtCaricoIE, txtListino})

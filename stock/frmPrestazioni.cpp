@@ -92,13 +92,8 @@ frmPrestazioni::frmPrestazioni(QWidget *parent)
     giveWindowLife(*this, ctrl_SkinableForm1, {
         .loadLabel = QStringLiteral("frmPrestazioni.Form_Load"),
         .load = [this] { Form_Load(); },
-        .activateLabel = {},
-        .activate = {},
-        .unloadLabel = {},
-        .unload = {},
         .recordKey = [this] { return QVariantList{queryShown()}; },
         .mayReload = [this] { return mayShowOtherArticles(); },
-        .runner = {},
     });
 
     connect(datPrimaryRS, &data::DataControl::refreshed, this, &frmPrestazioni::AggiornaContatore);

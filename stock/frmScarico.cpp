@@ -63,8 +63,6 @@ frmScarico::frmScarico(QWidget *parent)
         .unloadLabel = QStringLiteral("frmScarico.Form_Unload"),
         .unload = [this] { Form_Unload(); },
         .recordKey = [this] { return QVariantList{p_bln_Modifica, qlonglong(p_lng_Codice_Scarico)}; },
-        .mayReload = {},
-        .runner = {},
     });
 
     for (QLineEdit *box : {txtCodice, txtData, txtQuantita, txtPrezzo, txtSconto, txtListino})

@@ -41,19 +41,20 @@ public:
     // report. Without one the handler is called plainly.
     using Runner = std::function<void(const QString &label, const Handler &handler)>;
 
+    // Every part may be left out (designated initializers name the rest).
     struct Code {
-        QString loadLabel;
-        Handler load;
-        QString activateLabel;
-        Handler activate;
-        QString unloadLabel;
-        Handler unload;
+        QString loadLabel{};
+        Handler load{};
+        QString activateLabel{};
+        Handler activate{};
+        QString unloadLabel{};
+        Handler unload{};
         // The members that name the record or the mode the window shows.
-        std::function<QVariantList()> recordKey;
+        std::function<QVariantList()> recordKey{};
         // Asked before a reload; false keeps the window as it is (a window
         // with unsaved changes asks its user first, or refuses).
-        std::function<bool()> mayReload;
-        Runner runner;
+        std::function<bool()> mayReload{};
+        Runner runner{};
     };
 
     WindowLife(QWidget &window, Code code);

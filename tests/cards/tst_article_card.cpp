@@ -4,6 +4,7 @@
 
 #include "CardFixture.h"
 
+#include "app/OpenWindow.h"
 #include "app/errors/TarvoApplication.h"
 #include "data/DataControl.h"
 #include "data/Grid.h"
@@ -47,6 +48,7 @@ private Q_SLOTS:
 
     void emptyArchiveOpensANewArticle();
     void opensOnTheFirstArticleOfTheQuery();
+    void shownAgainWithAnotherQueryReloads();
     void newThenSaveWithoutDescriptionIsRefused();
     void newThenSaveWritesTheArticle();
     void savingAChangeWritesOnlyThatArticle();
@@ -152,6 +154,37 @@ void TestArticleCard::opensOnTheFirstArticleOfTheQuery()
     frmPrestazioni &one = openCard(QStringLiteral("select * from Articoli where art_Codice = 2"));
     QCOMPARE(one.txtDescrizione->text(), QStringLiteral("Camicia Oxford"));
     QCOMPARE(one.txtToolBar->text(), QStringLiteral("Articolo: 1 di 1"));
+}
+
+// The card open on one article, shown again by the menu (all articles) or
+// the search (another article), shows what its query names; unsaved changes
+// keep it where it is, with the message the search gives.
+void TestArticleCard::shownAgainWithAnotherQueryReloads()
+{
+    addArticles(3);
+    frmPrestazioni &card = openCard(QStringLiteral("select * from Articoli where art_Codice = 2"));
+    QCOMPARE(card.txtToolBar->text(), QStringLiteral("Articolo: 1 di 1"));
+    card.p_strQuery = QString();
+    showProgramWindow(card);
+    QCOMPARE(card.txtToolBar->text(), QStringLiteral("Articolo: 1 di 3"));
+    QCOMPARE(card.txtDescrizione->text(), QStringLiteral("Giacca in lana"));
+    QVERIFY(card.TDBGrid1->isEnabled());
+    // The same query again (the menu's empty one): to the front, no reload.
+    click(Next);
+    card.p_strQuery = QString();
+    showProgramWindow(card);
+    QCOMPARE(card.txtToolBar->text(), QStringLiteral("Articolo: 2 di 3"));
+    QVERIFY(m_f->messages().texts().isEmpty());
+
+    QTest::keyClicks(card.txtNote, QStringLiteral("da stirare"));
+    card.p_strQuery = QStringLiteral("select * from Articoli where art_Codice = 3");
+    showProgramWindow(card);
+    QCOMPARE(m_f->messages().texts(),
+             QStringList{QStringLiteral("I dati non sono stati salvati. Salvare prima di ricercare un articolo.")});
+    QCOMPARE(card.txtToolBar->text(), QStringLiteral("Articolo: 2 di 3"));
+    QCOMPARE(card.txtNote->text(), QStringLiteral("da stirare"));
+    QCOMPARE(card.datPrimaryRS->editMode(), db::EditMode::Editing);
+    QCOMPARE(card.p_strQuery, QStringLiteral("select * from Articoli order by art_Codice"));
 }
 
 void TestArticleCard::newThenSaveWithoutDescriptionIsRefused()
