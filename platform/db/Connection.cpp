@@ -251,6 +251,10 @@ int Connection::execute(const QString &legacy)
 
 void Connection::beginTrans()
 {
+    // A transaction SQLite ended on its own (a failed commit rolls back) is
+    // not one to nest a savepoint into.
+    if (m_depth > 0 && sqlite3_get_autocommit(m_handle))
+        m_depth = 0;
     if (m_depth == 0)
         runPlain("begin immediate");
     else
@@ -262,25 +266,46 @@ void Connection::commitTrans()
 {
     if (m_depth == 0)
         throw errors::noTransaction();
-    if (m_depth == 1)
-        runPlain("commit");
-    else
+    if (m_depth > 1) {
         runPlain(QStringLiteral("release tarvo_%1").arg(m_depth - 1).toUtf8().constData());
-    --m_depth;
+        --m_depth;
+        return;
+    }
+    try {
+        runPlain("commit");
+    } catch (const DbError &) {
+        // The file refused the commit (disk full, I/O error): nothing of the
+        // transaction may stay, and the next one must be a real one again.
+        abandonTransaction();
+        throw;
+    }
+    m_depth = 0;
 }
 
 void Connection::rollback()
 {
     if (m_depth == 0)
         throw errors::noTransaction();
-    if (m_depth == 1) {
-        runPlain("rollback");
-    } else {
-        const QByteArray name = QStringLiteral("tarvo_%1").arg(m_depth - 1).toUtf8();
+    if (m_depth == 1 || sqlite3_get_autocommit(m_handle)) {
+        abandonTransaction();
+        return;
+    }
+    const QByteArray name = QStringLiteral("tarvo_%1").arg(m_depth - 1).toUtf8();
+    try {
         runPlain(("rollback to " + name).constData());
         runPlain(("release " + name).constData());
+    } catch (const DbError &) {
+        abandonTransaction();
+        throw;
     }
     --m_depth;
+}
+
+void Connection::abandonTransaction()
+{
+    m_depth = 0;
+    if (!sqlite3_get_autocommit(m_handle))
+        sqlite3_exec(m_handle, "rollback", nullptr, nullptr, nullptr);
 }
 
 } // namespace db

@@ -69,6 +69,8 @@ public:
 private:
     Connection(sqlite3 *handle, QString path);
     void clearStatements();
+    // Rolls back whatever SQLite still holds open and forgets every level.
+    void abandonTransaction();
 
     sqlite3 *m_handle;
     QString m_path;

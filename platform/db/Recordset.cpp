@@ -19,6 +19,19 @@ int Recordset::recordCount() const
     return d->count;
 }
 
+bool Recordset::recordCountFinal() const
+{
+    d->ensureOpen();
+    return d->complete;
+}
+
+int Recordset::fetchMore()
+{
+    d->ensureOpen();
+    d->reach(d->count);
+    return d->count;
+}
+
 int Recordset::absolutePosition() const
 {
     d->ensureOpen();
@@ -30,6 +43,8 @@ int Recordset::absolutePosition() const
 bool Recordset::eof() const
 {
     d->ensureOpen();
+    // Moves read the page that follows before they pass the last key read,
+    // so a position past it is past the last row.
     return d->count == 0 || d->position >= d->count;
 }
 
@@ -52,7 +67,7 @@ static void dropPending(Recordset::Impl &d, Recordset *set)
 void Recordset::setAbsolutePosition(int position)
 {
     d->ensureOpen();
-    if (position < 0 || position >= d->count)
+    if (!d->reach(position))
         throw errors::invalidArgument();
     dropPending(*d, this);
     d->position = position;
@@ -77,6 +92,7 @@ void Recordset::moveLast()
     if (d->count == 0)
         throw errors::noCurrentRecord();
     dropPending(*d, this);
+    d->readAll();
     d->position = d->count - 1;
     d->onDeleted = false;
     Q_EMIT currentChanged();
@@ -94,6 +110,7 @@ void Recordset::moveNext()
     if (d->count == 0 || d->position >= d->count)
         throw errors::noCurrentRecord();
     dropPending(*d, this);
+    d->reach(d->position + 1);
     ++d->position;
     Q_EMIT currentChanged();
 }

@@ -10,7 +10,6 @@
 namespace db {
 
 namespace {
-constexpr int rowsReadAhead = 32;   // rows kept while the keys are read
 constexpr int cacheLimit = 512;
 }
 
@@ -40,68 +39,6 @@ void Recordset::Impl::openSet()
     literals = std::move(translated.literals);
     keyCount = translation->keyCount();
     run();
-}
-
-void Recordset::Impl::run()
-{
-    const Translation &t = *translation;
-    if (filterTranslation) {
-        if (t.keyed) {
-            runSql = QStringLiteral("SELECT ") + t.selectList + QStringLiteral(", ") + t.keyColumns
-                     + QStringLiteral(" FROM ") + t.from + QStringLiteral(" WHERE ");
-            if (!t.where.isEmpty())
-                runSql += QLatin1Char('(') + t.where + QStringLiteral(") AND ");
-            runSql += QLatin1Char('(') + filterTranslation->sql + QLatin1Char(')');
-            if (!t.orderBy.isEmpty())
-                runSql += QStringLiteral(" ORDER BY ") + t.orderBy;
-            if (!t.limit.isEmpty())
-                runSql += QStringLiteral(" LIMIT ") + t.limit;
-        } else {
-            runSql = QStringLiteral("SELECT * FROM (") + t.sql + QStringLiteral(") WHERE (")
-                     + filterTranslation->sql + QLatin1Char(')');
-        }
-    } else {
-        runSql = t.sql;
-    }
-    sqlite3_stmt *statement = connection->statement(runSql, source);
-    StatementUse use(statement);
-    Connection::bindLiterals(statement, literals, 0, int(literals.size()), 1);
-    if (filterTranslation)
-        Connection::bindLiterals(statement, filterLiterals, 0, int(filterLiterals.size()), int(literals.size()) + 1);
-    if (!shape) {
-        connection->shapeOf(t, statement);
-        shape = t.shape;
-    }
-    keys.clear();
-    rows.clear();
-    cache.clear();
-    count = 0;
-    const int visible = visibleColumns();
-    int rc;
-    while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
-        if (keyCount > 0) {
-            for (int k = 0; k < keyCount; ++k)
-                keys.push_back(sqlite3_column_type(statement, visible + k) == SQLITE_NULL
-                                   ? nullKey
-                                   : sqlite3_column_int64(statement, visible + k));
-            if (count < rowsReadAhead)
-                cache[count].capture(statement, visible);
-        } else {
-            rows.emplace_back();
-            rows.back().capture(statement, visible);
-        }
-        ++count;
-    }
-    if (rc != SQLITE_DONE) {
-        // A set read halfway would show a wrong count: show none instead.
-        keys.clear();
-        rows.clear();
-        cache.clear();
-        count = 0;
-        throw errors::fromSqlite(connection->handle(), rc, source);
-    }
-    position = 0;
-    onDeleted = false;
 }
 
 const RawRow &Recordset::Impl::currentRow()
@@ -162,7 +99,7 @@ int Recordset::Impl::findFrom(const QString &criterion, int start)
     const Translation &t = *translation;
     if (start < 0)
         start = 0;
-    if (start >= count)
+    if (!reach(start))
         return -1;
 
     if (t.keyed) {
@@ -173,6 +110,9 @@ int Recordset::Impl::findFrom(const QString &criterion, int start)
         if (filterTranslation)
             sql += QLatin1Char('(') + filterTranslation->sql + QStringLiteral(") AND ");
         sql += QLatin1Char('(') + crit.translation->sql + QLatin1Char(')');
+        std::unordered_set<qint64> single;
+        std::set<std::vector<qint64>> multiple;
+        {
         sqlite3_stmt *statement = connection->statement(sql, criterion);
         StatementUse use(statement);
         const int mainLiterals = t.selectListLiterals + t.fromLiterals + t.whereLiterals;
@@ -185,8 +125,6 @@ int Recordset::Impl::findFrom(const QString &criterion, int start)
         }
         Connection::bindLiterals(statement, crit.literals, 0, int(crit.literals.size()), next);
         const int visible = visibleColumns();
-        std::unordered_set<qint64> single;
-        std::set<std::vector<qint64>> multiple;
         int rc;
         while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
             std::vector<qint64> key(static_cast<size_t>(keyCount));
@@ -200,9 +138,11 @@ int Recordset::Impl::findFrom(const QString &criterion, int start)
         }
         if (rc != SQLITE_DONE)
             throw errors::fromSqlite(connection->handle(), rc, criterion);
+        }
         if (single.empty() && multiple.empty())
             return -1;
-        for (int p = start; p < count; ++p) {
+        // Further pages of keys are read only as far as the first match.
+        for (int p = start; reach(p); ++p) {
             const qint64 *key = keyAt(p);
             if (keyCount == 1 ? single.count(*key) > 0
                               : multiple.count(std::vector<qint64>(key, key + keyCount)) > 0)
@@ -279,12 +219,15 @@ void inOneTransaction(Connection &connection, bool needed, Work work)
         work();
         return;
     }
+    const int outer = connection.transactionDepth();
     connection.beginTrans();
     try {
         work();
         connection.commitTrans();
     } catch (...) {
-        connection.rollback();
+        // A failed commit has already rolled back.
+        if (connection.transactionDepth() > outer)
+            connection.rollback();
         throw;
     }
 }
@@ -322,11 +265,16 @@ void Recordset::Impl::writeChanges()
             stepWrite(*connection, statement, source);
         }
     });
+    if (!complete)
+        edited.insert(std::vector<qint64>(key, key + keyCount));
     cache.remove(position);
 }
 
 void Recordset::Impl::insertRow()
 {
+    // The new row goes after the last one; the keys not read yet must come
+    // first, and must not meet the new row again.
+    readAll();
     const std::vector<TableChanges> changes = groupChanges(*this);
     std::vector<qint64> newKey(size_t(keyCount), nullKey);
     int tablesTouched = 0;
@@ -382,6 +330,9 @@ void Recordset::Impl::deleteCurrent()
     }
     keys.erase(keys.begin() + ptrdiff_t(position) * keyCount, keys.begin() + ptrdiff_t(position + 1) * keyCount);
     --count;
+    if (!complete)
+        --consumed;
+    reach(position); // the row that follows, if any, is the next one
     cache.clear();
     onDeleted = true;
 }

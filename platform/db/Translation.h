@@ -36,6 +36,7 @@ struct Translation {
     int fromLiterals = 0;       // ... in the from clause ...
     int whereLiterals = 0;      // ... in the where clause
     std::vector<FromTable> tables;
+    bool orderNeedsSelectList = false; // the order by names a result column
     QString keyColumns;     // "ref".rowid, ... ; empty when not keyed
     QString fetchSql;       // one row by its keys
 
