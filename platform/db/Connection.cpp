@@ -100,10 +100,27 @@ void Connection::schemaChanged()
 {
     clearStatements();
     m_translations.clear();
+    m_statementsByText.clear();
+    m_expressionsByText.clear();
     m_catalog.load(m_handle);
 }
 
 Connection::Translated Connection::translate(const QString &legacy, bool expression)
+{
+    // The same text again (a lookup repeated, a window reopened) skips even
+    // the lexer; a text of the same shape skips the translator.
+    QHash<QString, Translated> &byText = expression ? m_expressionsByText : m_statementsByText;
+    const auto known = byText.constFind(legacy);
+    if (known != byText.cend())
+        return *known;
+    Translated out = translateShape(legacy, expression);
+    if (byText.size() >= maxTranslations)
+        byText.clear();
+    byText.insert(legacy, out);
+    return out;
+}
+
+Connection::Translated Connection::translateShape(const QString &legacy, bool expression)
 {
     LexedText lexed = LegacyLexer::lex(legacy);
     Translated out;

@@ -75,7 +75,11 @@ private:
     sqlite3 *m_handle;
     QString m_path;
     SchemaCatalog m_catalog;
+    Translated translateShape(const QString &legacy, bool expression);
+
     QHash<QString, std::shared_ptr<const Translation>> m_translations;
+    QHash<QString, Translated> m_statementsByText;
+    QHash<QString, Translated> m_expressionsByText;
     QHash<QString, sqlite3_stmt *> m_statements;
     int m_depth = 0;
 };

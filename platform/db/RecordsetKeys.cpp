@@ -105,7 +105,15 @@ void Recordset::Impl::readPage(int wanted, bool first)
 {
     const Translation &t = *translation;
     const bool withColumns = first || t.orderNeedsSelectList;
-    const QString sql = pageSql(t, filterTranslation.get(), withColumns);
+    QString sql;
+    if (filterTranslation) {
+        sql = pageSql(t, filterTranslation.get(), withColumns);
+    } else {
+        QString &made = withColumns ? t.pageSqlWithColumns : t.pageSqlKeys;
+        if (made.isEmpty())
+            made = pageSql(t, nullptr, withColumns);
+        sql = made;
+    }
     sqlite3_stmt *statement = connection->statement(sql, source);
     StatementUse use(statement);
 

@@ -40,6 +40,11 @@ struct Translation {
     QString keyColumns;     // "ref".rowid, ... ; empty when not keyed
     QString fetchSql;       // one row by its keys
 
+    // The pages of a keyed set without a filter, with and without the
+    // select list, made the first time they are needed.
+    mutable QString pageSqlWithColumns;
+    mutable QString pageSqlKeys;
+
     // Column layout of the select, filled the first time it runs.
     mutable std::shared_ptr<const RowShape> shape;
 
