@@ -91,6 +91,7 @@ void Connection::runPlain(const char *sql)
 
 void Connection::clearStatements()
 {
+    ++m_statementGeneration;
     for (sqlite3_stmt *s : std::as_const(m_statements))
         sqlite3_finalize(s);
     m_statements.clear();
@@ -159,6 +160,15 @@ sqlite3_stmt *Connection::statement(const QString &sql, const QString &legacy)
     }
     m_statements.insert(sql, prepared);
     return prepared;
+}
+
+sqlite3_stmt *Connection::statement(const QString &sql, const QString &legacy, CachedStatement &slot)
+{
+    if (slot.statement && slot.generation == m_statementGeneration)
+        return slot.statement;
+    slot.statement = statement(sql, legacy);
+    slot.generation = m_statementGeneration;
+    return slot.statement;
 }
 
 void Connection::bindLiterals(sqlite3_stmt *statement, const std::vector<Literal> &literals, int first, int last,

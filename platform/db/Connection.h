@@ -49,6 +49,8 @@ public:
 
     // Prepared once and kept; every use binds, steps and resets it.
     sqlite3_stmt *statement(const QString &sql, const QString &legacy);
+    // The same, remembered in `slot` so that a hot statement skips the lookup.
+    sqlite3_stmt *statement(const QString &sql, const QString &legacy, CachedStatement &slot);
     static void bindLiterals(sqlite3_stmt *statement, const std::vector<Literal> &literals, int first, int last,
                              int firstParameter);
     const RowShape &shapeOf(const Translation &translation, sqlite3_stmt *statement);
@@ -82,6 +84,7 @@ private:
     QHash<QString, Translated> m_expressionsByText;
     QHash<QString, sqlite3_stmt *> m_statements;
     int m_depth = 0;
+    quint64 m_statementGeneration = 1;
 };
 
 // Resets a statement when the scope ends, whatever happened in it.

@@ -7,6 +7,7 @@
 #include <QLocale>
 #include <cmath>
 #include <limits>
+#include <cstring>
 #include <sqlite3.h>
 
 namespace db {
@@ -14,7 +15,8 @@ namespace db {
 void RawRow::capture(sqlite3_stmt *statement, int columns)
 {
     cells.resize(size_t(columns));
-    bytes.clear();
+    // Values first, then the text of every column into one buffer sized once.
+    int textBytes = 0;
     for (int c = 0; c < columns; ++c) {
         Cell &cell = cells[size_t(c)];
         cell.type = sqlite3_column_type(statement, c);
@@ -26,17 +28,32 @@ void RawRow::capture(sqlite3_stmt *statement, int columns)
             cell.real = sqlite3_column_double(statement, c);
             break;
         case SQLITE_TEXT:
-        case SQLITE_BLOB: {
-            const void *data = cell.type == SQLITE_TEXT ? static_cast<const void *>(sqlite3_column_text(statement, c))
-                                                        : sqlite3_column_blob(statement, c);
+            sqlite3_column_text(statement, c);
             cell.length = sqlite3_column_bytes(statement, c);
-            cell.integer = bytes.size();
-            bytes.append(static_cast<const char *>(data), cell.length);
+            textBytes += cell.length;
             break;
-        }
+        case SQLITE_BLOB:
+            sqlite3_column_blob(statement, c);
+            cell.length = sqlite3_column_bytes(statement, c);
+            textBytes += cell.length;
+            break;
         default:
             break;
         }
+    }
+    bytes.resize(textBytes);
+    char *out = bytes.data();
+    qint64 offset = 0;
+    for (int c = 0; c < columns; ++c) {
+        Cell &cell = cells[size_t(c)];
+        if (cell.type != SQLITE_TEXT && cell.type != SQLITE_BLOB)
+            continue;
+        const void *data = cell.type == SQLITE_TEXT ? static_cast<const void *>(sqlite3_column_text(statement, c))
+                                                    : sqlite3_column_blob(statement, c);
+        if (cell.length > 0)
+            std::memcpy(out + offset, data, size_t(cell.length));
+        cell.integer = offset;
+        offset += cell.length;
     }
 }
 

@@ -311,7 +311,7 @@ void Recordset::close()
     d->open = false;
     d->keys.clear();
     d->rows.clear();
-    d->cache.clear();
+    d->forgetRows();
     d->count = 0;
 }
 

@@ -18,6 +18,19 @@ Recordset::Impl::Impl(std::shared_ptr<Connection> conn, QString legacySql)
 {
 }
 
+void Recordset::Impl::forgetRow(int at)
+{
+    if (size_t(at) < firstRows.size())
+        firstRows[size_t(at)].cells.clear();
+    cache.remove(at);
+}
+
+void Recordset::Impl::forgetRows()
+{
+    firstRows.clear();
+    cache.clear();
+}
+
 void Recordset::Impl::ensureOpen() const
 {
     if (!open)
@@ -50,6 +63,8 @@ const RawRow &Recordset::Impl::currentRow()
         throw errors::noCurrentRecord();
     if (keyCount == 0)
         return rows[size_t(position)];
+    if (size_t(position) < firstRows.size() && !firstRows[size_t(position)].cells.empty())
+        return firstRows[size_t(position)];
     const auto cached = cache.constFind(position);
     if (cached != cache.cend())
         return *cached;
@@ -267,7 +282,7 @@ void Recordset::Impl::writeChanges()
     });
     if (!complete)
         edited.insert(std::vector<qint64>(key, key + keyCount));
-    cache.remove(position);
+    forgetRow(position);
 }
 
 void Recordset::Impl::insertRow()
@@ -311,7 +326,7 @@ void Recordset::Impl::insertRow()
     ++count;
     position = count - 1;
     onDeleted = false;
-    cache.remove(position);
+    forgetRow(position);
 }
 
 void Recordset::Impl::deleteCurrent()
@@ -333,7 +348,7 @@ void Recordset::Impl::deleteCurrent()
     if (!complete)
         --consumed;
     reach(position); // the row that follows, if any, is the next one
-    cache.clear();
+    forgetRows();
     onDeleted = true;
 }
 

@@ -37,12 +37,15 @@ struct Recordset::Impl {
     bool reach(int position);
     void readAll();
     void readPage(int wanted, bool first);
+    void dropRowsAlreadyHere(std::vector<qint64> &fresh, int returned) const;
     void runWhole();            // sets without keys: every row at once
     const RawRow &currentRow(); // throws when there is no current record
     QVariant currentValue(int column);
     // The first position >= start whose row matches a criterion; -1 if none.
     int findFrom(const QString &criterion, int start);
 
+    void forgetRow(int position); // written: read it again when visited
+    void forgetRows();
     void ensureOpen() const;
     void requireKeyed() const;
     int visibleColumns() const { return int(shape->columns.size()); }
@@ -72,7 +75,8 @@ struct Recordset::Impl {
     int nextPage = 0;           // size of the next page of keys
     std::set<std::vector<qint64>> edited; // rows written here: a sort change may move them on
     std::vector<RawRow> rows;   // sets without keys: every row
-    QHash<int, RawRow> cache;   // keyed sets: rows read, by position
+    std::vector<RawRow> firstRows; // keyed sets: the first page (no cells: read again)
+    QHash<int, RawRow> cache;   // keyed sets: other rows read, by position
     int count = 0;
     int position = 0;           // -1 = BOF, count = EOF
     bool onDeleted = false;

@@ -42,7 +42,7 @@ void Recordset::Impl::run()
 {
     keys.clear();
     rows.clear();
-    cache.clear();
+    forgetRows();
     edited.clear();
     count = 0;
     consumed = 0;
@@ -60,7 +60,7 @@ void Recordset::Impl::run()
     } catch (...) {
         // A set read halfway would show a wrong count: show none instead.
         keys.clear();
-        cache.clear();
+        forgetRows();
         count = 0;
         complete = true;
         throw;
@@ -105,16 +105,15 @@ void Recordset::Impl::readPage(int wanted, bool first)
 {
     const Translation &t = *translation;
     const bool withColumns = first || t.orderNeedsSelectList;
-    QString sql;
+    sqlite3_stmt *statement = nullptr;
     if (filterTranslation) {
-        sql = pageSql(t, filterTranslation.get(), withColumns);
+        statement = connection->statement(pageSql(t, filterTranslation.get(), withColumns), source);
     } else {
-        QString &made = withColumns ? t.pageSqlWithColumns : t.pageSqlKeys;
-        if (made.isEmpty())
-            made = pageSql(t, nullptr, withColumns);
-        sql = made;
+        QString &sql = withColumns ? t.pageSqlWithColumns : t.pageSqlKeys;
+        if (sql.isEmpty())
+            sql = pageSql(t, nullptr, withColumns);
+        statement = connection->statement(sql, source, withColumns ? t.pageWithColumns : t.pageKeys);
     }
-    sqlite3_stmt *statement = connection->statement(sql, source);
     StatementUse use(statement);
 
     const int anchor = std::min(consumed, anchorRows);
@@ -146,44 +145,67 @@ void Recordset::Impl::readPage(int wanted, bool first)
         shape = t.shape;
     }
     const int keyColumn = withColumns ? visibleColumns() : 0;
-    // Keys already in the set that this page may meet again.
-    const int recentRows = std::min(count, 3 * anchorRows);
-    const qint64 *recent = keys.data() + size_t(count - recentRows) * size_t(keyCount);
-
     std::vector<qint64> fresh;
     std::vector<RawRow> freshRows;
-    std::vector<qint64> key(static_cast<size_t>(keyCount));
     int returned = 0;
     int rc;
     while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
         for (int k = 0; k < keyCount; ++k)
-            key[size_t(k)] = sqlite3_column_type(statement, keyColumn + k) == SQLITE_NULL
-                                 ? nullKey : sqlite3_column_int64(statement, keyColumn + k);
-        bool known = false;
-        if (returned < 3 * anchorRows)
-            for (int r = 0; r < recentRows && !known; ++r)
-                known = sameKey(recent + size_t(r) * size_t(keyCount), key.data(), keyCount);
-        if (!known && !edited.empty())
-            known = edited.count(key) > 0;
-        if (!known) {
-            fresh.insert(fresh.end(), key.begin(), key.end());
-            if (first) {
-                freshRows.emplace_back();
-                freshRows.back().capture(statement, visibleColumns());
-            }
+            fresh.push_back(sqlite3_column_type(statement, keyColumn + k) == SQLITE_NULL
+                                ? nullKey : sqlite3_column_int64(statement, keyColumn + k));
+        if (first) {
+            freshRows.emplace_back();
+            freshRows.back().capture(statement, visibleColumns());
         }
         ++returned;
     }
     if (rc != SQLITE_DONE)
         throw errors::fromSqlite(connection->handle(), rc, source);
+    if (count > 0)
+        dropRowsAlreadyHere(fresh, returned);
 
     const int added = int(fresh.size()) / std::max(1, keyCount);
-    for (int r = 0; r < int(freshRows.size()); ++r)
-        cache.insert(count + r, std::move(freshRows[size_t(r)]));
+    if (first)
+        firstRows = std::move(freshRows); // the first page starts at position 0
     keys.insert(keys.end(), fresh.begin(), fresh.end());
     count += added;
     consumed = offset + returned;
     complete = limit < 0 || returned < limit || (top >= 0 && consumed >= top);
+}
+
+// The page was read from a few rows before the last key of the set: rows up
+// to that key (new ones included: a set shows the rows written elsewhere
+// only after a requery) and rows the set holds already are dropped.
+void Recordset::Impl::dropRowsAlreadyHere(std::vector<qint64> &fresh, int returned) const
+{
+    const size_t width = size_t(keyCount);
+    const int window = std::min(returned, 3 * anchorRows);
+    const qint64 *last = keys.data() + size_t(count - 1) * width;
+    int start = 0;
+    for (int r = window - 1; r >= 0; --r) {
+        if (sameKey(fresh.data() + size_t(r) * width, last, keyCount)) {
+            start = r + 1;
+            break;
+        }
+    }
+    const int recentRows = std::min(count, 3 * anchorRows);
+    const qint64 *recent = keys.data() + size_t(count - recentRows) * width;
+    size_t kept = 0;
+    for (int r = start; r < returned; ++r) {
+        const qint64 *key = fresh.data() + size_t(r) * width;
+        bool known = false;
+        if (r < window)
+            for (int k = 0; k < recentRows && !known; ++k)
+                known = sameKey(recent + size_t(k) * width, key, keyCount);
+        if (!known && !edited.empty())
+            known = edited.count(std::vector<qint64>(key, key + width)) > 0;
+        if (known)
+            continue;
+        if (kept != size_t(r) * width)
+            std::copy(key, key + width, fresh.begin() + ptrdiff_t(kept));
+        kept += width;
+    }
+    fresh.resize(kept);
 }
 
 bool Recordset::Impl::reach(int wanted)

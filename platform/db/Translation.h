@@ -4,9 +4,18 @@
 #include <memory>
 #include <vector>
 
+struct sqlite3_stmt;
+
 namespace db {
 
 struct RowShape;
+
+// A prepared statement remembered where it is used, valid while the
+// connection's statement cache has not been emptied since.
+struct CachedStatement {
+    sqlite3_stmt *statement = nullptr;
+    quint64 generation = 0;
+};
 
 // A table named in the from clause of a select.
 struct FromTable {
@@ -44,6 +53,8 @@ struct Translation {
     // select list, made the first time they are needed.
     mutable QString pageSqlWithColumns;
     mutable QString pageSqlKeys;
+    mutable CachedStatement pageWithColumns;
+    mutable CachedStatement pageKeys;
 
     // Column layout of the select, filled the first time it runs.
     mutable std::shared_ptr<const RowShape> shape;
