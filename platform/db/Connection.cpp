@@ -101,23 +101,22 @@ void Connection::schemaChanged()
 {
     clearStatements();
     m_translations.clear();
-    m_statementsByText.clear();
-    m_expressionsByText.clear();
+    m_recentTexts.fill(TextSlot());
     m_catalog.load(m_handle);
 }
 
 Connection::Translated Connection::translate(const QString &legacy, bool expression)
 {
     // The same text again (a lookup repeated, a window reopened) skips even
-    // the lexer; a text of the same shape skips the translator.
-    QHash<QString, Translated> &byText = expression ? m_expressionsByText : m_statementsByText;
-    const auto known = byText.constFind(legacy);
-    if (known != byText.cend())
-        return *known;
+    // the lexer; a text of the same shape skips the translator. Recent texts
+    // sit in a small table indexed by their hash: a miss costs no rehash.
+    TextSlot &slot = m_recentTexts[(qHash(legacy) ^ size_t(expression)) % m_recentTexts.size()];
+    if (slot.expression == expression && slot.translated.translation && slot.text == legacy)
+        return slot.translated;
     Translated out = translateShape(legacy, expression);
-    if (byText.size() >= maxTranslations)
-        byText.clear();
-    byText.insert(legacy, out);
+    slot.text = legacy;
+    slot.expression = expression;
+    slot.translated = out;
     return out;
 }
 

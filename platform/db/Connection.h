@@ -5,6 +5,7 @@
 #include "Translation.h"
 
 #include <QHash>
+#include <array>
 #include <QString>
 #include <memory>
 #include <vector>
@@ -80,8 +81,12 @@ private:
     Translated translateShape(const QString &legacy, bool expression);
 
     QHash<QString, std::shared_ptr<const Translation>> m_translations;
-    QHash<QString, Translated> m_statementsByText;
-    QHash<QString, Translated> m_expressionsByText;
+    struct TextSlot {
+        QString text;
+        bool expression = false;
+        Translated translated;
+    };
+    std::array<TextSlot, 512> m_recentTexts;
     QHash<QString, sqlite3_stmt *> m_statements;
     int m_depth = 0;
     quint64 m_statementGeneration = 1;

@@ -5,10 +5,14 @@
 
 namespace db {
 
-Recordset::Recordset(std::unique_ptr<Impl> impl) : d(std::move(impl))
+Recordset::Recordset(std::unique_ptr<Impl> impl) : d(std::move(impl)) {}
+
+// The changes of an Edit or AddNew, made room for when the first one begins
+// (most sets are only read).
+static void startPending(Recordset::Impl &d)
 {
-    d->pending.resize(size_t(d->visibleColumns()));
-    d->pendingSet.assign(size_t(d->visibleColumns()), false);
+    d.pending.resize(size_t(d.visibleColumns()));
+    d.pendingSet.assign(size_t(d.visibleColumns()), false);
 }
 
 Recordset::~Recordset() = default;
@@ -162,7 +166,7 @@ void Recordset::addNew()
 {
     d->ensureOpen();
     d->requireKeyed();
-    d->pendingSet.assign(d->pendingSet.size(), false);
+    startPending(*d);
     d->mode = EditMode::Adding;
     Q_EMIT editModeChanged(EditMode::Adding);
 }
@@ -172,7 +176,7 @@ void Recordset::edit()
     d->ensureOpen();
     d->requireKeyed();
     d->currentRow(); // throws when there is no current record
-    d->pendingSet.assign(d->pendingSet.size(), false);
+    startPending(*d);
     d->mode = EditMode::Editing;
     Q_EMIT editModeChanged(EditMode::Editing);
 }
