@@ -145,8 +145,11 @@ void Recordset::Impl::readPage(int wanted, bool first)
         shape = t.shape;
     }
     const int keyColumn = withColumns ? visibleColumns() : 0;
-    std::vector<qint64> fresh;
-    std::vector<RawRow> freshRows;
+    // The first page goes straight into the set (it starts empty); later
+    // ones are checked against it first.
+    std::vector<qint64> later;
+    std::vector<qint64> &fresh = count == 0 ? keys : later;
+    const size_t before = fresh.size();
     int returned = 0;
     int rc;
     while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
@@ -154,21 +157,20 @@ void Recordset::Impl::readPage(int wanted, bool first)
             fresh.push_back(sqlite3_column_type(statement, keyColumn + k) == SQLITE_NULL
                                 ? nullKey : sqlite3_column_int64(statement, keyColumn + k));
         if (first) {
-            freshRows.emplace_back();
-            freshRows.back().capture(statement, visibleColumns());
+            firstRows.emplace_back();
+            firstRows.back().capture(statement, visibleColumns());
         }
         ++returned;
     }
-    if (rc != SQLITE_DONE)
+    if (rc != SQLITE_DONE) {
+        fresh.resize(before);
         throw errors::fromSqlite(connection->handle(), rc, source);
-    if (count > 0)
-        dropRowsAlreadyHere(fresh, returned);
-
-    const int added = int(fresh.size()) / std::max(1, keyCount);
-    if (first)
-        firstRows = std::move(freshRows); // the first page starts at position 0
-    keys.insert(keys.end(), fresh.begin(), fresh.end());
-    count += added;
+    }
+    if (count > 0) {
+        dropRowsAlreadyHere(later, returned);
+        keys.insert(keys.end(), later.begin(), later.end());
+    }
+    count = int(keys.size()) / std::max(1, keyCount);
     consumed = offset + returned;
     complete = limit < 0 || returned < limit || (top >= 0 && consumed >= top);
 }
