@@ -15,26 +15,29 @@ namespace db {
 void RawRow::capture(sqlite3_stmt *statement, int columns)
 {
     cells.resize(size_t(columns));
-    // Values first, then the text of every column into one buffer sized once.
+    // Values first, then the text of every column into one buffer sized
+    // once. The connection is used by one thread only: the column values
+    // may be read directly.
     int textBytes = 0;
     for (int c = 0; c < columns; ++c) {
         Cell &cell = cells[size_t(c)];
-        cell.type = sqlite3_column_type(statement, c);
+        sqlite3_value *value = sqlite3_column_value(statement, c);
+        cell.type = sqlite3_value_type(value);
         switch (cell.type) {
         case SQLITE_INTEGER:
-            cell.integer = sqlite3_column_int64(statement, c);
+            cell.integer = sqlite3_value_int64(value);
             break;
         case SQLITE_FLOAT:
-            cell.real = sqlite3_column_double(statement, c);
+            cell.real = sqlite3_value_double(value);
             break;
         case SQLITE_TEXT:
-            sqlite3_column_text(statement, c);
-            cell.length = sqlite3_column_bytes(statement, c);
+            sqlite3_value_text(value);
+            cell.length = sqlite3_value_bytes(value);
             textBytes += cell.length;
             break;
         case SQLITE_BLOB:
-            sqlite3_column_blob(statement, c);
-            cell.length = sqlite3_column_bytes(statement, c);
+            sqlite3_value_blob(value);
+            cell.length = sqlite3_value_bytes(value);
             textBytes += cell.length;
             break;
         default:
@@ -48,8 +51,9 @@ void RawRow::capture(sqlite3_stmt *statement, int columns)
         Cell &cell = cells[size_t(c)];
         if (cell.type != SQLITE_TEXT && cell.type != SQLITE_BLOB)
             continue;
-        const void *data = cell.type == SQLITE_TEXT ? static_cast<const void *>(sqlite3_column_text(statement, c))
-                                                    : sqlite3_column_blob(statement, c);
+        sqlite3_value *value = sqlite3_column_value(statement, c);
+        const void *data = cell.type == SQLITE_TEXT ? static_cast<const void *>(sqlite3_value_text(value))
+                                                    : sqlite3_value_blob(value);
         if (cell.length > 0)
             std::memcpy(out + offset, data, size_t(cell.length));
         cell.integer = offset;
