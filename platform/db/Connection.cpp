@@ -22,6 +22,9 @@ StatementUse::~StatementUse()
 int RowShape::find(QStringView name) const
 {
     const int n = int(columns.size());
+    for (int i = 0; i < n; ++i) // the schema's spelling, the usual case
+        if (columns[size_t(i)].name == name)
+            return i;
     for (int i = 0; i < n; ++i)
         if (columns[size_t(i)].name.compare(name, Qt::CaseInsensitive) == 0
             || columns[size_t(i)].fieldName.compare(name, Qt::CaseInsensitive) == 0)

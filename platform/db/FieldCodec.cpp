@@ -14,13 +14,13 @@ namespace db {
 
 void RawRow::capture(sqlite3_stmt *statement, int columns)
 {
-    cells.resize(size_t(columns));
+    cells.resize(columns);
     // Values first, then the text of every column into one buffer sized
     // once. The connection is used by one thread only: the column values
     // may be read directly.
     int textBytes = 0;
     for (int c = 0; c < columns; ++c) {
-        Cell &cell = cells[size_t(c)];
+        Cell &cell = cells[c];
         sqlite3_value *value = sqlite3_column_value(statement, c);
         cell.type = sqlite3_value_type(value);
         switch (cell.type) {
@@ -48,7 +48,7 @@ void RawRow::capture(sqlite3_stmt *statement, int columns)
     char *out = bytes.data();
     qint64 offset = 0;
     for (int c = 0; c < columns; ++c) {
-        Cell &cell = cells[size_t(c)];
+        Cell &cell = cells[c];
         if (cell.type != SQLITE_TEXT && cell.type != SQLITE_BLOB)
             continue;
         sqlite3_value *value = sqlite3_column_value(statement, c);
@@ -100,7 +100,7 @@ int expandYear(int year, int digits)
 
 QVariant FieldCodec::decode(const RawRow &row, int column, FieldKind kind)
 {
-    const RawRow::Cell &cell = row.cells[size_t(column)];
+    const RawRow::Cell &cell = row.cells[column];
     if (cell.type == SQLITE_NULL)
         return QVariant();
     switch (kind) {
