@@ -127,7 +127,7 @@ Connection::Translated Connection::translateShape(const QString &legacy, bool ex
 {
     LexedText lexed = LegacyLexer::lex(legacy);
     Translated out;
-    out.literals = std::move(lexed.literals);
+    out.literals = LiteralList(lexed.literals);
     QString key = lexed.shapeKey;
     key.prepend(expression ? QLatin1Char('E') : QLatin1Char('S'));
     const auto it = m_translations.constFind(key);
@@ -135,7 +135,6 @@ Connection::Translated Connection::translateShape(const QString &legacy, bool ex
         out.translation = *it;
         return out;
     }
-    lexed.literals = out.literals; // the translator counts them
     const Translator translator(m_catalog, legacy, lexed);
     auto translation = std::make_shared<Translation>(expression ? translator.expression() : translator.statement());
     if (m_translations.size() >= maxTranslations)

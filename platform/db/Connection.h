@@ -33,6 +33,25 @@ struct RowShape {
     int find(QStringView name) const;
 };
 
+// The constants of a statement, shared between the cache of recent texts
+// and the sets opened on them (a repeated lookup copies no list).
+class LiteralList {
+public:
+    LiteralList() = default;
+    explicit LiteralList(std::vector<Literal> literals)
+        : m_list(std::make_shared<const std::vector<Literal>>(std::move(literals))) {}
+    operator const std::vector<Literal> &() const { return m_list ? *m_list : empty(); }
+    size_t size() const { return m_list ? m_list->size() : 0; }
+    void clear() { m_list.reset(); }
+private:
+    static const std::vector<Literal> &empty()
+    {
+        static const std::vector<Literal> none;
+        return none;
+    }
+    std::shared_ptr<const std::vector<Literal>> m_list;
+};
+
 // One open SQLite connection with its caches: translations by statement
 // shape, prepared statements by text, the schema's names and kinds.
 class Connection {
@@ -44,7 +63,7 @@ public:
 
     struct Translated {
         std::shared_ptr<const Translation> translation;
-        std::vector<Literal> literals;
+        LiteralList literals;
     };
     Translated translate(const QString &legacy, bool expression);
 

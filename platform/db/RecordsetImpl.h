@@ -59,12 +59,12 @@ struct Recordset::Impl {
     std::shared_ptr<Connection> connection;
     QString source;
     std::shared_ptr<const Translation> translation;
-    std::vector<Literal> literals;
+    LiteralList literals;
     std::shared_ptr<const RowShape> shape;
 
     QString filter;
     std::shared_ptr<const Translation> filterTranslation;
-    std::vector<Literal> filterLiterals;
+    LiteralList filterLiterals;
     QString runSql;             // the statement of the last run
 
     bool open = true;
