@@ -195,7 +195,10 @@ namespace {
 struct TableChanges {
     QStringList columns;
     std::vector<const BoundValue *> values;
+    quint64 fields = 0; // the fields of the set written, a bit each; 0 when too many to say
 };
+
+constexpr size_t fieldBits = 56; // the table's index takes the bits above
 
 // Changed fields grouped by the table they belong to; a column set twice
 // (two aliases of one field) is written once, with the last value.
@@ -207,6 +210,7 @@ std::vector<TableChanges> groupChanges(const Recordset::Impl &d)
             continue;
         const ColumnInfo &info = d.shape->columns[c];
         TableChanges &table = changes[size_t(info.tableIndex)];
+        table.fields = c < fieldBits && (table.fields != 0 || table.columns.isEmpty()) ? table.fields | (1ull << c) : 0;
         const qsizetype existing = table.columns.indexOf(info.column);
         if (existing >= 0) {
             table.values[size_t(existing)] = &d.pending[c];
@@ -265,12 +269,18 @@ void Recordset::Impl::writeChanges()
                 continue;
             if (key[t] == nullKey)
                 throw errors::noCurrentRecord();
-            QStringList assignments;
-            for (const QString &column : c.columns)
-                assignments << quotedName(column) + QStringLiteral(" = ?");
-            const QString sql = QStringLiteral("UPDATE ") + quotedName(translation->tables[t].table)
-                                + QStringLiteral(" SET ") + assignments.join(QStringLiteral(", "))
-                                + QStringLiteral(" WHERE rowid = ?");
+            // The same fields written again (a stock change) reuse their text.
+            const quint64 shape = c.fields == 0 ? 0 : c.fields | (quint64(t) << fieldBits);
+            QString sql = shape ? translation->updateSql.value(shape) : QString();
+            if (sql.isEmpty()) {
+                QStringList assignments;
+                for (const QString &column : c.columns)
+                    assignments << quotedName(column) + QStringLiteral(" = ?");
+                sql = QStringLiteral("UPDATE ") + quotedName(translation->tables[t].table) + QStringLiteral(" SET ")
+                      + assignments.join(QStringLiteral(", ")) + QStringLiteral(" WHERE rowid = ?");
+                if (shape)
+                    translation->updateSql.insert(shape, sql);
+            }
             sqlite3_stmt *statement = connection->statement(sql, source);
             StatementUse use(statement);
             int parameter = 1;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QString>
 #include <memory>
 #include <vector>
@@ -55,6 +56,8 @@ struct Translation {
     mutable QString pageSqlKeys;
     mutable CachedStatement pageWithColumns;
     mutable CachedStatement pageKeys;
+    // Updates of one row by its key, by the fields they write.
+    mutable QHash<quint64, QString> updateSql;
 
     // Column layout of the select, filled the first time it runs.
     mutable std::shared_ptr<const RowShape> shape;
