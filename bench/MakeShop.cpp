@@ -1,14 +1,17 @@
-// bench-mkshop [path]: a shop of several years, built from the shipped
-// schema: 200,000 articles, 1,000,000 stock items with EAN-13 bar codes,
-// 500,000 loads, 5,000,000 sales, 20,000 register entries and 50,000
-// invoices of 4 lines. One transaction, prepared inserts, indexes last.
+// bench-mkshop [path] [scale]: a shop of several years, built from the
+// shipped schema. At scale 1 (the default): 200,000 articles, 1,000,000
+// stock items with EAN-13 bar codes, 500,000 loads, 5,000,000 sales, 20,000
+// register entries and 50,000 invoices of 4 lines; other scales multiply
+// every count. One transaction, prepared inserts, indexes last.
 #include "db/Database.h"
 
 #include <QByteArray>
 #include <QDate>
 #include <QFile>
 #include <QString>
+#include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <cstdio>
 #include <random>
 #include <sqlite3.h>
@@ -17,13 +20,31 @@
 
 namespace {
 
-constexpr int articles = 200000;
-constexpr int items = 1000000;
-constexpr int loads = 500000;
-constexpr int sales = 5000000;
-constexpr int registerEntries = 20000;
-constexpr int invoices = 50000;
+// The shop at scale 1; bench-mkshop FILE SCALE multiplies every count
+// (0.1 for a quick run).
+struct Counts {
+    int articles = 200000;
+    int items = 1000000;
+    int loads = 500000;
+    int sales = 5000000;
+    int registerEntries = 20000;
+    int invoices = 50000;
+};
 constexpr int linesPerInvoice = 4;
+
+Counts scaled(double scale)
+{
+    const auto times = [scale](int n) { return std::max(1, int(double(n) * scale)); };
+    Counts c;
+    c.articles = times(c.articles);
+    c.items = std::max(c.articles, times(c.items));
+    c.items -= c.items % c.articles; // every article has the same number of items
+    c.loads = times(c.loads);
+    c.sales = times(c.sales);
+    c.registerEntries = times(c.registerEntries);
+    c.invoices = times(c.invoices);
+    return c;
+}
 
 std::string ean13(long long sequence)
 {
@@ -81,6 +102,14 @@ const char *const payments[] = {"CO", "BA", "CC", "AS", "BO"};
 int main(int argc, char **argv)
 {
     const QString path = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(TARVO_BENCH_SHOP);
+    const double scale = argc > 2 ? std::atof(argv[2]) : 1.0;
+    if (!(scale > 0) || scale > 10) {
+        std::fprintf(stderr, "usage: bench-mkshop [file] [scale, 0 < scale <= 10, default 1]\n");
+        return 2;
+    }
+    const Counts n = scaled(scale);
+    const int articles = n.articles, items = n.items, loads = n.loads, sales = n.sales;
+    const int registerEntries = n.registerEntries, invoices = n.invoices;
     const auto start = std::chrono::steady_clock::now();
     QFile schemaFile(QStringLiteral(TARVO_SCHEMA_FILE));
     if (!schemaFile.open(QIODevice::ReadOnly)) {
@@ -162,7 +191,7 @@ int main(int argc, char **argv)
         Insert line(db, "insert into [Dettaglio Fattura] (df_Numero_Fattura, df_Descrizione, df_Quantità, df_Prezzo, df_IVA, "
                         "df_Importo) values (?,?,?,?,?,?)");
         for (int f = 1; f <= invoices; ++f) {
-            char number[16];
+            char number[32];
             std::snprintf(number, sizeof number, "%02d-%05d", 19 + (f - 1) * 8 / invoices, f);
             double total = 0;
             for (int k = 0; k < linesPerInvoice; ++k) {
@@ -180,6 +209,7 @@ int main(int argc, char **argv)
     check(db, sqlite3_exec(db, "commit; analyze", nullptr, nullptr, nullptr), "commit");
     check(db, sqlite3_exec(db, "pragma journal_mode=wal", nullptr, nullptr, nullptr), "wal");
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    std::printf("bench-mkshop: %s built in %.1f s\n", qPrintable(path), seconds);
+    std::printf("bench-mkshop: %s built in %.1f s (scale %g: %d articles, %d items, %d loads, %d sales)\n",
+                qPrintable(path), seconds, scale, articles, items, loads, sales);
     return 0;
 }

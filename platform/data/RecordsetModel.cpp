@@ -51,6 +51,7 @@ void RecordsetModel::setRecordset(db::Recordset *recordset)
         connect(recordset, &QObject::destroyed, this, [this] {
             beginResetModel();
             m_recordCount = 0;
+            m_allRowsRead = true;
             m_pending.clear();
             m_editRow = -1;
             m_cache.clear();
@@ -105,6 +106,7 @@ void RecordsetModel::setAllowAddNew(bool allow)
         m_editRow = -1;
     }
     m_allowAddNew = allow;
+    resolveFields();
     endResetModel();
 }
 
@@ -122,9 +124,20 @@ void RecordsetModel::resolveFields()
 {
     m_fieldIndex.fill(-1, m_columns.size());
     m_recordCount = 0;
+    m_allRowsRead = true;
     if (!m_recordset || !m_recordset->isOpen())
         return;
+    // A grid that adds rows shows its add-new row after the last one, where
+    // Ctrl+End goes: it counts every row (keys only) before it shows.
+    if (m_allowAddNew) {
+        try {
+            while (!m_recordset->recordCountFinal())
+                m_recordset->fetchMore();
+        } catch (const db::DbError &) {
+        }
+    }
     m_recordCount = qMax(0, m_recordset->recordCount());
+    m_allRowsRead = m_recordset->recordCountFinal();
     for (int c = 0; c < m_columns.size(); ++c) {
         if (m_columns.at(c).isBound())
             m_fieldIndex[c] = m_recordset->fieldIndex(m_columns.at(c).dataField);
@@ -246,7 +259,8 @@ void RecordsetModel::onRecordsetMoved()
     if (m_busy || !m_recordset)
         return;
     // A requery or a delete from outside changes the number of rows.
-    if (m_recordset->isOpen() && qMax(0, m_recordset->recordCount()) != m_recordCount)
+    if (m_recordset->isOpen()
+        && (qMax(0, m_recordset->recordCount()) != m_recordCount || m_recordset->recordCountFinal() != m_allRowsRead))
         reload();
 }
 
@@ -254,7 +268,34 @@ int RecordsetModel::rowCount(const QModelIndex &parent) const
 {
     if (parent.isValid())
         return 0;
-    return m_recordCount + (m_allowAddNew && m_recordset && m_recordset->isOpen() ? 1 : 0);
+    return m_recordCount + (showsAddNewRow() ? 1 : 0);
+}
+
+bool RecordsetModel::canFetchMore(const QModelIndex &parent) const
+{
+    return !parent.isValid() && !m_allRowsRead && m_recordset && m_recordset->isOpen();
+}
+
+void RecordsetModel::fetchMore(const QModelIndex &parent)
+{
+    if (!canFetchMore(parent))
+        return;
+    int newCount = m_recordCount;
+    bool allRead = m_allRowsRead;
+    try {
+        newCount = m_recordset->fetchMore();
+        allRead = m_recordset->recordCountFinal();
+    } catch (const db::DbError &) {
+        allRead = true; // no further reads are attempted; what was read stays
+    }
+    const int oldRows = rowCount();
+    const int newRows = newCount + (m_allowAddNew && allRead ? 1 : 0);
+    if (newRows > oldRows)
+        beginInsertRows(QModelIndex(), oldRows, newRows - 1);
+    m_recordCount = newCount;
+    m_allRowsRead = allRead;
+    if (newRows > oldRows)
+        endInsertRows();
 }
 
 int RecordsetModel::columnCount(const QModelIndex &parent) const

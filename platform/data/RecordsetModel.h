@@ -42,8 +42,10 @@ public:
     // Re-reads count and rows (after the record set was requeried).
     void reload();
 
+    // Rows read so far; more come through fetchMore() as the view scrolls
+    // down, and the add-new row shows once the last row has been read.
     int recordCount() const { return m_recordCount; }
-    bool isAddNewRow(int row) const { return m_allowAddNew && row == m_recordCount; }
+    bool isAddNewRow(int row) const { return showsAddNewRow() && row == m_recordCount; }
 
     // The pending row: -1 when nothing is pending.
     int editRow() const { return m_editRow; }
@@ -78,6 +80,8 @@ public:
     int cachedRowCount() const { return int(m_cache.size()); }
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
+    bool canFetchMore(const QModelIndex &parent) const override;
+    void fetchMore(const QModelIndex &parent) override;
     int columnCount(const QModelIndex &parent = QModelIndex()) const override;
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
     bool setData(const QModelIndex &index, const QVariant &value, int role = Qt::EditRole) override;
@@ -90,6 +94,7 @@ Q_SIGNALS:
 
 private:
     void resolveFields();
+    bool showsAddNewRow() const { return m_allowAddNew && m_allRowsRead && m_recordset && m_recordset->isOpen(); }
     void fetchBlock(int row) const;
     void invalidateCache();
     QVariant sampleValue(int column, int row) const;
@@ -103,6 +108,7 @@ private:
     QList<GridColumn> m_columns;
     QVector<int> m_fieldIndex;               // per column; -1 unbound or unknown
     int m_recordCount = 0;
+    bool m_allRowsRead = true;               // the record set's count is final
     bool m_allowAddNew = false;
     bool m_allowUpdate = true;
     bool m_busy = false;                     // inside our own moves and writes

@@ -228,6 +228,7 @@ bool RecordsetModel::writePending()
             beginResetModel();
             m_cache.clear();
             m_recordCount = newCount;
+            m_allRowsRead = rs->recordCountFinal();
             endResetModel();
         }
     } else {
@@ -254,7 +255,7 @@ void RecordsetModel::deleteRow(int row)
     }
     m_busy = false;
     const int newCount = qMax(0, rs->recordCount());
-    if (newCount == m_recordCount - 1) {
+    if (newCount == m_recordCount - 1 && rs->recordCountFinal() == m_allRowsRead) {
         beginRemoveRows(QModelIndex(), row, row);
         m_cache.clear();
         m_recordCount = newCount;
@@ -265,6 +266,7 @@ void RecordsetModel::deleteRow(int row)
         beginResetModel();
         m_cache.clear();
         m_recordCount = newCount;
+        m_allRowsRead = rs->recordCountFinal();
         m_pending.clear();
         m_editRow = -1;
         endResetModel();

@@ -22,6 +22,9 @@ StatementUse::~StatementUse()
 int RowShape::find(QStringView name) const
 {
     const int n = int(columns.size());
+    for (int i = 0; i < n; ++i) // the schema's spelling, the usual case
+        if (columns[size_t(i)].name == name)
+            return i;
     for (int i = 0; i < n; ++i)
         if (columns[size_t(i)].name.compare(name, Qt::CaseInsensitive) == 0
             || columns[size_t(i)].fieldName.compare(name, Qt::CaseInsensitive) == 0)
@@ -91,6 +94,7 @@ void Connection::runPlain(const char *sql)
 
 void Connection::clearStatements()
 {
+    ++m_statementGeneration;
     for (sqlite3_stmt *s : std::as_const(m_statements))
         sqlite3_finalize(s);
     m_statements.clear();
@@ -100,14 +104,30 @@ void Connection::schemaChanged()
 {
     clearStatements();
     m_translations.clear();
+    m_recentTexts.fill(TextSlot());
     m_catalog.load(m_handle);
 }
 
 Connection::Translated Connection::translate(const QString &legacy, bool expression)
 {
+    // The same text again (a lookup repeated, a window reopened) skips even
+    // the lexer; a text of the same shape skips the translator. Recent texts
+    // sit in a small table indexed by their hash: a miss costs no rehash.
+    TextSlot &slot = m_recentTexts[(qHash(legacy) ^ size_t(expression)) % m_recentTexts.size()];
+    if (slot.expression == expression && slot.translated.translation && slot.text == legacy)
+        return slot.translated;
+    Translated out = translateShape(legacy, expression);
+    slot.text = legacy;
+    slot.expression = expression;
+    slot.translated = out;
+    return out;
+}
+
+Connection::Translated Connection::translateShape(const QString &legacy, bool expression)
+{
     LexedText lexed = LegacyLexer::lex(legacy);
     Translated out;
-    out.literals = std::move(lexed.literals);
+    out.literals = LiteralList(lexed.literals);
     QString key = lexed.shapeKey;
     key.prepend(expression ? QLatin1Char('E') : QLatin1Char('S'));
     const auto it = m_translations.constFind(key);
@@ -115,7 +135,6 @@ Connection::Translated Connection::translate(const QString &legacy, bool express
         out.translation = *it;
         return out;
     }
-    lexed.literals = out.literals; // the translator counts them
     const Translator translator(m_catalog, legacy, lexed);
     auto translation = std::make_shared<Translation>(expression ? translator.expression() : translator.statement());
     if (m_translations.size() >= maxTranslations)
@@ -142,6 +161,15 @@ sqlite3_stmt *Connection::statement(const QString &sql, const QString &legacy)
     }
     m_statements.insert(sql, prepared);
     return prepared;
+}
+
+sqlite3_stmt *Connection::statement(const QString &sql, const QString &legacy, CachedStatement &slot)
+{
+    if (slot.statement && slot.generation == m_statementGeneration)
+        return slot.statement;
+    slot.statement = statement(sql, legacy);
+    slot.generation = m_statementGeneration;
+    return slot.statement;
 }
 
 void Connection::bindLiterals(sqlite3_stmt *statement, const std::vector<Literal> &literals, int first, int last,
@@ -251,6 +279,10 @@ int Connection::execute(const QString &legacy)
 
 void Connection::beginTrans()
 {
+    // A transaction SQLite ended on its own (a failed commit rolls back) is
+    // not one to nest a savepoint into.
+    if (m_depth > 0 && sqlite3_get_autocommit(m_handle))
+        m_depth = 0;
     if (m_depth == 0)
         runPlain("begin immediate");
     else
@@ -262,25 +294,46 @@ void Connection::commitTrans()
 {
     if (m_depth == 0)
         throw errors::noTransaction();
-    if (m_depth == 1)
-        runPlain("commit");
-    else
+    if (m_depth > 1) {
         runPlain(QStringLiteral("release tarvo_%1").arg(m_depth - 1).toUtf8().constData());
-    --m_depth;
+        --m_depth;
+        return;
+    }
+    try {
+        runPlain("commit");
+    } catch (const DbError &) {
+        // The file refused the commit (disk full, I/O error): nothing of the
+        // transaction may stay, and the next one must be a real one again.
+        abandonTransaction();
+        throw;
+    }
+    m_depth = 0;
 }
 
 void Connection::rollback()
 {
     if (m_depth == 0)
         throw errors::noTransaction();
-    if (m_depth == 1) {
-        runPlain("rollback");
-    } else {
-        const QByteArray name = QStringLiteral("tarvo_%1").arg(m_depth - 1).toUtf8();
+    if (m_depth == 1 || sqlite3_get_autocommit(m_handle)) {
+        abandonTransaction();
+        return;
+    }
+    const QByteArray name = QStringLiteral("tarvo_%1").arg(m_depth - 1).toUtf8();
+    try {
         runPlain(("rollback to " + name).constData());
         runPlain(("release " + name).constData());
+    } catch (const DbError &) {
+        abandonTransaction();
+        throw;
     }
     --m_depth;
+}
+
+void Connection::abandonTransaction()
+{
+    m_depth = 0;
+    if (!sqlite3_get_autocommit(m_handle))
+        sqlite3_exec(m_handle, "rollback", nullptr, nullptr, nullptr);
 }
 
 } // namespace db

@@ -5,6 +5,7 @@
 #include "Translation.h"
 
 #include <QHash>
+#include <array>
 #include <QString>
 #include <memory>
 #include <vector>
@@ -32,6 +33,25 @@ struct RowShape {
     int find(QStringView name) const;
 };
 
+// The constants of a statement, shared between the cache of recent texts
+// and the sets opened on them (a repeated lookup copies no list).
+class LiteralList {
+public:
+    LiteralList() = default;
+    explicit LiteralList(std::vector<Literal> literals)
+        : m_list(std::make_shared<const std::vector<Literal>>(std::move(literals))) {}
+    operator const std::vector<Literal> &() const { return m_list ? *m_list : empty(); }
+    size_t size() const { return m_list ? m_list->size() : 0; }
+    void clear() { m_list.reset(); }
+private:
+    static const std::vector<Literal> &empty()
+    {
+        static const std::vector<Literal> none;
+        return none;
+    }
+    std::shared_ptr<const std::vector<Literal>> m_list;
+};
+
 // One open SQLite connection with its caches: translations by statement
 // shape, prepared statements by text, the schema's names and kinds.
 class Connection {
@@ -43,12 +63,14 @@ public:
 
     struct Translated {
         std::shared_ptr<const Translation> translation;
-        std::vector<Literal> literals;
+        LiteralList literals;
     };
     Translated translate(const QString &legacy, bool expression);
 
     // Prepared once and kept; every use binds, steps and resets it.
     sqlite3_stmt *statement(const QString &sql, const QString &legacy);
+    // The same, remembered in `slot` so that a hot statement skips the lookup.
+    sqlite3_stmt *statement(const QString &sql, const QString &legacy, CachedStatement &slot);
     static void bindLiterals(sqlite3_stmt *statement, const std::vector<Literal> &literals, int first, int last,
                              int firstParameter);
     const RowShape &shapeOf(const Translation &translation, sqlite3_stmt *statement);
@@ -69,13 +91,24 @@ public:
 private:
     Connection(sqlite3 *handle, QString path);
     void clearStatements();
+    // Rolls back whatever SQLite still holds open and forgets every level.
+    void abandonTransaction();
 
     sqlite3 *m_handle;
     QString m_path;
     SchemaCatalog m_catalog;
+    Translated translateShape(const QString &legacy, bool expression);
+
     QHash<QString, std::shared_ptr<const Translation>> m_translations;
+    struct TextSlot {
+        QString text;
+        bool expression = false;
+        Translated translated;
+    };
+    std::array<TextSlot, 512> m_recentTexts;
     QHash<QString, sqlite3_stmt *> m_statements;
     int m_depth = 0;
+    quint64 m_statementGeneration = 1;
 };
 
 // Resets a statement when the scope ends, whatever happened in it.

@@ -25,6 +25,9 @@ namespace {
 struct ConnectionCache {
     QHash<QString, std::shared_ptr<Database>> byGivenPath;
     QHash<QString, std::shared_ptr<Database>> byCanonicalPath;
+    // The path asked for last: a program asks for one file over and over.
+    QString lastPath;
+    std::shared_ptr<Database> last;
 };
 
 ConnectionCache &cache()
@@ -43,9 +46,14 @@ std::shared_ptr<Database> Database::open(const QString &path, const QString &con
 {
     Q_UNUSED(connect); // the file carries no password; any password is accepted
     ConnectionCache &c = cache();
+    if (c.last && path == c.lastPath)
+        return c.last;
     const auto known = c.byGivenPath.constFind(path);
-    if (known != c.byGivenPath.cend())
+    if (known != c.byGivenPath.cend()) {
+        c.lastPath = path;
+        c.last = *known;
         return *known;
+    }
     const QFileInfo info(path);
     if (path.isEmpty() || !info.exists() || !info.isFile())
         throw errors::fileNotFound(path);
@@ -115,6 +123,8 @@ void Database::closeAll()
 {
     cache().byGivenPath.clear();
     cache().byCanonicalPath.clear();
+    cache().lastPath.clear();
+    cache().last.reset();
 }
 
 QString Database::path() const

@@ -7,36 +7,57 @@
 #include <QLocale>
 #include <cmath>
 #include <limits>
+#include <cstring>
 #include <sqlite3.h>
 
 namespace db {
 
 void RawRow::capture(sqlite3_stmt *statement, int columns)
 {
-    cells.resize(size_t(columns));
-    bytes.clear();
+    cells.resize(columns);
+    // Values first, then the text of every column into one buffer sized
+    // once. The connection is used by one thread only: the column values
+    // may be read directly.
+    int textBytes = 0;
     for (int c = 0; c < columns; ++c) {
-        Cell &cell = cells[size_t(c)];
-        cell.type = sqlite3_column_type(statement, c);
+        Cell &cell = cells[c];
+        sqlite3_value *value = sqlite3_column_value(statement, c);
+        cell.type = sqlite3_value_type(value);
         switch (cell.type) {
         case SQLITE_INTEGER:
-            cell.integer = sqlite3_column_int64(statement, c);
+            cell.integer = sqlite3_value_int64(value);
             break;
         case SQLITE_FLOAT:
-            cell.real = sqlite3_column_double(statement, c);
+            cell.real = sqlite3_value_double(value);
             break;
         case SQLITE_TEXT:
-        case SQLITE_BLOB: {
-            const void *data = cell.type == SQLITE_TEXT ? static_cast<const void *>(sqlite3_column_text(statement, c))
-                                                        : sqlite3_column_blob(statement, c);
-            cell.length = sqlite3_column_bytes(statement, c);
-            cell.integer = bytes.size();
-            bytes.append(static_cast<const char *>(data), cell.length);
+            sqlite3_value_text(value);
+            cell.length = sqlite3_value_bytes(value);
+            textBytes += cell.length;
             break;
-        }
+        case SQLITE_BLOB:
+            sqlite3_value_blob(value);
+            cell.length = sqlite3_value_bytes(value);
+            textBytes += cell.length;
+            break;
         default:
             break;
         }
+    }
+    bytes.resize(textBytes);
+    char *out = bytes.data();
+    qint64 offset = 0;
+    for (int c = 0; c < columns; ++c) {
+        Cell &cell = cells[c];
+        if (cell.type != SQLITE_TEXT && cell.type != SQLITE_BLOB)
+            continue;
+        sqlite3_value *value = sqlite3_column_value(statement, c);
+        const void *data = cell.type == SQLITE_TEXT ? static_cast<const void *>(sqlite3_value_text(value))
+                                                    : sqlite3_value_blob(value);
+        if (cell.length > 0)
+            std::memcpy(out + offset, data, size_t(cell.length));
+        cell.integer = offset;
+        offset += cell.length;
     }
 }
 
@@ -79,7 +100,7 @@ int expandYear(int year, int digits)
 
 QVariant FieldCodec::decode(const RawRow &row, int column, FieldKind kind)
 {
-    const RawRow::Cell &cell = row.cells[size_t(column)];
+    const RawRow::Cell &cell = row.cells[column];
     if (cell.type == SQLITE_NULL)
         return QVariant();
     switch (kind) {

@@ -3,6 +3,7 @@
 #include "SchemaCatalog.h"
 
 #include <QByteArray>
+#include <QVarLengthArray>
 #include <QVariant>
 #include <vector>
 
@@ -19,7 +20,7 @@ struct RawRow {
         double real = 0.0;
         int length = 0;
     };
-    std::vector<Cell> cells;
+    QVarLengthArray<Cell, 16> cells; // most rows need no allocation of their own
     QByteArray bytes;
 
     void capture(sqlite3_stmt *statement, int columns);

@@ -116,7 +116,6 @@ LexedText LegacyLexer::lex(const QString &source)
 {
     LexedText out;
     out.tokens.reserve(32);
-    out.shapeKey.reserve(source.size() + 8);
     const QChar *s = source.constData();
     const int n = int(source.size());
 
@@ -134,15 +133,12 @@ LexedText LegacyLexer::lex(const QString &source)
         t.pos = pos;
         t.len = len;
         out.tokens.push_back(t);
-        if (!out.shapeKey.isEmpty())
-            out.shapeKey.append(QLatin1Char(' '));
         return &out.tokens.back();
     };
-    auto addLiteral = [&](int pos, int len, Literal literal, char16_t marker) {
+    auto addLiteral = [&](int pos, int len, Literal literal) {
         Token *t = addToken(Token::Kind::Literal, pos, len);
         t->literal = int(out.literals.size());
         out.literals.push_back(std::move(literal));
-        out.shapeKey.append(QChar(marker)); // control characters: never part of a name
     };
 
     int i = 0;
@@ -158,7 +154,6 @@ LexedText LegacyLexer::lex(const QString &source)
                 ++i;
             addToken(Token::Kind::Word, start, i - start);
             const QStringView word(s + start, i - start);
-            out.shapeKey.append(word);
             if (equalsWord(word, "by") && lastKind == 0
                 && (equalsWord(lastWord, "order") || equalsWord(lastWord, "group")))
                 orderDepth = depth;
@@ -195,7 +190,7 @@ LexedText LegacyLexer::lex(const QString &source)
             Literal literal;
             literal.type = Literal::Type::Text;
             literal.text = std::move(value);
-            addLiteral(start, i - start, std::move(literal), u'\x01');
+            addLiteral(start, i - start, std::move(literal));
             afterTop = false;
             continue;
         }
@@ -204,9 +199,6 @@ LexedText LegacyLexer::lex(const QString &source)
             if (close < 0)
                 throw errors::syntax(QStringLiteral("parentesi quadra non chiusa"), source);
             addToken(Token::Kind::Bracketed, i + 1, int(close) - i - 1);
-            out.shapeKey.append(QLatin1Char('['));
-            out.shapeKey.append(QStringView(s + i + 1, close - i - 1));
-            out.shapeKey.append(QLatin1Char(']'));
             i = int(close) + 1;
             afterTop = false;
             continue;
@@ -220,7 +212,7 @@ LexedText LegacyLexer::lex(const QString &source)
             if (!parseDateLiteral(QStringView(s + i + 1, close - i - 1), &literal.text))
                 throw errors::badDate(source.mid(i, close - i + 1));
             i = int(close) + 1;
-            addLiteral(start, i - start, std::move(literal), u'\x03');
+            addLiteral(start, i - start, std::move(literal));
             afterTop = false;
             continue;
         }
@@ -250,7 +242,6 @@ LexedText LegacyLexer::lex(const QString &source)
             const QStringView number(s + start, i - start);
             if (afterTop || orderDepth >= 0) {
                 addToken(Token::Kind::InlineNumber, start, i - start);
-                out.shapeKey.append(number);
             } else {
                 Literal literal;
                 bool ok = false;
@@ -264,7 +255,7 @@ LexedText LegacyLexer::lex(const QString &source)
                 }
                 if (!ok)
                     throw errors::syntax(QStringLiteral("numero non valido"), source);
-                addLiteral(start, i - start, std::move(literal), u'\x02');
+                addLiteral(start, i - start, std::move(literal));
             }
             afterTop = false;
             continue;
@@ -307,11 +298,26 @@ LexedText LegacyLexer::lex(const QString &source)
             }
         }
         addToken(Token::Kind::Punct, start, len);
-        out.shapeKey.append(QStringView(s + start, len));
         i += len;
     }
     if (depth != 0)
         throw errors::syntax(QStringLiteral("parentesi non bilanciate"), source);
+
+    // The shape: the text as written, each constant replaced by a control
+    // character (never part of a name) that says its kind.
+    out.shapeKey.reserve(source.size());
+    int written = 0;
+    for (const Token &t : out.tokens) {
+        if (t.kind != Token::Kind::Literal)
+            continue;
+        out.shapeKey.append(QStringView(s + written, t.pos - written));
+        const Literal::Type type = out.literals[size_t(t.literal)].type;
+        out.shapeKey.append(QChar(type == Literal::Type::Text   ? u'\x01'
+                                  : type == Literal::Type::Date ? u'\x03'
+                                                                : u'\x02'));
+        written = t.pos + t.len;
+    }
+    out.shapeKey.append(QStringView(s + written, n - written));
     return out;
 }
 

@@ -5,10 +5,14 @@
 
 namespace db {
 
-Recordset::Recordset(std::unique_ptr<Impl> impl) : d(std::move(impl))
+Recordset::Recordset(std::unique_ptr<Impl> impl) : d(std::move(impl)) {}
+
+// The changes of an Edit or AddNew, made room for when the first one begins
+// (most sets are only read).
+static void startPending(Recordset::Impl &d)
 {
-    d->pending.resize(size_t(d->visibleColumns()));
-    d->pendingSet.assign(size_t(d->visibleColumns()), false);
+    d.pending.resize(size_t(d.visibleColumns()));
+    d.pendingSet.assign(size_t(d.visibleColumns()), false);
 }
 
 Recordset::~Recordset() = default;
@@ -16,6 +20,19 @@ Recordset::~Recordset() = default;
 int Recordset::recordCount() const
 {
     d->ensureOpen();
+    return d->count;
+}
+
+bool Recordset::recordCountFinal() const
+{
+    d->ensureOpen();
+    return d->complete;
+}
+
+int Recordset::fetchMore()
+{
+    d->ensureOpen();
+    d->reach(d->count);
     return d->count;
 }
 
@@ -30,6 +47,8 @@ int Recordset::absolutePosition() const
 bool Recordset::eof() const
 {
     d->ensureOpen();
+    // Moves read the page that follows before they pass the last key read,
+    // so a position past it is past the last row.
     return d->count == 0 || d->position >= d->count;
 }
 
@@ -52,7 +71,7 @@ static void dropPending(Recordset::Impl &d, Recordset *set)
 void Recordset::setAbsolutePosition(int position)
 {
     d->ensureOpen();
-    if (position < 0 || position >= d->count)
+    if (!d->reach(position))
         throw errors::invalidArgument();
     dropPending(*d, this);
     d->position = position;
@@ -77,6 +96,7 @@ void Recordset::moveLast()
     if (d->count == 0)
         throw errors::noCurrentRecord();
     dropPending(*d, this);
+    d->readAll();
     d->position = d->count - 1;
     d->onDeleted = false;
     Q_EMIT currentChanged();
@@ -94,6 +114,7 @@ void Recordset::moveNext()
     if (d->count == 0 || d->position >= d->count)
         throw errors::noCurrentRecord();
     dropPending(*d, this);
+    d->reach(d->position + 1);
     ++d->position;
     Q_EMIT currentChanged();
 }
@@ -145,7 +166,7 @@ void Recordset::addNew()
 {
     d->ensureOpen();
     d->requireKeyed();
-    d->pendingSet.assign(d->pendingSet.size(), false);
+    startPending(*d);
     d->mode = EditMode::Adding;
     Q_EMIT editModeChanged(EditMode::Adding);
 }
@@ -155,7 +176,7 @@ void Recordset::edit()
     d->ensureOpen();
     d->requireKeyed();
     d->currentRow(); // throws when there is no current record
-    d->pendingSet.assign(d->pendingSet.size(), false);
+    startPending(*d);
     d->mode = EditMode::Editing;
     Q_EMIT editModeChanged(EditMode::Editing);
 }
@@ -294,7 +315,7 @@ void Recordset::close()
     d->open = false;
     d->keys.clear();
     d->rows.clear();
-    d->cache.clear();
+    d->forgetRows();
     d->count = 0;
 }
 

@@ -24,14 +24,21 @@ enum class EditMode { None = 0, Editing = 1, Adding = 2 };
 // Fields are found by name ignoring case (accented names too); where a join
 // makes a name ambiguous, "table.field" picks one ("carico.ca_Codice").
 //
-// Large sets are not loaded at once: rows are read as they are visited.
+// Large sets are not loaded at once: keys are read a page at a time and rows
+// as they are visited.
 class Recordset : public QObject {
     Q_OBJECT
 public:
     ~Recordset() override;
 
-    // Position and size.
-    int recordCount() const;          // rows in the set (0 = nothing found)
+    // Position and size. Keys are read in pages as the position moves on:
+    // recordCount() counts the rows read so far (not 0 when rows exist, all
+    // of them after moveLast), as the legacy engine's count did.
+    int recordCount() const;
+    bool recordCountFinal() const;    // every row has been counted
+    // Reads the next page of keys without moving (a grid that scrolls on);
+    // returns the new count.
+    int fetchMore();
     int absolutePosition() const;     // 0-based, -1 when on no record
     void setAbsolutePosition(int position);
     bool eof() const;

@@ -10,13 +10,25 @@
 namespace db {
 
 namespace {
-constexpr int rowsReadAhead = 32;   // rows kept while the keys are read
 constexpr int cacheLimit = 512;
 }
 
 Recordset::Impl::Impl(std::shared_ptr<Connection> conn, QString legacySql)
     : connection(std::move(conn)), source(std::move(legacySql))
 {
+}
+
+void Recordset::Impl::forgetRow(int at)
+{
+    if (size_t(at) < firstRows.size())
+        firstRows[size_t(at)].cells.clear();
+    cache.remove(at);
+}
+
+void Recordset::Impl::forgetRows()
+{
+    firstRows.clear();
+    cache.clear();
 }
 
 void Recordset::Impl::ensureOpen() const
@@ -42,68 +54,6 @@ void Recordset::Impl::openSet()
     run();
 }
 
-void Recordset::Impl::run()
-{
-    const Translation &t = *translation;
-    if (filterTranslation) {
-        if (t.keyed) {
-            runSql = QStringLiteral("SELECT ") + t.selectList + QStringLiteral(", ") + t.keyColumns
-                     + QStringLiteral(" FROM ") + t.from + QStringLiteral(" WHERE ");
-            if (!t.where.isEmpty())
-                runSql += QLatin1Char('(') + t.where + QStringLiteral(") AND ");
-            runSql += QLatin1Char('(') + filterTranslation->sql + QLatin1Char(')');
-            if (!t.orderBy.isEmpty())
-                runSql += QStringLiteral(" ORDER BY ") + t.orderBy;
-            if (!t.limit.isEmpty())
-                runSql += QStringLiteral(" LIMIT ") + t.limit;
-        } else {
-            runSql = QStringLiteral("SELECT * FROM (") + t.sql + QStringLiteral(") WHERE (")
-                     + filterTranslation->sql + QLatin1Char(')');
-        }
-    } else {
-        runSql = t.sql;
-    }
-    sqlite3_stmt *statement = connection->statement(runSql, source);
-    StatementUse use(statement);
-    Connection::bindLiterals(statement, literals, 0, int(literals.size()), 1);
-    if (filterTranslation)
-        Connection::bindLiterals(statement, filterLiterals, 0, int(filterLiterals.size()), int(literals.size()) + 1);
-    if (!shape) {
-        connection->shapeOf(t, statement);
-        shape = t.shape;
-    }
-    keys.clear();
-    rows.clear();
-    cache.clear();
-    count = 0;
-    const int visible = visibleColumns();
-    int rc;
-    while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
-        if (keyCount > 0) {
-            for (int k = 0; k < keyCount; ++k)
-                keys.push_back(sqlite3_column_type(statement, visible + k) == SQLITE_NULL
-                                   ? nullKey
-                                   : sqlite3_column_int64(statement, visible + k));
-            if (count < rowsReadAhead)
-                cache[count].capture(statement, visible);
-        } else {
-            rows.emplace_back();
-            rows.back().capture(statement, visible);
-        }
-        ++count;
-    }
-    if (rc != SQLITE_DONE) {
-        // A set read halfway would show a wrong count: show none instead.
-        keys.clear();
-        rows.clear();
-        cache.clear();
-        count = 0;
-        throw errors::fromSqlite(connection->handle(), rc, source);
-    }
-    position = 0;
-    onDeleted = false;
-}
-
 const RawRow &Recordset::Impl::currentRow()
 {
     ensureOpen();
@@ -113,6 +63,8 @@ const RawRow &Recordset::Impl::currentRow()
         throw errors::noCurrentRecord();
     if (keyCount == 0)
         return rows[size_t(position)];
+    if (size_t(position) < firstRows.size() && !firstRows[size_t(position)].cells.empty())
+        return firstRows[size_t(position)];
     const auto cached = cache.constFind(position);
     if (cached != cache.cend())
         return *cached;
@@ -162,7 +114,7 @@ int Recordset::Impl::findFrom(const QString &criterion, int start)
     const Translation &t = *translation;
     if (start < 0)
         start = 0;
-    if (start >= count)
+    if (!reach(start))
         return -1;
 
     if (t.keyed) {
@@ -173,6 +125,9 @@ int Recordset::Impl::findFrom(const QString &criterion, int start)
         if (filterTranslation)
             sql += QLatin1Char('(') + filterTranslation->sql + QStringLiteral(") AND ");
         sql += QLatin1Char('(') + crit.translation->sql + QLatin1Char(')');
+        std::unordered_set<qint64> single;
+        std::set<std::vector<qint64>> multiple;
+        {
         sqlite3_stmt *statement = connection->statement(sql, criterion);
         StatementUse use(statement);
         const int mainLiterals = t.selectListLiterals + t.fromLiterals + t.whereLiterals;
@@ -185,8 +140,6 @@ int Recordset::Impl::findFrom(const QString &criterion, int start)
         }
         Connection::bindLiterals(statement, crit.literals, 0, int(crit.literals.size()), next);
         const int visible = visibleColumns();
-        std::unordered_set<qint64> single;
-        std::set<std::vector<qint64>> multiple;
         int rc;
         while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
             std::vector<qint64> key(static_cast<size_t>(keyCount));
@@ -200,9 +153,11 @@ int Recordset::Impl::findFrom(const QString &criterion, int start)
         }
         if (rc != SQLITE_DONE)
             throw errors::fromSqlite(connection->handle(), rc, criterion);
+        }
         if (single.empty() && multiple.empty())
             return -1;
-        for (int p = start; p < count; ++p) {
+        // Further pages of keys are read only as far as the first match.
+        for (int p = start; reach(p); ++p) {
             const qint64 *key = keyAt(p);
             if (keyCount == 1 ? single.count(*key) > 0
                               : multiple.count(std::vector<qint64>(key, key + keyCount)) > 0)
@@ -240,7 +195,10 @@ namespace {
 struct TableChanges {
     QStringList columns;
     std::vector<const BoundValue *> values;
+    quint64 fields = 0; // the fields of the set written, a bit each; 0 when too many to say
 };
+
+constexpr size_t fieldBits = 56; // the table's index takes the bits above
 
 // Changed fields grouped by the table they belong to; a column set twice
 // (two aliases of one field) is written once, with the last value.
@@ -252,6 +210,7 @@ std::vector<TableChanges> groupChanges(const Recordset::Impl &d)
             continue;
         const ColumnInfo &info = d.shape->columns[c];
         TableChanges &table = changes[size_t(info.tableIndex)];
+        table.fields = c < fieldBits && (table.fields != 0 || table.columns.isEmpty()) ? table.fields | (1ull << c) : 0;
         const qsizetype existing = table.columns.indexOf(info.column);
         if (existing >= 0) {
             table.values[size_t(existing)] = &d.pending[c];
@@ -279,12 +238,15 @@ void inOneTransaction(Connection &connection, bool needed, Work work)
         work();
         return;
     }
+    const int outer = connection.transactionDepth();
     connection.beginTrans();
     try {
         work();
         connection.commitTrans();
     } catch (...) {
-        connection.rollback();
+        // A failed commit has already rolled back.
+        if (connection.transactionDepth() > outer)
+            connection.rollback();
         throw;
     }
 }
@@ -307,12 +269,18 @@ void Recordset::Impl::writeChanges()
                 continue;
             if (key[t] == nullKey)
                 throw errors::noCurrentRecord();
-            QStringList assignments;
-            for (const QString &column : c.columns)
-                assignments << quotedName(column) + QStringLiteral(" = ?");
-            const QString sql = QStringLiteral("UPDATE ") + quotedName(translation->tables[t].table)
-                                + QStringLiteral(" SET ") + assignments.join(QStringLiteral(", "))
-                                + QStringLiteral(" WHERE rowid = ?");
+            // The same fields written again (a stock change) reuse their text.
+            const quint64 shape = c.fields == 0 ? 0 : c.fields | (quint64(t) << fieldBits);
+            QString sql = shape ? translation->updateSql.value(shape) : QString();
+            if (sql.isEmpty()) {
+                QStringList assignments;
+                for (const QString &column : c.columns)
+                    assignments << quotedName(column) + QStringLiteral(" = ?");
+                sql = QStringLiteral("UPDATE ") + quotedName(translation->tables[t].table) + QStringLiteral(" SET ")
+                      + assignments.join(QStringLiteral(", ")) + QStringLiteral(" WHERE rowid = ?");
+                if (shape)
+                    translation->updateSql.insert(shape, sql);
+            }
             sqlite3_stmt *statement = connection->statement(sql, source);
             StatementUse use(statement);
             int parameter = 1;
@@ -322,11 +290,16 @@ void Recordset::Impl::writeChanges()
             stepWrite(*connection, statement, source);
         }
     });
-    cache.remove(position);
+    if (!complete)
+        edited.insert(std::vector<qint64>(key, key + keyCount));
+    forgetRow(position);
 }
 
 void Recordset::Impl::insertRow()
 {
+    // The new row goes after the last one; the keys not read yet must come
+    // first, and must not meet the new row again.
+    readAll();
     const std::vector<TableChanges> changes = groupChanges(*this);
     std::vector<qint64> newKey(size_t(keyCount), nullKey);
     int tablesTouched = 0;
@@ -363,7 +336,7 @@ void Recordset::Impl::insertRow()
     ++count;
     position = count - 1;
     onDeleted = false;
-    cache.remove(position);
+    forgetRow(position);
 }
 
 void Recordset::Impl::deleteCurrent()
@@ -382,7 +355,10 @@ void Recordset::Impl::deleteCurrent()
     }
     keys.erase(keys.begin() + ptrdiff_t(position) * keyCount, keys.begin() + ptrdiff_t(position + 1) * keyCount);
     --count;
-    cache.clear();
+    if (!complete)
+        --consumed;
+    reach(position); // the row that follows, if any, is the next one
+    forgetRows();
     onDeleted = true;
 }
 

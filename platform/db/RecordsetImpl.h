@@ -8,6 +8,7 @@
 #include <QHash>
 #include <limits>
 #include <memory>
+#include <set>
 #include <vector>
 
 namespace db {
@@ -15,18 +16,36 @@ namespace db {
 // The rows behind a record set. A keyed set keeps only the row keys (the
 // rowids of its tables) in order, and reads a row when it is visited; other
 // sets (grouped, distinct, aggregate) are small and kept whole.
+//
+// The keys are read in pages as the position moves on, so opening a set
+// costs its first page whatever the number of matching rows. Each page
+// reruns the select with LIMIT/OFFSET and starts a few rows early: the last
+// key read anchors it, so rows added or removed before it since the last
+// page neither repeat nor get lost.
 struct Recordset::Impl {
     static constexpr qint64 nullKey = std::numeric_limits<qint64>::min();
+    // Rows of the first page (read whole); later pages read keys only and
+    // double in size, so reading to row n costs O(n) whatever the steps.
+    static inline int firstPage = 64;
 
     Impl(std::shared_ptr<Connection> connection, QString legacySql);
 
     void openSet();             // translates the source and runs it
-    void run();                 // (re)reads the keys, with the filter
+    void run();                 // (re)reads the first page, with the filter
+    // Reads keys until the set has more than `position` rows or is complete;
+    // true when the row at `position` exists.
+    bool reach(int position);
+    void readAll();
+    void readPage(int wanted, bool first);
+    void dropRowsAlreadyHere(std::vector<qint64> &fresh, int returned) const;
+    void runWhole();            // sets without keys: every row at once
     const RawRow &currentRow(); // throws when there is no current record
     QVariant currentValue(int column);
     // The first position >= start whose row matches a criterion; -1 if none.
     int findFrom(const QString &criterion, int start);
 
+    void forgetRow(int position); // written: read it again when visited
+    void forgetRows();
     void ensureOpen() const;
     void requireKeyed() const;
     int visibleColumns() const { return int(shape->columns.size()); }
@@ -40,19 +59,24 @@ struct Recordset::Impl {
     std::shared_ptr<Connection> connection;
     QString source;
     std::shared_ptr<const Translation> translation;
-    std::vector<Literal> literals;
+    LiteralList literals;
     std::shared_ptr<const RowShape> shape;
 
     QString filter;
     std::shared_ptr<const Translation> filterTranslation;
-    std::vector<Literal> filterLiterals;
+    LiteralList filterLiterals;
     QString runSql;             // the statement of the last run
 
     bool open = true;
     int keyCount = 0;
     std::vector<qint64> keys;   // keyCount values per row
+    bool complete = true;       // every key of the select has been read
+    int consumed = 0;           // rows of the select the keys cover
+    int nextPage = 0;           // size of the next page of keys
+    std::set<std::vector<qint64>> edited; // rows written here: a sort change may move them on
     std::vector<RawRow> rows;   // sets without keys: every row
-    QHash<int, RawRow> cache;   // keyed sets: rows read, by position
+    std::vector<RawRow> firstRows; // keyed sets: the first page (no cells: read again)
+    QHash<int, RawRow> cache;   // keyed sets: other rows read, by position
     int count = 0;
     int position = 0;           // -1 = BOF, count = EOF
     bool onDeleted = false;

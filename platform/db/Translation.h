@@ -1,12 +1,22 @@
 #pragma once
 
+#include <QHash>
 #include <QString>
 #include <memory>
 #include <vector>
 
+struct sqlite3_stmt;
+
 namespace db {
 
 struct RowShape;
+
+// A prepared statement remembered where it is used, valid while the
+// connection's statement cache has not been emptied since.
+struct CachedStatement {
+    sqlite3_stmt *statement = nullptr;
+    quint64 generation = 0;
+};
 
 // A table named in the from clause of a select.
 struct FromTable {
@@ -36,8 +46,18 @@ struct Translation {
     int fromLiterals = 0;       // ... in the from clause ...
     int whereLiterals = 0;      // ... in the where clause
     std::vector<FromTable> tables;
+    bool orderNeedsSelectList = false; // the order by names a result column
     QString keyColumns;     // "ref".rowid, ... ; empty when not keyed
     QString fetchSql;       // one row by its keys
+
+    // The pages of a keyed set without a filter, with and without the
+    // select list, made the first time they are needed.
+    mutable QString pageSqlWithColumns;
+    mutable QString pageSqlKeys;
+    mutable CachedStatement pageWithColumns;
+    mutable CachedStatement pageKeys;
+    // Updates of one row by its key, by the fields they write.
+    mutable QHash<quint64, QString> updateSql;
 
     // Column layout of the select, filled the first time it runs.
     mutable std::shared_ptr<const RowShape> shape;

@@ -339,6 +339,14 @@ void Translator::buildSelect(Translation &t) const
             if (!isWord(orderPos + 1, "by"))
                 throw errors::syntax(QStringLiteral("BY mancante dopo ORDER"), m_source);
             t.orderBy = emit(orderPos + 2, m_count) + QStringLiteral(", ") + t.keyColumns;
+            // "order by 2" or an alias of the select list: the keys cannot be
+            // sorted without the select list.
+            for (int i = orderPos + 2; i < m_count; ++i)
+                if (m_lexed.tokens[size_t(i)].kind == Token::Kind::InlineNumber)
+                    t.orderNeedsSelectList = true;
+            for (int i = start; i < fromPos; ++i)
+                if (isWord(i, "as"))
+                    t.orderNeedsSelectList = true;
         }
         t.sql = QStringLiteral("SELECT ") + t.selectList + QStringLiteral(", ") + t.keyColumns
                 + QStringLiteral(" FROM ") + t.from;

@@ -46,7 +46,7 @@ void TestCounterChecks::scanAndEnter_data()
     QTest::addColumn<QStringList>("messages"); // "check", "another" or a whole text
     QTest::addColumn<bool>("recorded");
 
-    for (const QString kind : {QStringLiteral("carico"), QStringLiteral("scarico")}) {
+    for (const QString &kind : {QStringLiteral("carico"), QStringLiteral("scarico")}) {
         const QByteArray k = kind.toLatin1() + ", ";
         QTest::newRow(k + "date typed 061226") << kind << "061226" << "1" << QList<int>{ui::vbYes}
                                                << QStringList{"another"} << true;

@@ -25,7 +25,7 @@ private Q_SLOTS:
     void lookupsUseIndexes();
     void textOrderIgnoresCaseAndAccents_data();
     void textOrderIgnoresCaseAndAccents();
-    void largeSetIsCountedWithoutLoadingRows();
+    void largeSetOpensWithItsFirstPage();
 };
 
 void EngineTest::openReusesOneConnection()
@@ -289,7 +289,7 @@ void EngineTest::textOrderIgnoresCaseAndAccents()
     QCOMPARE(rows, order == 0 ? 1 : 0);
 }
 
-void EngineTest::largeSetIsCountedWithoutLoadingRows()
+void EngineTest::largeSetOpensWithItsFirstPage()
 {
     TestDatabase db;
     sqlite3 *handle = db->handle();
@@ -307,8 +307,12 @@ void EngineTest::largeSetIsCountedWithoutLoadingRows()
     sqlite3_exec(handle, "commit", nullptr, nullptr, nullptr);
 
     auto rs = db->openRecordset(QStringLiteral("select * from carico order by ca_Codice_Articolo desc"));
-    QCOMPARE(rs->recordCount(), 300000);
+    // Open with the first page of keys; counted in full after MoveLast.
+    QVERIFY(rs->recordCount() > 0 && rs->recordCount() < 1000);
+    QVERIFY(!rs->recordCountFinal());
     rs->moveLast();
+    QCOMPARE(rs->recordCount(), 300000);
+    QVERIFY(rs->recordCountFinal());
     QCOMPARE(rs->absolutePosition(), 299999);
     QCOMPARE(rs->value("ca_Codice").toLongLong(), 1LL);
     rs->moveFirst();

@@ -1,0 +1,228 @@
+#include "RecordsetImpl.h"
+
+#include "EngineErrors.h"
+
+#include <algorithm>
+#include <sqlite3.h>
+
+namespace db {
+
+namespace {
+
+constexpr int anchorRows = 16;        // rows read again before each page
+constexpr int largestPage = 1 << 22;
+
+// The select of a keyed set, one page at a time: its keys, and its fields
+// too when `withColumns`.
+QString pageSql(const Translation &t, const Translation *filter, bool withColumns)
+{
+    QString sql = QStringLiteral("SELECT ");
+    if (withColumns)
+        sql += t.selectList + QStringLiteral(", ");
+    sql += t.keyColumns + QStringLiteral(" FROM ") + t.from;
+    if (!t.where.isEmpty() && filter)
+        sql += QStringLiteral(" WHERE (") + t.where + QStringLiteral(") AND (") + filter->sql + QLatin1Char(')');
+    else if (!t.where.isEmpty())
+        sql += QStringLiteral(" WHERE ") + t.where;
+    else if (filter)
+        sql += QStringLiteral(" WHERE ") + filter->sql;
+    if (!t.orderBy.isEmpty())
+        sql += QStringLiteral(" ORDER BY ") + t.orderBy;
+    return sql + QStringLiteral(" LIMIT ? OFFSET ?");
+}
+
+bool sameKey(const qint64 *a, const qint64 *b, int keyCount)
+{
+    return std::equal(a, a + keyCount, b);
+}
+
+} // namespace
+
+void Recordset::Impl::run()
+{
+    keys.clear();
+    rows.clear();
+    forgetRows();
+    edited.clear();
+    count = 0;
+    consumed = 0;
+    position = 0;
+    onDeleted = false;
+    if (!translation->keyed) {
+        complete = true;
+        runWhole();
+        return;
+    }
+    complete = false;
+    nextPage = std::max(1, firstPage);
+    try {
+        readPage(nextPage, true);
+    } catch (...) {
+        // A set read halfway would show a wrong count: show none instead.
+        keys.clear();
+        forgetRows();
+        count = 0;
+        complete = true;
+        throw;
+    }
+}
+
+void Recordset::Impl::runWhole()
+{
+    const Translation &t = *translation;
+    runSql = t.sql;
+    if (filterTranslation)
+        runSql = QStringLiteral("SELECT * FROM (") + t.sql + QStringLiteral(") WHERE (") + filterTranslation->sql
+                 + QLatin1Char(')');
+    sqlite3_stmt *statement = connection->statement(runSql, source);
+    StatementUse use(statement);
+    Connection::bindLiterals(statement, literals, 0, int(literals.size()), 1);
+    if (filterTranslation)
+        Connection::bindLiterals(statement, filterLiterals, 0, int(filterLiterals.size()), int(literals.size()) + 1);
+    if (!shape) {
+        connection->shapeOf(t, statement);
+        shape = t.shape;
+    }
+    const int visible = visibleColumns();
+    int rc;
+    while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
+        rows.emplace_back();
+        rows.back().capture(statement, visible);
+        ++count;
+    }
+    if (rc != SQLITE_DONE) {
+        rows.clear();
+        count = 0;
+        throw errors::fromSqlite(connection->handle(), rc, source);
+    }
+}
+
+// Reads up to `wanted` more rows (all that remain when negative). The page
+// starts a few rows before the last one read, and rows already in the set
+// are skipped, so that rows removed or added meanwhile before that point do
+// not make the page skip or repeat rows.
+void Recordset::Impl::readPage(int wanted, bool first)
+{
+    const Translation &t = *translation;
+    const bool withColumns = first || t.orderNeedsSelectList;
+    sqlite3_stmt *statement = nullptr;
+    if (filterTranslation) {
+        statement = connection->statement(pageSql(t, filterTranslation.get(), withColumns), source);
+    } else {
+        QString &sql = withColumns ? t.pageSqlWithColumns : t.pageSqlKeys;
+        if (sql.isEmpty())
+            sql = pageSql(t, nullptr, withColumns);
+        statement = connection->statement(sql, source, withColumns ? t.pageWithColumns : t.pageKeys);
+    }
+    StatementUse use(statement);
+
+    const int anchor = std::min(consumed, anchorRows);
+    const int offset = consumed - anchor;
+    qint64 limit = wanted < 0 ? -1 : qint64(wanted) + anchor;
+    qint64 top = -1;
+    if (!t.limit.isEmpty()) {
+        top = t.limit.toLongLong();
+        const qint64 room = std::max<qint64>(0, top - offset);
+        limit = limit < 0 ? room : std::min(limit, room);
+    }
+
+    const int mainEnd = t.selectListLiterals + t.fromLiterals + t.whereLiterals;
+    const int firstLiteral = withColumns ? 0 : t.selectListLiterals;
+    int next = 1;
+    Connection::bindLiterals(statement, literals, firstLiteral, mainEnd, next);
+    next += mainEnd - firstLiteral;
+    if (filterTranslation) {
+        Connection::bindLiterals(statement, filterLiterals, 0, int(filterLiterals.size()), next);
+        next += int(filterLiterals.size());
+    }
+    Connection::bindLiterals(statement, literals, mainEnd, int(literals.size()), next);
+    next += int(literals.size()) - mainEnd;
+    sqlite3_bind_int64(statement, next, limit);
+    sqlite3_bind_int64(statement, next + 1, offset);
+
+    if (!shape) {
+        connection->shapeOf(t, statement);
+        shape = t.shape;
+    }
+    const int keyColumn = withColumns ? visibleColumns() : 0;
+    // The first page goes straight into the set (it starts empty); later
+    // ones are checked against it first.
+    std::vector<qint64> later;
+    std::vector<qint64> &fresh = count == 0 ? keys : later;
+    const size_t before = fresh.size();
+    int returned = 0;
+    int rc;
+    while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
+        for (int k = 0; k < keyCount; ++k)
+            fresh.push_back(sqlite3_column_type(statement, keyColumn + k) == SQLITE_NULL
+                                ? nullKey : sqlite3_column_int64(statement, keyColumn + k));
+        if (first) {
+            firstRows.emplace_back();
+            firstRows.back().capture(statement, visibleColumns());
+        }
+        ++returned;
+    }
+    if (rc != SQLITE_DONE) {
+        fresh.resize(before);
+        throw errors::fromSqlite(connection->handle(), rc, source);
+    }
+    if (count > 0) {
+        dropRowsAlreadyHere(later, returned);
+        keys.insert(keys.end(), later.begin(), later.end());
+    }
+    count = int(keys.size()) / std::max(1, keyCount);
+    consumed = offset + returned;
+    complete = limit < 0 || returned < limit || (top >= 0 && consumed >= top);
+}
+
+// The page was read from a few rows before the last key of the set: rows up
+// to that key (new ones included: a set shows the rows written elsewhere
+// only after a requery) and rows the set holds already are dropped.
+void Recordset::Impl::dropRowsAlreadyHere(std::vector<qint64> &fresh, int returned) const
+{
+    const size_t width = size_t(keyCount);
+    const int window = std::min(returned, 3 * anchorRows);
+    const qint64 *last = keys.data() + size_t(count - 1) * width;
+    int start = 0;
+    for (int r = window - 1; r >= 0; --r) {
+        if (sameKey(fresh.data() + size_t(r) * width, last, keyCount)) {
+            start = r + 1;
+            break;
+        }
+    }
+    const int recentRows = std::min(count, 3 * anchorRows);
+    const qint64 *recent = keys.data() + size_t(count - recentRows) * width;
+    size_t kept = 0;
+    for (int r = start; r < returned; ++r) {
+        const qint64 *key = fresh.data() + size_t(r) * width;
+        bool known = false;
+        if (r < window)
+            for (int k = 0; k < recentRows && !known; ++k)
+                known = sameKey(recent + size_t(k) * width, key, keyCount);
+        if (!known && !edited.empty())
+            known = edited.count(std::vector<qint64>(key, key + width)) > 0;
+        if (known)
+            continue;
+        if (kept != size_t(r) * width)
+            std::copy(key, key + width, fresh.begin() + ptrdiff_t(kept));
+        kept += width;
+    }
+    fresh.resize(kept);
+}
+
+bool Recordset::Impl::reach(int wanted)
+{
+    while (wanted >= count && !complete) {
+        readPage(nextPage, false);
+        nextPage = std::min(largestPage, nextPage * 2);
+    }
+    return wanted >= 0 && wanted < count;
+}
+
+void Recordset::Impl::readAll()
+{
+    while (!complete)
+        readPage(-1, false);
+}
+
+} // namespace db
