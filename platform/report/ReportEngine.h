@@ -2,6 +2,7 @@
 
 #include "ReportDataSource.h"
 #include "ReportPage.h"
+#include "ReportProgress.h"
 
 #include <QDate>
 #include <QStringList>
@@ -20,10 +21,15 @@ struct ReportRequest {
 
 // Template + records + formulas -> laid-out pages. Throws db::DbError for a
 // missing or broken template, a refused formula, an unknown field, or a
-// database failure.
+// database failure; ReportCancelled when `progress` was cancelled.
+//
+// Records stream from the source into the layout as they are read; the
+// selection formula goes to the source, which selects in the database what
+// it can.
 class ReportEngine {
 public:
-    static std::vector<ReportPage> run(const ReportRequest &request, ReportDataSource &source);
+    static std::vector<ReportPage> run(const ReportRequest &request, ReportDataSource &source,
+                                       ReportProgress *progress = nullptr);
 };
 
 } // namespace report

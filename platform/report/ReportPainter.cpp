@@ -1,9 +1,11 @@
 #include "ReportPainter.h"
 
+#include "ReportProgress.h"
 #include "ReportProperties.h"
 #include "db/DbError.h"
 
 #include <QFile>
+#include <QSaveFile>
 #include <QImage>
 #include <QPageSize>
 #include <QPainter>
@@ -100,7 +102,8 @@ void ReportPainter::paintPage(QPainter &painter, const ReportPage &page, double 
     painter.restore();
 }
 
-void ReportPainter::paintAll(QPagedPaintDevice &device, const std::vector<ReportPage> &pages, int copies, double dpi)
+void ReportPainter::paintAll(QPagedPaintDevice &device, const std::vector<ReportPage> &pages, int copies, double dpi,
+                             const std::function<bool()> &cancelled)
 {
     QPainter painter;
     if (!painter.begin(&device))
@@ -109,6 +112,10 @@ void ReportPainter::paintAll(QPagedPaintDevice &device, const std::vector<Report
     bool first = true;
     for (int copy = 0; copy < qMax(1, copies); ++copy) {
         for (const ReportPage &page : pages) {
+            if (cancelled && cancelled()) {
+                painter.end();
+                throw ReportCancelled();
+            }
             if (!first)
                 device.newPage();
             first = false;
@@ -118,23 +125,33 @@ void ReportPainter::paintAll(QPagedPaintDevice &device, const std::vector<Report
     painter.end();
 }
 
-void ReportPainter::writePdf(const std::vector<ReportPage> &pages, const QString &path, int copies, const QString &title)
+void ReportPainter::writePdf(const std::vector<ReportPage> &pages, const QString &path, int copies, const QString &title,
+                            const std::function<bool()> &cancelled)
 {
     if (pages.empty())
         return;
+    // Written aside and put in place whole: a failed or cancelled print
+    // leaves the previous file (or none), never half a document.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        failPrint(QStringLiteral("Impossibile scrivere il file \"%1\".").arg(path));
     {
-        QFile probe(path);
-        if (!probe.open(QIODevice::WriteOnly))
-            failPrint(QStringLiteral("Impossibile scrivere il file \"%1\".").arg(path));
+        QPdfWriter writer(&file);
+        writer.setTitle(title);
+        writer.setCreator(QStringLiteral("Tarvo"));
+        writer.setResolution(600);
+        const ReportPage &first = pages.front();
+        const QSizeF portrait(qMin(first.size.width(), first.size.height()), qMax(first.size.width(), first.size.height()));
+        writer.setPageLayout(QPageLayout(QPageSize(portrait, QPageSize::Millimeter), orientationOf(first), QMarginsF()));
+        try {
+            paintAll(writer, pages, copies, writer.resolution(), cancelled);
+        } catch (...) {
+            file.cancelWriting();
+            throw;
+        }
     }
-    QPdfWriter writer(path);
-    writer.setTitle(title);
-    writer.setCreator(QStringLiteral("Tarvo"));
-    writer.setResolution(600);
-    const ReportPage &first = pages.front();
-    const QSizeF portrait(qMin(first.size.width(), first.size.height()), qMax(first.size.width(), first.size.height()));
-    writer.setPageLayout(QPageLayout(QPageSize(portrait, QPageSize::Millimeter), orientationOf(first), QMarginsF()));
-    paintAll(writer, pages, copies, writer.resolution());
+    if (!file.commit())
+        failPrint(QStringLiteral("Impossibile scrivere il file \"%1\".").arg(path));
 }
 
 void ReportPainter::print(const std::vector<ReportPage> &pages, int copies, const QString &title)

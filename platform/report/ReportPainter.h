@@ -3,6 +3,7 @@
 #include "ReportPage.h"
 
 #include <QString>
+#include <functional>
 #include <vector>
 
 class QPainter;
@@ -19,14 +20,17 @@ public:
     static void paintPage(QPainter &painter, const ReportPage &page, double pxPerMm);
 
     // Writes the pages to a PDF file, `copies` times over. Throws db::DbError
-    // (err::PrintFailed) when the file cannot be written.
-    static void writePdf(const std::vector<ReportPage> &pages, const QString &path, int copies, const QString &title);
+    // (err::PrintFailed) when the file cannot be written, ReportCancelled when
+    // `cancelled` answers true between pages; the file is then left as it was.
+    static void writePdf(const std::vector<ReportPage> &pages, const QString &path, int copies, const QString &title,
+                         const std::function<bool()> &cancelled = {});
     // Prints on the default printer. Throws db::DbError (err::PrintFailed)
     // when no printer is configured or printing fails.
     static void print(const std::vector<ReportPage> &pages, int copies, const QString &title);
 
 private:
-    static void paintAll(QPagedPaintDevice &device, const std::vector<ReportPage> &pages, int copies, double dpi);
+    static void paintAll(QPagedPaintDevice &device, const std::vector<ReportPage> &pages, int copies, double dpi,
+                         const std::function<bool()> &cancelled = {});
 };
 
 } // namespace report
