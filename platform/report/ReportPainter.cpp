@@ -90,10 +90,29 @@ void ReportPainter::paintPage(QPainter &painter, const ReportPage &page, double 
             } else {
                 // Cut what does not fit rather than clipping: a clip per text
                 // makes PDF output several times slower.
-                const QFontMetricsF metrics = painter.fontMetrics();
-                const QString shown = metrics.horizontalAdvance(item.text) > inner.width()
-                    ? metrics.elidedText(item.text, Qt::ElideRight, inner.width()) : item.text;
-                painter.drawText(inner, int(item.align), shown);
+                // and place the one line ourselves: drawText() into a rectangle
+                // lays the text out again for every item.
+                const QFontMetricsF metrics(font);
+                const double advance = metrics.horizontalAdvance(item.text);
+                QString shown = item.text;
+                double width = advance;
+                if (advance > inner.width()) {
+                    shown = metrics.elidedText(item.text, Qt::ElideRight, inner.width());
+                    width = metrics.horizontalAdvance(shown);
+                }
+                double x = inner.left();
+                if (item.align & Qt::AlignRight)
+                    x = inner.right() - width;
+                else if (item.align & Qt::AlignHCenter)
+                    x = inner.left() + (inner.width() - width) / 2;
+                double y;
+                if (item.align & Qt::AlignTop)
+                    y = inner.top() + metrics.ascent();
+                else if (item.align & Qt::AlignBottom)
+                    y = inner.bottom() - metrics.descent();
+                else
+                    y = inner.top() + (inner.height() - metrics.height()) / 2 + metrics.ascent();
+                painter.drawText(QPointF(x, y), shown);
             }
             break;
         }
