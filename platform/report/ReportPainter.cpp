@@ -13,6 +13,9 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QFontMetricsF>
+#include <QGlyphRun>
+#include <QHash>
+#include <QRawFont>
 
 namespace report {
 
@@ -30,7 +33,77 @@ QPageLayout::Orientation orientationOf(const ReportPage &page)
 
 } // namespace
 
+// A text shaped once per font and painted again from its glyphs: lists repeat
+// the same dates, codes and amounts on every page, and shaping is most of
+// the cost of a PDF page.
+class ReportPainter::ShapeCache {
+public:
+    struct Shaped {
+        QGlyphRun run;
+        double width = -1;   // < 0: not shaped here (glyphs missing); paint as text
+    };
+    void useFont(const QFont &font)
+    {
+        Font &f = m_byFont[font.key()];
+        if (!f.raw.isValid()) {
+            f.raw = QRawFont::fromFont(font);
+            const QFontMetricsF metrics(font);
+            f.ascent = metrics.ascent();
+            f.descent = metrics.descent();
+            f.height = metrics.height();
+        }
+        m_current = &f;
+    }
+    double ascent() const { return m_current->ascent; }
+    double descent() const { return m_current->descent; }
+    double height() const { return m_current->height; }
+
+    // Glyphs of the font's own characters with their kerned advances: the
+    // shop's texts need no more than that. Texts with a character the font
+    // lacks are left to QPainter (font fallback).
+    const Shaped &shape(const QString &text)
+    {
+        auto it = m_current->texts.find(text);
+        if (it != m_current->texts.end())
+            return *it;
+        Shaped shaped;
+        const QRawFont &raw = m_current->raw;
+        const QList<quint32> glyphs = raw.isValid() ? raw.glyphIndexesForString(text) : QList<quint32>();
+        if (!glyphs.isEmpty() && !glyphs.contains(0u) && glyphs.size() == text.size()) {
+            const QList<QPointF> advances = raw.advancesForGlyphIndexes(glyphs, QRawFont::KernedAdvances);
+            QList<QPointF> positions;
+            positions.reserve(glyphs.size());
+            double x = 0;
+            for (const QPointF &a : advances) {
+                positions.append(QPointF(x, 0));
+                x += a.x();
+            }
+            shaped.run.setRawFont(raw);
+            shaped.run.setGlyphIndexes(glyphs);
+            shaped.run.setPositions(positions);
+            shaped.width = x;
+        }
+        if (m_current->texts.size() > 20000)
+            m_current->texts.clear();
+        return *m_current->texts.insert(text, shaped);
+    }
+
+private:
+    struct Font {
+        QRawFont raw;
+        double ascent = 0, descent = 0, height = 0;
+        QHash<QString, Shaped> texts;
+    };
+    QHash<QString, Font> m_byFont;
+    Font *m_current = nullptr;
+};
+
 void ReportPainter::paintPage(QPainter &painter, const ReportPage &page, double pxPerMm)
+{
+    paintPage(painter, page, pxPerMm, nullptr);
+}
+
+void ReportPainter::paintPage(QPainter &painter, const ReportPage &page, double pxPerMm, ShapeCache *shapes)
 {
     painter.save();
     // Work in tenths of a millimetre so that fonts get whole pixel sizes.
@@ -81,6 +154,8 @@ void ReportPainter::paintPage(QPainter &painter, const ReportPage &page, double 
                 font.setBold(item.bold);
                 font.setItalic(item.italic);
                 painter.setFont(font);
+                if (shapes)
+                    shapes->useFont(font);
                 haveFont = true;
             }
             painter.setPen(item.color);
@@ -92,6 +167,25 @@ void ReportPainter::paintPage(QPainter &painter, const ReportPage &page, double 
                 // makes PDF output several times slower.
                 // and place the one line ourselves: drawText() into a rectangle
                 // lays the text out again for every item.
+                if (shapes) {
+                    const ShapeCache::Shaped &shaped = shapes->shape(item.text);
+                    if (shaped.width >= 0 && shaped.width <= inner.width()) {
+                        double x = inner.left();
+                        if (item.align & Qt::AlignRight)
+                            x = inner.right() - shaped.width;
+                        else if (item.align & Qt::AlignHCenter)
+                            x = inner.left() + (inner.width() - shaped.width) / 2;
+                        double baseline;
+                        if (item.align & Qt::AlignTop)
+                            baseline = inner.top() + shapes->ascent();
+                        else if (item.align & Qt::AlignBottom)
+                            baseline = inner.bottom() - shapes->descent();
+                        else
+                            baseline = inner.top() + (inner.height() - shapes->height()) / 2 + shapes->ascent();
+                        painter.drawGlyphRun(QPointF(x, baseline), shaped.run);
+                        break;
+                    }
+                }
                 const QFontMetricsF metrics(font);
                 const double advance = metrics.horizontalAdvance(item.text);
                 QString shown = item.text;
@@ -128,6 +222,7 @@ void ReportPainter::paintAll(QPagedPaintDevice &device, const std::vector<Report
     if (!painter.begin(&device))
         failPrint(QStringLiteral("Impossibile avviare la stampa."));
     const double pxPerMm = dpi / 25.4;
+    ShapeCache shapes;
     bool first = true;
     for (int copy = 0; copy < qMax(1, copies); ++copy) {
         for (const ReportPage &page : pages) {
@@ -138,7 +233,7 @@ void ReportPainter::paintAll(QPagedPaintDevice &device, const std::vector<Report
             if (!first)
                 device.newPage();
             first = false;
-            paintPage(painter, page, pxPerMm);
+            paintPage(painter, page, pxPerMm, &shapes);
         }
     }
     painter.end();

@@ -29,6 +29,8 @@ public:
     static void print(const std::vector<ReportPage> &pages, int copies, const QString &title);
 
 private:
+    class ShapeCache;
+    static void paintPage(QPainter &painter, const ReportPage &page, double pxPerMm, ShapeCache *shapes);
     static void paintAll(QPagedPaintDevice &device, const std::vector<ReportPage> &pages, int copies, double dpi,
                          const std::function<bool()> &cancelled = {});
 };
