@@ -123,6 +123,12 @@ long peakKilobytes(const QString &templatePath, const QString &formula, const QS
 
 QString day(const QDate &d) { return d.toString(QStringLiteral("yyyy,MM,dd")); }
 
+// The raw side's half-open range of stored dates.
+std::vector<QString> isoRange(const QDate &from, const QDate &until)
+{
+    return {from.toString(Qt::ISODate), until.toString(Qt::ISODate)};
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -146,35 +152,30 @@ int main(int argc, char **argv)
     db::registerTextFunctions(raw);
     sqlite3_exec(raw, "pragma cache_size=-32000", nullptr, nullptr, nullptr);
 
-    const QDate month(2025, 3, 1), saleDay(2025, 3, 14);
+    // Key -1 is the hot key; cold keys spread over the years of the file.
+    auto article = [](int k) { return k < 0 ? 12345 : 1 + (k * 7919 + 31) % 200000; };
+    auto firstOfMonth = [](int k) { return k < 0 ? QDate(2025, 3, 1) : QDate(2019, 1, 1).addMonths(k * 5 % 84); };
+    auto saleDay = [](int k) { return k < 0 ? QDate(2025, 3, 14) : QDate(2019, 1, 1).addDays(k * 97 % 2500); };
     std::vector<Case> cases = {
         {"scheda articolo, un articolo", "articoli.rpt", "Lista Articoli", 300,
-         [](int k) { return QStringLiteral("{articoli.art_Codice} = %1").arg(k < 0 ? 12345 : 1 + (k * 7919 + 31) % 200000); },
-         [](int k) { return std::vector<QString>{QString::number(k < 0 ? 12345 : 1 + (k * 7919 + 31) % 200000)}; },
+         [=](int k) { return QStringLiteral("{articoli.art_Codice} = %1").arg(article(k)); },
+         [=](int k) { return std::vector<QString>{QString::number(article(k))}; },
          "SELECT a.*, c.* FROM Articoli a LEFT JOIN \"Codice Articolo\" c ON c.ca_Codice_Articolo = a.art_Codice "
          "WHERE a.art_Codice = CAST(?1 AS INTEGER) ORDER BY a.art_Codice, c.ca_Codice"},
         {"carichi di un mese", "listacarichi.rpt", "Corvel - Lista dei Carichi", 1000,
-         [month](int k) {
-             const QDate from = k < 0 ? month : QDate(2019, 1, 1).addMonths(k * 5 % 84);
+         [=](int k) {
              return QStringLiteral("{carico.ca_Data} >= date(%1) and {carico.ca_data} <= date(%2)")
-                 .arg(day(from), day(from.addMonths(1).addDays(-1)));
+                 .arg(day(firstOfMonth(k)), day(firstOfMonth(k).addMonths(1).addDays(-1)));
          },
-         [month](int k) {
-             const QDate from = k < 0 ? month : QDate(2019, 1, 1).addMonths(k * 5 % 84);
-             return std::vector<QString>{from.toString(Qt::ISODate), from.addMonths(1).toString(Qt::ISODate)};
-         },
+         [=](int k) { return isoRange(firstOfMonth(k), firstOfMonth(k).addMonths(1)); },
          "SELECT carico.*, c.*, a.* FROM carico JOIN \"Codice Articolo\" c ON c.ca_Codice = carico.ca_Codice_Articolo "
          "JOIN Articoli a ON a.art_Codice = c.ca_Codice_Articolo WHERE carico.ca_Data >= ?1 AND carico.ca_Data < ?2 "
          "ORDER BY carico.ca_Data, carico.ca_Codice"},
         {"vendite di un giorno", "listascarichi.rpt", "Brellan - Lista degli scarichi", 300,
-         [saleDay](int k) {
-             const QDate d = k < 0 ? saleDay : QDate(2019, 1, 1).addDays(k * 97 % 2500);
-             return QStringLiteral("{scarico.sc_Data} >= date(%1) and {scarico.sc_data} <= date(%1)").arg(day(d));
+         [=](int k) {
+             return QStringLiteral("{scarico.sc_Data} >= date(%1) and {scarico.sc_data} <= date(%1)").arg(day(saleDay(k)));
          },
-         [saleDay](int k) {
-             const QDate d = k < 0 ? saleDay : QDate(2019, 1, 1).addDays(k * 97 % 2500);
-             return std::vector<QString>{d.toString(Qt::ISODate), d.addDays(1).toString(Qt::ISODate)};
-         },
+         [=](int k) { return isoRange(saleDay(k), saleDay(k).addDays(1)); },
          "SELECT scarico.*, c.*, a.* FROM scarico JOIN \"Codice Articolo\" c ON c.ca_Codice = scarico.sc_Codice_Articolo "
          "JOIN Articoli a ON a.art_Codice = c.ca_Codice_Articolo WHERE scarico.sc_Data >= ?1 AND scarico.sc_Data < ?2 "
          "ORDER BY scarico.sc_Data, scarico.sc_Codice"},
