@@ -345,8 +345,8 @@ void ReportLayout::newPage()
 void ReportLayout::add(ReportRow row)
 {
     Context &ctx = *m_ctx;
-    m_rowsHeld = (m_havePrevious ? 1 : 0) + 1 + m_pageRowsKept;
-    m_peakRowsHeld = qMax(m_peakRowsHeld, m_rowsHeld);
+    // The previous record, this one, and the last records kept for page footers.
+    m_peakRowsHeld = qMax(m_peakRowsHeld, (m_havePrevious ? 1 : 0) + 1 + m_pageRowsKept);
     const bool first = !m_havePrevious;
     if (first) {
         m_report.reset(m_width);

@@ -85,7 +85,6 @@ private:
     double m_y = 0;
     bool m_pageHasBody = false;
     bool m_inGroup = false;
-    int m_rowsHeld = 0;
     int m_pageRowsKept = 0;
     int m_peakRowsHeld = 0;
 };

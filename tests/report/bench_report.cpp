@@ -67,7 +67,7 @@ int main(int argc, char **argv)
     std::printf("listacarichi.rpt: 10003 rows, %d pages, %lld ms to PDF (%.0f ms of processor time)\n",
                 int(report.lastPages().size()), ms, cpuMs);
     timer.restart();
-    DbReportSource source(fixture.databasePath(), QString());
+    DbReportSource source(fixture.databasePath());
     ReportRequest request;
     request.templatePath = fixture.templatePath("listacarichi.rpt");
     request.selection = "{carico.ca_Data} >= date(1900,01,01) and {carico.ca_data} <= date(2100,01,01)";
