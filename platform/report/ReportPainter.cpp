@@ -58,6 +58,24 @@ public:
     double descent() const { return m_current->descent; }
     double height() const { return m_current->height; }
 
+    // The text, or as much of it as fits `width` followed by "…".
+    const Shaped &fitted(const QString &text, double width)
+    {
+        // Copies first: shaping another text may move the cached ones.
+        const Shaped whole = shape(text);
+        if (whole.width < 0 || whole.width <= width)
+            return shape(text);
+        const double ellipsis = shape(QStringLiteral("\u2026")).width;
+        if (ellipsis < 0)
+            return m_unshaped;
+        // positions[k] is where character k starts, i.e. the width of the first k.
+        const QList<QPointF> positions = whole.run.positions();
+        qsizetype keep = positions.size() - 1;
+        while (keep > 0 && positions[keep].x() + ellipsis > width)
+            --keep;
+        return shape(text.left(keep) + QStringLiteral("\u2026"));
+    }
+
     // Glyphs of the font's own characters with their kerned advances: the
     // shop's texts need no more than that. Texts with a character the font
     // lacks are left to QPainter (font fallback).
@@ -96,6 +114,7 @@ private:
     };
     QHash<QString, Font> m_byFont;
     Font *m_current = nullptr;
+    Shaped m_unshaped;
 };
 
 void ReportPainter::paintPage(QPainter &painter, const ReportPage &page, double pxPerMm)
@@ -168,8 +187,8 @@ void ReportPainter::paintPage(QPainter &painter, const ReportPage &page, double 
                 // and place the one line ourselves: drawText() into a rectangle
                 // lays the text out again for every item.
                 if (shapes) {
-                    const ShapeCache::Shaped &shaped = shapes->shape(item.text);
-                    if (shaped.width >= 0 && shaped.width <= inner.width()) {
+                    const ShapeCache::Shaped &shaped = shapes->fitted(item.text, inner.width());
+                    if (shaped.width >= 0) {
                         double x = inner.left();
                         if (item.align & Qt::AlignRight)
                             x = inner.right() - shaped.width;
