@@ -172,8 +172,12 @@ void ReportControl::run()
                 }
             } release {this};
             pages = ReportEngine::run(request, *source, &progress);
+            // Files and printers are written here too, off the windows' thread.
+            const auto stop = [&progress] { return progress.cancelled(); };
             if (where == Destination::File)
-                ReportPainter::writePdf(pages, pdfFile, copies, title, [&progress] { return progress.cancelled(); });
+                ReportPainter::writePdf(pages, pdfFile, copies, title, stop);
+            else if (where == Destination::Printer)
+                ReportPainter::print(pages, copies, title, stop);
         } catch (const ReportCancelled &) {
         } catch (const db::DbError &) {
             throw;
@@ -236,10 +240,8 @@ void ReportControl::output(std::vector<ReportPage> pages, const QString &title, 
         m_lastPreview = preview;
         break;
     }
-    case Destination::Printer:
-        ReportPainter::print(pages, copies, title);
-        break;
-    case Destination::File:   // written by the run
+    case Destination::Printer:   // both written by the run
+    case Destination::File:
         break;
     }
     m_lastDestination = m_destination;

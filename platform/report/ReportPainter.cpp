@@ -287,7 +287,8 @@ void ReportPainter::writePdf(const std::vector<ReportPage> &pages, const QString
         failPrint(QStringLiteral("Impossibile scrivere il file \"%1\".").arg(path));
 }
 
-void ReportPainter::print(const std::vector<ReportPage> &pages, int copies, const QString &title)
+void ReportPainter::print(const std::vector<ReportPage> &pages, int copies, const QString &title,
+                         const std::function<bool()> &cancelled)
 {
     if (pages.empty())
         return;
@@ -305,7 +306,13 @@ void ReportPainter::print(const std::vector<ReportPage> &pages, int copies, cons
         printer.setCollateCopies(true);
         repeat = 1;
     }
-    paintAll(printer, pages, repeat, printer.resolution());
+    // A cancelled print is withdrawn from the spooler, not sent half done.
+    paintAll(printer, pages, repeat, printer.resolution(), [&printer, &cancelled] {
+        if (!cancelled || !cancelled())
+            return false;
+        printer.abort();
+        return true;
+    });
     if (printer.printerState() == QPrinter::Error)
         failPrint(QStringLiteral("La stampante ha segnalato un errore durante la stampa."));
 }

@@ -25,8 +25,10 @@ public:
     static void writePdf(const std::vector<ReportPage> &pages, const QString &path, int copies, const QString &title,
                          const std::function<bool()> &cancelled = {});
     // Prints on the default printer. Throws db::DbError (err::PrintFailed)
-    // when no printer is configured or printing fails.
-    static void print(const std::vector<ReportPage> &pages, int copies, const QString &title);
+    // when no printer is configured or printing fails, ReportCancelled when
+    // `cancelled` answers true between pages (the job is then aborted).
+    static void print(const std::vector<ReportPage> &pages, int copies, const QString &title,
+                      const std::function<bool()> &cancelled = {});
 
 private:
     class ShapeCache;
