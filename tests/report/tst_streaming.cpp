@@ -4,6 +4,7 @@
 #include "report/Formula.h"
 #include "report/ReportControl.h"
 #include "report/ReportDataSource.h"
+#include "report/ReportPainter.h"
 #include "report/ReportQuery.h"
 #include "db/DbError.h"
 #include "ui/BusyPointer.h"
@@ -64,6 +65,7 @@ private Q_SLOTS:
     void cleanup();
     void largeReportHoldsFewRecords();
     void cancelLeavesNothingAndControlReady();
+    void pdfCancelledWhileWritingKeepsThePreviousFile();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -167,6 +169,30 @@ void TestStreaming::cancelLeavesNothingAndControlReady()
     QVERIFY(control.lastPages().front().contains("Righe 10 totale 5"));
     QVERIFY(kept.open(QIODevice::ReadOnly));
     QVERIFY(kept.readAll().startsWith("%PDF"));
+}
+
+void TestStreaming::pdfCancelledWhileWritingKeepsThePreviousFile()
+{
+    const QString pdf = m_dir->filePath("voci.pdf");
+    {
+        QFile previous(pdf);
+        QVERIFY(previous.open(QIODevice::WriteOnly));
+        previous.write("stampa precedente");
+    }
+    std::vector<ReportPage> pages(5);
+    for (auto &page : pages) {
+        PageItem text;
+        text.rect = QRectF(10, 10, 100, 10);
+        text.text = "Voce";
+        page.items.push_back(text);
+    }
+    int asked = 0;
+    QVERIFY_THROWS_EXCEPTION(ReportCancelled,
+                             ReportPainter::writePdf(pages, pdf, 1, "Voci", [&asked] { return ++asked > 3; }));
+    QFile kept(pdf);
+    QVERIFY(kept.open(QIODevice::ReadOnly));
+    QCOMPARE(kept.readAll(), QByteArray("stampa precedente"));
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList({"voci.pdf", "voci.rpt"}));
 }
 
 QTEST_MAIN(TestStreaming)
