@@ -228,7 +228,7 @@ int main(int argc, char **argv)
         printPdf(-1);
         engineOnly(-1);
         const qint64 rows = rawOnce(-1);
-        const int pages = int(control.lastPages().size());
+        const int pages = control.lastPageCount();
         const int held = control.lastPeakRowsHeld();
 
         const Sample pdfHot = timeRuns(runs, [&](int) { printPdf(-1); });

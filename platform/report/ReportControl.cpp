@@ -145,7 +145,7 @@ void ReportControl::run()
                           QStringLiteral("Nessun file indicato per la stampa su file."));
 
     ReportProgress progress;
-    std::vector<ReportPage> pages;
+    auto pages = std::make_shared<PageStore>();
     const QString databasePath = m_databasePath;
     const QString pdfFile = m_pdfFile;
     const int copies = m_copies;
@@ -171,13 +171,13 @@ void ReportControl::run()
                     control->m_progress = nullptr;
                 }
             } release {this};
-            pages = ReportEngine::run(request, *source, &progress);
+            *pages = ReportEngine::run(request, *source, &progress);
             // Files and printers are written here too, off the windows' thread.
             const auto stop = [&progress] { return progress.cancelled(); };
             if (where == Destination::File)
-                ReportPainter::writePdf(pages, pdfFile, copies, title, stop);
+                ReportPainter::writePdf(*pages, pdfFile, copies, title, stop);
             else if (where == Destination::Printer)
-                ReportPainter::print(pages, copies, title, stop);
+                ReportPainter::print(*pages, copies, title, stop);
         } catch (const ReportCancelled &) {
         } catch (const db::DbError &) {
             throw;
@@ -211,6 +211,15 @@ void ReportControl::run()
     output(std::move(pages), title, copies, where);
 }
 
+const std::vector<ReportPage> &ReportControl::lastPages() const
+{
+    if (!m_lastPagesLoaded && m_lastPages) {
+        m_lastPagesInMemory = m_lastPages->all();
+        m_lastPagesLoaded = true;
+    }
+    return m_lastPagesInMemory;
+}
+
 void ReportControl::cancel()
 {
     QMutexLocker lock(&m_runningMutex);
@@ -220,7 +229,7 @@ void ReportControl::cancel()
         m_running->interrupt();
 }
 
-void ReportControl::output(std::vector<ReportPage> pages, const QString &title, int copies, Destination where)
+void ReportControl::output(std::shared_ptr<PageStore> pages, const QString &title, int copies, Destination where)
 {
     switch (where) {
     case Destination::Screen: {
@@ -248,8 +257,10 @@ void ReportControl::output(std::vector<ReportPage> pages, const QString &title, 
     m_lastCopies = copies;
     m_lastTitle = title;
     m_lastPages = std::move(pages);
+    m_lastPagesLoaded = false;
+    m_lastPagesInMemory.clear();
     ++m_runs;
-    Q_EMIT reportProduced(int(m_lastPages.size()));
+    Q_EMIT reportProduced(m_lastPages->size());
 }
 
 } // namespace report

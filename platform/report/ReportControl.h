@@ -1,5 +1,6 @@
 #pragma once
 
+#include "PageStore.h"
 #include "ReportPage.h"
 #include "ReportProgress.h"
 #include "ReportPreview.h"
@@ -61,8 +62,13 @@ public:
     // being written is not left behind, and the control is ready for the next.
     void cancel();
 
-    // What the last run produced.
-    const std::vector<ReportPage> &lastPages() const { return m_lastPages; }
+    // What the last run produced. lastPages() brings every page into memory
+    // (tests); lastPage() reads one.
+    const std::vector<ReportPage> &lastPages() const;
+    int lastPageCount() const { return m_lastPages ? m_lastPages->size() : 0; }
+    ReportPage lastPage(int index) const { return m_lastPages->page(index); }
+    // How many of the last report's pages were held in memory.
+    int lastPagesInMemory() const { return m_lastPages ? m_lastPages->inMemory() : 0; }
     Destination lastDestination() const { return m_lastDestination; }
     int lastCopies() const { return m_lastCopies; }
     QString lastTitle() const { return m_lastTitle; }
@@ -81,7 +87,7 @@ Q_SIGNALS:
 
 private:
     void run();
-    void output(std::vector<ReportPage> pages, const QString &title, int copies, Destination where);
+    void output(std::shared_ptr<PageStore> pages, const QString &title, int copies, Destination where);
 
     QString m_fileName;
     int m_reportSource = 2;
@@ -101,7 +107,9 @@ private:
     ReportDataSource *m_source = nullptr;
     QPointer<QMdiArea> m_mdiArea;
 
-    std::vector<ReportPage> m_lastPages;
+    std::shared_ptr<PageStore> m_lastPages;
+    mutable std::vector<ReportPage> m_lastPagesInMemory;
+    mutable bool m_lastPagesLoaded = false;
     Destination m_lastDestination = Destination::Screen;
     int m_lastCopies = 1;
     QString m_lastTitle;

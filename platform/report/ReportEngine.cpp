@@ -25,8 +25,7 @@ public:
 
 } // namespace
 
-std::vector<ReportPage> ReportEngine::run(const ReportRequest &request, ReportDataSource &source,
-                                          ReportProgress *progress)
+PageStore ReportEngine::run(const ReportRequest &request, ReportDataSource &source, ReportProgress *progress)
 {
     ReportTemplate tmpl = TemplateParser::load(request.templatePath);
     Formula selection = Formula::parse(request.selection);
@@ -71,7 +70,7 @@ std::vector<ReportPage> ReportEngine::run(const ReportRequest &request, ReportDa
     }
     if (stopped || (progress && progress->cancelled()))
         throw ReportCancelled();
-    std::vector<ReportPage> pages = layout.finish();
+    PageStore pages = layout.finish();
     if (progress) {
         progress->setRows(count);
         progress->setPages(int(pages.size()));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ReportDataSource.h"
+#include "PageStore.h"
 #include "ReportPage.h"
 #include "ReportProgress.h"
 
@@ -28,7 +29,7 @@ struct ReportRequest {
 // it can.
 class ReportEngine {
 public:
-    static std::vector<ReportPage> run(const ReportRequest &request, ReportDataSource &source,
+    static PageStore run(const ReportRequest &request, ReportDataSource &source,
                                        ReportProgress *progress = nullptr);
 };
 

@@ -270,7 +270,7 @@ std::vector<PageItem> ReportLayout::renderBand(const TemplateBand &band, const C
     return out;
 }
 
-std::vector<ReportPage> ReportLayout::layout(const std::vector<ReportRow> &rows)
+PageStore ReportLayout::layout(const std::vector<ReportRow> &rows)
 {
     for (const ReportRow &row : rows)
         add(ReportRow(row));
@@ -288,7 +288,7 @@ void ReportLayout::place(const std::vector<PageItem> &items)
     for (PageItem pi : items) {
         pi.rect.translate(m_template.margins[0], m_y);
         pi.line.translate(m_template.margins[0], m_y);
-        m_pages.back().items.push_back(std::move(pi));
+        m_page.items.push_back(std::move(pi));
     }
 }
 
@@ -328,13 +328,16 @@ void ReportLayout::putBand(const TemplateBand *band, bool body)
 
 void ReportLayout::newPage()
 {
-    ReportPage page;
-    page.size = m_template.pageSize;
-    m_pages.push_back(std::move(page));
+    const bool first = !m_havePage;
+    if (m_havePage)
+        m_store.append(std::move(m_page));
+    m_page = ReportPage();
+    m_page.size = m_template.pageSize;
+    m_havePage = true;
     m_pageStates.emplace_back();
     m_y = m_template.margins[1];
     m_pageHasBody = false;
-    if (m_pages.size() == 1)
+    if (first)
         putBand(m_template.band(Band::ReportHeader), false);
     putBand(m_template.band(Band::PageHeader), false);
     const TemplateBand *gh = m_template.band(Band::GroupHeader);
@@ -391,7 +394,7 @@ void ReportLayout::add(ReportRow row)
     ctx.row = &m_previous;
 }
 
-std::vector<ReportPage> ReportLayout::finish()
+PageStore ReportLayout::finish()
 {
     Context &ctx = *m_ctx;
     const ReportTemplate &t = m_template;
@@ -411,11 +414,13 @@ std::vector<ReportPage> ReportLayout::finish()
     }
     ctx.scope = &m_report;
     putBand(t.band(Band::ReportFooter), true);
+    m_store.append(std::move(m_page));
+    m_havePage = false;
 
     if (const TemplateBand *pageFooter = t.band(Band::PageFooter)) {
         const double limit = bodyLimit();
-        ctx.pages = int(m_pages.size());
-        for (size_t p = 0; p < m_pages.size(); ++p) {
+        ctx.pages = m_store.size();
+        for (size_t p = 0; p < size_t(m_store.size()); ++p) {
             const PageState &state = m_pageStates[p];
             Totals scope;
             scope.reset(m_width);
@@ -428,16 +433,16 @@ std::vector<ReportPage> ReportLayout::finish()
             ctx.row = state.row ? state.row.get() : (m_havePrevious ? &m_previous : nullptr);
             ctx.scope = &scope;
             double h = 0;
-            const auto items = renderBand(*pageFooter, ctx, h);
-            for (PageItem pi : items) {
+            auto items = renderBand(*pageFooter, ctx, h);
+            for (PageItem &pi : items) {
                 pi.rect.translate(t.margins[0], limit);
                 pi.line.translate(t.margins[0], limit);
-                m_pages[p].items.push_back(std::move(pi));
             }
+            m_store.addItems(int(p), std::move(items));
         }
     }
     m_pageStates.clear();
-    return std::move(m_pages);
+    return std::move(m_store);
 }
 
 } // namespace report

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "NamedFormulas.h"
+#include "PageStore.h"
 #include "ReportDataSource.h"
 #include "ReportPage.h"
 #include "ReportTemplate.h"
@@ -30,11 +31,11 @@ public:
     ~ReportLayout();
 
     void add(ReportRow row);
-    std::vector<ReportPage> finish();
+    PageStore finish();
     // add() for each row, then finish().
-    std::vector<ReportPage> layout(const std::vector<ReportRow> &rows);
+    PageStore layout(const std::vector<ReportRow> &rows);
 
-    int pageCount() const { return int(m_pages.size()); }
+    int pageCount() const { return m_store.size() + (m_havePage ? 1 : 0); }
     // The most records held at once (the current one included).
     int peakRowsHeld() const { return m_peakRowsHeld; }
 
@@ -76,7 +77,9 @@ private:
     bool m_footerReadsRows = false;
 
     std::unique_ptr<Context> m_ctx;
-    std::vector<ReportPage> m_pages;
+    PageStore m_store;        // finished pages
+    ReportPage m_page;        // the page being filled
+    bool m_havePage = false;
     std::vector<PageState> m_pageStates;
     ReportRow m_previous;
     bool m_havePrevious = false;

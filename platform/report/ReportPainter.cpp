@@ -234,7 +234,7 @@ void ReportPainter::paintPage(QPainter &painter, const ReportPage &page, double 
     painter.restore();
 }
 
-void ReportPainter::paintAll(QPagedPaintDevice &device, const std::vector<ReportPage> &pages, int copies, double dpi,
+void ReportPainter::paintAll(QPagedPaintDevice &device, const PageStore &pages, int copies, double dpi,
                              const std::function<bool()> &cancelled)
 {
     QPainter painter;
@@ -244,7 +244,8 @@ void ReportPainter::paintAll(QPagedPaintDevice &device, const std::vector<Report
     ShapeCache shapes;
     bool first = true;
     for (int copy = 0; copy < qMax(1, copies); ++copy) {
-        for (const ReportPage &page : pages) {
+        for (int p = 0; p < pages.size(); ++p) {
+            const ReportPage page = pages.page(p);
             if (cancelled && cancelled()) {
                 painter.end();
                 throw ReportCancelled();
@@ -258,7 +259,7 @@ void ReportPainter::paintAll(QPagedPaintDevice &device, const std::vector<Report
     painter.end();
 }
 
-void ReportPainter::writePdf(const std::vector<ReportPage> &pages, const QString &path, int copies, const QString &title,
+void ReportPainter::writePdf(const PageStore &pages, const QString &path, int copies, const QString &title,
                             const std::function<bool()> &cancelled)
 {
     if (pages.empty())
@@ -273,7 +274,7 @@ void ReportPainter::writePdf(const std::vector<ReportPage> &pages, const QString
         writer.setTitle(title);
         writer.setCreator(QStringLiteral("Tarvo"));
         writer.setResolution(600);
-        const ReportPage &first = pages.front();
+        const ReportPage first = pages.page(0);
         const QSizeF portrait(qMin(first.size.width(), first.size.height()), qMax(first.size.width(), first.size.height()));
         writer.setPageLayout(QPageLayout(QPageSize(portrait, QPageSize::Millimeter), orientationOf(first), QMarginsF()));
         try {
@@ -287,7 +288,7 @@ void ReportPainter::writePdf(const std::vector<ReportPage> &pages, const QString
         failPrint(QStringLiteral("Impossibile scrivere il file \"%1\".").arg(path));
 }
 
-void ReportPainter::print(const std::vector<ReportPage> &pages, int copies, const QString &title,
+void ReportPainter::print(const PageStore &pages, int copies, const QString &title,
                          const std::function<bool()> &cancelled)
 {
     if (pages.empty())
@@ -299,7 +300,7 @@ void ReportPainter::print(const std::vector<ReportPage> &pages, int copies, cons
     QPrinter printer(info, QPrinter::HighResolution);
     printer.setDocName(title);
     printer.setFullPage(true);
-    printer.setPageOrientation(orientationOf(pages.front()));
+    printer.setPageOrientation(orientationOf(pages.page(0)));
     int repeat = qMax(1, copies);
     if (repeat > 1 && printer.supportsMultipleCopies()) {
         printer.setCopyCount(repeat);

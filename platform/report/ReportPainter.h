@@ -1,5 +1,6 @@
 #pragma once
 
+#include "PageStore.h"
 #include "ReportPage.h"
 
 #include <QString>
@@ -22,18 +23,18 @@ public:
     // Writes the pages to a PDF file, `copies` times over. Throws db::DbError
     // (err::PrintFailed) when the file cannot be written, ReportCancelled when
     // `cancelled` answers true between pages; the file is then left as it was.
-    static void writePdf(const std::vector<ReportPage> &pages, const QString &path, int copies, const QString &title,
+    static void writePdf(const PageStore &pages, const QString &path, int copies, const QString &title,
                          const std::function<bool()> &cancelled = {});
     // Prints on the default printer. Throws db::DbError (err::PrintFailed)
     // when no printer is configured or printing fails, ReportCancelled when
     // `cancelled` answers true between pages (the job is then aborted).
-    static void print(const std::vector<ReportPage> &pages, int copies, const QString &title,
+    static void print(const PageStore &pages, int copies, const QString &title,
                       const std::function<bool()> &cancelled = {});
 
 private:
     class ShapeCache;
     static void paintPage(QPainter &painter, const ReportPage &page, double pxPerMm, ShapeCache *shapes);
-    static void paintAll(QPagedPaintDevice &device, const std::vector<ReportPage> &pages, int copies, double dpi,
+    static void paintAll(QPagedPaintDevice &device, const PageStore &pages, int copies, double dpi,
                          const std::function<bool()> &cancelled = {});
 };
 

@@ -65,7 +65,7 @@ int main(int argc, char **argv)
     const qint64 ms = timer.elapsed();
     const double cpuMs = double(std::clock() - cpuStart) * 1000.0 / CLOCKS_PER_SEC;
     std::printf("listacarichi.rpt: 10003 rows, %d pages, %lld ms to PDF (%.0f ms of processor time)\n",
-                int(report.lastPages().size()), ms, cpuMs);
+                report.lastPageCount(), ms, cpuMs);
     timer.restart();
     DbReportSource source(fixture.databasePath());
     ReportRequest request;
