@@ -242,7 +242,7 @@ int main(int argc, char **argv)
         std::printf("\n%s (%s): %lld rows, %d pages, at most %d rows held by the layout\n", c.name, c.templateName,
                     rows, pages, held);
         auto line = [&](const char *key, const Sample &p, const Sample &e, const Sample &r) {
-            std::printf("  %-4s ours to PDF %7.1f / %7.1f   ours engine %7.1f / %7.1f   raw %6.1f / %6.1f\n", key,
+            std::printf("  %-4s ours to PDF %7.1f / %7.1f   ours engine %7.2f / %7.2f   raw %6.2f / %6.2f\n", key,
                         p.min, p.median, e.min, e.median, r.min, r.median);
             const double engineRatio = e.median / std::max(0.01, r.median);
             const double pdfRatio = p.median / std::max(0.01, r.median);
