@@ -1,6 +1,7 @@
 #include "SelectionSql.h"
 
 #include <QDate>
+#include <QHash>
 #include <optional>
 
 namespace report {
@@ -72,14 +73,15 @@ public:
     std::optional<QString> condition(const FormulaNode &n)
     {
         switch (n.kind) {
-        case Kind::And:
-        case Kind::Or: {
+        case Kind::And: {
             const auto a = condition(*n.args[0]);
             if (!a) return std::nullopt;
             const auto b = condition(*n.args[1]);
             if (!b) return std::nullopt;
-            return QStringLiteral("(%1 %2 %3)").arg(*a, n.kind == Kind::And ? QStringLiteral("AND") : QStringLiteral("OR"), *b);
+            return QStringLiteral("(%1 AND %2)").arg(*a, *b);
         }
+        case Kind::Or:
+            return anyOf(n);
         case Kind::Not: {
             // Null is false before "not" turns it round, as in the formula.
             const auto a = condition(*n.args[0]);
@@ -102,6 +104,77 @@ public:
     }
 
 private:
+    // A chain of "or" (a list of codes from a search window can hold
+    // thousands) becomes one flat list, equalities on one column an IN list,
+    // so the statement stays shallow whatever the length.
+    std::optional<QString> anyOf(const FormulaNode &n)
+    {
+        std::vector<const FormulaNode *> terms, pending {&n};
+        while (!pending.empty()) {
+            const FormulaNode *t = pending.back();
+            pending.pop_back();
+            if (t->kind == Kind::Or) {
+                pending.push_back(t->args[1].get());
+                pending.push_back(t->args[0].get());
+            } else {
+                terms.push_back(t);
+            }
+        }
+        QStringList parts;
+        std::vector<Literal> params;
+        QHash<QString, QStringList> inLists;   // column expression -> its "?"
+        QHash<QString, std::vector<Literal>> inParams;
+        QStringList inOrder;
+        for (const FormulaNode *t : terms) {
+            std::vector<Literal> saved;
+            saved.swap(parameters);
+            const auto sql = condition(*t);
+            std::vector<Literal> own;
+            own.swap(parameters);
+            parameters.swap(saved);
+            if (!sql)
+                return std::nullopt;
+            const QString inColumn = equalityColumn(*t, *sql);
+            if (!inColumn.isEmpty() && own.size() == 1) {
+                if (!inLists.contains(inColumn))
+                    inOrder << inColumn;
+                inLists[inColumn] << QStringLiteral("?");
+                inParams[inColumn].push_back(own.front());
+                continue;
+            }
+            parts << *sql;
+            params.insert(params.end(), own.begin(), own.end());
+        }
+        if (parts.size() > kMaxOrTerms)
+            return std::nullopt;   // too deep for the statement: tested on the rows
+        for (const QString &col : inOrder) {
+            const QStringList &marks = inLists[col];
+            const std::vector<Literal> &values = inParams[col];
+            for (qsizetype from = 0; from < marks.size(); from += kInChunk) {
+                const qsizetype count = qMin<qsizetype>(kInChunk, marks.size() - from);
+                parts << QStringLiteral("%1 IN (%2)").arg(col, marks.mid(from, count).join(QStringLiteral(", ")));
+                params.insert(params.end(), values.begin() + from, values.begin() + from + count);
+            }
+        }
+        if (parts.size() > kMaxOrTerms)
+            return std::nullopt;
+        parameters.insert(parameters.end(), params.begin(), params.end());
+        return QLatin1Char('(') + parts.join(QStringLiteral(" OR ")) + QLatin1Char(')');
+    }
+
+    // "col = ?" as compare() writes it for a number or a text: the part
+    // before " = ?" (with its collation), else empty.
+    static QString equalityColumn(const FormulaNode &n, const QString &sql)
+    {
+        if (n.kind != Kind::Compare || n.op != QLatin1String("=") || !sql.endsWith(QLatin1String(" = ?"))
+            || sql.startsWith(QLatin1Char('(')))
+            return {};
+        return sql.left(sql.size() - 4);
+    }
+
+    static constexpr int kMaxOrTerms = 200;
+    static constexpr int kInChunk = 500;
+
     const SqlColumn *column(const FormulaNode &n) const
     {
         if (n.kind != Kind::Field || n.column < 0 || n.column >= int(m_columns.size()))

@@ -134,6 +134,11 @@ void TestPushdown::whereSelectsWhatTheFormulaSelects_data()
     add("date against text", "listacarichi.rpt", "{carico.ca_Data} = '31/03/2026'", true, 1);
     add("number against numeric text", "articoli.rpt", "{articoli.art_Codice} = '2'", true, 1);
     add("yes/no field alone", "listascarichi.rpt", "{scarico.sc_Usato}", true, 2);
+    // A search window's list of thousands of codes stays one shallow statement.
+    QStringList codes;
+    for (int code = 1; code <= 3000; ++code)
+        codes << QString("{articoli.art_Codice} = %1").arg(code);
+    QTest::newRow("search list of 3000") << QString("articoli.rpt") << codes.join(" or ") << true << 9;
     add("arithmetic left to the rows", "articoli.rpt", "{articoli.art_Codice} * 2 = 4 and {articoli.art_Codice} > 0", false, 1);
     add("text against number left to the rows", "listacarichi.rpt", "{carico.ca_Codice_Articolo} = 800002", false, 1);
 }
@@ -163,7 +168,8 @@ void TestPushdown::whereSelectsWhatTheFormulaSelects()
     if (!formula.isEmpty() && wholeInWhere)
         QVERIFY2(source.lastStatement().contains(" WHERE "), qPrintable(source.lastStatement()));
     // No typed value ever becomes statement text.
-    QVERIFY(!source.lastStatement().contains("Orto") && !source.lastStatement().contains("2026"));
+    QVERIFY(!source.lastStatement().contains("Orto") && !source.lastStatement().contains("2026")
+            && !source.lastStatement().contains("2999"));
 
     std::vector<ReportRow> inMemory;
     const Formula everything;
