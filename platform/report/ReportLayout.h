@@ -24,7 +24,8 @@ class FieldResolver;
 // the previous record (a group ends when the next one differs) and running
 // totals, never the records read so far. Page footers are drawn by finish(),
 // once the number of pages is known; a page footer that shows fields keeps
-// the last record of each page for that.
+// the last record of each page for that. Finished pages go to a PageStore,
+// which keeps only the first ones in memory.
 class ReportLayout {
 public:
     ReportLayout(ReportTemplate &tmpl, const FieldResolver &resolver, const NamedFormulas &named, QDate today);
