@@ -1,37 +1,121 @@
 #include "DbReportSource.h"
 
-#include "db/Database.h"
-#include "db/Recordset.h"
+#include "ReportQuery.h"
+#include "SelectionSql.h"
+#include "db/Connection.h"
+#include "db/EngineErrors.h"
+#include "db/RowStream.h"
+
+#include <QFileInfo>
+#include <sqlite3.h>
 
 namespace report {
 
-DbReportSource::DbReportSource(const QString &path, const QString &connect)
-    : m_db(db::Database::open(path, connect))
+namespace {
+
+QString quoted(const QString &name)
 {
+    QString n = name;
+    n.replace(QLatin1Char('"'), QStringLiteral("\"\""));
+    return QLatin1Char('"') + n + QLatin1Char('"');
 }
+
+} // namespace
+
+DbReportSource::DbReportSource(const QString &path)
+{
+    if (!QFileInfo::exists(path))
+        throw db::errors::fileNotFound(path);
+    m_connection = db::Connection::open(path);
+}
+
+DbReportSource::~DbReportSource() = default;
 
 QStringList DbReportSource::fieldNames(const QString &table)
 {
-    auto rs = m_db->openRecordset(QStringLiteral("SELECT * FROM [%1] WHERE 1 = 0").arg(table));
-    const QStringList names = rs->fieldNames();
-    rs->close();
+    const db::TableMeta *meta = m_connection->catalog().table(table);
+    if (!meta)
+        throw db::DbError(db::ErrorKind::UnknownName, 3078,
+                          QStringLiteral("Impossibile trovare la tabella o la query di input '%1'. Verificare che "
+                                         "esista e che il nome sia stato digitato correttamente.").arg(table));
+    QStringList names;
+    for (const db::ColumnMeta &c : meta->columns)
+        names << c.name;
     return names;
 }
 
-std::vector<ReportRow> DbReportSource::select(const QString &sql, int columns)
+void DbReportSource::stream(const ReportQuery &query, const Formula &selection, const RowTest &test,
+                            const RowSink &sink)
 {
-    std::vector<ReportRow> rows;
-    auto rs = m_db->openRecordset(sql);
-    while (!rs->eof()) {
-        ReportRow row;
-        row.reserve(size_t(columns));
-        for (int c = 0; c < columns; ++c)
-            row.push_back(rs->value(c));
-        rows.push_back(std::move(row));
-        rs->moveNext();
+    const db::Connection::Translated translated = m_connection->translate(query.sql(), false);
+    const db::Translation &t = *translated.translation;
+
+    std::vector<SqlColumn> columns;
+    std::vector<db::FieldKind> kinds;
+    for (const ReportQuery::Column &c : query.columns()) {
+        SqlColumn column;
+        QString reference = quoted(c.table);
+        for (const db::FromTable &from : t.tables)
+            if (from.table.compare(c.table, Qt::CaseInsensitive) == 0)
+                reference = from.reference;
+        QString field = c.field;
+        if (const db::TableMeta *meta = m_connection->catalog().table(c.table)) {
+            if (const db::ColumnMeta *cm = meta->column(c.field)) {
+                column.kind = cm->kind;
+                field = cm->name;
+            }
+        }
+        column.expression = reference + QLatin1Char('.') + quoted(field);
+        columns.push_back(column);
+        kinds.push_back(column.kind);
     }
-    rs->close();
-    return rows;
+
+    QString sql;
+    std::vector<db::Literal> parameters;
+    bool complete = true;
+    if (t.keyed) {
+        const SelectionSql where = SelectionSql::compile(selection, columns);
+        complete = where.complete;
+        const int before = t.selectListLiterals + t.fromLiterals + t.whereLiterals;
+        parameters.assign(translated.literals.begin(), translated.literals.begin() + before);
+        parameters.insert(parameters.end(), where.parameters.begin(), where.parameters.end());
+        QStringList conditions;
+        if (!t.where.isEmpty())
+            conditions << QLatin1Char('(') + t.where + QLatin1Char(')');
+        if (!where.where.isEmpty())
+            conditions << where.where;
+        sql = QStringLiteral("SELECT ") + t.selectList + QStringLiteral(" FROM ") + t.from;
+        if (!conditions.isEmpty())
+            sql += QStringLiteral(" WHERE ") + conditions.join(QStringLiteral(" AND "));
+        if (!t.orderBy.isEmpty())
+            sql += QStringLiteral(" ORDER BY ") + t.orderBy;
+        parameters.insert(parameters.end(), translated.literals.begin() + before, translated.literals.end());
+    } else {
+        sql = t.sql;
+        parameters = translated.literals;
+        complete = selection.isEmpty();
+    }
+    m_lastStatement = sql;
+    m_lastParameters = parameters;
+    m_lastComplete = complete;
+
+    db::RowStream rows(*m_connection, sql, parameters, kinds);
+    const int width = int(kinds.size());
+    while (rows.next()) {
+        ReportRow row;
+        row.reserve(size_t(width));
+        for (int c = 0; c < width; ++c)
+            row.push_back(rows.value(c));
+        if (!complete && !test(row))
+            continue;
+        if (!sink(std::move(row)))
+            break;
+    }
+}
+
+void DbReportSource::interrupt()
+{
+    sqlite3_interrupt(m_connection->handle());
 }
 
 } // namespace report

@@ -1,23 +1,39 @@
 #pragma once
 
 #include "ReportDataSource.h"
+#include "db/LegacyLexer.h"
 
 #include <memory>
 
-namespace db { class Database; }
+namespace db { class Connection; }
 
 namespace report {
 
-// Reads a report's records from a database file through the engine.
+// Reads a report's records from a database file on a connection of its own,
+// so that a report can run on another thread than the windows' connection.
+// The selection formula becomes the WHERE of the statement (SelectionSql)
+// and rows are read one at a time: memory does not grow with the tables.
 class DbReportSource : public ReportDataSource {
 public:
-    // Opens (or reuses) the database; throws db::DbError.
-    DbReportSource(const QString &path, const QString &connect);
+    // Opens the file; throws db::DbError.
+    explicit DbReportSource(const QString &path);
+    ~DbReportSource() override;
     QStringList fieldNames(const QString &table) override;
-    std::vector<ReportRow> select(const QString &sql, int columns) override;
+    void stream(const ReportQuery &query, const Formula &selection, const RowTest &test,
+                const RowSink &sink) override;
+    void interrupt() override;
+
+    // The statement of the last stream as it ran, with its parameters.
+    QString lastStatement() const { return m_lastStatement; }
+    const std::vector<db::Literal> &lastParameters() const { return m_lastParameters; }
+    // Whether the last stream's WHERE held the whole selection formula.
+    bool lastSelectionComplete() const { return m_lastComplete; }
 
 private:
-    std::shared_ptr<db::Database> m_db;
+    std::shared_ptr<db::Connection> m_connection;
+    QString m_lastStatement;
+    std::vector<db::Literal> m_lastParameters;
+    bool m_lastComplete = true;
 };
 
 } // namespace report

@@ -3,6 +3,7 @@
 #include "FormulaParser.h"
 #include "ReportProperties.h"
 #include "db/DbError.h"
+#include "db/TextFunctions.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -176,6 +177,11 @@ bool Formula::test(const FormulaContext &context) const
     return !m_root || truth(eval(*m_root, context));
 }
 
+bool Formula::toNumber(const QVariant &value, double &out)
+{
+    return numberOf(value, out);
+}
+
 bool Formula::truth(const QVariant &value)
 {
     if (isNull(value))
@@ -203,8 +209,10 @@ bool Formula::compare(const QVariant &left, const QString &op, const QVariant &r
     double a = 0, b = 0;
     if ((isNumber(left) || isNumber(right)) && numberOf(left, a) && numberOf(right, b))
         return ordered(a, op, b);
-    // Text compares as the database does: case does not matter.
-    const int c = QString::compare(left.toString(), right.toString(), Qt::CaseInsensitive);
+    // Text compares as the database's collation does, so that a condition
+    // handed to the database selects the same rows: case does not matter,
+    // accented letters sort next to their base letter.
+    const int c = db::compareText(left.toString(), right.toString());
     return ordered(c, op, 0);
 }
 

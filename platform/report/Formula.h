@@ -39,6 +39,8 @@ public:
     // Comparison of two values as the language does it; Null compares false.
     static bool compare(const QVariant &left, const QString &op, const QVariant &right);
     static bool truth(const QVariant &value);
+    // A value read as a number as comparisons read it (numbers, yes/no, numeric text).
+    static bool toNumber(const QVariant &value, double &out);
 
 private:
     std::unique_ptr<FormulaNode> m_root;

@@ -4,11 +4,15 @@
 #include "ReportEngine.h"
 #include "ReportPainter.h"
 #include "ReportPreview.h"
+#include "db/Database.h"
 #include "db/DbError.h"
+#include "ui/ProgressFeedback.h"
 
 #include <QFileInfo>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMutexLocker>
+#include <memory>
 
 namespace report {
 
@@ -127,32 +131,106 @@ void ReportControl::run()
     if (!QFileInfo::exists(m_fileName))
         throw db::DbError(db::ErrorKind::FileNotFound, err::TemplateNotFound,
                           QStringLiteral("Impossibile aprire il modello di stampa \"%1\".").arg(m_fileName));
+    if (!m_source)
+        db::Database::open(m_databasePath, m_connect);   // a missing file or a wrong password fails here, as before
 
-    std::vector<ReportPage> pages;
-    try {
-        if (m_source) {
-            pages = ReportEngine::run(request, *m_source);
-        } else {
-            DbReportSource source(m_databasePath, m_connect);
-            pages = ReportEngine::run(request, source);
-        }
-    } catch (const db::DbError &) {
-        throw;
-    } catch (const std::exception &e) {
-        throw db::DbError(db::ErrorKind::General, err::DatabaseFailed,
-                          QStringLiteral("Errore del motore di stampa: %1").arg(QString::fromLocal8Bit(e.what())));
-    }
     QString title = m_title;
     if (title.isEmpty())
         title = QFileInfo(m_fileName).completeBaseName();
-    output(std::move(pages), title, m_copies);
-}
-
-void ReportControl::output(std::vector<ReportPage> pages, const QString &title, int copies)
-{
     Destination where = m_destination;
     if (where == Destination::Printer && m_printerToPdf)
         where = Destination::File;
+    if (where == Destination::File && m_pdfFile.isEmpty())
+        throw db::DbError(db::ErrorKind::Io, err::PrintFailed,
+                          QStringLiteral("Nessun file indicato per la stampa su file."));
+
+    ReportProgress progress;
+    auto pages = std::make_shared<PageStore>();
+    const QString databasePath = m_databasePath;
+    const QString pdfFile = m_pdfFile;
+    const int copies = m_copies;
+    auto work = [&, this] {
+        try {
+            std::unique_ptr<DbReportSource> own;
+            ReportDataSource *source = m_source;
+            if (!source) {
+                own = std::make_unique<DbReportSource>(databasePath);
+                source = own.get();
+            }
+            {
+                QMutexLocker lock(&m_runningMutex);
+                m_running = source;
+                m_progress = &progress;
+            }
+            struct Release {
+                ReportControl *control;
+                ~Release()
+                {
+                    QMutexLocker lock(&control->m_runningMutex);
+                    control->m_running = nullptr;
+                    control->m_progress = nullptr;
+                }
+            } release {this};
+            *pages = ReportEngine::run(request, *source, &progress);
+            // Files and printers are written here too, off the windows' thread.
+            const auto stop = [&progress] { return progress.cancelled(); };
+            if (where == Destination::File)
+                ReportPainter::writePdf(*pages, pdfFile, copies, title, stop);
+            else if (where == Destination::Printer)
+                ReportPainter::print(*pages, copies, title, stop);
+        } catch (const ReportCancelled &) {
+        } catch (const db::DbError &) {
+            throw;
+        } catch (const std::exception &e) {
+            throw db::DbError(db::ErrorKind::General, err::DatabaseFailed,
+                              QStringLiteral("Errore del motore di stampa: %1").arg(QString::fromLocal8Bit(e.what())));
+        }
+    };
+
+    m_lastCancelled = false;
+    if (m_feedback) {
+        ui::ProgressFeedback feedback(QStringLiteral("Preparazione della stampa \"%1\"...").arg(title),
+                                      m_mdiArea ? m_mdiArea->window() : nullptr);
+        feedback.setDelay(m_feedbackDelay);
+        feedback.setStatus([&progress] {
+            return QStringLiteral("Righe lette: %1 - pagine: %2").arg(progress.rows()).arg(progress.pages());
+        });
+        feedback.setCancelHandler([this] { cancel(); });
+        connect(&feedback, &ui::ProgressFeedback::shown, this, &ReportControl::progressShown);
+        feedback.run(work);
+    } else {
+        work();
+    }
+    m_lastRowsRead = progress.rows();
+    m_lastPeakRowsHeld = progress.peakRowsHeld();
+    if (progress.cancelled()) {
+        m_lastCancelled = true;
+        Q_EMIT reportCancelled();
+        return;
+    }
+    output(std::move(pages), title, copies, where);
+}
+
+const std::vector<ReportPage> &ReportControl::lastPages() const
+{
+    if (!m_lastPagesLoaded && m_lastPages) {
+        m_lastPagesInMemory = m_lastPages->all();
+        m_lastPagesLoaded = true;
+    }
+    return m_lastPagesInMemory;
+}
+
+void ReportControl::cancel()
+{
+    QMutexLocker lock(&m_runningMutex);
+    if (m_progress)
+        m_progress->cancel();
+    if (m_running)
+        m_running->interrupt();
+}
+
+void ReportControl::output(std::shared_ptr<PageStore> pages, const QString &title, int copies, Destination where)
+{
     switch (where) {
     case Destination::Screen: {
         auto *preview = new ReportPreview(pages, title, copies);
@@ -171,22 +249,18 @@ void ReportControl::output(std::vector<ReportPage> pages, const QString &title, 
         m_lastPreview = preview;
         break;
     }
-    case Destination::Printer:
-        ReportPainter::print(pages, copies, title);
-        break;
+    case Destination::Printer:   // both written by the run
     case Destination::File:
-        if (m_pdfFile.isEmpty())
-            throw db::DbError(db::ErrorKind::Io, err::PrintFailed,
-                              QStringLiteral("Nessun file indicato per la stampa su file."));
-        ReportPainter::writePdf(pages, m_pdfFile, copies, title);
         break;
     }
     m_lastDestination = m_destination;
     m_lastCopies = copies;
     m_lastTitle = title;
     m_lastPages = std::move(pages);
+    m_lastPagesLoaded = false;
+    m_lastPagesInMemory.clear();
     ++m_runs;
-    Q_EMIT reportProduced(int(m_lastPages.size()));
+    Q_EMIT reportProduced(m_lastPages->size());
 }
 
 } // namespace report

@@ -1,10 +1,13 @@
 #pragma once
 
+#include "PageStore.h"
 #include "ReportPage.h"
+#include "ReportProgress.h"
 #include "ReportPreview.h"
 #include "ReportProperties.h"
 
 #include <QDate>
+#include <QMutex>
 #include <QObject>
 #include <QPointer>
 #include <QStringList>
@@ -47,23 +50,44 @@ public:
     void setPrinterToPdf(bool redirect) { m_printerToPdf = redirect; }
     // The date reports print as today; invalid = the real date.
     void setToday(const QDate &today) { m_today = today; }
-    // Reads records from `source` instead of the database (not owned).
+    // Reads records from `source` instead of the database (not owned). The
+    // source is read on the report's own thread.
     void setDataSource(ReportDataSource *source) { m_source = source; }
+    // With feedback (the default) a report is laid out on a thread of its
+    // own while the windows stay painted: busy pointer, then past the delay a
+    // progress window with "Annulla". Without (command line), it runs here.
+    void setFeedback(bool on) { m_feedback = on; }
+    void setFeedbackDelay(int milliseconds) { m_feedbackDelay = milliseconds; }
+    // Stops the running report (any thread): nothing is produced, a PDF file
+    // being written is not left behind, and the control is ready for the next.
+    void cancel();
 
-    // What the last run produced.
-    const std::vector<ReportPage> &lastPages() const { return m_lastPages; }
+    // What the last run produced. lastPages() brings every page into memory
+    // (tests); lastPage() reads one.
+    const std::vector<ReportPage> &lastPages() const;
+    int lastPageCount() const { return m_lastPages ? m_lastPages->size() : 0; }
+    ReportPage lastPage(int index) const { return m_lastPages->page(index); }
+    // How many of the last report's pages were held in memory.
+    int lastPagesInMemory() const { return m_lastPages ? m_lastPages->inMemory() : 0; }
     Destination lastDestination() const { return m_lastDestination; }
     int lastCopies() const { return m_lastCopies; }
     QString lastTitle() const { return m_lastTitle; }
     int runCount() const { return m_runs; }
     ReportPreview *lastPreview() const { return m_lastPreview; }
+    bool lastCancelled() const { return m_lastCancelled; }
+    qint64 lastRowsRead() const { return m_lastRowsRead; }
+    // The most records the last run held in memory at once.
+    int lastPeakRowsHeld() const { return m_lastPeakRowsHeld; }
 
 Q_SIGNALS:
     void reportProduced(int pages);
+    void reportCancelled();
+    // The progress window of a long report has appeared.
+    void progressShown();
 
 private:
     void run();
-    void output(std::vector<ReportPage> pages, const QString &title, int copies);
+    void output(std::shared_ptr<PageStore> pages, const QString &title, int copies, Destination where);
 
     QString m_fileName;
     int m_reportSource = 2;
@@ -83,12 +107,23 @@ private:
     ReportDataSource *m_source = nullptr;
     QPointer<QMdiArea> m_mdiArea;
 
-    std::vector<ReportPage> m_lastPages;
+    std::shared_ptr<PageStore> m_lastPages;
+    mutable std::vector<ReportPage> m_lastPagesInMemory;
+    mutable bool m_lastPagesLoaded = false;
     Destination m_lastDestination = Destination::Screen;
     int m_lastCopies = 1;
     QString m_lastTitle;
     int m_runs = 0;
     QPointer<ReportPreview> m_lastPreview;
+    bool m_lastCancelled = false;
+    qint64 m_lastRowsRead = 0;
+    int m_lastPeakRowsHeld = 0;
+
+    bool m_feedback = true;
+    int m_feedbackDelay = 1000;
+    QMutex m_runningMutex;
+    ReportDataSource *m_running = nullptr;   // guarded by m_runningMutex
+    ReportProgress *m_progress = nullptr;    // guarded by m_runningMutex
 };
 
 } // namespace report

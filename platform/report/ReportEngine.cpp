@@ -25,7 +25,7 @@ public:
 
 } // namespace
 
-std::vector<ReportPage> ReportEngine::run(const ReportRequest &request, ReportDataSource &source)
+PageStore ReportEngine::run(const ReportRequest &request, ReportDataSource &source, ReportProgress *progress)
 {
     ReportTemplate tmpl = TemplateParser::load(request.templatePath);
     Formula selection = Formula::parse(request.selection);
@@ -38,21 +38,45 @@ std::vector<ReportPage> ReportEngine::run(const ReportRequest &request, ReportDa
     if (!named.contains(QStringLiteral("Tabella")))
         named.set(QStringLiteral("Tabella"), query.mainTable());
 
-    std::vector<ReportRow> rows = source.select(query.sql(), query.columnCount());
-    if (!selection.isEmpty()) {
-        RowContext ctx;
-        ctx.formulas = &named;
-        ctx.today = request.today;
-        std::vector<ReportRow> kept;
-        for (auto &row : rows) {
-            ctx.row = &row;
-            if (selection.test(ctx))
-                kept.push_back(std::move(row));
-        }
-        rows = std::move(kept);
-    }
     ReportLayout layout(tmpl, query, named, request.today);
-    return layout.layout(rows);
+    RowContext ctx;
+    ctx.formulas = &named;
+    ctx.today = request.today;
+    const RowTest test = [&](const ReportRow &row) {
+        ctx.row = &row;
+        return selection.test(ctx);
+    };
+    qint64 count = 0;
+    bool stopped = false;
+    const RowSink sink = [&](ReportRow &&row) {
+        layout.add(std::move(row));
+        ++count;
+        if (progress && (count & 63) == 0) {
+            progress->setRows(count);
+            progress->setPages(layout.pageCount());
+            if (progress->cancelled()) {
+                stopped = true;
+                return false;
+            }
+        }
+        return true;
+    };
+    try {
+        source.stream(query, selection, test, sink);
+    } catch (...) {
+        if (progress && progress->cancelled())
+            throw ReportCancelled();
+        throw;
+    }
+    if (stopped || (progress && progress->cancelled()))
+        throw ReportCancelled();
+    PageStore pages = layout.finish();
+    if (progress) {
+        progress->setRows(count);
+        progress->setPages(int(pages.size()));
+        progress->setPeakRowsHeld(layout.peakRowsHeld());
+    }
+    return pages;
 }
 
 } // namespace report

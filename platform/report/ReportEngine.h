@@ -1,7 +1,9 @@
 #pragma once
 
 #include "ReportDataSource.h"
+#include "PageStore.h"
 #include "ReportPage.h"
+#include "ReportProgress.h"
 
 #include <QDate>
 #include <QStringList>
@@ -20,10 +22,15 @@ struct ReportRequest {
 
 // Template + records + formulas -> laid-out pages. Throws db::DbError for a
 // missing or broken template, a refused formula, an unknown field, or a
-// database failure.
+// database failure; ReportCancelled when `progress` was cancelled.
+//
+// Records stream from the source into the layout as they are read; the
+// selection formula goes to the source, which selects in the database what
+// it can.
 class ReportEngine {
 public:
-    static std::vector<ReportPage> run(const ReportRequest &request, ReportDataSource &source);
+    static PageStore run(const ReportRequest &request, ReportDataSource &source,
+                                       ReportProgress *progress = nullptr);
 };
 
 } // namespace report

@@ -11,7 +11,7 @@
 #include <QDir>
 #include <QFont>
 #include <QFontMetricsF>
-#include <functional>
+#include <algorithm>
 
 namespace report {
 
@@ -36,37 +36,60 @@ void bindParts(std::vector<ContentPart> &parts, const FieldResolver &resolver)
             p.value->bind(resolver);
 }
 
+void collect(const FormulaNode &n, std::vector<int> &sums, bool &fields)
+{
+    if (n.kind == FormulaNode::Kind::Call && n.name == QLatin1String("sum") && !n.args.empty()) {
+        if (std::find(sums.begin(), sums.end(), n.args[0]->column) == sums.end())
+            sums.push_back(n.args[0]->column);
+        return;
+    }
+    if (n.kind == FormulaNode::Kind::Field)
+        fields = true;
+    for (const auto &a : n.args)
+        collect(*a, sums, fields);
+}
+
 } // namespace
+
+void ReportLayout::Totals::add(const ReportRow &row, const std::vector<int> &columns)
+{
+    ++count;
+    for (int c : columns) {
+        const QVariant &v = row[size_t(c)];
+        if (v.isValid() && !v.isNull())
+            sums[size_t(c)] += v.toDouble();
+    }
+}
+
+void ReportLayout::Totals::reset(size_t width)
+{
+    count = 0;
+    sums.assign(width, 0.0);
+}
 
 class ReportLayout::Context : public FormulaContext {
 public:
-    const std::vector<ReportRow> *rows = nullptr;
+    const ReportRow *row = nullptr;
     const NamedFormulas *formulas = nullptr;
-    int current = -1;
-    int scopeBegin = 0;
-    int scopeEnd = 0;
+    const Totals *scope = nullptr;
     int page = 1;
     int pages = 1;
     QDate today;
 
     QVariant column(int index) const override
     {
-        if (current < 0 || current >= int(rows->size()) || index < 0)
+        if (!row || index < 0 || index >= int(row->size()))
             return {};
-        return (*rows)[size_t(current)][size_t(index)];
+        return (*row)[size_t(index)];
     }
     QVariant named(const QString &name) const override { return formulas->value(name); }
     QVariant aggregate(const QString &function, int index) const override
     {
+        if (!scope)
+            return function == QLatin1String("count") ? QVariant(0) : QVariant(0.0);
         if (function == QLatin1String("count"))
-            return scopeEnd - scopeBegin;
-        double total = 0;
-        for (int r = scopeBegin; r < scopeEnd; ++r) {
-            const QVariant v = (*rows)[size_t(r)][size_t(index)];
-            if (v.isValid() && !v.isNull())
-                total += v.toDouble();
-        }
-        return total;
+            return scope->count;
+        return index >= 0 && index < int(scope->sums.size()) ? scope->sums[size_t(index)] : 0.0;
     }
     QVariant special(const QString &name) const override
     {
@@ -91,7 +114,23 @@ ReportLayout::ReportLayout(ReportTemplate &tmpl, const FieldResolver &resolver, 
         group.bind(resolver);
         m_groupColumn = group.root()->column;
     }
+    for (const auto &band : m_template.bands) {
+        bool fields = false;
+        for (const auto &item : band.items)
+            for (const auto &p : item.parts)
+                if (p.value && p.value->root())
+                    collect(*p.value->root(), m_sumColumns, fields);
+        if (band.kind == Band::PageFooter)
+            m_footerReadsRows = fields || band.condition;
+    }
+    for (int c : m_sumColumns)
+        m_width = qMax(m_width, size_t(c) + 1);
+    m_ctx = std::make_unique<Context>();
+    m_ctx->formulas = &m_named;
+    m_ctx->today = m_today;
 }
+
+ReportLayout::~ReportLayout() = default;
 
 QStringList ReportLayout::wrapText(const QString &text, const QString &family, double pointSize, bool bold, double width)
 {
@@ -231,127 +270,179 @@ std::vector<PageItem> ReportLayout::renderBand(const TemplateBand &band, const C
     return out;
 }
 
-std::vector<ReportPage> ReportLayout::layout(const std::vector<ReportRow> &rows)
+PageStore ReportLayout::layout(const std::vector<ReportRow> &rows)
 {
+    for (const ReportRow &row : rows)
+        add(ReportRow(row));
+    return finish();
+}
+
+double ReportLayout::bodyLimit() const
+{
+    const TemplateBand *footer = m_template.band(Band::PageFooter);
+    return m_template.pageSize.height() - m_template.margins[3] - (footer ? footer->height : 0);
+}
+
+void ReportLayout::place(const std::vector<PageItem> &items)
+{
+    for (PageItem pi : items) {
+        pi.rect.translate(m_template.margins[0], m_y);
+        pi.line.translate(m_template.margins[0], m_y);
+        m_page.items.push_back(std::move(pi));
+    }
+}
+
+void ReportLayout::putBand(const TemplateBand *band, bool body)
+{
+    Context &ctx = *m_ctx;
+    if (!band || (band->condition && !band->condition->test(ctx)))
+        return;
+    double h = 0;
+    auto items = renderBand(*band, ctx, h);
+    if (body && m_pageHasBody && m_y + h > bodyLimit()) {
+        newPage();
+        h = 0;
+        items = renderBand(*band, ctx, h);
+    }
+    place(items);
+    m_y += h;
+    if (!body)
+        return;
+    m_pageHasBody = true;
+    if (m_rowIndex < 0)
+        return;
+    PageState &state = m_pageStates.back();
+    if (state.first < 0) {
+        state.first = m_rowIndex;
+        state.before = m_before;
+    }
+    state.last = m_rowIndex;
+    state.through = m_report;
+    if (m_footerReadsRows && ctx.row) {
+        if (!state.row)
+            ++m_pageRowsKept;
+        state.row = std::make_shared<ReportRow>(*ctx.row);
+        m_peakRowsHeld = qMax(m_peakRowsHeld, (m_havePrevious ? 1 : 0) + 1 + m_pageRowsKept);
+    }
+}
+
+void ReportLayout::newPage()
+{
+    const bool first = !m_havePage;
+    if (m_havePage)
+        m_store.append(std::move(m_page));
+    m_page = ReportPage();
+    m_page.size = m_template.pageSize;
+    m_havePage = true;
+    m_pageStates.emplace_back();
+    m_y = m_template.margins[1];
+    m_pageHasBody = false;
+    if (first)
+        putBand(m_template.band(Band::ReportHeader), false);
+    putBand(m_template.band(Band::PageHeader), false);
+    const TemplateBand *gh = m_template.band(Band::GroupHeader);
+    if (m_inGroup && gh && gh->repeatOnNewPage)
+        putBand(gh, false);
+}
+
+void ReportLayout::add(ReportRow row)
+{
+    Context &ctx = *m_ctx;
+    // The previous record, this one, and the last records kept for page footers.
+    m_peakRowsHeld = qMax(m_peakRowsHeld, (m_havePrevious ? 1 : 0) + 1 + m_pageRowsKept);
+    const bool first = !m_havePrevious;
+    if (first) {
+        m_report.reset(m_width);
+        m_group.reset(m_width);
+        ctx.row = &row;
+        Totals one;
+        one.reset(m_width);
+        one.add(row, m_sumColumns);
+        ctx.scope = &one;
+        m_rowIndex = -1;
+        newPage();
+        ctx.scope = nullptr;
+    }
+    const bool newGroup = m_groupColumn >= 0
+        && (first || row[size_t(m_groupColumn)] != m_previous[size_t(m_groupColumn)]);
+    if (newGroup && !first) {
+        ctx.row = &m_previous;
+        ctx.scope = &m_group;
+        putBand(m_template.band(Band::GroupFooter), true);
+        m_inGroup = false;
+    }
+    ++m_rowIndex;
+    m_before = m_report;
+    m_report.add(row, m_sumColumns);
+    if (newGroup) {
+        m_group.reset(m_width);
+        Totals one;
+        one.reset(m_width);
+        one.add(row, m_sumColumns);
+        ctx.row = &row;
+        ctx.scope = &one;
+        putBand(m_template.band(Band::GroupHeader), true);
+        m_inGroup = true;
+    }
+    if (m_groupColumn >= 0)
+        m_group.add(row, m_sumColumns);
+    ctx.row = &row;
+    ctx.scope = m_groupColumn >= 0 ? &m_group : &m_report;
+    putBand(m_template.band(Band::Detail), true);
+    m_previous = std::move(row);
+    m_havePrevious = true;
+    ctx.row = &m_previous;
+}
+
+PageStore ReportLayout::finish()
+{
+    Context &ctx = *m_ctx;
     const ReportTemplate &t = m_template;
-    const double left = t.margins[0], top = t.margins[1];
-    const TemplateBand *pageFooter = t.band(Band::PageFooter);
-    const double limit = t.pageSize.height() - t.margins[3] - (pageFooter ? pageFooter->height : 0);
-
-    Context ctx;
-    ctx.rows = &rows;
-    ctx.formulas = &m_named;
-    ctx.today = m_today;
-    ctx.scopeEnd = int(rows.size());
-    ctx.current = rows.empty() ? -1 : 0;
-
-    std::vector<ReportPage> pages;
-    std::vector<std::pair<int, int>> pageRows;   // first and last row shown on each page
-    double y = top;
-    bool pageHasBody = false;
-    int groupBegin = 0;
-    bool inGroup = false;
-
-    auto place = [&](const std::vector<PageItem> &items) {
-        for (PageItem pi : items) {
-            pi.rect.translate(left, y);
-            pi.line.translate(left, y);
-            pages.back().items.push_back(pi);
-        }
-    };
-    std::function<void()> newPage;
-    auto putBand = [&](const TemplateBand *band, bool body) {
-        if (!band || (band->condition && !band->condition->test(ctx)))
-            return;
-        double h = 0;
-        auto items = renderBand(*band, ctx, h);
-        if (body && pageHasBody && y + h > limit) {
-            newPage();
-            h = 0;
-            items = renderBand(*band, ctx, h);
-        }
-        place(items);
-        y += h;
-        if (body) {
-            pageHasBody = true;
-            if (ctx.current >= 0) {
-                auto &range = pageRows.back();
-                if (range.first < 0) range.first = ctx.current;
-                range.second = ctx.current;
-            }
-        }
-    };
-    newPage = [&]() {
-        ReportPage page;
-        page.size = t.pageSize;
-        pages.push_back(page);
-        pageRows.push_back({-1, -1});
-        y = top;
-        pageHasBody = false;
-        if (pages.size() == 1)
-            putBand(t.band(Band::ReportHeader), false);
-        putBand(t.band(Band::PageHeader), false);
-        const TemplateBand *gh = t.band(Band::GroupHeader);
-        if (inGroup && gh && gh->repeatOnNewPage)
-            putBand(gh, false);
-    };
-
-    newPage();
-    if (rows.empty())
+    if (!m_havePrevious) {
+        ctx.row = nullptr;
+        ctx.scope = nullptr;
+        m_report.reset(m_width);
+        newPage();
         putBand(t.band(Band::NoRecords), true);
-    for (int i = 0; i < int(rows.size()); ++i) {
-        const bool newGroup = m_groupColumn >= 0
-            && (i == 0 || rows[size_t(i)][size_t(m_groupColumn)] != rows[size_t(i - 1)][size_t(m_groupColumn)]);
-        if (newGroup && i > 0) {
-            ctx.current = i - 1;
-            ctx.scopeBegin = groupBegin;
-            ctx.scopeEnd = i;
-            putBand(t.band(Band::GroupFooter), true);
-            inGroup = false;
-        }
-        if (m_groupColumn >= 0 && newGroup) {
-            groupBegin = i;
-            ctx.current = i;
-            ctx.scopeBegin = i;
-            ctx.scopeEnd = i + 1;
-            putBand(t.band(Band::GroupHeader), true);
-            inGroup = true;
-        }
-        ctx.current = i;
-        ctx.scopeBegin = m_groupColumn >= 0 ? groupBegin : 0;
-        ctx.scopeEnd = i + 1;
-        putBand(t.band(Band::Detail), true);
-    }
-    if (!rows.empty()) {
-        ctx.current = int(rows.size()) - 1;
+    } else {
+        ctx.row = &m_previous;
         if (m_groupColumn >= 0) {
-            ctx.scopeBegin = groupBegin;
-            ctx.scopeEnd = int(rows.size());
+            ctx.scope = &m_group;
             putBand(t.band(Band::GroupFooter), true);
-            inGroup = false;
+            m_inGroup = false;
         }
     }
-    ctx.scopeBegin = 0;
-    ctx.scopeEnd = int(rows.size());
+    ctx.scope = &m_report;
     putBand(t.band(Band::ReportFooter), true);
+    m_store.append(std::move(m_page));
+    m_havePage = false;
 
-    if (pageFooter) {
-        ctx.pages = int(pages.size());
-        for (size_t p = 0; p < pages.size(); ++p) {
+    if (const TemplateBand *pageFooter = t.band(Band::PageFooter)) {
+        const double limit = bodyLimit();
+        ctx.pages = m_store.size();
+        for (size_t p = 0; p < size_t(m_store.size()); ++p) {
+            const PageState &state = m_pageStates[p];
+            Totals scope;
+            scope.reset(m_width);
+            if (state.first >= 0) {
+                scope.count = state.last - state.first + 1;
+                for (size_t c = 0; c < m_width; ++c)
+                    scope.sums[c] = state.through.sums[c] - state.before.sums[c];
+            }
             ctx.page = int(p) + 1;
-            ctx.current = pageRows[p].second >= 0 ? pageRows[p].second : (rows.empty() ? -1 : int(rows.size()) - 1);
-            ctx.scopeBegin = qMax(0, pageRows[p].first);
-            ctx.scopeEnd = pageRows[p].second + 1;
+            ctx.row = state.row ? state.row.get() : (m_havePrevious ? &m_previous : nullptr);
+            ctx.scope = &scope;
             double h = 0;
             auto items = renderBand(*pageFooter, ctx, h);
-            for (PageItem pi : items) {
-                pi.rect.translate(left, limit);
-                pi.line.translate(left, limit);
-                pages[p].items.push_back(pi);
+            for (PageItem &pi : items) {
+                pi.rect.translate(t.margins[0], limit);
+                pi.line.translate(t.margins[0], limit);
             }
+            m_store.addItems(int(p), std::move(items));
         }
     }
-    return pages;
+    m_pageStates.clear();
+    return std::move(m_store);
 }
 
 } // namespace report

@@ -1,8 +1,10 @@
 #pragma once
 
+#include "PageStore.h"
 #include "ReportPage.h"
 
 #include <QString>
+#include <functional>
 #include <vector>
 
 class QPainter;
@@ -19,14 +21,21 @@ public:
     static void paintPage(QPainter &painter, const ReportPage &page, double pxPerMm);
 
     // Writes the pages to a PDF file, `copies` times over. Throws db::DbError
-    // (err::PrintFailed) when the file cannot be written.
-    static void writePdf(const std::vector<ReportPage> &pages, const QString &path, int copies, const QString &title);
+    // (err::PrintFailed) when the file cannot be written, ReportCancelled when
+    // `cancelled` answers true between pages; the file is then left as it was.
+    static void writePdf(const PageStore &pages, const QString &path, int copies, const QString &title,
+                         const std::function<bool()> &cancelled = {});
     // Prints on the default printer. Throws db::DbError (err::PrintFailed)
-    // when no printer is configured or printing fails.
-    static void print(const std::vector<ReportPage> &pages, int copies, const QString &title);
+    // when no printer is configured or printing fails, ReportCancelled when
+    // `cancelled` answers true between pages (the job is then aborted).
+    static void print(const PageStore &pages, int copies, const QString &title,
+                      const std::function<bool()> &cancelled = {});
 
 private:
-    static void paintAll(QPagedPaintDevice &device, const std::vector<ReportPage> &pages, int copies, double dpi);
+    class ShapeCache;
+    static void paintPage(QPainter &painter, const ReportPage &page, double pxPerMm, ShapeCache *shapes);
+    static void paintAll(QPagedPaintDevice &device, const PageStore &pages, int copies, double dpi,
+                         const std::function<bool()> &cancelled = {});
 };
 
 } // namespace report

@@ -24,7 +24,7 @@ namespace {
 const double kZooms[] = {0, -1, 0.5, 0.75, 1.0, 1.25, 1.5, 2.0};
 }
 
-ReportPreview::ReportPreview(std::vector<ReportPage> pages, const QString &title, int copies, QWidget *parent)
+ReportPreview::ReportPreview(std::shared_ptr<const PageStore> pages, const QString &title, int copies, QWidget *parent)
     : QWidget(parent), m_pages(std::move(pages)), m_title(title), m_copies(qMax(1, copies))
 {
     setObjectName(QStringLiteral("frmAnteprima"));
@@ -90,12 +90,13 @@ ReportPreview::ReportPreview(std::vector<ReportPage> pages, const QString &title
 
 void ReportPreview::showPage(int index)
 {
-    if (m_pages.empty()) {
+    if (m_pages->empty()) {
         m_pageLabel->setText(QStringLiteral("Nessuna pagina"));
         return;
     }
     m_current = qBound(0, index, pageCount() - 1);
-    m_view->setPage(&m_pages[size_t(m_current)]);
+    m_shown = m_pages->page(m_current);
+    m_view->setPage(&m_shown);
     m_pageLabel->setText(QStringLiteral("Pagina %1 di %2").arg(m_current + 1).arg(pageCount()));
     m_first->setEnabled(m_current > 0);
     m_previous->setEnabled(m_current > 0);
@@ -117,7 +118,7 @@ void ReportPreview::applyZoom()
         m_view->setZoom(choice);
         return;
     }
-    const QSizeF mm = m_pages.empty() ? QSizeF(210, 297) : m_pages[size_t(m_current)].size;
+    const QSizeF mm = m_pages->empty() ? QSizeF(210, 297) : m_shown.size;
     const QSize area = m_scroll->viewport()->size() - QSize(30, 30);
     const double perMm = m_view->logicalDpiX() / 25.4;
     const double byWidth = area.width() / (mm.width() * perMm);
@@ -146,13 +147,13 @@ void ReportPreview::keyPressEvent(QKeyEvent *event)
 
 void ReportPreview::saveAs(const QString &path) const
 {
-    ReportPainter::writePdf(m_pages, path, 1, m_title);
+    ReportPainter::writePdf(*m_pages, path, 1, m_title);
 }
 
 void ReportPreview::printPages()
 {
     try {
-        ReportPainter::print(m_pages, m_copies, m_title);
+        ReportPainter::print(*m_pages, m_copies, m_title);
     } catch (const db::DbError &e) {
         ui::MsgBox(e.description(), ui::vbCritical);
     }

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "PageStore.h"
 #include "ReportPage.h"
+
+#include <memory>
 
 #include <QWidget>
 #include <vector>
@@ -19,9 +22,9 @@ class ReportPageView;
 class ReportPreview : public QWidget {
     Q_OBJECT
 public:
-    ReportPreview(std::vector<ReportPage> pages, const QString &title, int copies, QWidget *parent = nullptr);
+    ReportPreview(std::shared_ptr<const PageStore> pages, const QString &title, int copies, QWidget *parent = nullptr);
 
-    int pageCount() const { return int(m_pages.size()); }
+    int pageCount() const { return m_pages->size(); }
     int currentPage() const { return m_current; }   // 0-based
     void showPage(int index);
     void setZoomChoice(int index);                  // index in the zoom list
@@ -37,7 +40,8 @@ private:
     void printPages();
     void askAndSave();
 
-    std::vector<ReportPage> m_pages;
+    std::shared_ptr<const PageStore> m_pages;
+    ReportPage m_shown;   // the page on screen
     QString m_title;
     int m_copies = 1;
     int m_current = 0;

@@ -56,6 +56,7 @@ ReportQuery::ReportQuery(const ReportTemplate &tmpl, ReportDataSource &source, c
                     m_columns.insert(key(name, field), m_columnCount);
             }
             select << QStringLiteral("[%1].[%2]").arg(real, field);
+            m_list.push_back({real, field});
             ++m_columnCount;
         }
         if (table.join.isEmpty())

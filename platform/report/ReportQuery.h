@@ -5,6 +5,7 @@
 #include "ReportTemplate.h"
 
 #include <QHash>
+#include <vector>
 
 namespace report {
 
@@ -14,6 +15,11 @@ namespace report {
 // same shape.
 class ReportQuery : public FieldResolver {
 public:
+    struct Column {
+        QString table;   // the table read, as the template names it
+        QString field;   // stored spelling
+    };
+
     ReportQuery(const ReportTemplate &tmpl, ReportDataSource &source, const QStringList &formulaTables);
 
     QString sql() const { return m_sql; }
@@ -21,9 +27,11 @@ public:
     int resolve(const QString &table, const QString &field) const override;
     // The table actually read for the template's first table.
     QString mainTable() const { return m_mainTable; }
+    const std::vector<Column> &columns() const { return m_list; }
 
 private:
-    QHash<QString, int> m_columns;   // "table\x1field", lower case
+    QHash<QString, int> m_columns;
+    std::vector<Column> m_list;   // "table\x1field", lower case
     QString m_sql;
     QString m_mainTable;
     int m_columnCount = 0;

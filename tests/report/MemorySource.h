@@ -1,6 +1,7 @@
 #pragma once
 
 #include "report/ReportDataSource.h"
+#include "report/ReportQuery.h"
 
 #include <QHash>
 
@@ -13,10 +14,14 @@ public:
     {
         return table.compare(m_table, Qt::CaseInsensitive) == 0 ? m_fields : QStringList();
     }
-    std::vector<report::ReportRow> select(const QString &sql, int) override
+    // Selects in memory: the reference the database's selection must match.
+    void stream(const report::ReportQuery &query, const report::Formula &, const report::RowTest &test,
+                const report::RowSink &sink) override
     {
-        lastSql = sql;
-        return m_rows;
+        lastSql = query.sql();
+        for (const report::ReportRow &row : m_rows)
+            if (test(row) && !sink(report::ReportRow(row)))
+                break;
     }
     QString lastSql;
 

@@ -65,9 +65,9 @@ int main(int argc, char **argv)
     const qint64 ms = timer.elapsed();
     const double cpuMs = double(std::clock() - cpuStart) * 1000.0 / CLOCKS_PER_SEC;
     std::printf("listacarichi.rpt: 10003 rows, %d pages, %lld ms to PDF (%.0f ms of processor time)\n",
-                int(report.lastPages().size()), ms, cpuMs);
+                report.lastPageCount(), ms, cpuMs);
     timer.restart();
-    DbReportSource source(fixture.databasePath(), QString());
+    DbReportSource source(fixture.databasePath());
     ReportRequest request;
     request.templatePath = fixture.templatePath("listacarichi.rpt");
     request.selection = "{carico.ca_Data} >= date(1900,01,01) and {carico.ca_data} <= date(2100,01,01)";
