@@ -77,7 +77,8 @@ void DbReportSource::stream(const ReportQuery &query, const Formula &selection, 
         const SelectionSql where = SelectionSql::compile(selection, columns);
         complete = where.complete;
         const int before = t.selectListLiterals + t.fromLiterals + t.whereLiterals;
-        parameters.assign(translated.literals.begin(), translated.literals.begin() + before);
+        const std::vector<db::Literal> &literals = translated.literals;
+        parameters.assign(literals.begin(), literals.begin() + before);
         parameters.insert(parameters.end(), where.parameters.begin(), where.parameters.end());
         QStringList conditions;
         if (!t.where.isEmpty())
@@ -89,7 +90,7 @@ void DbReportSource::stream(const ReportQuery &query, const Formula &selection, 
             sql += QStringLiteral(" WHERE ") + conditions.join(QStringLiteral(" AND "));
         if (!t.orderBy.isEmpty())
             sql += QStringLiteral(" ORDER BY ") + t.orderBy;
-        parameters.insert(parameters.end(), translated.literals.begin() + before, translated.literals.end());
+        parameters.insert(parameters.end(), literals.begin() + before, literals.end());
     } else {
         sql = t.sql;
         parameters = translated.literals;
