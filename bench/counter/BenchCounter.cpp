@@ -17,8 +17,8 @@
 #include "app/Today.h"
 #include "db/Database.h"
 #include "db/TextFunctions.h"
+#include "rules/StockItemLookup.h"
 #include "skin/SkinPath.h"
-#include "stock/StockItemLookup.h"
 #include "stock/frmScarico.h"
 #include "ui/ScriptedMessages.h"
 

@@ -4,8 +4,11 @@
 #include "app/print/MainReport.h"
 #include "app/print/ResetReport.h"
 #include "report/ReportControl.h"
+#include "report/ReportPreview.h"
 
+#include <QAction>
 #include <QFile>
+#include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QTemporaryDir>
@@ -19,6 +22,8 @@ private Q_SLOTS:
     void resetEmptiesFormulasAndKeepsDestination();
     void mainReportIsTheInstalledControl();
     void previewOpensInTheMainWindow();
+    void previewBrowsesItsPages_data();
+    void previewBrowsesItsPages();
 };
 
 void TestPrint::resetEmptiesFormulasAndKeepsDestination()
@@ -83,6 +88,52 @@ void TestPrint::previewOpensInTheMainWindow()
     area.subWindowList().first()->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QVERIFY(!control.lastPreview());
+}
+
+void TestPrint::previewBrowsesItsPages_data()
+{
+    QTest::addColumn<QStringList>("actions");
+    QTest::addColumn<QString>("label");
+    QTest::addColumn<QString>("onThePage");
+    QTest::newRow("opened") << QStringList{} << "Pagina 1 di 3" << "Voce 1";
+    QTest::newRow("next") << QStringList{"actPaginaSuccessiva"} << "Pagina 2 di 3" << "Voce 61";
+    QTest::newRow("last") << QStringList{"actUltimaPagina"} << "Pagina 3 di 3" << "Voce 121";
+    QTest::newRow("past the last") << QStringList{"actUltimaPagina", "actPaginaSuccessiva"} << "Pagina 3 di 3"
+                                   << "Voce 130";
+    QTest::newRow("back from the last") << QStringList{"actUltimaPagina", "actPaginaPrecedente"} << "Pagina 2 di 3"
+                                        << "Voce 120";
+    QTest::newRow("first again") << QStringList{"actUltimaPagina", "actPrimaPagina"} << "Pagina 1 di 3" << "Voce 60";
+}
+
+// The preview's label names the page it shows, counted from 1.
+void TestPrint::previewBrowsesItsPages()
+{
+    QFETCH(QStringList, actions);
+    QFETCH(QString, label);
+    QFETCH(QString, onThePage);
+    QTemporaryDir dir;
+    QFile f(dir.filePath("voci.rpt"));
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write("table voci\nband detail 4.5\ntext 0 0 50 4.5 \"Voce {voci.n}\"\n");
+    f.close();
+    MemorySource source("voci", {"n"});
+    for (qlonglong n = 1; n <= 130; ++n)
+        source.add({n});
+    QMdiArea area;
+    area.resize(900, 700);
+    ReportControl control;
+    control.setMdiArea(&area);
+    control.setDataSource(&source);
+    control.set(prop::ReportFileName, dir.filePath("voci.rpt"));
+    control.set(prop::Action, 1);
+    ReportPreview *preview = control.lastPreview();
+    QVERIFY(preview);
+    QCOMPARE(preview->pageCount(), 3);
+    for (const QString &action : actions)
+        preview->findChild<QAction *>(action)->trigger();
+    QCOMPARE(preview->findChild<QLabel *>(QStringLiteral("lblPagina"))->text(), label);
+    const ReportPage shown = control.lastPage(preview->currentPage());
+    QVERIFY2(shown.contains(onThePage), qPrintable(shown.texts().join(QLatin1Char('|'))));
 }
 
 QTEST_MAIN(TestPrint)
