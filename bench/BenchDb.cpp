@@ -26,6 +26,7 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QStringBuilder>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <chrono>
@@ -116,9 +117,9 @@ QString columnText(sqlite3_stmt *s, int column)
 QString engineLookup(const QString &path, const QString &table, const QString &keyField, const QString &resultField,
                      const QString &key, int numeric)
 {
-    const QString sql = QStringLiteral("select * from [") + table + QStringLiteral("] where ") + keyField
-                        + QStringLiteral(" = ")
-                        + (numeric ? QString::number(key.toLongLong()) : db::quoted(key, QLatin1Char('"')));
+    // Built in one piece, as CercaValore builds it.
+    const QString value = numeric ? QString::number(key.toLongLong()) : db::quoted(key, QLatin1Char('"'));
+    const QString sql = u"select * from [" % table % u"] where " % keyField % u" = " % value;
     const auto database = db::Database::open(path, QStringLiteral(";PWD="));
     const auto rs = database->openRecordset(sql);
     return rs->recordCount() != 0 ? rs->value(resultField).toString() : QString();
