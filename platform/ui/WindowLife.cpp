@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QScopedValueRollback>
 #include <QWidget>
 
 namespace ui {
@@ -94,9 +95,8 @@ bool WindowLife::shownAgain()
 {
     if (!m_loaded || !m_code.recordKey || m_code.recordKey() == m_key)
         return false;
-    if (m_code.mayReload && !m_code.mayReload()) {
+    if (m_code.mayReload && !m_code.mayReload())
         return false;
-    }
     run(m_code.loadLabel, m_code.load);
     rememberKey();
     if (isActive())
@@ -106,9 +106,8 @@ bool WindowLife::shownAgain()
 
 void WindowLife::passToWindow(QEvent *event)
 {
-    m_inWindowEvent = true;
+    const QScopedValueRollback<bool> passing(m_inWindowEvent, true);
     QCoreApplication::sendEvent(&m_window, event);
-    m_inWindowEvent = false;
 }
 
 bool WindowLife::eventFilter(QObject *watched, QEvent *event)
