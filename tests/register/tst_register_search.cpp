@@ -5,6 +5,11 @@
 #include "CardFixture.h"
 
 #include "app/errors/TarvoApplication.h"
+#include "app/main/MenuCommands.h"
+#include "app/main/WindowWiring.h"
+#include "app/main/mdiTarvo.h"
+#include "skin/ImageToolbar.h"
+#include "ui/MdiChild.h"
 #include "data/DataControl.h"
 #include "register/RichiamaAnagrafica.h"
 #include "register/frmAnagrafica.h"
@@ -12,7 +17,11 @@
 #include "skin/ctrl_SkinableButton.h"
 #include "ui/WindowRegistry.h"
 
+#include <QAction>
 #include <QComboBox>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QTextEdit>
 #include <QFile>
 #include <QLineEdit>
 #include <QTreeWidget>
@@ -39,6 +48,7 @@ private Q_SLOTS:
     void recallOfANumberNoLongerThereKeepsTheCard();
     void printListsTheEntriesShown();
     void resizingKeepsListAndButtonsAtTheEdges();
+    void aCustomerFromRegistrationToPrint();
 
 private:
     frmCercaAnagrafica &openSearch();
@@ -332,6 +342,76 @@ void TestRegisterSearch::resizingKeepsListAndButtonsAtTheEdges()
     QCOMPARE(search.lvwAnagrafica->height(), 0);
     QCOMPARE(search.cmdTrova->Caption(), QStringLiteral("Trova"));
     QCOMPARE(search.cmdCancella->Caption(), QStringLiteral("Nuova Ricerca"));
+}
+
+// The whole way through the main window: File / "Anagrafiche" (Ctrl+G), a
+// new customer, the card's Search, the search by part of the name, the
+// double-click back to the card, its print, and the delete it refuses once
+// an invoice names the customer.
+void TestRegisterSearch::aCustomerFromRegistrationToPrint()
+{
+    app::wireWindows();
+    mdiTarvo main;
+    ui::WindowRegistry::adopt(main);
+    main.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&main));
+    QAction *anagrafiche = main.commandAction(QStringLiteral("mnuAnagraficheItem"));
+    QVERIFY(anagrafiche->isEnabled());
+    QCOMPARE(anagrafiche->shortcut(), QKeySequence(QStringLiteral("Ctrl+G")));
+    anagrafiche->trigger();
+    frmAnagrafica *card = ui::WindowRegistry::existingInstance<frmAnagrafica>();
+    QVERIFY(card && card->isVisible());
+    QCOMPARE(ui::mdiFrameOf(*card)->mdiArea(), main.mdiArea());
+    const auto click = [&card](int picture) {
+        QTest::mouseClick(card->imgToolbar1, Qt::LeftButton, Qt::NoModifier,
+                          card->imgToolbar1->pictureRect(picture).center());
+    };
+    click(1);
+    for (const auto &[index, text] : {std::pair{1, "Calzature Zanzi"}, {12, "Via Cavour 9"}, {4, "Lugo"}}) {
+        card->txtFields(index)->setFocus();
+        QTest::keyClicks(card->txtFields(index), QLatin1String(text));
+    }
+    click(3);
+    QCOMPARE(m_f->messages().texts(), QStringList{QStringLiteral("L'anagrafica è stata salvata")});
+    QCOMPARE(card->txtToolbar->text(), QStringLiteral("9 di 9"));
+
+    click(6);
+    click(2);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(!ui::WindowRegistry::existingInstance<frmAnagrafica>());
+    frmCercaAnagrafica *search = ui::WindowRegistry::existingInstance<frmCercaAnagrafica>();
+    QVERIFY(search && search->isVisible());
+    QCOMPARE(ui::mdiFrameOf(*search)->pos(), QPoint(0, 0));
+    search->txtDenominazione->setFocus();
+    QTest::keyClicks(search->txtDenominazione, QStringLiteral("*zanz*"));
+    QTest::keyClick(search->txtDenominazione, Qt::Key_Return);   // Trova is the default button
+    QTreeWidget &list = *search->lvwAnagrafica;
+    QCOMPARE(list.topLevelItemCount(), 1);
+    const QRect row = list.visualItemRect(list.topLevelItem(0));
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, Qt::NoModifier, row.center());
+    QTest::mouseDClick(list.viewport(), Qt::LeftButton, Qt::NoModifier, row.center());
+    card = ui::WindowRegistry::existingInstance<frmAnagrafica>();
+    QVERIFY(card && card->isVisible());
+    QVERIFY(!ui::mdiFrameOf(*search)->isVisible());
+    QCOMPARE(card->fieldText(1), QStringLiteral("Calzature Zanzi"));
+    QCOMPARE(card->txtToolbar->text(), QStringLiteral("9 di 9"));
+
+    click(5);
+    QCOMPARE(main.Report().runCount(), 1);
+    QCOMPARE(main.Report().get(report::prop::SelectionFormula).toString(), QStringLiteral("{anagrafica.anag_Contatore} = 9"));
+    QCOMPARE(main.Report().lastTitle(), QStringLiteral("Stampa dei dati del Cliente Calzature Zanzi"));
+    QVERIFY(main.Report().lastPageCount() >= 1);
+
+    m_f->execute(QStringLiteral("insert into Fattura (fat_Numero, fat_Data, fat_Codice_Cliente) values ('26-00007', #12/06/2026#, 9)"));
+    click(4);
+    QCOMPARE(m_f->messages().texts().last(),
+             QStringLiteral("Impossibile cancellare l'anagrafica corrente: è intestataria di fatture."));
+    QCOMPARE(m_f->count(QStringLiteral("Anagrafica where anag_Contatore = 9")), 1);
+    QCOMPARE(m_f->messages().texts().size(), 2);
+
+    app::MenuCommands::unwire(QStringLiteral("mnuAnagraficheItem"));
+    main.mdiArea()->closeAllSubWindows();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 int main(int argc, char **argv)
