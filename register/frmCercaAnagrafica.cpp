@@ -41,12 +41,14 @@ constexpr int twips(int value)
     return value / skin::frame::kTwipsPerPixel;
 }
 
-// Where the list starts and the buttons stand, in the window's own pixels.
-constexpr int kListTop = 172;
+// The list starts 2790 twips below the window's top edge (its caption
+// included) and ends 200 twips above its bottom edge; the buttons stand above
+// it, from the top of the window's inside.
+constexpr int kListTop = 2790;
 constexpr int kMargin = 8;
 constexpr int kButtonWidth = 112;
 constexpr int kButtonHeight = 30;
-constexpr int kButtonTops[] = {14, 52, 90, 128};
+constexpr int kButtonTops[] = {8, 44, 80, 116};
 
 QLineEdit *filterBox(QWidget *parent, const char *name, int maxLength)
 {
@@ -116,9 +118,9 @@ void frmCercaAnagrafica::buildFilters()
         box->installEventFilter(this);
 
     auto *grid = new QGridLayout(Frame1);
-    grid->setContentsMargins(10, 8, 10, 8);
+    grid->setContentsMargins(10, 4, 10, 4);
     grid->setHorizontalSpacing(8);
-    grid->setVerticalSpacing(6);
+    grid->setVerticalSpacing(2);
     const auto put = [&](const QString &caption, QWidget *box, int row) {
         auto *label = new QLabel(caption, Frame1);
         label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -219,8 +221,9 @@ void frmCercaAnagrafica::resizeEvent(QResizeEvent *event)
     for (int i = 0; i < 4; ++i)
         buttons().at(i)->move(buttonLeft, inside.top() + kButtonTops[i]);
     Frame1->setGeometry(inside.left() + kMargin, inside.top() + kMargin,
-                        std::max(0, buttonLeft - kMargin - inside.left() - kMargin), kListTop - 2 * kMargin);
-    lvwAnagrafica->setGeometry(inside.left() + kMargin, inside.top() + kListTop,
+                        std::max(0, buttonLeft - kMargin - inside.left() - kMargin),
+                        std::max(0, twips(kListTop) - kMargin - inside.top() - kMargin));
+    lvwAnagrafica->setGeometry(inside.left() + kMargin, twips(kListTop),
                                std::max(0, width() - twips(200) - 2 * inside.left()),
                                std::max(0, height() - twips(2990)));
 }
