@@ -15,10 +15,11 @@ void RichiamaAnagrafica(const QString &contatore)
     frmAnagrafica *card = ui::WindowRegistry::existingInstance<frmAnagrafica>();
     const ui::WindowLife *life = card ? ui::WindowLife::of(*card) : nullptr;
     // A card already open is only moved; one that is not is opened first.
-    if (!card || !life || !life->isLoaded() || !card->isVisible())
-        trap.run([&] { card = &openWindow<frmAnagrafica>(); });
-    if (!card)
-        return;
+    // A card that could not open has no entry to move to.
+    if (!card || !life || !life->isLoaded() || !card->isVisible()) {
+        if (!trap.run([&] { card = &openWindow<frmAnagrafica>(); }))
+            return;
+    }
     bool found = true;
     trap.run([&] { found = card->MostraAnagrafica(ValLong(contatore)); });
     if (!found)

@@ -4,6 +4,7 @@
 
 #include "CardFixture.h"
 
+#include "app/Globals.h"
 #include "app/errors/TarvoApplication.h"
 #include "app/main/MenuCommands.h"
 #include "app/main/WindowWiring.h"
@@ -49,6 +50,7 @@ private Q_SLOTS:
     void printListsTheEntriesShown();
     void resizingKeepsListAndButtonsAtTheEdges();
     void aCustomerFromRegistrationToPrint();
+    void errorsAreReportedUnderTheirLabels();
 
 private:
     frmCercaAnagrafica &openSearch();
@@ -412,6 +414,25 @@ void TestRegisterSearch::aCustomerFromRegistrationToPrint()
     app::MenuCommands::unwire(QStringLiteral("mnuAnagraficheItem"));
     main.mdiArea()->closeAllSubWindows();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+// A database that is gone: each handler shows the standard message once and
+// logs its own label; no "not found" follows an error.
+void TestRegisterSearch::errorsAreReportedUnderTheirLabels()
+{
+    const QString shop = g_strDbPath;
+    g_strDbPath = m_f->folder() + QStringLiteral("/manca.mdb");
+    ui::WindowRegistry::defaultInstance<frmAnagrafica>().show();
+    RichiamaAnagrafica(QStringLiteral("1"));
+    frmCercaAnagrafica &search = openSearch();
+    search.TrovaAnagrafica();
+    g_strDbPath = shop;
+    QCOMPARE(m_f->log(), QByteArray("14:05:09: <frmAnagrafica.Load>\r\n14:05:09: <modFerlani.RichiamaAnagrafica>\r\n"
+                                    "14:05:09: <frmCercaAnagrafica.TrovaAnagrafica>\r\n"));
+    QCOMPARE(m_f->messages().texts().size(), 3);
+    for (const QString &text : m_f->messages().texts())
+        QVERIFY2(text.startsWith(QStringLiteral("Si è verificato un errore durante l'esecuzione del programma.")), qPrintable(text));
+    QCOMPARE(search.lvwAnagrafica->topLevelItemCount(), 0);
 }
 
 int main(int argc, char **argv)
