@@ -244,44 +244,32 @@ void TestRegisterSearch::nuovaRicercaKeepsCountryAndType()
     QCOMPARE(listedCodes(), QStringList{"3"});
 }
 
+// The card open on another entry is moved to the one double-clicked; the
+// search steps aside and comes back from the card's Search as it was left.
 void TestRegisterSearch::doubleClickShowsTheEntryOnTheCard()
 {
-    // No card open: the double-click opens it on the entry.
+    frmAnagrafica &card = ui::WindowRegistry::defaultInstance<frmAnagrafica>();
+    card.show();
     frmCercaAnagrafica &search = openSearch();
     search.txtDenominazione->setText(QStringLiteral("Rossi*"));
     search.TrovaAnagrafica();
     QTreeWidget &list = *search.lvwAnagrafica;
-    // Nothing selected: nothing happens.
-    search.lvwAnagrafica_DblClick();
-    QVERIFY(!ui::WindowRegistry::existingInstance<frmAnagrafica>());
+    search.lvwAnagrafica_DblClick();   // nothing selected: nothing happens
     QVERIFY(search.isVisible());
+    QCOMPARE(card.txtToolbar->text(), QStringLiteral("1 di 8"));
 
     const QRect second = list.visualItemRect(list.topLevelItem(1));
     QTest::mouseClick(list.viewport(), Qt::LeftButton, Qt::NoModifier, second.center());
     QTest::mouseDClick(list.viewport(), Qt::LeftButton, Qt::NoModifier, second.center());
-    frmAnagrafica *card = ui::WindowRegistry::existingInstance<frmAnagrafica>();
-    QVERIFY(card && card->isVisible());
-    QCOMPARE(card->fieldText(0), QStringLiteral("2"));
-    QCOMPARE(card->fieldText(1), QStringLiteral("Rossi Abbigliamento"));
-    QCOMPARE(card->txtToolbar->text(), QStringLiteral("2 di 8"));
+    QCOMPARE(ui::WindowRegistry::existingInstance<frmAnagrafica>(), &card);
+    QCOMPARE(card.fieldText(1), QStringLiteral("Rossi Abbigliamento"));
+    QCOMPARE(card.txtToolbar->text(), QStringLiteral("2 di 8"));
     QVERIFY(!search.isVisible());
 
-    // The card open elsewhere is moved; the search comes back as it was left.
-    card->imgToolbar1_Click(9);
-    QCOMPARE(card->txtToolbar->text(), QStringLiteral("8 di 8"));
-    card->imgToolbar1_Click(2);
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QVERIFY(!ui::WindowRegistry::existingInstance<frmAnagrafica>());
+    card.imgToolbar1_Click(2);
     QVERIFY(search.isVisible());
     QCOMPARE(search.txtDenominazione->text(), QStringLiteral("Rossi*"));
     QCOMPARE(listedCodes(), (QStringList{"1", "2"}));
-    frmAnagrafica &open = ui::WindowRegistry::defaultInstance<frmAnagrafica>();
-    open.show();
-    QCOMPARE(open.txtToolbar->text(), QStringLiteral("1 di 8"));
-    list.setCurrentItem(list.topLevelItem(1));
-    search.lvwAnagrafica_DblClick();
-    QCOMPARE(ui::WindowRegistry::existingInstance<frmAnagrafica>(), &open);
-    QCOMPARE(open.txtToolbar->text(), QStringLiteral("2 di 8"));
     QVERIFY(m_f->messages().texts().isEmpty());
 }
 
@@ -342,8 +330,6 @@ void TestRegisterSearch::resizingKeepsListAndButtonsAtTheEdges()
     QVERIFY(search.Frame1->geometry().right() < left);
     search.resize(120, 90);   // smaller than the margins: no harm done
     QCOMPARE(search.lvwAnagrafica->height(), 0);
-    QCOMPARE(search.cmdTrova->Caption(), QStringLiteral("Trova"));
-    QCOMPARE(search.cmdCancella->Caption(), QStringLiteral("Nuova Ricerca"));
 }
 
 // The whole way through the main window: File / "Anagrafiche" (Ctrl+G), a
