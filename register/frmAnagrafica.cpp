@@ -330,6 +330,12 @@ bool frmAnagrafica::eventFilter(QObject *watched, QEvent *event)
         } else {
             ControllaLunghezza(int(at - m_fields.begin()));
             NormalizzaCampo(box);
+            // A box of several lines would keep showing its selection.
+            if (auto *text = qobject_cast<QTextEdit *>(box)) {
+                QTextCursor cursor = text->textCursor();
+                cursor.clearSelection();
+                text->setTextCursor(cursor);
+            }
         }
     }
     return QWidget::eventFilter(watched, event);
