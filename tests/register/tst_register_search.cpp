@@ -397,6 +397,12 @@ void TestRegisterSearch::aCustomerFromRegistrationToPrint()
     QCOMPARE(m_f->count(QStringLiteral("Anagrafica where anag_Contatore = 9")), 1);
     QCOMPARE(m_f->messages().texts().size(), 2);
 
+    // The card's Search brings the hidden search back, as it was left.
+    click(2);
+    QVERIFY(ui::mdiFrameOf(*search)->isVisible());
+    QCOMPARE(ui::mdiFrameOf(*search)->pos(), QPoint(0, 0));
+    QCOMPARE(list.topLevelItemCount(), 1);
+
     app::MenuCommands::unwire(QStringLiteral("mnuAnagraficheItem"));
     main.mdiArea()->closeAllSubWindows();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
