@@ -32,14 +32,14 @@ constexpr int kPartitaIva = 7;
 constexpr int kCodiceFiscale = 10;
 
 // The boxes in tab order, with what they show.
-struct FieldSpec {
+struct BoundBox {
     int index;
     const char *label;
     const char *field;
     int maxLength;   // 0: no limit of its own
     bool multiLine;
 };
-const FieldSpec kFields[] = {
+const BoundBox kFields[] = {
     {0, "Codice:", "anag_Contatore", 0, false},
     {1, "Denominazione:", "anag_Denominazione", 0, true},
     {12, "Indirizzo:", "anag_Indirizzo", 120, false},
@@ -105,7 +105,7 @@ QWidget *frmAnagrafica::addLine(int index, const QString &field, int maxLength)
 
 // Several lines with a vertical scroll bar; Tab moves on as in the other
 // boxes. A limit is kept by cutting what goes beyond it, typed or pasted.
-QWidget *frmAnagrafica::addText(int, const QString &field, int maxLength)
+QWidget *frmAnagrafica::addText(const QString &field, int maxLength)
 {
     auto *box = new QTextEdit(this);
     box->setAcceptRichText(false);
@@ -132,13 +132,13 @@ QWidget *frmAnagrafica::addText(int, const QString &field, int maxLength)
 void frmAnagrafica::buildFields()
 {
     QWidget *previous = nullptr;
-    for (const FieldSpec &spec : kFields) {
-        const QString field = QString::fromUtf8(spec.field);
-        QWidget *box = spec.multiLine ? addText(spec.index, field, spec.maxLength)
-                                      : addLine(spec.index, field, spec.maxLength);
-        box->setObjectName(QStringLiteral("txtFields(%1)").arg(spec.index));
+    for (const BoundBox &entry : kFields) {
+        const QString field = QString::fromUtf8(entry.field);
+        QWidget *box = entry.multiLine ? addText(field, entry.maxLength)
+                                      : addLine(entry.index, field, entry.maxLength);
+        box->setObjectName(QStringLiteral("txtFields(%1)").arg(entry.index));
         box->installEventFilter(this);
-        m_fields.at(std::size_t(spec.index)) = box;
+        m_fields.at(std::size_t(entry.index)) = box;
         if (previous)
             setTabOrder(previous, box);
         previous = box;
@@ -192,12 +192,12 @@ void frmAnagrafica::buildLayout()
     form->setVerticalSpacing(6);
     // Label and box, placed in two columns of pairs where the boxes are short.
     const auto put = [&](int index, int row, int column, int span) {
-        for (const FieldSpec &spec : kFields) {
-            if (spec.index != index)
+        for (const BoundBox &entry : kFields) {
+            if (entry.index != index)
                 continue;
-            auto *label = new QLabel(QString::fromUtf8(spec.label), this);
+            auto *label = new QLabel(QString::fromUtf8(entry.label), this);
             label->setObjectName(QStringLiteral("lblLabels(%1)").arg(index));
-            label->setAlignment(Qt::AlignRight | (spec.multiLine ? Qt::AlignTop : Qt::AlignVCenter));
+            label->setAlignment(Qt::AlignRight | (entry.multiLine ? Qt::AlignTop : Qt::AlignVCenter));
             label->setBuddy(txtFields(index));
             form->addWidget(label, row, column);
             form->addWidget(txtFields(index), row, column + 1, 1, span);

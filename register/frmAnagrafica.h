@@ -65,7 +65,7 @@ private:
     void AggiornaContatore();
     void ControllaLunghezza(int index);
     QWidget *addLine(int index, const QString &field, int maxLength);
-    QWidget *addText(int index, const QString &field, int maxLength);
+    QWidget *addText(const QString &field, int maxLength);
 
     void EseguiComando(errors::ErrorTrap &trap, int index);
     void Nuova(errors::ErrorTrap &trap);
