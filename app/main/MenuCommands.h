@@ -69,6 +69,14 @@ void wireScaricoCommand()
                                  [](W &w) { w.p_lng_Codice_Scarico = 0; }});
 }
 
+// File / "Anagrafiche": the register card on all its entries; it names no
+// record of its own, so an open card only comes to the front.
+template <class W>
+void wireAnagraficheCommand()
+{
+    MenuCommands::wireWindow<W>(QStringLiteral("mnuAnagraficheItem"));
+}
+
 // File / "Fornitori": the dictionary editor on the supplier table, whose
 // code is its description (code column hidden, code not numeric).
 template <class W>

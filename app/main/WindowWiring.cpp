@@ -2,6 +2,7 @@
 
 #include "app/main/MenuCommands.h"
 #include "lookup/frmDizionari.h"
+#include "register/frmAnagrafica.h"
 #include "stock/frmCarico.h"
 #include "stock/frmPrestazioni.h"
 #include "stock/frmScarico.h"
@@ -12,6 +13,7 @@ namespace app {
 void wireWindows()
 {
     wireArticoliCommand<frmPrestazioni>();
+    wireAnagraficheCommand<frmAnagrafica>();
     wireCaricoCommand<frmCarico>();
     wireFornitoriCommand<frmDizionari>();
     wireScaricoCommand<frmScarico>();

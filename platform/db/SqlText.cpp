@@ -19,6 +19,19 @@ QString quoted(const QString &text, QChar quote)
     return quote + escaped(text, quote) + quote;
 }
 
+QString typedLikePattern(const QString &typed)
+{
+    QString out;
+    out.reserve(typed.size() + 4);
+    for (QChar c : typed) {
+        if (c == QLatin1Char('#') || c == QLatin1Char('['))
+            out.append(QLatin1Char('[')).append(c).append(QLatin1Char(']'));
+        else
+            out.append(c);
+    }
+    return out;
+}
+
 QString formulaQuoted(const QString &text)
 {
     return quoted(text, QLatin1Char('\''));

@@ -1,0 +1,7 @@
+#pragma once
+
+class frmCercaAnagrafica;
+
+// Shows the register search (loaded if needed, or shown again with the
+// filters and the list it had) in the top left corner of the main window.
+frmCercaAnagrafica &ApriRicercaAnagrafica();

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QString>
+
+// What the user typed into the register search.
+struct RegisterSearchFilters {
+    QString codice;
+    QString denominazione;
+    QString partitaIva;
+    QString stato;
+    QString tipo;   // "Tutte", "Clienti" or "Fornitori"
+};
+
+// The select of the register search: the first 100 entries in name order
+// that match every filled filter. The register number is compared as the
+// number its text starts with; the texts are patterns in which the user's
+// * and ? are the wildcards and everything else, quotes included, is
+// literal. With no filter at all the statement keeps the form the search
+// has always run: "Select top 100 * from anagrafica w order by
+// anag_Denominazione" (w names the table).
+QString registerSearchStatement(const RegisterSearchFilters &filters);
