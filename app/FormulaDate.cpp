@@ -1,0 +1,14 @@
+#include "app/FormulaDate.h"
+
+#include "app/GeneralFunc6.h"
+
+#include <QDate>
+
+QString FormulaDate(const QString &dayFirst, const QString &defaultDayFirst)
+{
+    QString checked = dayFirst.trimmed().isEmpty() ? QString() : ControllaData(dayFirst, 0);
+    if (checked.isEmpty())
+        checked = defaultDayFirst;
+    const QDate date = QDate::fromString(checked, QStringLiteral("dd/MM/yyyy"));
+    return QStringLiteral("date(") + date.toString(QStringLiteral("yyyy,MM,dd")) + QStringLiteral(")");
+}

@@ -1,0 +1,346 @@
+#include "stock/StockListWindow.h"
+
+#include "app/GeneralFunc6.h"
+#include "app/Globals.h"
+#include "app/ProgramWindow.h"
+#include "app/Today.h"
+#include "app/errors/ErrorTrap.h"
+#include "app/errors/TopLevelReporter.h"
+#include "app/print/MainReport.h"
+#include "app/print/ResetReport.h"
+#include "data/DataControl.h"
+#include "data/Grid.h"
+#include "db/Recordset.h"
+#include "lookup/frmHelp.h"
+#include "report/ReportControl.h"
+#include "report/ReportProperties.h"
+#include "skin/ctrl_SkinableButton.h"
+#include "skin/ctrl_SkinableForm.h"
+#include "ui/DefaultButton.h"
+#include "ui/Messages.h"
+#include "ui/WindowLife.h"
+
+#include <QComboBox>
+#include <QEvent>
+#include <QGridLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+
+const QString kSearchFailed = QStringLiteral("Si è verificato un errore. Riprovare la ricerca con nuovi dati. ");
+const QString kPickerTip = QStringLiteral("Fai click qui per l'elenco dei Comuni");
+
+} // namespace
+
+StockListWindow::StockListWindow(StockListKind kind, QWidget *parent)
+    : QWidget(parent)
+    , m_kind(std::move(kind))
+    , m_focus(*this)
+{
+    setObjectName(m_kind.name);
+    setWindowTitle(m_kind.caption);
+    setAttribute(Qt::WA_DeleteOnClose);
+    setMouseTracking(true);
+
+    ctrl_SkinableForm1 = new ctrl_SkinableForm(this);
+    ctrl_SkinableForm1->setObjectName(QStringLiteral("ctrl_SkinableForm1"));
+    ctrl_SkinableForm1->setCaption(m_kind.caption);
+
+    m_data = new data::DataControl(this);
+    buildFilters();
+    buildGrid();
+
+    ui::WindowLife &life = giveWindowLife(*this, ctrl_SkinableForm1, {
+        .loadLabel = objectName() + QStringLiteral(".Form_Load"),
+        .load = [this] { Form_Load(); },
+        .activateLabel = objectName() + QStringLiteral(".Form_Activate"),
+        .activate = [this] { Form_Activate(); },
+    });
+    life.defaultButton().setButton(cmdTrova, [this] { cmdTrova->click(); });
+    resize(760, 520);
+}
+
+StockListWindow::~StockListWindow() = default;
+
+void StockListWindow::buildFilters()
+{
+    const auto box = [this](const char *name) {
+        auto *edit = new QLineEdit(this);
+        edit->setObjectName(QLatin1String(name));
+        edit->installEventFilter(this);
+        return edit;
+    };
+    txtCodiceArticolo = box("txtCodiceArticolo");
+    txtDescrizioneArticolo = box("txtDescrizioneArticolo");
+    txtDescrizioneArticolo->setReadOnly(true);
+    txtFornitore = box("txtFornitore");
+    txtDataInizio = box("txtDataInizio");
+    txtDataFine = box("txtDataFine");
+    for (QLineEdit *date : {txtDataInizio, txtDataFine})
+        date->setMaximumWidth(100);
+    cboUsato = new QComboBox(this);
+    cboUsato->setObjectName(QStringLiteral("cboUsato"));
+    cboUsato->addItems({QStringLiteral("Nuovo e usato"), QStringLiteral("Solo nuovo"), QStringLiteral("Solo usato")});
+    for (int i = 0; i < 2; ++i) {
+        cmdHelp[i] = new QPushButton(QStringLiteral("..."), this);
+        cmdHelp[i]->setObjectName(QStringLiteral("cmdHelp_%1").arg(i));
+        cmdHelp[i]->setToolTip(kPickerTip);
+        cmdHelp[i]->setFixedWidth(28);
+        cmdHelp[i]->setFocusPolicy(Qt::NoFocus);
+        connect(cmdHelp[i], &QPushButton::clicked, this, [this, i] { cmdHelp_Click(i); });
+    }
+    connect(txtCodiceArticolo, &QLineEdit::textChanged, this, [this] { codeChanged(); });
+
+    cmdTrova = new ctrl_SkinableButton(QStringLiteral("Trova"), this);
+    cmdTrova->setObjectName(QStringLiteral("cmdTrova"));
+    cmdStampa = new ctrl_SkinableButton(QStringLiteral("Stampa"), this);
+    cmdStampa->setObjectName(QStringLiteral("cmdStampa"));
+    for (ctrl_SkinableButton *button : {cmdTrova, cmdStampa}) {
+        button->setFixedSize(112, 30);
+        button->installEventFilter(this);
+    }
+    connect(cmdTrova, &ctrl_SkinableButton::Click, this, [this] { Trova(QString()); });
+    connect(cmdStampa, &ctrl_SkinableButton::Click, this, [this] { cmdStampa_Click(); });
+}
+
+void StockListWindow::buildGrid()
+{
+    TDBGrid1 = new data::Grid(this);
+    TDBGrid1->setObjectName(QStringLiteral("TDBGrid1"));
+    const QStringList headings = {QStringLiteral("Data"), QStringLiteral("Codice"), QStringLiteral("Descrizione"),
+                                  QStringLiteral("Usato"), QStringLiteral("Quantità"), QStringLiteral("Prezzo")};
+    QList<data::GridColumn> columns;
+    for (int c = 0; c < headings.size(); ++c) {
+        data::GridColumn column(headings.at(c), m_kind.columnFields.at(c));
+        column.locked = true;
+        columns << column;
+    }
+    columns[0].numberFormat = QStringLiteral("dd/mm/yyyy");
+    columns[0].width = 90;
+    columns[1].width = 120;
+    columns[2].width = 240;
+    columns[3].checkBox = true;
+    columns[3].width = 50;
+    columns[4].kind = data::GridColumn::Kind::Number;
+    columns[4].width = 70;
+    columns[5].numberFormat = QStringLiteral("#,##0.00");
+    columns[5].width = 80;
+    data::GridColumn rich(QStringLiteral("Rich."), QString());
+    rich.button = true;
+    rich.buttonAlways = true;
+    rich.width = 50;
+    data::GridColumn key(QString(), m_kind.columnFields.at(kKeyColumn - 1));
+    key.visible = false;
+    columns << rich << key;
+    TDBGrid1->setColumns(columns);
+    // Changes to recorded loads and sales go through their window, which
+    // corrects the stock with them.
+    TDBGrid1->setAllowAddNew(false);
+    TDBGrid1->setAllowUpdate(false);
+    TDBGrid1->setAllowDelete(false);
+    TDBGrid1->setDataSource(m_data);
+    connect(TDBGrid1, &data::Grid::headClick, this, &StockListWindow::headClick);
+    connect(TDBGrid1, &data::Grid::buttonClick, this, [this](int column) {
+        if (column == kRichColumn)
+            rowButtonClick();
+    });
+
+    auto *filters = new QGridLayout;
+    filters->setHorizontalSpacing(6);
+    const auto label = [this](const QString &text, QWidget *buddy) {
+        auto *l = new QLabel(text, this);
+        l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        l->setBuddy(buddy);
+        return l;
+    };
+    filters->addWidget(label(QStringLiteral("Articolo"), txtCodiceArticolo), 0, 0);
+    filters->addWidget(txtCodiceArticolo, 0, 1);
+    filters->addWidget(cmdHelp[0], 0, 2);
+    filters->addWidget(txtDescrizioneArticolo, 0, 3, 1, 3);
+    filters->addWidget(label(QStringLiteral("Fornitore"), txtFornitore), 1, 0);
+    filters->addWidget(txtFornitore, 1, 1);
+    filters->addWidget(cmdHelp[1], 1, 2);
+    filters->addWidget(cboUsato, 1, 3);
+    filters->addWidget(label(QStringLiteral("Data tra il"), txtDataInizio), 2, 0);
+    filters->addWidget(txtDataInizio, 2, 1);
+    filters->addWidget(label(QStringLiteral("e il"), txtDataFine), 2, 2);
+    filters->addWidget(txtDataFine, 2, 3);
+    filters->setColumnStretch(5, 1);
+    txtCodiceArticolo->setMaximumWidth(160);
+    txtFornitore->setMinimumWidth(160);
+
+    auto *buttons = new QVBoxLayout;
+    buttons->addWidget(cmdTrova);
+    buttons->addWidget(cmdStampa);
+    buttons->addStretch(1);
+    auto *top = new QHBoxLayout;
+    top->addLayout(filters, 1);
+    top->addSpacing(12);
+    top->addLayout(buttons);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(8, 8, 8, 8);
+    layout->addLayout(top);
+    layout->addWidget(TDBGrid1, 1);
+}
+
+void StockListWindow::Form_Load()
+{
+    if (!m_built) {
+        m_built = true;
+        ctrl_SkinableForm1->LoadSkin(this);
+        for (ctrl_SkinableButton *button : {cmdTrova, cmdStampa}) {
+            button->setSkinPath(ctrl_SkinableForm1->SkinPath());
+            button->LoadSkin();
+        }
+        const QString now = today().toString(QStringLiteral("dd/MM/yyyy"));
+        txtDataInizio->setText(now);
+        txtDataFine->setText(now);
+    }
+}
+
+// Back from a load or sale opened by "Rich.": a row changed or deleted there
+// shows as it is now.
+void StockListWindow::Form_Activate()
+{
+    txtCodiceArticolo->setFocus();
+    if (m_searched && m_data->recordset()) {
+        m_data->refresh();
+        TDBGrid1->rebind();
+    }
+}
+
+void StockListWindow::codeChanged()
+{
+    errors::runReported(objectName() + QStringLiteral(".txtCodiceArticolo_Change"),
+                        [this] { txtDescrizioneArticolo->setText(descriptionOf(txtCodiceArticolo->text())); });
+}
+
+void StockListWindow::Trova(const QString &sortField)
+{
+    const StockListSearch search = m_kind.search({txtCodiceArticolo->text(), txtFornitore->text(),
+                                                  cboUsato->currentText(), txtDataInizio->text(), txtDataFine->text()},
+                                                 sortField);
+    if (search.refused) {
+        ui::MsgBox(kSearchFailed, ui::vbCritical, g_strAppName);
+        return;
+    }
+    m_formula = search.formula;
+    m_lastStatement = search.sql;
+    bool found = false;
+    try {
+        SetHourglass();
+        m_data->setDatabaseName(g_strDbPath);
+        m_data->setRecordSource(search.sql);
+        m_data->refresh();
+        m_searched = true;
+        found = m_data->recordset()->recordCount() != 0;
+        ResetPointer();
+    } catch (...) {
+        ResetPointer();
+        ui::MsgBox(kSearchFailed, ui::vbCritical, g_strAppName);
+        return;
+    }
+    if (!found)
+        ui::MsgBox(m_kind.noMatch, ui::vbInformation, g_strAppName);
+    else
+        TDBGrid1->rebind();
+}
+
+void StockListWindow::headClick(int column)
+{
+    db::Recordset *rs = m_data->recordset();
+    if (!m_searched || !rs || !rs->isOpen() || rs->recordCount() == 0)
+        return;
+    Trova(column < m_kind.sortFields.size() ? m_kind.sortFields.at(column) : QString());
+}
+
+void StockListWindow::rowButtonClick()
+{
+    const QVariant key = TDBGrid1->columnValue(kKeyColumn);
+    if (!key.isValid() || key.isNull())
+        return;
+    richiama(long(key.toLongLong()));
+}
+
+void StockListWindow::cmdStampa_Click()
+{
+    errors::ErrorTrap trap(m_kind.printLabel);
+    namespace prop = report::prop;
+    trap.run([] { ResetReport(); });
+    trap.run([this] { MainReport().set(prop::ReportFileName, ReportTemplatePath(m_kind.reportTemplate)); });
+    trap.run([] { MainReport().set(prop::ReportSource, 2); });
+    trap.run([] { MainReport().set(prop::WindowLeft, 0); });
+    trap.run([] { MainReport().set(prop::WindowTop, 0); });
+    trap.run([this] { MainReport().set(prop::WindowTitle, m_kind.reportTitle); });
+    trap.run([this] { MainReport().set(prop::SelectionFormula, m_formula); });
+    trap.run([] { MainReport().set(prop::Action, 1); });
+}
+
+void StockListWindow::cmdHelp_Click(int index)
+{
+    frmHelp picker(this);
+    picker.ButtonNew = false;
+    if (index == 0) {
+        picker.QryTable = QStringLiteral("Articoli");
+        picker.QryBoundColumn = QStringLiteral("art_Codice");
+        picker.QryListField = QStringLiteral("art_Descrizione");
+        picker.QryOrder = QStringLiteral("art_Descrizione");
+        picker.showModal();
+        txtCodiceArticolo->setText(NullToEmpty(picker.QrySelected).toString());
+        txtDescrizioneArticolo->setText(NullToEmpty(picker.QryText).toString());
+    } else {
+        picker.QryTable = QStringLiteral("Fornitore");
+        picker.QryBoundColumn = QStringLiteral("fo_Descrizione");
+        picker.QryListField = QStringLiteral("fo_Descrizione");
+        picker.QryOrder = QStringLiteral("fo_Descrizione");
+        picker.showModal();
+        txtFornitore->setText(picker.QryText);
+    }
+}
+
+void StockListWindow::dateLeft(QLineEdit *box)
+{
+    box->setText(ControllaData(box->text(), 0));
+}
+
+bool StockListWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    const QEvent::Type type = event->type();
+    if (type == QEvent::MouseMove && (watched == cmdTrova || watched == cmdStampa))
+        m_overButton = true;
+    if (watched == txtCodiceArticolo && type == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            txtDescrizioneArticolo->setFocus();
+            return true;
+        }
+    }
+    auto *box = qobject_cast<QLineEdit *>(watched);
+    const bool highlighted = box == txtCodiceArticolo || box == txtDataInizio || box == txtDataFine;
+    if (highlighted && (type == QEvent::FocusIn || type == QEvent::FocusOut) && m_focus.counts(box, event)) {
+        if (type == QEvent::FocusIn) {
+            EvidenziaCampo(box);
+        } else {
+            NormalizzaCampo(box);
+            if (box != txtCodiceArticolo)
+                dateLeft(box);
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void StockListWindow::mouseMoveEvent(QMouseEvent *event)
+{
+    if (m_overButton) {
+        cmdTrova->Refresh();
+        cmdStampa->Refresh();
+        m_overButton = false;
+    }
+    QWidget::mouseMoveEvent(event);
+}

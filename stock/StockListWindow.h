@@ -1,0 +1,89 @@
+#pragma once
+
+#include "stock/BoxFocus.h"
+#include "stock/StockListStatement.h"
+
+#include <QWidget>
+
+class QComboBox;
+class QLineEdit;
+class QPushButton;
+class ctrl_SkinableButton;
+class ctrl_SkinableForm;
+namespace data { class DataControl; class Grid; }
+
+// What tells the load list from the unload list.
+struct StockListKind {
+    QString name;                    // "frmListaCarico"
+    QString caption;                 // "Lista Carichi"
+    StockListSearch (*search)(const StockListFilters &, const QString &sortField);
+    QStringList columnFields;        // fields of columns 0..5 and of the key column 7
+    QStringList sortFields;          // sort field of columns 0..5
+    QString noMatch;                 // message of a search that finds nothing
+    QString reportTemplate;
+    QString reportTitle;
+    QString printLabel;
+};
+
+// The screen and mechanics shared by the stock load list and the stock
+// unload list: filters, the read-only result grid, sorting by a header
+// click, printing the last search, "Rich." on a row.
+class StockListWindow : public QWidget {
+    Q_OBJECT
+public:
+    ~StockListWindow() override;
+
+    // The search; an empty sort field leaves the rows in the engine's order.
+    void Trova(const QString &sortField);
+    void cmdStampa_Click();
+    void cmdHelp_Click(int index);
+
+    // The statement and the selection formula of the last search.
+    QString lastStatement() const { return m_lastStatement; }
+    QString selectionFormula() const { return m_formula; }
+
+    QLineEdit *txtCodiceArticolo = nullptr;
+    QLineEdit *txtDescrizioneArticolo = nullptr;
+    QLineEdit *txtFornitore = nullptr;
+    QComboBox *cboUsato = nullptr;
+    QLineEdit *txtDataInizio = nullptr;
+    QLineEdit *txtDataFine = nullptr;
+    QPushButton *cmdHelp[2] = {nullptr, nullptr};
+    ctrl_SkinableButton *cmdTrova = nullptr;
+    ctrl_SkinableButton *cmdStampa = nullptr;
+    data::Grid *TDBGrid1 = nullptr;
+    ctrl_SkinableForm *ctrl_SkinableForm1 = nullptr;
+
+    static constexpr int kRichColumn = 6;
+    static constexpr int kKeyColumn = 7;
+
+protected:
+    StockListWindow(StockListKind kind, QWidget *parent);
+    data::DataControl *dataControl() const { return m_data; }
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+
+    // The description shown for the typed code.
+    virtual QString descriptionOf(const QString &code) const = 0;
+    // Opens the row's load or sale in its window, in change mode.
+    virtual void richiama(long key) = 0;
+
+private:
+    void buildFilters();
+    void buildGrid();
+    void Form_Load();
+    void Form_Activate();
+    void headClick(int column);
+    void rowButtonClick();
+    void codeChanged();
+    void dateLeft(QLineEdit *box);
+
+    StockListKind m_kind;
+    data::DataControl *m_data = nullptr;
+    BoxFocus m_focus;
+    QString m_formula;
+    QString m_lastStatement;
+    bool m_searched = false;
+    bool m_overButton = false;
+    bool m_built = false;
+};
