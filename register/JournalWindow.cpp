@@ -1,0 +1,213 @@
+#include "register/JournalWindow.h"
+
+#include "app/FormulaDate.h"
+#include "app/GeneralFunc6.h"
+#include "app/ProgramWindow.h"
+#include "app/Globals.h"
+#include "app/errors/ErrorTrap.h"
+#include "app/modZandri.h"
+#include "app/print/MainReport.h"
+#include "app/print/ResetReport.h"
+#include "data/DataControl.h"
+#include "data/Grid.h"
+#include "report/ReportControl.h"
+#include "report/ReportProperties.h"
+#include "skin/FrameGeometry.h"
+#include "skin/ctrl_SkinableButton.h"
+#include "skin/ctrl_SkinableForm.h"
+#include "ui/WindowLife.h"
+
+#include <QEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace {
+
+constexpr int twips(int value)
+{
+    return value / skin::frame::kTwipsPerPixel;
+}
+
+} // namespace
+
+JournalWindow::JournalWindow(JournalKind kind, QWidget *parent)
+    : QWidget(parent)
+    , m_kind(std::move(kind))
+{
+    setObjectName(m_kind.name);
+    setWindowTitle(m_kind.caption);
+    setAttribute(Qt::WA_DeleteOnClose);
+    setMouseTracking(true);
+
+    ctrl_SkinableForm1 = new ctrl_SkinableForm(this);
+    ctrl_SkinableForm1->setObjectName(QStringLiteral("ctrl_SkinableForm1"));
+    ctrl_SkinableForm1->setCaption(m_kind.caption);
+
+    const auto dateBox = [this](const char *name, const QString &caption, int left) {
+        auto *label = new QLabel(caption, this);
+        label->move(left, 14);
+        auto *box = new QLineEdit(this);
+        box->setObjectName(QLatin1String(name));
+        box->setGeometry(left + 60, 10, 96, 24);
+        box->installEventFilter(this);
+        label->setBuddy(box);
+        return box;
+    };
+    txtDataInizio = dateBox("txtDataInizio", QStringLiteral("Nota tra il"), 16);
+    txtDataFine = dateBox("txtDataFine", QStringLiteral("e il"), 190);
+    cmdAggiorna = new QPushButton(QStringLiteral("Aggiorna"), this);
+    cmdAggiorna->setObjectName(QStringLiteral("cmdAggiorna"));
+    cmdAggiorna->setGeometry(370, 8, 100, 28);
+    connect(cmdAggiorna, &QPushButton::clicked, this, [this] { cmdAggiorna_Click(); });
+
+    cmdStampa = new ctrl_SkinableButton(QStringLiteral("Stampa"), this);
+    cmdStampa->setObjectName(QStringLiteral("cmdStampa"));
+    cmdChiudi = new ctrl_SkinableButton(QStringLiteral("Chiudi"), this);
+    cmdChiudi->setObjectName(QStringLiteral("cmdChiudi"));
+    for (ctrl_SkinableButton *button : {cmdStampa, cmdChiudi}) {
+        button->resize(112, 30);
+        button->installEventFilter(this);
+    }
+    connect(cmdStampa, &ctrl_SkinableButton::Click, this, [this] { cmdStampa_Click(); });
+    connect(cmdChiudi, &ctrl_SkinableButton::Click, this, [this] { close(); });
+
+    m_data = new data::DataControl(this);
+    m_data->setObjectName(QStringLiteral("dat") + m_kind.name.mid(3));
+    buildGrid();
+
+    giveWindowLife(*this, ctrl_SkinableForm1, {
+        .loadLabel = m_kind.name + QStringLiteral(".Form_Load"),
+        .load = [this] { Form_Load(); },
+    });
+    resize(760, 480);
+}
+
+JournalWindow::~JournalWindow() = default;
+
+void JournalWindow::buildGrid()
+{
+    TDBGrid1 = new data::Grid(this);
+    TDBGrid1->setObjectName(QStringLiteral("TDBGrid1"));
+    data::GridColumn dataColumn(QStringLiteral("Data"), QStringLiteral("pn_Data"));
+    dataColumn.kind = data::GridColumn::Kind::Date;
+    dataColumn.width = 90;
+    data::GridColumn descrizione(QStringLiteral("Descrizione"), QStringLiteral("pn_Descrizione"));
+    descrizione.width = 220;
+    data::GridColumn fattura(QStringLiteral("Fattura"), QStringLiteral("pn_Fattura"));
+    data::GridColumn lire(QStringLiteral("Uscita Lire"), QStringLiteral("pn_Uscita_Lire"));
+    lire.numberFormat = QStringLiteral("#,##0");
+    data::GridColumn importo(QStringLiteral("Importo"), QStringLiteral("pn_Uscita_Euro"));
+    importo.numberFormat = QStringLiteral("Standard");
+    data::GridColumn note(QStringLiteral("Note"), QStringLiteral("pn_Note"));
+    TDBGrid1->setColumns({dataColumn, descrizione, fattura, lire, fattura, importo, note});
+    TDBGrid1->setAllowAddNew(true);
+    TDBGrid1->setAllowUpdate(true);
+    TDBGrid1->setAllowDelete(true);
+    TDBGrid1->setDataSource(m_data);
+    connect(TDBGrid1, &data::Grid::dataError, this, &JournalWindow::TDBGrid1_Error);
+}
+
+void JournalWindow::Form_Load()
+{
+    if (m_built)
+        return;
+    m_built = true;
+    ctrl_SkinableForm1->LoadSkin(this);
+    for (ctrl_SkinableButton *button : {cmdStampa, cmdChiudi}) {
+        button->setSkinPath(ctrl_SkinableForm1->SkinPath());
+        button->LoadSkin();
+    }
+    SetHourglass();
+    // An empty set, ready for new rows.
+    try {
+        openOn(QStringLiteral("Select * from ") + m_kind.table + QStringLiteral(" where pn_id = 0"));
+    } catch (...) {
+        ResetPointer();
+        throw;
+    }
+    ResetPointer();
+}
+
+void JournalWindow::openOn(const QString &sql)
+{
+    m_lastStatement = sql;
+    m_data->setDatabaseName(g_strDbPath);
+    m_data->setRecordSource(sql);
+    m_data->refresh();
+    TDBGrid1->rebind();
+}
+
+void JournalWindow::cmdAggiorna_Click()
+{
+    // A row the database refused stays for correction: the period is not
+    // loaded over it.
+    if (!TDBGrid1->updateRow())
+        return;
+    QString sql = QStringLiteral("Select * from ") + m_kind.table + QStringLiteral(" where ");
+    sql += QStringLiteral(" pn_Data between ") + DataSql(txtDataInizio->text(), QStringLiteral("01/01/1900"))
+           + QStringLiteral(" and ");
+    sql += QStringLiteral(" ") + DataSql(txtDataFine->text(), QStringLiteral("01/01/2100")) + QStringLiteral(" and ");
+    sql.chop(5);
+    errors::ErrorTrap trap(m_kind.name + QStringLiteral(".cmdAggiorna_Click"));
+    trap.run([&] { openOn(sql); });
+}
+
+void JournalWindow::cmdStampa_Click()
+{
+    const QString field = QStringLiteral("{") + m_kind.formulaTable + QStringLiteral(".pn_data}");
+    const QString formula = field + QStringLiteral(" >= ") + FormulaDate(txtDataInizio->text(), QStringLiteral("01/01/2000"))
+                            + QStringLiteral(" and ") + field + QStringLiteral(" <= ") + QStringLiteral(" ")
+                            + FormulaDate(txtDataFine->text(), QStringLiteral("01/01/2200"));
+    errors::ErrorTrap trap(m_kind.name + QStringLiteral(".cmdStampa_Click"));
+    namespace prop = report::prop;
+    trap.run([] { ResetReport(); });
+    trap.run([] { MainReport().set(prop::ReportFileName, ReportTemplatePath(QStringLiteral("prinota.rpt"))); });
+    trap.run([] { MainReport().set(prop::Destination, 0); });
+    trap.run([&] { MainReport().set(prop::SelectionFormula, formula); });
+    trap.run([] { MainReport().set(prop::Action, 1); });
+}
+
+void JournalWindow::TDBGrid1_Error(const db::DbError &error, bool &showMessage)
+{
+    showMessage = false;
+    ErroreDati(error);
+}
+
+bool JournalWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::MouseMove && (watched == cmdStampa || watched == cmdChiudi))
+        m_overButton = true;
+    if (event->type() == QEvent::FocusOut && (watched == txtDataInizio || watched == txtDataFine)) {
+        auto *box = static_cast<QLineEdit *>(watched);
+        box->setText(ControllaData(box->text(), 0));
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void JournalWindow::mouseMoveEvent(QMouseEvent *event)
+{
+    if (m_overButton) {
+        cmdStampa->Refresh();
+        cmdChiudi->Refresh();
+        m_overButton = false;
+    }
+    QWidget::mouseMoveEvent(event);
+}
+
+// Sizes in twips of the window, as the journal has always been laid out; a
+// window too small for them keeps what fits.
+void JournalWindow::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    const int w = width();
+    const int h = height();
+    const int gridWidth = w - twips(m_kind.gridMarginTwips);
+    const int gridHeight = h - twips(2500);
+    if (gridWidth <= 0 || gridHeight <= 0)
+        return;
+    const int top = contentsRect().top();
+    TDBGrid1->setGeometry((w - gridWidth) / 2, top + 44, gridWidth, gridHeight);
+    cmdChiudi->move(twips(200), h - twips(800));
+    cmdStampa->move(w - twips(2000), h - twips(800));
+}

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QWidget>
+
+class QLineEdit;
+class QPushButton;
+class ctrl_SkinableButton;
+class ctrl_SkinableForm;
+namespace data { class DataControl; class Grid; }
+namespace db { class DbError; }
+
+// What tells the supplier journal from the cash journal.
+struct JournalKind {
+    QString name;           // "frmPrimaNota"
+    QString caption;        // "Prima Nota"
+    QString table;          // "[Prima Nota]"
+    QString formulaTable;   // "prima nota"
+    int gridMarginTwips;    // the grid is this much narrower than the window
+};
+
+// A journal kept in an editable grid: the rows of a period are loaded by
+// "Aggiorna", entered and corrected in the grid, printed by "Stampa".
+class JournalWindow : public QWidget {
+    Q_OBJECT
+public:
+    ~JournalWindow() override;
+
+    void cmdAggiorna_Click();
+    void cmdStampa_Click();
+
+    // The statement of the last "Aggiorna" (the opening one before it).
+    QString lastStatement() const { return m_lastStatement; }
+
+    QLineEdit *txtDataInizio = nullptr;
+    QLineEdit *txtDataFine = nullptr;
+    QPushButton *cmdAggiorna = nullptr;
+    ctrl_SkinableButton *cmdStampa = nullptr;
+    ctrl_SkinableButton *cmdChiudi = nullptr;
+    data::Grid *TDBGrid1 = nullptr;
+    ctrl_SkinableForm *ctrl_SkinableForm1 = nullptr;
+
+protected:
+    JournalWindow(JournalKind kind, QWidget *parent);
+    data::DataControl *dataControl() const { return m_data; }
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+
+private:
+    void buildGrid();
+    void Form_Load();
+    void openOn(const QString &sql);
+    void TDBGrid1_Error(const db::DbError &error, bool &showMessage);
+
+    JournalKind m_kind;
+    data::DataControl *m_data = nullptr;
+    QString m_lastStatement;
+    bool m_overButton = false;
+    bool m_built = false;
+};

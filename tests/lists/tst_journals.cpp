@@ -1,0 +1,259 @@
+// The cash journal and the supplier journal: the empty set at opening, the
+// periods of "Aggiorna" and "Stampa", rows added, changed and deleted in the
+// grid, rows the database refuses, the layout on resizing.
+
+#include "ListsFixture.h"
+
+#include "data/DataControl.h"
+#include "data/Grid.h"
+#include "data/RecordsetModel.h"
+#include "db/Recordset.h"
+#include "register/frmNotaFornitori.h"
+#include "register/frmPrimaNota.h"
+#include "report/ReportProperties.h"
+#include "skin/ctrl_SkinableButton.h"
+#include "ui/WindowRegistry.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QtTest>
+
+class TestJournals : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void bothOpenAtOnceEachOnItsTable();
+    void aggiornaAndStampaHaveTheirOwnPeriods_data();
+    void aggiornaAndStampaHaveTheirOwnPeriods();
+    void datesAreCheckedOnLeaving();
+    void rowsAreAddedChangedAndDeleted();
+    void aRefusedRowStaysForCorrection_data();
+    void aRefusedRowStaysForCorrection();
+    void resizingFollowsTheWindow();
+    void aMonthKeptAndPrinted();
+
+private:
+    JournalWindow &open(bool cash);
+    std::unique_ptr<ListsFixture> m_f;
+};
+
+void TestJournals::initTestCase()
+{
+    QVERIFY(CardFixture::registerLogLibrary());
+}
+
+void TestJournals::init()
+{
+    m_f = std::make_unique<ListsFixture>();
+}
+
+void TestJournals::cleanup()
+{
+    delete ui::WindowRegistry::existingInstance<frmPrimaNota>();
+    delete ui::WindowRegistry::existingInstance<frmNotaFornitori>();
+    if (m_f->report().lastPreview())
+        delete m_f->report().lastPreview();
+    m_f.reset();
+}
+
+JournalWindow &TestJournals::open(bool cash)
+{
+    JournalWindow *window = cash ? static_cast<JournalWindow *>(&ui::WindowRegistry::defaultInstance<frmPrimaNota>())
+                                 : &ui::WindowRegistry::defaultInstance<frmNotaFornitori>();
+    window->show();
+    QApplication::processEvents();
+    return *window;
+}
+
+void TestJournals::bothOpenAtOnceEachOnItsTable()
+{
+    m_f->execute(QStringLiteral("insert into [Prima Nota] (pn_Data, pn_Descrizione) values (#12/01/2026#, 'Affitto')"));
+    m_f->execute(QStringLiteral("insert into [Nota Fornitori] (pn_Data, pn_Descrizione) values (#12/02/2026#, 'Rossi')"));
+    JournalWindow &cash = open(true);
+    JournalWindow &suppliers = open(false);
+    QVERIFY(cash.isVisible() && suppliers.isVisible());
+    QCOMPARE(cash.windowTitle(), QStringLiteral("Prima Nota"));
+    QCOMPARE(suppliers.windowTitle(), QStringLiteral("Nota Fornitori"));
+    QCOMPARE(cash.lastStatement(), QStringLiteral("Select * from [Prima Nota] where pn_id = 0"));
+    QCOMPARE(suppliers.lastStatement(), QStringLiteral("Select * from [Nota Fornitori] where pn_id = 0"));
+    QCOMPARE(cash.TDBGrid1->recordsetModel()->recordCount(), 0);
+    QVERIFY(cash.txtDataInizio->text().isEmpty() && cash.txtDataFine->text().isEmpty());
+
+    cash.cmdAggiorna->click();
+    suppliers.cmdAggiorna->click();
+    QCOMPARE(cash.TDBGrid1->recordsetModel()->index(0, 1).data().toString(), QStringLiteral("Affitto"));
+    QCOMPARE(suppliers.TDBGrid1->recordsetModel()->index(0, 1).data().toString(), QStringLiteral("Rossi"));
+    QStringList headings;
+    for (int c = 0; c < cash.TDBGrid1->columnCount(); ++c)
+        headings << cash.TDBGrid1->column(c).caption;
+    QCOMPARE(headings, (QStringList{"Data", "Descrizione", "Fattura", "Uscita Lire", "Fattura", "Importo", "Note"}));
+    QCOMPARE(cash.TDBGrid1->column(3).numberFormat, QStringLiteral("#,##0"));
+    QCOMPARE(cash.TDBGrid1->column(5).numberFormat, QStringLiteral("Standard"));
+}
+
+void TestJournals::aggiornaAndStampaHaveTheirOwnPeriods_data()
+{
+    QTest::addColumn<bool>("cash");
+    QTest::addColumn<QString>("from");
+    QTest::addColumn<QString>("to");
+    QTest::addColumn<QString>("sql");
+    QTest::addColumn<QString>("formula");
+    QTest::newRow("cash, both empty")
+        << true << "" << ""
+        << "Select * from [Prima Nota] where  pn_Data between #01/01/1900# and  #01/01/2100#"
+        << "{prima nota.pn_data} >= date(2000,01,01) and {prima nota.pn_data} <=  date(2200,01,01)";
+    QTest::newRow("cash, December, month first")
+        << true << "01/12/2026" << "31/12/2026"
+        << "Select * from [Prima Nota] where  pn_Data between #12/01/2026# and  #12/31/2026#"
+        << "{prima nota.pn_data} >= date(2026,12,01) and {prima nota.pn_data} <=  date(2026,12,31)";
+    QTest::newRow("suppliers, both empty")
+        << false << "" << ""
+        << "Select * from [Nota Fornitori] where  pn_Data between #01/01/1900# and  #01/01/2100#"
+        << "{Nota Fornitori.pn_data} >= date(2000,01,01) and {Nota Fornitori.pn_data} <=  date(2200,01,01)";
+    QTest::newRow("suppliers, from a day on")
+        << false << "05/03/2026" << ""
+        << "Select * from [Nota Fornitori] where  pn_Data between #03/05/2026# and  #01/01/2100#"
+        << "{Nota Fornitori.pn_data} >= date(2026,03,05) and {Nota Fornitori.pn_data} <=  date(2200,01,01)";
+}
+
+void TestJournals::aggiornaAndStampaHaveTheirOwnPeriods()
+{
+    QFETCH(bool, cash);
+    QFETCH(QString, from);
+    QFETCH(QString, to);
+    QFETCH(QString, sql);
+    QFETCH(QString, formula);
+    JournalWindow &window = open(cash);
+    window.txtDataInizio->setText(from);
+    window.txtDataFine->setText(to);
+    window.cmdAggiorna->click();
+    QCOMPARE(window.lastStatement(), sql);
+    window.cmdStampa->click();
+    QCOMPARE(m_f->report().runCount(), 1);
+    QCOMPARE(m_f->report().get(report::prop::ReportFileName).toString(), m_f->folder() + QStringLiteral("/prinota.rpt"));
+    QCOMPARE(m_f->report().get(report::prop::SelectionFormula).toString(), formula);
+    QCOMPARE(m_f->report().lastDestination(), report::Destination::Screen);
+    QVERIFY(m_f->messages().texts().isEmpty());
+    QCOMPARE(m_f->log(), QByteArray());
+}
+
+void TestJournals::datesAreCheckedOnLeaving()
+{
+    JournalWindow &window = open(true);
+    window.activateWindow();
+    window.txtDataInizio->setFocus();
+    QApplication::processEvents();
+    window.txtDataInizio->setText(QStringLiteral("01122026"));
+    window.txtDataFine->setFocus();
+    QApplication::processEvents();
+    QCOMPARE(window.txtDataInizio->text(), QStringLiteral("01/12/2026"));
+    window.txtDataFine->setText(QStringLiteral("31/02/2026"));
+    window.txtDataInizio->setFocus();
+    QApplication::processEvents();
+    QCOMPARE(window.txtDataFine->text(), QString());
+    QVERIFY(m_f->messages().texts().isEmpty());
+}
+
+void TestJournals::rowsAreAddedChangedAndDeleted()
+{
+    JournalWindow &window = open(true);
+    data::Grid &grid = *window.TDBGrid1;
+    QVERIFY(grid.setCurrentCell(0, 0));
+    QVERIFY(grid.isAddNewRow());
+    typeInGrid(grid, QStringLiteral("03/12/2026\tCancelleria\tF12\t\t\t12,50\tcarta\r"));
+    QVERIFY(grid.updateRow());
+    QVERIFY(m_f->messages().texts().isEmpty());
+    QCOMPARE(m_f->count(QStringLiteral("[Prima Nota]")), 1);
+    QCOMPARE(m_f->scalar(QStringLiteral("select pn_Uscita_Euro from [Prima Nota]")).toDouble(), 12.5);
+    QCOMPARE(m_f->scalar(QStringLiteral("select pn_Data from [Prima Nota]")).toDate(), QDate(2026, 12, 3));
+
+    window.txtDataInizio->setText(QStringLiteral("01/12/2026"));
+    window.cmdAggiorna->click();
+    QVERIFY(grid.setCurrentCell(0, 1));
+    typeInGrid(grid, QStringLiteral("Cancelleria e toner\r"));
+    QVERIFY(grid.updateRow());
+    QCOMPARE(m_f->scalar(QStringLiteral("select pn_Descrizione from [Prima Nota]")).toString(),
+             QStringLiteral("Cancelleria e toner"));
+    QVERIFY(grid.setCurrentCell(0, 1));
+    QVERIFY(grid.deleteRow());
+    QCOMPARE(m_f->count(QStringLiteral("[Prima Nota]")), 0);
+}
+
+void TestJournals::aRefusedRowStaysForCorrection_data()
+{
+    QTest::addColumn<int>("column");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("a day that does not exist")
+        << 0 << "31/02/2026" << "Il valore \"31/02/2026\" della colonna \"Data\" non è una data valida (gg/mm/aaaa).";
+    QTest::newRow("letters as an amount")
+        << 5 << "dodici" << "Il valore \"dodici\" della colonna \"Importo\" non è un numero valido.";
+}
+
+void TestJournals::aRefusedRowStaysForCorrection()
+{
+    QFETCH(int, column);
+    QFETCH(QString, typed);
+    QFETCH(QString, message);
+    JournalWindow &window = open(true);
+    data::Grid &grid = *window.TDBGrid1;
+    QVERIFY(grid.setCurrentCell(0, 1));
+    typeInGrid(grid, QStringLiteral("Spese\t"));
+    QVERIFY(grid.setCurrentCell(0, column));
+    typeInGrid(grid, typed);
+    QVERIFY(!grid.updateRow());
+    QCOMPARE(m_f->messages().texts(), QStringList{message});
+    QCOMPARE(m_f->count(QStringLiteral("[Prima Nota]")), 0);
+    // "Aggiorna" does not load the period over it: the row is still there.
+    window.cmdAggiorna->click();
+    QVERIFY(grid.isRowDirty());
+    QCOMPARE(grid.recordsetModel()->value(0, 1).toString(), QStringLiteral("Spese"));
+    for (int i = 0; i < typed.size(); ++i)
+        pressInGrid(grid, Qt::Key_Backspace);
+    typeInGrid(grid, column == 0 ? QStringLiteral("28/02/2026") : QStringLiteral("12"));
+    QVERIFY(grid.updateRow());
+    QCOMPARE(m_f->count(QStringLiteral("[Prima Nota] where pn_Descrizione = 'Spese'")), 1);
+}
+
+void TestJournals::resizingFollowsTheWindow()
+{
+    for (bool cash : {true, false}) {
+        JournalWindow &window = open(cash);
+        window.resize(900, 600);
+        QApplication::processEvents();
+        QCOMPARE(window.TDBGrid1->width(), 900 - (cash ? 500 : 475) / 15);
+        QCOMPARE(window.TDBGrid1->height(), 600 - 2500 / 15);
+        QCOMPARE(window.cmdChiudi->pos(), QPoint(200 / 15, 600 - 800 / 15));
+        QCOMPARE(window.cmdStampa->pos(), QPoint(900 - 2000 / 15, 600 - 800 / 15));
+        window.resize(100, 100);   // too small: what fits stays
+        QApplication::processEvents();
+        QCOMPARE(window.TDBGrid1->width(), 900 - (cash ? 500 : 475) / 15);
+    }
+}
+
+// A month of the cash journal kept day by day and printed.
+void TestJournals::aMonthKeptAndPrinted()
+{
+    JournalWindow &window = open(true);
+    data::Grid &grid = *window.TDBGrid1;
+    for (int day = 1; day <= 3; ++day) {
+        QVERIFY(grid.setCurrentCell(day - 1, 0));
+        typeInGrid(grid, QStringLiteral("0%1/12/2026\tIncasso\t\t\t\t%2\r").arg(day).arg(day * 100));
+        QVERIFY(grid.updateRow());
+    }
+    QCOMPARE(m_f->count(QStringLiteral("[Prima Nota]")), 3);
+    window.txtDataInizio->setText(QStringLiteral("01/12/2026"));
+    window.txtDataFine->setText(QStringLiteral("31/12/2026"));
+    window.cmdAggiorna->click();
+    QCOMPARE(grid.recordsetModel()->recordCount(), 3);
+    window.cmdStampa->click();
+    QVERIFY(m_f->report().lastPreview());
+    QCOMPARE(m_f->log(), QByteArray());
+}
+
+QTEST_MAIN(TestJournals)
+#include "tst_journals.moc"
