@@ -181,6 +181,7 @@ void writeSale(db::Recordset &rs, const SaleRow &row)
     rs.setValue(QStringLiteral("sc_Sconto"), row.sconto);
     rs.setValue(QStringLiteral("sc_Saldo"), row.saldo);
     rs.setValue(QStringLiteral("sc_Pagamento"), row.pagamento);
+    rs.setValue(QStringLiteral("sc_Usato"), row.usato);
 }
 
 } // namespace

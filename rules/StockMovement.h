@@ -19,6 +19,7 @@ struct SaleRow {
     double sconto = 0;
     double saldo = 0;
     QString pagamento;
+    int usato = 0;         // -1 for second-hand goods (a bar code ending in "U")
 };
 
 // The stock movements of the load and unload windows. Each one changes the

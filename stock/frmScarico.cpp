@@ -351,6 +351,8 @@ SaleRow frmScarico::currentRow() const
     row.sconto = MoneyText::value(txtSconto->text());
     row.saldo = MoneyText::value(txtSaldo->text());
     row.pagamento = txtCodicePagamento->text();
+    // Second-hand goods carry the new goods' bar code followed by "U".
+    row.usato = row.codice.trimmed().endsWith(QLatin1Char('U'), Qt::CaseInsensitive) ? -1 : 0;
     return row;
 }
 
