@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QWidget>
+
+class QLabel;
+class QLineEdit;
+class QTreeWidget;
+class ctrl_SkinableButton;
+class ctrl_SkinableForm;
+struct DailyTakings;
+
+// The day's takings ("Incassi"): the sales of a day (today unless the user
+// chooses) or of a period, by payment type and in all, with the number of
+// sales and the discounts given, to be checked against the till at closing.
+class frmIncassi : public QWidget {
+    Q_OBJECT
+public:
+    explicit frmIncassi(QWidget *parent = nullptr);
+    ~frmIncassi() override;
+
+    void cmdAggiorna_Click();
+    void cmdStampa_Click();
+
+    QLineEdit *txtDataInizio = nullptr;
+    QLineEdit *txtDataFine = nullptr;
+    ctrl_SkinableButton *cmdAggiorna = nullptr;
+    ctrl_SkinableButton *cmdStampa = nullptr;
+    ctrl_SkinableButton *cmdChiudi = nullptr;
+    QTreeWidget *lvwIncassi = nullptr;
+    QLabel *lblTotale = nullptr;
+    ctrl_SkinableForm *ctrl_SkinableForm1 = nullptr;
+
+    static const QString kBadPeriod;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void Form_Load();
+    // The period of the boxes; false (with the message) when it is not one.
+    bool periodo(QDate &from, QDate &to);
+    void mostra(const DailyTakings &takings);
+
+    bool m_built = false;
+};
