@@ -90,4 +90,12 @@ void wireFornitoriCommand()
                                  [](W &w) { w.b_Codice_Visibile = false; }});
 }
 
+// A window that names no record of its own: the command shows it, or brings
+// it to the front when it is open (the lists, the journals, the takings).
+template <class W>
+void wirePlainCommand(const QString &command)
+{
+    MenuCommands::wireWindow<W>(command);
+}
+
 } // namespace app

@@ -3,7 +3,12 @@
 #include "app/main/MenuCommands.h"
 #include "lookup/frmDizionari.h"
 #include "register/frmAnagrafica.h"
+#include "register/frmNotaFornitori.h"
+#include "register/frmPrimaNota.h"
 #include "stock/frmCarico.h"
+#include "stock/frmIncassi.h"
+#include "stock/frmListaCarico.h"
+#include "stock/frmListaScarico.h"
 #include "stock/frmPrestazioni.h"
 #include "stock/frmScarico.h"
 
@@ -17,6 +22,11 @@ void wireWindows()
     wireCaricoCommand<frmCarico>();
     wireFornitoriCommand<frmDizionari>();
     wireScaricoCommand<frmScarico>();
+    wirePlainCommand<frmListaCarico>(QStringLiteral("mnuListeCarichiItem"));
+    wirePlainCommand<frmListaScarico>(QStringLiteral("mnuListeScarichiItem"));
+    wirePlainCommand<frmIncassi>(QStringLiteral("mnuListeIncassiItem"));
+    wirePlainCommand<frmPrimaNota>(QStringLiteral("mnuPrimaNotaItem"));
+    wirePlainCommand<frmNotaFornitori>(QStringLiteral("mnuNotaFornitori"));
 }
 
 } // namespace app

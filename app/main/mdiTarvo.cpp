@@ -89,6 +89,7 @@ void mdiTarvo::buildMenus()
     addCommand(lists, QStringLiteral("mnuListeArticoliItem"), QStringLiteral("Articoli"), QKeySequence());
     addCommand(lists, QStringLiteral("mnuListeCarichiItem"), QStringLiteral("Carichi"), QKeySequence());
     addCommand(lists, QStringLiteral("mnuListeScarichiItem"), QStringLiteral("Scarichi"), QKeySequence());
+    addCommand(lists, QStringLiteral("mnuListeIncassiItem"), QStringLiteral("Incassi"), QKeySequence());
 
     // "About..." has no items: the title itself is the command.
     QAction *about = addCommand(nullptr, QStringLiteral("mnuAbout"), QStringLiteral("About..."), QKeySequence());
