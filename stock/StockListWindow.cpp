@@ -62,7 +62,7 @@ StockListWindow::StockListWindow(StockListKind kind, QWidget *parent)
         .activate = [this] { Form_Activate(); },
     });
     life.defaultButton().setButton(cmdTrova, [this] { cmdTrova->click(); });
-    resize(760, 520);
+    resize(860, 540);
 }
 
 StockListWindow::~StockListWindow() = default;

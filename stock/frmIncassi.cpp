@@ -75,8 +75,13 @@ frmIncassi::frmIncassi(QWidget *parent)
     lvwIncassi->setUniformRowHeights(true);
     lvwIncassi->setHeaderLabels({QStringLiteral("Pagamento"), QStringLiteral("Vendite"), QStringLiteral("Sconti"),
                                  QStringLiteral("Incasso")});
-    lvwIncassi->setColumnWidth(0, 240);
     lvwIncassi->header()->setDefaultAlignment(Qt::AlignCenter);
+    lvwIncassi->header()->setStretchLastSection(false);
+    lvwIncassi->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+    for (int c = 1; c < 4; ++c) {
+        lvwIncassi->header()->setSectionResizeMode(c, QHeaderView::Fixed);
+        lvwIncassi->setColumnWidth(c, 110);
+    }
     lblTotale = new QLabel(this);
     lblTotale->setObjectName(QStringLiteral("lblTotale"));
     QFont big = lblTotale->font();
@@ -110,7 +115,7 @@ frmIncassi::frmIncassi(QWidget *parent)
         .activate = [this] { txtDataInizio->setFocus(); },
     });
     life.defaultButton().setButton(cmdAggiorna, [this] { cmdAggiorna->click(); });
-    resize(560, 380);
+    resize(640, 400);
 }
 
 frmIncassi::~frmIncassi() = default;
