@@ -15,6 +15,7 @@
 #include "skin/FrameGeometry.h"
 #include "skin/ctrl_SkinableButton.h"
 #include "skin/ctrl_SkinableForm.h"
+#include "ui/Messages.h"
 #include "ui/WindowLife.h"
 
 #include <QEvent>
@@ -106,6 +107,12 @@ void JournalWindow::buildGrid()
     TDBGrid1->setAllowDelete(true);
     TDBGrid1->setDataSource(m_data);
     connect(TDBGrid1, &data::Grid::dataError, this, &JournalWindow::TDBGrid1_Error);
+    // A journal entry goes only when the user says so.
+    connect(TDBGrid1, &data::Grid::beforeDelete, this, [](bool &cancel) {
+        cancel = ui::MsgBox(QStringLiteral("Cancellare definitivamente la riga selezionata?"),
+                            ui::vbYesNo | ui::vbQuestion | ui::vbDefaultButton2, g_strAppName)
+                 != ui::vbYes;
+    });
 }
 
 void JournalWindow::Form_Load()

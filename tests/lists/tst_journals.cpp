@@ -14,7 +14,10 @@
 #include "skin/ctrl_SkinableButton.h"
 #include "ui/WindowRegistry.h"
 
+#include "app/Globals.h"
+
 #include <QApplication>
+#include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QtTest>
@@ -35,6 +38,7 @@ private Q_SLOTS:
     void aRefusedRowStaysForCorrection();
     void resizingFollowsTheWindow();
     void aMonthKeptAndPrinted();
+    void errorsOfAggiornaAndStampaAreReported();
 
 private:
     JournalWindow &open(bool cash);
@@ -179,8 +183,13 @@ void TestJournals::rowsAreAddedChangedAndDeleted()
     QCOMPARE(m_f->scalar(QStringLiteral("select pn_Descrizione from [Prima Nota]")).toString(),
              QStringLiteral("Cancelleria e toner"));
     QVERIFY(grid.setCurrentCell(0, 1));
+    m_f->messages().queueAnswer(ui::vbNo);
+    QVERIFY(!grid.deleteRow());
+    QCOMPARE(m_f->count(QStringLiteral("[Prima Nota]")), 1);
+    m_f->messages().queueAnswer(ui::vbYes);
     QVERIFY(grid.deleteRow());
     QCOMPARE(m_f->count(QStringLiteral("[Prima Nota]")), 0);
+    QCOMPARE(m_f->messages().texts(), QStringList(2, QStringLiteral("Cancellare definitivamente la riga selezionata?")));
 }
 
 void TestJournals::aRefusedRowStaysForCorrection_data()
@@ -253,6 +262,20 @@ void TestJournals::aMonthKeptAndPrinted()
     window.cmdStampa->click();
     QVERIFY(m_f->report().lastPreview());
     QCOMPARE(m_f->log(), QByteArray());
+}
+
+void TestJournals::errorsOfAggiornaAndStampaAreReported()
+{
+    JournalWindow &window = open(false);
+    QFile::remove(m_f->folder() + QStringLiteral("/prinota.rpt"));
+    window.cmdStampa->click();
+    const QString shop = g_strDbPath;
+    g_strDbPath = m_f->folder() + QStringLiteral("/manca/tarvo.mdb");
+    window.cmdAggiorna->click();
+    g_strDbPath = shop;
+    QCOMPARE(m_f->log(), QByteArray("14:05:09: <frmNotaFornitori.cmdStampa_Click>\r\n"
+                                    "14:05:09: <frmNotaFornitori.cmdAggiorna_Click>\r\n"));
+    QCOMPARE(m_f->messages().texts().size(), 2);
 }
 
 QTEST_MAIN(TestJournals)

@@ -19,6 +19,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QtTest>
@@ -53,6 +54,8 @@ private Q_SLOTS:
     void gridIsReadOnly();
     void richOpensTheLoadAndItsSaveCorrectsTheStock();
     void supplierMonthSortedOpenedCorrectedPrinted();
+    void aRowDeletedThroughRichLeavesTheList();
+    void printErrorsAreLoggedUnderTheirLabels();
 
 private:
     StockListWindow &open(bool loads);
@@ -381,6 +384,37 @@ void TestStockLists::supplierMonthSortedOpenedCorrectedPrinted()
              QStringLiteral(" {articoli.art_Fornitore} = 'Dell''Orto' and{scarico.sc_Data} >= date(2026,12,01) and "
                             "{scarico.sc_data} <= date(2026,12,31)"));
     QCOMPARE(m_f->log(), QByteArray());
+}
+
+void TestStockLists::aRowDeletedThroughRichLeavesTheList()
+{
+    StockListWindow &list = open(false);
+    list.txtCodiceArticolo->setText(QStringLiteral("43"));
+    list.txtDataInizio->clear();
+    list.cmdTrova->click();
+    QCOMPARE(column(list, 1), QStringList{QStringLiteral("5555")});
+    QVERIFY(list.TDBGrid1->setCurrentCell(0, StockListWindow::kRichColumn));
+    Q_EMIT list.TDBGrid1->buttonClick(StockListWindow::kRichColumn);
+    QApplication::processEvents();
+    frmScarico *sale = ui::WindowRegistry::existingInstance<frmScarico>();
+    QVERIFY(sale);
+    m_f->messages().queueAnswer(ui::vbYes);
+    sale->findChild<QPushButton *>(QStringLiteral("cmdCancella"))->click();
+    QCOMPARE(m_f->stock(QStringLiteral("5555")), 13.0);
+    list.activateWindow();
+    list.show();
+    QApplication::processEvents();
+    QTRY_COMPARE(column(list, 1), QStringList());
+}
+
+void TestStockLists::printErrorsAreLoggedUnderTheirLabels()
+{
+    QFile::remove(m_f->folder() + QStringLiteral("/listacarichi.rpt"));
+    QFile::remove(m_f->folder() + QStringLiteral("/listascarichi.rpt"));
+    open(true).cmdStampa->click();
+    open(false).cmdStampa->click();
+    QCOMPARE(m_f->log(), QByteArray("14:05:09: <mdiTarvo.stampaIVA>\r\n14:05:09: <Stampa Scarichi>\r\n"));
+    QCOMPARE(m_f->messages().texts().size(), 2);
 }
 
 QTEST_MAIN(TestStockLists)
