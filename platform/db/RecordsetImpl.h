@@ -27,6 +27,10 @@ struct Recordset::Impl {
     // Rows of the first page (read whole); later pages read keys only and
     // double in size, so reading to row n costs O(n) whatever the steps.
     static inline int firstPage = 64;
+    // A page that takes this long was sorted again from the whole result
+    // (an order no index serves, e.g. a list sorted by price): the rest of
+    // the keys then come in one read, not one slow read per page.
+    static inline int slowPageMs = 50;
 
     Impl(std::shared_ptr<Connection> connection, QString legacySql);
 
@@ -37,6 +41,9 @@ struct Recordset::Impl {
     bool reach(int position);
     void readAll();
     void readPage(int wanted, bool first);
+    // readPage of the next page size, which grows, or becomes "the rest"
+    // after a slow page.
+    void readTimedPage(bool first);
     void dropRowsAlreadyHere(std::vector<qint64> &fresh, int returned) const;
     void runWhole();            // sets without keys: every row at once
     const RawRow &currentRow(); // throws when there is no current record

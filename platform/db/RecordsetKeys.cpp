@@ -2,6 +2,7 @@
 
 #include "EngineErrors.h"
 
+#include <QElapsedTimer>
 #include <algorithm>
 #include <sqlite3.h>
 
@@ -56,7 +57,7 @@ void Recordset::Impl::run()
     complete = false;
     nextPage = std::max(1, firstPage);
     try {
-        readPage(nextPage, true);
+        readTimedPage(true);
     } catch (...) {
         // A set read halfway would show a wrong count: show none instead.
         keys.clear();
@@ -210,12 +211,21 @@ void Recordset::Impl::dropRowsAlreadyHere(std::vector<qint64> &fresh, int return
     fresh.resize(kept);
 }
 
+void Recordset::Impl::readTimedPage(bool first)
+{
+    QElapsedTimer timer;
+    timer.start();
+    readPage(nextPage, first);
+    if (nextPage < 0 || timer.elapsed() >= slowPageMs)
+        nextPage = -1;
+    else
+        nextPage = std::min(largestPage, nextPage * 2);
+}
+
 bool Recordset::Impl::reach(int wanted)
 {
-    while (wanted >= count && !complete) {
-        readPage(nextPage, false);
-        nextPage = std::min(largestPage, nextPage * 2);
-    }
+    while (wanted >= count && !complete)
+        readTimedPage(false);
     return wanted >= 0 && wanted < count;
 }
 

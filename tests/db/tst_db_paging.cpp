@@ -18,6 +18,7 @@ private Q_SLOTS:
     void movesAcrossPagesKeepTheLegacyCount();
     void findFirstReadsOnToTheMatch();
     void deleteAndAddNewOnAPagedSet();
+    void aSlowPageBringsTheRestAtOnce();
     void writesMeanwhileNeitherRepeatNorSkipRows_data();
     void writesMeanwhileNeitherRepeatNorSkipRows();
     void refusedCommitLeavesNoTransaction_data();
@@ -155,6 +156,30 @@ void PagingTest::findFirstReadsOnToTheMatch()
     QCOMPARE(rs->absolutePosition(), rows - 1);
     rs->moveNext();
     QVERIFY(rs->eof());
+}
+
+// An order that no index serves sorts the whole result for every page: after
+// one slow page the rest of the keys come in one read.
+void PagingTest::aSlowPageBringsTheRestAtOnce()
+{
+    const PageSize pages(4);
+    const int old = db::Recordset::Impl::slowPageMs;
+    TestDatabase db;
+    fill(*db);
+    for (const int slow : {1 << 20, 0}) {
+        db::Recordset::Impl::slowPageMs = slow;
+        auto rs = db->openRecordset(bySurname);
+        QCOMPARE(rs->recordCount(), 4);
+        for (int i = 0; i < 4; ++i)
+            rs->moveNext();
+        QCOMPARE(current(*rs), name(4));
+        // Pages double (4 + 8) while they are fast; a slow one brings all 25.
+        QCOMPARE(rs->recordCount(), slow == 0 ? rows : 12);
+        rs->moveLast();
+        QCOMPARE(current(*rs), name(rows - 1));
+        QCOMPARE(rs->recordCount(), rows);
+    }
+    db::Recordset::Impl::slowPageMs = old;
 }
 
 void PagingTest::deleteAndAddNewOnAPagedSet()
