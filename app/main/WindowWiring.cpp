@@ -4,6 +4,7 @@
 #include "lookup/frmDizionari.h"
 #include "register/frmAnagrafica.h"
 #include "stock/frmCarico.h"
+#include "stock/frmCercaPrestazione.h"
 #include "stock/frmPrestazioni.h"
 #include "stock/frmScarico.h"
 
@@ -17,6 +18,7 @@ void wireWindows()
     wireCaricoCommand<frmCarico>();
     wireFornitoriCommand<frmDizionari>();
     wireScaricoCommand<frmScarico>();
+    MenuCommands::wireWindow<frmCercaPrestazione>(QStringLiteral("mnuFileCercaArticoli"));
 }
 
 } // namespace app
