@@ -3,6 +3,7 @@
 #include "app/main/MenuCommands.h"
 #include "lookup/frmDizionari.h"
 #include "register/frmAnagrafica.h"
+#include "stock/frmArticoli.h"
 #include "stock/frmCarico.h"
 #include "stock/frmCercaPrestazione.h"
 #include "stock/frmPrestazioni.h"
@@ -19,6 +20,7 @@ void wireWindows()
     wireFornitoriCommand<frmDizionari>();
     wireScaricoCommand<frmScarico>();
     MenuCommands::wireWindow<frmCercaPrestazione>(QStringLiteral("mnuFileCercaArticoli"));
+    MenuCommands::wireWindow<frmArticoli>(QStringLiteral("mnuListeArticoliItem"));
 }
 
 } // namespace app
