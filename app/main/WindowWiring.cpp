@@ -1,6 +1,7 @@
 #include "app/main/WindowWiring.h"
 
 #include "app/main/MenuCommands.h"
+#include "lookup/frmAbout.h"
 #include "lookup/frmDizionari.h"
 #include "register/frmAnagrafica.h"
 #include "stock/frmArticoli.h"
@@ -21,6 +22,7 @@ void wireWindows()
     wireScaricoCommand<frmScarico>();
     MenuCommands::wireWindow<frmCercaPrestazione>(QStringLiteral("mnuFileCercaArticoli"));
     MenuCommands::wireWindow<frmArticoli>(QStringLiteral("mnuListeArticoliItem"));
+    MenuCommands::wireWindow<frmAbout>(QStringLiteral("mnuAbout"));
 }
 
 } // namespace app
