@@ -79,6 +79,7 @@ frmArticoli::frmArticoli(QWidget *parent)
     TDBGrid1->setAllowUpdate(true);
     TDBGrid1->setAllowAddNew(true);
     TDBGrid1->setAllowDelete(true);
+    TDBGrid1->setDataSource(datArticoli);
 
     cmdStampa = new ctrl_SkinableButton(QStringLiteral("Stampa"), this);
     cmdStampa->setObjectName(QStringLiteral("cmdStampa"));
@@ -121,11 +122,7 @@ void frmArticoli::Form_Load()
     trap.run([&] { datArticoli->setDatabaseName(g_strDbPath); });
     trap.run([&] { datArticoli->setRecordSource(QStringLiteral("Select * from Articoli")); });
     trap.run([&] { datArticoli->setConnect(QStringLiteral(";PWD=") + g_strDbPassword); });
-    trap.run([&] { datArticoli->refresh(); });
-    trap.run([&] {
-        TDBGrid1->setDataSource(datArticoli);
-        TDBGrid1->rebind();
-    });
+    trap.run([&] { datArticoli->refresh(); });   // the grid follows
     ResetPointer();
 }
 
@@ -135,12 +132,23 @@ void frmArticoli::TDBGrid1_HeadClick(int column)
     if (column < Codice || column > DataUV)
         return;
     errors::ErrorTrap trap(QStringLiteral("frmArticoli.TDBG1_Headclick"));
+    // The grid counts every row before it shows (its add-new row comes
+    // last). It is given the rows once they are all keyed in one read: read
+    // page by page, an order no index gives would sort the table per page.
+    trap.run([&] { TDBGrid1->setDataSource(nullptr); });
     trap.run([&] {
         datArticoli->setRecordSource(QStringLiteral("select * from articoli order by ")
                                      + QLatin1String(kFields[column]));
     });
     trap.run([&] { datArticoli->refresh(); });
-    trap.run([&] { TDBGrid1->rebind(); });
+    trap.run([&] {
+        db::Recordset *rs = datArticoli->recordset();
+        if (rs && rs->recordCount() > 0) {
+            rs->moveLast();
+            rs->moveFirst();
+        }
+    });
+    trap.run([&] { TDBGrid1->setDataSource(datArticoli); });
 }
 
 void frmArticoli::TDBGrid1_KeyPress(int column, int &keyAscii)

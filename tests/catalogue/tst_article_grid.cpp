@@ -7,7 +7,9 @@
 #include "app/Globals.h"
 #include "data/DataControl.h"
 #include "data/Grid.h"
+#include "db/Database.h"
 #include "db/Recordset.h"
+#include "rules/ShopDatabase.h"
 #include "report/ReportProperties.h"
 #include "skin/ctrl_SkinableButton.h"
 #include "stock/frmArticoli.h"
@@ -17,6 +19,7 @@
 #include <QHeaderView>
 #include <QLocale>
 #include <QtTest>
+#include <sqlite3.h>
 
 class TestArticleGrid : public QObject {
     Q_OBJECT
@@ -31,6 +34,7 @@ private Q_SLOTS:
     void rowsOpenByCodeAndSortByHeading();
     void codeIsReadOnlyAndDescriptionRequired();
     void newRowGetsItsCodeFromTheDatabase();
+    void rowTheDatabaseRefusesStaysInEdit();
     void articleWithStockItemsIsNotDeleted();
     void printListsEveryArticle();
 
@@ -175,6 +179,24 @@ void TestArticleGrid::newRowGetsItsCodeFromTheDatabase()
     QCOMPARE(field(4, QStringLiteral("art_Descrizione")).toString(), QStringLiteral("Cintura"));
     QCOMPARE(field(4, QStringLiteral("art_Prezzo_Listino")).toDouble(), 12.5);
     QCOMPARE(field(4, QStringLiteral("art_Prezzo_Carico")).toDouble(), 24200.0);
+}
+
+void TestArticleGrid::rowTheDatabaseRefusesStaysInEdit()
+{
+    QCOMPARE(sqlite3_exec(ShopDatabase::open()->handle(),
+                          "create trigger rifiuto before update on Articoli when new.art_Descrizione = 'Rifiutata' "
+                          "begin select raise(abort, 'rifiutata'); end",
+                          nullptr, nullptr, nullptr), SQLITE_OK);
+    data::Grid &grid = *openGrid().TDBGrid1;
+    QVERIFY(grid.setCurrentCell(0, frmArticoli::Descrizione));
+    typeInGrid(grid, QStringLiteral("Rifiutata"));
+    QVERIFY(!grid.updateRow());
+    QCOMPARE(m_f->messages().texts().size(), 1);
+    QVERIFY(m_f->messages().texts().at(0).startsWith(QStringLiteral("Si è verificato un errore durante l'esecuzione del programma.")));
+    QVERIFY(grid.isRowDirty());
+    QCOMPARE(grid.columnText(frmArticoli::Descrizione), QStringLiteral("Rifiutata"));
+    QCOMPARE(m_f->count(QStringLiteral("Articoli")), 3);
+    QCOMPARE(field(1, QStringLiteral("art_Descrizione")).toString(), QStringLiteral("Zaino"));
 }
 
 void TestArticleGrid::articleWithStockItemsIsNotDeleted()
