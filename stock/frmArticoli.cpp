@@ -72,7 +72,7 @@ frmArticoli::frmArticoli(QWidget *parent)
     codice.locked = true;   // the database numbers the articles
     data::GridColumn usato = column("Usato", Usato, QString(), 50);
     usato.checkBox = true;
-    TDBGrid1->setColumns({codice, column("Descrizione", Descrizione, QString(), 260),
+    TDBGrid1->setColumns({codice, column("Descrizione", Descrizione, QString(), 240),
                           column("Prezzo Carico", PrezzoCarico, money), column("Listino", Listino, money),
                           column("Quantità", Quantita, QString(), 70), column("Prezzo Medio", PrezzoMedio, money),
                           column("Ricarico", Ricarico, money), usato, column("Data U.V.", DataUV)});
@@ -102,7 +102,7 @@ frmArticoli::frmArticoli(QWidget *parent)
         .loadLabel = QStringLiteral("frmArticoli.Load"),
         .load = [this] { Form_Load(); },
     });
-    resize(900, 520);
+    resize(1010, 520);
 }
 
 frmArticoli::~frmArticoli() = default;
