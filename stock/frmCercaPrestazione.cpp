@@ -8,9 +8,7 @@
 #include "app/modZandri.h"
 #include "app/print/MainReport.h"
 #include "app/print/ResetReport.h"
-#include "data/FieldText.h"
 #include "db/Database.h"
-#include "db/Recordset.h"
 #include "lookup/frmHelp.h"
 #include "report/ReportControl.h"
 #include "report/ReportProperties.h"
@@ -22,7 +20,7 @@
 #include "skin/ctrl_SkinableButton.h"
 #include "skin/ctrl_SkinableForm.h"
 #include "stock/ArticleSearchFilter.h"
-#include "stock/IndexedArticleSearch.h"
+#include "stock/ArticleSearchPages.h"
 #include "stock/frmPrestazioni.h"
 #include "ui/WindowLife.h"
 
@@ -185,8 +183,7 @@ void frmCercaPrestazione::TrovaDistinte()
 {
     errors::ErrorTrap trap(kSearchLabel);
     lvwFatture->clear();
-    m_found.reset();
-    m_indexed.reset();
+    m_pages.reset();
     m_lastFilter.clear();
     ArticleSearchCriteria criteria{QString(), txtDescrizione->text(), chkGenerica->isChecked(), txtFornitore->text()};
     bool ran = true;
@@ -202,14 +199,7 @@ void frmCercaPrestazione::TrovaDistinte()
     }
     m_lastFilter = articleSearchFilter(criteria);
     trap.run([&] {
-        std::shared_ptr<db::Database> database = ShopDatabase::open();
-        m_indexed = IndexedArticleSearch::prepare(database, criteria);
-        if (!m_indexed) {
-            auto rs = database->openRecordset(QStringLiteral("Select * from articoli"));
-            rs->setFilter(m_lastFilter);
-            rs->requery();
-            m_found = std::move(rs);
-        }
+        m_pages = ArticleSearchPages::prepare(ShopDatabase::open(), criteria);
         fillMore(kRowsPerPage);
         fillWhileScrolledToEnd();
     });
@@ -217,7 +207,7 @@ void frmCercaPrestazione::TrovaDistinte()
 
 bool frmCercaPrestazione::allListed() const
 {
-    return !m_found && !m_indexed;
+    return !m_pages;
 }
 
 void frmCercaPrestazione::addRow(const QString &codice, const QString &descrizione, const QString &fornitore)
@@ -235,22 +225,10 @@ bool frmCercaPrestazione::fillMore(int rows)
         return false;
     lvwFatture->setUpdatesEnabled(false);
     const auto enableUpdates = qScopeGuard([this] { lvwFatture->setUpdatesEnabled(true); });
-    if (m_indexed) {
-        for (const FoundArticle &article : m_indexed->next(rows))
-            addRow(QString::number(article.codice), article.descrizione, article.fornitore);
-        if (m_indexed->atEnd())
-            m_indexed.reset();
-        return !allListed();
-    }
-    db::Recordset &rs = *m_found;
-    for (int added = 0; added < rows && !rs.eof(); ++added) {
-        addRow(data::FieldText::display(rs.value(QStringLiteral("art_Codice"))),
-               NullToEmpty(rs.value(QStringLiteral("art_Descrizione"))).toString(),
-               NullToEmpty(rs.value(QStringLiteral("art_Fornitore"))).toString());
-        rs.moveNext();
-    }
-    if (rs.eof())
-        m_found.reset();
+    for (const FoundArticle &article : m_pages->next(rows))
+        addRow(QString::number(article.codice), article.descrizione, article.fornitore);
+    if (m_pages->atEnd())
+        m_pages.reset();
     return !allListed();
 }
 
@@ -290,8 +268,7 @@ void frmCercaPrestazione::cmdCancella_Click()
     txtDescrizione->clear();
     txtFornitore->clear();
     lvwFatture->clear();
-    m_found.reset();
-    m_indexed.reset();
+    m_pages.reset();
     txtCodice->setFocus();
 }
 

@@ -10,8 +10,8 @@ class QToolButton;
 class QTreeWidget;
 class ctrl_SkinableButton;
 class ctrl_SkinableForm;
-class IndexedArticleSearch;
-namespace db { class Database; class Recordset; }
+class ArticleSearchPages;
+namespace db { class Database; }
 
 // The article search: articles by the bar code of one of their stock items,
 // by description (at its start, or anywhere with "Ricerca Generica") and by
@@ -33,6 +33,7 @@ public:
     void fillAll();
     bool allListed() const;
 
+    // The conditions of the last search, in the engine's dialect.
     QString lastFilter() const { return m_lastFilter; }
 
     QLineEdit *txtCodice = nullptr;
@@ -64,10 +65,7 @@ private:
     void addRow(const QString &codice, const QString &descrizione, const QString &fornitore);
     QList<ctrl_SkinableButton *> buttons() const;
 
-    // The rows not listed yet: through the description index, or else the
-    // filtered record set.
-    std::unique_ptr<IndexedArticleSearch> m_indexed;
-    std::unique_ptr<db::Recordset> m_found;
+    std::unique_ptr<ArticleSearchPages> m_pages;   // the rows not listed yet
     QString m_lastFilter;
     QIcon m_icon;
     bool m_overButton = false;

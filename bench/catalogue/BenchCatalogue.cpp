@@ -13,7 +13,7 @@
 // key; for the sort, the first rows in that order with every key. Both
 // sides are warmed alike (each query once before timing); figures are
 // medians of each round, the summary min / median of the rounds. Ours
-// includes the statement, the index or record set and the list items or
+// includes the statement, the index or the scan and the list items or
 // grid rows; raw includes none of that. Nothing is written, so no fsync is
 // in either figure. Judged: a keystroke under 50 ms, the grid under 300 ms,
 // the sort under 1 s. On a database made before the description index
@@ -28,7 +28,7 @@
 #include "db/TextFunctions.h"
 #include "rules/ShopDatabase.h"
 #include "skin/SkinPath.h"
-#include "stock/IndexedArticleSearch.h"
+#include "stock/ArticleSearchPages.h"
 #include "stock/frmArticoli.h"
 #include "stock/frmCercaPrestazione.h"
 #include "ui/ScriptedMessages.h"
@@ -163,7 +163,7 @@ int main(int argc, char **argv)
     const int articles = sqlite3_column_int(count, 0);
     const int last = sqlite3_column_int(count, 1);
     sqlite3_finalize(count);
-    const bool indexed = IndexedArticleSearch::databaseHasIndex(*ShopDatabase::open());
+    const bool indexed = ArticleSearchPages::databaseHasIndex(*ShopDatabase::open());
 
     mdiTarvo main;
     ui::WindowRegistry::adopt(main);
@@ -171,7 +171,7 @@ int main(int argc, char **argv)
 
     std::printf("bench-catalogue: %s, %d articles, %d searches x %d rounds, description index: %s\n", argv[1], articles,
                 searches, rounds, indexed ? "yes" : "no (a database made before it: the search scans)");
-    std::printf("ours: the windows' own handlers (statement, index or record set, list items or grid rows);\n"
+    std::printf("ours: the windows' own handlers (statement, index or scan, list items or grid rows);\n"
                 "raw: the plain like scan / the same selects in SQLite, every cell formatted to text. Read-only: no fsync.\n");
 
     frmCercaPrestazione &search = openWindow<frmCercaPrestazione>();

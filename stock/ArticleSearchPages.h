@@ -14,17 +14,15 @@ struct FoundArticle {
     QString fornitore;
 };
 
-// The description search through the trigram index of the article
-// descriptions (ArticoliTrigrammi): the index proposes the articles holding
-// every run of three or more literal characters typed, the engine's own
-// like then keeps exactly those the typed pattern matches. Pages are read in
-// code order, each from the last code read, so no statement stays open.
-class IndexedArticleSearch {
+// The articles the search finds, read a page at a time in code order, each
+// page from the last code read (no statement stays open). Where the
+// database has the trigram index of the descriptions (ArticoliTrigrammi)
+// and the typed description a run of three or more literal characters, the
+// index proposes the articles holding every such run; the engine's own like
+// then keeps exactly those the typed patterns match.
+class ArticleSearchPages {
 public:
-    // nullptr when the index cannot serve this search: the database has no
-    // index (made before it existed), a bar code is given, or the typed
-    // description holds no run of three literal characters.
-    static std::unique_ptr<IndexedArticleSearch> prepare(std::shared_ptr<db::Database> database,
+    static std::unique_ptr<ArticleSearchPages> prepare(std::shared_ptr<db::Database> database,
                                                          const ArticleSearchCriteria &criteria);
     // The trigram query of a typed description, empty when it has no run
     // of three literal characters: "sca" -> "\"sca\"", "ab*cde" -> "\"cde\"".
@@ -34,14 +32,17 @@ public:
     // The next articles, at most `rows`; fewer only at the end.
     QList<FoundArticle> next(int rows);
     bool atEnd() const { return m_atEnd; }
+    bool usesIndex() const { return !m_match.isEmpty(); }
 
 private:
-    IndexedArticleSearch() = default;
+    ArticleSearchPages() = default;
 
     std::shared_ptr<db::Database> m_database;
-    QString m_match;
-    QString m_descrizione;   // like patterns in the engine's dialect
-    QString m_fornitore;     // empty: no supplier criterion
+    QByteArray m_statement;
+    QString m_match;         // empty: no index
+    qlonglong m_articolo = -1; // -1: no bar code criterion
+    QString m_descrizione;   // like patterns in the engine's dialect; empty: none
+    QString m_fornitore;
     qlonglong m_lastCode = 0;
     bool m_atEnd = false;
 };
