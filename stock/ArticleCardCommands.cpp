@@ -4,6 +4,7 @@
 
 #include "app/GeneralFunc6.h"
 #include "app/Globals.h"
+#include "app/OpenWindow.h"
 #include "app/errors/ErrorTrap.h"
 #include "app/print/MainReport.h"
 #include "app/print/ResetReport.h"
@@ -13,6 +14,7 @@
 #include "db/Recordset.h"
 #include "lookup/frmHelp.h"
 #include "stock/frmCarico.h"
+#include "stock/frmCercaPrestazione.h"
 #include "report/ReportControl.h"
 #include "report/ReportProperties.h"
 #include "ui/Messages.h"
@@ -254,8 +256,11 @@ void frmPrestazioni::cmdEsporta_Click()
     close();
 }
 
-// The card gives way to the article search, once the search is part of the
-// program; until then the card stays open with its article.
+// The card gives way to the article search. The search opens once the
+// events pending now have run, the card's own closing among them (the
+// command that asked for it is still running on the card).
 void frmPrestazioni::ApriRicerca()
 {
+    close();
+    QMetaObject::invokeMethod(qApp, [] { openWindow<frmCercaPrestazione>(); }, Qt::QueuedConnection);
 }

@@ -1,11 +1,14 @@
 #include "app/main/WindowWiring.h"
 
 #include "app/main/MenuCommands.h"
+#include "lookup/frmAbout.h"
 #include "lookup/frmDizionari.h"
 #include "register/frmAnagrafica.h"
 #include "register/frmNotaFornitori.h"
 #include "register/frmPrimaNota.h"
+#include "stock/frmArticoli.h"
 #include "stock/frmCarico.h"
+#include "stock/frmCercaPrestazione.h"
 #include "stock/frmIncassi.h"
 #include "stock/frmListaCarico.h"
 #include "stock/frmListaScarico.h"
@@ -27,6 +30,9 @@ void wireWindows()
     wirePlainCommand<frmIncassi>(QStringLiteral("mnuListeIncassiItem"));
     wirePlainCommand<frmPrimaNota>(QStringLiteral("mnuPrimaNotaItem"));
     wirePlainCommand<frmNotaFornitori>(QStringLiteral("mnuNotaFornitori"));
+    wirePlainCommand<frmCercaPrestazione>(QStringLiteral("mnuFileCercaArticoli"));
+    wirePlainCommand<frmArticoli>(QStringLiteral("mnuListeArticoliItem"));
+    wirePlainCommand<frmAbout>(QStringLiteral("mnuAbout"));
 }
 
 } // namespace app

@@ -44,9 +44,12 @@ void SchemaCatalog::load(sqlite3 *handle)
     m_tableByFolded.clear();
     m_columnByFolded.clear();
 
+    // Search indexes (virtual tables and the shadow tables that hold them)
+    // are the engine's own business: their names never resolve a statement's.
     sqlite3_stmt *list = nullptr;
     sqlite3_prepare_v2(handle,
-                       "select name from sqlite_master where type in ('table','view') and name not like 'sqlite^_%' escape '^'",
+                       "select name from pragma_table_list where schema = 'main' and type in ('table','view') "
+                       "and name not like 'sqlite^_%' escape '^'",
                        -1, &list, nullptr);
     std::vector<QString> names;
     while (list && sqlite3_step(list) == SQLITE_ROW)

@@ -20,6 +20,23 @@ CREATE TABLE Articoli (
 );
 CREATE INDEX Articoli_Descrizione ON Articoli (art_Descrizione);
 CREATE INDEX Articoli_Fornitore ON Articoli (art_Fornitore);
+-- Any part of a description ("Ricerca Generica"): a trigram index of the
+-- descriptions, kept in step with Articoli by the triggers below, inside the
+-- statement (and so the transaction) that changes the article.
+CREATE VIRTUAL TABLE ArticoliTrigrammi USING fts5(art_Descrizione, content='Articoli', content_rowid='art_Codice',
+    tokenize='trigram');
+CREATE TRIGGER ArticoliTrigrammi_Inserimento AFTER INSERT ON Articoli BEGIN
+    INSERT INTO ArticoliTrigrammi (rowid, art_Descrizione) VALUES (new.art_Codice, new.art_Descrizione);
+END;
+CREATE TRIGGER ArticoliTrigrammi_Eliminazione AFTER DELETE ON Articoli BEGIN
+    INSERT INTO ArticoliTrigrammi (ArticoliTrigrammi, rowid, art_Descrizione)
+        VALUES ('delete', old.art_Codice, old.art_Descrizione);
+END;
+CREATE TRIGGER ArticoliTrigrammi_Modifica AFTER UPDATE OF art_Codice, art_Descrizione ON Articoli BEGIN
+    INSERT INTO ArticoliTrigrammi (ArticoliTrigrammi, rowid, art_Descrizione)
+        VALUES ('delete', old.art_Codice, old.art_Descrizione);
+    INSERT INTO ArticoliTrigrammi (rowid, art_Descrizione) VALUES (new.art_Codice, new.art_Descrizione);
+END;
 
 CREATE TABLE [Codice Articolo] (
     ca_Codice TEXT COLLATE TESTO NOT NULL PRIMARY KEY,

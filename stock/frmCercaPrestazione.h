@@ -1,0 +1,73 @@
+#pragma once
+
+#include <QIcon>
+#include <QWidget>
+#include <memory>
+
+class QCheckBox;
+class QLineEdit;
+class QToolButton;
+class QTreeWidget;
+class ctrl_SkinableButton;
+class ctrl_SkinableForm;
+class ArticleSearchPages;
+namespace db { class Database; }
+
+// The article search: articles by the bar code of one of their stock items,
+// by description (at its start, or anywhere with "Ricerca Generica") and by
+// supplier. The list follows the typing of the description and fills as the
+// user scrolls; a double-click shows the article on the card.
+class frmCercaPrestazione : public QWidget {
+    Q_OBJECT
+public:
+    explicit frmCercaPrestazione(QWidget *parent = nullptr);
+    ~frmCercaPrestazione() override;
+
+    void TrovaDistinte();
+    void cmdCancella_Click();
+    void cmdStampa_Click();
+    void cmdHelp_Click(int index);
+    void lvwFatture_DblClick();
+    // Adds the next rows of the last search; false when every match is listed.
+    bool fillMore(int rows);
+    void fillAll();
+    bool allListed() const;
+
+    // The conditions of the last search, in the engine's dialect.
+    QString lastFilter() const { return m_lastFilter; }
+
+    QLineEdit *txtCodice = nullptr;
+    QLineEdit *txtDescrizione = nullptr;
+    QLineEdit *txtFornitore = nullptr;
+    QCheckBox *chkGenerica = nullptr;
+    QToolButton *cmdHelp0 = nullptr;   // supplier picker
+    QToolButton *cmdHelp1 = nullptr;   // description picker
+    QTreeWidget *lvwFatture = nullptr;
+    ctrl_SkinableButton *cmdTrova = nullptr;
+    ctrl_SkinableButton *cmdCancella = nullptr;
+    ctrl_SkinableButton *cmdStampa = nullptr;
+    ctrl_SkinableForm *ctrl_SkinableForm1 = nullptr;
+
+    static const QString kSearchLabel;
+    static constexpr int kRowsPerPage = 100;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+
+private:
+    void buildCriteria();
+    void buildButtons();
+    void Form_Load();
+    void lvwFatture_ColumnClick(int column);
+    void fillWhileScrolledToEnd();
+    void addRow(const QString &codice, const QString &descrizione, const QString &fornitore);
+    QList<ctrl_SkinableButton *> buttons() const;
+
+    std::unique_ptr<ArticleSearchPages> m_pages;   // the rows not listed yet
+    QString m_lastFilter;
+    QIcon m_icon;
+    bool m_overButton = false;
+    bool m_built = false;
+};
