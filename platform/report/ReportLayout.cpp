@@ -168,6 +168,8 @@ void ReportLayout::renderText(const TemplateItem &item, const std::vector<Conten
     QString text;
     for (const auto &p : parts)
         text += p.value ? ValueFormatter::format(p.value->evaluate(ctx), item.format) : p.literal;
+    if (text.trimmed().isEmpty() && !item.whenEmpty.isEmpty())
+        text = item.whenEmpty;
     PageItem pi;
     pi.kind = PageItem::Kind::Text;
     pi.rect = rect;

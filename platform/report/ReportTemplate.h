@@ -34,6 +34,7 @@ struct TemplateItem {
     QColor fill;
     double penWidth = 0.25;      // mm
     QString repeat;              // named-formula prefix: one copy per "<prefix>1", "<prefix>2", ...
+    QString whenEmpty;           // printed instead of a content that comes out empty ("empty" option)
 };
 
 struct TemplateBand {

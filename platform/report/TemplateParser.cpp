@@ -243,6 +243,12 @@ TemplateItem TemplateParser::parseItem(const QStringList &w, const QString &kind
         }
         const QString opt = word.section(QLatin1Char('='), 0, 0).toLower();
         const QString val = word.section(QLatin1Char('='), 1);
+        if (opt == QLatin1String("empty")) {
+            if (i + 1 >= w.size() || !quoted(w.at(i + 1)))
+                fail(QStringLiteral("testo tra virgolette atteso dopo \"empty\""));
+            item.whenEmpty = unquoted(w.at(++i));
+            continue;
+        }
         if (opt == QLatin1String("bold")) item.bold = true;
         else if (opt == QLatin1String("italic")) item.italic = true;
         else if (opt == QLatin1String("wrap")) item.wrap = true;

@@ -122,6 +122,10 @@ void TestTakings::printSelectsThePeriod()
     QCOMPARE(m_f->report().lastTitle(), QStringLiteral("Incassi del 06/12/2026"));
     QVERIFY(m_f->report().lastPreview());
     QCOMPARE(m_f->log(), QByteArray());
+    // The sales without a payment code are named on paper as on screen.
+    const report::ReportPage page = m_f->report().lastPage(0);
+    QVERIFY2(page.contains(QStringLiteral("Non specificato")) && page.contains(QStringLiteral("Contanti")),
+             qPrintable(page.texts().join(QLatin1Char('|'))));
 }
 
 QTEST_MAIN(TestTakings)
