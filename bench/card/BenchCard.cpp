@@ -21,6 +21,8 @@
 #include "ui/ScriptedMessages.h"
 #include "ui/WindowRegistry.h"
 
+#include "../common/BenchClock.h"
+
 #include <QApplication>
 #include <QFile>
 #include <QLineEdit>
@@ -34,18 +36,9 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double millis(Clock::duration d)
-{
-    return std::chrono::duration<double, std::milli>(d).count();
-}
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values.empty() ? 0 : values[values.size() / 2];
-}
+using bench::Clock;
+using bench::median;
+using bench::millis;
 
 // The rows of one article's page, read and formatted as plain SQLite would.
 class RawArticle {

@@ -40,6 +40,8 @@
 #include "ui/ScriptedMessages.h"
 #include "ui/WindowRegistry.h"
 
+#include "../common/BenchClock.h"
+
 #include <QApplication>
 #include <QDate>
 #include <QFile>
@@ -56,18 +58,9 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double millis(Clock::duration d)
-{
-    return std::chrono::duration<double, std::milli>(d).count();
-}
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values.empty() ? 0 : values[values.size() / 2];
-}
+using bench::Clock;
+using bench::median;
+using bench::millis;
 
 // A prepared raw statement with two text parameters; reads up to maxRows
 // rows with every cell turned into text.
