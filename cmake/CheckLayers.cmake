@@ -15,7 +15,7 @@ set(rules_of_app "app/main/" "lookup/" "stock/" "invoicing/" "register/")
 set(rules_of_lookup "app/main/" "stock/" "invoicing/" "register/")
 set(rules_of_stock "app/main/" "invoicing/" "register/")
 set(rules_of_invoicing "app/main/")
-set(rules_of_register "app/main/")
+set(rules_of_register "app/main/" "invoicing/")
 
 if(NOT SOURCE_DIR)
   message(FATAL_ERROR "CheckLayers: SOURCE_DIR not set")

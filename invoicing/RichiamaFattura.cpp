@@ -1,0 +1,6 @@
+#include "invoicing/RichiamaFattura.h"
+
+bool RichiamaFattura(const QString &)
+{
+    return false;
+}
