@@ -1,9 +1,16 @@
 #include "invoicing/ApriRicercaFattura.h"
 
-#include "app/Globals.h"
-#include "ui/Messages.h"
+#include "app/OpenWindow.h"
+#include "invoicing/frmCercaFattura.h"
+#include "ui/MdiChild.h"
+
+#include <QMdiSubWindow>
 
 void ApriRicercaFattura()
 {
-    ui::MsgBox(QStringLiteral("La ricerca delle fatture non è ancora disponibile."), ui::vbInformation, g_strAppName);
+    frmCercaFattura &search = openWindow<frmCercaFattura>();
+    if (QMdiSubWindow *frame = ui::mdiFrameOf(search))
+        frame->move(0, 0);
+    else
+        search.move(0, 0);
 }

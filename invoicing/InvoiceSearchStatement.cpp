@@ -1,0 +1,37 @@
+#include "invoicing/InvoiceSearchStatement.h"
+
+#include "app/GeneralFunc6.h"
+#include "db/SqlText.h"
+
+#include <QStringList>
+
+QString invoiceSearchStatement(const InvoiceSearchFilters &filters)
+{
+    QString sql = QStringLiteral("Select top 200 * from fattura where ");
+    const QString numero = filters.numero.trimmed();
+    if (!numero.isEmpty()) {
+        const QString pattern = QLatin1Char('*') + db::typedLikePattern(numero) + QLatin1Char('*');
+        sql += QStringLiteral("fat_Numero like ") + db::quoted(pattern, QLatin1Char('"')) + QStringLiteral(" and ");
+    }
+    sql += QStringLiteral(" fat_Data between ") + DataSql(filters.dataInizio.trimmed(), QStringLiteral("01/01/1900"))
+           + QStringLiteral(" and ") + QStringLiteral(" ") + DataSql(filters.dataFine.trimmed(), QStringLiteral("01/01/2100"))
+           + QStringLiteral(" and ");
+    const QString cliente = filters.codiceCliente.trimmed();
+    if (!cliente.isEmpty())
+        sql += QStringLiteral(" fat_Codice_Cliente = ") + QString::number(ValLong(cliente)) + QStringLiteral(" and ");
+    if (filters.saldata == QLatin1String("Si"))
+        sql += QStringLiteral(" fat_Pagato = -1") + QStringLiteral(" and ");
+    else if (filters.saldata == QLatin1String("No"))
+        sql += QStringLiteral(" fat_Pagato = 0") + QStringLiteral(" and ");
+    sql.chop(5);
+    return sql + QStringLiteral(" order by fat_Data desc, fat_Numero desc");
+}
+
+QString invoiceListFormula(const QStringList &numbers)
+{
+    QString formula;
+    for (const QString &number : numbers)
+        formula += QStringLiteral("{fattura.fat_Numero} = ") + db::formulaQuoted(number) + QStringLiteral(" or ");
+    formula.chop(4);
+    return formula;
+}

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+
+// What the user typed into the invoice search.
+struct InvoiceSearchFilters {
+    QString numero;
+    QString dataInizio;     // day first, as typed; empty for 01/01/1900
+    QString dataFine;       // day first, as typed; empty for 01/01/2100
+    QString codiceCliente;
+    QString saldata;        // "Si", "No" or "Tutte"
+};
+
+// The select of the invoice search: the newest 200 invoices (by date, then
+// number) that match every filled filter. The number is a pattern in which
+// the user's * and ? are wildcards and everything else, quotes included, is
+// literal; the dates reach the statement month first, as the database reads
+// them; the customer is the whole number the text starts with.
+QString invoiceSearchStatement(const InvoiceSearchFilters &filters);
+
+// The selection formula printing the listed invoices:
+// "{fattura.fat_Numero} = 'A' or {fattura.fat_Numero} = 'B'".
+QString invoiceListFormula(const QStringList &numbers);

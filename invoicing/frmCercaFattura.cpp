@@ -1,0 +1,345 @@
+#include "invoicing/frmCercaFattura.h"
+
+#include "app/GeneralFunc6.h"
+#include "app/Globals.h"
+#include "app/ProgramWindow.h"
+#include "app/errors/ErrorTrap.h"
+#include "app/errors/TopLevelReporter.h"
+#include "app/modZandri.h"
+#include "app/print/MainReport.h"
+#include "app/print/ResetReport.h"
+#include "data/FieldText.h"
+#include "db/Database.h"
+#include "db/Recordset.h"
+#include "invoicing/InvoiceSearchStatement.h"
+#include "invoicing/RichiamaFattura.h"
+#include "lookup/frmHelp.h"
+#include "report/ReportControl.h"
+#include "report/ReportProperties.h"
+#include "skin/FrameGeometry.h"
+#include "skin/ctrl_SkinableButton.h"
+#include "skin/ctrl_SkinableForm.h"
+#include "stock/CounterLook.h"
+#include "ui/DefaultButton.h"
+#include "ui/MdiChild.h"
+#include "ui/Messages.h"
+#include "ui/WindowLife.h"
+
+#include <QComboBox>
+#include <QEvent>
+#include <QFrame>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiSubWindow>
+#include <QPushButton>
+#include <QTimer>
+#include <QTreeWidget>
+
+namespace {
+
+constexpr int twips(int value)
+{
+    return value / skin::frame::kTwipsPerPixel;
+}
+
+// Below this inner width the layout stays as it is.
+constexpr int kNarrowestLayout = 8600;
+// The list starts below the filters and ends 300 twips above the bottom.
+constexpr int kListTop = 2290;
+constexpr int kListBottomGap = 300;
+constexpr int kMargin = 8;
+constexpr int kButtonWidth = 112;
+constexpr int kButtonHeight = 30;
+constexpr int kButtonTops[] = {8, 44, 80};
+
+QLineEdit *filterBox(QWidget *parent, const char *name, int maxLength)
+{
+    auto *box = new QLineEdit(parent);
+    box->setObjectName(QLatin1String(name));
+    box->setMaxLength(maxLength);
+    return box;
+}
+
+QString customerName(const QVariant &counter)
+{
+    return CercaValore(QStringLiteral("Anagrafica"), QStringLiteral("anag_Contatore"),
+                       QStringLiteral("Anag_Denominazione"), NullToEmpty(counter), 1);
+}
+
+QString paidText(const QVariant &paid)
+{
+    return !IsNull(paid) && paid.toInt() != 0 ? QStringLiteral("Si") : QStringLiteral("No");
+}
+
+} // namespace
+
+const QString frmCercaFattura::kSearchLabel = QStringLiteral("frmCercaDistinta.TrovaDistinte");
+
+frmCercaFattura::frmCercaFattura(QWidget *parent)
+    : QWidget(parent)
+{
+    setObjectName(QStringLiteral("frmCercaFattura"));
+    setWindowTitle(QStringLiteral("Cerca Fattura"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setMouseTracking(true);
+
+    ctrl_SkinableForm1 = new ctrl_SkinableForm(this);
+    ctrl_SkinableForm1->setObjectName(QStringLiteral("ctrl_SkinableForm1"));
+    ctrl_SkinableForm1->setCaption(QStringLiteral("Cerca Fattura"));
+
+    buildFilters();
+    buildButtons();
+
+    lvwFatture = new QTreeWidget(this);
+    lvwFatture->setObjectName(QStringLiteral("lvwFatture"));
+    lvwFatture->setRootIsDecorated(false);
+    lvwFatture->setUniformRowHeights(true);
+    lvwFatture->setSelectionMode(QAbstractItemView::SingleSelection);
+    lvwFatture->setAllColumnsShowFocus(true);
+    lvwFatture->setHeaderLabels({QStringLiteral("Numero"), QStringLiteral("Data"), QStringLiteral("Cliente"),
+                                 QStringLiteral("Saldata"), QStringLiteral("Data Pagamento")});
+    lvwFatture->setColumnWidth(0, 90);
+    lvwFatture->setColumnWidth(1, 90);
+    lvwFatture->setColumnWidth(2, 260);
+    lvwFatture->setColumnWidth(3, 60);
+    connect(lvwFatture, &QTreeWidget::itemDoubleClicked, this, [this] { lvwFatture_DblClick(); });
+
+    ui::WindowLife &life = giveWindowLife(*this, ctrl_SkinableForm1, {
+        .loadLabel = QStringLiteral("frmCercaFattura.Form_Load"),
+        .load = [this] { Form_Load(); },
+        .activateLabel = QStringLiteral("frmCercaFattura.Form_Activate"),
+        .activate = [this] { txtNumero->setFocus(); },
+    });
+    life.defaultButton().setButton(cmdTrova, [this] { cmdTrova->click(); });
+    resize(720, 480);
+}
+
+frmCercaFattura::~frmCercaFattura() = default;
+
+void frmCercaFattura::buildFilters()
+{
+    Frame1 = new QFrame(this);
+    Frame1->setObjectName(QStringLiteral("Frame1"));
+    Frame1->setFrameShape(QFrame::StyledPanel);
+    txtNumero = filterBox(Frame1, "txtNumero", 20);
+    txtDataInizio = filterBox(Frame1, "txtDataInizio", 10);
+    txtDataFine = filterBox(Frame1, "txtDataFine", 10);
+    txtCodiceCliente = filterBox(Frame1, "txtCodiceCliente", 10);
+    txtCliente = filterBox(Frame1, "txtCliente", 255);
+    txtCliente->setReadOnly(true);
+    txtCliente->setFocusPolicy(Qt::NoFocus);
+    txtCliente->setStyleSheet(QStringLiteral("background: %1").arg(CounterLook::readOnlyColor().name()));
+    cmdHelp = CounterLook::pictureButton(Frame1, "cmdHelp", CounterLook::Picture::Search,
+                                         QStringLiteral("Elenco dei clienti"), 24);
+    cboSaldata = new QComboBox(Frame1);
+    cboSaldata->setObjectName(QStringLiteral("cboSaldata"));
+    cboSaldata->addItems({QStringLiteral("Si"), QStringLiteral("No"), QStringLiteral("Tutte")});
+    cboSaldata->setCurrentIndex(2);
+    for (QLineEdit *box : {txtDataInizio, txtDataFine})
+        box->installEventFilter(this);
+    connect(cmdHelp, &QPushButton::clicked, this,
+            [this] { errors::runReported(QStringLiteral("frmCercaFattura.cmdHelp_Click"), [this] { cmdHelp_Click(); }); });
+
+    auto *grid = new QGridLayout(Frame1);
+    grid->setContentsMargins(10, 4, 10, 4);
+    grid->setHorizontalSpacing(8);
+    grid->setVerticalSpacing(2);
+    const auto label = [&](const QString &caption, QWidget *buddy) {
+        auto *text = new QLabel(caption, Frame1);
+        text->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        text->setBuddy(buddy);
+        return text;
+    };
+    grid->addWidget(label(QStringLiteral("Numero"), txtNumero), 0, 0);
+    grid->addWidget(txtNumero, 0, 1);
+    grid->addWidget(label(QStringLiteral("Dal"), txtDataInizio), 1, 0);
+    grid->addWidget(txtDataInizio, 1, 1);
+    grid->addWidget(label(QStringLiteral("Al"), txtDataFine), 1, 2);
+    grid->addWidget(txtDataFine, 1, 3);
+    auto *customer = new QHBoxLayout;
+    customer->setSpacing(4);
+    customer->addWidget(txtCodiceCliente);
+    customer->addWidget(txtCliente, 1);
+    customer->addWidget(cmdHelp);
+    grid->addWidget(label(QStringLiteral("Cliente"), txtCodiceCliente), 2, 0);
+    grid->addLayout(customer, 2, 1, 1, 4);
+    grid->addWidget(label(QStringLiteral("Saldata"), cboSaldata), 3, 0);
+    grid->addWidget(cboSaldata, 3, 1);
+    for (QLineEdit *box : {txtNumero, txtDataInizio, txtDataFine})
+        box->setMaximumWidth(110);
+    txtCodiceCliente->setMaximumWidth(70);
+    cboSaldata->setMaximumWidth(110);
+    grid->setColumnStretch(4, 1);
+}
+
+void frmCercaFattura::buildButtons()
+{
+    cmdTrova = new ctrl_SkinableButton(QStringLiteral("Trova"), this);
+    cmdTrova->setObjectName(QStringLiteral("cmdTrova"));
+    cmdCancella = new ctrl_SkinableButton(QStringLiteral("Nuova Ricerca"), this);
+    cmdCancella->setObjectName(QStringLiteral("cmdCancella"));
+    cmdStampa = new ctrl_SkinableButton(QStringLiteral("Stampa"), this);
+    cmdStampa->setObjectName(QStringLiteral("cmdStampa"));
+    for (ctrl_SkinableButton *button : buttons()) {
+        button->resize(kButtonWidth, kButtonHeight);
+        button->installEventFilter(this);
+    }
+    connect(cmdTrova, &ctrl_SkinableButton::Click, this, [this] { TrovaFatture(); });
+    connect(cmdCancella, &ctrl_SkinableButton::Click, this, [this] { PulisciRicerca(); });
+    connect(cmdStampa, &ctrl_SkinableButton::Click, this, [this] {
+        errors::runReported(QStringLiteral("frmCercaFattura.cmdStampa_Click"), [this] { cmdStampa_Click(); });
+    });
+}
+
+QList<ctrl_SkinableButton *> frmCercaFattura::buttons() const
+{
+    return {cmdTrova, cmdCancella, cmdStampa};
+}
+
+void frmCercaFattura::Form_Load()
+{
+    if (m_built)
+        return;
+    m_built = true;
+    ctrl_SkinableForm1->LoadSkin(this);
+    for (ctrl_SkinableButton *button : buttons()) {
+        button->setSkinPath(ctrl_SkinableForm1->SkinPath());
+        button->LoadSkin();
+    }
+}
+
+bool frmCercaFattura::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::MouseMove && buttons().contains(static_cast<ctrl_SkinableButton *>(watched)))
+        m_overButton = true;
+    // A date box leaves with its date completed ("0503" -> "05/03/2026"),
+    // or emptied after saying what was wrong.
+    if (event->type() == QEvent::FocusOut && (watched == txtDataInizio || watched == txtDataFine)) {
+        auto *box = static_cast<QLineEdit *>(watched);
+        if (!box->text().trimmed().isEmpty())
+            box->setText(ControllaData(box->text(), 1));
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void frmCercaFattura::mouseMoveEvent(QMouseEvent *event)
+{
+    if (m_overButton) {
+        for (ctrl_SkinableButton *button : buttons())
+            button->Refresh();
+        m_overButton = false;
+    }
+    QWidget::mouseMoveEvent(event);
+}
+
+// From 8600 twips of inner width on, the list takes what the window leaves
+// below the filters and the buttons stand in one column at the right edge.
+void frmCercaFattura::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    const QRect inside = contentsRect();
+    if (inside.width() < twips(kNarrowestLayout) && m_built)
+        return;
+    const int buttonLeft = inside.right() + 1 - cmdCancella->width() - twips(200);
+    for (int i = 0; i < 3; ++i)
+        buttons().at(i)->move(buttonLeft, inside.top() + kButtonTops[i]);
+    Frame1->setGeometry(inside.left() + kMargin, inside.top() + kMargin,
+                        std::max(0, buttonLeft - kMargin - inside.left() - kMargin),
+                        std::max(0, twips(kListTop) - 2 * kMargin));
+    lvwFatture->setGeometry(inside.left() + kMargin, inside.top() + twips(kListTop),
+                            std::max(0, inside.width() - twips(200)),
+                            std::max(0, inside.height() - twips(kListTop + kListBottomGap)));
+}
+
+void frmCercaFattura::TrovaFatture()
+{
+    errors::ErrorTrap trap(kSearchLabel);
+    lvwFatture->clear();
+    m_lastStatement = invoiceSearchStatement({txtNumero->text(), txtDataInizio->text(), txtDataFine->text(),
+                                              txtCodiceCliente->text(), cboSaldata->currentText()});
+    bool found = false;
+    const bool ran = trap.run([&] {
+        auto database = db::Database::open(g_strDbPath);
+        auto rs = database->openRecordset(m_lastStatement);
+        found = rs->recordCount() != 0;
+        lvwFatture->setUpdatesEnabled(false);
+        while (found && !rs->eof()) {
+            auto *item = new QTreeWidgetItem(lvwFatture);
+            item->setText(0, NullToEmpty(rs->value(QStringLiteral("fat_Numero"))).toString());
+            item->setText(1, data::FieldText::display(rs->value(QStringLiteral("fat_data"))));
+            item->setText(2, customerName(rs->value(QStringLiteral("fat_codice_Cliente"))));
+            item->setText(3, paidText(rs->value(QStringLiteral("fat_Pagato"))));
+            item->setText(4, data::FieldText::display(rs->value(QStringLiteral("fat_Data_Pagamento"))));
+            rs->moveNext();
+        }
+    });
+    lvwFatture->setUpdatesEnabled(true);
+    if (ran && !found)
+        ui::MsgBox(QStringLiteral("Nessuna fattura trovata con le caratteristiche specificate"), ui::vbInformation,
+                   g_strAppName);
+}
+
+void frmCercaFattura::PulisciRicerca()
+{
+    txtCliente->clear();
+    txtCodiceCliente->clear();
+    txtDataFine->clear();
+    txtDataInizio->clear();
+    txtNumero->clear();
+    lvwFatture->clear();
+    txtNumero->setFocus();
+}
+
+void frmCercaFattura::cmdHelp_Click()
+{
+    frmHelp picker(this);
+    picker.QryTable = QStringLiteral("Anagrafica");
+    picker.QryBoundColumn = QStringLiteral("anag_Contatore");
+    picker.QryListField = QStringLiteral("anag_Denominazione");
+    picker.QryOrder = QStringLiteral("anag_Denominazione");
+    picker.ButtonNew = false;
+    picker.showModal();
+    const QString counter = QString::number(ValLong(NullToEmpty(picker.QrySelected).toString()));
+    txtCodiceCliente->setText(counter);
+    txtCliente->setText(CercaValore(QStringLiteral("Anagrafica"), QStringLiteral("anag_Contatore"),
+                                    QStringLiteral("anag_Denominazione"), counter, 1));
+}
+
+void frmCercaFattura::cmdStampa_Click()
+{
+    QStringList numbers;
+    for (int i = 0; i < lvwFatture->topLevelItemCount(); ++i)
+        numbers << lvwFatture->topLevelItem(i)->text(0);
+    if (numbers.isEmpty())
+        return;
+    const QString formula = invoiceListFormula(numbers);
+    namespace prop = report::prop;
+    ResetReport();
+    report::ReportControl &report = MainReport();
+    report.set(prop::ReportFileName, ReportTemplatePath(QStringLiteral("listafat.rpt")));
+    report.set(prop::ReportSource, 2);
+    report.set(prop::WindowLeft, 0);
+    report.set(prop::WindowTop, 0);
+    report.set(prop::WindowTitle, QStringLiteral("Lista Fatture"));
+    report.set(prop::Destination, 0);
+    report.set(prop::SelectionFormula, formula);
+    report.set(prop::Action, 1);
+}
+
+// The invoice picked goes to the editor; the search steps aside with what
+// it holds, for the editor's next Search. An editor that refuses (it holds
+// an unsaved new invoice) or cannot find the invoice keeps the search open.
+void frmCercaFattura::lvwFatture_DblClick()
+{
+    QTreeWidgetItem *item = lvwFatture->currentItem();
+    if (!item || !item->isSelected())
+        return;
+    if (!RichiamaFattura(item->text(0)))
+        return;
+    if (QMdiSubWindow *frame = ui::mdiFrameOf(*this))
+        frame->hide();
+    else
+        hide();
+}
