@@ -1,0 +1,222 @@
+// Times the invoice search on a copy of a large shop (50,000 invoices at
+// scale 1), as a user meets it: "Trova" until the list is filled,
+//   - with every filter empty (the newest 200 of all invoices);
+//   - with part of a number, on a hot text (the same again, "26-49": this
+//     year's invoices of a range) and on cold ones (one random sequence,
+//     "-01234", as a user finds one invoice);
+//   - with a customer, on cold customers (random register numbers);
+// beside raw SQLite reading the same rows in the same run: the same
+// selection and order, the customer's name joined in, every cell formatted
+// to text. Both sides are warmed alike (each query once before timing);
+// figures are medians of each round, the summary min / median of the
+// rounds. Ours includes the dialect's translation, the record set, one
+// customer lookup per row and the list items; raw includes none of that.
+// Nothing is written, so no fsync is in either figure. Judged: every search
+// under 50 ms.
+//
+//   QT_QPA_PLATFORM=offscreen bench-invoice-search <shop.mdb> [searches] [rounds]
+#include "app/Globals.h"
+#include "app/OpenWindow.h"
+#include "app/main/mdiTarvo.h"
+#include "db/TextFunctions.h"
+#include "invoicing/frmCercaFattura.h"
+#include "skin/SkinPath.h"
+#include "ui/ScriptedMessages.h"
+#include "ui/WindowRegistry.h"
+
+#include "../common/BenchClock.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QTreeWidget>
+#include <algorithm>
+#include <cstdio>
+#include <random>
+#include <sqlite3.h>
+#include <vector>
+
+namespace {
+
+using bench::Clock;
+using bench::median;
+using bench::millis;
+
+// The search's rows read raw: the same selection in the same order, the
+// customer's name joined in, every cell turned into text.
+class RawSearch {
+public:
+    RawSearch(sqlite3 *handle, const char *where)
+    {
+        const QByteArray sql = QByteArrayLiteral("select f.*, a.anag_Denominazione from Fattura f left join Anagrafica a "
+                                                 "on a.anag_Contatore = f.fat_Codice_Cliente where ")
+                               + where + " order by f.fat_Data desc, f.fat_Numero desc limit 200";
+        if (sqlite3_prepare_v3(handle, sql.constData(), -1, SQLITE_PREPARE_PERSISTENT, &m_statement, nullptr) != SQLITE_OK)
+            qFatal("raw statement not prepared: %s", sqlite3_errmsg(handle));
+    }
+    ~RawSearch() { sqlite3_finalize(m_statement); }
+    int read(const QString &text = QString())
+    {
+        const QByteArray bound = text.toUtf8();
+        if (sqlite3_bind_parameter_count(m_statement) > 0)
+            sqlite3_bind_text(m_statement, 1, bound.constData(), int(bound.size()), SQLITE_TRANSIENT);
+        int rows = 0;
+        while (sqlite3_step(m_statement) == SQLITE_ROW) {
+            ++rows;
+            for (int c = 0; c < sqlite3_column_count(m_statement); ++c)
+                m_cells += QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(m_statement, c))).size() >= 0;
+        }
+        sqlite3_reset(m_statement);
+        return rows;
+    }
+
+private:
+    sqlite3_stmt *m_statement = nullptr;
+    long long m_cells = 0;
+};
+
+struct Rounds {
+    std::vector<double> ours, raw;
+};
+
+bool judge(const char *what, const Rounds &r, double limitMs)
+{
+    const double m = median(r.ours);
+    const double rawMedian = median(r.raw);
+    const bool pass = m < limitMs;
+    std::printf("%-36s %7.2f / %7.2f ms | raw %7.3f / %7.3f ms | x%5.1f | under %3.0f ms: %s\n", what,
+                *std::min_element(r.ours.begin(), r.ours.end()), m, *std::min_element(r.raw.begin(), r.raw.end()),
+                rawMedian, rawMedian > 0 ? m / rawMedian : 0.0, limitMs, pass ? "PASS" : "FAIL");
+    return pass;
+}
+
+int trova(frmCercaFattura &search, const QString &numero, const QString &cliente)
+{
+    search.txtNumero->setText(numero);
+    search.txtCodiceCliente->setText(cliente);
+    search.TrovaFatture();
+    return search.lvwFatture->topLevelItemCount();
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QApplication application(argc, argv);
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: bench-invoice-search <shop.mdb> [searches] [rounds]\n");
+        return 2;
+    }
+    const int searches = argc > 2 ? std::atoi(argv[2]) : 15;
+    const int rounds = argc > 3 ? std::atoi(argv[3]) : 3;
+
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("tarvo.mdb"));
+    if (!QFile::copy(QString::fromLocal8Bit(argv[1]), path)) {
+        std::fprintf(stderr, "bench-invoice-search: cannot copy %s\n", argv[1]);
+        return 1;
+    }
+    setProgramFolder(folder.path());
+    g_strAppName = QStringLiteral("Qorda");
+    g_strDbPath = path;
+    skin::setDefaultSkinPath(QStringLiteral(TARVO_PROGRAM_DIR "/shpix"));
+    ui::ScriptedMessages messages;
+
+    sqlite3 *raw = nullptr;
+    sqlite3_open_v2(path.toUtf8().constData(), &raw, SQLITE_OPEN_READONLY, nullptr);
+    db::registerTextFunctions(raw);   // the engine's like (* and ?) and collation
+    RawSearch rawAll(raw, "1");
+    RawSearch rawNumber(raw, "f.fat_Numero like ?1");
+    RawSearch rawCustomer(raw, "f.fat_Codice_Cliente = ?1");
+    sqlite3_stmt *facts = nullptr;
+    sqlite3_prepare_v2(raw, "select (select count(*) from Fattura), (select max(anag_Contatore) from Anagrafica)", -1,
+                       &facts, nullptr);
+    sqlite3_step(facts);
+    const int invoices = sqlite3_column_int(facts, 0);
+    const int customers = sqlite3_column_int(facts, 1);
+    sqlite3_finalize(facts);
+
+    mdiTarvo main;
+    ui::WindowRegistry::adopt(main);
+    main.show();
+    std::printf("bench-invoice-search: %s, %d invoices, %d searches x %d rounds\n", argv[1], invoices, searches, rounds);
+    std::printf("ours: \"Trova\" through the engine (statement, record set, a customer lookup per row, list items);\n"
+                "raw: prepared SQLite selects of the same rows with the name joined, every cell formatted to text.\n"
+                "Read-only: no fsync.\n");
+
+    std::mt19937_64 random(7);
+    const auto coldNumber = [&] {
+        return QStringLiteral("-%1").arg(std::uniform_int_distribution<int>(1, invoices)(random), 5, 10, QLatin1Char('0'));
+    };
+    const QString hotNumber = QStringLiteral("26-49");
+    frmCercaFattura &search = openWindow<frmCercaFattura>();
+    // Warm-up, both sides: each query once.
+    trova(search, QString(), QString());
+    trova(search, hotNumber, QString());
+    trova(search, QString(), QStringLiteral("1"));
+    rawAll.read();
+    rawNumber.read(QStringLiteral("*") + hotNumber + QStringLiteral("*"));
+    rawCustomer.read(QStringLiteral("1"));
+
+    Rounds all, hot, cold, customer;
+    int badLists = 0;
+    for (int round = 0; round < rounds; ++round) {
+        std::vector<double> allMs, rawAllMs, hotMs, rawHotMs, coldMs, rawColdMs, customerMs, rawCustomerMs;
+        for (int i = 0; i < searches; ++i) {
+            auto start = Clock::now();
+            const int listed = trova(search, QString(), QString());
+            allMs.push_back(millis(Clock::now() - start));
+            start = Clock::now();
+            badLists += listed != rawAll.read();
+            rawAllMs.push_back(millis(Clock::now() - start));
+
+            start = Clock::now();
+            const int hotListed = trova(search, hotNumber, QString());
+            hotMs.push_back(millis(Clock::now() - start));
+            start = Clock::now();
+            badLists += hotListed != rawNumber.read(QStringLiteral("*") + hotNumber + QStringLiteral("*"));
+            rawHotMs.push_back(millis(Clock::now() - start));
+
+            const QString number = coldNumber();
+            start = Clock::now();
+            const int coldListed = trova(search, number, QString());
+            coldMs.push_back(millis(Clock::now() - start));
+            start = Clock::now();
+            badLists += coldListed != rawNumber.read(QStringLiteral("*") + number + QStringLiteral("*"));
+            rawColdMs.push_back(millis(Clock::now() - start));
+
+            const QString who = QString::number(std::uniform_int_distribution<int>(1, customers)(random));
+            start = Clock::now();
+            const int customerListed = trova(search, QString(), who);
+            customerMs.push_back(millis(Clock::now() - start));
+            start = Clock::now();
+            badLists += customerListed != rawCustomer.read(who);
+            rawCustomerMs.push_back(millis(Clock::now() - start));
+        }
+        all.ours.push_back(median(allMs));
+        all.raw.push_back(median(rawAllMs));
+        hot.ours.push_back(median(hotMs));
+        hot.raw.push_back(median(rawHotMs));
+        cold.ours.push_back(median(coldMs));
+        cold.raw.push_back(median(rawColdMs));
+        customer.ours.push_back(median(customerMs));
+        customer.raw.push_back(median(rawCustomerMs));
+    }
+    if (badLists)
+        std::fprintf(stderr, "bench-invoice-search: %d lists differ from the raw query's rows\n", badLists);
+    int otherMessages = 0;
+    for (const QString &text : messages.texts())
+        otherMessages += text != QStringLiteral("Nessuna fattura trovata con le caratteristiche specificate");
+    if (otherMessages)
+        std::fprintf(stderr, "bench-invoice-search: messages shown: %s\n",
+                     qPrintable(messages.texts().join(QLatin1String(" | "))));
+    std::printf("\nmin / median of the rounds' medians\n");
+    bool pass = judge("every filter empty (newest 200)", all, 50);
+    pass = judge("part of a number, hot \"26-49\"", hot, 50) && pass;
+    pass = judge("part of a number, cold", cold, 50) && pass;
+    pass = judge("one customer, cold", customer, 50) && pass;
+    sqlite3_close(raw);
+    return pass && !badLists && !otherMessages ? 0 : 1;
+}
