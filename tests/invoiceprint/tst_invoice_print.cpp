@@ -220,18 +220,19 @@ void TestInvoicePrint::moreGroupsThanSlotsRefusedWithAMessage()
     QVERIFY(slots().isEmpty());
 }
 
-// Three lines at two rates: each group with its taxable amount beside its
+// Lines at three rates: each group with its taxable amount beside its
 // VAT, and groups that add up to the printed totals.
 void TestInvoicePrint::printedPageShowsTheSummary()
 {
     QLocale::setDefault(QLocale(QStringLiteral("it_IT")));
-    addInvoice(QStringLiteral("26-00050"), QStringLiteral("3:10.25;1:1.125;3:100"));
+    addInvoice(QStringLiteral("26-00050"), QStringLiteral("3:10.25;1:1.125;3:100;5:20"));
     StampaFattura(QStringLiteral("26-00050"), false, 1);
 
     const QStringList texts = printedTexts();
     const QString all = texts.join(QLatin1Char('|'));
-    for (const char *expected : {"Tessiture Dell'Orto", "IVA 4%", "IVA 22%", "1,13", "110,25", "0,05", "24,26",
-                                 "24,31", "111,38", "135,69"})
+    // Groups: IVA 4% 1,13 / 0,05; IVA 22% 110,25 / 24,26; exempt 20,00 / 0,00.
+    for (const char *expected : {"Tessiture Dell'Orto", "IVA 4%", "IVA 22%", "Esente art. 10 dell'IVA", "1,13", "110,25",
+                                 "20,00", "0,05", "24,26", "0,00", "24,31", "131,38", "155,69"})
         QVERIFY2(texts.contains(QString::fromUtf8(expected)), qPrintable(QStringLiteral("%1 not in %2").arg(expected, all)));
 }
 
