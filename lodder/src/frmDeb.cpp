@@ -92,6 +92,9 @@ frmDeb::frmDeb(Messages messages, QWidget *parent)
     m_txtRecords->setReadOnly(true);
     m_txtRecords->setFrame(false);
     m_txtRecords->setAlignment(Qt::AlignRight);
+    m_txtRecords->setFocusPolicy(Qt::NoFocus);
+    m_txtRecords->setStyleSheet(QStringLiteral("background: transparent"));
+    m_txtID->setFocusPolicy(Qt::ClickFocus);
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_tbrLog);
