@@ -5,12 +5,10 @@
 #include <algorithm>
 #include <cmath>
 
-namespace {
-
 // Whole cents of a value, the half cent away from zero, decided on the
 // shortest decimal text that reads back as the same double (15 significant
 // digits are exact for every double).
-qlonglong cents(double value)
+qlonglong MoneyText::cents(double value)
 {
     const double magnitude = std::fabs(value);
     const int wholeDigits = magnitude >= 1 ? int(std::floor(std::log10(magnitude))) + 1 : 0;
@@ -23,8 +21,6 @@ qlonglong cents(double value)
         ++result;
     return value < 0 ? -result : result;
 }
-
-} // namespace
 
 QString MoneyText::format(double value, const QLocale &locale)
 {

@@ -13,6 +13,8 @@ public:
     // number stands for: 2.675 gives "2,68" (the double just below 2.675 is
     // taken as 2.675), -2.675 "-2,68", 0.005 "0,01". Never "-0,00".
     static QString format(double value, const QLocale &locale = QLocale());
+    // The same rounding, as whole cents (finite values below 1e15).
+    static qlonglong cents(double value);
     // The number of a typed amount (TypedNumber::amount), 0 when it is not one.
     static double value(const QString &text);
     // Whether a typed text is an amount.

@@ -23,9 +23,10 @@ lodder::IDeb &g_oDeb()
     if (!object) {
         std::unique_ptr<lodder::IDeb> created(static_cast<lodder::IDeb *>(createByClassId(
             QString::fromLatin1(lodder::kDebClassId), QString::fromLatin1(lodder::kDebInterfaceId))));
-        created->setMessagePresenter([](const QString &title, const QString &text, int icon) {
-            ui::MsgBox(text, ui::vbOKOnly | icon, title);
+        created->setMessagePresenter([](const QString &title, const QString &text, int style) {
+            return ui::MsgBox(text, style, title);
         });
+        created->setModalRunner([](QDialog &window) { return ui::messageService().execModal(window); });
         created->setClock([] { return clockNow(); });
         object = std::move(created);
     }

@@ -19,6 +19,8 @@ namespace app {
 struct MenuWindow {
     std::function<QWidget &()> instance;
     std::vector<std::function<void(QWidget &)>> members;
+    // A command that opens no window of the program runs this instead.
+    std::function<void()> action;
 };
 
 class MenuCommands {
@@ -27,6 +29,13 @@ public:
     static void unwire(const QString &command);
     // nullptr when no window is wired into the command yet.
     static const MenuWindow *find(const QString &command);
+
+    static void wireAction(const QString &command, std::function<void()> action)
+    {
+        MenuWindow window;
+        window.action = std::move(action);
+        wire(command, std::move(window));
+    }
 
     template <class W>
     static void wireWindow(const QString &command, std::vector<std::function<void(W &)>> members = {})

@@ -1,5 +1,6 @@
 #include "app/main/WindowWiring.h"
 
+#include "app/errors/ErrorLogs.h"
 #include "app/main/MenuCommands.h"
 #include "lookup/frmAbout.h"
 #include "lookup/frmDizionari.h"
@@ -33,6 +34,8 @@ void wireWindows()
     wirePlainCommand<frmCercaPrestazione>(QStringLiteral("mnuFileCercaArticoli"));
     wirePlainCommand<frmArticoli>(QStringLiteral("mnuListeArticoliItem"));
     wirePlainCommand<frmAbout>(QStringLiteral("mnuAbout"));
+    MenuCommands::wireAction(QStringLiteral("mnuRegistroErroriItem"), errors::MostraRegistroErrori);
+    MenuCommands::wireAction(QStringLiteral("mnuArchivioErroriItem"), errors::MostraArchivioErrori);
 }
 
 } // namespace app

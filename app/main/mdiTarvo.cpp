@@ -91,11 +91,19 @@ void mdiTarvo::buildMenus()
     addCommand(lists, QStringLiteral("mnuListeScarichiItem"), QStringLiteral("Scarichi"), QKeySequence());
     addCommand(lists, QStringLiteral("mnuListeIncassiItem"), QStringLiteral("Incassi"), QKeySequence());
 
+    // The logs where the program notes its errors, for the shop and for
+    // whoever looks after the program.
+    QMenu *help = menuBar()->addMenu(QStringLiteral("Assistenza"));
+    help->setObjectName(QStringLiteral("mnuAssistenza"));
+    help->menuAction()->setObjectName(QStringLiteral("mnuAssistenza"));
+    addCommand(help, QStringLiteral("mnuRegistroErroriItem"), QStringLiteral("Registro degli errori..."), QKeySequence());
+    addCommand(help, QStringLiteral("mnuArchivioErroriItem"), QStringLiteral("Archivio degli errori..."), QKeySequence());
+
     // "About..." has no items: the title itself is the command.
     QAction *about = addCommand(nullptr, QStringLiteral("mnuAbout"), QStringLiteral("About..."), QKeySequence());
     menuBar()->addAction(about);
 
-    for (QMenu *menu : {file, lists})
+    for (QMenu *menu : {file, lists, help})
         connect(menu, &QMenu::aboutToShow, this, &mdiTarvo::refreshCommands);
 }
 
@@ -115,6 +123,10 @@ void mdiTarvo::runCommand(const QString &command)
     const app::MenuWindow *target = app::MenuCommands::find(command);
     if (!target)
         return;
+    if (target->action) {
+        target->action();
+        return;
+    }
     SetHourglass();
     PointerReset pointer;
     QWidget &window = target->instance();

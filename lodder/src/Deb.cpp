@@ -3,12 +3,14 @@
 #include "ComponentFolder.h"
 #include "DebErrors.h"
 #include "LogFormat.h"
+#include "frmDeb.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QProcess>
 
 #include <cstdio>
 
@@ -70,30 +72,96 @@ QDateTime Deb::now() const
     return m_clock ? m_clock() : QDateTime::currentDateTime();
 }
 
-void Deb::showMessage(const QString &title, const QString &text, int icon) const
+void Deb::setModalRunner(DebModalRunner runner)
 {
-    if (m_presenter) {
-        m_presenter(title, text, icon);
-        return;
-    }
+    m_modalRunner = std::move(runner);
+}
+
+void Deb::setProgramLauncher(DebProgramLauncher launcher)
+{
+    m_launcher = std::move(launcher);
+}
+
+int Deb::showMessage(const QString &title, const QString &text, int style) const
+{
+    if (m_presenter)
+        return m_presenter(title, text, style);
+    const bool yesNo = (style & 0x0f) == DebButtonsYesNo;
     if (!qobject_cast<QApplication *>(QCoreApplication::instance())) {
         // A host without a user interface: the message goes to its console.
         std::fprintf(stderr, "%s: %s\n", qPrintable(title), qPrintable(text));
-        return;
+        return yesNo ? DebAnswerNo : DebAnswerOk;
     }
-    QMessageBox box(icon == DebIconCritical ? QMessageBox::Critical : QMessageBox::Warning, title, text,
-                    QMessageBox::Ok);
-    box.exec();
+    const int icon = style & 0x70;
+    const QMessageBox::Icon shown = icon == DebIconCritical ? QMessageBox::Critical
+        : icon == DebIconInformation                       ? QMessageBox::Information
+                                                           : QMessageBox::Warning;
+    QMessageBox box(shown, title, text, yesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok);
+    const int answer = box.exec();
+    if (!yesNo)
+        return DebAnswerOk;
+    return answer == QMessageBox::Yes ? DebAnswerYes : DebAnswerNo;
 }
 
-DebStatus Deb::ReadDbLog(QString &)
+void Deb::showReadFailure() const
 {
-    return DebErrors::notSupported();
+    showMessage(QStringLiteral("Lodder"),
+                QStringLiteral("Errore nell'esecuzione di ReadLog in Lodder.dll. Potrebbe essere impossibile visualizzare")
+                    + QStringLiteral(" il file log."),
+                DebIconCritical);
 }
 
-DebStatus Deb::ReadLog(QString &)
+// The text log opens in the desktop's plain-text viewer: $VISUAL, else
+// $EDITOR (either may carry options of its own), else xdg-open. The path is
+// one argument, blanks and all.
+DebStatus Deb::ReadLog(QString &strLogName)
 {
-    return DebErrors::notSupported();
+    return guarded([&]() -> DebStatus {
+        QStringList command;
+        for (const char *variable : {"VISUAL", "EDITOR"}) {
+            command = QProcess::splitCommand(qEnvironmentVariable(variable));
+            if (!command.isEmpty())
+                break;
+        }
+        if (command.isEmpty())
+            command << QStringLiteral("xdg-open");
+        const QString program = command.takeFirst();
+        command << strLogName;
+        const bool started = m_launcher ? m_launcher(program, command) : QProcess::startDetached(program, command);
+        if (!started)
+            showReadFailure();
+        return {};
+    });
+}
+
+DebStatus Deb::ReadDbLog(QString &strDbPath)
+{
+    return guarded([&]() -> DebStatus {
+        if (strDbPath.trimmed().isEmpty())
+            strDbPath = componentFolder() + QStringLiteral("/log/deb.mdb");
+        else
+            strDbPath = strDbPath + QStringLiteral("/deb.mdb");
+        if (!QFileInfo(strDbPath).isFile()) {
+            showMessage(QStringLiteral("Lodder.dll"),
+                        QStringLiteral("Impossibile trovare il file deb.mdb nel percorso specificato"),
+                        DebIconExclamation);
+            return {};
+        }
+        frmDeb window([this](const QString &title, const QString &text, int style) {
+            return showMessage(title, text, style);
+        });
+        window.p_Nome_Database = strDbPath;
+        // The viewer opens the database with the one password every writer uses.
+        if (!window.Form_Load(m_dbPassword).ok()) {
+            showReadFailure();
+            return {};
+        }
+        if (m_modalRunner)
+            m_modalRunner(window);
+        else
+            window.exec();
+        return {};
+    });
 }
 
 DebStatus Deb::WriteStandardMsg(const DebErr &oErr)

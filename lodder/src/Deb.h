@@ -27,13 +27,17 @@ public:
 
     void setMessagePresenter(DebMessagePresenter presenter) override;
     void setClock(DebClock clock) override;
+    void setModalRunner(DebModalRunner runner) override;
+    void setProgramLauncher(DebProgramLauncher launcher) override;
 
     // Objects alive in this process (the library may unload at 0).
     static int liveObjects();
 
 private:
     QDateTime now() const;
-    void showMessage(const QString &title, const QString &text, int icon) const;
+    int showMessage(const QString &title, const QString &text, int style) const;
+    // The message of a read method that could not show its log.
+    void showReadFailure() const;
     // Steps shared by the two text-log writers: default name and folder,
     // folder creation, then one appended line.
     DebStatus appendLine(QString &logName, QString *path, const QString &line);
@@ -43,6 +47,8 @@ private:
     QString m_dbPassword;
     DebMessagePresenter m_presenter;
     DebClock m_clock;
+    DebModalRunner m_modalRunner;
+    DebProgramLauncher m_launcher;
     static std::atomic<int> s_liveObjects;
 };
 

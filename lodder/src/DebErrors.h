@@ -17,6 +17,8 @@ inline DebStatus database(const QString &detail)
 {
     return {3000, QStringLiteral("Errore del database: %1").arg(detail)};
 }
+inline DebStatus recordDeleted() { return {3167, QStringLiteral("Il record è stato eliminato.")}; }
+inline DebStatus typeMismatch() { return {13, QStringLiteral("Tipo non corrispondente.")}; }
 inline DebStatus unexpected() { return {51, QStringLiteral("Errore interno.")}; }
 
 } // namespace DebErrors

@@ -161,6 +161,30 @@ DebStatus LogDatabase::open(const QString &path, const QString &password)
     return {};
 }
 
+namespace {
+
+void bindRecord(Statement &statement, const LogRecord &record)
+{
+    statement.bindText(1, record.classe);
+    statement.bindText(2, record.dataOra);
+    statement.bindText(3, record.errDescrizione);
+    if (record.errNumero)
+        sqlite3_bind_int64(statement.get(), 4, *record.errNumero);
+    else
+        sqlite3_bind_null(statement.get(), 4);
+    statement.bindText(5, record.errRoutine);
+    statement.bindText(6, record.nota);
+}
+
+std::optional<QString> optionalText(sqlite3_stmt *stmt, int column)
+{
+    if (sqlite3_column_type(stmt, column) == SQLITE_NULL)
+        return std::nullopt;
+    return QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(stmt, column)));
+}
+
+} // namespace
+
 DebStatus LogDatabase::insert(const LogRecord &record)
 {
     if (!m_db)
@@ -170,16 +194,85 @@ DebStatus LogDatabase::insert(const LogRecord &record)
                      " deb_err_Routine, deb_err_Nota) values (?, ?, ?, ?, ?, ?)");
     if (!insert.prepared())
         return lastError();
-    insert.bindText(1, record.classe);
-    insert.bindText(2, record.dataOra);
-    insert.bindText(3, record.errDescrizione);
-    if (record.errNumero)
-        sqlite3_bind_int64(insert.get(), 4, *record.errNumero);
-    else
-        sqlite3_bind_null(insert.get(), 4);
-    insert.bindText(5, record.errRoutine);
-    insert.bindText(6, record.nota);
+    bindRecord(insert, record);
     if (sqlite3_step(insert.get()) != SQLITE_DONE)
+        return lastError();
+    return {};
+}
+
+qint64 LogDatabase::lastInsertedId() const
+{
+    return m_db ? sqlite3_last_insert_rowid(m_db) : 0;
+}
+
+DebStatus LogDatabase::ids(std::vector<qint64> &out)
+{
+    out.clear();
+    if (!m_db)
+        return DebErrors::database(QStringLiteral("database non aperto"));
+    Statement query(m_db, "select deb_id from debby order by deb_id");
+    if (!query.prepared())
+        return lastError();
+    int rc = SQLITE_ROW;
+    while ((rc = sqlite3_step(query.get())) == SQLITE_ROW)
+        out.push_back(sqlite3_column_int64(query.get(), 0));
+    return rc == SQLITE_DONE ? DebStatus{} : lastError();
+}
+
+DebStatus LogDatabase::read(qint64 id, LogRecord &out, bool &found)
+{
+    found = false;
+    if (!m_db)
+        return DebErrors::database(QStringLiteral("database non aperto"));
+    Statement query(m_db,
+                    "select deb_classe, deb_Data_Ora, deb_err_Descrizione, deb_err_Numero, deb_err_Routine,"
+                    " deb_err_Nota from debby where deb_id = ?");
+    if (!query.prepared())
+        return lastError();
+    sqlite3_bind_int64(query.get(), 1, id);
+    const int rc = sqlite3_step(query.get());
+    if (rc == SQLITE_DONE)
+        return {};
+    if (rc != SQLITE_ROW)
+        return lastError();
+    found = true;
+    sqlite3_stmt *row = query.get();
+    out = LogRecord();
+    out.classe = optionalText(row, 0).value_or(QString());
+    out.dataOra = optionalText(row, 1).value_or(QString());
+    out.errDescrizione = optionalText(row, 2);
+    if (sqlite3_column_type(row, 3) != SQLITE_NULL)
+        out.errNumero = long(sqlite3_column_int64(row, 3));
+    out.errRoutine = optionalText(row, 4);
+    out.nota = optionalText(row, 5).value_or(QString());
+    return {};
+}
+
+DebStatus LogDatabase::update(qint64 id, const LogRecord &record)
+{
+    if (!m_db)
+        return DebErrors::database(QStringLiteral("database non aperto"));
+    Statement update(m_db,
+                     "update debby set deb_classe = ?, deb_Data_Ora = ?, deb_err_Descrizione = ?,"
+                     " deb_err_Numero = ?, deb_err_Routine = ?, deb_err_Nota = ? where deb_id = ?");
+    if (!update.prepared())
+        return lastError();
+    bindRecord(update, record);
+    sqlite3_bind_int64(update.get(), 7, id);
+    if (sqlite3_step(update.get()) != SQLITE_DONE)
+        return lastError();
+    return sqlite3_changes(m_db) == 1 ? DebStatus{} : DebErrors::recordDeleted();
+}
+
+DebStatus LogDatabase::remove(qint64 id)
+{
+    if (!m_db)
+        return DebErrors::database(QStringLiteral("database non aperto"));
+    Statement remove(m_db, "delete from debby where deb_id = ?");
+    if (!remove.prepared())
+        return lastError();
+    sqlite3_bind_int64(remove.get(), 1, id);
+    if (sqlite3_step(remove.get()) != SQLITE_DONE)
         return lastError();
     return {};
 }

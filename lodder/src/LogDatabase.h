@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <optional>
+#include <vector>
 
 struct sqlite3;
 
@@ -40,6 +41,14 @@ public:
     // Opens an existing file (never creates one) and checks the password.
     DebStatus open(const QString &path, const QString &password);
     DebStatus insert(const LogRecord &record);
+    // The counter the last insert gave its record.
+    qint64 lastInsertedId() const;
+    // The record numbers of debby, in the table's order.
+    DebStatus ids(std::vector<qint64> &out);
+    // One record; `found` false when it is no longer there.
+    DebStatus read(qint64 id, LogRecord &out, bool &found);
+    DebStatus update(qint64 id, const LogRecord &record);
+    DebStatus remove(qint64 id);
     void close();
 
 private:

@@ -114,6 +114,8 @@ QVariant eval(const FormulaNode &n, const FormulaContext &ctx)
         return -v;
     }
     case K::Call:
+        if (n.name == QLatin1String("sum") && n.args.size() == 3)
+            return ctx.keyedSum(n.args[0]->column, n.args[1]->column, n.args[2]->literal.toInt());
         if (n.name == QLatin1String("sum") || n.name == QLatin1String("count"))
             return ctx.aggregate(n.name, n.args.empty() ? -1 : n.args[0]->column);
         return ctx.special(n.name);

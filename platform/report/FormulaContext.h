@@ -25,6 +25,13 @@ public:
     {
         Q_UNUSED(function); Q_UNUSED(column); return {};
     }
+    // sum(column, keyColumn, k): the sum of column over the rows in scope
+    // whose keyColumn holds the k-th of its distinct values (Null first, then
+    // ascending); 0 when there are fewer.
+    virtual QVariant keyedSum(int column, int keyColumn, int k) const
+    {
+        Q_UNUSED(column); Q_UNUSED(keyColumn); Q_UNUSED(k); return {};
+    }
     // page(), pages(), and the like.
     virtual QVariant special(const QString &name) const { Q_UNUSED(name); return {}; }
 };

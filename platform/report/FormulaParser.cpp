@@ -322,6 +322,21 @@ std::unique_ptr<FormulaNode> FormulaParser::parseCall(const Token &name)
         if (m_tok.kind != Tok::Field)
             fail(m_tok.pos, QStringLiteral("sum() vuole un campo {tabella.campo}"));
         n->args.push_back(parsePrimary());
+        // sum({field}, {key}, k): the sum over the rows whose key is the k-th
+        // of the distinct keys in scope, in ascending order.
+        if (m_tok.kind == Tok::Comma) {
+            next();
+            if (m_tok.kind != Tok::Field)
+                fail(m_tok.pos, QStringLiteral("sum() vuole come secondo argomento un campo {tabella.campo}"));
+            n->args.push_back(parsePrimary());
+            expect(Tok::Comma, QStringLiteral("\",\" in sum()"));
+            if (m_tok.kind != Tok::Number || m_tok.text.contains(QLatin1Char('.')) || m_tok.number < 1)
+                fail(m_tok.pos, QStringLiteral("sum() vuole come terzo argomento un numero intero da 1 in su"));
+            auto k = node(FormulaNode::Kind::Literal);
+            k->literal = int(m_tok.number);
+            next();
+            n->args.push_back(std::move(k));
+        }
     }
     expect(Tok::RParen, QStringLiteral("\")\""));
     return n;

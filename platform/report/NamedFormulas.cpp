@@ -1,6 +1,7 @@
 #include "NamedFormulas.h"
 
 #include "Formula.h"
+#include "FormulaNode.h"
 #include "ReportProperties.h"
 #include "db/DbError.h"
 
@@ -24,6 +25,18 @@ bool validName(const QString &name)
     return true;
 }
 
+QString quotedText(const QString &value)
+{
+    try {
+        const Formula literal = Formula::parse(value);
+        if (literal.root() && literal.root()->kind == FormulaNode::Kind::Literal
+            && literal.root()->literal.typeId() == QMetaType::QString)
+            return literal.root()->literal.toString();
+    } catch (const db::DbError &) {
+    }
+    return value.mid(1, value.size() - 2);
+}
+
 } // namespace
 
 NamedFormulas NamedFormulas::fromSlots(const QStringList &slots)
@@ -40,11 +53,13 @@ NamedFormulas NamedFormulas::fromSlots(const QStringList &slots)
         if (!validName(name))
             refuse(i, text, QStringLiteral("nome non valido"));
         const QString value = text.mid(eq + 1).trimmed();
-        // A quoted value is taken as it stands between its outer quotes, so a
-        // description with an apostrophe ('Esente art. 10 dell'IVA') still reads whole.
+        // A quoted value is one text literal, its doubled quotes standing for
+        // one ('Esente art. 10 dell''IVA'); a value whose inner quote was not
+        // doubled ('Esente art. 10 dell'IVA') is taken as it stands between its
+        // outer quotes, so it still reads whole.
         if (value.size() >= 2 && (value.front() == QLatin1Char('\'') || value.front() == QLatin1Char('"'))
             && value.back() == value.front()) {
-            out.set(name, value.mid(1, value.size() - 2));
+            out.set(name, quotedText(value));
             continue;
         }
         if (value.isEmpty()) {

@@ -52,7 +52,7 @@ void ReportControl::set(int property, const QVariant &value)
     case prop::ReportSource: m_reportSource = toInt(property, value); break;
     case prop::WindowLeft: m_windowLeft = toInt(property, value); break;
     case prop::WindowTop: m_windowTop = toInt(property, value); break;
-    case prop::CopiesToPrinter: m_copies = qMax(1, toInt(property, value)); break;
+    case prop::CopiesToPrinter: m_copies = qBound(1, toInt(property, value), kMaxCopies); break;
     case prop::Destination: {
         const int d = toInt(property, value);
         if (d < 0 || d > 2)

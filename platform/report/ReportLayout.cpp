@@ -36,22 +36,56 @@ void bindParts(std::vector<ContentPart> &parts, const FieldResolver &resolver)
             p.value->bind(resolver);
 }
 
-void collect(const FormulaNode &n, std::vector<int> &sums, bool &fields)
+bool isNull(const QVariant &v)
 {
+    return !v.isValid() || v.isNull();
+}
+
+bool isNumber(const QVariant &v)
+{
+    switch (v.typeId()) {
+    case QMetaType::Int: case QMetaType::UInt: case QMetaType::LongLong: case QMetaType::ULongLong:
+    case QMetaType::Double: case QMetaType::Float: case QMetaType::Bool:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+bool ReportLayout::KeyLess::operator()(const QVariant &a, const QVariant &b) const
+{
+    if (isNull(a) || isNull(b))
+        return isNull(a) && !isNull(b);
+    if (isNumber(a) && isNumber(b))
+        return a.toDouble() < b.toDouble();
+    if (isNumber(a) != isNumber(b))
+        return isNumber(a);
+    return a.toString() < b.toString();
+}
+
+void ReportLayout::collect(const FormulaNode &n, bool &fields)
+{
+    if (n.kind == FormulaNode::Kind::Call && n.name == QLatin1String("sum") && n.args.size() == 3) {
+        const KeyedSum keyed{n.args[0]->column, n.args[1]->column};
+        if (std::find(m_keyedSums.begin(), m_keyedSums.end(), keyed) == m_keyedSums.end())
+            m_keyedSums.push_back(keyed);
+        return;
+    }
     if (n.kind == FormulaNode::Kind::Call && n.name == QLatin1String("sum") && !n.args.empty()) {
-        if (std::find(sums.begin(), sums.end(), n.args[0]->column) == sums.end())
-            sums.push_back(n.args[0]->column);
+        if (std::find(m_sumColumns.begin(), m_sumColumns.end(), n.args[0]->column) == m_sumColumns.end())
+            m_sumColumns.push_back(n.args[0]->column);
         return;
     }
     if (n.kind == FormulaNode::Kind::Field)
         fields = true;
     for (const auto &a : n.args)
-        collect(*a, sums, fields);
+        collect(*a, fields);
 }
 
-} // namespace
-
-void ReportLayout::Totals::add(const ReportRow &row, const std::vector<int> &columns)
+void ReportLayout::Totals::add(const ReportRow &row, const std::vector<int> &columns,
+                               const std::vector<KeyedSum> &keyedSums)
 {
     ++count;
     for (int c : columns) {
@@ -59,12 +93,19 @@ void ReportLayout::Totals::add(const ReportRow &row, const std::vector<int> &col
         if (v.isValid() && !v.isNull())
             sums[size_t(c)] += v.toDouble();
     }
+    for (size_t i = 0; i < keyedSums.size(); ++i) {
+        const QVariant &v = row[size_t(keyedSums[i].column)];
+        double &sum = keyed[i][row[size_t(keyedSums[i].keyColumn)]];
+        if (!isNull(v))
+            sum += v.toDouble();
+    }
 }
 
-void ReportLayout::Totals::reset(size_t width)
+void ReportLayout::Totals::reset(size_t width, size_t keyedCount)
 {
     count = 0;
     sums.assign(width, 0.0);
+    keyed.assign(keyedCount, KeyedSums());
 }
 
 class ReportLayout::Context : public FormulaContext {
@@ -72,6 +113,7 @@ public:
     const ReportRow *row = nullptr;
     const NamedFormulas *formulas = nullptr;
     const Totals *scope = nullptr;
+    const std::vector<KeyedSum> *keyedSums = nullptr;
     int page = 1;
     int pages = 1;
     QDate today;
@@ -90,6 +132,17 @@ public:
         if (function == QLatin1String("count"))
             return scope->count;
         return index >= 0 && index < int(scope->sums.size()) ? scope->sums[size_t(index)] : 0.0;
+    }
+    QVariant keyedSum(int column, int keyColumn, int k) const override
+    {
+        const auto &entries = *keyedSums;
+        const auto at = std::find(entries.begin(), entries.end(), KeyedSum{column, keyColumn});
+        if (!scope || at == entries.end() || size_t(at - entries.begin()) >= scope->keyed.size())
+            return 0.0;
+        const KeyedSums &sums = scope->keyed[size_t(at - entries.begin())];
+        if (k < 1 || size_t(k) > sums.size())
+            return 0.0;
+        return std::next(sums.begin(), k - 1)->second;
     }
     QVariant special(const QString &name) const override
     {
@@ -116,10 +169,13 @@ ReportLayout::ReportLayout(ReportTemplate &tmpl, const FieldResolver &resolver, 
     }
     for (const auto &band : m_template.bands) {
         bool fields = false;
-        for (const auto &item : band.items)
-            for (const auto &p : item.parts)
+        for (const auto &item : band.items) {
+            // A repeated item's sums are the same for every k: its first copy names them.
+            const std::vector<ContentPart> first = item.repeat.isEmpty() ? std::vector<ContentPart>() : repeated(item, 1);
+            for (const auto &p : item.repeat.isEmpty() ? item.parts : first)
                 if (p.value && p.value->root())
-                    collect(*p.value->root(), m_sumColumns, fields);
+                    collect(*p.value->root(), fields);
+        }
         if (band.kind == Band::PageFooter)
             m_footerReadsRows = fields || band.condition;
     }
@@ -127,6 +183,7 @@ ReportLayout::ReportLayout(ReportTemplate &tmpl, const FieldResolver &resolver, 
         m_width = qMax(m_width, size_t(c) + 1);
     m_ctx = std::make_unique<Context>();
     m_ctx->formulas = &m_named;
+    m_ctx->keyedSums = &m_keyedSums;
     m_ctx->today = m_today;
 }
 
@@ -354,12 +411,12 @@ void ReportLayout::add(ReportRow row)
     m_peakRowsHeld = qMax(m_peakRowsHeld, (m_havePrevious ? 1 : 0) + 1 + m_pageRowsKept);
     const bool first = !m_havePrevious;
     if (first) {
-        m_report.reset(m_width);
-        m_group.reset(m_width);
+        m_report.reset(m_width, m_keyedSums.size());
+        m_group.reset(m_width, m_keyedSums.size());
         ctx.row = &row;
         Totals one;
-        one.reset(m_width);
-        one.add(row, m_sumColumns);
+        one.reset(m_width, m_keyedSums.size());
+        one.add(row, m_sumColumns, m_keyedSums);
         ctx.scope = &one;
         m_rowIndex = -1;
         newPage();
@@ -375,19 +432,19 @@ void ReportLayout::add(ReportRow row)
     }
     ++m_rowIndex;
     m_before = m_report;
-    m_report.add(row, m_sumColumns);
+    m_report.add(row, m_sumColumns, m_keyedSums);
     if (newGroup) {
-        m_group.reset(m_width);
+        m_group.reset(m_width, m_keyedSums.size());
         Totals one;
-        one.reset(m_width);
-        one.add(row, m_sumColumns);
+        one.reset(m_width, m_keyedSums.size());
+        one.add(row, m_sumColumns, m_keyedSums);
         ctx.row = &row;
         ctx.scope = &one;
         putBand(m_template.band(Band::GroupHeader), true);
         m_inGroup = true;
     }
     if (m_groupColumn >= 0)
-        m_group.add(row, m_sumColumns);
+        m_group.add(row, m_sumColumns, m_keyedSums);
     ctx.row = &row;
     ctx.scope = m_groupColumn >= 0 ? &m_group : &m_report;
     putBand(m_template.band(Band::Detail), true);
@@ -403,7 +460,7 @@ PageStore ReportLayout::finish()
     if (!m_havePrevious) {
         ctx.row = nullptr;
         ctx.scope = nullptr;
-        m_report.reset(m_width);
+        m_report.reset(m_width, m_keyedSums.size());
         newPage();
         putBand(t.band(Band::NoRecords), true);
     } else {
@@ -425,11 +482,20 @@ PageStore ReportLayout::finish()
         for (size_t p = 0; p < size_t(m_store.size()); ++p) {
             const PageState &state = m_pageStates[p];
             Totals scope;
-            scope.reset(m_width);
+            scope.reset(m_width, m_keyedSums.size());
             if (state.first >= 0) {
                 scope.count = state.last - state.first + 1;
                 for (size_t c = 0; c < m_width; ++c)
                     scope.sums[c] = state.through.sums[c] - state.before.sums[c];
+                for (size_t i = 0; i < m_keyedSums.size(); ++i) {
+                    for (const auto &[key, sum] : state.through.keyed[i]) {
+                        const auto before = state.before.keyed[i].find(key);
+                        if (before == state.before.keyed[i].end())
+                            scope.keyed[i][key] = sum;
+                        else if (sum != before->second)
+                            scope.keyed[i][key] = sum - before->second;
+                    }
+                }
             }
             ctx.page = int(p) + 1;
             ctx.row = state.row ? state.row.get() : (m_havePrevious ? &m_previous : nullptr);

@@ -7,12 +7,14 @@
 #include "ReportTemplate.h"
 
 #include <QDate>
+#include <map>
 #include <memory>
 #include <vector>
 
 namespace report {
 
 class FieldResolver;
+struct FormulaNode;
 
 // Lays a template's bands out over the selected records: report header on
 // the first page, page header on every page, group header and footer around
@@ -45,12 +47,24 @@ public:
 
 private:
     class Context;
+    // Null first, numbers by value, other values by their text.
+    struct KeyLess {
+        bool operator()(const QVariant &a, const QVariant &b) const;
+    };
+    using KeyedSums = std::map<QVariant, double, KeyLess>;
+    // sum(column, keyColumn, k) reads the sums of `column` by key.
+    struct KeyedSum {
+        int column = -1;
+        int keyColumn = -1;
+        bool operator==(const KeyedSum &) const = default;
+    };
     // count() and sum() of the rows in a scope (report, group, page).
     struct Totals {
         qint64 count = 0;
         std::vector<double> sums;   // by column; only the columns some sum() reads
-        void add(const ReportRow &row, const std::vector<int> &columns);
-        void reset(size_t width);
+        std::vector<KeyedSums> keyed; // by entry of m_keyedSums
+        void add(const ReportRow &row, const std::vector<int> &columns, const std::vector<KeyedSum> &keyedSums);
+        void reset(size_t width, size_t keyedCount);
     };
     struct PageState {
         int first = -1, last = -1;      // rows shown on the page
@@ -67,6 +81,8 @@ private:
                     const Context &ctx, std::vector<PageItem> &out, double &bottom) const;
     void renderLetterhead(const TemplateItem &item, std::vector<PageItem> &out) const;
     std::vector<ContentPart> repeated(const TemplateItem &item, int k) const;
+    // Notes the sums a formula reads; `fields` when it reads a field.
+    void collect(const FormulaNode &n, bool &fields);
 
     ReportTemplate &m_template;
     const FieldResolver &m_resolver;
@@ -74,6 +90,7 @@ private:
     QDate m_today;
     int m_groupColumn = -1;
     std::vector<int> m_sumColumns;
+    std::vector<KeyedSum> m_keyedSums;
     size_t m_width = 0;
     bool m_footerReadsRows = false;
 

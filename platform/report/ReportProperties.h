@@ -8,7 +8,7 @@ constexpr int ReportFileName = 3;      // template file, full path
 constexpr int ReportSource = 67;       // 2 = the database's current data (the only source we know)
 constexpr int WindowLeft = 5;          // preview placement in the main window, pixels
 constexpr int WindowTop = 4;
-constexpr int CopiesToPrinter = 16;    // copies; below 1 taken as 1
+constexpr int CopiesToPrinter = 16;    // copies; below 1 taken as 1, above kMaxCopies as kMaxCopies
 constexpr int Destination = 24;        // see report::Destination
 constexpr int WindowTitle = 8;         // preview window title
 constexpr int Connect = 20;            // ";PWD=..." of the template's database
@@ -19,6 +19,7 @@ constexpr int PrintFileName = 10;      // PDF file of the File destination (our 
 } // namespace prop
 
 constexpr int kFormulaSlots = 21;      // slots 0..20 of property 29
+constexpr int kMaxCopies = 99;         // the most copies one print makes
 
 enum class Destination { Screen = 0, Printer = 1, File = 2 };
 

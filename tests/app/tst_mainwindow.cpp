@@ -167,6 +167,8 @@ void TestMainWindow::menuItems_data()
     QTest::newRow("Liste Articoli") << "mnuListe" << "mnuListeArticoliItem" << "Articoli" << "";
     QTest::newRow("Carichi") << "mnuListe" << "mnuListeCarichiItem" << "Carichi" << "";
     QTest::newRow("Scarichi") << "mnuListe" << "mnuListeScarichiItem" << "Scarichi" << "";
+    QTest::newRow("Registro degli errori") << "mnuAssistenza" << "mnuRegistroErroriItem" << "Registro degli errori..." << "";
+    QTest::newRow("Archivio degli errori") << "mnuAssistenza" << "mnuArchivioErroriItem" << "Archivio degli errori..." << "";
 }
 
 void TestMainWindow::menuItems()
@@ -193,7 +195,7 @@ void TestMainWindow::menuOrderWithTheSeparator()
     QStringList bar;
     for (QAction *action : m_main->menuBar()->actions())
         bar << action->objectName() + QLatin1Char('=') + action->text();
-    QCOMPARE(bar, (QStringList{"mnuFile=File", "mnuListe=Liste", "mnuAbout=About..."}));
+    QCOMPARE(bar, (QStringList{"mnuFile=File", "mnuListe=Liste", "mnuAssistenza=Assistenza", "mnuAbout=About..."}));
 
     QStringList file;
     for (QAction *action : m_main->findChild<QMenu *>(QStringLiteral("mnuFile"))->actions())

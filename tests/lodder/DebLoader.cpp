@@ -42,8 +42,11 @@ std::unique_ptr<lodder::IDeb> DebLoader::create(const QDateTime &now)
         return nullptr;
     std::unique_ptr<lodder::IDeb> deb(static_cast<lodder::IDeb *>(object));
     deb->setClock([now] { return now; });
-    deb->setMessagePresenter([this](const QString &title, const QString &text, int icon) {
-        m_shown.append({title, text, icon});
+    deb->setMessagePresenter([this](const QString &title, const QString &text, int style) {
+        m_shown.append({title, text, style});
+        return int(lodder::DebAnswerOk);
     });
+    // No test ever starts a real program.
+    deb->setProgramLauncher([](const QString &, const QStringList &) { return false; });
     return deb;
 }

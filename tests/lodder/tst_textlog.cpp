@@ -34,7 +34,9 @@ private Q_SLOTS:
     void daysEitherSideOfMidnight();
     void standardMessage_data();
     void standardMessage();
-    void readersNotAvailableYet();
+    void readLogOpensTheViewer_data();
+    void readLogOpensTheViewer();
+    void readLogViewerNotStarted();
 
 private:
     std::unique_ptr<QTemporaryDir> m_tmp;
@@ -207,14 +209,55 @@ void TextLogTest::standardMessage()
     QVERIFY(!QFileInfo::exists(m_component + QStringLiteral("/log")));
 }
 
-void TextLogTest::readersNotAvailableYet()
+void TextLogTest::readLogOpensTheViewer_data()
 {
+    QTest::addColumn<QString>("visual");
+    QTest::addColumn<QString>("editor");
+    QTest::addColumn<QStringList>("command");   // program, then its arguments before the path
+
+    QTest::newRow("the desktop's viewer") << QString() << QString() << QStringList{"xdg-open"};
+    QTest::newRow("EDITOR with an option") << QString() << "gedit --new-window" << QStringList{"gedit", "--new-window"};
+    QTest::newRow("VISUAL before EDITOR") << "kate" << "vi" << QStringList{"kate"};
+    QTest::newRow("blank VISUAL ignored") << "  " << "mousepad" << QStringList{"mousepad"};
+}
+
+// The path reaches the viewer as one argument, blanks and all.
+void TextLogTest::readLogOpensTheViewer()
+{
+    QFETCH(QString, visual);
+    QFETCH(QString, editor);
+    QFETCH(QStringList, command);
+
+    const QByteArray oldVisual = qgetenv("VISUAL");
+    const QByteArray oldEditor = qgetenv("EDITOR");
+    qputenv("VISUAL", visual.toUtf8());
+    qputenv("EDITOR", editor.toUtf8());
     auto deb = m_loader->create(kSixDecember);
-    QString path = m_tmp->path();
-    QString name = m_tmp->filePath(QStringLiteral("x.log"));
-    QCOMPARE(deb->ReadDbLog(path).number, 445L);
-    QCOMPARE(deb->ReadLog(name).description, QStringLiteral("Oggetto che non supporta questa azione."));
+    QStringList started;
+    deb->setProgramLauncher([&started](const QString &program, const QStringList &arguments) {
+        started = QStringList{program} + arguments;
+        return true;
+    });
+    QString name = m_tmp->filePath(QStringLiteral("Log di prova/20261206 sera.log"));
+    const lodder::DebStatus status = deb->ReadLog(name);
+    qputenv("VISUAL", oldVisual);
+    qputenv("EDITOR", oldEditor);
+
+    QCOMPARE(status.number, 0L);
+    QCOMPARE(started, command + QStringList{m_tmp->filePath(QStringLiteral("Log di prova/20261206 sera.log"))});
     QVERIFY(m_loader->shown().isEmpty());
+}
+
+void TextLogTest::readLogViewerNotStarted()
+{
+    auto deb = m_loader->create(kSixDecember);   // its launcher starts nothing
+    QString name = m_tmp->filePath(QStringLiteral("x.log"));
+    QCOMPARE(deb->ReadLog(name).number, 0L);
+    QCOMPARE(m_loader->shown().size(), 1);
+    QCOMPARE(m_loader->shown().at(0).title, QStringLiteral("Lodder"));
+    QCOMPARE(m_loader->shown().at(0).text,
+             QStringLiteral("Errore nell'esecuzione di ReadLog in Lodder.dll. Potrebbe essere impossibile visualizzare il file log."));
+    QCOMPARE(m_loader->shown().at(0).icon, int(lodder::DebIconCritical));
 }
 
 QTEST_GUILESS_MAIN(TextLogTest)

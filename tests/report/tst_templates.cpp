@@ -199,13 +199,14 @@ void TestTemplates::invoiceWithTwoVatGroups()
     QVERIFY(t.contains("15/04/2026"));
     QVERIFY(t.contains("Bonifico"));
     QCOMPARE(t.filter(QRegularExpression("^(Maglione lana|Libro di sartoria|Sciarpa|Riparazione)$")).size(), 3);
-    // VAT summary in the order of the slots, then the totals.
+    // VAT summary in the order of the slots, each rate with the taxable
+    // amount of its lines and its VAT, then the totals.
     const int iva4 = int(t.indexOf("IVA 4%"));
     QVERIFY(iva4 > 0);
-    QCOMPARE(t.at(iva4 + 1), QString("1,00"));
+    QCOMPARE(t.mid(iva4 + 1, 2), (QStringList{"25,00", "1,00"}));
     QCOMPARE(t.indexOf("IVA 22%") > iva4, true);
-    QCOMPARE(t.at(t.indexOf("IVA 22%") + 1), QString("33,00"));
-    QCOMPARE(t.at(t.indexOf("Imponibile") + 1), QString("175,00"));
+    QCOMPARE(t.mid(t.indexOf("IVA 22%") + 1, 2), (QStringList{"150,00", "33,00"}));
+    QCOMPARE(t.at(t.indexOf("Totale imponibile") + 1), QString("175,00"));
     QCOMPARE(t.at(t.indexOf("Totale IVA") + 1), QString("34,00"));
     QCOMPARE(t.at(t.indexOf("TOTALE EURO") + 1), QString("209,00"));
     QVERIFY(!t.contains("Tessuti Dell'Orto srl"));

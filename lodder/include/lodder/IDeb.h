@@ -7,9 +7,12 @@
 
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 #include <functional>
+
+class QDialog;
 
 namespace lodder {
 
@@ -42,14 +45,22 @@ struct DebStatus {
     bool ok() const { return number == 0; }
 };
 
-// Icons of the library's message boxes (the values the host's message
-// service uses for the same icons).
-enum DebIcon : int { DebIconCritical = 16, DebIconExclamation = 48 };
+// Icons, buttons and answers of the library's message boxes (the values the
+// host's message service uses for the same ones).
+enum DebIcon : int { DebIconCritical = 16, DebIconExclamation = 48, DebIconInformation = 64 };
+enum DebButtons : int { DebButtonsOk = 0, DebButtonsYesNo = 4 };
+enum DebAnswer : int { DebAnswerOk = 1, DebAnswerYes = 6, DebAnswerNo = 7 };
 
-// Shows one message box and returns when the user has closed it.
-using DebMessagePresenter = std::function<void(const QString &title, const QString &text, int icon)>;
+// Shows one message box (style: buttons | icon) and returns the answer when
+// the user has closed it.
+using DebMessagePresenter = std::function<int(const QString &title, const QString &text, int style)>;
 // The current date and time as the library should see it.
 using DebClock = std::function<QDateTime()>;
+// Runs one of the library's windows modally and returns its result.
+using DebModalRunner = std::function<int(QDialog &window)>;
+// Starts a program detached with its arguments (each one whole, blanks and
+// all); false when it could not be started.
+using DebProgramLauncher = std::function<bool(const QString &program, const QStringList &arguments)>;
 
 class IDeb {
 public:
@@ -69,9 +80,13 @@ public:
     virtual DebStatus WriteLog(QString &strNomeLog, QString &strNota, QString *strPath = nullptr) = 0;
 
     // Host services, outside the slots. An empty presenter restores the
-    // library's own message box; an empty clock restores the system clock.
+    // library's own message box; an empty clock restores the system clock;
+    // an empty runner shows the window with its own event loop; an empty
+    // launcher starts programs for real.
     virtual void setMessagePresenter(DebMessagePresenter presenter) = 0;
     virtual void setClock(DebClock clock) = 0;
+    virtual void setModalRunner(DebModalRunner runner) = 0;
+    virtual void setProgramLauncher(DebProgramLauncher launcher) = 0;
 };
 
 // Signature of the library's DllGetClassObject: for Deb's class id and
