@@ -1,6 +1,7 @@
 #include "app/main/WindowWiring.h"
 
 #include "app/main/MenuCommands.h"
+#include "invoicing/frmFattura.h"
 #include "lookup/frmAbout.h"
 #include "lookup/frmDizionari.h"
 #include "register/frmAnagrafica.h"
@@ -32,6 +33,7 @@ void wireWindows()
     wirePlainCommand<frmNotaFornitori>(QStringLiteral("mnuNotaFornitori"));
     wirePlainCommand<frmCercaPrestazione>(QStringLiteral("mnuFileCercaArticoli"));
     wirePlainCommand<frmArticoli>(QStringLiteral("mnuListeArticoliItem"));
+    wirePlainCommand<frmFattura>(QStringLiteral("mnuFattureItem"));
     wirePlainCommand<frmAbout>(QStringLiteral("mnuAbout"));
 }
 
