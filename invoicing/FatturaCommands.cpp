@@ -40,13 +40,13 @@ void informa(const QString &text, int icon = ui::vbInformation)
     ui::MsgBox(text, icon, g_strAppName);
 }
 
-QString numeroOccupato(const QString &numero)
+} // namespace
+
+QString frmFattura::numeroOccupato(const QString &numero)
 {
     return QStringLiteral("La fattura inserita risulta già esistente. ") + QStringLiteral("Impossibile assegnare il numero ")
         + numero + QStringLiteral(" alla fattura corrente");
 }
-
-} // namespace
 
 void frmFattura::imgToolbar1_Click(int index)
 {
@@ -97,7 +97,7 @@ QString frmFattura::CercaNumeroFattura()
 {
     QString numero;
     errors::ErrorTrap trap(QStringLiteral("frmFattura.CercaNumeroFattura"));
-    trap.run([&] { numero = InvoiceNumber::next(InvoiceArchive(*database()).highestNumber(), today()); });
+    trap.run([&] { numero = InvoiceArchive(*database()).nextFreeNumber(today()); });
     return numero;
 }
 

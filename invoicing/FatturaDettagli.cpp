@@ -15,6 +15,7 @@
 #include "lookup/frmHelp.h"
 #include "rules/InvoiceArchive.h"
 #include "rules/InvoiceLine.h"
+#include "ui/Messages.h"
 
 #include <QLineEdit>
 
@@ -34,7 +35,7 @@ void frmFattura::buildGrid()
     numero.locked = true;
     numero.width = 100;
     data::GridColumn descrizione(QStringLiteral("Descrizione"), QStringLiteral("df_Descrizione"));
-    descrizione.width = 260;
+    descrizione.width = 240;
     data::GridColumn quantita(QStringLiteral("Quantità"), QStringLiteral("df_Quantità"));
     quantita.numberFormat = QStringLiteral("General Number");
     quantita.kind = data::GridColumn::Kind::Number;
@@ -159,6 +160,13 @@ void frmFattura::TDBGrid1_BeforeUpdate(bool &cancel)
     if (m_gridNumber.trimmed().isEmpty()) {
         cancel = true;
         TDBGrid1->cancelRow();
+        return;
+    }
+    // A line of a new invoice never joins a stored invoice of the same number.
+    if (editState() == int(db::EditMode::Adding) && InvoiceArchive(*database()).exists(m_gridNumber)) {
+        cancel = true;
+        TDBGrid1->cancelRow();
+        ui::MsgBox(numeroOccupato(m_gridNumber), ui::vbExclamation, g_strAppName);
         return;
     }
     TDBGrid1->setColumnValue(Numero, m_gridNumber);

@@ -254,7 +254,7 @@ void frmFattura::buildLayout()
     layout->addLayout(form);
     layout->addWidget(caption);
     layout->addWidget(TDBGrid1, 1);
-    resize(760, 560);
+    resize(840, 580);
 }
 
 // Runs on the first show. An error on the way is reported under the load's

@@ -3,6 +3,7 @@
 #include "db/Database.h"
 #include "db/SqlText.h"
 #include "rules/InvoiceLine.h"
+#include "rules/InvoiceNumber.h"
 
 #include <optional>
 
@@ -57,6 +58,14 @@ bool InvoiceArchive::exists(const QString &numero) const
 {
     auto rs = m_db.openRecordset(QStringLiteral("select fat_Numero from Fattura where fat_Numero = ") + number(numero));
     return rs->recordCount() != 0;
+}
+
+QString InvoiceArchive::nextFreeNumber(const QDate &today) const
+{
+    QString candidate = InvoiceNumber::next(highestNumber(), today);
+    while (exists(candidate))
+        candidate = InvoiceNumber::next(candidate, today);
+    return candidate;
 }
 
 double InvoiceArchive::linesTotal(const QString &numero) const

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDate>
 #include <QString>
 #include <functional>
 
@@ -22,6 +23,11 @@ public:
     // The greatest fat_Numero as text, empty on an empty archive.
     QString highestNumber() const;
     bool exists(const QString &numero) const;
+    // The number New proposes: the highest number's sequence + 1 with this
+    // year in front, or the first free one after it. Past sequence 99999 the
+    // greatest number as text stays "yy-99999" while "yy-100000" is taken;
+    // a new invoice must never start on a stored invoice's number.
+    QString nextFreeNumber(const QDate &today) const;
 
     // A new invoice: the number is checked again and the header written,
     // with its total taken from the stored lines. NumberTaken writes nothing.

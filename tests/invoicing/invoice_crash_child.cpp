@@ -80,7 +80,7 @@ int main(int argc, char *argv[])
         const int kind = pick(100);
         if (kind < 55) {
             // A new invoice, renumbered before its save one time in three.
-            const QString numero = InvoiceNumber::next(archive.highestNumber(), today);
+            const QString numero = archive.nextFreeNumber(today);
             const bool renumber = kind < 18;
             const QString saved = renumber ? InvoiceNumber::build(today, 90000 + pick(9999)) : numero;
             if (renumber && archive.exists(saved))

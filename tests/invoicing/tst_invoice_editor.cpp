@@ -394,6 +394,14 @@ void TestInvoiceEditor::saveChecksTheNumberAgain()
     // Meanwhile the number was taken (another way in, an earlier copy).
     m_f->execute(QStringLiteral("insert into Fattura (fat_Numero, fat_Data, fat_Codice_Cliente, fat_Imponibile) "
                                 "values ('26-00002', #12/02/2026#, 2, 0)"));
+    // A line typed now would join that invoice: refused.
+    data::Grid &grid = *editor.TDBGrid1;
+    QVERIFY(grid.setCurrentCell(0, Descrizione));
+    typeInGrid(grid, QStringLiteral("Giacca\t1\t5\t"));
+    QVERIFY(!grid.updateRow());
+    QCOMPARE(m_f->messages().texts(), QStringList{taken(QStringLiteral("26-00002"))});
+    QCOMPARE(m_f->count(QStringLiteral("[Dettaglio Fattura]")), 1);
+    m_f->messages().clear();
     click(Save);
     QCOMPARE(m_f->messages().texts(), QStringList{taken(QStringLiteral("26-00002"))});
     QCOMPARE(editor.editState(), 2);

@@ -164,6 +164,7 @@ void TestInvoiceRules::writesKeepAnInvoiceWhole()
     QCOMPARE(shop.scalar(QStringLiteral("select fat_Imponibile from Fattura")).toDouble(), 3.5);
     QCOMPARE(archive.saveNew(QStringLiteral("26-00001"), header(QStringLiteral("26-00001"))), InvoiceArchive::Result::NumberTaken);
     QCOMPARE(archive.highestNumber(), QStringLiteral("26-00001"));
+    QCOMPARE(archive.nextFreeNumber(QDate(2026, 12, 6)), QStringLiteral("26-00002"));
 
     // The lines of an unsaved invoice move to a free number, never onto a
     // stored one nor away from one; stray lines of the target go.
@@ -193,6 +194,13 @@ void TestInvoiceRules::writesKeepAnInvoiceWhole()
     archive.deleteInvoice(QStringLiteral("26-00001"), [&] { database.execute(QStringLiteral("delete from Fattura")); });
     QCOMPARE(shop.count(QStringLiteral("[Dettaglio Fattura]")), 0);
     QCOMPARE(shop.count(QStringLiteral("Fattura")), 0);
+
+    // Past sequence 99999 the greatest number as text stays 26-99999: New
+    // goes on to the first number not taken.
+    for (const char *numero : {"26-99999", "26-100000", "26-100001"})
+        header(QString::fromLatin1(numero))();
+    QCOMPARE(archive.highestNumber(), QStringLiteral("26-99999"));
+    QCOMPARE(archive.nextFreeNumber(QDate(2026, 12, 6)), QStringLiteral("26-100002"));
 }
 
 QTEST_MAIN(TestInvoiceRules)
