@@ -66,6 +66,7 @@ private Q_SLOTS:
     void anAbandonedNewInvoiceLeavesNoLines_data();
     void anAbandonedNewInvoiceLeavesNoLines();
     void printOfAnUnsavedNewInvoiceIsRefused();
+    void datesAndSearch();
     void richiamaFatturaPositionsTheEditor();
     void newCustomerRunsTheCardsOwnNew();
 
@@ -304,6 +305,12 @@ void TestInvoiceEditor::anInvoiceOfThreeLinesForAPickedCustomer()
     QCOMPARE(editor.txtTotale->text(), QStringLiteral("70,4"));
     QCOMPARE(m_f->scalar(QStringLiteral("select fat_Imponibile from Fattura where fat_Numero = '26-00006'")).toDouble(), 70.4);
     QCOMPARE(editor.editState(), 0);
+    // So does a line deleted.
+    QVERIFY(grid.selectWholeRow(giacca));
+    QVERIFY(grid.deleteRow());
+    QCOMPARE(editor.txtTotale->text(), QStringLiteral("20,5"));
+    QCOMPARE(m_f->scalar(QStringLiteral("select fat_Imponibile from Fattura where fat_Numero = '26-00006'")).toDouble(), 20.5);
+    QVERIFY(m_f->messages().texts() == QStringList{kSaved});
 }
 
 void TestInvoiceEditor::changeNumberRefusesAnythingButASequence_data()
@@ -596,12 +603,47 @@ void TestInvoiceEditor::anAbandonedNewInvoiceLeavesNoLines()
 
 void TestInvoiceEditor::printOfAnUnsavedNewInvoiceIsRefused()
 {
+    const QString refused = QStringLiteral("E' necessario salvare la fattura prima di stampare.");
     addInvoice(QStringLiteral("26-00001"), {10});
-    openEditor();
+    frmFattura &editor = openEditor();
     click(New);
     click(Print);
-    QCOMPARE(m_f->messages().texts(), QStringList{QStringLiteral("E' necessario salvare la fattura prima di stampare.")});
+    QCOMPARE(m_f->messages().texts(), QStringList{refused});
     QCOMPARE(m_f->messages().messages().at(0).style, int(ui::vbInformation));
+    // An edited invoice prints what is stored, unsaved changes and all.
+    click(First);
+    editor.txtFields(2)->setText(QStringLiteral("7"));
+    QCOMPARE(editor.editState(), 1);
+    m_f->messages().clear();
+    click(Print);
+    QVERIFY(!m_f->messages().texts().contains(refused));
+}
+
+void TestInvoiceEditor::datesAndSearch()
+{
+    addCustomers();
+    addInvoice(QStringLiteral("26-00001"), {10});
+    frmFattura &editor = openEditor();
+    // A date box completes what is typed when it is left.
+    editor.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&editor));
+    QLineEdit *paid = editor.txtFields(3);
+    paid->setFocus();
+    QTest::keyClicks(paid, QStringLiteral("061226"));
+    QVERIFY(paid->font().bold());
+    QTest::keyClick(paid, Qt::Key_Tab);
+    QVERIFY(!paid->font().bold());
+    QCOMPARE(paid->text(), QStringLiteral("06/12/2026"));
+    // Search refuses unsaved changes, otherwise gives the window up.
+    click(Search);
+    QCOMPARE(m_f->messages().texts(), QStringList{kUnsavedSearch});
+    click(Save);
+    QCOMPARE(m_f->count(QStringLiteral("Fattura where fat_Data_Pagamento = #12/06/2026#")), 1);
+    m_f->messages().clear();
+    click(Search);
+    QVERIFY(!m_f->messages().texts().contains(kUnsavedSearch));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(!m_editor || !m_editor->isVisible());
 }
 
 void TestInvoiceEditor::richiamaFatturaPositionsTheEditor()
