@@ -14,7 +14,7 @@
 #include "db/DbError.h"
 #include "db/Recordset.h"
 #include "rules/InvoiceArchive.h"
-#include "skin/CardToolbarImages.h"
+#include "skin/CardToolbarStrip.h"
 #include "skin/ImageToolbar.h"
 #include "skin/ctrl_SkinableForm.h"
 #include "ui/MdiChild.h"
@@ -37,7 +37,6 @@
 namespace {
 
 constexpr int kToolbarPictures = 9;
-const QColor kFrame10Colour(0xCE, 0xCE, 0xCE);
 
 QLabel *label(const QString &text, QWidget *parent)
 {
@@ -180,34 +179,15 @@ void frmFattura::buildHeader()
 
 void frmFattura::buildToolbar()
 {
-    Frame10 = new QFrame(this);
-    Frame10->setObjectName(QStringLiteral("Frame10"));
-    Frame10->setFrameShape(QFrame::StyledPanel);
-    Frame10->setAutoFillBackground(true);
-    imgToolbar1 = new ImageToolbar(Frame10);
-    imgToolbar1->setObjectName(QStringLiteral("imgToolbar1"));
+    m_strip = skin::CardToolbarStrip::build(*this, QStringLiteral("txtToolbar"), 190);
+    Frame10 = m_strip.frame;
+    imgToolbar1 = m_strip.pictures;
+    txtToolbar = m_strip.counter;
     connect(imgToolbar1, &ImageToolbar::pictureClicked, this, [this](int index) { imgToolbar1_Click(index); });
-
-    txtToolbar = new QLineEdit(Frame10);
-    txtToolbar->setObjectName(QStringLiteral("txtToolbar"));
-    txtToolbar->setReadOnly(true);
-    txtToolbar->setFocusPolicy(Qt::NoFocus);
-    txtToolbar->setAlignment(Qt::AlignCenter);
-    txtToolbar->setFrame(false);
-    txtToolbar->setFixedWidth(190);
-    QFont bold = txtToolbar->font();
-    bold.setBold(true);
-    txtToolbar->setFont(bold);
 }
 
 void frmFattura::buildLayout()
 {
-    auto *row = new QHBoxLayout(Frame10);
-    row->setContentsMargins(8, 4, 8, 4);
-    row->addWidget(imgToolbar1);
-    row->addStretch();
-    row->addWidget(txtToolbar);
-
     auto *form = new QGridLayout;
     form->setContentsMargins(6, 8, 6, 4);
     form->setHorizontalSpacing(8);
@@ -267,10 +247,7 @@ void frmFattura::Form_Load()
         m_built = true;
         step([&] { ctrl_SkinableForm1->LoadSkin(this); });
         step([&] { PopolaToolBar(); });
-        QPalette grey = Frame10->palette();
-        grey.setColor(QPalette::Window, kFrame10Colour);
-        grey.setColor(QPalette::Base, kFrame10Colour);
-        Frame10->setPalette(grey);
+        m_strip.paintGrey();
     }
     // Lines that no header owns were typed for an invoice the program never
     // saved (it stopped meanwhile): they would turn up in the next New.
@@ -329,12 +306,7 @@ void frmFattura::Form_Unload()
 
 void frmFattura::PopolaToolBar()
 {
-    const skin::ToolbarImageLists lists =
-        skin::loadToolbarImages(skin::ToolbarCard::Fattura, ctrl_SkinableForm1->SkinPath());
-    imgToolbar1->setImageLists(lists.norm, lists.hover, lists.down);
-    imgToolbar1->populate(kToolbarPictures);
-    imgToolbar1->watch(this);
-    imgToolbar1->watch(Frame10);
+    m_strip.populate(skin::ToolbarCard::Fattura, ctrl_SkinableForm1->SkinPath(), kToolbarPictures, *this);
 }
 
 db::Recordset *frmFattura::fatture() const

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "skin/CardToolbarStrip.h"
 #include "stock/BoxFocus.h"
 
 #include <QString>
@@ -130,6 +131,7 @@ private:
     std::array<QLineEdit *, 4> m_fields{};
     data::FieldBinder *m_binder = nullptr;
     BoxFocus m_focus;
+    skin::CardToolbarStrip m_strip;
     QVariantList m_ivaCodes;   // the VAT codes in rate order
     bool m_built = false;
     bool m_showingPagamento = false;

@@ -4,28 +4,16 @@
 #include "db/SqlText.h"
 #include "rules/InvoiceLine.h"
 #include "rules/InvoiceNumber.h"
+#include "rules/SwitchableTransaction.h"
 
-#include <optional>
 
 namespace {
 
 bool g_oneTransactionPerWrite = true;
 
-class WriteTransaction {
+class WriteTransaction : public SwitchableTransaction {
 public:
-    explicit WriteTransaction(db::Database &database)
-    {
-        if (g_oneTransactionPerWrite)
-            m_transaction.emplace(database);
-    }
-    void commit()
-    {
-        if (m_transaction)
-            m_transaction->commit();
-    }
-
-private:
-    std::optional<db::Transaction> m_transaction;
+    explicit WriteTransaction(db::Database &database) : SwitchableTransaction(database, g_oneTransactionPerWrite) {}
 };
 
 QString number(const QString &numero)
@@ -107,6 +95,8 @@ void InvoiceArchive::saveChanged(const QString &numero, const std::function<void
 
 InvoiceArchive::Result InvoiceArchive::renumberLines(const QString &from, const QString &to)
 {
+    if (from == to)
+        return exists(to) ? Result::NumberTaken : Result::Done;
     WriteTransaction transaction(m_db);
     if (exists(to) || exists(from))
         return Result::NumberTaken;

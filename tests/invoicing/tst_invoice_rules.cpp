@@ -172,6 +172,9 @@ void TestInvoiceRules::writesKeepAnInvoiceWhole()
     line(QStringLiteral("26-00007"), 100);
     QCOMPARE(archive.renumberLines(QStringLiteral("26-00002"), QStringLiteral("26-00001")), InvoiceArchive::Result::NumberTaken);
     QCOMPARE(archive.renumberLines(QStringLiteral("26-00001"), QStringLiteral("26-00009")), InvoiceArchive::Result::NumberTaken);
+    // The same number keeps its lines.
+    QCOMPARE(archive.renumberLines(QStringLiteral("26-00002"), QStringLiteral("26-00002")), InvoiceArchive::Result::Done);
+    QCOMPARE(shop.count(QStringLiteral("[Dettaglio Fattura] where df_Numero_Fattura = '26-00002'")), 1);
     QCOMPARE(archive.renumberLines(QStringLiteral("26-00002"), QStringLiteral("26-00007")), InvoiceArchive::Result::Done);
     QCOMPARE(shop.count(QStringLiteral("[Dettaglio Fattura] where df_Numero_Fattura = '26-00007'")), 1);
     QCOMPARE(archive.linesTotal(QStringLiteral("26-00007")), 4.0);
