@@ -60,6 +60,8 @@ void frmFattura::EseguiComando(errors::ErrorTrap &trap, int index)
 {
     PointerReset pointer;
     trap.run([] { SetHourglass(); });
+    if (!ScriviRigaInCorso())
+        return;
     switch (index) {
     case New:
         Nuova(trap);
@@ -305,9 +307,18 @@ bool frmFattura::MostraFattura(const QString &cercato)
     return !rs->noMatch();
 }
 
+// A line still being typed is written first, under the invoice it was typed
+// for; when the grid refuses it (its cell says why) the command waits.
+bool frmFattura::ScriviRigaInCorso()
+{
+    return !TDBGrid1->isRowDirty() || TDBGrid1->updateRow();
+}
+
 void frmFattura::cmdCambiaNumero_Click()
 {
     errors::ErrorTrap trap(QStringLiteral("frmFattura.cmdCambiaNumer_Click"));
+    if (!ScriviRigaInCorso())
+        return;
     if (editState() != kAdding) {
         ui::MsgBox(QStringLiteral("La fattura è già stata salvata. Impossibile cambiare il numero."), ui::vbExclamation,
                    g_strAppName);

@@ -111,6 +111,7 @@ private:
     void requeryOn(const QString &saved);
     // Gives up a new invoice that was never saved, with the lines typed for it.
     void AbbandonaNuova();
+    bool ScriviRigaInCorso();
     static QString numeroOccupato(const QString &numero);
 
     // Lines (FatturaDettagli.cpp)

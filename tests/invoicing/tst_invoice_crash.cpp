@@ -116,7 +116,7 @@ void TestInvoiceCrash::killedAtRandomMomentsLeavesEveryInvoiceWhole()
 // half-written invoice, fails here.
 void TestInvoiceCrash::controlRunWithoutTransactionIsCaught()
 {
-    const int trials = 20;
+    const int trials = 40;
     TrialsOutcome outcome;
     runTrials(trials, {QStringLiteral("--without-transaction")}, outcome);
     if (QTest::currentTestFailed())

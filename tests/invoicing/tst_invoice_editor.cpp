@@ -229,6 +229,9 @@ void TestInvoiceEditor::newProposesThisYearAndTheHighestSequencePlusOne()
     m_f->messages().clear();
 
     pickCustomer(QStringLiteral("Tessiture Dell'Orto"));
+    // A line still being typed is written by Save, and counted.
+    QVERIFY(editor.TDBGrid1->setCurrentCell(0, Descrizione));
+    typeInGrid(*editor.TDBGrid1, QStringLiteral("Giacca\t2\t50"));
     editor.dbcboPagamenti->setCurrentIndex(editor.dbcboPagamenti->findText(QStringLiteral("Bonifico")));
     Q_EMIT editor.dbcboPagamenti->activated(editor.dbcboPagamenti->currentIndex());
     click(Save);
@@ -241,6 +244,8 @@ void TestInvoiceEditor::newProposesThisYearAndTheHighestSequencePlusOne()
                                        "and fat_Pagato = 0 and fat_Codice_Cliente = 2 and fat_Descrizione_Pagamento = 'Bonifico'")), 1);
     QCOMPARE(editor.txtToolbar->text(), QStringLiteral("Fattura: 2 di 2"));
     QCOMPARE(editor.editState(), 0);
+    QCOMPARE(m_f->scalar(QStringLiteral("select fat_Imponibile from Fattura where fat_Numero = '26-00151'")).toDouble(), 100.0);
+    QCOMPARE(editor.txtTotale->text(), QStringLiteral("100"));
 
     // Paid, with a payment date: -1 and the date.
     editor.chkPagata->setChecked(true);
