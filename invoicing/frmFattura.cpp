@@ -341,7 +341,9 @@ void frmFattura::AggiornaContatore()
         db::Recordset *rs = datPrimaryRs->recordset();
         if (!rs || !rs->isOpen())
             return;
-        txtToolbar->setText(QStringLiteral("Fattura: ") + QString::number(rs->absolutePosition() + 1)
+        // A new invoice not saved yet stands at position 0.
+        const int position = rs->editMode() == db::EditMode::Adding ? 0 : rs->absolutePosition() + 1;
+        txtToolbar->setText(QStringLiteral("Fattura: ") + QString::number(position)
                             + QStringLiteral(" di ") + QString::number(rs->recordCount()));
     } catch (...) {
         // The counter is a courtesy: it never stops the window.

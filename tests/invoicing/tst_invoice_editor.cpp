@@ -215,6 +215,7 @@ void TestInvoiceEditor::newProposesThisYearAndTheHighestSequencePlusOne()
     click(New);
     QCOMPARE(editor.editState(), 2);
     QCOMPARE(editor.txtFields(0)->text(), QStringLiteral("26-00151"));
+    QCOMPARE(editor.txtToolbar->text(), QStringLiteral("Fattura: 0 di 1"));
     QCOMPARE(editor.txtFields(1)->text(), QStringLiteral("06/12/26"));
     QCOMPARE(editor.txtTotale->text(), QStringLiteral("0"));
     QCOMPARE(editor.TDBGrid1->model()->rowCount(), 1);   // the new row only
