@@ -130,8 +130,8 @@ int main(int argc, char **argv)
     sqlite3 *raw = nullptr;
     sqlite3_open_v2(path.toUtf8().constData(), &raw, SQLITE_OPEN_READONLY, nullptr);
     db::registerTextFunctions(raw);   // the schema's columns name its collation
-    RawQuery rawStray(raw, "select count(*) from [Dettaglio Fattura] where df_Numero_Fattura is null or not exists "
-                           "(select 1 from Fattura where fat_Numero = df_Numero_Fattura)");
+    RawQuery rawStray(raw, "select df_Numero_Fattura from [Dettaglio Fattura] group by df_Numero_Fattura having "
+                           "df_Numero_Fattura is null or not exists (select 1 from Fattura where fat_Numero = df_Numero_Fattura)");
     RawQuery rawKeys(raw, "select fat_Numero from Fattura order by fat_Numero");
     RawQuery rawFirst(raw, "select * from Fattura order by fat_Numero limit 1");
     RawQuery rawNext(raw, "select * from Fattura where fat_Numero > ?1 order by fat_Numero limit 1");
