@@ -212,6 +212,11 @@ void frmFattura::Elimina(errors::ErrorTrap &trap)
         informa(QStringLiteral("I dati non sono stati salvati. Salvare prima di cancellare") + QStringLiteral(" una fattura."));
         return;
     }
+    // With no invoice left there is nothing to ask about.
+    bool none = true;
+    trap.run([&] { none = fatture()->absolutePosition() < 0; });
+    if (none)
+        return;
     ResetPointer();
     const int answer = ui::MsgBox(QStringLiteral("Cancellare definitivamente la fattura corrente?"),
                                   ui::vbYesNo | ui::vbExclamation, g_strAppName);
@@ -220,8 +225,6 @@ void frmFattura::Elimina(errors::ErrorTrap &trap)
     bool deleted = false;
     trap.run([&] {
         db::Recordset *rs = fatture();
-        if (rs->absolutePosition() < 0)
-            return;
         InvoiceArchive(*database()).deleteInvoice(numero(), [rs] { rs->deleteRecord(); });
         deleted = true;
     });
