@@ -1,6 +1,37 @@
 #include "invoicing/RichiamaFattura.h"
 
-bool RichiamaFattura(const QString &)
+#include "app/GeneralFunc6.h"
+#include "app/Globals.h"
+#include "app/OpenWindow.h"
+#include "app/errors/ErrorTrap.h"
+#include "invoicing/frmFattura.h"
+#include "ui/Messages.h"
+#include "ui/WindowLife.h"
+#include "ui/WindowRegistry.h"
+
+bool RichiamaFattura(const QString &numero)
 {
-    return false;
+    errors::ErrorTrap trap(QStringLiteral("frmCercaFattura.lvwFatture_dblClick"));
+    frmFattura *editor = ui::WindowRegistry::existingInstance<frmFattura>();
+    const ui::WindowLife *life = editor ? ui::WindowLife::of(*editor) : nullptr;
+    if (!editor || !life || !life->isLoaded() || !editor->isVisible()) {
+        if (!trap.run([&] { editor = &openWindow<frmFattura>(); }))
+            return false;
+    }
+    // The editor keeps a new invoice being typed: the user saves it first.
+    if (editor->editState() == 2) {
+        ui::MsgBox(QStringLiteral("I dati non sono stati salvati. Salvare prima di ricercare") + QStringLiteral(" una fattura."),
+                   ui::vbInformation, g_strAppName);
+        return false;
+    }
+    bool found = false;
+    if (!trap.run([&] { found = editor->MostraFattura(numero); }))
+        return false;
+    if (!found) {
+        ui::MsgBox(QStringLiteral("Impossibile trovare la fattura selezionata."), ui::vbExclamation, g_strAppName);
+        ResetPointer();
+        return false;
+    }
+    trap.run([&] { openWindow<frmFattura>(); });
+    return true;
 }

@@ -8,7 +8,7 @@
 #include "data/FieldBinder.h"
 #include "db/DbError.h"
 #include "db/Recordset.h"
-#include "skin/CardToolbarImages.h"
+#include "skin/CardToolbarStrip.h"
 #include "skin/ImageToolbar.h"
 #include "skin/ctrl_SkinableForm.h"
 #include "ui/Messages.h"
@@ -26,7 +26,6 @@
 namespace {
 
 constexpr int kToolbarPictures = 10;
-const QColor kFrame10Colour(0xCE, 0xCE, 0xCE);
 
 constexpr int kPartitaIva = 7;
 constexpr int kCodiceFiscale = 10;
@@ -158,34 +157,15 @@ void frmAnagrafica::buildFields()
 
 void frmAnagrafica::buildToolbar()
 {
-    Frame10 = new QFrame(this);
-    Frame10->setObjectName(QStringLiteral("Frame10"));
-    Frame10->setFrameShape(QFrame::StyledPanel);
-    Frame10->setAutoFillBackground(true);
-    imgToolbar1 = new ImageToolbar(Frame10);
-    imgToolbar1->setObjectName(QStringLiteral("imgToolbar1"));
+    m_strip = skin::CardToolbarStrip::build(*this, QStringLiteral("txtToolbar"), 110);
+    Frame10 = m_strip.frame;
+    imgToolbar1 = m_strip.pictures;
+    txtToolbar = m_strip.counter;
     connect(imgToolbar1, &ImageToolbar::pictureClicked, this, [this](int index) { imgToolbar1_Click(index); });
-
-    txtToolbar = new QLineEdit(Frame10);
-    txtToolbar->setObjectName(QStringLiteral("txtToolbar"));
-    txtToolbar->setReadOnly(true);
-    txtToolbar->setFocusPolicy(Qt::NoFocus);
-    txtToolbar->setAlignment(Qt::AlignCenter);
-    txtToolbar->setFrame(false);
-    txtToolbar->setFixedWidth(110);
-    QFont bold = txtToolbar->font();
-    bold.setBold(true);
-    txtToolbar->setFont(bold);
 }
 
 void frmAnagrafica::buildLayout()
 {
-    auto *row = new QHBoxLayout(Frame10);
-    row->setContentsMargins(8, 4, 8, 4);
-    row->addWidget(imgToolbar1);
-    row->addStretch();
-    row->addWidget(txtToolbar);
-
     auto *form = new QGridLayout;
     form->setContentsMargins(6, 10, 6, 4);
     form->setHorizontalSpacing(8);
@@ -239,10 +219,7 @@ void frmAnagrafica::Form_Load()
         m_built = true;
         step([&] { ctrl_SkinableForm1->LoadSkin(this); });
         step([&] { PopolaToolBar(); });
-        QPalette grey = Frame10->palette();
-        grey.setColor(QPalette::Window, kFrame10Colour);
-        grey.setColor(QPalette::Base, kFrame10Colour);
-        Frame10->setPalette(grey);
+        m_strip.paintGrey();
     }
     step([&] {
         datPrimaryRs->setDatabaseName(g_strDbPath);
@@ -267,12 +244,7 @@ void frmAnagrafica::Form_Activate()
 
 void frmAnagrafica::PopolaToolBar()
 {
-    const skin::ToolbarImageLists lists =
-        skin::loadToolbarImages(skin::ToolbarCard::Anagrafica, ctrl_SkinableForm1->SkinPath());
-    imgToolbar1->setImageLists(lists.norm, lists.hover, lists.down);
-    imgToolbar1->populate(kToolbarPictures);
-    imgToolbar1->watch(this);
-    imgToolbar1->watch(Frame10);
+    m_strip.populate(skin::ToolbarCard::Anagrafica, ctrl_SkinableForm1->SkinPath(), kToolbarPictures, *this);
 }
 
 db::Recordset *frmAnagrafica::anagrafiche() const

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "skin/CardToolbarStrip.h"
 #include "stock/BoxFocus.h"
 
 #include <QString>
@@ -81,5 +82,6 @@ private:
     std::array<QWidget *, 13> m_fields{};
     data::FieldBinder *m_binder = nullptr;
     BoxFocus m_focus;
+    skin::CardToolbarStrip m_strip;
     bool m_built = false;
 };

@@ -4,6 +4,7 @@
 #include "db/SqlText.h"
 #include "rules/ShopDatabase.h"
 #include "rules/StockQuantity.h"
+#include "rules/SwitchableTransaction.h"
 
 #include <functional>
 #include <optional>
@@ -42,21 +43,9 @@ const MovementKind &saleKind()
 using WriteFields = std::function<void(db::Recordset &)>;
 
 // The transaction of one movement (none in the crash test's control run).
-class MovementTransaction {
+class MovementTransaction : public SwitchableTransaction {
 public:
-    explicit MovementTransaction(db::Database &database)
-    {
-        if (g_oneTransactionPerMovement)
-            m_transaction.emplace(database);
-    }
-    void commit()
-    {
-        if (m_transaction)
-            m_transaction->commit();
-    }
-
-private:
-    std::optional<db::Transaction> m_transaction;
+    explicit MovementTransaction(db::Database &database) : SwitchableTransaction(database, g_oneTransactionPerMovement) {}
 };
 
 class Movement {

@@ -11,7 +11,7 @@
 #include "data/Grid.h"
 #include "db/DbError.h"
 #include "db/Recordset.h"
-#include "skin/CardToolbarImages.h"
+#include "skin/CardToolbarStrip.h"
 #include "skin/ImageToolbar.h"
 #include "skin/ctrl_SkinableForm.h"
 #include "ui/Messages.h"
@@ -37,7 +37,6 @@ namespace {
 const QString kAllArticles = QStringLiteral("select * from Articoli order by art_Codice");
 
 constexpr int kToolbarPictures = 9;
-const QColor kFrame10Colour(0xCE, 0xCE, 0xCE);   // &H00CECECE
 
 // Stock item grid columns.
 constexpr int kColArticolo = 0;
@@ -212,34 +211,15 @@ void frmPrestazioni::buildToolbars()
         connect(action, &QAction::triggered, this, [this, key = key] { Toolbar1_ButtonClick(key); });
     }
 
-    Frame10 = new QFrame(this);
-    Frame10->setObjectName(QStringLiteral("Frame10"));
-    Frame10->setFrameShape(QFrame::StyledPanel);
-    Frame10->setAutoFillBackground(true);
-    imgToolbar1 = new ImageToolbar(Frame10);
-    imgToolbar1->setObjectName(QStringLiteral("imgToolbar1"));
+    m_strip = skin::CardToolbarStrip::build(*this, QStringLiteral("txtToolBar"), 170);
+    Frame10 = m_strip.frame;
+    imgToolbar1 = m_strip.pictures;
+    txtToolBar = m_strip.counter;
     connect(imgToolbar1, &ImageToolbar::pictureClicked, this, [this](int index) { imgToolbar1_Click(index); });
-
-    txtToolBar = new QLineEdit(Frame10);
-    txtToolBar->setObjectName(QStringLiteral("txtToolBar"));
-    txtToolBar->setReadOnly(true);
-    txtToolBar->setFocusPolicy(Qt::NoFocus);
-    txtToolBar->setAlignment(Qt::AlignCenter);
-    txtToolBar->setFrame(false);
-    txtToolBar->setFixedWidth(170);
-    QFont bold = txtToolBar->font();
-    bold.setBold(true);
-    txtToolBar->setFont(bold);
 }
 
 void frmPrestazioni::buildLayout()
 {
-    auto *row = new QHBoxLayout(Frame10);
-    row->setContentsMargins(8, 4, 8, 4);
-    row->addWidget(imgToolbar1);
-    row->addStretch();
-    row->addWidget(txtToolBar);
-
     auto *form = new QGridLayout;
     form->setContentsMargins(6, 10, 6, 4);
     form->setHorizontalSpacing(8);
@@ -323,10 +303,7 @@ void frmPrestazioni::Form_Load()
         m_built = true;
         step([&] { ctrl_SkinableForm1->LoadSkin(this); });
         step([&] { PopolaToolBar(); });
-        QPalette grey = Frame10->palette();
-        grey.setColor(QPalette::Window, kFrame10Colour);
-        grey.setColor(QPalette::Base, kFrame10Colour);
-        Frame10->setPalette(grey);
+        m_strip.paintGrey();
     }
     p_strQuery = queryShown();
     step([&] {
@@ -351,12 +328,7 @@ void frmPrestazioni::Form_Load()
 
 void frmPrestazioni::PopolaToolBar()
 {
-    const skin::ToolbarImageLists lists =
-        skin::loadToolbarImages(skin::ToolbarCard::Articolo, ctrl_SkinableForm1->SkinPath());
-    imgToolbar1->setImageLists(lists.norm, lists.hover, lists.down);
-    imgToolbar1->populate(kToolbarPictures);
-    imgToolbar1->watch(this);
-    imgToolbar1->watch(Frame10);
+    m_strip.populate(skin::ToolbarCard::Articolo, ctrl_SkinableForm1->SkinPath(), kToolbarPictures, *this);
 }
 
 db::Recordset *frmPrestazioni::articoli() const

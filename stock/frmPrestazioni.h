@@ -1,5 +1,7 @@
 #pragma once
 
+#include "skin/CardToolbarStrip.h"
+
 #include <QString>
 #include <QWidget>
 #include <functional>
@@ -102,5 +104,6 @@ private:
 
     data::FieldBinder *m_binder = nullptr;
     QLabel *lblDettagli = nullptr;
+    skin::CardToolbarStrip m_strip;
     bool m_built = false;   // skin and toolbar, made by the first load only
 };

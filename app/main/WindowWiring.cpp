@@ -2,6 +2,7 @@
 
 #include "app/errors/ErrorLogs.h"
 #include "app/main/MenuCommands.h"
+#include "invoicing/frmFattura.h"
 #include "lookup/frmAbout.h"
 #include "lookup/frmDizionari.h"
 #include "register/frmAnagrafica.h"
@@ -33,6 +34,7 @@ void wireWindows()
     wirePlainCommand<frmNotaFornitori>(QStringLiteral("mnuNotaFornitori"));
     wirePlainCommand<frmCercaPrestazione>(QStringLiteral("mnuFileCercaArticoli"));
     wirePlainCommand<frmArticoli>(QStringLiteral("mnuListeArticoliItem"));
+    wirePlainCommand<frmFattura>(QStringLiteral("mnuFattureItem"));
     wirePlainCommand<frmAbout>(QStringLiteral("mnuAbout"));
     MenuCommands::wireAction(QStringLiteral("mnuRegistroErroriItem"), errors::MostraRegistroErrori);
     MenuCommands::wireAction(QStringLiteral("mnuArchivioErroriItem"), errors::MostraArchivioErrori);

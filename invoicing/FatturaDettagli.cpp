@@ -1,0 +1,237 @@
+// The lines of the invoice editor: the grid, the line arithmetic, the VAT
+// list and the invoice total.
+#include "invoicing/frmFattura.h"
+
+#include "app/GeneralFunc6.h"
+#include "app/Globals.h"
+#include "app/errors/ErrorTrap.h"
+#include "app/modZandri.h"
+#include "data/DataControl.h"
+#include "data/Grid.h"
+#include "data/RecordsetModel.h"
+#include "db/Database.h"
+#include "db/Recordset.h"
+#include "db/SqlText.h"
+#include "lookup/frmHelp.h"
+#include "rules/InvoiceArchive.h"
+#include "rules/InvoiceLine.h"
+#include "ui/Messages.h"
+
+#include <QLineEdit>
+
+namespace {
+
+enum Column { Numero = 0, Descrizione, Quantita, Prezzo, Importo, Iva };
+
+} // namespace
+
+void frmFattura::buildGrid()
+{
+    TDBGrid1 = new data::Grid(this);
+    TDBGrid1->setObjectName(QStringLiteral("TDBGrid1"));
+    data::GridColumn numero(QStringLiteral("Numero Fattura"), QStringLiteral("df_Numero_Fattura"));
+    // Filled from the header before the line is written: a line always
+    // belongs to the invoice on screen.
+    numero.locked = true;
+    numero.width = 100;
+    data::GridColumn descrizione(QStringLiteral("Descrizione"), QStringLiteral("df_Descrizione"));
+    descrizione.width = 240;
+    data::GridColumn quantita(QStringLiteral("Quantità"), QStringLiteral("df_Quantità"));
+    quantita.numberFormat = QStringLiteral("General Number");
+    quantita.kind = data::GridColumn::Kind::Number;
+    data::GridColumn prezzo(QStringLiteral("Prezzo"), QStringLiteral("df_Prezzo"));
+    prezzo.kind = data::GridColumn::Kind::Number;
+    data::GridColumn importo(QStringLiteral("Importo"), QStringLiteral("df_Importo"));
+    importo.kind = data::GridColumn::Kind::Number;
+    data::GridColumn iva(QStringLiteral("IVA"), QStringLiteral("df_IVA"));
+    iva.kind = data::GridColumn::Kind::Number;
+    iva.width = 140;
+    for (data::GridColumn *column : {&numero, &descrizione, &quantita, &prezzo, &importo})
+        column->button = true;
+    TDBGrid1->setColumns({numero, descrizione, quantita, prezzo, importo, iva});
+    TDBGrid1->setAllowAddNew(false);
+    TDBGrid1->setAllowUpdate(false);
+    TDBGrid1->setDataSource(datDettagli);
+
+    connect(TDBGrid1, &data::Grid::buttonClick, this, &frmFattura::TDBGrid1_ButtonClick);
+    connect(TDBGrid1, &data::Grid::change, this, [this] { RicalcolaRiga(false); });
+    connect(TDBGrid1, &data::Grid::afterColUpdate, this, [this] { RicalcolaRiga(true); });
+    connect(TDBGrid1, &data::Grid::beforeUpdate, this, &frmFattura::TDBGrid1_BeforeUpdate);
+    connect(TDBGrid1, &data::Grid::beforeDelete, this, &frmFattura::TDBGrid1_BeforeDelete);
+    connect(TDBGrid1, &data::Grid::afterUpdate, this, &frmFattura::TDBGrid1_Written);
+    connect(TDBGrid1, &data::Grid::afterDelete, this, &frmFattura::TDBGrid1_Written);
+    connect(TDBGrid1, &data::Grid::dataError, this, &frmFattura::TDBGrid1_Error);
+}
+
+// The value list of the VAT column: the codes in rate order, each shown by
+// its description.
+void frmFattura::CaricaIva()
+{
+    auto iva = database()->openRecordset(QStringLiteral("select * from IVA order by iva_Aliquota"));
+    TDBGrid1->clearValueItems(Iva);
+    m_ivaCodes.clear();
+    while (iva->recordCount() != 0 && !iva->eof()) {
+        const QVariant code = iva->value(QStringLiteral("IVA_Codice"));
+        TDBGrid1->addValueItem(Iva, code, NullToEmpty(iva->value(QStringLiteral("IVA_Descrizione"))).toString());
+        m_ivaCodes.append(code);
+        iva->moveNext();
+    }
+}
+
+// The grid shows the lines of the number in the header box. With no number
+// (no invoice left) it is empty and takes no line.
+void frmFattura::Aggiornagrid()
+{
+    errors::ErrorTrap trap(QStringLiteral("frmFattura.Aggiornagrid"));
+    const QString shown = numero();
+    // A line still being typed belonged to the invoice shown before.
+    TDBGrid1->cancelRow();
+    trap.run([&] {
+        const bool any = !shown.trimmed().isEmpty();
+        m_gridNumber = shown;
+        TDBGrid1->setAllowAddNew(any);
+        TDBGrid1->setAllowUpdate(any);
+        TDBGrid1->setAllowDelete(any);
+        datDettagli->setDatabaseName(g_strDbPath);
+        datDettagli->setRecordSource(QStringLiteral("select * from [Dettaglio Fattura] where df_Numero_Fattura = ")
+                                     + db::quoted(shown, QLatin1Char('"')));
+        datDettagli->refresh();
+        TDBGrid1->rebind();
+    });
+}
+
+void frmFattura::AggiornaTotale()
+{
+    double total = 0;
+    if (!m_gridNumber.trimmed().isEmpty())
+        total = InvoiceArchive(*database()).linesTotal(m_gridNumber);
+    txtTotale->setText(InvoiceLine::totalText(total));
+}
+
+void frmFattura::TDBGrid1_ButtonClick(int column)
+{
+    if (column == Iva)
+        return;
+    errors::ErrorTrap trap(QStringLiteral("frmFattura.TDBG1_ButtoinClick"));
+    trap.run([&] {
+        frmHelp picker(this);
+        picker.QryTable = QStringLiteral("Articoli");
+        picker.QryBoundColumn = QStringLiteral("art_Codice");
+        picker.QryListField = QStringLiteral("art_Descrizione");
+        picker.QryOrder = QStringLiteral("art_descrizione");
+        picker.ButtonNew = false;
+        picker.showModal();
+        // A pick given up leaves the line as it was.
+        if (picker.QryAborted)
+            return;
+        const QString codice = NullToEmpty(picker.QrySelected).toString();
+        TDBGrid1->setColumnValue(Descrizione, NullToEmpty(picker.QryText).toString());
+        TDBGrid1->setColumnValue(Quantita, QStringLiteral("1"));
+        TDBGrid1->setColumnValue(Prezzo, CercaValore(QStringLiteral("Articoli"), QStringLiteral("art_Codice"),
+                                                     QStringLiteral("art_Prezzo_Listino"), codice, 1));
+        RicalcolaRiga(true);
+    });
+}
+
+// The amount of the line follows its quantity and price. While a cell is
+// being typed only the amount changes; once the cell is accepted a quantity
+// or price that is not a number becomes "0".
+void frmFattura::RicalcolaRiga(bool completa)
+{
+    try {
+        const std::optional<InvoiceLine::Amount> amount =
+            InvoiceLine::recalculate(TDBGrid1->columnText(Quantita), TDBGrid1->columnText(Prezzo));
+        if (!amount)
+            return;
+        if (completa) {
+            if (amount->prezzo != TDBGrid1->columnText(Prezzo))
+                TDBGrid1->setColumnValue(Prezzo, amount->prezzo);
+            if (amount->quantita != TDBGrid1->columnText(Quantita))
+                TDBGrid1->setColumnValue(Quantita, amount->quantita);
+        }
+        TDBGrid1->setColumnValue(Importo, amount->importo);
+    } catch (...) {
+        // An error of the recalculation ends it without a message.
+    }
+}
+
+void frmFattura::TDBGrid1_BeforeUpdate(bool &cancel)
+{
+    if (m_gridNumber.trimmed().isEmpty()) {
+        cancel = true;
+        TDBGrid1->cancelRow();
+        return;
+    }
+    // A line of a new invoice never joins a stored invoice of the same number.
+    if (editState() == int(db::EditMode::Adding) && InvoiceArchive(*database()).exists(m_gridNumber)) {
+        cancel = true;
+        TDBGrid1->cancelRow();
+        ui::MsgBox(numeroOccupato(m_gridNumber), ui::vbExclamation, g_strAppName);
+        return;
+    }
+    TDBGrid1->setColumnValue(Numero, m_gridNumber);
+    if (TDBGrid1->columnText(Iva).trimmed().isEmpty()) {
+        const QVariant code = InvoiceLine::defaultVatCode(m_ivaCodes);
+        if (code.isValid())
+            TDBGrid1->setColumnValue(Iva, code);
+    }
+    if (!IsNumeric(TDBGrid1->columnText(Prezzo)))
+        TDBGrid1->setColumnValue(Prezzo, QStringLiteral("0"));
+    // The line and the total of a stored header are written together.
+    QString message;
+    if (TDBGrid1->recordsetModel()->invalidPendingColumn(&message) < 0)
+        beginLineWrite();
+}
+
+void frmFattura::TDBGrid1_BeforeDelete(bool &cancel)
+{
+    if (m_gridNumber.trimmed().isEmpty()) {
+        cancel = true;
+        return;
+    }
+    beginLineWrite();
+}
+
+void frmFattura::beginLineWrite()
+{
+    if (m_lineTransaction)
+        return;
+    database()->beginTrans();
+    m_lineTransaction = true;
+}
+
+void frmFattura::TDBGrid1_Written()
+{
+    errors::ErrorTrap trap(QStringLiteral("frmFattura.TDBGrid1_AfterUpdate"));
+    if (m_lineTransaction) {
+        const bool stored = trap.run([&] {
+            InvoiceArchive(*database()).storeTotal(m_gridNumber);
+            database()->commitTrans();
+            m_lineTransaction = false;
+        });
+        if (!stored) {
+            rollbackLineWrite();
+            Aggiornagrid();
+        }
+    }
+    trap.run([&] { AggiornaTotale(); });
+}
+
+void frmFattura::rollbackLineWrite()
+{
+    if (!m_lineTransaction)
+        return;
+    m_lineTransaction = false;
+    try {
+        database()->rollback();
+    } catch (...) {
+        // The connection rolls back what is left on its next transaction.
+    }
+}
+
+void frmFattura::TDBGrid1_Error(const db::DbError &error, bool &showMessage)
+{
+    rollbackLineWrite();
+    showMessage = false;
+    ErroreDati(error);
+}

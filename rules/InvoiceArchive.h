@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QDate>
+#include <QString>
+#include <functional>
+
+namespace db { class Database; }
+
+// The writes of the invoice editor that must reach the disk together: an
+// invoice is its header and its lines, and the header's fat_Imponibile is
+// the sum of the lines' df_Importo. Each operation runs in ONE transaction,
+// so that whatever stops the program in between (a crash, a power cut, a
+// refused write) no invoice is left with part of itself.
+//
+// The header itself is written by the caller (the editor's bound record
+// set), inside the transaction, through `writeHeader`.
+class InvoiceArchive {
+public:
+    explicit InvoiceArchive(db::Database &database) : m_db(database) {}
+
+    enum class Result { Done, NumberTaken };
+
+    // The greatest fat_Numero as text, empty on an empty archive.
+    QString highestNumber() const;
+    bool exists(const QString &numero) const;
+    // The number New proposes: the highest number's sequence + 1 with this
+    // year in front, or the first free one after it. Past sequence 99999 the
+    // greatest number as text stays "yy-99999" while "yy-100000" is taken;
+    // a new invoice must never start on a stored invoice's number.
+    QString nextFreeNumber(const QDate &today) const;
+
+    // A new invoice: the number is checked again and the header written,
+    // with its total taken from the stored lines. NumberTaken writes nothing.
+    Result saveNew(const QString &numero, const std::function<void()> &writeHeader);
+    // A stored invoice: the header rewritten with the total of its lines.
+    void saveChanged(const QString &numero, const std::function<void()> &writeHeader);
+    // Moves the lines typed for an unsaved invoice to another number. A
+    // number already stored, or lines that belong to a stored invoice,
+    // refuse the move and nothing changes.
+    Result renumberLines(const QString &from, const QString &to);
+    // Deletes the lines, then the header (through `deleteHeader`).
+    void deleteInvoice(const QString &numero, const std::function<void()> &deleteHeader);
+    // The lines typed for a new invoice that is abandoned (never saved):
+    // removed, unless a header with that number exists.
+    void discardUnsaved(const QString &numero);
+    // Lines no header owns (an invoice being typed when the program stopped);
+    // returns how many went.
+    int removeStrayLines();
+    // fat_Imponibile := the sum of the invoice's lines (no header: nothing).
+    void storeTotal(const QString &numero);
+    double linesTotal(const QString &numero) const;
+
+    // Only for the crash test's control run, which proves that the test
+    // notices an invoice written statement by statement. The program never
+    // calls it.
+    static void setOneTransactionPerWrite(bool on);
+
+private:
+    db::Database &m_db;
+};
