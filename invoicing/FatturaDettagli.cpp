@@ -18,6 +18,7 @@
 #include "ui/Messages.h"
 
 #include <QLineEdit>
+#include <QTimer>
 
 namespace {
 
@@ -61,6 +62,15 @@ void frmFattura::buildGrid()
     connect(TDBGrid1, &data::Grid::afterUpdate, this, &frmFattura::TDBGrid1_Written);
     connect(TDBGrid1, &data::Grid::afterDelete, this, &frmFattura::TDBGrid1_Written);
     connect(TDBGrid1, &data::Grid::dataError, this, &frmFattura::TDBGrid1_Error);
+    // The number is never typed: the cursor stepping onto it goes on to the
+    // description, so what the user types lands in a cell that takes it.
+    connect(TDBGrid1, &data::Grid::rowColChange, this, [this] {
+        if (TDBGrid1->currentColumn() == Numero)
+            QTimer::singleShot(0, TDBGrid1, [this] {
+                if (TDBGrid1->currentColumn() == Numero)
+                    TDBGrid1->setCurrentCell(TDBGrid1->currentRow(), Descrizione);
+            });
+    });
 }
 
 // The value list of the VAT column: the codes in rate order, each shown by

@@ -151,11 +151,14 @@ void TestInvoiceEditor::pickCustomer(const QString &name)
     m_editor->cmdCercaAnagrafica->click();
 }
 
-// A line typed into the new row and written by leaving it.
+// A line typed into the new row and written by leaving it. The cursor comes
+// into the row on the number, as after Down, and goes on by itself to the
+// description.
 void TestInvoiceEditor::typeLine(const QString &descrizione, const QString &quantita, const QString &prezzo)
 {
     data::Grid &grid = *m_editor->TDBGrid1;
-    QVERIFY(grid.setCurrentCell(grid.model()->rowCount() - 1, Descrizione));
+    QVERIFY(grid.setCurrentCell(grid.model()->rowCount() - 1, Numero));
+    QTRY_COMPARE(grid.currentColumn(), int(Descrizione));
     typeInGrid(grid, descrizione + QLatin1Char('\t') + quantita + QLatin1Char('\t') + prezzo + QLatin1Char('\t'));
     QVERIFY(grid.updateRow());
 }
