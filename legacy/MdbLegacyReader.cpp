@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 #include <cstring>
 
 // glib first: mdbtools.h includes it inside its extern "C" block.
@@ -97,7 +98,16 @@ LegacyValue valueOf(MdbHandle *mdb, const MdbColumn &column, const MdbField &fie
     case MDB_MEMO: {
         if (field.siz == 0)
             return LegacyValue::text(QString());
+        // libmdb converts a memo into at most its bind size: raise it to what
+        // this memo can need (a stored byte may become three of UTF-8), and
+        // put it back, since every text conversion allocates that size.
+        const size_t bindSize = mdb->bind_size;
+        if (column.col_type == MDB_MEMO && field.siz >= 4) {
+            const size_t stored = little<quint32>(page, field.start) & 0x3fffffff;
+            mdb_set_bind_size(mdb, std::max(bindSize, stored * 3 + 16));
+        }
         char *text = mdb_col_to_string(mdb, mdb->pg_buf, field.start, column.col_type, field.siz);
+        mdb_set_bind_size(mdb, bindSize);
         const QString value = QString::fromUtf8(text);
         g_free(text);
         return LegacyValue::text(value);
