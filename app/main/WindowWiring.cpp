@@ -1,5 +1,6 @@
 #include "app/main/WindowWiring.h"
 
+#include "app/legacy/frmImportaArchivio.h"
 #include "app/main/MenuCommands.h"
 #include "lookup/frmAbout.h"
 #include "lookup/frmDizionari.h"
@@ -33,6 +34,7 @@ void wireWindows()
     wirePlainCommand<frmCercaPrestazione>(QStringLiteral("mnuFileCercaArticoli"));
     wirePlainCommand<frmArticoli>(QStringLiteral("mnuListeArticoliItem"));
     wirePlainCommand<frmAbout>(QStringLiteral("mnuAbout"));
+    wirePlainCommand<frmImportaArchivio>(QStringLiteral("mnuFileImportaArchivioItem"));
 }
 
 } // namespace app
