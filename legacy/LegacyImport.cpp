@@ -9,6 +9,7 @@
 
 #include <QHash>
 #include <QSet>
+#include <map>
 #include <sqlite3.h>
 #include <stdexcept>
 
@@ -129,7 +130,7 @@ private:
     sqlite3 *m_db;
     const ImportOptions &m_options;
     std::vector<Source> m_sources;
-    QHash<QString, QSet<QString>> m_keys;   // by table: the keys it holds
+    std::map<QString, QSet<QString>> m_keys;   // by table: the keys it holds (nodes stay put)
     ImportResult m_result;
 };
 

@@ -136,16 +136,17 @@ void frmImportaArchivio::cmdImporta_Click()
             txtArchivio->setFocus();
             return;
         }
-        if (!closeOtherWindows()) {
-            ui::MsgBox(kCloseOthers, ui::vbExclamation, g_strAppName);
-            return;
-        }
         // Never merged: data already there is replaced on the user's word, or kept.
         const qint64 present = legacy::shopDataRows(*ShopDatabase::open());
         bool replace = false;
         if (present > 0) {
             replace = ui::MsgBox(replaceQuestion(present), ui::vbYesNo | ui::vbQuestion | ui::vbDefaultButton2,
                                  g_strAppName) == ui::vbYes;
+        }
+        // Refused (kept data) it changes nothing: the other windows may stay.
+        if ((present == 0 || replace) && !closeOtherWindows()) {
+            ui::MsgBox(kCloseOthers, ui::vbExclamation, g_strAppName);
+            return;
         }
         runImport(replace);
     });

@@ -1,5 +1,6 @@
 // File / "Importa archivio precedente…" as the user drives it: the file named,
-// the question when the database holds data, the other windows closed, the
+// the question when the database holds data, the other windows closed when the
+// import runs, the
 // progress bar and the summary at the end.
 #include "CardFixture.h"
 #include "LegacyTestFiles.h"
@@ -70,7 +71,7 @@ void TestLegacyWindow::importsFromItsWindow()
 
     QCOMPARE(fixture.messages().texts(), messages);
     QCOMPARE(fixture.count(QStringLiteral("Articoli")), articles);
-    QCOMPARE(other.isNull() || !other->isVisible(), fileNamed);
+    QCOMPARE(other.isNull() || !other->isVisible(), articles == 60);   // closed only for an import that runs
     if (articles == 60) {
         QCOMPARE(window.prgImportazione->value(), window.prgImportazione->maximum());
         QCOMPARE(window.lblTabella->text(), QStringLiteral("Importazione completata: 13 tabelle lette."));
