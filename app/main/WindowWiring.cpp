@@ -1,6 +1,7 @@
 #include "app/main/WindowWiring.h"
 
 #include "app/errors/ErrorLogs.h"
+#include "app/legacy/frmImportaArchivio.h"
 #include "app/main/MenuCommands.h"
 #include "invoicing/frmFattura.h"
 #include "lookup/frmAbout.h"
@@ -38,6 +39,7 @@ void wireWindows()
     wirePlainCommand<frmAbout>(QStringLiteral("mnuAbout"));
     MenuCommands::wireAction(QStringLiteral("mnuRegistroErroriItem"), errors::MostraRegistroErrori);
     MenuCommands::wireAction(QStringLiteral("mnuArchivioErroriItem"), errors::MostraArchivioErrori);
+    wirePlainCommand<frmImportaArchivio>(QStringLiteral("mnuFileImportaArchivioItem"));
 }
 
 } // namespace app

@@ -82,6 +82,8 @@ void mdiTarvo::buildMenus()
     separator->setText(QStringLiteral("-"));
     addCommand(file, QStringLiteral("mnuAnagraficheItem"), QStringLiteral("Anagrafiche"), QKeySequence(QStringLiteral("Ctrl+G")));
     addCommand(file, QStringLiteral("mnuFattureItem"), QStringLiteral("Fatture"), QKeySequence(QStringLiteral("Ctrl+I")));
+    file->addSeparator()->setObjectName(QStringLiteral("mnuFileSepImporta"));
+    addCommand(file, QStringLiteral("mnuFileImportaArchivioItem"), QStringLiteral("Importa archivio precedente…"), QKeySequence());
 
     QMenu *lists = menuBar()->addMenu(QStringLiteral("Liste"));
     lists->setObjectName(QStringLiteral("mnuListe"));

@@ -164,6 +164,8 @@ void TestMainWindow::menuItems_data()
     QTest::newRow("Scarico") << "mnuFile" << "mnuFileScaricoItem" << "Scarico" << "Ctrl+S";
     QTest::newRow("Anagrafiche") << "mnuFile" << "mnuAnagraficheItem" << "Anagrafiche" << "Ctrl+G";
     QTest::newRow("Fatture") << "mnuFile" << "mnuFattureItem" << "Fatture" << "Ctrl+I";
+    QTest::newRow("Importa archivio precedente") << "mnuFile" << "mnuFileImportaArchivioItem"
+                                                 << "Importa archivio precedente…" << "";
     QTest::newRow("Liste Articoli") << "mnuListe" << "mnuListeArticoliItem" << "Articoli" << "";
     QTest::newRow("Carichi") << "mnuListe" << "mnuListeCarichiItem" << "Carichi" << "";
     QTest::newRow("Scarichi") << "mnuListe" << "mnuListeScarichiItem" << "Scarichi" << "";
@@ -202,7 +204,8 @@ void TestMainWindow::menuOrderWithTheSeparator()
         file << action->objectName();
     QCOMPARE(file, (QStringList{"mnuFileArticoliItem", "mnuFileCaricoItem", "mnuFornitoriItem", "mnuNotaFornitori",
                                 "mnuPrimaNotaItem", "mnuFileCercaArticoli", "mnuFileScaricoItem", "nihil",
-                                "mnuAnagraficheItem", "mnuFattureItem"}));
+                                "mnuAnagraficheItem", "mnuFattureItem", "mnuFileSepImporta",
+                                "mnuFileImportaArchivioItem"}));
     auto *separator = m_main->findChild<QMenu *>(QStringLiteral("mnuFile"))->actions().at(7);
     QVERIFY(separator->isSeparator());
     QCOMPARE(separator->text(), QStringLiteral("-"));
