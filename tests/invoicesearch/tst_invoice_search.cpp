@@ -4,6 +4,7 @@
 #include "CardFixture.h"
 
 #include "invoicing/frmCercaFattura.h"
+#include "invoicing/frmFattura.h"
 #include "report/ReportProperties.h"
 #include "skin/ctrl_SkinableButton.h"
 #include "ui/WindowRegistry.h"
@@ -35,6 +36,7 @@ private Q_SLOTS:
     void theNewestTwoHundredAreListed();
     void nuovaRicercaEmptiesFiltersAndList();
     void printListsTheInvoicesShown();
+    void doubleClickShowsTheInvoiceInTheEditor();
     void resizingKeepsListAndButtonsAtTheEdges();
 
 private:
@@ -68,6 +70,7 @@ void TestInvoiceSearch::init()
 
 void TestInvoiceSearch::cleanup()
 {
+    delete ui::WindowRegistry::existingInstance<frmFattura>();
     delete ui::WindowRegistry::existingInstance<frmCercaFattura>();
     m_search = nullptr;
     if (m_f->report().lastPreview())
@@ -212,6 +215,35 @@ void TestInvoiceSearch::printListsTheInvoicesShown()
     QCOMPARE(report.get(prop::Destination).toInt(), 0);
     QVERIFY(report.get(prop::ReportFileName).toString().endsWith(QStringLiteral("/listafat.rpt")));
     QVERIFY(report.lastPreview());
+    QVERIFY(m_f->log().isEmpty());
+}
+
+// The editor takes the invoice and the search steps aside; an editor
+// holding an unsaved new invoice refuses and the search stays.
+void TestInvoiceSearch::doubleClickShowsTheInvoiceInTheEditor()
+{
+    frmCercaFattura &search = openSearch();
+    search.txtNumero->setText(QStringLiteral("25-"));
+    search.TrovaFatture();
+    QTreeWidgetItem *item = search.lvwFatture->topLevelItem(0);
+    const auto doubleClick = [&] {
+        search.lvwFatture->setCurrentItem(item);
+        Q_EMIT search.lvwFatture->itemDoubleClicked(item, 0);
+    };
+    doubleClick();
+    auto *editor = ui::WindowRegistry::existingInstance<frmFattura>();
+    QVERIFY(editor && editor->isVisible());
+    QCOMPARE(editor->txtFields(0)->text(), QStringLiteral("25-00150"));
+    QVERIFY(!search.isVisible());
+
+    editor->imgToolbar1_Click(1);   // New
+    QCOMPARE(editor->editState(), 2);
+    search.show();
+    doubleClick();
+    QCOMPARE(m_f->messages().texts(),
+             QStringList{QStringLiteral("I dati non sono stati salvati. Salvare prima di ricercare una fattura.")});
+    QVERIFY(search.isVisible());
+    QCOMPARE(editor->editState(), 2);
     QVERIFY(m_f->log().isEmpty());
 }
 
