@@ -2,10 +2,15 @@
 #include "app/errors/TarvoApplication.h"
 #include "ui/Translations.h"
 
+#include <QLocale>
+
 int main(int argc, char *argv[])
 {
     errors::TarvoApplication application(argc, argv);
     ui::installItalianTranslations(application);
+    // Amounts are typed and read the Italian way ("3,50"), as the grids and
+    // the prints show them, also on a desktop set to another language.
+    QLocale::setDefault(QLocale(QLocale::Italian, QLocale::Italy));
     Main();
     return application.exec();
 }
