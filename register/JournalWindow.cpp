@@ -45,10 +45,12 @@ JournalWindow::JournalWindow(JournalKind kind, QWidget *parent)
     ctrl_SkinableForm1->setObjectName(QStringLiteral("ctrl_SkinableForm1"));
     ctrl_SkinableForm1->setCaption(m_kind.caption);
 
+    m_periodRow = new QWidget(this);
+    m_periodRow->resize(480, 40);
     const auto dateBox = [this](const char *name, const QString &caption, int left) {
-        auto *label = new QLabel(caption, this);
+        auto *label = new QLabel(caption, m_periodRow);
         label->move(left, 14);
-        auto *box = new QLineEdit(this);
+        auto *box = new QLineEdit(m_periodRow);
         box->setObjectName(QLatin1String(name));
         box->setGeometry(left + 60, 10, 96, 24);
         box->installEventFilter(this);
@@ -57,7 +59,7 @@ JournalWindow::JournalWindow(JournalKind kind, QWidget *parent)
     };
     txtDataInizio = dateBox("txtDataInizio", QStringLiteral("Nota tra il"), 16);
     txtDataFine = dateBox("txtDataFine", QStringLiteral("e il"), 190);
-    cmdAggiorna = new QPushButton(QStringLiteral("Aggiorna"), this);
+    cmdAggiorna = new QPushButton(QStringLiteral("Aggiorna"), m_periodRow);
     cmdAggiorna->setObjectName(QStringLiteral("cmdAggiorna"));
     cmdAggiorna->setGeometry(370, 8, 100, 28);
     connect(cmdAggiorna, &QPushButton::clicked, this, [this] { cmdAggiorna_Click(); });
@@ -211,9 +213,10 @@ void JournalWindow::resizeEvent(QResizeEvent *event)
     const int h = height();
     const int gridWidth = w - twips(m_kind.gridMarginTwips);
     const int gridHeight = h - twips(2500);
+    const int top = contentsRect().top();
+    m_periodRow->move(contentsRect().left(), top);
     if (gridWidth <= 0 || gridHeight <= 0)
         return;
-    const int top = contentsRect().top();
     TDBGrid1->setGeometry((w - gridWidth) / 2, top + 44, gridWidth, gridHeight);
     cmdChiudi->move(twips(200), h - twips(800));
     cmdStampa->move(w - twips(2000), h - twips(800));

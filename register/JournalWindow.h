@@ -47,6 +47,8 @@ protected:
     void mouseMoveEvent(QMouseEvent *event) override;
 
 private:
+    // The period boxes and "Aggiorna", in one row below the caption.
+    QWidget *m_periodRow = nullptr;
     void buildGrid();
     void Form_Load();
     void openOn(const QString &sql);

@@ -238,6 +238,12 @@ void TestJournals::resizingFollowsTheWindow()
         QCOMPARE(window.TDBGrid1->height(), 600 - 2500 / 15);
         QCOMPARE(window.cmdChiudi->pos(), QPoint(200 / 15, 600 - 800 / 15));
         QCOMPARE(window.cmdStampa->pos(), QPoint(900 - 2000 / 15, 600 - 800 / 15));
+        // The period row stands between the caption and the grid.
+        for (QWidget *box : {static_cast<QWidget *>(window.txtDataInizio), static_cast<QWidget *>(window.cmdAggiorna)}) {
+            const QRect shown(box->mapTo(&window, QPoint()), box->size());
+            QVERIFY(shown.top() >= window.contentsRect().top());
+            QVERIFY(shown.bottom() < window.TDBGrid1->y());
+        }
         window.resize(100, 100);   // too small: what fits stays
         QApplication::processEvents();
         QCOMPARE(window.TDBGrid1->width(), 900 - (cash ? 500 : 475) / 15);
