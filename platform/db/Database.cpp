@@ -3,6 +3,7 @@
 #include "Connection.h"
 #include "EngineErrors.h"
 #include "RecordsetImpl.h"
+#include "SchemaVersions.h"
 #include "TextFunctions.h"
 
 #include <QDir>
@@ -103,6 +104,13 @@ void Database::create(const QString &path, const QString &schemaSql)
         QFile::remove(temporary);
         throw DbError(ErrorKind::Syntax, 3000,
                       QStringLiteral("Impossibile creare il database '%1': %2.").arg(path, text));
+    }
+    try {
+        SchemaVersions::completeNew(handle);
+    } catch (const DbError &) {
+        sqlite3_close_v2(handle);
+        QFile::remove(temporary);
+        throw;
     }
     rc = sqlite3_exec(handle, "pragma journal_mode=wal", nullptr, nullptr, nullptr);
     if (rc != SQLITE_OK)

@@ -62,6 +62,9 @@ struct Translation {
     // Column layout of the select, filled the first time it runs.
     mutable std::shared_ptr<const RowShape> shape;
 
+    // What a criterion on this set's rows needs to know of it: the tables
+    // and the aliases of text columns ("T:name" and "A:alias", by lines).
+    QString criterionContext;
     int keyCount() const { return keyed ? int(tables.size()) : 0; }
 };
 

@@ -21,6 +21,8 @@ public:
 
     // resources/schema/tarvo.sql as it was when the tests were built.
     static QString shippedSchema();
+    // The schema of the first release (version 0), the upgrade's fixture.
+    static QString firstReleaseSchema();
 
     const QString &path() const { return m_path; }
     QString folder() const { return m_folder.path(); }
