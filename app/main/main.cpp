@@ -1,4 +1,7 @@
+#include "app/Globals.h"
 #include "app/main/Main.h"
+#include "app/safety/SafetyCommands.h"
+#include "app/safety/ShopSafety.h"
 #include "app/errors/TarvoApplication.h"
 #include "ui/Translations.h"
 
@@ -6,6 +9,11 @@ int main(int argc, char *argv[])
 {
     errors::TarvoApplication application(argc, argv);
     ui::installItalianTranslations(application);
+    QCoreApplication::setApplicationName(QStringLiteral("Qorda"));
+    // A damaged file is never written, a newer one never touched: the
+    // program ends before its first window.
+    if (!safety::checkAtStart(programFolder() + QStringLiteral("/tarvo.mdb"), safety::defaultBackupFolder()))
+        return 1;
     Main();
     return application.exec();
 }

@@ -16,6 +16,8 @@
 #include <QColor>
 #include <QKeyEvent>
 #include <QMdiArea>
+#include "app/Globals.h"
+#include "app/safety/SafetyCommands.h"
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
@@ -82,6 +84,18 @@ void mdiTarvo::buildMenus()
     separator->setText(QStringLiteral("-"));
     addCommand(file, QStringLiteral("mnuAnagraficheItem"), QStringLiteral("Anagrafiche"), QKeySequence(QStringLiteral("Ctrl+G")));
     addCommand(file, QStringLiteral("mnuFattureItem"), QStringLiteral("Fatture"), QKeySequence(QStringLiteral("Ctrl+I")));
+    file->addSeparator()->setObjectName(QStringLiteral("mnuFileSeparatoreBackup"));
+    QAction *backup = file->addAction(QStringLiteral("Backup…"));
+    backup->setObjectName(QStringLiteral("mnuFileBackupItem"));
+    connect(backup, &QAction::triggered, this, [this] { safety::runBackup(this, g_strDbPath); });
+    QAction *restore = file->addAction(QStringLiteral("Ripristina…"));
+    restore->setObjectName(QStringLiteral("mnuFileRipristinaItem"));
+    connect(restore, &QAction::triggered, this, [this] {
+        safety::runRestore(this, g_strDbPath, [this] {
+            m_area->closeAllSubWindows();
+            return m_area->subWindowList().isEmpty();
+        });
+    });
 
     QMenu *lists = menuBar()->addMenu(QStringLiteral("Liste"));
     lists->setObjectName(QStringLiteral("mnuListe"));
