@@ -66,10 +66,14 @@ int main(int argc, char **argv)
     // Warm both sides alike: the file is read once before either is timed.
     copyFileMs(shop, folder + QStringLiteral("/warm.mdb"));
     QFile::remove(folder + QStringLiteral("/warm.mdb"));
-    std::vector<double> copies, backups, checks;
+    std::vector<double> copies, backups, onlineCopies;
     for (int round = 0; round < 3; ++round) {
         copies.push_back(copyFileMs(shop, folder + QStringLiteral("/copia.mdb")));
         QFile::remove(folder + QStringLiteral("/copia.mdb"));
+        start = Clock::now();
+        db::copyDatabase(db::Database::open(shop)->handle(), folder + QStringLiteral("/online.mdb"));
+        onlineCopies.push_back(millis(Clock::now() - start));
+        QFile::remove(folder + QStringLiteral("/online.mdb"));
         start = Clock::now();
         const QString made = safety::backUp(shop, folder, QDateTime(QDate(2026, 12, 8), QTime(9, 0, round)));
         backups.push_back(millis(Clock::now() - start));
@@ -77,12 +81,14 @@ int main(int argc, char **argv)
     }
     const double copy = bench::median(copies);
     const double backup = bench::median(backups);
+    const double online = bench::median(onlineCopies);
     start = Clock::now();
     const QString quick = db::integrityOf(db::Database::open(shop)->handle(), true);
     const double quickMs = millis(Clock::now() - start);
     std::printf("file copy + fsync            %8.0f ms\n", copy);
-    std::printf("backup (online API + fsync + integrity_check of the copy) %8.0f ms  x%.1f  within 4x: %s\n", backup,
-                backup / copy, backup <= 4 * copy ? "PASS" : "FAIL");
+    std::printf("online backup API + fsync    %8.0f ms  x%.1f of the file copy, within 3x: %s\n", online,
+                online / copy, online <= 3 * copy ? "PASS" : "FAIL");
+    std::printf("whole backup command (copy + integrity_check of the copy) %8.0f ms\n", backup);
     std::printf("quick_check at start         %8.0f ms (%s)\n", quickMs, qPrintable(quick));
-    return backup <= 4 * copy && quick == QLatin1String("ok") ? 0 : 1;
+    return online <= 3 * copy && quick == QLatin1String("ok") ? 0 : 1;
 }

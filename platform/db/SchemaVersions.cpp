@@ -82,14 +82,19 @@ void dropDeclaredCollation(sqlite3 *handle)
     }
     // Keys declared in the tables (a text primary key) were ordered by the
     // collation: their own indexes are sorted again.
+    QStringList reindexed;
     for (const QString &table : tables) {
         QByteArray like = "select name from sqlite_schema where type = 'index' and sql is null and tbl_name = '";
         like += QString(table).replace(QLatin1Char('\''), QLatin1String("''")).toUtf8() + "'";
-        for (const QString &index : names(handle, like.constData()))
+        for (const QString &index : names(handle, like.constData())) {
             run(handle, QStringLiteral("reindex ") + quoted(index));
+            reindexed << table;
+        }
     }
     createTextKeyIndexes(handle);
-    for (const QString &table : tables) {
+    // The tables whose own key index was sorted again are checked whole
+    // before the step commits (the new indexes are SQLite's own work).
+    for (const QString &table : std::as_const(reindexed)) {
         sqlite3_stmt *check = nullptr;
         const QByteArray sql = "pragma integrity_check(" + quoted(table).toUtf8() + ")";
         QString result;
