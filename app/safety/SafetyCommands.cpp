@@ -5,6 +5,7 @@
 #include "db/Database.h"
 #include "db/DatabaseCopy.h"
 #include "ui/Messages.h"
+#include "ui/ProgressFeedback.h"
 
 #include <sqlite3.h>
 
@@ -15,6 +16,7 @@
 #include <QLocale>
 #include <QProgressDialog>
 #include <QSettings>
+#include <optional>
 
 namespace safety {
 
@@ -46,12 +48,26 @@ void runBackup(QWidget *parent, const QString &databasePath)
     progress.setWindowModality(Qt::WindowModal);
     progress.setMinimumDuration(0);
     try {
-        const QString made = backUp(databasePath, folder, QDateTime::currentDateTime(), [&](int done, int total) {
+        const QString made = copyShop(databasePath, folder, QDateTime::currentDateTime(), [&](int done, int total) {
             progress.setValue(total > 0 ? int(qint64(done) * 100 / total) : 100);
             QApplication::processEvents();
             return !progress.wasCanceled();
         });
         progress.setValue(100);
+        // The check reads the whole copy: on its own thread, the windows
+        // painted meanwhile. It cannot be left halfway: the copy would stay
+        // unchecked.
+        std::optional<db::DbError> failure;
+        ui::ProgressFeedback check(QStringLiteral("Verifica della copia in corso..."), parent);
+        check.run([&] {
+            try {
+                checkCopy(made, false);
+            } catch (const db::DbError &error) {
+                failure = error;
+            }
+        });
+        if (failure)
+            throw *failure;
         ui::MsgBox(QStringLiteral("Backup completato e verificato:\n%1").arg(QDir::toNativeSeparators(made)),
                    ui::vbInformation, g_strAppName);
     } catch (const db::DbError &error) {
@@ -137,18 +153,32 @@ bool checkAtStart(const QString &databasePath, const QString &backupFolder)
             return false;
         }
     }
-    try {
-        upgradeShop(databasePath, QDate::currentDate());
-    } catch (const db::DbError &error) {
-        ui::MsgBox(error.description(), ui::vbCritical, QString());
+    // Both can take a while on a large shop: a window says what is going on.
+    // Neither can stop halfway, so "Annulla" only closes that window.
+    std::optional<db::DbError> failure;
+    ui::ProgressFeedback upgrade(QStringLiteral("Aggiornamento del database in corso..."));
+    upgrade.run([&] {
+        try {
+            upgradeShop(databasePath, QDate::currentDate());
+        } catch (const db::DbError &error) {
+            failure = error;
+        }
+    });
+    if (failure) {
+        ui::MsgBox(failure->description(), ui::vbCritical, QString());
         return false;
     }
-    try {
-        dailyBackUp(databasePath, backupFolder, QDateTime::currentDateTime(), backupsToKeep());
-    } catch (const db::DbError &error) {
-        ui::MsgBox(QStringLiteral("Backup giornaliero non eseguito.\n%1").arg(error.description()), ui::vbExclamation,
-                   QString());
-    }
+    ui::ProgressFeedback daily(QStringLiteral("Backup giornaliero in corso..."));
+    daily.run([&] {
+        try {
+            dailyBackUp(databasePath, backupFolder, QDateTime::currentDateTime(), backupsToKeep());
+        } catch (const db::DbError &error) {
+            failure = error;
+        }
+    });
+    if (failure)
+        ui::MsgBox(QStringLiteral("Backup giornaliero non eseguito.\n%1").arg(failure->description()),
+                   ui::vbExclamation, QString());
     return true;
 }
 

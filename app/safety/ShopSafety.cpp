@@ -79,7 +79,15 @@ QString safetyCopyPath(const QString &databasePath, const QDate &day, int versio
            + day.toString(QStringLiteral("yyyyMMdd")) + QStringLiteral("-v%1.mdb").arg(version);
 }
 
-QString backUp(const QString &databasePath, const QString &folder, const QDateTime &when, const Progress &progress)
+QString backUp(const QString &databasePath, const QString &folder, const QDateTime &when, const Progress &progress,
+               bool quickCheck)
+{
+    const QString target = copyShop(databasePath, folder, when, progress);
+    checkCopy(target, quickCheck);
+    return target;
+}
+
+QString copyShop(const QString &databasePath, const QString &folder, const QDateTime &when, const Progress &progress)
 {
     if (!QDir().mkpath(folder))
         throw refusal(QStringLiteral("Impossibile creare la cartella %1.").arg(QDir::toNativeSeparators(folder)));
@@ -87,14 +95,21 @@ QString backUp(const QString &databasePath, const QString &folder, const QDateTi
     const QString target = QDir(folder).filePath(backupFileName(when));
     const auto shop = db::Database::open(databasePath);
     db::copyDatabase(shop->handle(), target, progress);
-    ReadOnlyFile copy(target);
-    const QString integrity = db::integrityOf(copy.handle);
+    return target;
+}
+
+void checkCopy(const QString &target, bool quickCheck)
+{
+    QString integrity;
+    {
+        ReadOnlyFile copy(target);
+        integrity = db::integrityOf(copy.handle, quickCheck);
+    }
     if (integrity != QLatin1String("ok")) {
         QFile::remove(target);
         throw refusal(QStringLiteral("La copia in %1 non ha superato il controllo di integrità (%2): è stata "
                                      "eliminata.").arg(QDir::toNativeSeparators(target), integrity));
     }
-    return target;
 }
 
 void keepNewest(const QString &folder, int keep)
@@ -110,7 +125,7 @@ QString dailyBackUp(const QString &databasePath, const QString &folder, const QD
     const QString today = QStringLiteral("tarvo-") + now.toString(QStringLiteral("yyyyMMdd")) + QStringLiteral("-??????.mdb");
     if (!QDir(folder).entryList({today}, QDir::Files).isEmpty())
         return QString();
-    const QString made = backUp(databasePath, folder, now);
+    const QString made = backUp(databasePath, folder, now, {}, true);
     keepNewest(folder, keep);
     return made;
 }

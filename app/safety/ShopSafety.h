@@ -22,13 +22,20 @@ QString safetyCopyPath(const QString &databasePath, const QDate &day, int versio
 using Progress = std::function<bool(int done, int total)>;
 
 // A consistent copy of the open shop into `folder` (made if missing),
-// checked with integrity_check; returns its path. Refuses, with the space
-// it needs, when the disk has too little room.
+// checked with integrity_check (`quickCheck`: quick_check, a fraction of
+// the time on a large shop); returns its path. Refuses, with the space it
+// needs, when the disk has too little room.
 QString backUp(const QString &databasePath, const QString &folder, const QDateTime &when,
-               const Progress &progress = {});
+               const Progress &progress = {}, bool quickCheck = false);
+// The two halves of backUp(): the copy, then its check (a copy that fails
+// is removed and the failure thrown).
+QString copyShop(const QString &databasePath, const QString &folder, const QDateTime &when,
+                 const Progress &progress = {});
+void checkCopy(const QString &copy, bool quickCheck);
 
-// At the first start of a day: a backup into `folder` unless one of that
-// day is there already, then only the newest `keep` backups are kept.
+// At the first start of a day: a backup into `folder` (its copy checked
+// with quick_check) unless one of that day is there already, then only the
+// newest `keep` backups are kept.
 // Returns the new backup's path, empty when none was due.
 QString dailyBackUp(const QString &databasePath, const QString &folder, const QDateTime &now, int keep = 30);
 // Removes the oldest backups of `folder` beyond the newest `keep`.
