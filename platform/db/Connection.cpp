@@ -3,6 +3,7 @@
 #include "EngineErrors.h"
 #include "FieldCodec.h"
 #include "TextFunctions.h"
+#include "TextKeys.h"
 #include "Translator.h"
 
 #include <sqlite3.h>
@@ -125,6 +126,29 @@ Connection::Translated Connection::translate(const QString &legacy, bool express
     return out;
 }
 
+void Connection::foldLiterals(Translated &translated)
+{
+    if (translated.translation->foldedLiterals.empty())
+        return;
+    // What the key's replace() would make of the value: a number becomes
+    // its text (SQLite's own rendering), a text its folded key.
+    std::vector<Literal> literals = translated.literals;
+    for (const int index : translated.translation->foldedLiterals) {
+        Literal &literal = literals[size_t(index)];
+        if (literal.type == Literal::Type::Integer) {
+            literal.text = QString::number(literal.integer);
+        } else if (literal.type == Literal::Type::Real) {
+            char *text = sqlite3_mprintf("%!.15g", literal.real);
+            literal.text = QString::fromUtf8(text);
+            sqlite3_free(text);
+        } else {
+            literal.text = foldedText(literal.text);
+        }
+        literal.type = Literal::Type::Text;
+    }
+    translated.literals = LiteralList(std::move(literals));
+}
+
 Connection::Translated Connection::translateShape(const QString &legacy, bool expression, const QString &context)
 {
     LexedText lexed = LegacyLexer::lex(legacy);
@@ -135,6 +159,7 @@ Connection::Translated Connection::translateShape(const QString &legacy, bool ex
     const auto it = m_translations.constFind(key);
     if (it != m_translations.cend()) {
         out.translation = *it;
+        foldLiterals(out);
         return out;
     }
     const Translator translator(m_catalog, legacy, lexed, context);
@@ -143,6 +168,7 @@ Connection::Translated Connection::translateShape(const QString &legacy, bool ex
         m_translations.clear();
     m_translations.insert(key, translation);
     out.translation = translation;
+    foldLiterals(out);
     return out;
 }
 

@@ -99,6 +99,7 @@ private:
     QString m_path;
     SchemaCatalog m_catalog;
     Translated translateShape(const QString &legacy, bool expression, const QString &context);
+    static void foldLiterals(Translated &translated);
 
     QHash<QString, std::shared_ptr<const Translation>> m_translations;
     struct TextSlot {

@@ -63,6 +63,21 @@ QString foldedTextKey(const QString &operand)
     return QStringLiteral("lower(%1)").arg(replaced(operand, capitals, smalls));
 }
 
+QString foldedText(const QString &text)
+{
+    static const QString from = QString::fromUtf16(capitals);
+    static const QString to = QString::fromUtf16(smalls);
+    QString out = text;
+    for (QChar &c : out) {
+        if (c >= QLatin1Char('A') && c <= QLatin1Char('Z'))
+            c = QChar(c.unicode() + 32);
+        else if (c.unicode() >= 0xC0)
+            if (const qsizetype at = from.indexOf(c); at >= 0)
+                c = to.at(at);
+    }
+    return out;
+}
+
 QString sortTextKey(const QString &operand)
 {
     return replaced(foldedTextKey(operand), smalls, plain);

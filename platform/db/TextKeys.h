@@ -21,6 +21,8 @@ namespace db {
 // lower() with the accented capitals of Latin-1 lowered too: equal texts
 // under TESTO have equal keys.
 QString foldedTextKey(const QString &operand);
+// foldedTextKey() of a value, computed here: the same text SQLite would make.
+QString foldedText(const QString &text);
 // The folded key without accents: the first level of the order of TESTO.
 QString sortTextKey(const QString &operand);
 

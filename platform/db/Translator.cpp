@@ -231,7 +231,7 @@ QString Translator::emitCompared(int from, int to) const
         if (isPlainOperand(i, &leftEnd) && leftEnd < to && isPunct(leftEnd, "=")
             && isPlainOperand(leftEnd + 1, &rightEnd) && rightEnd <= to
             && (columnEnd > 0 || textColumnEnd(leftEnd + 1) > 0) && standsAlone(i - 1, rightEnd)) {
-            append(i, foldedTextKey(emit(i, leftEnd)) + QStringLiteral(" = ") + foldedTextKey(emit(leftEnd + 1, rightEnd)));
+            append(i, foldedOperand(i, leftEnd) + QStringLiteral(" = ") + foldedOperand(leftEnd + 1, rightEnd));
             i = rightEnd;
         } else if (columnEnd > 0 && columnEnd <= to) {
             append(i, emit(i, columnEnd) + QStringLiteral(" COLLATE ") + QLatin1String(textCollation));
@@ -242,6 +242,16 @@ QString Translator::emitCompared(int from, int to) const
         }
     }
     return out;
+}
+
+QString Translator::foldedOperand(int from, int to) const
+{
+    const Token &first = m_lexed.tokens[size_t(from)];
+    if (first.kind != Token::Kind::Literal)
+        return foldedTextKey(emit(from, to));
+    // A value: bound folded, a number as its text (Connection::foldLiterals).
+    m_foldedLiterals.push_back(first.literal);
+    return QStringLiteral("?");
 }
 
 QString Translator::emitOrder(int from, int to) const
@@ -378,6 +388,7 @@ Translation Translator::expression() const
         throw errors::syntax(QStringLiteral("espressione vuota"), m_source);
     t.sql = emitCompared(0, m_count);
     t.parameterCount = int(m_lexed.literals.size());
+    t.foldedLiterals = m_foldedLiterals;
     return t;
 }
 
@@ -391,17 +402,20 @@ Translation Translator::statement() const
     if (isWord(0, "select")) {
         t.kind = Translation::Kind::Select;
         buildSelect(t);
+        t.foldedLiterals = m_foldedLiterals;
         return t;
     }
     if (isWord(0, "insert")) {
         t.kind = Translation::Kind::Action;
         t.sql = emit(0, m_count);
+        t.foldedLiterals = m_foldedLiterals;
         return t;
     }
     if (isWord(0, "update")) {
         t.kind = Translation::Kind::Action;
         const int wherePos = findTopLevel(0, m_count, "where");
         t.sql = wherePos < 0 ? emit(0, m_count) : emit(0, wherePos) + QLatin1Char(' ') + emitCompared(wherePos, m_count);
+        t.foldedLiterals = m_foldedLiterals;
         return t;
     }
     if (isWord(0, "delete")) {
@@ -412,11 +426,13 @@ Translation Translator::statement() const
         else if (isPunct(2, ".") && isPunct(3, "*"))
             next = 4;
         t.sql = QStringLiteral("DELETE ") + emitCompared(next, m_count);
+        t.foldedLiterals = m_foldedLiterals;
         return t;
     }
     if (isWord(0, "create") || isWord(0, "drop") || isWord(0, "alter")) {
         t.kind = Translation::Kind::Schema;
         t.sql = emit(0, m_count);
+        t.foldedLiterals = m_foldedLiterals;
         return t;
     }
     throw DbError(ErrorKind::Syntax, 3129,

@@ -32,6 +32,7 @@ private:
     // The end of the text column reference starting at `index`, or -1.
     int textColumnEnd(int index) const;
     bool isPlainOperand(int index, int *end) const;
+    QString foldedOperand(int from, int to) const;
     void findStatementTables();
     QString emitToken(int index) const;
     int literalsIn(int from, int to) const;
@@ -48,6 +49,7 @@ private:
     std::vector<const TableMeta *> m_tables;          // every table the statement names
     QHash<QString, const TableMeta *> m_aliases;      // folded alias -> table
     QSet<QString> m_textAliases;                      // folded aliases of text columns
+    mutable std::vector<int> m_foldedLiterals;
     QString contextOf(int selectStart, int selectEnd) const;
 };
 

@@ -31,10 +31,10 @@ void TranslationTest::translatesDialect_data()
     QTest::addColumn<QString>("expected");
     QTest::newRow("bracketed table, double quotes")
         << "select * from [Codice Articolo] where ca_Codice = \"123\""
-        << "SELECT *, \"Codice Articolo\".rowid FROM \"Codice Articolo\" WHERE FOLD(\"ca_Codice\") = FOLD(?)";
+        << "SELECT *, \"Codice Articolo\".rowid FROM \"Codice Articolo\" WHERE FOLD(\"ca_Codice\") = ?";
     QTest::newRow("no blank before where")
         << "select * from [codice articolo]where ca_Codice = '8001'"
-        << "SELECT *, \"Codice Articolo\".rowid FROM \"Codice Articolo\" WHERE FOLD(\"ca_Codice\") = FOLD(?)";
+        << "SELECT *, \"Codice Articolo\".rowid FROM \"Codice Articolo\" WHERE FOLD(\"ca_Codice\") = ?";
     QTest::newRow("top and dates")
         << "Select top 200 * from fattura where  fat_Data between #01/01/1900# and  #01/01/2100#"
         << "SELECT *, \"Fattura\".rowid FROM \"Fattura\" WHERE \"fat_Data\" between ? and ? LIMIT 200";
@@ -43,7 +43,7 @@ void TranslationTest::translatesDialect_data()
         << "SELECT *, \"w\".rowid FROM \"Anagrafica\" w ORDER BY SORT(\"anag_Denominazione\"), \"anag_Denominazione\" COLLATE TESTO, \"w\".rowid LIMIT 100";
     QTest::newRow("delete with quoted number")
         << "delete from [Dettaglio Fattura] where df_Numero_Fattura = \"26-00001\""
-        << "DELETE from \"Dettaglio Fattura\" where FOLD(\"df_Numero_Fattura\") = FOLD(?)";
+        << "DELETE from \"Dettaglio Fattura\" where FOLD(\"df_Numero_Fattura\") = ?";
     QTest::newRow("delete star")
         << "delete * from carico where ca_Codice = 5"
         << "DELETE from \"carico\" where \"ca_Codice\" = ?";
@@ -79,7 +79,7 @@ void TranslationTest::translatesDialect_data()
            "\"carico\".\"ca_Data\", \"carico\".rowid, \"Articoli\".rowid, \"Codice Articolo\".rowid";
     QTest::newRow("update with number and text")
         << "update [codice articolo] set ca_Quantita = ca_Quantita - 1 where ca_Codice = 'A''B'"
-        << "update \"Codice Articolo\" set \"ca_Quantita\" = \"ca_Quantita\" - ? where FOLD(\"ca_Codice\") = FOLD(?)";
+        << "update \"Codice Articolo\" set \"ca_Quantita\" = \"ca_Quantita\" - ? where FOLD(\"ca_Codice\") = ?";
     QTest::newRow("select without a table")
         << "select 1 + 1"
         << "SELECT ? + ?";

@@ -265,6 +265,8 @@ void VersionsTest::textKeepsTheProgramsRules_data()
         << "select art_Codice from Articoli where art_Descrizione = 'écharpe PERCHÉ'" << QStringList{"2"};
     QTest::newRow("accent is a different letter")
         << "select art_Codice from Articoli where art_Descrizione = 'echarpe perche'" << QStringList{};
+    QTest::newRow("number against a text code")
+        << "select ca_Taglia from [Codice Articolo] where ca_Codice = 8001" << QStringList{"L"};
     QTest::newRow("value on the left")
         << "select ca_Taglia from [Codice Articolo] where 'aBc' = ca_Codice" << QStringList{"M"};
     QTest::newRow("join on text codes")
@@ -295,6 +297,7 @@ void VersionsTest::textKeepsTheProgramsRules()
     db.execute(QStringLiteral("insert into Articoli (art_Codice, art_Descrizione) values (3, 'abito')"));
     db.execute(QStringLiteral("insert into Articoli (art_Codice, art_Descrizione) values (4, 'ecru')"));
     db.execute(QStringLiteral("insert into [Codice Articolo] (ca_Codice, ca_Taglia, ca_Colore) values ('abc', 'M', 'Blu notte')"));
+    db.execute(QStringLiteral("insert into [Codice Articolo] (ca_Codice, ca_Taglia) values ('8001', 'L')"));
     db.execute(QStringLiteral("insert into scarico (sc_Codice_Articolo, sc_Quantita, sc_Pagamento) values ('ABC', 2, 'CO')"));
     db.execute(QStringLiteral("insert into scarico (sc_Codice_Articolo, sc_Quantita, sc_Pagamento) values ('x', 1, 'co')"));
     QStringList got;
