@@ -15,6 +15,7 @@
 #include <QCloseEvent>
 #include <QColor>
 #include <QKeyEvent>
+#include <QCoreApplication>
 #include <QMdiArea>
 #include "app/Globals.h"
 #include "app/safety/SafetyCommands.h"
@@ -93,6 +94,9 @@ void mdiTarvo::buildMenus()
     connect(restore, &QAction::triggered, this, [this] {
         safety::runRestore(this, g_strDbPath, [this] {
             m_area->closeAllSubWindows();
+            // Closed windows go on their next turn of the event loop: with
+            // them their record sets, which must let go of the file now.
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
             return m_area->subWindowList().isEmpty();
         });
     });

@@ -118,11 +118,14 @@ bool checkAtStart(const QString &databasePath, const QString &backupFolder)
     if (!QFileInfo::exists(databasePath))
         return true; // the first window that opens it says so
     QString problem;
-    try {
-        problem = db::integrityOf(db::Database::open(databasePath)->handle(), true);
-    } catch (const db::DbError &error) {
-        problem = error.description();
-    }
+    ui::ProgressFeedback check(QStringLiteral("Controllo del database in corso..."));
+    check.run([&] {
+        try {
+            problem = db::integrityOf(db::Database::open(databasePath)->handle(), true);
+        } catch (const db::DbError &error) {
+            problem = error.description();
+        }
+    });
     if (problem != QLatin1String("ok")) {
         db::Database::closeAll();
         const QString backup = newestGoodBackup(backupFolder);

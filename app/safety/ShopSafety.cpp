@@ -176,6 +176,10 @@ QString restore(const QString &databasePath, const QString &backupFile, const QD
     requireSpace(folder, sizeOf(databasePath) + QFileInfo(backupFile).size());
     const QString kept = folder + QStringLiteral("/tarvo-") + now.toString(QStringLiteral("yyyyMMdd-HHmmss"))
                          + QStringLiteral("-prima-del-ripristino.mdb");
+    db::Database::closeAll();
+    if (db::Database::inUse(databasePath))
+        throw refusal(QStringLiteral("Il database è ancora aperto in una finestra: chiudere tutte le finestre e "
+                                     "riprovare. Il database non è stato modificato."));
     {
         const auto shop = db::Database::open(databasePath);
         db::copyDatabase(shop->handle(), kept);
@@ -187,6 +191,10 @@ QString restore(const QString &databasePath, const QString &backupFile, const QD
 void putInPlace(const QString &databasePath, const QString &backupFile)
 {
     db::Database::closeAll();
+    // A connection left open would go on writing into the file replaced.
+    if (db::Database::inUse(databasePath))
+        throw refusal(QStringLiteral("Il database è ancora aperto in una finestra: chiudere tutte le finestre e "
+                                     "riprovare. Il database non è stato modificato."));
     {
         ReadOnlyFile source(backupFile);
         // Written aside and renamed over the shop's file: the file is the

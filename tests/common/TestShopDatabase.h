@@ -28,6 +28,8 @@ public:
     QString folder() const { return m_folder.path(); }
     // The shared connection, opened on first use.
     db::Database &database() const;
+    // Lets go of the shared connection (before the file is replaced).
+    void release() { m_database.reset(); }
     void execute(const QString &legacySql) const;
     // The first field of the first row, invalid when there is no row.
     QVariant scalar(const QString &legacySql) const;

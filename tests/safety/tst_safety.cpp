@@ -158,7 +158,20 @@ void SafetyTest::restoreBringsBackTheBackup()
     fillShop(shop, 50);
     const QString yesterday = safety::backUp(shop.path(), shop.folder() + QStringLiteral("/backup"), morning.addDays(-1));
     shop.execute(QStringLiteral("delete from Articoli")); // the mistake
-    db::Database::closeAll();
+    {
+        // A set still open: the file is not replaced under it.
+        auto open = shop.database().openRecordset(QStringLiteral("select * from Articoli"));
+        shop.release();
+        const QByteArray before = fileHash(shop.path());
+        bool refused = false;
+        try {
+            safety::restore(shop.path(), yesterday, morning);
+        } catch (const db::DbError &error) {
+            refused = error.description().startsWith(QStringLiteral("Il database è ancora aperto in una finestra"));
+        }
+        QVERIFY(refused);
+        QCOMPARE(fileHash(shop.path()), before);
+    }
     const QString kept = safety::restore(shop.path(), yesterday, morning);
     QCOMPARE(kept, shop.folder() + QStringLiteral("/tarvo-20261208-093000-prima-del-ripristino.mdb"));
     QCOMPARE(countIn(kept, "select count(*) from Articoli"), 0);
@@ -232,6 +245,7 @@ void SafetyTest::damagedFileIsNeverWritten()
     const QString folder = shop.folder() + QStringLiteral("/backup");
     if (withBackup)
         safety::backUp(shop.path(), folder, morning.addDays(-1));
+    shop.release();
     db::Database::closeAll();
     // Pages of the articles overwritten, as a failing disk would.
     QFile file(shop.path());
