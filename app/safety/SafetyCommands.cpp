@@ -119,13 +119,7 @@ bool checkAtStart(const QString &databasePath, const QString &backupFolder)
         return true; // the first window that opens it says so
     QString problem;
     ui::ProgressFeedback check(QStringLiteral("Controllo del database in corso..."));
-    check.run([&] {
-        try {
-            problem = db::integrityOf(db::Database::open(databasePath)->handle(), true);
-        } catch (const db::DbError &error) {
-            problem = error.description();
-        }
-    });
+    check.run([&] { problem = quickCheck(databasePath); });
     if (problem != QLatin1String("ok")) {
         db::Database::closeAll();
         const QString backup = newestGoodBackup(backupFolder);

@@ -4,6 +4,7 @@
 #include "db/Database.h"
 #include "db/DatabaseCopy.h"
 #include "db/SchemaVersions.h"
+#include "db/TextFunctions.h"
 
 #include <QDir>
 #include <QFile>
@@ -29,6 +30,7 @@ struct ReadOnlyFile {
     explicit ReadOnlyFile(const QString &path)
     {
         sqlite3_open_v2(QFile::encodeName(path).constData(), &handle, SQLITE_OPEN_READONLY, nullptr);
+        db::registerTextFunctions(handle);
     }
     ~ReadOnlyFile() { sqlite3_close_v2(handle); }
     qint64 scalar(const char *sql, bool *ok) const
@@ -216,6 +218,12 @@ void upgradeShop(const QString &databasePath, const QDate &today)
         db::copyDatabase(shop->handle(), safetyCopyPath(databasePath, today, version));
     });
     db::Database::closeAll(); // the next open reads the new schema
+}
+
+QString quickCheck(const QString &databasePath)
+{
+    ReadOnlyFile file(databasePath);
+    return db::integrityOf(file.handle, true);
 }
 
 QString newestGoodBackup(const QString &folder)

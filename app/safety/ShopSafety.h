@@ -67,6 +67,11 @@ void putInPlace(const QString &databasePath, const QString &backupFile);
 // copy beside it before each step. Throws (newer file, failed step).
 void upgradeShop(const QString &databasePath, const QDate &today);
 
+// "ok", or what `quick_check` finds wrong with the file, read through a
+// read-only connection of its own (nothing is written, not even the
+// checkpoint a closing connection makes).
+QString quickCheck(const QString &databasePath);
+
 // The newest backup of `folder` that passes inspectBackup; empty if none.
 QString newestGoodBackup(const QString &folder);
 

@@ -218,6 +218,9 @@ void SafetyTest::upgradeKeepsADatedSafetyCopy()
     exec(old, TestShopDatabase::firstReleaseSchema().toUtf8().constData());
     exec(old, "insert into Articoli (art_Descrizione) values ('Giacca')");
     sqlite3_close_v2(old);
+    // A file of the first release is sound to the checks, backups of it too.
+    QCOMPARE(safety::quickCheck(path), QStringLiteral("ok"));
+    QCOMPARE(safety::inspectBackup(path).refusal, QString());
     safety::upgradeShop(path, morning.date());
     QCOMPARE(countIn(path, "pragma user_version"), db::SchemaVersions::latest());
     const QString first = dir.filePath(QStringLiteral("tarvo-20261208-v0.mdb"));
