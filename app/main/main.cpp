@@ -1,4 +1,7 @@
+#include "app/Globals.h"
 #include "app/main/Main.h"
+#include "app/safety/SafetyCommands.h"
+#include "app/safety/ShopSafety.h"
 #include "app/errors/TarvoApplication.h"
 #include "ui/Translations.h"
 
@@ -11,6 +14,11 @@ int main(int argc, char *argv[])
     // Amounts are typed and read the Italian way ("3,50"), as the grids and
     // the prints show them, also on a desktop set to another language.
     QLocale::setDefault(QLocale(QLocale::Italian, QLocale::Italy));
+    QCoreApplication::setApplicationName(QStringLiteral("Qorda"));
+    // A damaged file is never written, a newer one never touched: the
+    // program ends before its first window.
+    if (!safety::checkAtStart(programFolder() + QStringLiteral("/tarvo.mdb"), safety::defaultBackupFolder()))
+        return 1;
     Main();
     return application.exec();
 }

@@ -15,7 +15,10 @@
 #include <QCloseEvent>
 #include <QColor>
 #include <QKeyEvent>
+#include <QCoreApplication>
 #include <QMdiArea>
+#include "app/Globals.h"
+#include "app/safety/SafetyCommands.h"
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
@@ -82,7 +85,21 @@ void mdiTarvo::buildMenus()
     separator->setText(QStringLiteral("-"));
     addCommand(file, QStringLiteral("mnuAnagraficheItem"), QStringLiteral("Anagrafiche"), QKeySequence(QStringLiteral("Ctrl+G")));
     addCommand(file, QStringLiteral("mnuFattureItem"), QStringLiteral("Fatture"), QKeySequence(QStringLiteral("Ctrl+I")));
-    file->addSeparator()->setObjectName(QStringLiteral("mnuFileSepImporta"));
+    file->addSeparator()->setObjectName(QStringLiteral("mnuFileSeparatoreBackup"));
+    QAction *backup = file->addAction(QStringLiteral("Backup…"));
+    backup->setObjectName(QStringLiteral("mnuFileBackupItem"));
+    connect(backup, &QAction::triggered, this, [this] { safety::runBackup(this, g_strDbPath); });
+    QAction *restore = file->addAction(QStringLiteral("Ripristina…"));
+    restore->setObjectName(QStringLiteral("mnuFileRipristinaItem"));
+    connect(restore, &QAction::triggered, this, [this] {
+        safety::runRestore(this, g_strDbPath, [this] {
+            m_area->closeAllSubWindows();
+            // Closed windows go on their next turn of the event loop: with
+            // them their record sets, which must let go of the file now.
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            return m_area->subWindowList().isEmpty();
+        });
+    });
     addCommand(file, QStringLiteral("mnuFileImportaArchivioItem"), QStringLiteral("Importa archivio precedente…"), QKeySequence());
 
     QMenu *lists = menuBar()->addMenu(QStringLiteral("Liste"));

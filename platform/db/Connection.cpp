@@ -3,6 +3,7 @@
 #include "EngineErrors.h"
 #include "FieldCodec.h"
 #include "TextFunctions.h"
+#include "TextKeys.h"
 #include "Translator.h"
 
 #include <sqlite3.h>
@@ -108,39 +109,66 @@ void Connection::schemaChanged()
     m_catalog.load(m_handle);
 }
 
-Connection::Translated Connection::translate(const QString &legacy, bool expression)
+Connection::Translated Connection::translate(const QString &legacy, bool expression, const QString &context)
 {
     // The same text again (a lookup repeated, a window reopened) skips even
     // the lexer; a text of the same shape skips the translator. Recent texts
     // sit in a small table indexed by their hash: a miss costs no rehash.
     TextSlot &slot = m_recentTexts[(qHash(legacy) ^ size_t(expression)) % m_recentTexts.size()];
-    if (slot.expression == expression && slot.translated.translation && slot.text == legacy)
+    if (slot.expression == expression && slot.translated.translation && slot.text == legacy
+        && slot.context == context)
         return slot.translated;
-    Translated out = translateShape(legacy, expression);
+    Translated out = translateShape(legacy, expression, context);
     slot.text = legacy;
     slot.expression = expression;
+    slot.context = context;
     slot.translated = out;
     return out;
 }
 
-Connection::Translated Connection::translateShape(const QString &legacy, bool expression)
+void Connection::foldLiterals(Translated &translated)
+{
+    if (translated.translation->foldedLiterals.empty())
+        return;
+    // What the key's replace() would make of the value: a number becomes
+    // its text (SQLite's own rendering), a text its folded key.
+    std::vector<Literal> literals = translated.literals;
+    for (const int index : translated.translation->foldedLiterals) {
+        Literal &literal = literals[size_t(index)];
+        if (literal.type == Literal::Type::Integer) {
+            literal.text = QString::number(literal.integer);
+        } else if (literal.type == Literal::Type::Real) {
+            char *text = sqlite3_mprintf("%!.15g", literal.real);
+            literal.text = QString::fromUtf8(text);
+            sqlite3_free(text);
+        } else {
+            literal.text = foldedText(literal.text);
+        }
+        literal.type = Literal::Type::Text;
+    }
+    translated.literals = LiteralList(std::move(literals));
+}
+
+Connection::Translated Connection::translateShape(const QString &legacy, bool expression, const QString &context)
 {
     LexedText lexed = LegacyLexer::lex(legacy);
     Translated out;
     out.literals = LiteralList(lexed.literals);
     QString key = lexed.shapeKey;
-    key.prepend(expression ? QLatin1Char('E') : QLatin1Char('S'));
+    key.prepend(expression ? QLatin1Char('E') + context + QLatin1Char('\n') : QStringLiteral("S"));
     const auto it = m_translations.constFind(key);
     if (it != m_translations.cend()) {
         out.translation = *it;
+        foldLiterals(out);
         return out;
     }
-    const Translator translator(m_catalog, legacy, lexed);
+    const Translator translator(m_catalog, legacy, lexed, context);
     auto translation = std::make_shared<Translation>(expression ? translator.expression() : translator.statement());
     if (m_translations.size() >= maxTranslations)
         m_translations.clear();
     m_translations.insert(key, translation);
     out.translation = translation;
+    foldLiterals(out);
     return out;
 }
 

@@ -65,7 +65,8 @@ public:
         std::shared_ptr<const Translation> translation;
         LiteralList literals;
     };
-    Translated translate(const QString &legacy, bool expression);
+    // `context`: for a criterion, the criterionContext of the set it filters.
+    Translated translate(const QString &legacy, bool expression, const QString &context = QString());
 
     // Prepared once and kept; every use binds, steps and resets it.
     sqlite3_stmt *statement(const QString &sql, const QString &legacy);
@@ -97,12 +98,14 @@ private:
     sqlite3 *m_handle;
     QString m_path;
     SchemaCatalog m_catalog;
-    Translated translateShape(const QString &legacy, bool expression);
+    Translated translateShape(const QString &legacy, bool expression, const QString &context);
+    static void foldLiterals(Translated &translated);
 
     QHash<QString, std::shared_ptr<const Translation>> m_translations;
     struct TextSlot {
         QString text;
         bool expression = false;
+        QString context;
         Translated translated;
     };
     std::array<TextSlot, 512> m_recentTexts;

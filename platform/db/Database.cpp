@@ -3,6 +3,7 @@
 #include "Connection.h"
 #include "EngineErrors.h"
 #include "RecordsetImpl.h"
+#include "SchemaVersions.h"
 #include "TextFunctions.h"
 
 #include <QDir>
@@ -28,6 +29,9 @@ struct ConnectionCache {
     // The path asked for last: a program asks for one file over and over.
     QString lastPath;
     std::shared_ptr<Database> last;
+    // Every connection made, by canonical path, also after closeAll(): a
+    // record set still open keeps its connection alive.
+    QHash<QString, std::weak_ptr<Connection>> made;
 };
 
 ConnectionCache &cache()
@@ -65,6 +69,7 @@ std::shared_ptr<Database> Database::open(const QString &path, const QString &con
     }
     auto impl = std::make_unique<Impl>();
     impl->connection = Connection::open(canonical);
+    c.made.insert(canonical, impl->connection);
     std::shared_ptr<Database> database(new Database(std::move(impl)));
     c.byCanonicalPath.insert(canonical, database);
     c.byGivenPath.insert(path, database);
@@ -104,6 +109,13 @@ void Database::create(const QString &path, const QString &schemaSql)
         throw DbError(ErrorKind::Syntax, 3000,
                       QStringLiteral("Impossibile creare il database '%1': %2.").arg(path, text));
     }
+    try {
+        SchemaVersions::completeNew(handle);
+    } catch (const DbError &) {
+        sqlite3_close_v2(handle);
+        QFile::remove(temporary);
+        throw;
+    }
     rc = sqlite3_exec(handle, "pragma journal_mode=wal", nullptr, nullptr, nullptr);
     if (rc != SQLITE_OK)
         throw fail(rc);
@@ -117,6 +129,12 @@ void Database::create(const QString &path, const QString &schemaSql)
                       QStringLiteral("Impossibile creare il file '%1'.").arg(path));
     }
     QFile::remove(temporary);
+}
+
+bool Database::inUse(const QString &path)
+{
+    const QString canonical = QFileInfo(path).canonicalFilePath();
+    return !canonical.isEmpty() && !cache().made.value(canonical).expired();
 }
 
 void Database::closeAll()

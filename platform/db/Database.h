@@ -28,6 +28,9 @@ public:
     static void create(const QString &path, const QString &schemaSql);
     // Drops every cached connection (tests, and before a file is replaced).
     static void closeAll();
+    // Whether a connection to the file is still open (a record set, a
+    // database object someone keeps), even after closeAll().
+    static bool inUse(const QString &path);
 
     ~Database();
     Database(const Database &) = delete;

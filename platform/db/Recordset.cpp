@@ -288,7 +288,7 @@ void Recordset::setFilter(const QString &legacyCondition)
         d->filterLiterals.clear();
         return;
     }
-    Connection::Translated translated = d->connection->translate(legacyCondition, true);
+    Connection::Translated translated = d->connection->translate(legacyCondition, true, d->translation->criterionContext);
     d->filter = legacyCondition;
     d->filterTranslation = std::move(translated.translation);
     d->filterLiterals = std::move(translated.literals);

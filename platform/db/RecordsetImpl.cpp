@@ -110,7 +110,7 @@ int Recordset::Impl::findFrom(const QString &criterion, int start)
 {
     if (criterion.trimmed().isEmpty())
         throw errors::syntax(QStringLiteral("criterio vuoto"), criterion);
-    const Connection::Translated crit = connection->translate(criterion, true);
+    const Connection::Translated crit = connection->translate(criterion, true, translation->criterionContext);
     const Translation &t = *translation;
     if (start < 0)
         start = 0;

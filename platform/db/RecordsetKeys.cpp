@@ -29,6 +29,10 @@ QString pageSql(const Translation &t, const Translation *filter, bool withColumn
         sql += QStringLiteral(" WHERE ") + filter->sql;
     if (!t.orderBy.isEmpty())
         sql += QStringLiteral(" ORDER BY ") + t.orderBy;
+    else if (t.tables.size() == 1)
+        // Pages of keys alone may be read through an index that covers them,
+        // in that index's order: every page must follow the same order.
+        sql += QStringLiteral(" ORDER BY ") + t.keyColumns;
     return sql + QStringLiteral(" LIMIT ? OFFSET ?");
 }
 

@@ -62,6 +62,12 @@ struct Translation {
     // Column layout of the select, filled the first time it runs.
     mutable std::shared_ptr<const RowShape> shape;
 
+    // What a criterion on this set's rows needs to know of it: the tables
+    // and the aliases of text columns ("T:name" and "A:alias", by lines).
+    QString criterionContext;
+    // Literals compared with a text key: bound already folded (foldedText),
+    // so that a lookup computes no key of its value in SQL.
+    std::vector<int> foldedLiterals;
     int keyCount() const { return keyed ? int(tables.size()) : 0; }
 };
 

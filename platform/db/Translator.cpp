@@ -2,6 +2,10 @@
 
 #include "EngineErrors.h"
 #include "SchemaCatalog.h"
+#include "TextFunctions.h"
+#include "TextKeys.h"
+
+#include <algorithm>
 
 namespace db {
 
@@ -49,6 +53,21 @@ QString functionName(QStringView name)
     return name.toString();
 }
 
+// Words that end a table reference in a from clause (never an alias).
+bool isClauseWord(QStringView text)
+{
+    return isJoinWord(text)
+           || isOneOf(text, {"where", "order", "group", "having", "on", "union", "intersect", "except", "limit", "set",
+                             "values", "select", "from", "and", "or", "as", "by", "into"});
+}
+
+// Operators that bind tighter than "=": an operand next to one of them is
+// part of a larger expression.
+bool bindsTighter(QStringView punct)
+{
+    return punct != QLatin1String("(") && punct != QLatin1String(")") && punct != QLatin1String(",");
+}
+
 } // namespace
 
 QString quotedName(const QString &name)
@@ -65,9 +84,201 @@ QString quotedName(const QString &name)
     return out;
 }
 
-Translator::Translator(const SchemaCatalog &catalog, const QString &source, const LexedText &lexed)
+Translator::Translator(const SchemaCatalog &catalog, const QString &source, const LexedText &lexed,
+                       const QString &context)
     : m_catalog(catalog), m_source(source), m_lexed(lexed), m_count(int(lexed.tokens.size()))
 {
+    findStatementTables();
+    for (const QString &line : context.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+        if (line.startsWith(QLatin1String("T:"))) {
+            if (const TableMeta *table = m_catalog.table(QStringView(line).mid(2)))
+                if (std::find(m_tables.begin(), m_tables.end(), table) == m_tables.end())
+                    m_tables.push_back(table);
+        } else if (line.startsWith(QLatin1String("A:"))) {
+            m_textAliases.insert(SchemaCatalog::fold(QStringView(line).mid(2)));
+        }
+    }
+}
+
+QString Translator::contextOf(int selectStart, int selectEnd) const
+{
+    QString context;
+    for (const TableMeta *table : m_tables)
+        context += QStringLiteral("T:") + table->name + QLatin1Char('\n');
+    for (int i = selectStart + 1; i + 1 < selectEnd; ++i) {
+        if (!isWord(i, "as"))
+            continue;
+        const int first = isPunct(i - 2, ".") ? i - 3 : i - 1;
+        if (textColumnEnd(first) == i)
+            context += QStringLiteral("A:") + LegacyLexer::text(m_source, m_lexed.tokens[size_t(i + 1)]).toString()
+                       + QLatin1Char('\n');
+    }
+    return context;
+}
+
+void Translator::findStatementTables()
+{
+    for (int i = 0; i < m_count; ++i) {
+        const Token &t = m_lexed.tokens[size_t(i)];
+        if ((t.kind != Token::Kind::Word && t.kind != Token::Kind::Bracketed) || isPunct(i - 1, ".")
+            || isPunct(i + 1, ".") || isPunct(i + 1, "("))
+            continue;
+        const TableMeta *table = m_catalog.table(LegacyLexer::text(m_source, t));
+        if (!table)
+            continue;
+        if (std::find(m_tables.begin(), m_tables.end(), table) == m_tables.end())
+            m_tables.push_back(table);
+        int next = isWord(i + 1, "as") ? i + 2 : i + 1;
+        if (next < m_count) {
+            const Token &a = m_lexed.tokens[size_t(next)];
+            const QStringView alias = LegacyLexer::text(m_source, a);
+            if ((a.kind == Token::Kind::Word && !isClauseWord(alias)) || a.kind == Token::Kind::Bracketed)
+                m_aliases.insert(SchemaCatalog::fold(alias), table);
+        }
+    }
+}
+
+int Translator::textColumnEnd(int index) const
+{
+    if (index < 0 || index >= m_count || isPunct(index - 1, "."))
+        return -1;
+    const auto isName = [this](int i) {
+        if (i >= m_count)
+            return false;
+        const Token::Kind kind = m_lexed.tokens[size_t(i)].kind;
+        return kind == Token::Kind::Word || kind == Token::Kind::Bracketed;
+    };
+    if (!isName(index))
+        return -1;
+    const QStringView first = LegacyLexer::text(m_source, m_lexed.tokens[size_t(index)]);
+    std::vector<const TableMeta *> candidates;
+    QStringView column;
+    int end;
+    if (isPunct(index + 1, ".")) {
+        if (!isName(index + 2) || isPunct(index + 3, "(") || isPunct(index + 3, "."))
+            return -1;
+        column = LegacyLexer::text(m_source, m_lexed.tokens[size_t(index + 2)]);
+        end = index + 3;
+        const TableMeta *table = m_aliases.value(SchemaCatalog::fold(first));
+        if (!table)
+            table = m_catalog.table(first);
+        if (table)
+            candidates.push_back(table);
+    } else {
+        if (isPunct(index + 1, "(") || m_catalog.table(first))
+            return -1;
+        if (m_textAliases.contains(SchemaCatalog::fold(first)))
+            return index + 1;
+        column = first;
+        end = index + 1;
+    }
+    if (candidates.empty()) {
+        // A name alone: the tables of the statement that have it, or (a
+        // criterion without its statement) every table that has it.
+        const auto consider = [&](const TableMeta *table) {
+            if (table->column(column))
+                candidates.push_back(table);
+        };
+        for (const TableMeta *table : m_tables)
+            consider(table);
+        if (m_tables.empty())
+            for (const TableMeta &table : m_catalog.tables())
+                consider(&table);
+    }
+    if (candidates.empty())
+        return -1;
+    for (const TableMeta *table : candidates)
+        if (table->column(column)->kind != FieldKind::Text)
+            return -1;
+    return end;
+}
+
+bool Translator::isPlainOperand(int index, int *end) const
+{
+    if (index < m_count && m_lexed.tokens[size_t(index)].kind == Token::Kind::Literal) {
+        *end = index + 1;
+        return true;
+    }
+    const int columnEnd = textColumnEnd(index);
+    if (columnEnd < 0)
+        return false;
+    *end = columnEnd;
+    return true;
+}
+
+QString Translator::emitCompared(int from, int to) const
+{
+    QString out;
+    int i = from;
+    const auto append = [&](int first, const QString &piece) {
+        const bool glued = isPunct(first, ".") || isPunct(first - 1, ".") || isPunct(first, ",")
+                           || isPunct(first, ")") || isPunct(first - 1, "(");
+        if (first > from && !glued)
+            out.append(QLatin1Char(' '));
+        out.append(piece);
+    };
+    const auto standsAlone = [&](int before, int after) {
+        const bool freeBefore = before < from || m_lexed.tokens[size_t(before)].kind != Token::Kind::Punct
+                                || !bindsTighter(LegacyLexer::text(m_source, m_lexed.tokens[size_t(before)]));
+        const bool freeAfter = after >= to || m_lexed.tokens[size_t(after)].kind != Token::Kind::Punct
+                               || !bindsTighter(LegacyLexer::text(m_source, m_lexed.tokens[size_t(after)]));
+        return freeBefore && freeAfter;
+    };
+    while (i < to) {
+        int leftEnd = -1;
+        int rightEnd = -1;
+        const int columnEnd = textColumnEnd(i);
+        if (isPlainOperand(i, &leftEnd) && leftEnd < to && isPunct(leftEnd, "=")
+            && isPlainOperand(leftEnd + 1, &rightEnd) && rightEnd <= to
+            && (columnEnd > 0 || textColumnEnd(leftEnd + 1) > 0) && standsAlone(i - 1, rightEnd)) {
+            append(i, foldedOperand(i, leftEnd) + QStringLiteral(" = ") + foldedOperand(leftEnd + 1, rightEnd));
+            i = rightEnd;
+        } else if (columnEnd > 0 && columnEnd <= to) {
+            append(i, emit(i, columnEnd) + QStringLiteral(" COLLATE ") + QLatin1String(textCollation));
+            i = columnEnd;
+        } else {
+            append(i, emitToken(i));
+            ++i;
+        }
+    }
+    return out;
+}
+
+QString Translator::foldedOperand(int from, int to) const
+{
+    const Token &first = m_lexed.tokens[size_t(from)];
+    if (first.kind != Token::Kind::Literal)
+        return foldedTextKey(emit(from, to));
+    // A value: bound folded, a number as its text (Connection::foldLiterals).
+    m_foldedLiterals.push_back(first.literal);
+    return QStringLiteral("?");
+}
+
+QString Translator::emitOrder(int from, int to) const
+{
+    QStringList items;
+    int itemStart = from;
+    int depth = 0;
+    for (int i = from; i <= to; ++i) {
+        if (i < to && isPunct(i, "("))
+            ++depth;
+        else if (i < to && isPunct(i, ")"))
+            --depth;
+        if (i < to && (depth > 0 || !isPunct(i, ",")))
+            continue;
+        const int columnEnd = textColumnEnd(itemStart);
+        const bool direction = columnEnd + 1 == i && (isWord(columnEnd, "asc") || isWord(columnEnd, "desc"));
+        if (columnEnd > 0 && (columnEnd == i || direction)) {
+            const QString column = emit(itemStart, columnEnd);
+            const QString suffix = direction ? QLatin1Char(' ') + emitToken(columnEnd) : QString();
+            items << sortTextKey(column) + suffix
+                  << column + QStringLiteral(" COLLATE ") + QLatin1String(textCollation) + suffix;
+        } else {
+            items << emitCompared(itemStart, i);
+        }
+        itemStart = i + 1;
+    }
+    return items.join(QStringLiteral(", "));
 }
 
 bool Translator::isWord(int index, const char *word) const
@@ -175,8 +386,9 @@ Translation Translator::expression() const
     t.kind = Translation::Kind::Expression;
     if (m_count == 0)
         throw errors::syntax(QStringLiteral("espressione vuota"), m_source);
-    t.sql = emit(0, m_count);
+    t.sql = emitCompared(0, m_count);
     t.parameterCount = int(m_lexed.literals.size());
+    t.foldedLiterals = m_foldedLiterals;
     return t;
 }
 
@@ -190,11 +402,20 @@ Translation Translator::statement() const
     if (isWord(0, "select")) {
         t.kind = Translation::Kind::Select;
         buildSelect(t);
+        t.foldedLiterals = m_foldedLiterals;
         return t;
     }
-    if (isWord(0, "insert") || isWord(0, "update")) {
+    if (isWord(0, "insert")) {
         t.kind = Translation::Kind::Action;
         t.sql = emit(0, m_count);
+        t.foldedLiterals = m_foldedLiterals;
+        return t;
+    }
+    if (isWord(0, "update")) {
+        t.kind = Translation::Kind::Action;
+        const int wherePos = findTopLevel(0, m_count, "where");
+        t.sql = wherePos < 0 ? emit(0, m_count) : emit(0, wherePos) + QLatin1Char(' ') + emitCompared(wherePos, m_count);
+        t.foldedLiterals = m_foldedLiterals;
         return t;
     }
     if (isWord(0, "delete")) {
@@ -204,12 +425,14 @@ Translation Translator::statement() const
             next = 2;
         else if (isPunct(2, ".") && isPunct(3, "*"))
             next = 4;
-        t.sql = QStringLiteral("DELETE ") + emit(next, m_count);
+        t.sql = QStringLiteral("DELETE ") + emitCompared(next, m_count);
+        t.foldedLiterals = m_foldedLiterals;
         return t;
     }
     if (isWord(0, "create") || isWord(0, "drop") || isWord(0, "alter")) {
         t.kind = Translation::Kind::Schema;
         t.sql = emit(0, m_count);
+        t.foldedLiterals = m_foldedLiterals;
         return t;
     }
     throw DbError(ErrorKind::Syntax, 3129,
@@ -317,6 +540,7 @@ void Translator::buildSelect(Translation &t) const
                 grouped = true;
         }
     }
+    t.criterionContext = contextOf(start, fromPos >= 0 ? fromPos : m_count);
     std::vector<FromTable> tables;
     if (!grouped && readFromTables(fromPos + 1, fromEnd, &tables)) {
         t.keyed = true;
@@ -327,18 +551,18 @@ void Translator::buildSelect(Translation &t) const
         t.keyColumns = keys.join(QStringLiteral(", "));
         t.selectList = emit(start, fromPos);
         t.selectListLiterals = literalsIn(start, fromPos);
-        t.from = emit(fromPos + 1, fromEnd);
+        t.from = emitCompared(fromPos + 1, fromEnd);
         t.fromLiterals = literalsIn(fromPos + 1, fromEnd);
         const int orderPos = findTopLevel(fromEnd, m_count, "order");
         const int whereEnd = orderPos >= 0 ? orderPos : m_count;
         if (isWord(fromEnd, "where")) {
-            t.where = emit(fromEnd + 1, whereEnd);
+            t.where = emitCompared(fromEnd + 1, whereEnd);
             t.whereLiterals = literalsIn(fromEnd + 1, whereEnd);
         }
         if (orderPos >= 0) {
             if (!isWord(orderPos + 1, "by"))
                 throw errors::syntax(QStringLiteral("BY mancante dopo ORDER"), m_source);
-            t.orderBy = emit(orderPos + 2, m_count) + QStringLiteral(", ") + t.keyColumns;
+            t.orderBy = emitOrder(orderPos + 2, m_count) + QStringLiteral(", ") + t.keyColumns;
             // "order by 2" or an alias of the select list: the keys cannot be
             // sorted without the select list.
             for (int i = orderPos + 2; i < m_count; ++i)
@@ -366,7 +590,22 @@ void Translator::buildSelect(Translation &t) const
     }
     t.keyed = false;
     t.selectList = distinct + emit(start, fromPos >= 0 ? fromPos : m_count);
-    t.sql = QStringLiteral("SELECT ") + distinct + emit(start, m_count);
+    t.sql = QStringLiteral("SELECT ") + distinct;
+    if (fromPos < 0) {
+        t.sql += emit(start, m_count);
+    } else {
+        bool compound = false;
+        for (const char *word : {"union", "intersect", "except"})
+            compound = compound || findTopLevel(fromPos + 1, m_count, word) >= 0;
+        const int orderPos = findTopLevel(fromPos + 1, m_count, "order");
+        t.sql += emit(start, fromPos) + QLatin1Char(' ');
+        if (compound || orderPos < 0 || !isWord(orderPos + 1, "by")) {
+            t.sql += compound ? emit(fromPos, m_count) : emitCompared(fromPos, m_count);
+        } else {
+            t.sql += emitCompared(fromPos, orderPos) + QLatin1Char(' ') + emit(orderPos, orderPos + 2)
+                     + QLatin1Char(' ') + emitOrder(orderPos + 2, m_count);
+        }
+    }
     if (!t.limit.isEmpty())
         t.sql += QStringLiteral(" LIMIT ") + t.limit;
 }

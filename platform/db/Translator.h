@@ -3,22 +3,37 @@
 #include "LegacyLexer.h"
 #include "Translation.h"
 
+#include <QSet>
+
 namespace db {
 
 class SchemaCatalog;
+struct TableMeta;
 
 // Rewrites lexed legacy SQL for SQLite: names in the schema's spelling and
 // quoted, literals as parameters, top N as LIMIT, true/false as -1/0, & as
 // ||, delete * as delete.
 class Translator {
 public:
-    Translator(const SchemaCatalog &catalog, const QString &source, const LexedText &lexed);
+    // `context`: a select's criterionContext, for a criterion on its rows.
+    Translator(const SchemaCatalog &catalog, const QString &source, const LexedText &lexed,
+               const QString &context = QString());
 
     Translation statement() const;
     Translation expression() const;
 
 private:
     QString emit(int from, int to) const;
+    // A condition, a join or a grouping: text columns compare with TESTO,
+    // "text = value" through the folded key its index is built on.
+    QString emitCompared(int from, int to) const;
+    // An order by list: a text column sorts by its sort key, then by TESTO.
+    QString emitOrder(int from, int to) const;
+    // The end of the text column reference starting at `index`, or -1.
+    int textColumnEnd(int index) const;
+    bool isPlainOperand(int index, int *end) const;
+    QString foldedOperand(int from, int to) const;
+    void findStatementTables();
     QString emitToken(int index) const;
     int literalsIn(int from, int to) const;
     bool isWord(int index, const char *word) const;
@@ -31,6 +46,11 @@ private:
     const QString &m_source;
     const LexedText &m_lexed;
     int m_count;
+    std::vector<const TableMeta *> m_tables;          // every table the statement names
+    QHash<QString, const TableMeta *> m_aliases;      // folded alias -> table
+    QSet<QString> m_textAliases;                      // folded aliases of text columns
+    mutable std::vector<int> m_foldedLiterals;
+    QString contextOf(int selectStart, int selectEnd) const;
 };
 
 QString quotedName(const QString &name);

@@ -1,13 +1,22 @@
 -- The shop's database. Column types name what each field holds:
 -- INTEGER PRIMARY KEY AUTOINCREMENT (counter), LONG, DOUBLE (number),
 -- TEXT, DATE (ISO text yyyy-mm-dd), YESNO (-1 true, 0 false).
--- Text compares and sorts ignoring case (collation TESTO), as the program
--- has always mixed cases in names and codes.
+-- The program compares and sorts text ignoring case, accented letters next
+-- to their base letter (its collation TESTO, applied in the statements it
+-- runs); the file names no collation of its own, so any SQLite tool reads
+-- it. The indexes on text columns are built on the program's text keys,
+-- expressions of SQLite's own functions (platform/db/TextKeys.cpp); the
+-- program adds them when it creates the file, as the upgrade to version 2
+-- does.
+--
+-- Schema version (pragma user_version): each change of this file is also a
+-- step of the upgrade (platform/db/SchemaVersions.cpp).
+PRAGMA user_version = 2;
 
 CREATE TABLE Articoli (
     art_Codice INTEGER PRIMARY KEY AUTOINCREMENT,
-    art_Descrizione TEXT COLLATE TESTO,
-    art_Fornitore TEXT COLLATE TESTO,
+    art_Descrizione TEXT,
+    art_Fornitore TEXT,
     art_Prezzo_Carico DOUBLE,
     art_Prezzo_Listino DOUBLE,
     art_Prezzo_Medio DOUBLE,
@@ -15,11 +24,9 @@ CREATE TABLE Articoli (
     art_Quantita DOUBLE,
     art_Usato YESNO DEFAULT 0,
     art_Data_Ultima_Vendita DATE,
-    art_Note TEXT COLLATE TESTO,
-    art_Varie TEXT COLLATE TESTO
+    art_Note TEXT,
+    art_Varie TEXT
 );
-CREATE INDEX Articoli_Descrizione ON Articoli (art_Descrizione);
-CREATE INDEX Articoli_Fornitore ON Articoli (art_Fornitore);
 -- Any part of a description ("Ricerca Generica"): a trigram index of the
 -- descriptions, kept in step with Articoli by the triggers below, inside the
 -- statement (and so the transaction) that changes the article.
@@ -39,118 +46,114 @@ CREATE TRIGGER ArticoliTrigrammi_Modifica AFTER UPDATE OF art_Codice, art_Descri
 END;
 
 CREATE TABLE [Codice Articolo] (
-    ca_Codice TEXT COLLATE TESTO NOT NULL PRIMARY KEY,
+    ca_Codice TEXT NOT NULL PRIMARY KEY,
     ca_Codice_Articolo LONG,
-    ca_Taglia TEXT COLLATE TESTO,
-    ca_Colore TEXT COLLATE TESTO,
+    ca_Taglia TEXT,
+    ca_Colore TEXT,
     ca_Quantita LONG DEFAULT 0
 );
 CREATE INDEX CodiceArticolo_Articolo ON [Codice Articolo] (ca_Codice_Articolo);
 
 CREATE TABLE carico (
     ca_Codice INTEGER PRIMARY KEY AUTOINCREMENT,
-    ca_Codice_Articolo TEXT COLLATE TESTO,
+    ca_Codice_Articolo TEXT,
     ca_Data DATE,
     ca_Quantita DOUBLE,
     ca_Prezzo DOUBLE,
     ca_Usato YESNO DEFAULT 0
 );
-CREATE INDEX carico_CodiceArticolo ON carico (ca_Codice_Articolo);
 CREATE INDEX carico_Data ON carico (ca_Data);
 
 CREATE TABLE scarico (
     sc_Codice INTEGER PRIMARY KEY AUTOINCREMENT,
-    sc_Codice_Articolo TEXT COLLATE TESTO,
+    sc_Codice_Articolo TEXT,
     sc_Data DATE,
     sc_Quantita DOUBLE,
     sc_Prezzo DOUBLE,
     sc_Sconto DOUBLE,
     sc_Saldo DOUBLE,
-    sc_Pagamento TEXT COLLATE TESTO,
+    sc_Pagamento TEXT,
     sc_Usato YESNO DEFAULT 0
 );
-CREATE INDEX scarico_CodiceArticolo ON scarico (sc_Codice_Articolo);
 CREATE INDEX scarico_Data ON scarico (sc_Data);
 
 CREATE TABLE Anagrafica (
     anag_Contatore INTEGER PRIMARY KEY AUTOINCREMENT,
-    anag_Denominazione TEXT COLLATE TESTO,
-    anag_Indirizzo TEXT COLLATE TESTO,
-    anag_Cap TEXT COLLATE TESTO,
-    anag_Località TEXT COLLATE TESTO,
-    anag_Stato TEXT COLLATE TESTO,
-    anag_Telefono TEXT COLLATE TESTO,
-    anag_Fax TEXT COLLATE TESTO,
-    anag_Email TEXT COLLATE TESTO,
-    anag_Partita_IVA TEXT COLLATE TESTO,
-    anag_Codice_Fiscale TEXT COLLATE TESTO,
-    anag_Nota TEXT COLLATE TESTO,
+    anag_Denominazione TEXT,
+    anag_Indirizzo TEXT,
+    anag_Cap TEXT,
+    anag_Località TEXT,
+    anag_Stato TEXT,
+    anag_Telefono TEXT,
+    anag_Fax TEXT,
+    anag_Email TEXT,
+    anag_Partita_IVA TEXT,
+    anag_Codice_Fiscale TEXT,
+    anag_Nota TEXT,
     anag_Fornitore YESNO DEFAULT 0
 );
-CREATE INDEX Anagrafica_Denominazione ON Anagrafica (anag_Denominazione);
 
 CREATE TABLE Fattura (
-    fat_Numero TEXT COLLATE TESTO NOT NULL PRIMARY KEY,
+    fat_Numero TEXT NOT NULL PRIMARY KEY,
     fat_Data DATE,
     fat_Codice_Cliente LONG,
-    fat_Descrizione_Pagamento TEXT COLLATE TESTO,
+    fat_Descrizione_Pagamento TEXT,
     fat_Data_Pagamento DATE,
     fat_Pagato YESNO DEFAULT 0,
     fat_Imponibile DOUBLE,
-    fat_Nota TEXT COLLATE TESTO
+    fat_Nota TEXT
 );
 CREATE INDEX Fattura_Data ON Fattura (fat_Data);
 CREATE INDEX Fattura_Cliente ON Fattura (fat_Codice_Cliente);
 
 CREATE TABLE [Dettaglio Fattura] (
-    df_Numero_Fattura TEXT COLLATE TESTO,
-    df_Descrizione TEXT COLLATE TESTO,
+    df_Numero_Fattura TEXT,
+    df_Descrizione TEXT,
     df_Quantità DOUBLE,
     df_Prezzo DOUBLE,
     df_IVA LONG,
     df_Importo DOUBLE
 );
-CREATE INDEX DettaglioFattura_Numero ON [Dettaglio Fattura] (df_Numero_Fattura, df_IVA);
 
 CREATE TABLE IVA (
     IVA_Codice LONG NOT NULL PRIMARY KEY,
-    IVA_Descrizione TEXT COLLATE TESTO,
+    IVA_Descrizione TEXT,
     IVA_Aliquota DOUBLE
 );
 
 CREATE TABLE Prestazione (
     pre_Codice INTEGER PRIMARY KEY AUTOINCREMENT,
-    pre_Descrizione TEXT COLLATE TESTO
+    pre_Descrizione TEXT
 );
 
 CREATE TABLE Pagamenti (
-    pag_Codice TEXT COLLATE TESTO NOT NULL PRIMARY KEY,
-    pag_Descrizione TEXT COLLATE TESTO
+    pag_Codice TEXT NOT NULL PRIMARY KEY,
+    pag_Descrizione TEXT
 );
 
 CREATE TABLE Fornitore (
-    fo_Descrizione TEXT COLLATE TESTO NOT NULL PRIMARY KEY
+    fo_Descrizione TEXT NOT NULL PRIMARY KEY
 );
 
 CREATE TABLE [Prima Nota] (
     pn_id INTEGER PRIMARY KEY AUTOINCREMENT,
     pn_Data DATE,
-    pn_Descrizione TEXT COLLATE TESTO,
-    pn_Fattura TEXT COLLATE TESTO,
+    pn_Descrizione TEXT,
+    pn_Fattura TEXT,
     pn_Uscita_Lire DOUBLE,
     pn_Uscita_Euro DOUBLE,
-    pn_Note TEXT COLLATE TESTO
+    pn_Note TEXT
 );
 CREATE INDEX PrimaNota_Data ON [Prima Nota] (pn_Data);
 
 CREATE TABLE [Nota Fornitori] (
     pn_id INTEGER PRIMARY KEY AUTOINCREMENT,
     pn_Data DATE,
-    pn_Descrizione TEXT COLLATE TESTO,
-    pn_Fattura TEXT COLLATE TESTO,
+    pn_Descrizione TEXT,
+    pn_Fattura TEXT,
     pn_Uscita_Lire DOUBLE,
     pn_Uscita_Euro DOUBLE,
-    pn_Note TEXT COLLATE TESTO
+    pn_Note TEXT
 );
 CREATE INDEX NotaFornitori_Data ON [Nota Fornitori] (pn_Data);
 

@@ -204,8 +204,8 @@ void TestMainWindow::menuOrderWithTheSeparator()
         file << action->objectName();
     QCOMPARE(file, (QStringList{"mnuFileArticoliItem", "mnuFileCaricoItem", "mnuFornitoriItem", "mnuNotaFornitori",
                                 "mnuPrimaNotaItem", "mnuFileCercaArticoli", "mnuFileScaricoItem", "nihil",
-                                "mnuAnagraficheItem", "mnuFattureItem", "mnuFileSepImporta",
-                                "mnuFileImportaArchivioItem"}));
+                                "mnuAnagraficheItem", "mnuFattureItem", "mnuFileSeparatoreBackup",
+                                "mnuFileBackupItem", "mnuFileRipristinaItem", "mnuFileImportaArchivioItem"}));
     auto *separator = m_main->findChild<QMenu *>(QStringLiteral("mnuFile"))->actions().at(7);
     QVERIFY(separator->isSeparator());
     QCOMPARE(separator->text(), QStringLiteral("-"));

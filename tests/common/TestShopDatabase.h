@@ -21,11 +21,15 @@ public:
 
     // resources/schema/tarvo.sql as it was when the tests were built.
     static QString shippedSchema();
+    // The schema of the first release (version 0), the upgrade's fixture.
+    static QString firstReleaseSchema();
 
     const QString &path() const { return m_path; }
     QString folder() const { return m_folder.path(); }
     // The shared connection, opened on first use.
     db::Database &database() const;
+    // Lets go of the shared connection (before the file is replaced).
+    void release() { m_database.reset(); }
     void execute(const QString &legacySql) const;
     // The first field of the first row, invalid when there is no row.
     QVariant scalar(const QString &legacySql) const;

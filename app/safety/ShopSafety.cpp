@@ -1,0 +1,238 @@
+#include "app/safety/ShopSafety.h"
+
+#include "app/Globals.h"
+#include "db/Database.h"
+#include "db/DatabaseCopy.h"
+#include "db/SchemaVersions.h"
+#include "db/TextFunctions.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStorageInfo>
+#include <sqlite3.h>
+
+namespace safety {
+
+namespace {
+
+const QString backupPattern = QStringLiteral("tarvo-????????-??????.mdb");
+
+db::DbError refusal(const QString &text)
+{
+    return db::DbError(db::ErrorKind::Io, 3026, text);
+}
+
+// A read-only connection of its own, with the program's text functions
+// (a file of the first release names its collation).
+struct ReadOnlyFile {
+    sqlite3 *handle = nullptr;
+    explicit ReadOnlyFile(const QString &path)
+    {
+        sqlite3_open_v2(QFile::encodeName(path).constData(), &handle, SQLITE_OPEN_READONLY, nullptr);
+        db::registerTextFunctions(handle);
+    }
+    ~ReadOnlyFile() { sqlite3_close_v2(handle); }
+    qint64 scalar(const char *sql, bool *ok) const
+    {
+        sqlite3_stmt *statement = nullptr;
+        qint64 value = 0;
+        *ok = sqlite3_prepare_v2(handle, sql, -1, &statement, nullptr) == SQLITE_OK
+              && sqlite3_step(statement) == SQLITE_ROW;
+        if (*ok)
+            value = sqlite3_column_int64(statement, 0);
+        sqlite3_finalize(statement);
+        return value;
+    }
+};
+
+void requireSpace(const QString &folder, qint64 bytes)
+{
+    const QStorageInfo storage(folder);
+    const qint64 needed = bytes + bytes / 10 + 16 * 1024 * 1024;
+    if (storage.isValid() && storage.bytesAvailable() < needed)
+        throw refusal(QStringLiteral("Spazio su disco insufficiente in %1: servono %2 MB, ne restano %3 MB. "
+                                     "Liberare spazio o scegliere un'altra cartella.")
+                          .arg(QDir::toNativeSeparators(folder))
+                          .arg(needed / (1024 * 1024))
+                          .arg(storage.bytesAvailable() / (1024 * 1024)));
+}
+
+qint64 sizeOf(const QString &databasePath)
+{
+    return QFileInfo(databasePath).size() + QFileInfo(databasePath + QStringLiteral("-wal")).size();
+}
+
+} // namespace
+
+QString defaultBackupFolder()
+{
+    return programFolder() + QStringLiteral("/backup");
+}
+
+QString backupFileName(const QDateTime &when)
+{
+    return QStringLiteral("tarvo-") + when.toString(QStringLiteral("yyyyMMdd-HHmmss")) + QStringLiteral(".mdb");
+}
+
+QString safetyCopyPath(const QString &databasePath, const QDate &day, int version)
+{
+    return QFileInfo(databasePath).absolutePath() + QStringLiteral("/tarvo-")
+           + day.toString(QStringLiteral("yyyyMMdd")) + QStringLiteral("-v%1.mdb").arg(version);
+}
+
+QString backUp(const QString &databasePath, const QString &folder, const QDateTime &when, const Progress &progress,
+               bool quickCheck)
+{
+    const QString target = copyShop(databasePath, folder, when, progress);
+    checkCopy(target, quickCheck);
+    return target;
+}
+
+QString copyShop(const QString &databasePath, const QString &folder, const QDateTime &when, const Progress &progress)
+{
+    if (!QDir().mkpath(folder))
+        throw refusal(QStringLiteral("Impossibile creare la cartella %1.").arg(QDir::toNativeSeparators(folder)));
+    requireSpace(folder, sizeOf(databasePath));
+    const QString target = QDir(folder).filePath(backupFileName(when));
+    const auto shop = db::Database::open(databasePath);
+    db::copyDatabase(shop->handle(), target, progress);
+    return target;
+}
+
+void checkCopy(const QString &target, bool quickCheck)
+{
+    QString integrity;
+    {
+        ReadOnlyFile copy(target);
+        integrity = db::integrityOf(copy.handle, quickCheck);
+    }
+    if (integrity != QLatin1String("ok")) {
+        QFile::remove(target);
+        throw refusal(QStringLiteral("La copia in %1 non ha superato il controllo di integrità (%2): è stata "
+                                     "eliminata.").arg(QDir::toNativeSeparators(target), integrity));
+    }
+}
+
+void keepNewest(const QString &folder, int keep)
+{
+    // The names sort as their dates do.
+    const QStringList backups = QDir(folder).entryList({backupPattern}, QDir::Files, QDir::Name | QDir::Reversed);
+    for (qsizetype i = keep; i < backups.size(); ++i)
+        QFile::remove(QDir(folder).filePath(backups.at(i)));
+}
+
+QString dailyBackUp(const QString &databasePath, const QString &folder, const QDateTime &now, int keep)
+{
+    const QString today = QStringLiteral("tarvo-") + now.toString(QStringLiteral("yyyyMMdd")) + QStringLiteral("-??????.mdb");
+    if (!QDir(folder).entryList({today}, QDir::Files).isEmpty())
+        return QString();
+    const QString made = backUp(databasePath, folder, now, {}, true);
+    keepNewest(folder, keep);
+    return made;
+}
+
+BackupContents inspectBackup(const QString &file)
+{
+    BackupContents contents;
+    const QFileInfo info(file);
+    if (!info.isFile()) {
+        contents.refusal = QStringLiteral("Il file %1 non esiste.").arg(QDir::toNativeSeparators(file));
+        return contents;
+    }
+    contents.written = info.lastModified();
+    QFile header(file);
+    if (!header.open(QIODevice::ReadOnly) || header.read(16) != QByteArray("SQLite format 3\0", 16)) {
+        contents.refusal = QStringLiteral("Il file non è un database di Tarvo.");
+        return contents;
+    }
+    ReadOnlyFile copy(file);
+    const QString integrity = db::integrityOf(copy.handle);
+    if (integrity != QLatin1String("ok")) {
+        contents.refusal = QStringLiteral("Il file è danneggiato o incompleto (%1).").arg(integrity.section(QLatin1Char('\n'), 0, 0));
+        return contents;
+    }
+    bool ok = false;
+    contents.version = int(copy.scalar("pragma user_version", &ok));
+    if (contents.version > db::SchemaVersions::latest()) {
+        contents.refusal = db::SchemaVersions::newerDatabaseMessage(contents.version);
+        return contents;
+    }
+    bool articles = false, sales = false, invoices = false;
+    contents.articles = copy.scalar("select count(*) from Articoli", &articles);
+    contents.sales = copy.scalar("select count(*) from scarico", &sales);
+    contents.invoices = copy.scalar("select count(*) from Fattura", &invoices);
+    bool items = false;
+    copy.scalar("select count(*) from \"Codice Articolo\"", &items);
+    if (!articles || !sales || !invoices || !items)
+        contents.refusal = QStringLiteral("Il file non è un database di Tarvo: mancano le tabelle del negozio.");
+    return contents;
+}
+
+QString restore(const QString &databasePath, const QString &backupFile, const QDateTime &now)
+{
+    const BackupContents contents = inspectBackup(backupFile);
+    if (!contents.refusal.isEmpty())
+        throw refusal(contents.refusal);
+    const QString folder = QFileInfo(databasePath).absolutePath();
+    requireSpace(folder, sizeOf(databasePath) + QFileInfo(backupFile).size());
+    const QString kept = folder + QStringLiteral("/tarvo-") + now.toString(QStringLiteral("yyyyMMdd-HHmmss"))
+                         + QStringLiteral("-prima-del-ripristino.mdb");
+    db::Database::closeAll();
+    if (db::Database::inUse(databasePath))
+        throw refusal(QStringLiteral("Il database è ancora aperto in una finestra: chiudere tutte le finestre e "
+                                     "riprovare. Il database non è stato modificato."));
+    {
+        const auto shop = db::Database::open(databasePath);
+        db::copyDatabase(shop->handle(), kept);
+    }
+    putInPlace(databasePath, backupFile);
+    return kept;
+}
+
+void putInPlace(const QString &databasePath, const QString &backupFile)
+{
+    db::Database::closeAll();
+    // A connection left open would go on writing into the file replaced.
+    if (db::Database::inUse(databasePath))
+        throw refusal(QStringLiteral("Il database è ancora aperto in una finestra: chiudere tutte le finestre e "
+                                     "riprovare. Il database non è stato modificato."));
+    {
+        ReadOnlyFile source(backupFile);
+        // Written aside and renamed over the shop's file: the file is the
+        // old one or the restored one, never a mixture.
+        db::copyDatabase(source.handle, databasePath);
+    }
+    QFile::remove(databasePath + QStringLiteral("-wal"));
+    QFile::remove(databasePath + QStringLiteral("-shm"));
+    upgradeShop(databasePath, QDate::currentDate());
+}
+
+void upgradeShop(const QString &databasePath, const QDate &today)
+{
+    const auto shop = db::Database::open(databasePath);
+    if (db::SchemaVersions::versionOf(shop->handle()) == db::SchemaVersions::latest())
+        return;
+    db::SchemaVersions::upgrade(shop->handle(), [&](int version) {
+        requireSpace(QFileInfo(databasePath).absolutePath(), sizeOf(databasePath));
+        db::copyDatabase(shop->handle(), safetyCopyPath(databasePath, today, version));
+    });
+    db::Database::closeAll(); // the next open reads the new schema
+}
+
+QString quickCheck(const QString &databasePath)
+{
+    ReadOnlyFile file(databasePath);
+    return db::integrityOf(file.handle, true);
+}
+
+QString newestGoodBackup(const QString &folder)
+{
+    const QStringList backups = QDir(folder).entryList({backupPattern}, QDir::Files, QDir::Name | QDir::Reversed);
+    for (const QString &name : backups)
+        if (inspectBackup(QDir(folder).filePath(name)).refusal.isEmpty())
+            return QDir(folder).filePath(name);
+    return QString();
+}
+
+} // namespace safety

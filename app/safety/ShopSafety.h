@@ -1,0 +1,78 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+#include <functional>
+
+// Copies of the shop's file: the backup the user asks for, the daily one,
+// the safety copies taken before an upgrade or a restore, and the checks a
+// backup passes before it may replace the shop's file. Failures throw
+// db::DbError with a message for the user.
+namespace safety {
+
+// "backup" in the program folder: where backups go unless the user picks
+// another folder.
+QString defaultBackupFolder();
+// tarvo-AAAAMMGG-HHMMSS.mdb
+QString backupFileName(const QDateTime &when);
+// tarvo-AAAAMMGG-vN.mdb beside the shop's file: the file as it was at
+// version N, taken before it is upgraded.
+QString safetyCopyPath(const QString &databasePath, const QDate &day, int version);
+
+using Progress = std::function<bool(int done, int total)>;
+
+// A consistent copy of the open shop into `folder` (made if missing),
+// checked with integrity_check (`quickCheck`: quick_check, a fraction of
+// the time on a large shop); returns its path. Refuses, with the space it
+// needs, when the disk has too little room.
+QString backUp(const QString &databasePath, const QString &folder, const QDateTime &when,
+               const Progress &progress = {}, bool quickCheck = false);
+// The two halves of backUp(): the copy, then its check (a copy that fails
+// is removed and the failure thrown).
+QString copyShop(const QString &databasePath, const QString &folder, const QDateTime &when,
+                 const Progress &progress = {});
+void checkCopy(const QString &copy, bool quickCheck);
+
+// At the first start of a day: a backup into `folder` (its copy checked
+// with quick_check) unless one of that day is there already, then only the
+// newest `keep` backups are kept.
+// Returns the new backup's path, empty when none was due.
+QString dailyBackUp(const QString &databasePath, const QString &folder, const QDateTime &now, int keep = 30);
+// Removes the oldest backups of `folder` beyond the newest `keep`.
+void keepNewest(const QString &folder, int keep);
+
+// What a file offered for a restore holds.
+struct BackupContents {
+    QString refusal;       // why it cannot be restored; empty when it can
+    QDateTime written;     // when the copy was made (the file's time)
+    int version = 0;
+    qint64 articles = 0;
+    qint64 sales = 0;
+    qint64 invoices = 0;
+};
+BackupContents inspectBackup(const QString &file);
+
+// Replaces the shop's file with the backup (inspected again first): the
+// current file is kept beside as tarvo-AAAAMMGG-HHMMSS-prima-del-ripristino.mdb,
+// the backup is copied over it and upgraded to the program's version.
+// Every connection to the shop's file must be closed by the caller first.
+// Returns the safety copy's path.
+QString restore(const QString &databasePath, const QString &backupFile, const QDateTime &now);
+
+// The backup copied over the shop's file (no connection may be open on it)
+// and upgraded to the program's version.
+void putInPlace(const QString &databasePath, const QString &backupFile);
+
+// Brings the shop's file to the program's schema version, a dated safety
+// copy beside it before each step. Throws (newer file, failed step).
+void upgradeShop(const QString &databasePath, const QDate &today);
+
+// "ok", or what `quick_check` finds wrong with the file, read through a
+// read-only connection of its own (nothing is written, not even the
+// checkpoint a closing connection makes).
+QString quickCheck(const QString &databasePath);
+
+// The newest backup of `folder` that passes inspectBackup; empty if none.
+QString newestGoodBackup(const QString &folder);
+
+} // namespace safety

@@ -1,0 +1,177 @@
+#include "SchemaVersions.h"
+
+#include "DatabaseCopy.h"
+#include "EngineErrors.h"
+#include "TextKeys.h"
+
+#include <QStringList>
+#include <sqlite3.h>
+
+namespace db {
+
+namespace {
+
+void run(sqlite3 *handle, const QString &sql)
+{
+    const QByteArray utf8 = sql.toUtf8();
+    const int rc = sqlite3_exec(handle, utf8.constData(), nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK)
+        throw errors::fromSqlite(handle, rc, sql);
+}
+
+QStringList names(sqlite3 *handle, const char *sql)
+{
+    QStringList out;
+    sqlite3_stmt *statement = nullptr;
+    if (sqlite3_prepare_v2(handle, sql, -1, &statement, nullptr) == SQLITE_OK)
+        while (sqlite3_step(statement) == SQLITE_ROW)
+            out << QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(statement, 0)));
+    sqlite3_finalize(statement);
+    return out;
+}
+
+QString quoted(QString name)
+{
+    return QLatin1Char('"') + name.replace(QLatin1Char('"'), QLatin1String("\"\"")) + QLatin1Char('"');
+}
+
+// Version 1: any part of a description is found through a trigram index of
+// the descriptions, kept in step with Articoli by triggers.
+void addTrigramSearch(sqlite3 *handle)
+{
+    if (!names(handle, "select name from sqlite_schema where name = 'ArticoliTrigrammi'").isEmpty())
+        return;
+    run(handle, QStringLiteral(
+        "CREATE VIRTUAL TABLE ArticoliTrigrammi USING fts5(art_Descrizione, content='Articoli', "
+        "content_rowid='art_Codice', tokenize='trigram');"
+        "CREATE TRIGGER ArticoliTrigrammi_Inserimento AFTER INSERT ON Articoli BEGIN "
+        "INSERT INTO ArticoliTrigrammi (rowid, art_Descrizione) VALUES (new.art_Codice, new.art_Descrizione); END;"
+        "CREATE TRIGGER ArticoliTrigrammi_Eliminazione AFTER DELETE ON Articoli BEGIN "
+        "INSERT INTO ArticoliTrigrammi (ArticoliTrigrammi, rowid, art_Descrizione) "
+        "VALUES ('delete', old.art_Codice, old.art_Descrizione); END;"
+        "CREATE TRIGGER ArticoliTrigrammi_Modifica AFTER UPDATE OF art_Codice, art_Descrizione ON Articoli BEGIN "
+        "INSERT INTO ArticoliTrigrammi (ArticoliTrigrammi, rowid, art_Descrizione) "
+        "VALUES ('delete', old.art_Codice, old.art_Descrizione); "
+        "INSERT INTO ArticoliTrigrammi (rowid, art_Descrizione) VALUES (new.art_Codice, new.art_Descrizione); END;"
+        "INSERT INTO ArticoliTrigrammi (ArticoliTrigrammi) VALUES ('rebuild');"));
+}
+
+// Version 2: the schema names no collation of the program's own, so that
+// any SQLite tool reads the file. Only the schema's text changes: the rows
+// of a table are stored alike whatever its columns' collation; the indexes
+// whose order depended on it are built again, on the text keys.
+void dropDeclaredCollation(sqlite3 *handle)
+{
+    const QStringList oldIndexes = names(handle,
+        "select name from sqlite_schema where type = 'index' and instr(sql, 'TESTO') > 0 "
+        "or name in ('Articoli_Descrizione', 'Articoli_Fornitore', 'carico_CodiceArticolo', "
+        "'scarico_CodiceArticolo', 'Anagrafica_Denominazione', 'DettaglioFattura_Numero')");
+    for (const QString &index : oldIndexes)
+        run(handle, QStringLiteral("drop index ") + quoted(index));
+    const QStringList tables = names(handle,
+        "select name from sqlite_schema where type = 'table' and instr(sql, ' COLLATE TESTO') > 0");
+    if (!tables.isEmpty()) {
+        run(handle, QStringLiteral("pragma writable_schema = on"));
+        run(handle, QStringLiteral("update sqlite_schema set sql = replace(sql, ' COLLATE TESTO', '') "
+                                   "where type = 'table' and instr(sql, ' COLLATE TESTO') > 0"));
+        run(handle, QStringLiteral("pragma writable_schema = reset"));
+        run(handle, QStringLiteral("pragma writable_schema = off"));
+        if (!names(handle, "select name from sqlite_schema where instr(sql, 'COLLATE TESTO') > 0").isEmpty())
+            throw DbError(ErrorKind::General, 3000,
+                          QStringLiteral("La collazione TESTO è ancora nominata nello schema."));
+    }
+    // Keys declared in the tables (a text primary key) were ordered by the
+    // collation: their own indexes are sorted again.
+    QStringList reindexed;
+    for (const QString &table : tables) {
+        QByteArray like = "select name from sqlite_schema where type = 'index' and sql is null and tbl_name = '";
+        like += QString(table).replace(QLatin1Char('\''), QLatin1String("''")).toUtf8() + "'";
+        for (const QString &index : names(handle, like.constData())) {
+            run(handle, QStringLiteral("reindex ") + quoted(index));
+            reindexed << table;
+        }
+    }
+    createTextKeyIndexes(handle);
+    // The tables whose own key index was sorted again are checked whole
+    // before the step commits (the new indexes are SQLite's own work).
+    for (const QString &table : std::as_const(reindexed)) {
+        sqlite3_stmt *check = nullptr;
+        const QByteArray sql = "pragma integrity_check(" + quoted(table).toUtf8() + ")";
+        QString result;
+        if (sqlite3_prepare_v2(handle, sql.constData(), -1, &check, nullptr) == SQLITE_OK
+            && sqlite3_step(check) == SQLITE_ROW)
+            result = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(check, 0)));
+        sqlite3_finalize(check);
+        if (result != QLatin1String("ok"))
+            throw DbError(ErrorKind::General, 3000,
+                          QStringLiteral("Controllo della tabella %1 dopo l'aggiornamento: %2").arg(table, result));
+    }
+}
+
+} // namespace
+
+const std::vector<SchemaVersions::Step> &SchemaVersions::steps()
+{
+    static const std::vector<Step> all = {
+        {1, QStringLiteral("ricerca di una parte qualsiasi della descrizione"), addTrigramSearch},
+        {2, QStringLiteral("file leggibile da ogni programma SQLite"), dropDeclaredCollation},
+    };
+    return all;
+}
+
+int SchemaVersions::latest()
+{
+    return steps().back().version;
+}
+
+int SchemaVersions::versionOf(sqlite3 *handle)
+{
+    sqlite3_stmt *statement = nullptr;
+    int version = -1;
+    if (sqlite3_prepare_v2(handle, "pragma user_version", -1, &statement, nullptr) == SQLITE_OK
+        && sqlite3_step(statement) == SQLITE_ROW)
+        version = sqlite3_column_int(statement, 0);
+    sqlite3_finalize(statement);
+    if (version < 0)
+        throw errors::fromSqlite(handle, sqlite3_errcode(handle), QStringLiteral("pragma user_version"));
+    return version;
+}
+
+QString SchemaVersions::newerDatabaseMessage(int version)
+{
+    return QStringLiteral("Il database è della versione %1, più recente di questo programma (che arriva alla "
+                          "versione %2). Installare la versione aggiornata del programma; il database non è "
+                          "stato modificato.").arg(version).arg(latest());
+}
+
+void SchemaVersions::upgrade(sqlite3 *handle, const std::function<void(int)> &beforeStep)
+{
+    int version = versionOf(handle);
+    if (version > latest())
+        throw DbError(ErrorKind::General, 3000, newerDatabaseMessage(version));
+    for (const Step &step : steps()) {
+        if (step.version <= version)
+            continue;
+        if (beforeStep)
+            beforeStep(version);
+        run(handle, QStringLiteral("begin immediate"));
+        try {
+            step.apply(handle);
+            run(handle, QStringLiteral("pragma user_version = %1").arg(step.version));
+            run(handle, QStringLiteral("commit"));
+        } catch (...) {
+            if (!sqlite3_get_autocommit(handle))
+                sqlite3_exec(handle, "rollback", nullptr, nullptr, nullptr);
+            throw;
+        }
+        version = step.version;
+    }
+}
+
+void SchemaVersions::completeNew(sqlite3 *handle)
+{
+    if (versionOf(handle) == latest())
+        createTextKeyIndexes(handle);
+}
+
+} // namespace db

@@ -1,0 +1,319 @@
+#include "TestDatabase.h"
+
+#include "DatabaseCopy.h"
+#include "SchemaVersions.h"
+#include "TextFunctions.h"
+
+#include <QCryptographicHash>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <sqlite3.h>
+
+// Schema versions: the first release's database upgraded in place, a newer
+// one refused, and a file that any SQLite tool reads.
+class VersionsTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void upgradeFromFirstReleaseKeepsEveryRow();
+    void newerDatabaseIsRefusedUntouched();
+    void failedStepLeavesTheVersionBefore();
+    void plainSqliteReadsTheFile_data();
+    void plainSqliteReadsTheFile();
+    void textKeepsTheProgramsRules_data();
+    void textKeepsTheProgramsRules();
+};
+
+namespace {
+
+// A raw connection; `program` adds the program's collation and like.
+struct Raw {
+    sqlite3 *handle = nullptr;
+    Raw(const QString &path, bool program)
+    {
+        sqlite3_open_v2(QFile::encodeName(path).constData(), &handle, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
+                        nullptr);
+        if (program)
+            db::registerTextFunctions(handle);
+    }
+    ~Raw() { sqlite3_close_v2(handle); }
+    // Every row of the query, cells joined; the error text on failure.
+    QStringList rows(const QString &sql) const
+    {
+        QStringList out;
+        sqlite3_stmt *s = nullptr;
+        if (sqlite3_prepare_v2(handle, sql.toUtf8().constData(), -1, &s, nullptr) != SQLITE_OK)
+            return {QStringLiteral("ERRORE: ") + QString::fromUtf8(sqlite3_errmsg(handle))};
+        int rc;
+        while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
+            QStringList cells;
+            for (int c = 0; c < sqlite3_column_count(s); ++c)
+                cells << (sqlite3_column_type(s, c) == SQLITE_NULL
+                              ? QStringLiteral("<null>")
+                              : QString::number(sqlite3_column_type(s, c)) + QLatin1Char(':')
+                                    + QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(s, c))));
+            out << cells.join(QLatin1Char('|'));
+        }
+        if (rc != SQLITE_DONE)
+            out << QStringLiteral("ERRORE: ") + QString::fromUtf8(sqlite3_errmsg(handle));
+        sqlite3_finalize(s);
+        return out;
+    }
+    void exec(const QString &sql) const
+    {
+        char *message = nullptr;
+        if (sqlite3_exec(handle, sql.toUtf8().constData(), nullptr, nullptr, &message) != SQLITE_OK)
+            qFatal("%s: %s", qPrintable(sql), message);
+    }
+    QStringList tables() const
+    {
+        QStringList names;
+        for (const QString &row : rows(QStringLiteral("select name from sqlite_schema where type = 'table' "
+                                                      "and substr(name, 1, 7) <> 'sqlite_' order by name")))
+            names << row.mid(2);
+        return names;
+    }
+    // The whole content, table by table, in rowid order.
+    QStringList content() const
+    {
+        QStringList out;
+        for (const QString &table : tables())
+            if (!table.startsWith(QLatin1String("ArticoliTrigrammi")))
+                out << table << rows(QStringLiteral("select rowid, * from \"%1\" order by rowid").arg(table));
+        return out;
+    }
+    QStringList schema() const
+    {
+        QStringList out;
+        for (QString sql : rows(QStringLiteral("select type || ' ' || name || ' ' || sql from sqlite_schema "
+                                               "where sql is not null order by name")))
+            out << sql.simplified();
+        return out;
+    }
+};
+
+QByteArray fileHash(const QString &path)
+{
+    QFile file(path);
+    file.open(QIODevice::ReadOnly);
+    return QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256);
+}
+
+// A shop as the first release left it: every table, texts in mixed case
+// and accents, Nulls, numbers of each kind.
+QString makeFirstReleaseShop(const QTemporaryDir &dir)
+{
+    const QString path = dir.filePath(QStringLiteral("tarvo.mdb"));
+    Raw raw(path, true);
+    raw.exec(TestShopDatabase::firstReleaseSchema());
+    raw.exec(QStringLiteral(
+        "pragma journal_mode=wal;"
+        "insert into Articoli values (1, 'Giacca in lana cotta', 'Lanificio Città', 10.5, 89.9, 11, 2.5, 3, -1, "
+        "'2026-11-30', null, 'varie');"
+        "insert into Articoli (art_Descrizione, art_Fornitore) values ('ÉCHARPE perché', 'ÀBACO srl');"
+        "insert into [Codice Articolo] values ('8001234567895', 1, '48', 'Blu notte', 7);"
+        "insert into [Codice Articolo] values ('8001234567895U', 1, '48', 'Blu', -2);"
+        "insert into [Codice Articolo] values ('abc', 2, 'M', 'Rosé', 1);"
+        "insert into carico (ca_Codice_Articolo, ca_Data, ca_Quantita, ca_Prezzo, ca_Usato) "
+        "values ('8001234567895', '2026-11-01', 9, 0, 0);"
+        "insert into scarico (sc_Codice_Articolo, sc_Data, sc_Quantita, sc_Prezzo, sc_Sconto, sc_Saldo, "
+        "sc_Pagamento) values ('8001234567895', '2026-11-02', 2, 89.9, 0.8, 179, 'CO');"
+        "insert into Anagrafica (anag_Denominazione, anag_Località, anag_Fornitore) values ('Rossi Ètore', 'Forlì', 0);"
+        "insert into Fattura values ('26-00001', '2026-11-03', 1, 'Contanti', null, -1, 100.25, 'nota');"
+        "insert into [Dettaglio Fattura] values ('26-00001', 'Riga', 1.5, 10, 3, 15);"
+        "insert into Fornitore values ('Lanificio Città');"
+        "insert into [Prima Nota] (pn_Data, pn_Descrizione, pn_Uscita_Lire, pn_Uscita_Euro) "
+        "values ('2001-12-31', 'Cassa', 19362.7, 10);"
+        "insert into [Nota Fornitori] (pn_Data, pn_Descrizione) values ('2026-01-02', 'Fornitore');"));
+    return path;
+}
+
+} // namespace
+
+void VersionsTest::upgradeFromFirstReleaseKeepsEveryRow()
+{
+    QTemporaryDir dir;
+    const QString path = makeFirstReleaseShop(dir);
+    QStringList before;
+    {
+        Raw raw(path, true);
+        QCOMPARE(db::SchemaVersions::versionOf(raw.handle), 0);
+        before = raw.content();
+    }
+    QList<int> copiesAt;
+    {
+        Raw raw(path, true);
+        db::SchemaVersions::upgrade(raw.handle, [&](int version) { copiesAt << version; });
+        QCOMPARE(db::SchemaVersions::versionOf(raw.handle), db::SchemaVersions::latest());
+        // Upgrading again is nothing to do.
+        db::SchemaVersions::upgrade(raw.handle, [&](int version) { copiesAt << version; });
+    }
+    QCOMPARE(copiesAt, (QList<int>{0, 1}));
+    Raw plain(path, false);
+    QCOMPARE(plain.content(), before);
+    QCOMPARE(plain.rows(QStringLiteral("pragma integrity_check")), QStringList{QStringLiteral("3:ok")});
+
+    // The same schema as a database the install makes today.
+    TestShopDatabase installed;
+    db::Database::closeAll();
+    Raw fresh(installed.path(), false);
+    QCOMPARE(plain.schema(), fresh.schema());
+
+    // The articles the first release knew are found by any part of their description.
+    QCOMPARE(plain.rows(QStringLiteral("select rowid from ArticoliTrigrammi where ArticoliTrigrammi match 'perch'")),
+             QStringList{QStringLiteral("1:2")});
+}
+
+void VersionsTest::newerDatabaseIsRefusedUntouched()
+{
+    QTemporaryDir dir;
+    const QString path = makeFirstReleaseShop(dir);
+    const int newer = db::SchemaVersions::latest() + 1;
+    {
+        Raw raw(path, true);
+        raw.exec(QStringLiteral("pragma journal_mode=delete; pragma user_version = %1").arg(newer));
+    }
+    const QByteArray before = fileHash(path);
+    Raw raw(path, true);
+    bool stepped = false;
+    const db::DbError error = expectDbError([&] {
+        db::SchemaVersions::upgrade(raw.handle, [&](int) { stepped = true; });
+    });
+    QCOMPARE(error.description(),
+             QStringLiteral("Il database è della versione %1, più recente di questo programma (che arriva alla "
+                            "versione %2). Installare la versione aggiornata del programma; il database non è "
+                            "stato modificato.").arg(newer).arg(newer - 1));
+    QVERIFY(!stepped);
+    QCOMPARE(fileHash(path), before);
+}
+
+void VersionsTest::failedStepLeavesTheVersionBefore()
+{
+    // A table of the same name as the search index stops the first step:
+    // the file stays at version 0 with every row, ready to be tried again.
+    QTemporaryDir dir;
+    const QString path = makeFirstReleaseShop(dir);
+    Raw raw(path, true);
+    raw.exec(QStringLiteral("create table ArticoliTrigrammi_config (k, v)"));
+    const QStringList before = raw.content();
+    QList<int> copiesAt;
+    expectDbError([&] { db::SchemaVersions::upgrade(raw.handle, [&](int version) { copiesAt << version; }); });
+    QCOMPARE(copiesAt, QList<int>{0});
+    QCOMPARE(db::SchemaVersions::versionOf(raw.handle), 0);
+    QCOMPARE(raw.content(), before);
+}
+
+void VersionsTest::plainSqliteReadsTheFile_data()
+{
+    QTest::addColumn<bool>("upgraded");
+    QTest::newRow("installed") << false;
+    QTest::newRow("upgraded from the first release") << true;
+}
+
+void VersionsTest::plainSqliteReadsTheFile()
+{
+    QFETCH(bool, upgraded);
+    QTemporaryDir dir;
+    QString path;
+    std::unique_ptr<TestShopDatabase> installed;
+    if (upgraded) {
+        path = makeFirstReleaseShop(dir);
+        Raw raw(path, true);
+        db::SchemaVersions::upgrade(raw.handle);
+    } else {
+        installed = std::make_unique<TestShopDatabase>();
+        path = installed->path();
+        installed->execute(QStringLiteral("insert into Articoli (art_Descrizione) values ('Giacca')"));
+        db::Database::closeAll();
+    }
+    // No collation, no function of the program: what any SQLite tool has.
+    QStringList queries{QStringLiteral("pragma integrity_check")};
+    Raw plain(path, false);
+    for (const QString &table : plain.tables()) {
+        queries << QStringLiteral("select count(*) from \"%1\"").arg(table);
+        for (const QString &column : plain.rows(QStringLiteral("select name from pragma_table_info('%1') "
+                                                               "where type = 'TEXT'").arg(table)))
+            queries << QStringLiteral("select \"%1\" from \"%2\" order by \"%1\"").arg(column.mid(2), table);
+    }
+    QVERIFY(queries.size() > 40);
+    for (const QString &query : std::as_const(queries))
+        for (const QString &row : plain.rows(query))
+            QVERIFY2(!row.startsWith(QLatin1String("ERRORE")), qPrintable(query + QLatin1String(": ") + row));
+    QCOMPARE(plain.rows(queries.first()), QStringList{QStringLiteral("3:ok")});
+
+    // The sqlite3 shell itself, where it is installed.
+    const QString shell = QStandardPaths::findExecutable(QStringLiteral("sqlite3"));
+    if (shell.isEmpty())
+        return;
+    QProcess process;
+    process.start(shell, {QStringLiteral("-bail"), path});
+    process.write(queries.join(QStringLiteral(";\n")).toUtf8() + ";\n.quit\n");
+    process.closeWriteChannel();
+    QVERIFY(process.waitForFinished(30000));
+    QVERIFY2(process.exitCode() == 0, process.readAllStandardError().constData());
+    QVERIFY(process.readAllStandardOutput().startsWith("ok\n"));
+}
+
+void VersionsTest::textKeepsTheProgramsRules_data()
+{
+    QTest::addColumn<QString>("query");
+    QTest::addColumn<QStringList>("expected");
+    QTest::newRow("code in another case")
+        << "select ca_Taglia from [Codice Articolo] where ca_Codice = 'ABC'" << QStringList{"M"};
+    QTest::newRow("accented capital")
+        << "select art_Codice from Articoli where art_Descrizione = 'écharpe PERCHÉ'" << QStringList{"2"};
+    QTest::newRow("accent is a different letter")
+        << "select art_Codice from Articoli where art_Descrizione = 'echarpe perche'" << QStringList{};
+    QTest::newRow("number against a text code")
+        << "select ca_Taglia from [Codice Articolo] where ca_Codice = 8001" << QStringList{"L"};
+    QTest::newRow("value on the left")
+        << "select ca_Taglia from [Codice Articolo] where 'aBc' = ca_Codice" << QStringList{"M"};
+    QTest::newRow("join on text codes")
+        << "select sc_Quantita from scarico, [Codice Articolo] where [codice articolo].ca_Codice = "
+           "scarico.sc_Codice_Articolo and ca_Colore = 'BLU NOTTE'" << QStringList{"2"};
+    QTest::newRow("order ignores case and accents")
+        << "select art_Descrizione from Articoli order by art_Descrizione"
+        << QStringList{"abito", "Écharpe perché", "ecru", "Giacca"};
+    QTest::newRow("order descending")
+        << "select art_Descrizione from Articoli order by art_Descrizione desc"
+        << QStringList{"Giacca", "ecru", "Écharpe perché", "abito"};
+    QTest::newRow("grouping ignores case")
+        << "select count(*) from scarico group by sc_Pagamento" << QStringList{"2"};
+    QTest::newRow("range compares with the program's order")
+        << "select art_Descrizione from Articoli where art_Descrizione > 'd' and art_Descrizione < 'f' "
+           "order by art_Codice" << QStringList{"Écharpe perché", "ecru"};
+    QTest::newRow("update by code in another case")
+        << "update [Codice Articolo] set ca_Quantita = 5 where ca_Codice = 'ABC'" << QStringList{"1"};
+}
+
+void VersionsTest::textKeepsTheProgramsRules()
+{
+    QFETCH(QString, query);
+    QFETCH(QStringList, expected);
+    TestDatabase db;
+    db.execute(QStringLiteral("insert into Articoli (art_Codice, art_Descrizione) values (1, 'Giacca')"));
+    db.execute(QStringLiteral("insert into Articoli (art_Codice, art_Descrizione) values (2, 'Écharpe perché')"));
+    db.execute(QStringLiteral("insert into Articoli (art_Codice, art_Descrizione) values (3, 'abito')"));
+    db.execute(QStringLiteral("insert into Articoli (art_Codice, art_Descrizione) values (4, 'ecru')"));
+    db.execute(QStringLiteral("insert into [Codice Articolo] (ca_Codice, ca_Taglia, ca_Colore) values ('abc', 'M', 'Blu notte')"));
+    db.execute(QStringLiteral("insert into [Codice Articolo] (ca_Codice, ca_Taglia) values ('8001', 'L')"));
+    db.execute(QStringLiteral("insert into scarico (sc_Codice_Articolo, sc_Quantita, sc_Pagamento) values ('ABC', 2, 'CO')"));
+    db.execute(QStringLiteral("insert into scarico (sc_Codice_Articolo, sc_Quantita, sc_Pagamento) values ('x', 1, 'co')"));
+    QStringList got;
+    if (query.startsWith(QLatin1String("update"))) {
+        got << QString::number(db->execute(query));
+    } else {
+        auto rs = db->openRecordset(query);
+        for (; !rs->eof(); rs->moveNext())
+            got << rs->value(0).toString();
+    }
+    QCOMPARE(got, expected);
+    // Two codes that differ by case only are still one code.
+    const db::DbError duplicate = expectDbError(
+        [&] { db.execute(QStringLiteral("insert into [Codice Articolo] (ca_Codice) values ('ABC')")); });
+    QCOMPARE(int(duplicate.kind()), int(db::ErrorKind::DuplicateKey));
+}
+
+QTEST_GUILESS_MAIN(VersionsTest)
+#include "tst_db_versions.moc"
