@@ -16,7 +16,8 @@ namespace safety {
 
 namespace {
 
-const QString backupPattern = QStringLiteral("tarvo-????????" "-??????.mdb")   // split: "??-" would be a trigraph;
+// Split in two: "??-" would be read as a trigraph.
+const QString backupPattern = QStringLiteral("tarvo-????????" "-??????.mdb");
 
 db::DbError refusal(const QString &text)
 {
