@@ -47,6 +47,10 @@ int main(int argc, char **argv)
     }
     const QString shop = args.at(1);
     QTemporaryDir scratch(args.size() > 2 ? args.at(2) + QStringLiteral("/bench-safety-XXXXXX") : QString());
+    if (!scratch.isValid()) {
+        std::fprintf(stderr, "bench-safety: cartella di lavoro non creata: %s\n", qPrintable(scratch.errorString()));
+        return 1;
+    }
     const QString folder = scratch.path();
     std::printf("shop %s: %.0f MB\n", qPrintable(shop), QFileInfo(shop).size() / 1048576.0);
 
