@@ -28,7 +28,9 @@
 #include "ui/ScriptedMessages.h"
 #include "ui/WindowRegistry.h"
 
-#include "../common/BenchClock.h"
+#include "../common/BenchJudge.h"
+#include "../common/RawQuery.h"
+#include "../common/ShopCopy.h"
 
 #include <QApplication>
 #include <QFile>
@@ -43,56 +45,11 @@
 namespace {
 
 using bench::Clock;
+using bench::RawQuery;
+using bench::Rounds;
+using bench::judge;
 using bench::median;
 using bench::millis;
-
-// One prepared raw statement whose rows are read with every cell turned
-// into text, as the window shows them.
-class RawQuery {
-public:
-    RawQuery(sqlite3 *handle, const char *sql)
-    {
-        if (sqlite3_prepare_v3(handle, sql, -1, SQLITE_PREPARE_PERSISTENT, &m_statement, nullptr) != SQLITE_OK)
-            qFatal("raw statement not prepared: %s", sqlite3_errmsg(handle));
-    }
-    ~RawQuery() { sqlite3_finalize(m_statement); }
-    int read(const QString &text = QString())
-    {
-        if (sqlite3_bind_parameter_count(m_statement) > 0) {
-            const QByteArray bound = text.toUtf8();
-            sqlite3_bind_text(m_statement, 1, bound.constData(), int(bound.size()), SQLITE_TRANSIENT);
-        }
-        int rows = 0;
-        while (sqlite3_step(m_statement) == SQLITE_ROW) {
-            ++rows;
-            for (int c = 0; c < sqlite3_column_count(m_statement); ++c)
-                m_last = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(m_statement, c)));
-        }
-        sqlite3_reset(m_statement);
-        return rows;
-    }
-    QString last() const { return m_last; }
-
-private:
-    sqlite3_stmt *m_statement = nullptr;
-    QString m_last;
-};
-
-struct Rounds {
-    std::vector<double> ours, raw;
-};
-
-bool judge(const char *what, const Rounds &r, double limitMs)
-{
-    const double m = median(r.ours);
-    const bool pass = m < limitMs;
-    const double rawMedian = median(r.raw);
-    std::printf("%-34s %8.3f / %8.3f ms | raw %7.3f / %7.3f ms | x%6.1f | under %3.0f ms: %s\n", what,
-                *std::min_element(r.ours.begin(), r.ours.end()), m,
-                *std::min_element(r.raw.begin(), r.raw.end()), rawMedian, rawMedian > 0 ? m / rawMedian : 0.0,
-                limitMs, pass ? "PASS" : "FAIL");
-    return pass;
-}
 
 void closeEditor()
 {
@@ -115,16 +72,10 @@ int main(int argc, char **argv)
     const int moves = argc > 2 ? std::atoi(argv[2]) : 50;
     const int rounds = argc > 3 ? std::atoi(argv[3]) : 3;
 
-    QTemporaryDir folder;
-    const QString path = folder.filePath(QStringLiteral("tarvo.mdb"));
-    if (!QFile::copy(QString::fromLocal8Bit(argv[1]), path)) {
-        std::fprintf(stderr, "bench-invoice: cannot copy %s\n", argv[1]);
+    bench::ShopCopy shop(argv[1], "bench-invoice");
+    if (!shop.ok())
         return 1;
-    }
-    setProgramFolder(folder.path());
-    g_strAppName = QStringLiteral("Qorda");
-    g_strDbPath = path;
-    skin::setDefaultSkinPath(QStringLiteral(TARVO_PROGRAM_DIR "/shpix"));
+    const QString path = shop.path();
     ui::ScriptedMessages messages;
 
     sqlite3 *raw = nullptr;
@@ -224,12 +175,9 @@ int main(int argc, char **argv)
             rawMove(numbers.at(size_t(rawAt)));
             rawColdMs.push_back(millis(Clock::now() - start));
         }
-        open.ours.push_back(median(openMs));
-        open.raw.push_back(median(rawOpenMs));
-        hot.ours.push_back(median(hotMs));
-        hot.raw.push_back(median(rawHotMs));
-        cold.ours.push_back(median(coldMs));
-        cold.raw.push_back(median(rawColdMs));
+        open.add(openMs, rawOpenMs);
+        hot.add(hotMs, rawHotMs);
+        cold.add(coldMs, rawColdMs);
     }
     closeEditor();
     sqlite3_close(raw);

@@ -15,81 +15,41 @@
 // under 50 ms.
 //
 //   QT_QPA_PLATFORM=offscreen bench-invoice-search <shop.mdb> [searches] [rounds]
-#include "app/Globals.h"
 #include "app/OpenWindow.h"
 #include "app/main/mdiTarvo.h"
 #include "db/TextFunctions.h"
 #include "invoicing/frmCercaFattura.h"
-#include "skin/SkinPath.h"
 #include "ui/ScriptedMessages.h"
 #include "ui/WindowRegistry.h"
 
-#include "../common/BenchClock.h"
+#include "../common/BenchJudge.h"
+#include "../common/RawQuery.h"
+#include "../common/ShopCopy.h"
 
 #include <QApplication>
 #include <QComboBox>
-#include <QFile>
 #include <QLineEdit>
-#include <QTemporaryDir>
 #include <QTreeWidget>
-#include <algorithm>
 #include <cstdio>
 #include <random>
 #include <sqlite3.h>
-#include <vector>
 
 namespace {
 
 using bench::Clock;
+using bench::RawQuery;
+using bench::Rounds;
+using bench::judge;
 using bench::median;
 using bench::millis;
 
 // The search's rows read raw: the same selection in the same order, the
-// customer's name joined in, every cell turned into text.
-class RawSearch {
-public:
-    RawSearch(sqlite3 *handle, const char *where)
-    {
-        const QByteArray sql = QByteArrayLiteral("select f.*, a.anag_Denominazione from Fattura f left join Anagrafica a "
-                                                 "on a.anag_Contatore = f.fat_Codice_Cliente where ")
-                               + where + " order by f.fat_Data desc, f.fat_Numero desc limit 200";
-        if (sqlite3_prepare_v3(handle, sql.constData(), -1, SQLITE_PREPARE_PERSISTENT, &m_statement, nullptr) != SQLITE_OK)
-            qFatal("raw statement not prepared: %s", sqlite3_errmsg(handle));
-    }
-    ~RawSearch() { sqlite3_finalize(m_statement); }
-    int read(const QString &text = QString())
-    {
-        const QByteArray bound = text.toUtf8();
-        if (sqlite3_bind_parameter_count(m_statement) > 0)
-            sqlite3_bind_text(m_statement, 1, bound.constData(), int(bound.size()), SQLITE_TRANSIENT);
-        int rows = 0;
-        while (sqlite3_step(m_statement) == SQLITE_ROW) {
-            ++rows;
-            for (int c = 0; c < sqlite3_column_count(m_statement); ++c)
-                m_cells += QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(m_statement, c))).size() >= 0;
-        }
-        sqlite3_reset(m_statement);
-        return rows;
-    }
-
-private:
-    sqlite3_stmt *m_statement = nullptr;
-    long long m_cells = 0;
-};
-
-struct Rounds {
-    std::vector<double> ours, raw;
-};
-
-bool judge(const char *what, const Rounds &r, double limitMs)
+// customer's name joined in.
+QByteArray rawSearch(const char *where)
 {
-    const double m = median(r.ours);
-    const double rawMedian = median(r.raw);
-    const bool pass = m < limitMs;
-    std::printf("%-36s %7.2f / %7.2f ms | raw %7.3f / %7.3f ms | x%5.1f | under %3.0f ms: %s\n", what,
-                *std::min_element(r.ours.begin(), r.ours.end()), m, *std::min_element(r.raw.begin(), r.raw.end()),
-                rawMedian, rawMedian > 0 ? m / rawMedian : 0.0, limitMs, pass ? "PASS" : "FAIL");
-    return pass;
+    return QByteArrayLiteral("select f.*, a.anag_Denominazione from Fattura f left join Anagrafica a "
+                             "on a.anag_Contatore = f.fat_Codice_Cliente where ")
+           + where + " order by f.fat_Data desc, f.fat_Numero desc limit 200";
 }
 
 int trova(frmCercaFattura &search, const QString &numero, const QString &cliente)
@@ -112,24 +72,17 @@ int main(int argc, char **argv)
     const int searches = argc > 2 ? std::atoi(argv[2]) : 15;
     const int rounds = argc > 3 ? std::atoi(argv[3]) : 3;
 
-    QTemporaryDir folder;
-    const QString path = folder.filePath(QStringLiteral("tarvo.mdb"));
-    if (!QFile::copy(QString::fromLocal8Bit(argv[1]), path)) {
-        std::fprintf(stderr, "bench-invoice-search: cannot copy %s\n", argv[1]);
+    bench::ShopCopy shop(argv[1], "bench-invoice-search");
+    if (!shop.ok())
         return 1;
-    }
-    setProgramFolder(folder.path());
-    g_strAppName = QStringLiteral("Qorda");
-    g_strDbPath = path;
-    skin::setDefaultSkinPath(QStringLiteral(TARVO_PROGRAM_DIR "/shpix"));
     ui::ScriptedMessages messages;
 
     sqlite3 *raw = nullptr;
-    sqlite3_open_v2(path.toUtf8().constData(), &raw, SQLITE_OPEN_READONLY, nullptr);
+    sqlite3_open_v2(shop.path().toUtf8().constData(), &raw, SQLITE_OPEN_READONLY, nullptr);
     db::registerTextFunctions(raw);   // the engine's like (* and ?) and collation
-    RawSearch rawAll(raw, "1");
-    RawSearch rawNumber(raw, "f.fat_Numero like ?1");
-    RawSearch rawCustomer(raw, "f.fat_Codice_Cliente = ?1");
+    RawQuery rawAll(raw, rawSearch("1").constData());
+    RawQuery rawNumber(raw, rawSearch("f.fat_Numero like ?1").constData());
+    RawQuery rawCustomer(raw, rawSearch("f.fat_Codice_Cliente = ?1").constData());
     sqlite3_stmt *facts = nullptr;
     sqlite3_prepare_v2(raw, "select (select count(*) from Fattura), (select max(anag_Contatore) from Anagrafica)", -1,
                        &facts, nullptr);
@@ -195,14 +148,10 @@ int main(int argc, char **argv)
             badLists += customerListed != rawCustomer.read(who);
             rawCustomerMs.push_back(millis(Clock::now() - start));
         }
-        all.ours.push_back(median(allMs));
-        all.raw.push_back(median(rawAllMs));
-        hot.ours.push_back(median(hotMs));
-        hot.raw.push_back(median(rawHotMs));
-        cold.ours.push_back(median(coldMs));
-        cold.raw.push_back(median(rawColdMs));
-        customer.ours.push_back(median(customerMs));
-        customer.raw.push_back(median(rawCustomerMs));
+        all.add(allMs, rawAllMs);
+        hot.add(hotMs, rawHotMs);
+        cold.add(coldMs, rawColdMs);
+        customer.add(customerMs, rawCustomerMs);
     }
     if (badLists)
         std::fprintf(stderr, "bench-invoice-search: %d lists differ from the raw query's rows\n", badLists);

@@ -31,7 +31,9 @@
 #include "ui/ScriptedMessages.h"
 #include "ui/WindowRegistry.h"
 
-#include "../common/BenchClock.h"
+#include "../common/BenchJudge.h"
+#include "../common/RawQuery.h"
+#include "../common/ShopCopy.h"
 
 #include <QApplication>
 #include <QFile>
@@ -48,63 +50,11 @@
 namespace {
 
 using bench::Clock;
+using bench::RawQuery;
+using bench::Rounds;
+using bench::judge;
 using bench::median;
 using bench::millis;
-
-// One prepared raw statement whose rows are read with every cell turned
-// into text, as the window shows them.
-class RawQuery {
-public:
-    RawQuery(sqlite3 *handle, const char *sql)
-    {
-        if (sqlite3_prepare_v3(handle, sql, -1, SQLITE_PREPARE_PERSISTENT, &m_statement, nullptr) != SQLITE_OK)
-            qFatal("raw statement not prepared: %s", sqlite3_errmsg(handle));
-    }
-    ~RawQuery() { sqlite3_finalize(m_statement); }
-    int read(const QString &text, int maxRows = 1 << 30)
-    {
-        const QByteArray bound = text.toUtf8();
-        sqlite3_bind_text(m_statement, 1, bound.constData(), int(bound.size()), SQLITE_TRANSIENT);
-        return step(maxRows);
-    }
-    int read(qlonglong key)
-    {
-        sqlite3_bind_int64(m_statement, 1, key);
-        return step(1 << 30);
-    }
-    int readAll() { return step(1 << 30); }
-
-private:
-    int step(int maxRows)
-    {
-        int rows = 0;
-        while (rows < maxRows && sqlite3_step(m_statement) == SQLITE_ROW) {
-            ++rows;
-            for (int c = 0; c < sqlite3_column_count(m_statement); ++c)
-                m_cells += QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(m_statement, c))).size() >= 0;
-        }
-        sqlite3_reset(m_statement);
-        return rows;
-    }
-    sqlite3_stmt *m_statement = nullptr;
-    long long m_cells = 0;
-};
-
-struct Rounds {
-    std::vector<double> ours, raw;
-};
-
-bool judge(const char *what, const Rounds &r, double limitMs)
-{
-    const double m = median(r.ours);
-    const bool pass = m < limitMs;
-    const double rawMedian = median(r.raw);
-    std::printf("%-40s %8.2f / %8.2f ms | raw %7.3f / %7.3f ms | x%5.1f | under %3.0f ms: %s\n", what,
-                *std::min_element(r.ours.begin(), r.ours.end()), m,
-                r.raw.empty() ? 0.0 : *std::min_element(r.raw.begin(), r.raw.end()), rawMedian,
-                rawMedian > 0 ? m / rawMedian : 0.0, limitMs, pass ? "PASS" : "FAIL");
-    return pass;
-}
 
 void closeCard()
 {
@@ -134,16 +84,10 @@ int main(int argc, char **argv)
     const int searches = argc > 2 ? std::atoi(argv[2]) : 15;
     const int rounds = argc > 3 ? std::atoi(argv[3]) : 3;
 
-    QTemporaryDir folder;
-    const QString path = folder.filePath(QStringLiteral("tarvo.mdb"));
-    if (!QFile::copy(QString::fromLocal8Bit(argv[1]), path)) {
-        std::fprintf(stderr, "bench-register: cannot copy %s\n", argv[1]);
+    bench::ShopCopy shop(argv[1], "bench-register");
+    if (!shop.ok())
         return 1;
-    }
-    setProgramFolder(folder.path());
-    g_strAppName = QStringLiteral("Qorda");
-    g_strDbPath = path;
-    skin::setDefaultSkinPath(QStringLiteral(TARVO_PROGRAM_DIR "/shpix"));
+    const QString path = shop.path();
     ui::ScriptedMessages messages;
 
     sqlite3 *raw = nullptr;
@@ -182,8 +126,8 @@ int main(int argc, char **argv)
     frmCercaAnagrafica &search = openWindow<frmCercaAnagrafica>();
     trova(search, hotPattern);
     trova(search, widePattern);
-    rawFirst.readAll();
-    rawKeys.readAll();
+    rawFirst.read();
+    rawKeys.read();
     rawSearch.read(hotPattern);
     rawSearch.read(widePattern);
     rawEntry.read(1);
@@ -200,8 +144,8 @@ int main(int argc, char **argv)
             if (card.txtToolbar->text() != expectedCounter)
                 std::fprintf(stderr, "bench-register: the card shows \"%s\"\n", qPrintable(card.txtToolbar->text()));
             start = Clock::now();
-            rawFirst.readAll();
-            rawKeys.readAll();
+            rawFirst.read();
+            rawKeys.read();
             rawOpen.push_back(millis(Clock::now() - start));
 
             start = Clock::now();
@@ -239,16 +183,11 @@ int main(int argc, char **argv)
             if (card.fieldText(0) != QString::number(key))
                 std::fprintf(stderr, "bench-register: recall of %lld shows %s\n", key, qPrintable(card.fieldText(0)));
         }
-        open.ours.push_back(median(openMs));
-        open.raw.push_back(median(rawOpen));
-        hot.ours.push_back(median(hotMs));
-        hot.raw.push_back(median(rawHot));
-        cold.ours.push_back(median(coldMs));
-        cold.raw.push_back(median(rawCold));
-        wide.ours.push_back(median(wideMs));
-        wide.raw.push_back(median(rawWide));
-        recall.ours.push_back(median(recallMs));
-        recall.raw.push_back(median(rawRecall));
+        open.add(openMs, rawOpen);
+        hot.add(hotMs, rawHot);
+        cold.add(coldMs, rawCold);
+        wide.add(wideMs, rawWide);
+        recall.add(recallMs, rawRecall);
     }
     closeCard();
     if (badLists)

@@ -23,7 +23,7 @@ QString replaced(QString expression, const char16_t *from, const char16_t *to)
     return expression;
 }
 
-enum class Key { Folded, Sort };
+enum class Key { Folded, Sort, Plain };
 
 struct TextIndex {
     const char *name;
@@ -46,7 +46,11 @@ constexpr TextIndex textIndexes[] = {
     {"Anagrafica_Denominazione", "Anagrafica", "anag_Denominazione", Key::Folded, false, ""},
     {"Anagrafica_OrdineDenominazione", "Anagrafica", "anag_Denominazione", Key::Sort, false, ""},
     {"Fattura_Numero", "Fattura", "fat_Numero", Key::Folded, true, ""},
+    {"Fattura_OrdineNumero", "Fattura", "fat_Numero", Key::Sort, false, ""},
     {"DettaglioFattura_Numero", "Dettaglio Fattura", "df_Numero_Fattura", Key::Folded, false, ", \"df_IVA\""},
+    // The numbers as stored: the editor's look for lines without a header
+    // reads this index alone.
+    {"DettaglioFattura_NumeroEsatto", "Dettaglio Fattura", "df_Numero_Fattura", Key::Plain, false, ""},
     {"Pagamenti_Codice", "Pagamenti", "pag_Codice", Key::Folded, true, ""},
     {"Fornitore_Descrizione", "Fornitore", "fo_Descrizione", Key::Folded, true, ""},
 };
@@ -87,7 +91,9 @@ void createTextKeyIndexes(sqlite3 *handle)
 {
     for (const TextIndex &index : textIndexes) {
         const QString column = quoted(index.column);
-        const QString key = index.key == Key::Sort ? sortTextKey(column) : foldedTextKey(column);
+        const QString key = index.key == Key::Sort    ? sortTextKey(column)
+                            : index.key == Key::Plain ? column
+                                                      : foldedTextKey(column);
         const QString sql = QStringLiteral("create %1index if not exists %2 on %3 (%4%5)")
                                 .arg(index.unique ? QStringLiteral("unique ") : QString(), quoted(index.name),
                                      quoted(index.table), key, QString::fromUtf8(index.more));

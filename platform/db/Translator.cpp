@@ -281,6 +281,45 @@ QString Translator::emitOrder(int from, int to) const
     return items.join(QStringLiteral(", "));
 }
 
+// Groups by the folded key of a text column: the same groups as its
+// collation, and the key indexes of the schema serve them.
+QString Translator::emitGroup(int from, int to) const
+{
+    QStringList items;
+    int itemStart = from;
+    int depth = 0;
+    for (int i = from; i <= to; ++i) {
+        if (i < to && isPunct(i, "("))
+            ++depth;
+        else if (i < to && isPunct(i, ")"))
+            --depth;
+        if (i < to && (depth > 0 || !isPunct(i, ",")))
+            continue;
+        const int columnEnd = textColumnEnd(itemStart);
+        items << (columnEnd == i ? foldedTextKey(emit(itemStart, columnEnd)) : emitCompared(itemStart, i));
+        itemStart = i + 1;
+    }
+    return items.join(QStringLiteral(", "));
+}
+
+// FROM ... WHERE ... GROUP BY ... HAVING ... as the engine runs it.
+QString Translator::emitGrouped(int from, int to) const
+{
+    const int groupPos = findTopLevel(from, to, "group");
+    if (groupPos < 0 || !isWord(groupPos + 1, "by"))
+        return emitCompared(from, to);
+    int groupEnd = to;
+    for (const char *stop : {"having", "union", "intersect", "except", "limit"}) {
+        const int at = findTopLevel(groupPos + 2, to, stop);
+        if (at >= 0 && at < groupEnd)
+            groupEnd = at;
+    }
+    QString out = emitCompared(from, groupPos) + QStringLiteral(" group by ") + emitGroup(groupPos + 2, groupEnd);
+    if (groupEnd < to)
+        out += QLatin1Char(' ') + emitCompared(groupEnd, to);
+    return out;
+}
+
 bool Translator::isWord(int index, const char *word) const
 {
     if (index < 0 || index >= m_count)
@@ -600,9 +639,9 @@ void Translator::buildSelect(Translation &t) const
         const int orderPos = findTopLevel(fromPos + 1, m_count, "order");
         t.sql += emit(start, fromPos) + QLatin1Char(' ');
         if (compound || orderPos < 0 || !isWord(orderPos + 1, "by")) {
-            t.sql += compound ? emit(fromPos, m_count) : emitCompared(fromPos, m_count);
+            t.sql += compound ? emit(fromPos, m_count) : emitGrouped(fromPos, m_count);
         } else {
-            t.sql += emitCompared(fromPos, orderPos) + QLatin1Char(' ') + emit(orderPos, orderPos + 2)
+            t.sql += emitGrouped(fromPos, orderPos) + QLatin1Char(' ') + emit(orderPos, orderPos + 2)
                      + QLatin1Char(' ') + emitOrder(orderPos + 2, m_count);
         }
     }

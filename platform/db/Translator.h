@@ -29,6 +29,8 @@ private:
     QString emitCompared(int from, int to) const;
     // An order by list: a text column sorts by its sort key, then by TESTO.
     QString emitOrder(int from, int to) const;
+    QString emitGroup(int from, int to) const;
+    QString emitGrouped(int from, int to) const;
     // The end of the text column reference starting at `index`, or -1.
     int textColumnEnd(int index) const;
     bool isPlainOperand(int index, int *end) const;

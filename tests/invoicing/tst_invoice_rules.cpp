@@ -186,8 +186,13 @@ void TestInvoiceRules::writesKeepAnInvoiceWhole()
     QCOMPARE(shop.count(QStringLiteral("[Dettaglio Fattura] where df_Numero_Fattura = '26-00007'")), 0);
 
     line(QStringLiteral("26-00003"), 1);
+    // A number written in another case than its header's still belongs to it.
+    database.execute(QStringLiteral("insert into Fattura (fat_Numero) values ('AB-00001')"));
+    line(QStringLiteral("ab-00001"), 1);
     QCOMPARE(archive.removeStrayLines(), 1);
-    QCOMPARE(shop.count(QStringLiteral("[Dettaglio Fattura]")), 2);
+    QCOMPARE(shop.count(QStringLiteral("[Dettaglio Fattura]")), 3);
+    database.execute(QStringLiteral("delete from [Dettaglio Fattura] where df_Numero_Fattura = 'ab-00001'"));
+    database.execute(QStringLiteral("delete from Fattura where fat_Numero = 'AB-00001'"));
 
     // A delete whose header write fails leaves the lines too.
     QVERIFY_THROWS_EXCEPTION(db::DbError, archive.deleteInvoice(QStringLiteral("26-00001"), [&] {
