@@ -47,9 +47,9 @@ std::optional<EInvoiceShop> ShopIdentity::read(db::Database &database)
 void ShopIdentity::write(db::Database &database, const EInvoiceShop &shop)
 {
     std::unique_ptr<db::Recordset> rs = database.openRecordset(QStringLiteral("select * from Azienda"));
+    // The first row of the table is row 1, the only one it takes.
     if (rs->eof()) {
         rs->addNew();
-        rs->setValue(QStringLiteral("az_Codice"), 1);
     } else {
         rs->edit();
     }

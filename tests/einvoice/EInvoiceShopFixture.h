@@ -6,23 +6,26 @@
 #include <QProcess>
 #include <QStringList>
 #include <QtTest>
+#include <functional>
 
 // A shop with its fiscal identity, five customers (private party by code,
 // by PEC, abroad, public administration, one with a wrong partita IVA) and
-// an invoice of December 2026 for each, and the official schema to check the
-// files against.
-struct EInvoiceShopFixture {
-    TestShopDatabase shop;
+// an invoice of December 2026 for each, written through `execute` into the
+// test's shop database; and the official schema to check the files against.
+struct EInvoiceShopData {
+    std::function<void(const QString &)> execute;
 
-    EInvoiceShopFixture()
+    explicit EInvoiceShopData(std::function<void(const QString &)> run, bool withIdentity = true)
+        : execute(std::move(run))
     {
-        shop.execute(QStringLiteral(
+        if (withIdentity)
+            execute(QStringLiteral(
             "insert into Azienda (az_Codice, az_Denominazione, az_Partita_IVA, az_Codice_Fiscale, az_Indirizzo, az_CAP, "
             "az_Comune, az_Provincia, az_REA, az_Telefono, az_Email) values (1, 'Tarvo Abbigliamento di Rossi Mario', "
             "'00743110157', 'RSSMRA85T10A562S', 'Corso della Repubblica 5', '47121', 'Forlì', 'FC', 'FO-123456', "
             "'0543 123456', 'negozio@tarvo.it')"));
-        shop.execute(QStringLiteral("update IVA set IVA_Natura = null"));
-        shop.execute(QStringLiteral("insert into IVA (IVA_Codice, IVA_Descrizione, IVA_Aliquota, IVA_Natura) values "
+        execute(QStringLiteral("update IVA set IVA_Natura = null"));
+        execute(QStringLiteral("insert into IVA (IVA_Codice, IVA_Descrizione, IVA_Aliquota, IVA_Natura) values "
                                     "(5, 'Esente art. 10', 0, 'N4'), (7, 'Agricola 7,3%', '7,3', null)"));
         addCustomer(1, "Sartoria Bianchi srl", "01234567897", "", "Via Roma 1", "20121", "Milano", "", "MI", "KRRH6B9", "");
         addCustomer(2, "Verdi Anna", "", "RSSMRA85T10A56NH", "Via Dante 3", "00184", "Roma", "Italia", "RM", "",
@@ -55,7 +58,7 @@ struct EInvoiceShopFixture {
     void addCustomer(int id, const char *name, const char *vat, const char *cf, const char *address, const char *cap,
                      const char *town, const char *country, const char *province, const char *code, const char *pec)
     {
-        shop.execute(QStringLiteral("insert into Anagrafica (anag_Contatore, anag_Denominazione, anag_Partita_IVA, "
+        execute(QStringLiteral("insert into Anagrafica (anag_Contatore, anag_Denominazione, anag_Partita_IVA, "
                                     "anag_Codice_Fiscale, anag_Indirizzo, anag_Cap, anag_Località, anag_Stato, "
                                     "anag_Provincia, anag_Codice_Destinatario, anag_PEC) values (%1, '%2', '%3', '%4', "
                                     "'%5', '%6', '%7', '%8', '%9', '%10', '%11')")
@@ -68,11 +71,11 @@ struct EInvoiceShopFixture {
 
     void addInvoice(const char *numero, const char *data, int cliente, const char *pagamento, const QList<Line> &lines)
     {
-        shop.execute(QStringLiteral("insert into Fattura (fat_Numero, fat_Data, fat_Codice_Cliente, "
+        execute(QStringLiteral("insert into Fattura (fat_Numero, fat_Data, fat_Codice_Cliente, "
                                     "fat_Descrizione_Pagamento) values ('%1', #%2#, %3, '%4')")
                          .arg(QLatin1String(numero), QLatin1String(data)).arg(cliente).arg(QLatin1String(pagamento)));
         for (const Line &l : lines)
-            shop.execute(QStringLiteral("insert into [Dettaglio Fattura] (df_Numero_Fattura, df_Descrizione, df_Quantità, "
+            execute(QStringLiteral("insert into [Dettaglio Fattura] (df_Numero_Fattura, df_Descrizione, df_Quantità, "
                                         "df_Prezzo, df_IVA, df_Importo) values ('%1', '%2', %3, %4, %5, %6)")
                              .arg(QLatin1String(numero), QString::fromUtf8(l.descrizione))
                              .arg(l.textOnly ? QStringLiteral("null") : QString::number(l.quantita))
@@ -95,4 +98,9 @@ struct EInvoiceShopFixture {
             return QString::fromUtf8(lint.readAllStandardError());
         return {};
     }
+};
+
+struct EInvoiceShopFixture {
+    TestShopDatabase shop;
+    EInvoiceShopData data{[this](const QString &sql) { shop.execute(sql); }};
 };

@@ -75,7 +75,7 @@ void TestEInvoiceCli::run()
     QTEST(int(files.size()), "files");
     QCOMPARE(o.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts).size(), files.size());
     for (const QString &file : files)
-        QVERIFY2(EInvoiceShopFixture::schemaErrors(folder.filePath(file)).isEmpty(), qPrintable(file));
+        QVERIFY2(EInvoiceShopData::schemaErrors(folder.filePath(file)).isEmpty(), qPrintable(file));
 }
 
 void TestEInvoiceCli::olderDatabaseIsLeftToTheProgram()

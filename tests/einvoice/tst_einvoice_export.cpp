@@ -114,7 +114,7 @@ void TestEInvoiceExport::monthExportedValidAndMatchingThePrint()
     for (int i = 0; i < result.files.size(); ++i) {
         const QString &file = result.files[i];
         QCOMPARE(QFileInfo(file).fileName(), QStringLiteral("IT00743110157_%1.xml").arg(i + 1, 5, 10, QLatin1Char('0')));
-        QVERIFY2(EInvoiceShopFixture::schemaErrors(file).isEmpty(), qPrintable(EInvoiceShopFixture::schemaErrors(file)));
+        QVERIFY2(EInvoiceShopData::schemaErrors(file).isEmpty(), qPrintable(EInvoiceShopData::schemaErrors(file)));
         QCOMPARE(texts(file, QStringLiteral("Numero")), QStringList{numbers[i]});
         // The taxes per group are the print's; the total is taxable + tax.
         QCOMPARE(texts(file, QStringLiteral("Imposta")), printedVat(numbers[i]));
