@@ -291,5 +291,6 @@ QByteArray EInvoiceXml::write(const EInvoiceShop &shop, const EInvoiceDocument &
     xml.writeEndElement();
     xml.writeEndElement();
     xml.writeEndDocument();
+    out += '\n';
     return out;
 }
