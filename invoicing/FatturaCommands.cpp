@@ -16,6 +16,7 @@
 #include "db/Recordset.h"
 #include "db/SqlText.h"
 #include "invoicing/ApriRicercaFattura.h"
+#include "invoicing/EsportaFattureElettroniche.h"
 #include "invoicing/StampaFattura.h"
 #include "lookup/frmHelp.h"
 #include "register/frmAnagrafica.h"
@@ -247,6 +248,19 @@ void frmFattura::VaiAllaPrima()
         AggiornaTotale();
     }
     AggiornaContatore();
+}
+
+void frmFattura::cmdFatturaElettronica_Click()
+{
+    errors::ErrorTrap trap(QStringLiteral("frmFattura.cmdFatturaElettronica_Click"));
+    if (!ScriviRigaInCorso())
+        return;
+    if (editState() != kNone) {
+        informa(QStringLiteral("E' necessario salvare la fattura prima di esportarla."));
+        return;
+    }
+    const QString esportata = numero();
+    trap.run([&] { EsportaFattureElettroniche(this, {esportata}); });
 }
 
 void frmFattura::Stampa(errors::ErrorTrap &trap)

@@ -1,5 +1,7 @@
 #include "invoicing/frmCercaFattura.h"
 
+#include "invoicing/EsportaFattureElettroniche.h"
+
 #include "app/GeneralFunc6.h"
 #include "app/Globals.h"
 #include "app/ProgramWindow.h"
@@ -52,7 +54,7 @@ constexpr int kListBottomGap = 300;
 constexpr int kMargin = 8;
 constexpr int kButtonWidth = 112;
 constexpr int kButtonHeight = 30;
-constexpr int kButtonTops[] = {8, 44, 80};
+constexpr int kButtonTops[] = {8, 44, 80, 116};
 
 QLineEdit *filterBox(QWidget *parent, const char *name, int maxLength)
 {
@@ -182,6 +184,9 @@ void frmCercaFattura::buildButtons()
     cmdCancella->setObjectName(QStringLiteral("cmdCancella"));
     cmdStampa = new ctrl_SkinableButton(QStringLiteral("Stampa"), this);
     cmdStampa->setObjectName(QStringLiteral("cmdStampa"));
+    cmdFattureElettroniche = new ctrl_SkinableButton(QStringLiteral("Fatture XML"), this);
+    cmdFattureElettroniche->setObjectName(QStringLiteral("cmdFattureElettroniche"));
+    cmdFattureElettroniche->setToolTip(QStringLiteral("Esporta le fatture elencate come fatture elettroniche (XML)"));
     for (ctrl_SkinableButton *button : buttons()) {
         button->resize(kButtonWidth, kButtonHeight);
         button->installEventFilter(this);
@@ -191,11 +196,15 @@ void frmCercaFattura::buildButtons()
     connect(cmdStampa, &ctrl_SkinableButton::Click, this, [this] {
         errors::runReported(QStringLiteral("frmCercaFattura.cmdStampa_Click"), [this] { cmdStampa_Click(); });
     });
+    connect(cmdFattureElettroniche, &ctrl_SkinableButton::Click, this, [this] {
+        errors::runReported(QStringLiteral("frmCercaFattura.cmdFattureElettroniche_Click"),
+                            [this] { cmdFattureElettroniche_Click(); });
+    });
 }
 
 QList<ctrl_SkinableButton *> frmCercaFattura::buttons() const
 {
-    return {cmdTrova, cmdCancella, cmdStampa};
+    return {cmdTrova, cmdCancella, cmdStampa, cmdFattureElettroniche};
 }
 
 void frmCercaFattura::Form_Load()
@@ -243,7 +252,7 @@ void frmCercaFattura::resizeEvent(QResizeEvent *event)
     if (inside.width() < twips(kNarrowestLayout) && m_built)
         return;
     const int buttonLeft = inside.right() + 1 - cmdCancella->width() - twips(200);
-    for (int i = 0; i < 3; ++i)
+    for (int i = 0; i < int(std::size(kButtonTops)); ++i)
         buttons().at(i)->move(buttonLeft, inside.top() + kButtonTops[i]);
     Frame1->setGeometry(inside.left() + kMargin, inside.top() + kMargin,
                         std::max(0, buttonLeft - kMargin - inside.left() - kMargin),
@@ -307,11 +316,22 @@ void frmCercaFattura::cmdHelp_Click()
                                     QStringLiteral("anag_Denominazione"), counter, 1));
 }
 
-void frmCercaFattura::cmdStampa_Click()
+QStringList frmCercaFattura::numeriElencati() const
 {
     QStringList numbers;
     for (int i = 0; i < lvwFatture->topLevelItemCount(); ++i)
         numbers << lvwFatture->topLevelItem(i)->text(0);
+    return numbers;
+}
+
+void frmCercaFattura::cmdFattureElettroniche_Click()
+{
+    EsportaFattureElettroniche(this, numeriElencati());
+}
+
+void frmCercaFattura::cmdStampa_Click()
+{
+    const QStringList numbers = numeriElencati();
     if (numbers.isEmpty())
         return;
     const QString formula = invoiceListFormula(numbers);

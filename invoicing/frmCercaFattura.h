@@ -24,6 +24,8 @@ public:
     void PulisciRicerca();
     void cmdHelp_Click();
     void cmdStampa_Click();
+    // The listed invoices as FatturaPA files.
+    void cmdFattureElettroniche_Click();
     void lvwFatture_DblClick();
 
     // The statement of the last search, as it was run.
@@ -40,6 +42,7 @@ public:
     ctrl_SkinableButton *cmdTrova = nullptr;
     ctrl_SkinableButton *cmdCancella = nullptr;
     ctrl_SkinableButton *cmdStampa = nullptr;
+    ctrl_SkinableButton *cmdFattureElettroniche = nullptr;
     QFrame *Frame1 = nullptr;
     ctrl_SkinableForm *ctrl_SkinableForm1 = nullptr;
 
@@ -55,6 +58,7 @@ private:
     void buildButtons();
     void Form_Load();
     QList<ctrl_SkinableButton *> buttons() const;
+    QStringList numeriElencati() const;
 
     QString m_lastStatement;
     bool m_overButton = false;

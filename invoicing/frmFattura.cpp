@@ -130,6 +130,8 @@ void frmFattura::buildHeader()
                                 [this] { cmdNuovaAnagrafica_Click(); });
     cmdCambiaNumero = button("cmdCambiaNumero", QStringLiteral("Cambia Numero di fattura"),
                              [this] { cmdCambiaNumero_Click(); });
+    cmdFatturaElettronica = button("cmdFatturaElettronica", QStringLiteral("Fattura elettronica"),
+                                   [this] { cmdFatturaElettronica_Click(); });
 
     dbcboPagamenti = new QComboBox(this);
     dbcboPagamenti->setObjectName(QStringLiteral("dbcboPagamenti"));
@@ -218,6 +220,7 @@ void frmFattura::buildLayout()
     total->addWidget(txtTotale);
     right->addLayout(total);
     right->addWidget(Frame1);
+    right->addWidget(cmdFatturaElettronica);
     form->addLayout(right, 3, 3, 1, 2);
     form->setColumnStretch(1, 1);
     form->setColumnStretch(4, 1);

@@ -38,6 +38,8 @@ public:
     void cmdCambiaNumero_Click();
     void cmdCercaAnagrafica_Click();
     void cmdNuovaAnagrafica_Click();
+    // The current invoice as a FatturaPA file, into a folder the user picks.
+    void cmdFatturaElettronica_Click();
     // The cell button of the lines grid: the article pick.
     void TDBGrid1_ButtonClick(int column);
 
@@ -59,6 +61,7 @@ public:
     QPushButton *cmdCercaAnagrafica = nullptr;
     QPushButton *cmdNuovaAnagrafica = nullptr;
     QPushButton *cmdCambiaNumero = nullptr;
+    QPushButton *cmdFatturaElettronica = nullptr;
     QComboBox *dbcboPagamenti = nullptr;
     QGroupBox *Frame2 = nullptr;
     QCheckBox *chkPagata = nullptr;

@@ -51,6 +51,10 @@ const BoundBox kFields[] = {
     {kPartitaIva, "Partita Iva:", "anag_Partita_Iva", 30, false},
     {kCodiceFiscale, "Cod. Fis.", "anag_Codice_Fiscale", 20, false},
     {8, "Nota:", "anag_Nota", 255, true},
+    // For the electronic invoices.
+    {15, "Provincia:", "anag_Provincia", 2, false},
+    {13, "Cod. Destinatario:", "anag_Codice_Destinatario", 7, false},
+    {14, "PEC:", "anag_PEC", 120, false},
 };
 
 } // namespace
@@ -196,6 +200,9 @@ void frmAnagrafica::buildLayout()
     put(7, 7, 0, 1);
     put(10, 7, 2, 1);
     put(8, 8, 0, 3);
+    put(15, 9, 0, 1);
+    put(13, 9, 2, 1);
+    put(14, 10, 0, 3);
     txtFields(1)->setFixedHeight(52);
     txtFields(8)->setMinimumHeight(70);
     form->setColumnStretch(1, 1);

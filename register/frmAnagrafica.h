@@ -40,7 +40,8 @@ public:
     QString fieldText(int index) const;
 
     // Controls, by the names the program has always used. txtFields(2) does
-    // not exist; txtFields(1) and txtFields(8) take several lines.
+    // not exist; txtFields(1) and txtFields(8) take several lines; 13 to 15
+    // are the electronic invoice's codice destinatario, PEC and province.
     QWidget *txtFields(int index) const { return m_fields.at(std::size_t(index)); }
     QCheckBox *chkFornitore = nullptr;
     QLineEdit *txtToolbar = nullptr;
@@ -79,7 +80,7 @@ private:
     db::Recordset *anagrafiche() const;
     int editState() const;
 
-    std::array<QWidget *, 13> m_fields{};
+    std::array<QWidget *, 16> m_fields{};
     data::FieldBinder *m_binder = nullptr;
     BoxFocus m_focus;
     skin::CardToolbarStrip m_strip;

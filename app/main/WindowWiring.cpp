@@ -7,6 +7,7 @@
 #include "lookup/frmAbout.h"
 #include "lookup/frmDizionari.h"
 #include "register/frmAnagrafica.h"
+#include "register/frmDatiAzienda.h"
 #include "register/frmNotaFornitori.h"
 #include "register/frmPrimaNota.h"
 #include "stock/frmArticoli.h"
@@ -36,6 +37,7 @@ void wireWindows()
     wirePlainCommand<frmCercaPrestazione>(QStringLiteral("mnuFileCercaArticoli"));
     wirePlainCommand<frmArticoli>(QStringLiteral("mnuListeArticoliItem"));
     wirePlainCommand<frmFattura>(QStringLiteral("mnuFattureItem"));
+    wirePlainCommand<frmDatiAzienda>(QStringLiteral("mnuFileDatiAziendaItem"));
     wirePlainCommand<frmAbout>(QStringLiteral("mnuAbout"));
     MenuCommands::wireAction(QStringLiteral("mnuRegistroErroriItem"), errors::MostraRegistroErrori);
     MenuCommands::wireAction(QStringLiteral("mnuArchivioErroriItem"), errors::MostraArchivioErrori);

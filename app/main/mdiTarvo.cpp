@@ -85,6 +85,7 @@ void mdiTarvo::buildMenus()
     separator->setText(QStringLiteral("-"));
     addCommand(file, QStringLiteral("mnuAnagraficheItem"), QStringLiteral("Anagrafiche"), QKeySequence(QStringLiteral("Ctrl+G")));
     addCommand(file, QStringLiteral("mnuFattureItem"), QStringLiteral("Fatture"), QKeySequence(QStringLiteral("Ctrl+I")));
+    addCommand(file, QStringLiteral("mnuFileDatiAziendaItem"), QStringLiteral("Dati azienda"), QKeySequence());
     file->addSeparator()->setObjectName(QStringLiteral("mnuFileSeparatoreBackup"));
     QAction *backup = file->addAction(QStringLiteral("Backup…"));
     backup->setObjectName(QStringLiteral("mnuFileBackupItem"));

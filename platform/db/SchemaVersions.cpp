@@ -108,6 +108,34 @@ void dropDeclaredCollation(sqlite3 *handle)
     }
 }
 
+// Version 3: electronic invoices. The shop's fiscal identity (one row), the
+// customer's addressing of the exchange system and province, the nature of
+// a VAT code without tax. Only additions: every row stays as it was.
+void addElectronicInvoicing(sqlite3 *handle)
+{
+    run(handle, QStringLiteral(
+        "CREATE TABLE Azienda ("
+        " az_Codice INTEGER PRIMARY KEY CHECK (az_Codice = 1),"
+        " az_Denominazione TEXT,"
+        " az_Partita_IVA TEXT,"
+        " az_Codice_Fiscale TEXT,"
+        " az_Regime_Fiscale TEXT DEFAULT 'RF01',"
+        " az_Indirizzo TEXT,"
+        " az_CAP TEXT,"
+        " az_Comune TEXT,"
+        " az_Provincia TEXT,"
+        " az_Nazione TEXT DEFAULT 'IT',"
+        " az_REA TEXT,"
+        " az_Telefono TEXT,"
+        " az_Email TEXT,"
+        " az_Progressivo_Invio LONG NOT NULL DEFAULT 0"
+        " );"
+        "alter table Anagrafica add column anag_Codice_Destinatario TEXT;"
+        "alter table Anagrafica add column anag_PEC TEXT;"
+        "alter table Anagrafica add column anag_Provincia TEXT;"
+        "alter table IVA add column IVA_Natura TEXT;"));
+}
+
 } // namespace
 
 const std::vector<SchemaVersions::Step> &SchemaVersions::steps()
@@ -115,6 +143,7 @@ const std::vector<SchemaVersions::Step> &SchemaVersions::steps()
     static const std::vector<Step> all = {
         {1, QStringLiteral("ricerca di una parte qualsiasi della descrizione"), addTrigramSearch},
         {2, QStringLiteral("file leggibile da ogni programma SQLite"), dropDeclaredCollation},
+        {3, QStringLiteral("fatture elettroniche"), addElectronicInvoicing},
     };
     return all;
 }

@@ -44,6 +44,36 @@ QStringList DbReportSource::fieldNames(const QString &table)
     return names;
 }
 
+QStringList DbReportSource::letterhead()
+{
+    if (!m_connection->catalog().table(QStringLiteral("Azienda")))
+        return {};
+    sqlite3_stmt *row = nullptr;
+    QStringList f;
+    if (sqlite3_prepare_v2(m_connection->handle(),
+                           "select az_Denominazione, az_Indirizzo, az_CAP, az_Comune, az_Provincia, az_Partita_IVA, "
+                           "az_Codice_Fiscale, az_Telefono, az_Email from Azienda limit 1",
+                           -1, &row, nullptr) == SQLITE_OK
+        && sqlite3_step(row) == SQLITE_ROW)
+        for (int i = 0; i < 9; ++i)
+            f << QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(row, i))).simplified();
+    sqlite3_finalize(row);
+    if (f.isEmpty() || f[0].isEmpty())
+        return {};
+    const auto joined = [](QStringList parts) {
+        parts.removeAll(QString());
+        return parts.join(QStringLiteral(" - "));
+    };
+    QStringList lines{f[0], f[1],
+                      (f[2] + QLatin1Char(' ') + f[3]).trimmed()
+                          + (f[4].isEmpty() ? QString() : QStringLiteral(" (%1)").arg(f[4])),
+                      joined({f[5].isEmpty() ? QString() : QStringLiteral("P. IVA ") + f[5],
+                              f[6].isEmpty() || f[6] == f[5] ? QString() : QStringLiteral("C.F. ") + f[6]}),
+                      joined({f[7].isEmpty() ? QString() : QStringLiteral("Tel. ") + f[7], f[8]})};
+    lines.removeAll(QString());
+    return lines;
+}
+
 void DbReportSource::stream(const ReportQuery &query, const Formula &selection, const RowTest &test,
                             const RowSink &sink)
 {

@@ -22,6 +22,10 @@ public:
     void stream(const ReportQuery &query, const Formula &selection, const RowTest &test,
                 const RowSink &sink) override;
     void interrupt() override;
+    // From the shop's fiscal identity (table Azienda), when it has a name:
+    // name, address, CAP and town (province), partita IVA and codice
+    // fiscale, telephone and e-mail.
+    QStringList letterhead() override;
 
     // The statement of the last stream as it ran, with its parameters.
     QString lastStatement() const { return m_lastStatement; }

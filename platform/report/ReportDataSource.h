@@ -33,6 +33,9 @@ public:
                         const RowSink &sink) = 0;
     // Called from another thread: stop the stream as soon as possible.
     virtual void interrupt() {}
+    // The shop's letterhead as the data keeps it; empty when it keeps none,
+    // and the letterhead file next to the templates is printed instead.
+    virtual QStringList letterhead() { return {}; }
 };
 
 } // namespace report

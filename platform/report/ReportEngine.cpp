@@ -28,6 +28,12 @@ public:
 PageStore ReportEngine::run(const ReportRequest &request, ReportDataSource &source, ReportProgress *progress)
 {
     ReportTemplate tmpl = TemplateParser::load(request.templatePath);
+    const QStringList letterhead = source.letterhead();
+    if (!letterhead.isEmpty())
+        for (TemplateBand &band : tmpl.bands)
+            for (TemplateItem &item : band.items)
+                if (item.kind == TemplateItem::Kind::Letterhead)
+                    item.content = letterhead.join(QLatin1Char('\n'));
     Formula selection = Formula::parse(request.selection);
     NamedFormulas named = NamedFormulas::fromSlots(request.formulas);
 

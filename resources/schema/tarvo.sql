@@ -10,8 +10,10 @@
 -- does.
 --
 -- Schema version (pragma user_version): each change of this file is also a
--- step of the upgrade (platform/db/SchemaVersions.cpp).
-PRAGMA user_version = 2;
+-- step of the upgrade (platform/db/SchemaVersions.cpp). Columns added by a
+-- step are written here as SQLite writes them after "alter table ... add
+-- column", so that an upgraded file and a new one have the same schema.
+PRAGMA user_version = 3;
 
 CREATE TABLE Articoli (
     art_Codice INTEGER PRIMARY KEY AUTOINCREMENT,
@@ -91,7 +93,7 @@ CREATE TABLE Anagrafica (
     anag_Codice_Fiscale TEXT,
     anag_Nota TEXT,
     anag_Fornitore YESNO DEFAULT 0
-);
+, anag_Codice_Destinatario TEXT, anag_PEC TEXT, anag_Provincia TEXT);
 
 CREATE TABLE Fattura (
     fat_Numero TEXT NOT NULL PRIMARY KEY,
@@ -119,7 +121,7 @@ CREATE TABLE IVA (
     IVA_Codice LONG NOT NULL PRIMARY KEY,
     IVA_Descrizione TEXT,
     IVA_Aliquota DOUBLE
-);
+, IVA_Natura TEXT);
 
 CREATE TABLE Prestazione (
     pre_Codice INTEGER PRIMARY KEY AUTOINCREMENT,
@@ -156,6 +158,26 @@ CREATE TABLE [Nota Fornitori] (
     pn_Note TEXT
 );
 CREATE INDEX NotaFornitori_Data ON [Nota Fornitori] (pn_Data);
+
+-- The shop's own fiscal identity (one row, written by "Dati azienda"): the
+-- seller of the electronic invoices and the letterhead of the prints.
+-- az_Progressivo_Invio counts the electronic invoice files ever written.
+CREATE TABLE Azienda (
+    az_Codice INTEGER PRIMARY KEY CHECK (az_Codice = 1),
+    az_Denominazione TEXT,
+    az_Partita_IVA TEXT,
+    az_Codice_Fiscale TEXT,
+    az_Regime_Fiscale TEXT DEFAULT 'RF01',
+    az_Indirizzo TEXT,
+    az_CAP TEXT,
+    az_Comune TEXT,
+    az_Provincia TEXT,
+    az_Nazione TEXT DEFAULT 'IT',
+    az_REA TEXT,
+    az_Telefono TEXT,
+    az_Email TEXT,
+    az_Progressivo_Invio LONG NOT NULL DEFAULT 0
+);
 
 -- Tables maintained outside the program, delivered filled.
 INSERT INTO IVA (IVA_Codice, IVA_Descrizione, IVA_Aliquota) VALUES

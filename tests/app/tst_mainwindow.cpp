@@ -204,7 +204,7 @@ void TestMainWindow::menuOrderWithTheSeparator()
         file << action->objectName();
     QCOMPARE(file, (QStringList{"mnuFileArticoliItem", "mnuFileCaricoItem", "mnuFornitoriItem", "mnuNotaFornitori",
                                 "mnuPrimaNotaItem", "mnuFileCercaArticoli", "mnuFileScaricoItem", "nihil",
-                                "mnuAnagraficheItem", "mnuFattureItem", "mnuFileSeparatoreBackup",
+                                "mnuAnagraficheItem", "mnuFattureItem", "mnuFileDatiAziendaItem", "mnuFileSeparatoreBackup",
                                 "mnuFileBackupItem", "mnuFileRipristinaItem", "mnuFileImportaArchivioItem"}));
     auto *separator = m_main->findChild<QMenu *>(QStringLiteral("mnuFile"))->actions().at(7);
     QVERIFY(separator->isSeparator());

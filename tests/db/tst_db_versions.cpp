@@ -17,6 +17,7 @@ class VersionsTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void upgradeFromFirstReleaseKeepsEveryRow();
+    void upgradeFromPreviousVersionKeepsEveryRow();
     void newerDatabaseIsRefusedUntouched();
     void failedStepLeavesTheVersionBefore();
     void plainSqliteReadsTheFile_data();
@@ -129,6 +130,36 @@ QString makeFirstReleaseShop(const QTemporaryDir &dir)
     return path;
 }
 
+QStringList installedSchema()
+{
+    TestShopDatabase installed;
+    db::Database::closeAll();
+    return Raw(installed.path(), false).schema();
+}
+
+// The content of a shop before the electronic invoices' step as it is
+// after it: the same rows, the new columns empty, the new table empty.
+QStringList withElectronicInvoicing(const QStringList &before)
+{
+    QStringList expected;
+    QString table;
+    for (const QString &line : before) {
+        if (!line.contains(QLatin1Char(':'))) {
+            table = line;
+            if (table > QLatin1String("Azienda") && !expected.contains(QStringLiteral("Azienda")))
+                expected << QStringLiteral("Azienda");
+            expected << line;
+        } else if (table == QLatin1String("Anagrafica")) {
+            expected << line + QStringLiteral("|<null>|<null>|<null>");
+        } else if (table == QLatin1String("IVA")) {
+            expected << line + QStringLiteral("|<null>");
+        } else {
+            expected << line;
+        }
+    }
+    return expected;
+}
+
 } // namespace
 
 void VersionsTest::upgradeFromFirstReleaseKeepsEveryRow()
@@ -149,20 +180,53 @@ void VersionsTest::upgradeFromFirstReleaseKeepsEveryRow()
         // Upgrading again is nothing to do.
         db::SchemaVersions::upgrade(raw.handle, [&](int version) { copiesAt << version; });
     }
-    QCOMPARE(copiesAt, (QList<int>{0, 1}));
+    QCOMPARE(copiesAt, (QList<int>{0, 1, 2}));
     Raw plain(path, false);
-    QCOMPARE(plain.content(), before);
+    QCOMPARE(plain.content(), withElectronicInvoicing(before));
     QCOMPARE(plain.rows(QStringLiteral("pragma integrity_check")), QStringList{QStringLiteral("3:ok")});
 
     // The same schema as a database the install makes today.
-    TestShopDatabase installed;
-    db::Database::closeAll();
-    Raw fresh(installed.path(), false);
-    QCOMPARE(plain.schema(), fresh.schema());
+    QCOMPARE(plain.schema(), installedSchema());
 
     // The articles the first release knew are found by any part of their description.
     QCOMPARE(plain.rows(QStringLiteral("select rowid from ArticoliTrigrammi where ArticoliTrigrammi match 'perch'")),
              QStringList{QStringLiteral("1:2")});
+}
+
+void VersionsTest::upgradeFromPreviousVersionKeepsEveryRow()
+{
+    // A shop at the version before the electronic invoices: the first
+    // release's file brought there by the earlier steps only.
+    QTemporaryDir dir;
+    const QString path = makeFirstReleaseShop(dir);
+    const int previous = db::SchemaVersions::latest() - 1;
+    QStringList before;
+    {
+        Raw raw(path, true);
+        for (const db::SchemaVersions::Step &step : db::SchemaVersions::steps())
+            if (step.version <= previous)
+                step.apply(raw.handle);
+        raw.exec(QStringLiteral("pragma user_version = %1").arg(previous));
+        raw.exec(QStringLiteral("update Anagrafica set anag_Partita_IVA = '01234567897', anag_Codice_Fiscale = "
+                                "'RSSMRA85T10A562S'; insert into IVA values (9, 'Esente', 0)"));
+        before = raw.content();
+    }
+    QList<int> copiesAt;
+    {
+        Raw raw(path, true);
+        db::SchemaVersions::upgrade(raw.handle, [&](int version) { copiesAt << version; });
+    }
+    QCOMPARE(copiesAt, QList<int>{previous});
+    Raw plain(path, false);
+    QCOMPARE(db::SchemaVersions::versionOf(plain.handle), db::SchemaVersions::latest());
+    // Every row as it was, the new columns empty, the new table without rows.
+    QCOMPARE(plain.content(), withElectronicInvoicing(before));
+    QCOMPARE(plain.rows(QStringLiteral("pragma integrity_check")), QStringList{QStringLiteral("3:ok")});
+    QCOMPARE(plain.schema(), installedSchema());
+    // The defaults of a new identity row.
+    plain.exec(QStringLiteral("insert into Azienda (az_Codice) values (1)"));
+    QCOMPARE(plain.rows(QStringLiteral("select az_Regime_Fiscale, az_Nazione, az_Progressivo_Invio from Azienda")),
+             QStringList{QStringLiteral("3:RF01|3:IT|1:0")});
 }
 
 void VersionsTest::newerDatabaseIsRefusedUntouched()

@@ -207,7 +207,7 @@ void TestInvoicePrint::slotsOfAPreviousPrintAreCleared()
 void TestInvoicePrint::moreGroupsThanSlotsRefusedWithAMessage()
 {
     for (int code = 10; code < 20; ++code)
-        m_shop->execute(QStringLiteral("insert into IVA values (%1, 'Aliquota %1', %1)").arg(code));
+        m_shop->execute(QStringLiteral("insert into IVA (IVA_Codice, IVA_Descrizione, IVA_Aliquota) values (%1, 'Aliquota %1', %1)").arg(code));
     QStringList lines;
     for (int code = 10; code < 20; ++code)
         lines << QStringLiteral("%1:10").arg(code);

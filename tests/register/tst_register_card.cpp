@@ -141,9 +141,9 @@ void TestRegisterCard::opensOnTheFirstEntryWithItsFieldsInTabOrder()
                                 "anag_Nota = 'Paga a 30 giorni' where anag_Contatore = 1"));
     frmAnagrafica &card = openCard();
     QCOMPARE(card.txtToolbar->text(), QStringLiteral("1 di 3"));
-    const QList<int> order = {0, 1, 12, 3, 4, 9, 5, 6, 11, 7, 10, 8};
+    const QList<int> order = {0, 1, 12, 3, 4, 9, 5, 6, 11, 7, 10, 8, 15, 13, 14};
     const QStringList shown = {"1", "Rossi Abbigliamento", "Via Emilia 12", "47121", "Forlì", "Italia", "0543 1", "0543 2",
-                               "info@rossi.it", "12345678901", "RSSMRA80A01D704X", "Paga a 30 giorni"};
+                               "info@rossi.it", "12345678901", "RSSMRA80A01D704X", "Paga a 30 giorni", "", "", ""};
     QWidget *box = card.txtFields(0);
     for (int i = 0; i < order.size(); ++i) {
         QCOMPARE(box, card.txtFields(order.at(i)));

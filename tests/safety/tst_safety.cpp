@@ -109,7 +109,8 @@ void SafetyTest::restoreRefusesABadFile_data()
     QTest::newRow("truncated") << "truncated" << "Il file è danneggiato o incompleto";
     QTest::newRow("another program's database") << "foreign" << "Il file non è un database di Tarvo: mancano le tabelle del negozio.";
     QTest::newRow("not a database") << "text" << "Il file non è un database di Tarvo.";
-    QTest::newRow("newer version") << "newer" << "Il database è della versione 3, più recente";
+    QTest::newRow("newer version") << "newer"
+        << QStringLiteral("Il database è della versione %1, più recente").arg(db::SchemaVersions::latest() + 1);
     QTest::newRow("missing") << "missing" << "Il file";
 }
 
@@ -130,8 +131,9 @@ void SafetyTest::restoreRefusesABadFile()
     } else if (damage == QLatin1String("foreign") || damage == QLatin1String("newer")) {
         sqlite3 *other = nullptr;
         sqlite3_open_v2(QFile::encodeName(bad).constData(), &other, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+        const QByteArray newer = "pragma user_version = " + QByteArray::number(db::SchemaVersions::latest() + 1);
         exec(other, damage == QLatin1String("foreign") ? "create table Rubrica (nome text); insert into Rubrica values ('x')"
-                                                       : "pragma user_version = 3");
+                                                       : newer.constData());
         sqlite3_close_v2(other);
     } else if (damage == QLatin1String("text")) {
         QFile out(bad);
