@@ -134,6 +134,9 @@ void addElectronicInvoicing(sqlite3 *handle)
         "alter table Anagrafica add column anag_PEC TEXT;"
         "alter table Anagrafica add column anag_Provincia TEXT;"
         "alter table IVA add column IVA_Natura TEXT;"));
+    // With it the text indexes added since version 2 (the invoice order, the
+    // invoice lines' exact numbers); those already there are kept.
+    createTextKeyIndexes(handle);
 }
 
 } // namespace
