@@ -2,6 +2,7 @@
 
 #include "app/GeneralFunc6.h"
 #include "app/Globals.h"
+#include "app/ViewExport.h"
 #include "app/ProgramWindow.h"
 #include "app/errors/ErrorTrap.h"
 #include "app/errors/TopLevelReporter.h"
@@ -52,7 +53,7 @@ constexpr int kListBottomGap = 300;
 constexpr int kMargin = 8;
 constexpr int kButtonWidth = 112;
 constexpr int kButtonHeight = 30;
-constexpr int kButtonTops[] = {8, 44, 80};
+constexpr int kButtonTops[] = {8, 44, 80, 116};
 
 QLineEdit *filterBox(QWidget *parent, const char *name, int maxLength)
 {
@@ -182,6 +183,7 @@ void frmCercaFattura::buildButtons()
     cmdCancella->setObjectName(QStringLiteral("cmdCancella"));
     cmdStampa = new ctrl_SkinableButton(QStringLiteral("Stampa"), this);
     cmdStampa->setObjectName(QStringLiteral("cmdStampa"));
+    cmdEsporta = newExportButton(this, [this] { return lvwFatture; }, QStringLiteral("fatture.csv"));
     for (ctrl_SkinableButton *button : buttons()) {
         button->resize(kButtonWidth, kButtonHeight);
         button->installEventFilter(this);
@@ -195,7 +197,7 @@ void frmCercaFattura::buildButtons()
 
 QList<ctrl_SkinableButton *> frmCercaFattura::buttons() const
 {
-    return {cmdTrova, cmdCancella, cmdStampa};
+    return {cmdTrova, cmdCancella, cmdStampa, cmdEsporta};
 }
 
 void frmCercaFattura::Form_Load()
@@ -243,7 +245,7 @@ void frmCercaFattura::resizeEvent(QResizeEvent *event)
     if (inside.width() < twips(kNarrowestLayout) && m_built)
         return;
     const int buttonLeft = inside.right() + 1 - cmdCancella->width() - twips(200);
-    for (int i = 0; i < 3; ++i)
+    for (int i = 0; i < int(std::size(kButtonTops)); ++i)
         buttons().at(i)->move(buttonLeft, inside.top() + kButtonTops[i]);
     Frame1->setGeometry(inside.left() + kMargin, inside.top() + kMargin,
                         std::max(0, buttonLeft - kMargin - inside.left() - kMargin),

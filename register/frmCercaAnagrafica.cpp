@@ -2,6 +2,7 @@
 
 #include "app/GeneralFunc6.h"
 #include "app/Globals.h"
+#include "app/ViewExport.h"
 #include "app/ProgramWindow.h"
 #include "app/errors/ErrorTrap.h"
 #include "app/print/MainReport.h"
@@ -48,7 +49,7 @@ constexpr int kListTop = 2790;
 constexpr int kMargin = 8;
 constexpr int kButtonWidth = 112;
 constexpr int kButtonHeight = 30;
-constexpr int kButtonTops[] = {8, 44, 80, 116};
+constexpr int kButtonTops[] = {8, 44, 80, 116, 152};
 
 QLineEdit *filterBox(QWidget *parent, const char *name, int maxLength)
 {
@@ -146,6 +147,7 @@ void frmCercaAnagrafica::buildButtons()
     cmdCancella->setObjectName(QStringLiteral("cmdCancella"));
     cmdStampa = new ctrl_SkinableButton(QStringLiteral("Stampa"), this);
     cmdStampa->setObjectName(QStringLiteral("cmdStampa"));
+    cmdEsporta = newExportButton(this, [this] { return lvwAnagrafica; }, QStringLiteral("anagrafica.csv"));
     cmdEsci = new ctrl_SkinableButton(QStringLiteral("Esci"), this);
     cmdEsci->setObjectName(QStringLiteral("cmdEsci"));
     for (ctrl_SkinableButton *button : buttons()) {
@@ -160,7 +162,7 @@ void frmCercaAnagrafica::buildButtons()
 
 QList<ctrl_SkinableButton *> frmCercaAnagrafica::buttons() const
 {
-    return {cmdTrova, cmdCancella, cmdStampa, cmdEsci};
+    return {cmdTrova, cmdCancella, cmdStampa, cmdEsporta, cmdEsci};
 }
 
 void frmCercaAnagrafica::Form_Load()
@@ -218,7 +220,7 @@ void frmCercaAnagrafica::resizeEvent(QResizeEvent *event)
     QWidget::resizeEvent(event);
     const QRect inside = contentsRect();
     const int buttonLeft = width() - cmdCancella->width() - twips(200);
-    for (int i = 0; i < 4; ++i)
+    for (int i = 0; i < int(std::size(kButtonTops)); ++i)
         buttons().at(i)->move(buttonLeft, inside.top() + kButtonTops[i]);
     Frame1->setGeometry(inside.left() + kMargin, inside.top() + kMargin,
                         std::max(0, buttonLeft - kMargin - inside.left() - kMargin),
