@@ -64,8 +64,10 @@ CsvTable tableOfView(const QAbstractItemView &view)
     for (int column : columns)
         names.append(model->headerData(column, Qt::Horizontal).toString());
     table.setHeader(names);
-    const bool grid = qobject_cast<const data::RecordsetModel *>(model) != nullptr;
-    for (int row = 0; row < model->rowCount(); ++row) {
+    const auto *grid = qobject_cast<const data::RecordsetModel *>(model);
+    // A grid's blank row for a new record is no record.
+    const int rows = grid ? grid->recordCount() : model->rowCount();
+    for (int row = 0; row < rows; ++row) {
         QVariantList cells;
         for (int column : columns) {
             const QModelIndex index = model->index(row, column);
