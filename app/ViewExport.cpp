@@ -72,8 +72,12 @@ CsvTable tableOfView(const QAbstractItemView &view)
         for (int column : columns) {
             const QModelIndex index = model->index(row, column);
             const QVariant value = grid ? model->data(index, data::RecordsetModel::ValueRole) : QVariant();
-            // A value list shows a text of its own for the stored value.
-            const QString shown = model->data(index, Qt::DisplayRole).toString();
+            // A value list shows a text of its own for the stored value; a
+            // check box no text at all.
+            const QVariant check = model->data(index, Qt::CheckStateRole);
+            const QString shown = check.isValid()
+                ? (check.toInt() == Qt::Checked ? QStringLiteral("Sì") : QStringLiteral("No"))
+                : model->data(index, Qt::DisplayRole).toString();
             cells.append(isValueOfItsOwn(value) ? value : QVariant(shown));
         }
         table.addRow(cells);

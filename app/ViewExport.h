@@ -14,8 +14,8 @@ class ctrl_SkinableButton;
 
 // The visible columns in the order the user sees them (headers included),
 // the rows in the order shown. A grid cell holding a number or a date gives
-// the value itself (decimal comma, dd/mm/yyyy); any other cell, and every
-// cell of a list, gives its text as shown.
+// the value itself (decimal comma, dd/mm/yyyy), a check box "Sì" or "No";
+// any other cell, and every cell of a list, gives its text as shown.
 CsvTable tableOfView(const QAbstractItemView &view);
 
 // Asks for the file (suggesting `suggestedName` in the home folder) and

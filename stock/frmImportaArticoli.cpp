@@ -74,6 +74,7 @@ frmImportaArticoli::frmImportaArticoli(QWidget *parent)
     for (const QString &field : kFields) {
         auto *box = new QComboBox(this);
         box->setObjectName(QStringLiteral("cbo") + QString(field).remove(QLatin1Char(' ')));
+        box->setMinimumWidth(180);
         cboColonne.append(box);
         mapping->addRow(field, box);
     }
