@@ -38,7 +38,6 @@ QString installFolder()
 QString installedFile(const QString &name)
 {
     const QString own = QDir(programFolder()).filePath(name);
-    if (QFileInfo::exists(own))
-        return own;
-    return QDir(installFolder()).filePath(name);
+    const QString installed = QDir(installFolder()).filePath(name);
+    return QFileInfo::exists(own) || !QFileInfo::exists(installed) ? own : installed;
 }

@@ -22,5 +22,6 @@ QString installFolder();
 
 // A file the program brings (template, skin folder): the program folder's
 // own copy when it has one, so a shop can change a template, otherwise the
-// installed one.
+// installed one (and when neither is there, the program folder's, which
+// the messages then name).
 QString installedFile(const QString &name);

@@ -1,7 +1,8 @@
 # cpack -G DEB: tarvo_<version>_amd64.deb. The program folder's files are
 # installed under /usr/lib/tarvo, the rest at absolute paths (hence DESTDIR);
 # only the components "Unspecified" (the program) and "package" (launcher,
-# desktop entry, icon, schema) go in, never "database" (a user's data).
+# desktop entry, icon, schema) go in, never "database" or "registration"
+# (a user's data, the user's registry).
 set(CPACK_PACKAGE_NAME tarvo)
 set(CPACK_PACKAGE_VENDOR "Tarvo")
 set(CPACK_PACKAGE_CONTACT "Tarvo <assistenza@tarvo.invalid>")

@@ -49,7 +49,7 @@ constexpr int kListTop = 2790;
 constexpr int kMargin = 8;
 constexpr int kButtonWidth = 112;
 constexpr int kButtonHeight = 30;
-constexpr int kButtonTops[] = {8, 44, 80, 116, 152};
+constexpr int kButtonTops[] = {8, 44, 80, 116};
 
 QLineEdit *filterBox(QWidget *parent, const char *name, int maxLength)
 {
@@ -162,7 +162,7 @@ void frmCercaAnagrafica::buildButtons()
 
 QList<ctrl_SkinableButton *> frmCercaAnagrafica::buttons() const
 {
-    return {cmdTrova, cmdCancella, cmdStampa, cmdEsporta, cmdEsci};
+    return {cmdTrova, cmdCancella, cmdStampa, cmdEsci, cmdEsporta};
 }
 
 void frmCercaAnagrafica::Form_Load()
@@ -214,7 +214,8 @@ void frmCercaAnagrafica::mouseMoveEvent(QMouseEvent *event)
 }
 
 // The list takes what the window leaves below the filters; the buttons
-// stand in one column at the right edge.
+// stand in one column at the right edge, "Esporta" beside "Stampa" (the
+// column has no room for a fifth).
 void frmCercaAnagrafica::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
@@ -222,8 +223,10 @@ void frmCercaAnagrafica::resizeEvent(QResizeEvent *event)
     const int buttonLeft = width() - cmdCancella->width() - twips(200);
     for (int i = 0; i < int(std::size(kButtonTops)); ++i)
         buttons().at(i)->move(buttonLeft, inside.top() + kButtonTops[i]);
+    const int exportLeft = buttonLeft - cmdEsporta->width() - kMargin;
+    cmdEsporta->move(exportLeft, cmdStampa->y());
     Frame1->setGeometry(inside.left() + kMargin, inside.top() + kMargin,
-                        std::max(0, buttonLeft - kMargin - inside.left() - kMargin),
+                        std::max(0, exportLeft - kMargin - inside.left() - kMargin),
                         std::max(0, twips(kListTop) - kMargin - inside.top() - kMargin));
     lvwAnagrafica->setGeometry(inside.left() + kMargin, twips(kListTop),
                                std::max(0, width() - twips(200) - 2 * inside.left()),
