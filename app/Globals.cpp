@@ -3,6 +3,8 @@
 #include "rules/ShopDatabase.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 
 QString g_strAppName;
 QString &g_strDbPath = ShopDatabase::path();
@@ -17,10 +19,25 @@ QString programFolder()
 {
     if (!g_programFolder.isEmpty())
         return g_programFolder;
-    return QCoreApplication::applicationDirPath();
+    const QString home = qEnvironmentVariable("TARVO_HOME");
+    if (!home.isEmpty())
+        return QDir(home).absolutePath();
+    return installFolder();
 }
 
 void setProgramFolder(const QString &folder)
 {
     g_programFolder = folder;
+}
+
+QString installFolder()
+{
+    return QCoreApplication::applicationDirPath();
+}
+
+QString installedFile(const QString &name)
+{
+    const QString own = QDir(programFolder()).filePath(name);
+    const QString installed = QDir(installFolder()).filePath(name);
+    return QFileInfo::exists(own) || !QFileInfo::exists(installed) ? own : installed;
 }

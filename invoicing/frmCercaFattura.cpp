@@ -4,6 +4,7 @@
 
 #include "app/GeneralFunc6.h"
 #include "app/Globals.h"
+#include "app/ViewExport.h"
 #include "app/ProgramWindow.h"
 #include "app/errors/ErrorTrap.h"
 #include "app/errors/TopLevelReporter.h"
@@ -187,6 +188,7 @@ void frmCercaFattura::buildButtons()
     cmdFattureElettroniche = new ctrl_SkinableButton(QStringLiteral("Fatture XML"), this);
     cmdFattureElettroniche->setObjectName(QStringLiteral("cmdFattureElettroniche"));
     cmdFattureElettroniche->setToolTip(QStringLiteral("Esporta le fatture elencate come fatture elettroniche (XML)"));
+    cmdEsporta = newExportButton(this, [this] { return lvwFatture; }, QStringLiteral("fatture.csv"));
     for (ctrl_SkinableButton *button : buttons()) {
         button->resize(kButtonWidth, kButtonHeight);
         button->installEventFilter(this);
@@ -204,7 +206,7 @@ void frmCercaFattura::buildButtons()
 
 QList<ctrl_SkinableButton *> frmCercaFattura::buttons() const
 {
-    return {cmdTrova, cmdCancella, cmdStampa, cmdFattureElettroniche};
+    return {cmdTrova, cmdCancella, cmdStampa, cmdFattureElettroniche, cmdEsporta};
 }
 
 void frmCercaFattura::Form_Load()
@@ -254,8 +256,11 @@ void frmCercaFattura::resizeEvent(QResizeEvent *event)
     const int buttonLeft = inside.right() + 1 - cmdCancella->width() - twips(200);
     for (int i = 0; i < int(std::size(kButtonTops)); ++i)
         buttons().at(i)->move(buttonLeft, inside.top() + kButtonTops[i]);
+    // "Esporta" stands beside "Stampa": the column has room for four.
+    const int exportLeft = buttonLeft - cmdEsporta->width() - kMargin;
+    cmdEsporta->move(exportLeft, inside.top() + kButtonTops[2]);
     Frame1->setGeometry(inside.left() + kMargin, inside.top() + kMargin,
-                        std::max(0, buttonLeft - kMargin - inside.left() - kMargin),
+                        std::max(0, exportLeft - kMargin - inside.left() - kMargin),
                         std::max(0, twips(kListTop) - 2 * kMargin));
     lvwFatture->setGeometry(inside.left() + kMargin, inside.top() + twips(kListTop),
                             std::max(0, inside.width() - twips(200)),

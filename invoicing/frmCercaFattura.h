@@ -43,6 +43,7 @@ public:
     ctrl_SkinableButton *cmdCancella = nullptr;
     ctrl_SkinableButton *cmdStampa = nullptr;
     ctrl_SkinableButton *cmdFattureElettroniche = nullptr;
+    ctrl_SkinableButton *cmdEsporta = nullptr;
     QFrame *Frame1 = nullptr;
     ctrl_SkinableForm *ctrl_SkinableForm1 = nullptr;
 

@@ -4,6 +4,7 @@
 #include "app/GeneralFunc6.h"
 #include "app/ProgramWindow.h"
 #include "app/Globals.h"
+#include "app/ViewExport.h"
 #include "app/errors/ErrorTrap.h"
 #include "app/modZandri.h"
 #include "app/print/MainReport.h"
@@ -78,6 +79,9 @@ JournalWindow::JournalWindow(JournalKind kind, QWidget *parent)
     m_data = new data::DataControl(this);
     m_data->setObjectName(QStringLiteral("dat") + m_kind.name.mid(3));
     buildGrid();
+    cmdEsporta = newExportButton(this, [this] { return TDBGrid1; }, m_kind.name.mid(3).toLower() + QStringLiteral(".csv"));
+    cmdEsporta->resize(112, 30);
+    cmdEsporta->installEventFilter(this);
 
     giveWindowLife(*this, ctrl_SkinableForm1, {
         .loadLabel = m_kind.name + QStringLiteral(".Form_Load"),
@@ -123,7 +127,7 @@ void JournalWindow::Form_Load()
         return;
     m_built = true;
     ctrl_SkinableForm1->LoadSkin(this);
-    for (ctrl_SkinableButton *button : {cmdStampa, cmdChiudi}) {
+    for (ctrl_SkinableButton *button : {cmdStampa, cmdEsporta, cmdChiudi}) {
         button->setSkinPath(ctrl_SkinableForm1->SkinPath());
         button->LoadSkin();
     }
@@ -185,7 +189,7 @@ void JournalWindow::TDBGrid1_Error(const db::DbError &error, bool &showMessage)
 
 bool JournalWindow::eventFilter(QObject *watched, QEvent *event)
 {
-    if (event->type() == QEvent::MouseMove && (watched == cmdStampa || watched == cmdChiudi))
+    if (event->type() == QEvent::MouseMove && (watched == cmdStampa || watched == cmdEsporta || watched == cmdChiudi))
         m_overButton = true;
     if (event->type() == QEvent::FocusOut && (watched == txtDataInizio || watched == txtDataFine)) {
         auto *box = static_cast<QLineEdit *>(watched);
@@ -198,6 +202,7 @@ void JournalWindow::mouseMoveEvent(QMouseEvent *event)
 {
     if (m_overButton) {
         cmdStampa->Refresh();
+        cmdEsporta->Refresh();
         cmdChiudi->Refresh();
         m_overButton = false;
     }
@@ -220,4 +225,5 @@ void JournalWindow::resizeEvent(QResizeEvent *event)
     TDBGrid1->setGeometry((w - gridWidth) / 2, top + 44, gridWidth, gridHeight);
     cmdChiudi->move(twips(200), h - twips(800));
     cmdStampa->move(w - twips(2000), h - twips(800));
+    cmdEsporta->move(cmdStampa->x() - cmdEsporta->width() - 8, h - twips(800));
 }

@@ -35,6 +35,7 @@ public:
     QLineEdit *txtDataFine = nullptr;
     QPushButton *cmdAggiorna = nullptr;
     ctrl_SkinableButton *cmdStampa = nullptr;
+    ctrl_SkinableButton *cmdEsporta = nullptr;
     ctrl_SkinableButton *cmdChiudi = nullptr;
     data::Grid *TDBGrid1 = nullptr;
     ctrl_SkinableForm *ctrl_SkinableForm1 = nullptr;

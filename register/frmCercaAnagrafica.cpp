@@ -2,6 +2,7 @@
 
 #include "app/GeneralFunc6.h"
 #include "app/Globals.h"
+#include "app/ViewExport.h"
 #include "app/ProgramWindow.h"
 #include "app/errors/ErrorTrap.h"
 #include "app/print/MainReport.h"
@@ -146,6 +147,7 @@ void frmCercaAnagrafica::buildButtons()
     cmdCancella->setObjectName(QStringLiteral("cmdCancella"));
     cmdStampa = new ctrl_SkinableButton(QStringLiteral("Stampa"), this);
     cmdStampa->setObjectName(QStringLiteral("cmdStampa"));
+    cmdEsporta = newExportButton(this, [this] { return lvwAnagrafica; }, QStringLiteral("anagrafica.csv"));
     cmdEsci = new ctrl_SkinableButton(QStringLiteral("Esci"), this);
     cmdEsci->setObjectName(QStringLiteral("cmdEsci"));
     for (ctrl_SkinableButton *button : buttons()) {
@@ -160,7 +162,7 @@ void frmCercaAnagrafica::buildButtons()
 
 QList<ctrl_SkinableButton *> frmCercaAnagrafica::buttons() const
 {
-    return {cmdTrova, cmdCancella, cmdStampa, cmdEsci};
+    return {cmdTrova, cmdCancella, cmdStampa, cmdEsci, cmdEsporta};
 }
 
 void frmCercaAnagrafica::Form_Load()
@@ -212,16 +214,19 @@ void frmCercaAnagrafica::mouseMoveEvent(QMouseEvent *event)
 }
 
 // The list takes what the window leaves below the filters; the buttons
-// stand in one column at the right edge.
+// stand in one column at the right edge, "Esporta" beside "Stampa" (the
+// column has no room for a fifth).
 void frmCercaAnagrafica::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
     const QRect inside = contentsRect();
     const int buttonLeft = width() - cmdCancella->width() - twips(200);
-    for (int i = 0; i < 4; ++i)
+    for (int i = 0; i < int(std::size(kButtonTops)); ++i)
         buttons().at(i)->move(buttonLeft, inside.top() + kButtonTops[i]);
+    const int exportLeft = buttonLeft - cmdEsporta->width() - kMargin;
+    cmdEsporta->move(exportLeft, cmdStampa->y());
     Frame1->setGeometry(inside.left() + kMargin, inside.top() + kMargin,
-                        std::max(0, buttonLeft - kMargin - inside.left() - kMargin),
+                        std::max(0, exportLeft - kMargin - inside.left() - kMargin),
                         std::max(0, twips(kListTop) - kMargin - inside.top() - kMargin));
     lvwAnagrafica->setGeometry(inside.left() + kMargin, twips(kListTop),
                                std::max(0, width() - twips(200) - 2 * inside.left()),

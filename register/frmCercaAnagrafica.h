@@ -38,6 +38,7 @@ public:
     ctrl_SkinableButton *cmdTrova = nullptr;
     ctrl_SkinableButton *cmdCancella = nullptr;
     ctrl_SkinableButton *cmdStampa = nullptr;
+    ctrl_SkinableButton *cmdEsporta = nullptr;
     ctrl_SkinableButton *cmdEsci = nullptr;
     QFrame *Frame1 = nullptr;
     ctrl_SkinableForm *ctrl_SkinableForm1 = nullptr;

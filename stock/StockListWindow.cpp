@@ -1,6 +1,7 @@
 #include "stock/StockListWindow.h"
 
 #include "app/GeneralFunc6.h"
+#include "app/ViewExport.h"
 #include "app/Globals.h"
 #include "app/ProgramWindow.h"
 #include "app/Today.h"
@@ -174,9 +175,13 @@ void StockListWindow::buildGrid()
     txtCodiceArticolo->setMaximumWidth(160);
     txtFornitore->setMinimumWidth(160);
 
+    cmdEsporta = newExportButton(this, [this] { return TDBGrid1; }, m_kind.name.mid(3).toLower() + QStringLiteral(".csv"));
+    cmdEsporta->setFixedSize(112, 30);
+    cmdEsporta->installEventFilter(this);
     auto *buttons = new QVBoxLayout;
     buttons->addWidget(cmdTrova);
     buttons->addWidget(cmdStampa);
+    buttons->addWidget(cmdEsporta);
     buttons->addStretch(1);
     auto *top = new QHBoxLayout;
     top->addLayout(filters, 1);
@@ -194,7 +199,7 @@ void StockListWindow::Form_Load()
     if (!m_built) {
         m_built = true;
         ctrl_SkinableForm1->LoadSkin(this);
-        for (ctrl_SkinableButton *button : {cmdTrova, cmdStampa}) {
+        for (ctrl_SkinableButton *button : {cmdTrova, cmdStampa, cmdEsporta}) {
             button->setSkinPath(ctrl_SkinableForm1->SkinPath());
             button->LoadSkin();
         }
@@ -312,7 +317,7 @@ void StockListWindow::dateLeft(QLineEdit *box)
 bool StockListWindow::eventFilter(QObject *watched, QEvent *event)
 {
     const QEvent::Type type = event->type();
-    if (type == QEvent::MouseMove && (watched == cmdTrova || watched == cmdStampa))
+    if (type == QEvent::MouseMove && (watched == cmdTrova || watched == cmdStampa || watched == cmdEsporta))
         m_overButton = true;
     if (watched == txtCodiceArticolo && type == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent *>(event)->key();
@@ -340,6 +345,7 @@ void StockListWindow::mouseMoveEvent(QMouseEvent *event)
     if (m_overButton) {
         cmdTrova->Refresh();
         cmdStampa->Refresh();
+        cmdEsporta->Refresh();
         m_overButton = false;
     }
     QWidget::mouseMoveEvent(event);

@@ -51,6 +51,7 @@ public:
     QPushButton *cmdHelp[2] = {nullptr, nullptr};
     ctrl_SkinableButton *cmdTrova = nullptr;
     ctrl_SkinableButton *cmdStampa = nullptr;
+    ctrl_SkinableButton *cmdEsporta = nullptr;
     data::Grid *TDBGrid1 = nullptr;
     ctrl_SkinableForm *ctrl_SkinableForm1 = nullptr;
 

@@ -2,6 +2,7 @@
 
 #include "app/GeneralFunc6.h"
 #include "app/Globals.h"
+#include "app/ViewExport.h"
 #include "app/ProgramWindow.h"
 #include "app/errors/ErrorTrap.h"
 #include "app/modZandri.h"
@@ -85,7 +86,8 @@ frmArticoli::frmArticoli(QWidget *parent)
     cmdStampa->setObjectName(QStringLiteral("cmdStampa"));
     cmdChiudi = new ctrl_SkinableButton(QStringLiteral("Chiudi"), this);
     cmdChiudi->setObjectName(QStringLiteral("cmdChiudi"));
-    for (ctrl_SkinableButton *button : {cmdStampa, cmdChiudi}) {
+    cmdEsporta = newExportButton(this, [this] { return TDBGrid1; }, QStringLiteral("articoli.csv"));
+    for (ctrl_SkinableButton *button : {cmdStampa, cmdEsporta, cmdChiudi}) {
         button->resize(kButtonWidth, kButtonHeight);
         button->installEventFilter(this);
     }
@@ -112,7 +114,7 @@ void frmArticoli::Form_Load()
     if (!m_built) {
         m_built = true;
         ctrl_SkinableForm1->LoadSkin(this);
-        for (ctrl_SkinableButton *button : {cmdStampa, cmdChiudi}) {
+        for (ctrl_SkinableButton *button : {cmdStampa, cmdEsporta, cmdChiudi}) {
             button->setSkinPath(ctrl_SkinableForm1->SkinPath());
             button->LoadSkin();
         }
@@ -231,7 +233,7 @@ void frmArticoli::cmdStampa_Click()
 
 bool frmArticoli::eventFilter(QObject *watched, QEvent *event)
 {
-    if (event->type() == QEvent::MouseMove && (watched == cmdStampa || watched == cmdChiudi))
+    if (event->type() == QEvent::MouseMove && (watched == cmdStampa || watched == cmdEsporta || watched == cmdChiudi))
         m_overButton = true;
     return QWidget::eventFilter(watched, event);
 }
@@ -240,6 +242,7 @@ void frmArticoli::mouseMoveEvent(QMouseEvent *event)
 {
     if (m_overButton) {
         cmdStampa->Refresh();
+        cmdEsporta->Refresh();
         cmdChiudi->Refresh();
         m_overButton = false;
     }
@@ -253,5 +256,6 @@ void frmArticoli::resizeEvent(QResizeEvent *event)
     const int buttonsTop = inside.bottom() - kButtonHeight;
     cmdChiudi->move(inside.right() - kButtonWidth, buttonsTop);
     cmdStampa->move(inside.right() - 2 * kButtonWidth - kMargin, buttonsTop);
+    cmdEsporta->move(inside.right() - 3 * kButtonWidth - 2 * kMargin, buttonsTop);
     TDBGrid1->setGeometry(inside.left(), inside.top(), inside.width(), std::max(0, buttonsTop - kMargin - inside.top()));
 }

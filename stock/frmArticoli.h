@@ -25,6 +25,7 @@ public:
     data::Grid *TDBGrid1 = nullptr;
     data::DataControl *datArticoli = nullptr;
     ctrl_SkinableButton *cmdStampa = nullptr;
+    ctrl_SkinableButton *cmdEsporta = nullptr;
     ctrl_SkinableButton *cmdChiudi = nullptr;
     ctrl_SkinableForm *ctrl_SkinableForm1 = nullptr;
 

@@ -3,6 +3,7 @@
 #include "app/FormulaDate.h"
 #include "app/GeneralFunc6.h"
 #include "app/Globals.h"
+#include "app/ViewExport.h"
 #include "app/ProgramWindow.h"
 #include "app/Today.h"
 #include "app/errors/ErrorTrap.h"
@@ -82,6 +83,8 @@ frmIncassi::frmIncassi(QWidget *parent)
         lvwIncassi->header()->setSectionResizeMode(c, QHeaderView::Fixed);
         lvwIncassi->setColumnWidth(c, 110);
     }
+    cmdEsporta = newExportButton(this, [this] { return lvwIncassi; }, QStringLiteral("incassi.csv"));
+    cmdEsporta->setFixedSize(112, 30);
     lblTotale = new QLabel(this);
     lblTotale->setObjectName(QStringLiteral("lblTotale"));
     QFont big = lblTotale->font();
@@ -100,6 +103,7 @@ frmIncassi::frmIncassi(QWidget *parent)
     auto *bottom = new QHBoxLayout;
     bottom->addWidget(cmdChiudi);
     bottom->addStretch(1);
+    bottom->addWidget(cmdEsporta);
     bottom->addWidget(cmdStampa);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(10, 10, 10, 10);
@@ -127,7 +131,7 @@ void frmIncassi::Form_Load()
         return;
     m_built = true;
     ctrl_SkinableForm1->LoadSkin(this);
-    for (ctrl_SkinableButton *button : {cmdAggiorna, cmdStampa, cmdChiudi}) {
+    for (ctrl_SkinableButton *button : {cmdAggiorna, cmdStampa, cmdEsporta, cmdChiudi}) {
         button->setSkinPath(ctrl_SkinableForm1->SkinPath());
         button->LoadSkin();
     }

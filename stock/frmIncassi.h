@@ -25,6 +25,7 @@ public:
     QLineEdit *txtDataFine = nullptr;
     ctrl_SkinableButton *cmdAggiorna = nullptr;
     ctrl_SkinableButton *cmdStampa = nullptr;
+    ctrl_SkinableButton *cmdEsporta = nullptr;
     ctrl_SkinableButton *cmdChiudi = nullptr;
     QTreeWidget *lvwIncassi = nullptr;
     QLabel *lblTotale = nullptr;

@@ -17,7 +17,7 @@ mdiTarvo &Main()
     g_strDbPath = programFolder() + QStringLiteral("/tarvo.mdb");
     g_strConnString = QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Persist Security Info=False; Data Source=")
         + g_strDbPath + QStringLiteral(";");
-    skin::setDefaultSkinPath(programFolder() + QStringLiteral("/shpix"));
+    skin::setDefaultSkinPath(installedFile(QStringLiteral("shpix")));
 
     app::wireWindows();
     mdiTarvo &main = ui::WindowRegistry::defaultInstance<mdiTarvo>();

@@ -2,6 +2,7 @@
 
 #include "app/errors/ErrorLogs.h"
 #include "app/legacy/frmImportaArchivio.h"
+#include "stock/frmImportaArticoli.h"
 #include "app/main/MenuCommands.h"
 #include "invoicing/frmFattura.h"
 #include "lookup/frmAbout.h"
@@ -42,6 +43,7 @@ void wireWindows()
     MenuCommands::wireAction(QStringLiteral("mnuRegistroErroriItem"), errors::MostraRegistroErrori);
     MenuCommands::wireAction(QStringLiteral("mnuArchivioErroriItem"), errors::MostraArchivioErrori);
     wirePlainCommand<frmImportaArchivio>(QStringLiteral("mnuFileImportaArchivioItem"));
+    wirePlainCommand<frmImportaArticoli>(QStringLiteral("mnuFileImportaArticoliItem"));
 }
 
 } // namespace app

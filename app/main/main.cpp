@@ -1,5 +1,6 @@
 #include "app/Globals.h"
 #include "app/main/Main.h"
+#include "app/main/SelfCheck.h"
 #include "app/safety/SafetyCommands.h"
 #include "app/safety/ShopSafety.h"
 #include "app/errors/TarvoApplication.h"
@@ -15,6 +16,8 @@ int main(int argc, char *argv[])
     // the prints show them, also on a desktop set to another language.
     QLocale::setDefault(QLocale(QLocale::Italian, QLocale::Italy));
     QCoreApplication::setApplicationName(QStringLiteral("Qorda"));
+    if (application.arguments().contains(QStringLiteral("--verifica")))
+        return runSelfCheck();
     // A damaged file is never written, a newer one never touched: the
     // program ends before its first window.
     if (!safety::checkAtStart(programFolder() + QStringLiteral("/tarvo.mdb"), safety::defaultBackupFolder()))

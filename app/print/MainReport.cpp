@@ -37,5 +37,5 @@ void setMainReport(report::ReportControl *control)
 
 QString ReportTemplatePath(const QString &name)
 {
-    return QDir(programFolder()).filePath(name);
+    return installedFile(name);
 }

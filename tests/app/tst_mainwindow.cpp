@@ -205,7 +205,7 @@ void TestMainWindow::menuOrderWithTheSeparator()
     QCOMPARE(file, (QStringList{"mnuFileArticoliItem", "mnuFileCaricoItem", "mnuFornitoriItem", "mnuNotaFornitori",
                                 "mnuPrimaNotaItem", "mnuFileCercaArticoli", "mnuFileScaricoItem", "nihil",
                                 "mnuAnagraficheItem", "mnuFattureItem", "mnuFileDatiAziendaItem", "mnuFileSeparatoreBackup",
-                                "mnuFileBackupItem", "mnuFileRipristinaItem", "mnuFileImportaArchivioItem"}));
+                                "mnuFileBackupItem", "mnuFileRipristinaItem", "mnuFileImportaArchivioItem", "mnuFileImportaArticoliItem"}));
     auto *separator = m_main->findChild<QMenu *>(QStringLiteral("mnuFile"))->actions().at(7);
     QVERIFY(separator->isSeparator());
     QCOMPARE(separator->text(), QStringLiteral("-"));

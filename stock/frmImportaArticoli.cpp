@@ -1,0 +1,208 @@
+#include "stock/frmImportaArticoli.h"
+
+#include "app/Globals.h"
+#include "app/ProgramWindow.h"
+#include "app/errors/ErrorTrap.h"
+#include "rules/ShopDatabase.h"
+#include "skin/ctrl_SkinableButton.h"
+#include "skin/ctrl_SkinableForm.h"
+#include "ui/BusyPointer.h"
+#include "ui/Messages.h"
+#include "ui/WindowLife.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+const QStringList frmImportaArticoli::kFields = {
+    QStringLiteral("Descrizione"), QStringLiteral("Fornitore"), QStringLiteral("Prezzo di carico"),
+    QStringLiteral("Prezzo di listino"), QStringLiteral("Codice a barre"), QStringLiteral("Taglia"),
+    QStringLiteral("Colore"), QStringLiteral("Quantità")};
+
+namespace {
+
+// The fields of ColumnMap in the order of kFields.
+constexpr int catalogue::ColumnMap::*kMapFields[] = {
+    &catalogue::ColumnMap::descrizione, &catalogue::ColumnMap::fornitore, &catalogue::ColumnMap::prezzoCarico,
+    &catalogue::ColumnMap::prezzoListino, &catalogue::ColumnMap::codiceBarre, &catalogue::ColumnMap::taglia,
+    &catalogue::ColumnMap::colore, &catalogue::ColumnMap::quantita};
+
+} // namespace
+
+frmImportaArticoli::frmImportaArticoli(QWidget *parent)
+    : QWidget(parent)
+{
+    setObjectName(QStringLiteral("frmImportaArticoli"));
+    setWindowTitle(QStringLiteral("Importa articoli"));
+    setAttribute(Qt::WA_DeleteOnClose);
+
+    ctrl_SkinableForm1 = new ctrl_SkinableForm(this);
+    ctrl_SkinableForm1->setObjectName(QStringLiteral("ctrl_SkinableForm1"));
+    ctrl_SkinableForm1->setCaption(windowTitle());
+
+    txtFile = new QLineEdit(this);
+    txtFile->setObjectName(QStringLiteral("txtFile"));
+    txtFile->setReadOnly(true);
+    cmdSfoglia = new ctrl_SkinableButton(QStringLiteral("Sfoglia..."), this);
+    cmdSfoglia->setObjectName(QStringLiteral("cmdSfoglia"));
+    cmdImporta = new ctrl_SkinableButton(QStringLiteral("Importa"), this);
+    cmdImporta->setObjectName(QStringLiteral("cmdImporta"));
+    cmdChiudi = new ctrl_SkinableButton(QStringLiteral("Chiudi"), this);
+    cmdChiudi->setObjectName(QStringLiteral("cmdChiudi"));
+    for (ctrl_SkinableButton *button : {cmdSfoglia, cmdImporta, cmdChiudi})
+        button->setFixedSize(112, 30);
+    connect(cmdSfoglia, &ctrl_SkinableButton::Click, this, [this] { cmdSfoglia_Click(); });
+    connect(cmdImporta, &ctrl_SkinableButton::Click, this, [this] { cmdImporta_Click(); });
+    connect(cmdChiudi, &ctrl_SkinableButton::Click, this, [this] { close(); });
+
+    grdAnteprima = new QTableWidget(this);
+    grdAnteprima->setObjectName(QStringLiteral("grdAnteprima"));
+    grdAnteprima->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grdAnteprima->verticalHeader()->setDefaultSectionSize(22);
+
+    auto *mapping = new QFormLayout;
+    for (const QString &field : kFields) {
+        auto *box = new QComboBox(this);
+        box->setObjectName(QStringLiteral("cbo") + QString(field).remove(QLatin1Char(' ')));
+        box->setMinimumWidth(180);
+        cboColonne.append(box);
+        mapping->addRow(field, box);
+    }
+    chkAggiorna = new QCheckBox(
+        QStringLiteral("Aggiorna gli articoli già presenti (stesso codice a barre, o stesso fornitore e descrizione)"),
+        this);
+    chkAggiorna->setObjectName(QStringLiteral("chkAggiorna"));
+    txtEsito = new QPlainTextEdit(this);
+    txtEsito->setObjectName(QStringLiteral("txtEsito"));
+    txtEsito->setReadOnly(true);
+
+    auto *file = new QHBoxLayout;
+    file->addWidget(new QLabel(QStringLiteral("Listino (CSV)"), this));
+    file->addWidget(txtFile, 1);
+    file->addWidget(cmdSfoglia);
+    auto *middle = new QHBoxLayout;
+    middle->addLayout(mapping);
+    middle->addWidget(txtEsito, 1);
+    auto *bottom = new QHBoxLayout;
+    bottom->addWidget(cmdChiudi);
+    bottom->addStretch(1);
+    bottom->addWidget(cmdImporta);
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(10, 10, 10, 10);
+    layout->addLayout(file);
+    layout->addWidget(new QLabel(QStringLiteral("Prime righe del file"), this));
+    layout->addWidget(grdAnteprima, 1);
+    layout->addLayout(middle);
+    layout->addWidget(chkAggiorna);
+    layout->addLayout(bottom);
+
+    giveWindowLife(*this, ctrl_SkinableForm1, {
+        .loadLabel = QStringLiteral("frmImportaArticoli.Form_Load"),
+        .load = [this] { Form_Load(); },
+    });
+    resize(820, 640);
+}
+
+frmImportaArticoli::~frmImportaArticoli() = default;
+
+void frmImportaArticoli::Form_Load()
+{
+    if (m_built)
+        return;
+    m_built = true;
+    ctrl_SkinableForm1->LoadSkin(this);
+    for (ctrl_SkinableButton *button : {cmdSfoglia, cmdImporta, cmdChiudi}) {
+        button->setSkinPath(ctrl_SkinableForm1->SkinPath());
+        button->LoadSkin();
+    }
+}
+
+void frmImportaArticoli::cmdSfoglia_Click()
+{
+    const QString chosen = QFileDialog::getOpenFileName(this, QStringLiteral("Listino da importare"), QDir::homePath(),
+                                                        QStringLiteral("File CSV (*.csv *.txt);;Tutti i file (*)"));
+    if (!chosen.isEmpty())
+        loadFile(chosen);
+}
+
+bool frmImportaArticoli::loadFile(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        ui::MsgBox(QStringLiteral("Impossibile leggere il file %1.").arg(QDir::toNativeSeparators(path)),
+                   ui::vbExclamation, g_strAppName);
+        return false;
+    }
+    m_rows = catalogue::readCsv(file.readAll());
+    txtFile->setText(QDir::toNativeSeparators(path));
+    txtEsito->clear();
+    const QStringList headings = m_rows.isEmpty() ? QStringList() : m_rows.first();
+    grdAnteprima->clear();
+    grdAnteprima->setColumnCount(int(headings.size()));
+    grdAnteprima->setHorizontalHeaderLabels(headings);
+    const int shown = int(std::min<qsizetype>(kPreviewRows, std::max<qsizetype>(0, m_rows.size() - 1)));
+    grdAnteprima->setRowCount(shown);
+    for (int r = 0; r < shown; ++r) {
+        const QStringList &row = m_rows.at(r + 1);
+        for (int c = 0; c < row.size() && c < headings.size(); ++c)
+            grdAnteprima->setItem(r, c, new QTableWidgetItem(row.at(c)));
+    }
+    const catalogue::ColumnMap guessed = catalogue::guessColumns(headings);
+    for (int f = 0; f < cboColonne.size(); ++f) {
+        QComboBox *box = cboColonne.at(f);
+        box->clear();
+        box->addItem(QStringLiteral("(nessuna)"), -1);
+        for (int c = 0; c < headings.size(); ++c)
+            box->addItem(headings.at(c), c);
+        box->setCurrentIndex(box->findData(guessed.*kMapFields[f]));
+    }
+    txtEsito->setPlainText(QStringLiteral("%1 righe da importare.").arg(std::max<qsizetype>(0, m_rows.size() - 1)));
+    return true;
+}
+
+catalogue::ColumnMap frmImportaArticoli::columnMap() const
+{
+    catalogue::ColumnMap map;
+    for (int f = 0; f < cboColonne.size(); ++f)
+        map.*kMapFields[f] = cboColonne.at(f)->currentData().isValid() ? cboColonne.at(f)->currentData().toInt() : -1;
+    return map;
+}
+
+void frmImportaArticoli::cmdImporta_Click()
+{
+    if (m_rows.size() < 2) {
+        ui::MsgBox(QStringLiteral("Scegliere un file con almeno una riga di articoli."), ui::vbExclamation, g_strAppName);
+        return;
+    }
+    errors::ErrorTrap trap(QStringLiteral("frmImportaArticoli.cmdImporta_Click"));
+    trap.run([this] {
+        ui::setBusyPointer();
+        const catalogue::ImportResult result = [this] {
+            struct Normal {
+                ~Normal() { ui::resetPointer(); }
+            } normal;
+            return catalogue::importRows(*ShopDatabase::open(), m_rows, columnMap(), chkAggiorna->isChecked());
+        }();
+        if (!result.errors.isEmpty()) {
+            QStringList lines{QStringLiteral("Nessun articolo importato: correggere le righe seguenti.")};
+            for (const catalogue::RowError &error : result.errors)
+                lines.append(error.line > 0 ? QStringLiteral("Riga %1: %2").arg(error.line).arg(error.message)
+                                            : error.message);
+            txtEsito->setPlainText(lines.join(QLatin1Char('\n')));
+            return;
+        }
+        txtEsito->setPlainText(QStringLiteral("Importazione completata: %1 articoli nuovi, %2 aggiornati.")
+                                   .arg(result.inserted)
+                                   .arg(result.updated));
+    });
+}
