@@ -20,5 +20,7 @@ set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 # dpkg-shlibdeps; the rest is loaded at run time: the platform plugins, the
 # Italian translations of Qt's dialogs, the reports' font.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# The shop gets the programs without their debugging information.
+set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, qt6-translations-l10n, fonts-dejavu-core")
 include(CPack)

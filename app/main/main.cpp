@@ -7,9 +7,15 @@
 #include "ui/Translations.h"
 
 #include <QLocale>
+#include <cstring>
 
 int main(int argc, char *argv[])
 {
+    // The self-check shows no window: it runs also where there is no screen
+    // (a terminal, an installation script).
+    for (int i = 1; i < argc; ++i)
+        if (std::strcmp(argv[i], "--verifica") == 0 && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
     errors::TarvoApplication application(argc, argv);
     ui::installItalianTranslations(application);
     // Amounts are typed and read the Italian way ("3,50"), as the grids and
