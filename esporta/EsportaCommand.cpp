@@ -1,5 +1,7 @@
 #include "EsportaCommand.h"
 
+#include "db/ProgramDatabase.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QHash>
@@ -84,5 +86,5 @@ QString EsportaCommand::databasePath(const QString &given)
 {
     if (!given.isEmpty())
         return given;
-    return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("tarvo.mdb"));
+    return db::programDatabasePath();
 }

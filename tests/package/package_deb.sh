@@ -43,6 +43,14 @@ HOME="$home" TARVO_REGISTRY="$home/components.reg" "$root/usr/bin/tarvo" --verif
 [ -f "$home/Tarvo/tarvo.mdb" ] && [ -f "$home/Tarvo/log/deb.mdb" ] || fail "the user's program folder was not made"
 grep -q "$root/usr/lib/tarvo/libLodder.so" "$home/components.reg" || fail "libLodder.so not registered"
 
+# The tools through the launcher work on the user's database.
+HOME="$home" TARVO_REGISTRY="$home/components.reg" "$root/usr/bin/tarvo" esporta csv anagrafica >"$scratch/anagrafica.csv" \
+  || fail "tarvo esporta did not export the user's register"
+head -c 3 "$scratch/anagrafica.csv" | od -An -tx1 | grep -q "ef bb bf" || fail "the export has no BOM"
+HOME="$home" "$root/usr/bin/tarvo" stampa articoli.rpt --pdf "$scratch/articoli.pdf" >/dev/null \
+  || fail "tarvo stampa did not print from the user's database"
+[ -s "$scratch/articoli.pdf" ] || fail "tarvo stampa wrote no PDF"
+
 # Without the log library registered the self-check says so and fails.
 rm "$home/components.reg"
 if HOME="$home" TARVO_REGISTRY="$home/components.reg" "$root/usr/lib/tarvo/quirnel" --verifica 2>"$scratch/err"; then

@@ -6,6 +6,7 @@
 #include "report/ReportControl.h"
 #include "report/ReportProperties.h"
 #include "db/DbError.h"
+#include "db/ProgramDatabase.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -101,7 +102,7 @@ int main(int argc, char **argv)
     QString templatePath = o.templateName;
     if (!QFileInfo::exists(templatePath) && QFileInfo(templatePath).fileName() == templatePath)
         templatePath = programFolder.filePath(templatePath);
-    const QString database = o.database.isEmpty() ? programFolder.filePath(QStringLiteral("tarvo.mdb")) : o.database;
+    const QString database = o.database.isEmpty() ? db::programDatabasePath() : o.database;
     const QString pdf = QFileInfo(o.pdf).absoluteFilePath();
 
     ReportControl report;
