@@ -335,10 +335,10 @@ void TestLegacyImport::mapsEveryFieldKind()
     QFETCH(QString, stored);
     TestShopDatabase shop;
     FakeLegacyReader file = FakeLegacyReader::shopFile();
-    const ShopTable *spec = shopTable(table);
+    const ShopTable *shape = shopTable(table);
     QHash<QString, LegacyValue> row {{field, value}};
-    if (spec->keyField >= 0 && spec->keyLabel() != field)
-        row.insert(spec->keyLabel(), spec->fields[spec->keyField].kind == FieldKind::Text ? text("K1") : LegacyValue::integer(1));
+    if (shape->keyField >= 0 && shape->keyLabel() != field)
+        row.insert(shape->keyLabel(), shape->fields[shape->keyField].kind == FieldKind::Text ? text("K1") : LegacyValue::integer(1));
     file.addRow(table, row);
 
     const ImportResult result = importLegacyShop(file, shop.database(), options());
