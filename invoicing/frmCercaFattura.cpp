@@ -214,11 +214,7 @@ void frmCercaFattura::Form_Load()
     if (m_built)
         return;
     m_built = true;
-    ctrl_SkinableForm1->LoadSkin(this);
-    for (ctrl_SkinableButton *button : buttons()) {
-        button->setSkinPath(ctrl_SkinableForm1->SkinPath());
-        button->LoadSkin();
-    }
+    ctrl_SkinableForm1->LoadSkin(this, buttons());
 }
 
 bool frmCercaFattura::eventFilter(QObject *watched, QEvent *event)

@@ -85,11 +85,7 @@ void frmAbout::Form_Load()
 {
     if (!m_built) {
         m_built = true;
-        ctrl_SkinableForm1->LoadSkin(this);
-        for (ctrl_SkinableButton *button : {cmdOk, cmdSysInfo}) {
-            button->setSkinPath(ctrl_SkinableForm1->SkinPath());
-            button->LoadSkin();
-        }
+        ctrl_SkinableForm1->LoadSkin(this, {cmdOk, cmdSysInfo});
     }
     m_overButton = false;
     const QString title = QCoreApplication::applicationName();

@@ -126,11 +126,7 @@ void JournalWindow::Form_Load()
     if (m_built)
         return;
     m_built = true;
-    ctrl_SkinableForm1->LoadSkin(this);
-    for (ctrl_SkinableButton *button : {cmdStampa, cmdEsporta, cmdChiudi}) {
-        button->setSkinPath(ctrl_SkinableForm1->SkinPath());
-        button->LoadSkin();
-    }
+    ctrl_SkinableForm1->LoadSkin(this, {cmdStampa, cmdEsporta, cmdChiudi});
     SetHourglass();
     // An empty set, ready for new rows.
     try {

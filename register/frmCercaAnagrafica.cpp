@@ -170,11 +170,7 @@ void frmCercaAnagrafica::Form_Load()
     if (m_built)
         return;
     m_built = true;
-    ctrl_SkinableForm1->LoadSkin(this);
-    for (ctrl_SkinableButton *button : buttons()) {
-        button->setSkinPath(ctrl_SkinableForm1->SkinPath());
-        button->LoadSkin();
-    }
+    ctrl_SkinableForm1->LoadSkin(this, buttons());
     // The small picture of every item (ImageList1, key "Anagrafica"): the
     // card's emblem. A missing picture leaves the items without one.
     try {

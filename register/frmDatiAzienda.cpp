@@ -129,11 +129,7 @@ void frmDatiAzienda::Form_Load()
     if (m_built)
         return;
     m_built = true;
-    ctrl_SkinableForm1->LoadSkin(this);
-    for (ctrl_SkinableButton *button : {cmdSalva, cmdChiudi}) {
-        button->setSkinPath(ctrl_SkinableForm1->SkinPath());
-        button->LoadSkin();
-    }
+    ctrl_SkinableForm1->LoadSkin(this, {cmdSalva, cmdChiudi});
     Leggi();
 }
 

@@ -1,5 +1,7 @@
 #include "skin/ctrl_SkinableForm.h"
 
+#include "skin/ctrl_SkinableButton.h"
+
 #include "skin/SkinPath.h"
 
 #include <QEvent>
@@ -151,6 +153,15 @@ void ctrl_SkinableForm::LoadSkin(QWidget *window)
     applyLayout();
     show();
     raise();
+}
+
+void ctrl_SkinableForm::LoadSkin(QWidget *window, const QList<ctrl_SkinableButton *> &buttons)
+{
+    LoadSkin(window);
+    for (ctrl_SkinableButton *button : buttons) {
+        button->setSkinPath(SkinPath());
+        button->LoadSkin();
+    }
 }
 
 QMdiSubWindow *ctrl_SkinableForm::subWindow() const

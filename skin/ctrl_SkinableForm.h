@@ -20,6 +20,8 @@ class QMdiSubWindow;
 // Put one on each window (named ctrl_SkinableForm1) and call LoadSkin(this)
 // from the window's set-up. The window's layout keeps clear of the frame
 // through the window's contents margins, which LoadSkin sets.
+class ctrl_SkinableButton;
+
 class ctrl_SkinableForm : public QWidget {
     Q_OBJECT
 public:
@@ -50,6 +52,8 @@ public:
     // title, loads the eight skin pictures and lays the frame out. Throws
     // skin::SkinError when a picture is missing, changing nothing.
     void LoadSkin(QWidget *window);
+    // The same, then the window's skinned buttons take the frame's skin.
+    void LoadSkin(QWidget *window, const QList<ctrl_SkinableButton *> &buttons);
 
     // Design-time values: a new control, a saved set, and saving them.
     void InitProperties();

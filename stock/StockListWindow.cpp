@@ -198,11 +198,7 @@ void StockListWindow::Form_Load()
 {
     if (!m_built) {
         m_built = true;
-        ctrl_SkinableForm1->LoadSkin(this);
-        for (ctrl_SkinableButton *button : {cmdTrova, cmdStampa, cmdEsporta}) {
-            button->setSkinPath(ctrl_SkinableForm1->SkinPath());
-            button->LoadSkin();
-        }
+        ctrl_SkinableForm1->LoadSkin(this, {cmdTrova, cmdStampa, cmdEsporta});
         const QString now = today().toString(QStringLiteral("dd/MM/yyyy"));
         txtDataInizio->setText(now);
         txtDataFine->setText(now);

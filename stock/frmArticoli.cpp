@@ -113,11 +113,7 @@ void frmArticoli::Form_Load()
 {
     if (!m_built) {
         m_built = true;
-        ctrl_SkinableForm1->LoadSkin(this);
-        for (ctrl_SkinableButton *button : {cmdStampa, cmdEsporta, cmdChiudi}) {
-            button->setSkinPath(ctrl_SkinableForm1->SkinPath());
-            button->LoadSkin();
-        }
+        ctrl_SkinableForm1->LoadSkin(this, {cmdStampa, cmdEsporta, cmdChiudi});
     }
     m_overButton = false;
     errors::ErrorTrap trap(QStringLiteral("frmArticoli.Load"));

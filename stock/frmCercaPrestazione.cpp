@@ -163,11 +163,7 @@ void frmCercaPrestazione::Form_Load()
     if (m_built)
         return;
     m_built = true;
-    ctrl_SkinableForm1->LoadSkin(this);
-    for (ctrl_SkinableButton *button : buttons()) {
-        button->setSkinPath(ctrl_SkinableForm1->SkinPath());
-        button->LoadSkin();
-    }
+    ctrl_SkinableForm1->LoadSkin(this, buttons());
     // The small picture of every row (key "Anagrafica"); a missing picture
     // leaves the rows without one.
     try {

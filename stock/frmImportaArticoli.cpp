@@ -120,11 +120,7 @@ void frmImportaArticoli::Form_Load()
     if (m_built)
         return;
     m_built = true;
-    ctrl_SkinableForm1->LoadSkin(this);
-    for (ctrl_SkinableButton *button : {cmdSfoglia, cmdImporta, cmdChiudi}) {
-        button->setSkinPath(ctrl_SkinableForm1->SkinPath());
-        button->LoadSkin();
-    }
+    ctrl_SkinableForm1->LoadSkin(this, {cmdSfoglia, cmdImporta, cmdChiudi});
 }
 
 void frmImportaArticoli::cmdSfoglia_Click()

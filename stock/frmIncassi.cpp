@@ -130,11 +130,7 @@ void frmIncassi::Form_Load()
     if (m_built)
         return;
     m_built = true;
-    ctrl_SkinableForm1->LoadSkin(this);
-    for (ctrl_SkinableButton *button : {cmdAggiorna, cmdStampa, cmdEsporta, cmdChiudi}) {
-        button->setSkinPath(ctrl_SkinableForm1->SkinPath());
-        button->LoadSkin();
-    }
+    ctrl_SkinableForm1->LoadSkin(this, {cmdAggiorna, cmdStampa, cmdEsporta, cmdChiudi});
     const QString now = today().toString(QStringLiteral("dd/MM/yyyy"));
     txtDataInizio->setText(now);
     txtDataFine->setText(now);

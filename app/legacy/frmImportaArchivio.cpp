@@ -112,11 +112,7 @@ void frmImportaArchivio::Form_Load()
     if (m_built)
         return;
     m_built = true;
-    ctrl_SkinableForm1->LoadSkin(this);
-    for (ctrl_SkinableButton *button : {cmdSfoglia, cmdImporta, cmdChiudi}) {
-        button->setSkinPath(ctrl_SkinableForm1->SkinPath());
-        button->LoadSkin();
-    }
+    ctrl_SkinableForm1->LoadSkin(this, {cmdSfoglia, cmdImporta, cmdChiudi});
 }
 
 void frmImportaArchivio::cmdSfoglia_Click()
