@@ -10,6 +10,12 @@
 //   raw           one prepared SQLite statement with the same join, WHERE and
 //                 order, every cell of every row formatted to text
 //
+// The PDF is written twice: into a folder in memory (/dev/shm), where the
+// file's flush to disk costs nothing, and into a folder on disk. The ratio is
+// judged on the first, since raw writes no file; the difference is the
+// durable write (data written out and synced) and is printed apart, and the
+// time limits are judged on the disk figures, which are what a user waits.
+//
 // Both sides run once on the hot key before timing (page cache and prepared
 // statements warm alike); the hot key is then timed `runs` times, and the cold
 // keys are a different article, month or day on every run (the same sequence
@@ -143,6 +149,11 @@ int main(int argc, char **argv)
     const int runs = argc > 2 ? std::max(3, std::atoi(argv[2])) : 7;
     const QString reports = QStringLiteral(TARVO_REPORTS_DIR);
     QTemporaryDir out;
+    QTemporaryDir inMemory(QStringLiteral("/dev/shm/bench-report-XXXXXX"));
+    if (!out.isValid() || !inMemory.isValid()) {
+        std::fprintf(stderr, "impossibile creare le cartelle di lavoro (/tmp, /dev/shm)\n");
+        return 2;
+    }
 
     sqlite3 *raw = nullptr;
     if (sqlite3_open_v2(database.toUtf8().constData(), &raw, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
@@ -193,6 +204,7 @@ int main(int argc, char **argv)
 
     std::printf("bench-report on %s, %d runs per figure, times in ms (min / median)\n", argv[1], runs);
     std::printf("  ours to PDF = report control: template, query with the selection as WHERE, layout, PDF written\n"
+                "                in memory (/dev/shm); on disk it also waits for the file's sync, printed apart\n"
                 "  ours engine = the same without the PDF, connection kept open as raw's (template, formula, WHERE, read, lay out)\n"
                 "  raw         = one prepared SQLite select, same join/WHERE/order, each cell formatted to text\n");
     const QString only = argc > 3 ? QString::fromLocal8Bit(argv[3]) : QString();
@@ -200,7 +212,9 @@ int main(int argc, char **argv)
         if (!only.isEmpty() && !QString::fromUtf8(c.templateName).startsWith(only))
             continue;
         const QString templatePath = reports + QLatin1Char('/') + QLatin1String(c.templateName);
-        const QString pdf = out.filePath(QStringLiteral("bench.pdf"));
+        const QString onDisk = out.filePath(QStringLiteral("bench.pdf"));
+        const QString inRam = inMemory.filePath(QStringLiteral("bench.pdf"));
+        QString pdf = onDisk;
         auto printPdf = [&](int key) {
             for (int i = 0; i < kFormulaSlots; ++i)
                 control.set(prop::Formulas, i, QString());
@@ -225,33 +239,41 @@ int main(int argc, char **argv)
         };
         auto rawOnce = [&](int key) { return rawRun(raw, c.rawSql, c.rawParameters(key)); };
 
+        pdf = inRam;
+        printPdf(-1);
+        pdf = onDisk;
         printPdf(-1);
         engineOnly(-1);
         const qint64 rows = rawOnce(-1);
         const int pages = control.lastPageCount();
         const int held = control.lastPeakRowsHeld();
 
+        const Sample diskHot = timeRuns(runs, [&](int) { printPdf(-1); });
+        pdf = inRam;
         const Sample pdfHot = timeRuns(runs, [&](int) { printPdf(-1); });
         const Sample engHot = timeRuns(runs, [&](int) { engineOnly(-1); });
         const Sample rawHot = timeRuns(runs, [&](int) { rawOnce(-1); });
         const Sample pdfCold = timeRuns(runs, [&](int i) { printPdf(i + 1); });
+        pdf = onDisk;
+        const Sample diskCold = timeRuns(runs, [&](int i) { printPdf(i + 1); });
         const Sample engCold = timeRuns(runs, [&](int i) { engineOnly(i + 1); });
         const Sample rawCold = timeRuns(runs, [&](int i) { rawOnce(i + 1); });
         const long kb = peakKilobytes(templatePath, c.formula(-1), database, pdf);
 
         std::printf("\n%s (%s): %lld rows, %d pages, at most %d rows held by the layout\n", c.name, c.templateName,
                     rows, pages, held);
-        auto line = [&](const char *key, const Sample &p, const Sample &e, const Sample &r) {
-            std::printf("  %-4s ours to PDF %7.1f / %7.1f   ours engine %7.2f / %7.2f   raw %6.2f / %6.2f\n", key,
+        auto line = [&](const char *key, const Sample &p, const Sample &d, const Sample &e, const Sample &r) {
+            std::printf("  %-4s ours to PDF %7.2f / %7.2f   ours engine %7.2f / %7.2f   raw %6.2f / %6.2f\n", key,
                         p.min, p.median, e.min, e.median, r.min, r.median);
             const double engineRatio = e.median / std::max(0.01, r.median);
             const double pdfRatio = p.median / std::max(0.01, r.median);
-            std::printf("       engine/raw %5.2fx (<= 3x) %s   to-PDF/raw %5.2fx (<= 3x) %s   to PDF %.0f ms (<= %.0f) %s\n",
-                        engineRatio, verdict(engineRatio <= 3.0), pdfRatio, verdict(pdfRatio <= 3.0), p.median,
-                        c.limitMs, verdict(p.median <= c.limitMs));
+            std::printf("       engine/raw %5.2fx (<= 3x) %s   to-PDF/raw %5.2fx (<= 3x) %s\n", engineRatio,
+                        verdict(engineRatio <= 3.0), pdfRatio, verdict(pdfRatio <= 3.0));
+            std::printf("       to PDF on disk %7.2f / %7.2f (<= %.0f) %s, of which the durable write %.2f\n", d.min,
+                        d.median, c.limitMs, verdict(d.median <= c.limitMs), std::max(0.0, d.median - p.median));
         };
-        line("hot", pdfHot, engHot, rawHot);
-        line("cold", pdfCold, engCold, rawCold);
+        line("hot", pdfHot, diskHot, engHot, rawHot);
+        line("cold", pdfCold, diskCold, engCold, rawCold);
         std::printf("  peak memory of tarvo-stampa: %.1f MB (<= 200 MB) %s\n", kb / 1024.0, verdict(kb > 0 && kb <= 200 * 1024));
     }
     sqlite3_close(raw);

@@ -2,6 +2,7 @@
 
 #include "Connection.h"
 #include "EngineErrors.h"
+#include "IdleConnections.h"
 #include "RecordsetImpl.h"
 #include "SchemaVersions.h"
 #include "TextFunctions.h"
@@ -139,6 +140,7 @@ bool Database::inUse(const QString &path)
 
 void Database::closeAll()
 {
+    IdleConnections::closeAll();
     cache().byGivenPath.clear();
     cache().byCanonicalPath.clear();
     cache().lastPath.clear();

@@ -18,9 +18,9 @@ struct RawRow;
 // Reads the rows of one select one at a time, for work that must not hold a
 // whole result (reports over years of sales). The statement is SQLite text
 // with "?" parameters bound from `parameters`; values decode as a record set
-// decodes them, by the kind of each column. The statement is prepared for this
-// stream alone and finalized with it, so it never disturbs the connection's
-// cache of statements.
+// decodes them, by the kind of each column. The statement comes from the
+// connection's cache of prepared statements and is reset when the stream
+// ends; nothing else may run on the connection while the stream reads.
 class RowStream {
 public:
     RowStream(Connection &connection, const QString &sql, const std::vector<Literal> &parameters,
@@ -37,6 +37,7 @@ public:
 private:
     Connection &m_connection;
     sqlite3_stmt *m_statement = nullptr;
+    bool m_own = false;   // prepared for this stream alone
     QString m_sql;
     std::vector<FieldKind> m_kinds;
     std::unique_ptr<RawRow> m_row;

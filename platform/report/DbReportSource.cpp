@@ -4,6 +4,7 @@
 #include "SelectionSql.h"
 #include "db/Connection.h"
 #include "db/EngineErrors.h"
+#include "db/IdleConnections.h"
 #include "db/RowStream.h"
 
 #include <QFileInfo>
@@ -26,10 +27,13 @@ DbReportSource::DbReportSource(const QString &path)
 {
     if (!QFileInfo::exists(path))
         throw db::errors::fileNotFound(path);
-    m_connection = db::Connection::open(path);
+    m_connection = db::IdleConnections::take(path);
 }
 
-DbReportSource::~DbReportSource() = default;
+DbReportSource::~DbReportSource()
+{
+    db::IdleConnections::giveBack(std::move(m_connection));
+}
 
 QStringList DbReportSource::fieldNames(const QString &table)
 {
@@ -48,16 +52,19 @@ QStringList DbReportSource::letterhead()
 {
     if (!m_connection->catalog().table(QStringLiteral("Azienda")))
         return {};
-    sqlite3_stmt *row = nullptr;
     QStringList f;
-    if (sqlite3_prepare_v2(m_connection->handle(),
-                           "select az_Denominazione, az_Indirizzo, az_CAP, az_Comune, az_Provincia, az_Partita_IVA, "
-                           "az_Codice_Fiscale, az_Telefono, az_Email from Azienda limit 1",
-                           -1, &row, nullptr) == SQLITE_OK
-        && sqlite3_step(row) == SQLITE_ROW)
-        for (int i = 0; i < 9; ++i)
-            f << QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(row, i))).simplified();
-    sqlite3_finalize(row);
+    try {
+        sqlite3_stmt *row = m_connection->statement(
+            QStringLiteral("select az_Denominazione, az_Indirizzo, az_CAP, az_Comune, az_Provincia, az_Partita_IVA, "
+                           "az_Codice_Fiscale, az_Telefono, az_Email from Azienda limit 1"),
+            QString());
+        const db::StatementUse use(row);
+        if (sqlite3_step(row) == SQLITE_ROW)
+            for (int i = 0; i < 9; ++i)
+                f << QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(row, i))).simplified();
+    } catch (const db::DbError &) {
+        return {};   // a table of another shape: the letterhead file stands
+    }
     if (f.isEmpty() || f[0].isEmpty())
         return {};
     const auto joined = [](QStringList parts) {
@@ -82,14 +89,21 @@ void DbReportSource::stream(const ReportQuery &query, const Formula &selection, 
 
     std::vector<SqlColumn> columns;
     std::vector<db::FieldKind> kinds;
+    // Columns come table by table: look each table up once.
+    QString table, reference;
+    const db::TableMeta *meta = nullptr;
     for (const ReportQuery::Column &c : query.columns()) {
         SqlColumn column;
-        QString reference = quoted(c.table);
-        for (const db::FromTable &from : t.tables)
-            if (from.table.compare(c.table, Qt::CaseInsensitive) == 0)
-                reference = from.reference;
+        if (c.table != table) {
+            table = c.table;
+            reference = quoted(c.table);
+            for (const db::FromTable &from : t.tables)
+                if (from.table.compare(c.table, Qt::CaseInsensitive) == 0)
+                    reference = from.reference;
+            meta = m_connection->catalog().table(c.table);
+        }
         QString field = c.field;
-        if (const db::TableMeta *meta = m_connection->catalog().table(c.table)) {
+        if (meta) {
             if (const db::ColumnMeta *cm = meta->column(c.field)) {
                 column.kind = cm->kind;
                 field = cm->name;

@@ -1,5 +1,7 @@
 #include "ReportPainter.h"
 
+#include "PdfReportWriter.h"
+
 #include "ReportProgress.h"
 #include "ReportProperties.h"
 #include "db/DbError.h"
@@ -266,6 +268,29 @@ void ReportPainter::writePdf(const PageStore &pages, const QString &path, int co
         return;
     // Written aside and put in place whole: a failed or cancelled print
     // leaves the previous file (or none), never half a document.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        failPrint(QStringLiteral("Impossibile scrivere il file \"%1\".").arg(path));
+    PdfReportWriter::Result written;
+    try {
+        written = PdfReportWriter::write(pages, file, qMax(1, copies), title, cancelled);
+    } catch (...) {
+        file.cancelWriting();
+        throw;
+    }
+    if (written == PdfReportWriter::Result::NeedsEmbeddedFonts) {
+        // A text the reader's own fonts cannot show: Qt's engine embeds them.
+        file.cancelWriting();
+        writeEmbeddingFonts(pages, path, copies, title, cancelled);
+        return;
+    }
+    if (written != PdfReportWriter::Result::Written || !file.commit())
+        failPrint(QStringLiteral("Impossibile scrivere il file \"%1\".").arg(path));
+}
+
+void ReportPainter::writeEmbeddingFonts(const PageStore &pages, const QString &path, int copies,
+                                        const QString &title, const std::function<bool()> &cancelled)
+{
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         failPrint(QStringLiteral("Impossibile scrivere il file \"%1\".").arg(path));

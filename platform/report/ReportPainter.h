@@ -20,7 +20,8 @@ public:
     // device pixels per millimetre.
     static void paintPage(QPainter &painter, const ReportPage &page, double pxPerMm);
 
-    // Writes the pages to a PDF file, `copies` times over. Throws db::DbError
+    // Writes the pages to a PDF file, `copies` times over, in the reader's
+    // own Helvetica when it shows every text, else with the fonts embedded. Throws db::DbError
     // (err::PrintFailed) when the file cannot be written, ReportCancelled when
     // `cancelled` answers true between pages; the file is then left as it was.
     static void writePdf(const PageStore &pages, const QString &path, int copies, const QString &title,
@@ -34,6 +35,9 @@ public:
 private:
     class ShapeCache;
     static void paintPage(QPainter &painter, const ReportPage &page, double pxPerMm, ShapeCache *shapes);
+    // Through Qt's PDF engine, for pages the reader's own fonts cannot show.
+    static void writeEmbeddingFonts(const PageStore &pages, const QString &path, int copies, const QString &title,
+                                    const std::function<bool()> &cancelled);
     static void paintAll(QPagedPaintDevice &device, const PageStore &pages, int copies, double dpi,
                          const std::function<bool()> &cancelled = {});
 };

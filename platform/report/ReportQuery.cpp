@@ -49,13 +49,18 @@ ReportQuery::ReportQuery(const ReportTemplate &tmpl, ReportDataSource &source, c
         if (!table.alias.isEmpty())
             answersTo << table.alias;
         aliases << qMakePair(table.alias, real);
+        QStringList prefixes;   // key(name, field) without the field
+        for (const QString &name : answersTo)
+            prefixes << key(name, QString());
         for (const QString &field : source.fieldNames(real)) {
-            for (const QString &name : answersTo) {
+            const QString lowerField = field.trimmed().toLower();
+            for (const QString &prefix : prefixes) {
                 // The first table that has a field wins when names repeat.
-                if (!m_columns.contains(key(name, field)))
-                    m_columns.insert(key(name, field), m_columnCount);
+                const QString k = prefix + lowerField;
+                if (!m_columns.contains(k))
+                    m_columns.insert(k, m_columnCount);
             }
-            select << QStringLiteral("[%1].[%2]").arg(real, field);
+            select << u'[' + real + QStringLiteral("].[") + field + u']';
             m_list.push_back({real, field});
             ++m_columnCount;
         }

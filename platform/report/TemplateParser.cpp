@@ -4,9 +4,10 @@
 #include "db/DbError.h"
 
 #include <QFile>
+#include <QHash>
+#include <QMutex>
 #include <QFileInfo>
 #include <QDir>
-#include <QHash>
 
 namespace report {
 
@@ -84,7 +85,27 @@ ReportTemplate TemplateParser::load(const QString &path)
     if (!file.open(QIODevice::ReadOnly))
         throw db::DbError(db::ErrorKind::FileNotFound, err::TemplateNotFound,
                           QStringLiteral("Impossibile aprire il modello di stampa \"%1\".").arg(path));
-    return parse(QString::fromUtf8(file.readAll()), path);
+    const QByteArray text = file.readAll();
+    // The same templates print again and again: a file read back unchanged
+    // reuses its parse (reading it costs a fraction of parsing it).
+    struct Parsed {
+        QByteArray text;
+        ReportTemplate parsed;
+    };
+    static QMutex mutex;
+    static QHash<QString, Parsed> parsedByPath;
+    {
+        QMutexLocker lock(&mutex);
+        const auto it = parsedByPath.constFind(path);
+        if (it != parsedByPath.cend() && it->text == text)
+            return it->parsed;
+    }
+    ReportTemplate parsed = parse(QString::fromUtf8(text), path);
+    QMutexLocker lock(&mutex);
+    if (parsedByPath.size() > 64)
+        parsedByPath.clear();
+    parsedByPath.insert(path, Parsed{text, parsed});
+    return parsed;
 }
 
 ReportTemplate TemplateParser::parse(const QString &text, const QString &path)
