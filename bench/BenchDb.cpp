@@ -17,6 +17,7 @@
 #include "db/Database.h"
 #include "db/Recordset.h"
 #include "db/SqlText.h"
+#include "db/Connection.h"
 #include "db/TextFunctions.h"
 
 #ifdef TARVO_BENCH_WITH_APP
@@ -91,7 +92,8 @@ sqlite3 *openRaw(const QString &path)
         std::exit(1);
     }
     db::registerTextFunctions(raw); // the schema's collation
-    sqlite3_exec(raw, "pragma journal_mode=wal; pragma synchronous=full; pragma busy_timeout=5000; pragma cache_size=-32000",
+    db::Connection::applyReadSettings(raw);   // the engine's page cache and memory map
+    sqlite3_exec(raw, "pragma journal_mode=wal; pragma synchronous=full; pragma busy_timeout=5000",
                  nullptr, nullptr, nullptr);
     return raw;
 }

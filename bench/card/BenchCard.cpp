@@ -14,6 +14,7 @@
 #include "app/Globals.h"
 #include "app/OpenWindow.h"
 #include "app/main/mdiTarvo.h"
+#include "db/Connection.h"
 #include "db/TextFunctions.h"
 #include "report/ReportControl.h"
 #include "skin/SkinPath.h"
@@ -131,6 +132,7 @@ int main(int argc, char **argv)
     sqlite3 *raw = nullptr;
     sqlite3_open_v2(path.toUtf8().constData(), &raw, SQLITE_OPEN_READONLY, nullptr);
     db::registerTextFunctions(raw);   // the schema's columns name its collation
+    db::Connection::applyReadSettings(raw);   // the engine's page cache and memory map
     RawArticle rawArticle(raw);
     sqlite3_stmt *max = nullptr;
     sqlite3_prepare_v2(raw, "select max(art_Codice) from Articoli", -1, &max, nullptr);

@@ -16,6 +16,7 @@
 #include "app/Globals.h"
 #include "app/Today.h"
 #include "db/Database.h"
+#include "db/Connection.h"
 #include "db/TextFunctions.h"
 #include "rules/StockItemLookup.h"
 #include "skin/SkinPath.h"
@@ -203,9 +204,9 @@ int main(int argc, char *argv[])
         return 1;
     }
     db::registerTextFunctions(raw); // the schema's columns name its collation
+    db::Connection::applyReadSettings(raw);   // the engine's page cache and memory map
     exec(raw, "pragma journal_mode=wal");
     exec(raw, "pragma synchronous=full");
-    exec(raw, "pragma cache_size=-32000"); // as the engine sets it
     const QStringList codes = sampleBarcodes(raw, scans);
     std::printf("shop %s (a copy), %d scans, %d sales, %d rounds\n", argv[1], scans, sales, rounds);
 

@@ -15,6 +15,7 @@
 #include "app/Globals.h"
 #include "app/main/mdiTarvo.h"
 #include "db/Database.h"
+#include "db/Connection.h"
 #include "db/TextFunctions.h"
 #include "invoicing/StampaFattura.h"
 #include "report/ReportControl.h"
@@ -168,6 +169,7 @@ int main(int argc, char **argv)
     sqlite3 *raw = nullptr;
     sqlite3_open_v2(path.toUtf8().constData(), &raw, SQLITE_OPEN_READONLY, nullptr);
     db::registerTextFunctions(raw);   // the schema's columns name its collation
+    db::Connection::applyReadSettings(raw);   // the engine's page cache and memory map
     RawInvoice rawInvoice(raw);
 
     mdiTarvo main;

@@ -17,6 +17,7 @@
 //   QT_QPA_PLATFORM=offscreen bench-invoice-search <shop.mdb> [searches] [rounds]
 #include "app/OpenWindow.h"
 #include "app/main/mdiTarvo.h"
+#include "db/Connection.h"
 #include "db/TextFunctions.h"
 #include "invoicing/frmCercaFattura.h"
 #include "ui/ScriptedMessages.h"
@@ -80,6 +81,7 @@ int main(int argc, char **argv)
     sqlite3 *raw = nullptr;
     sqlite3_open_v2(shop.path().toUtf8().constData(), &raw, SQLITE_OPEN_READONLY, nullptr);
     db::registerTextFunctions(raw);   // the engine's like (* and ?) and collation
+    db::Connection::applyReadSettings(raw);   // the engine's page cache and memory map
     RawQuery rawAll(raw, rawSearch("1").constData());
     RawQuery rawNumber(raw, rawSearch("f.fat_Numero like ?1").constData());
     RawQuery rawCustomer(raw, rawSearch("f.fat_Codice_Cliente = ?1").constData());

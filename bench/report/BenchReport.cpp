@@ -26,6 +26,7 @@
 #include "report/ReportEngine.h"
 #include "report/ValueFormatter.h"
 #include "db/Database.h"
+#include "db/Connection.h"
 #include "db/TextFunctions.h"
 
 #include <QDate>
@@ -161,7 +162,7 @@ int main(int argc, char **argv)
         return 2;
     }
     db::registerTextFunctions(raw);
-    sqlite3_exec(raw, "pragma cache_size=-32000", nullptr, nullptr, nullptr);
+    db::Connection::applyReadSettings(raw);   // the engine's page cache and memory map
 
     // Key -1 is the hot key; cold keys spread over the years of the file.
     auto article = [](int k) { return k < 0 ? 12345 : 1 + (k * 7919 + 31) % 200000; };

@@ -57,6 +57,9 @@ private:
 class Connection {
 public:
     static std::shared_ptr<Connection> open(const QString &path);
+    // The page cache and memory-mapped reads of every connection (the
+    // benchmarks give their raw connections the same).
+    static void applyReadSettings(sqlite3 *handle);
     ~Connection();
     Connection(const Connection &) = delete;
     Connection &operator=(const Connection &) = delete;
