@@ -92,7 +92,7 @@ sqlite3 *openRaw(const QString &path)
         std::exit(1);
     }
     db::registerTextFunctions(raw); // the schema's collation
-    db::Connection::applyReadSettings(raw);   // the engine's page cache and memory map
+    db::Connection::applyReadSettings(raw);   // the engine's page cache
     sqlite3_exec(raw, "pragma journal_mode=wal; pragma synchronous=full; pragma busy_timeout=5000",
                  nullptr, nullptr, nullptr);
     return raw;

@@ -132,7 +132,7 @@ int main(int argc, char **argv)
     sqlite3 *raw = nullptr;
     sqlite3_open_v2(path.toUtf8().constData(), &raw, SQLITE_OPEN_READONLY, nullptr);
     db::registerTextFunctions(raw);   // the schema's columns name its collation
-    db::Connection::applyReadSettings(raw);   // the engine's page cache and memory map
+    db::Connection::applyReadSettings(raw);   // the engine's page cache
     RawArticle rawArticle(raw);
     sqlite3_stmt *max = nullptr;
     sqlite3_prepare_v2(raw, "select max(art_Codice) from Articoli", -1, &max, nullptr);

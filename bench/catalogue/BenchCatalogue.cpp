@@ -145,7 +145,7 @@ int main(int argc, char **argv)
     sqlite3 *raw = nullptr;
     sqlite3_open_v2(path.toUtf8().constData(), &raw, SQLITE_OPEN_READONLY, nullptr);
     db::registerTextFunctions(raw);   // the engine's like, and the schema's collation
-    db::Connection::applyReadSettings(raw);   // the engine's page cache and memory map
+    db::Connection::applyReadSettings(raw);   // the engine's page cache
     RawQuery rawSearch(raw, "select art_Codice, art_Descrizione, art_Fornitore from Articoli "
                             "where art_Descrizione like ?1 order by art_Codice limit 100");
     RawQuery rawGridFirst(raw, "select * from Articoli order by art_Codice limit 64");

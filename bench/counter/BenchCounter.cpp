@@ -204,7 +204,7 @@ int main(int argc, char *argv[])
         return 1;
     }
     db::registerTextFunctions(raw); // the schema's columns name its collation
-    db::Connection::applyReadSettings(raw);   // the engine's page cache and memory map
+    db::Connection::applyReadSettings(raw);   // the engine's page cache
     exec(raw, "pragma journal_mode=wal");
     exec(raw, "pragma synchronous=full");
     const QStringList codes = sampleBarcodes(raw, scans);

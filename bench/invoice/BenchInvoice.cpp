@@ -82,7 +82,7 @@ int main(int argc, char **argv)
     sqlite3 *raw = nullptr;
     sqlite3_open_v2(path.toUtf8().constData(), &raw, SQLITE_OPEN_READONLY, nullptr);
     db::registerTextFunctions(raw);   // the schema's columns name its collation
-    db::Connection::applyReadSettings(raw);   // the engine's page cache and memory map
+    db::Connection::applyReadSettings(raw);   // the engine's page cache
     RawQuery rawStray(raw, "select df_Numero_Fattura from [Dettaglio Fattura] group by df_Numero_Fattura having "
                            "df_Numero_Fattura is null or not exists (select 1 from Fattura where fat_Numero = df_Numero_Fattura)");
     RawQuery rawKeys(raw, "select fat_Numero from Fattura order by fat_Numero");

@@ -81,7 +81,7 @@ int main(int argc, char **argv)
     sqlite3 *raw = nullptr;
     sqlite3_open_v2(shop.path().toUtf8().constData(), &raw, SQLITE_OPEN_READONLY, nullptr);
     db::registerTextFunctions(raw);   // the engine's like (* and ?) and collation
-    db::Connection::applyReadSettings(raw);   // the engine's page cache and memory map
+    db::Connection::applyReadSettings(raw);   // the engine's page cache
     RawQuery rawAll(raw, rawSearch("1").constData());
     RawQuery rawNumber(raw, rawSearch("f.fat_Numero like ?1").constData());
     RawQuery rawCustomer(raw, rawSearch("f.fat_Codice_Cliente = ?1").constData());

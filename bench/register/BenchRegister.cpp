@@ -94,7 +94,7 @@ int main(int argc, char **argv)
     sqlite3 *raw = nullptr;
     sqlite3_open_v2(path.toUtf8().constData(), &raw, SQLITE_OPEN_READONLY, nullptr);
     db::registerTextFunctions(raw);   // the schema's columns name its collation
-    db::Connection::applyReadSettings(raw);   // the engine's page cache and memory map
+    db::Connection::applyReadSettings(raw);   // the engine's page cache
     RawQuery rawFirst(raw, "select * from Anagrafica order by anag_Contatore limit 1");
     RawQuery rawKeys(raw, "select anag_Contatore from Anagrafica order by anag_Contatore");
     RawQuery rawSearch(raw, "select * from Anagrafica where anag_Denominazione like ?1 "

@@ -162,7 +162,7 @@ int main(int argc, char **argv)
         return 2;
     }
     db::registerTextFunctions(raw);
-    db::Connection::applyReadSettings(raw);   // the engine's page cache and memory map
+    db::Connection::applyReadSettings(raw);   // the engine's page cache
 
     // Key -1 is the hot key; cold keys spread over the years of the file.
     auto article = [](int k) { return k < 0 ? 12345 : 1 + (k * 7919 + 31) % 200000; };

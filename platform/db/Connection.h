@@ -57,8 +57,8 @@ private:
 class Connection {
 public:
     static std::shared_ptr<Connection> open(const QString &path);
-    // The page cache and memory-mapped reads of every connection (the
-    // benchmarks give their raw connections the same).
+    // The page cache of every connection (the benchmarks give their raw
+    // connections the same).
     static void applyReadSettings(sqlite3 *handle);
     ~Connection();
     Connection(const Connection &) = delete;
