@@ -10,14 +10,10 @@ namespace db {
 
 namespace {
 
-struct Idle {
-    std::shared_ptr<Connection> connection;
-    int schemaVersion = 0;
-};
 
 struct Pool {
     QMutex mutex;
-    QHash<QString, Idle> byPath;
+    QHash<QString, std::shared_ptr<Connection>> byPath;
 };
 
 Pool &pool()
@@ -46,16 +42,16 @@ int schemaVersion(Connection &connection)
 
 std::shared_ptr<Connection> IdleConnections::take(const QString &path)
 {
-    Idle idle;
+    std::shared_ptr<Connection> idle;
     {
         QMutexLocker lock(&pool().mutex);
         idle = pool().byPath.take(path);
     }
-    // Kept only while it is still the same file with the same schema: a
-    // restored file or another program's upgrade needs a fresh catalog.
-    if (idle.connection && !fileMoved(*idle.connection) && schemaVersion(*idle.connection) == idle.schemaVersion)
-        return idle.connection;
-    idle.connection.reset();
+    // Kept only while it is still the same file with the schema its catalog
+    // read: a restored file or another program's upgrade needs a fresh one.
+    if (idle && !fileMoved(*idle) && schemaVersion(*idle) == idle->catalog().schemaVersion())
+        return idle;
+    idle.reset();
     return Connection::open(path);
 }
 
@@ -63,16 +59,14 @@ void IdleConnections::giveBack(std::shared_ptr<Connection> connection)
 {
     if (!connection || connection.use_count() != 1 || connection->transactionDepth() != 0)
         return;
-    Idle idle;
-    idle.schemaVersion = schemaVersion(*connection);
-    idle.connection = std::move(connection);
+    const QString path = connection->path();
     QMutexLocker lock(&pool().mutex);
-    pool().byPath.insert(idle.connection->path(), std::move(idle));
+    pool().byPath.insert(path, std::move(connection));
 }
 
 void IdleConnections::closeAll()
 {
-    QHash<QString, Idle> closing;
+    QHash<QString, std::shared_ptr<Connection>> closing;
     {
         QMutexLocker lock(&pool().mutex);
         closing.swap(pool().byPath);

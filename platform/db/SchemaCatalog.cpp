@@ -44,6 +44,15 @@ void SchemaCatalog::load(sqlite3 *handle)
     m_tableByFolded.clear();
     m_columnByFolded.clear();
 
+    // Read before the tables: a change made meanwhile leaves the catalog
+    // newer than its version, never older.
+    sqlite3_stmt *version = nullptr;
+    m_schemaVersion = -1;
+    if (sqlite3_prepare_v2(handle, "pragma schema_version", -1, &version, nullptr) == SQLITE_OK
+        && sqlite3_step(version) == SQLITE_ROW)
+        m_schemaVersion = sqlite3_column_int(version, 0);
+    sqlite3_finalize(version);
+
     // Search indexes (virtual tables and the shadow tables that hold them)
     // are the engine's own business: their names never resolve a statement's.
     sqlite3_stmt *list = nullptr;

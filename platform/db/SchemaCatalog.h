@@ -39,11 +39,14 @@ public:
     QString columnSpelling(QStringView name) const;
     FieldKind kindOf(const QString &table, const QString &column) const;
     const std::vector<TableMeta> &tables() const { return m_tables; }
+    // The file's schema version (pragma schema_version) when it was read.
+    int schemaVersion() const { return m_schemaVersion; }
 
     static QString fold(QStringView name);
 
 private:
     std::vector<TableMeta> m_tables;
+    int m_schemaVersion = -1;
     QHash<QString, int> m_tableByFolded;
     QHash<QString, QString> m_columnByFolded;
 };
