@@ -116,6 +116,8 @@ private:
     void AbbandonaNuova();
     bool ScriviRigaInCorso();
     static QString numeroOccupato(const QString &numero);
+    // The message of a new invoice saved under another number than the one shown.
+    static QString numeroCambiato(const QString &proposto, const QString &assegnato);
 
     // Lines (FatturaDettagli.cpp)
     void buildGrid();

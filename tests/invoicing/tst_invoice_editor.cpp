@@ -418,11 +418,17 @@ void TestInvoiceEditor::saveChecksTheNumberAgain()
     QCOMPARE(m_f->messages().texts(), QStringList{taken(QStringLiteral("26-00002"))});
     QCOMPARE(m_f->count(QStringLiteral("[Dettaglio Fattura]")), 1);
     m_f->messages().clear();
+    // The save takes the next free number and says so.
     click(Save);
-    QCOMPARE(m_f->messages().texts(), QStringList{taken(QStringLiteral("26-00002"))});
-    QCOMPARE(editor.editState(), 2);
+    QCOMPARE(m_f->messages().texts(),
+             (QStringList{QStringLiteral("Il numero 26-00002 è stato assegnato nel frattempo a un'altra fattura. "
+                                         "La fattura corrente è stata salvata con il numero 26-00003."),
+                          kSaved}));
+    QCOMPARE(editor.editState(), 0);
+    QCOMPARE(editor.txtFields(0)->text(), QStringLiteral("26-00003"));
     QCOMPARE(m_f->count(QStringLiteral("Fattura where fat_Numero = '26-00002' and fat_Codice_Cliente = 2")), 1);
-    QCOMPARE(m_f->count(QStringLiteral("Fattura")), 2);
+    QCOMPARE(m_f->count(QStringLiteral("Fattura where fat_Numero = '26-00003' and fat_Codice_Cliente = 1")), 1);
+    QCOMPARE(m_f->count(QStringLiteral("Fattura")), 3);
 }
 
 void TestInvoiceEditor::aRefusedWriteIsNeverReportedAsSaved()
