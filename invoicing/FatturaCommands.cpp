@@ -55,6 +55,12 @@ QString frmFattura::numeroCambiato(const QString &proposto, const QString &asseg
         + QStringLiteral("La fattura corrente è stata salvata con il numero ") + assegnato + QStringLiteral(".");
 }
 
+QString frmFattura::numeroInUso(const QString &proposto, const QString &assegnato)
+{
+    return QStringLiteral("Il numero ") + proposto + QStringLiteral(" è già in uso per un'altra fattura in corso. ")
+        + QStringLiteral("La fattura corrente prende il numero ") + assegnato + QStringLiteral(".");
+}
+
 void frmFattura::imgToolbar1_Click(int index)
 {
     errors::ErrorTrap trap(kTrapLabel);

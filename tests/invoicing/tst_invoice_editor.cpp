@@ -59,6 +59,7 @@ private Q_SLOTS:
     void saveChecksTheNumberAgain();
     void aRefusedWriteIsNeverReportedAsSaved();
     void anInvoiceAnotherTillChangedIsNotOverwritten();
+    void aFirstLineFindingItsNumberInUseMovesOn();
     void deleteTakesTheLinesWithTheHeader();
     void withNoInvoiceLeftTheGridWritesNothing();
     void articlePickFillsTheLineAndACancelLeavesIt();
@@ -497,6 +498,32 @@ void TestInvoiceEditor::anInvoiceAnotherTillChangedIsNotOverwritten()
     QCOMPARE(m_f->messages().texts(), (QStringList{QStringLiteral("Cancellare definitivamente la fattura corrente?"), changed}));
     QCOMPARE(m_f->count(QStringLiteral("Fattura where fat_Numero = '26-00001' and fat_Pagato = -1")), 1);
     QCOMPARE(m_f->count(QStringLiteral("[Dettaglio Fattura] where df_Numero_Fattura = '26-00001'")), 2);
+}
+
+// Two tills proposed the same number; the other one wrote its first line
+// first.
+void TestInvoiceEditor::aFirstLineFindingItsNumberInUseMovesOn()
+{
+    addCustomers();
+    addInvoice(QStringLiteral("26-00001"), {10});
+    frmFattura &editor = openEditor();
+    click(New);
+    QCOMPARE(editor.txtFields(0)->text(), QStringLiteral("26-00002"));
+    pickCustomer(QStringLiteral("Rossi Abbigliamento"));
+    otherTill("insert into \"Dettaglio Fattura\" (df_Numero_Fattura, df_Descrizione, df_Importo) values ('26-00002', 'Altra', 7)");
+    m_f->messages().clear();
+    typeLine(QStringLiteral("Giacca"), QStringLiteral("1"), QStringLiteral("5"));
+    QCOMPARE(m_f->messages().texts(), QStringList{QStringLiteral("Il numero 26-00002 è già in uso per un'altra fattura in corso. "
+                                                                 "La fattura corrente prende il numero 26-00003.")});
+    QCOMPARE(editor.txtFields(0)->text(), QStringLiteral("26-00003"));
+    typeLine(QStringLiteral("Sciarpa"), QStringLiteral("2"), QStringLiteral("3"));
+    m_f->messages().clear();
+    click(Save);
+    QCOMPARE(m_f->messages().texts(), QStringList{kSaved});
+    QCOMPARE(m_f->count(QStringLiteral("Fattura where fat_Numero = '26-00003' and fat_Imponibile = 11")), 1);
+    QCOMPARE(m_f->count(QStringLiteral("[Dettaglio Fattura] where df_Numero_Fattura = '26-00003'")), 2);
+    QCOMPARE(m_f->count(QStringLiteral("[Dettaglio Fattura] where df_Numero_Fattura = '26-00002' and df_Descrizione = 'Altra'")), 1);
+    QCOMPARE(m_f->count(QStringLiteral("Fattura")), 2);
 }
 
 void TestInvoiceEditor::deleteTakesTheLinesWithTheHeader()
