@@ -37,14 +37,9 @@ QString CercaValore(const QString &table, const QString &keyField, const QString
 
 void ModificaQuantita(const QString &itemCode, long delta)
 {
-    std::unique_ptr<db::Recordset> rs = ShopDatabase::open()->openRecordset(
-        u"select * from [codice articolo]where ca_Codice = '" % db::escaped(itemCode) % u"'");
-    if (!StockQuantity::addTo(*rs, delta)) {
+    if (!StockQuantity::addTo(*ShopDatabase::open(), itemCode, delta))
         ui::MsgBox(QStringLiteral("Articolo non trovato. Impossibile modificare la quantità."),
                    ui::vbExclamation, g_strAppName);
-        return;
-    }
-    rs->close();
 }
 
 static void showDuplicateKey()

@@ -19,6 +19,7 @@
 #include "db/SqlText.h"
 #include "db/Connection.h"
 #include "db/TextFunctions.h"
+#include "rules/StockQuantity.h"
 
 #ifdef TARVO_BENCH_WITH_APP
 #include "app/Globals.h"
@@ -133,15 +134,8 @@ void changeQuantity(const QString &path, const QString &code, long delta)
     Q_UNUSED(path);
     ModificaQuantita(code, delta);
 #else
-    // The statements of ModificaQuantita.
-    const auto database = db::Database::open(path);
-    const auto rs = database->openRecordset(QStringLiteral("select * from [codice articolo]where ca_Codice = '")
-                                            + db::escaped(code) + QStringLiteral("'"));
-    if (rs->recordCount() == 0)
-        return;
-    rs->edit();
-    rs->setValue(QStringLiteral("ca_Quantita"), rs->value(QStringLiteral("ca_Quantita")).toLongLong() + delta);
-    rs->update();
+    // The statement of ModificaQuantita.
+    StockQuantity::addTo(*db::Database::open(path), code, delta);
 #endif
 }
 
@@ -406,7 +400,7 @@ int main(int argc, char **argv)
                 "    column read as text, reset\n"
                 "(i) the program's CercaValore, for information: (a) plus its key conversion and display text\n"
                 "(b) engine: open the set and read 30 rows of every field; raw: a prepared select stepped 30 rows\n"
-                "(c) engine: ModificaQuantita (open the item, Edit, Update); raw: BEGIN; UPDATE; COMMIT prepared;\n"
+                "(c) engine: ModificaQuantita (one update adding to the quantity); raw: BEGIN; UPDATE; COMMIT prepared;\n"
                 "    'without fsync' runs both sides with synchronous=off, so the rest of the work is compared\n");
     sqlite3 *raw = openRaw(path);
     const Keys keys = pickKeys(raw, 20000);

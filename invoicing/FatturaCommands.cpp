@@ -49,6 +49,18 @@ QString frmFattura::numeroOccupato(const QString &numero)
         + numero + QStringLiteral(" alla fattura corrente");
 }
 
+QString frmFattura::numeroCambiato(const QString &proposto, const QString &assegnato)
+{
+    return QStringLiteral("Il numero ") + proposto + QStringLiteral(" è stato assegnato nel frattempo a un'altra fattura. ")
+        + QStringLiteral("La fattura corrente è stata salvata con il numero ") + assegnato + QStringLiteral(".");
+}
+
+QString frmFattura::numeroInUso(const QString &proposto, const QString &assegnato)
+{
+    return QStringLiteral("Il numero ") + proposto + QStringLiteral(" è già in uso per un'altra fattura in corso. ")
+        + QStringLiteral("La fattura corrente prende il numero ") + assegnato + QStringLiteral(".");
+}
+
 void frmFattura::imgToolbar1_Click(int index)
 {
     errors::ErrorTrap trap(kTrapLabel);
@@ -178,11 +190,15 @@ void frmFattura::Salva()
     InvoiceArchive archive(*database());
     const QString saved = numero();
     if (rs->editMode() == db::EditMode::Adding) {
-        if (archive.saveNew(saved, [rs] { rs->update(); }) == InvoiceArchive::Result::NumberTaken) {
-            informa(numeroOccupato(saved), ui::vbExclamation);
-            return;
-        }
-        requeryOn(saved);
+        // Another till may have saved the number shown meanwhile: the invoice
+        // then takes the next free one, and the user is told which.
+        const QString assigned = archive.saveNewOnFreeNumber(saved, today(), [rs](const QString &numero) {
+            rs->setValue(QStringLiteral("fat_Numero"), numero);
+            rs->update();
+        });
+        requeryOn(assigned);
+        if (assigned != saved)
+            informa(numeroCambiato(saved, assigned), ui::vbExclamation);
         if (rs->recordCount() < 2) {
             informa(QStringLiteral("La fattura è stata salvata"));
             close();

@@ -5,6 +5,7 @@
 #include "app/GeneralFunc6.h"
 #include "app/Globals.h"
 #include "app/errors/ErrorTrap.h"
+#include "app/Today.h"
 #include "app/modZandri.h"
 #include "data/DataControl.h"
 #include "data/Grid.h"
@@ -18,7 +19,9 @@
 #include "ui/Messages.h"
 
 #include <QLineEdit>
+#include <QSignalBlocker>
 #include <QTimer>
+#include <utility>
 
 namespace {
 
@@ -189,8 +192,34 @@ void frmFattura::TDBGrid1_BeforeUpdate(bool &cancel)
         TDBGrid1->setColumnValue(Prezzo, QStringLiteral("0"));
     // The line and the total of a stored header are written together.
     QString message;
-    if (TDBGrid1->recordsetModel()->invalidPendingColumn(&message) < 0)
+    if (TDBGrid1->recordsetModel()->invalidPendingColumn(&message) < 0) {
         beginLineWrite();
+        // Inside that transaction: no other till can claim the number
+        // between this look and the line's write.
+        if (editState() == int(db::EditMode::Adding) && LasciaNumeroAllAltraCassa())
+            TDBGrid1->setColumnValue(Numero, m_gridNumber);
+    }
+}
+
+// Before the first line of a new invoice: lines already stored under its
+// number are another till's, typing a new invoice that proposed the same
+// number. This invoice moves on to the next free number (the user is told
+// once the line is written and the lock let go).
+bool frmFattura::LasciaNumeroAllAltraCassa()
+{
+    db::Recordset *lines = datDettagli->recordset();
+    InvoiceArchive archive(*database());
+    if ((lines && lines->recordCount() != 0) || !archive.hasLines(m_gridNumber))
+        return false;
+    const QString libero = archive.nextFreeNumber(today());
+    m_numeroLasciato = m_gridNumber;
+    m_gridNumber = libero;
+    // The header and its box take the new number without reloading the
+    // grid, which is writing the line.
+    const QSignalBlocker quiet(txtFields(0));
+    fatture()->setValue(QStringLiteral("fat_Numero"), libero);
+    txtFields(0)->setText(libero);
+    return true;
 }
 
 void frmFattura::TDBGrid1_BeforeDelete(bool &cancel)
@@ -225,6 +254,10 @@ void frmFattura::TDBGrid1_Written()
         }
     }
     trap.run([&] { AggiornaTotale(); });
+    if (!m_numeroLasciato.isEmpty()) {
+        const QString lasciato = std::exchange(m_numeroLasciato, QString());
+        ui::MsgBox(numeroInUso(lasciato, m_gridNumber), ui::vbExclamation, g_strAppName);
+    }
 }
 
 void frmFattura::rollbackLineWrite()

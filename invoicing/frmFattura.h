@@ -116,6 +116,10 @@ private:
     void AbbandonaNuova();
     bool ScriviRigaInCorso();
     static QString numeroOccupato(const QString &numero);
+    // The message of a new invoice saved under another number than the one shown.
+    static QString numeroCambiato(const QString &proposto, const QString &assegnato);
+    // The message of a new invoice whose first line finds its number in use.
+    static QString numeroInUso(const QString &proposto, const QString &assegnato);
 
     // Lines (FatturaDettagli.cpp)
     void buildGrid();
@@ -126,6 +130,7 @@ private:
     void TDBGrid1_Written();
     void TDBGrid1_Error(const db::DbError &error, bool &showMessage);
     void beginLineWrite();
+    bool LasciaNumeroAllAltraCassa();
     void rollbackLineWrite();
 
     db::Recordset *fatture() const;
@@ -141,4 +146,5 @@ private:
     bool m_showingPagamento = false;
     bool m_lineTransaction = false;
     QString m_gridNumber;      // the invoice whose lines the grid shows
+    QString m_numeroLasciato;  // a number left to another till at the line being written
 };

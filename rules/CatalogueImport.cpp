@@ -302,6 +302,9 @@ ImportResult importRows(db::Database &database, const QList<QStringList> &rows, 
     if (!result.errors.isEmpty())
         return result;
 
+    // The articles are read inside the write transaction: an article another
+    // till adds meanwhile is then found, never added twice.
+    db::Transaction transaction(database);
     QHash<QString, qint64> bySupplier;
     if (updateExisting) {
         sqlite3_stmt *scan = nullptr;
@@ -329,7 +332,6 @@ ImportResult importRows(db::Database &database, const QList<QStringList> &rows, 
     // An article's stock is the sum of its items' when it has bar codes.
     Statement sumItems(handle, "UPDATE Articoli SET art_Quantita = (SELECT ifnull(sum(ca_Quantita), 0) FROM "
                                "[Codice Articolo] WHERE ca_Codice_Articolo = ?1) WHERE art_Codice = ?1");
-    db::Transaction transaction(database);
     for (const Article &a : articles) {
         std::optional<qint64> existing;
         bool itemExists = false;

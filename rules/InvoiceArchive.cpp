@@ -52,10 +52,16 @@ bool InvoiceArchive::exists(const QString &numero) const
     return rs->recordCount() != 0;
 }
 
+bool InvoiceArchive::hasLines(const QString &numero) const
+{
+    auto rs = m_db.openRecordset(QStringLiteral("select top 1 df_Numero_Fattura from ") + linesOf(numero));
+    return rs->recordCount() != 0;
+}
+
 QString InvoiceArchive::nextFreeNumber(const QDate &today) const
 {
     QString candidate = InvoiceNumber::next(highestNumber(), today);
-    while (exists(candidate))
+    while (exists(candidate) || hasLines(candidate))
         candidate = InvoiceNumber::next(candidate, today);
     return candidate;
 }
@@ -87,6 +93,32 @@ InvoiceArchive::Result InvoiceArchive::saveNew(const QString &numero, const std:
     storeTotal(numero);
     transaction.commit();
     return Result::Done;
+}
+
+QString InvoiceArchive::saveNewOnFreeNumber(const QString &numero, const QDate &today,
+                                            const std::function<void(const QString &)> &writeHeader)
+{
+    // Every number tried was free when looked up; only a number taken in
+    // between (another engine's till, committing at that very moment) costs
+    // another round. Far more rounds than tills means something else.
+    constexpr int kRounds = 100;
+    WriteTransaction transaction(m_db);
+    QString target = exists(numero) ? nextFreeNumber(today) : numero;
+    for (int round = 1;; ++round) {
+        try {
+            db::Transaction attempt(m_db);
+            writeHeader(target);
+            attempt.commit();
+            break;
+        } catch (const db::DbError &error) {
+            if (error.kind() != db::ErrorKind::DuplicateKey || round == kRounds)
+                throw;
+        }
+        target = nextFreeNumber(today);
+    }
+    storeTotal(target);
+    transaction.commit();
+    return target;
 }
 
 void InvoiceArchive::saveChanged(const QString &numero, const std::function<void()> &writeHeader)

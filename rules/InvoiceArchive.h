@@ -23,15 +23,25 @@ public:
     // The greatest fat_Numero as text, empty on an empty archive.
     QString highestNumber() const;
     bool exists(const QString &numero) const;
+    // Whether lines are stored under the number (with or without a header).
+    bool hasLines(const QString &numero) const;
     // The number New proposes: the highest number's sequence + 1 with this
     // year in front, or the first free one after it. Past sequence 99999 the
     // greatest number as text stays "yy-99999" while "yy-100000" is taken;
-    // a new invoice must never start on a stored invoice's number.
+    // a new invoice must never start on a stored invoice's number, nor on
+    // one whose lines another till is typing.
     QString nextFreeNumber(const QDate &today) const;
 
     // A new invoice: the number is checked again and the header written,
     // with its total taken from the stored lines. NumberTaken writes nothing.
     Result saveNew(const QString &numero, const std::function<void()> &writeHeader);
+    // A new invoice as the editor saves it: under `numero` or, when another
+    // till has saved that number meanwhile, under the next free number.
+    // `writeHeader` writes the header with the number it is given; a
+    // duplicate key it meets moves on to the next number as well. Returns
+    // the number the invoice was saved under.
+    QString saveNewOnFreeNumber(const QString &numero, const QDate &today,
+                                const std::function<void(const QString &)> &writeHeader);
     // A stored invoice: the header rewritten with the total of its lines.
     void saveChanged(const QString &numero, const std::function<void()> &writeHeader);
     // Moves the lines typed for an unsaved invoice to another number. A

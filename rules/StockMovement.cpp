@@ -1,7 +1,6 @@
 #include "rules/StockMovement.h"
 
 #include "db/Database.h"
-#include "db/SqlText.h"
 #include "rules/ShopDatabase.h"
 #include "rules/StockQuantity.h"
 #include "rules/SwitchableTransaction.h"
@@ -19,24 +18,20 @@ struct MovementKind {
     QString keyField;       // the counter
     QString itemField;      // the bar code
     QString quantityField;
-    QString itemTable;      // as each window has always spelt it
-    QChar quote;            // the load quotes the bar code with ", the sale with '
     int sign;               // +1 load, -1 sale
 };
 
 const MovementKind &loadKind()
 {
     static const MovementKind kind{QStringLiteral("carico"), QStringLiteral("ca_Codice"),
-                                   QStringLiteral("ca_Codice_Articolo"), QStringLiteral("ca_Quantita"),
-                                   QStringLiteral("[Codice Articolo]"), QLatin1Char('"'), +1};
+                                   QStringLiteral("ca_Codice_Articolo"), QStringLiteral("ca_Quantita"), +1};
     return kind;
 }
 
 const MovementKind &saleKind()
 {
     static const MovementKind kind{QStringLiteral("scarico"), QStringLiteral("sc_Codice"),
-                                   QStringLiteral("sc_Codice_Articolo"), QStringLiteral("sc_Quantita"),
-                                   QStringLiteral("[codice articolo]"), QLatin1Char('\''), -1};
+                                   QStringLiteral("sc_Codice_Articolo"), QStringLiteral("sc_Quantita"), -1};
     return kind;
 }
 
@@ -61,10 +56,8 @@ public:
     {
         const long whole = StockQuantity::whole(quantity);
         MovementTransaction transaction(*m_database);
-        auto item = openItem(barcode);
-        if (!StockQuantity::addTo(*item, m_kind.sign * whole))
+        if (!StockQuantity::addTo(*m_database, barcode, m_kind.sign * whole))
             return StockMovement::Result::ItemNotFound;
-        item->close();
 
         auto rs = openRow(0);
         rs->addNew();
@@ -89,11 +82,14 @@ public:
         rs->edit(); // no such row: "no current record", nothing written
         const QString oldCode = storedText(*rs, m_kind.itemField);
         const long oldWhole = StockQuantity::whole(storedQuantity(*rs));
-        if (openItem(barcode)->recordCount() == 0)
+        // An old item that no longer exists has no stock left to correct;
+        // an unknown new one undoes everything (the transaction is not
+        // committed).
+        StockQuantity::addTo(*m_database, oldCode, -m_kind.sign * oldWhole);
+        if (!StockQuantity::addTo(*m_database, barcode, m_kind.sign * newWhole))
             return StockMovement::Result::ItemNotFound;
-        // Each item is read afresh: the old and the new may be the same one.
-        StockQuantity::addTo(*openItem(oldCode), -m_kind.sign * oldWhole);
-        StockQuantity::addTo(*openItem(barcode), m_kind.sign * newWhole);
+        // The row is written only if it still holds what was read: a change
+        // made meanwhile elsewhere stops the whole movement.
         write(*rs);
         rs->update();
         rs->close();
@@ -114,22 +110,18 @@ public:
             whole = StockQuantity::whole(storedQuantity(*rs));
         }
         rs->close();
-        m_database->execute(QStringLiteral("delete from ") + m_kind.table + QStringLiteral(" where ")
-                            + m_kind.keyField + QStringLiteral(" = ") + QString::number(number));
+        // Only the delete that removed the row gives its quantity back: a row
+        // deleted meanwhile elsewhere has given it already.
+        const int deleted = m_database->execute(QStringLiteral("delete from ") + m_kind.table + QStringLiteral(" where ")
+                                                + m_kind.keyField + QStringLiteral(" = ") + QString::number(number));
         StockMovement::Result result = StockMovement::Result::Done;
-        if (code && !StockQuantity::addTo(*openItem(*code), -m_kind.sign * whole))
+        if (code && deleted != 0 && !StockQuantity::addTo(*m_database, *code, -m_kind.sign * whole))
             result = StockMovement::Result::ItemNotFound;
         transaction.commit();
         return result;
     }
 
 private:
-    std::unique_ptr<db::Recordset> openItem(const QString &barcode)
-    {
-        return m_database->openRecordset(QStringLiteral("select * from ") + m_kind.itemTable
-                                         + QStringLiteral(" where ca_Codice = ") + db::quoted(barcode, m_kind.quote));
-    }
-
     std::unique_ptr<db::Recordset> openRow(qlonglong number)
     {
         return m_database->openRecordset(QStringLiteral("select * from ") + m_kind.table + QStringLiteral(" where ")

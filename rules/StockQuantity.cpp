@@ -1,6 +1,7 @@
 #include "rules/StockQuantity.h"
 
-#include "db/Recordset.h"
+#include "db/Database.h"
+#include "db/SqlText.h"
 #include "rules/RuleError.h"
 #include "rules/TypedNumber.h"
 
@@ -40,17 +41,21 @@ QString StockQuantity::text(double quantity)
     return QLocale::c().toString(quantity, 'f', QLocale::FloatingPointShortest);
 }
 
-bool StockQuantity::addTo(db::Recordset &item, long delta)
+bool StockQuantity::addTo(db::Database &database, const QString &barcode, long delta)
 {
-    if (item.recordCount() == 0)
+    // The range is checked in the same statement: a result beyond a long
+    // leaves the row as it was, and the item is then looked for to tell an
+    // overflow from an unknown bar code.
+    const QString item = db::quoted(barcode, QLatin1Char('"'));
+    const QString moved = QStringLiteral("nz(ca_Quantita, 0) + (") + QString::number(delta) + QLatin1Char(')');
+    const int changed = database.execute(
+        QStringLiteral("update [Codice Articolo] set ca_Quantita = ") + moved + QStringLiteral(" where ca_Codice = ") + item
+        + QStringLiteral(" and ") + moved + QStringLiteral(" between ") + QString::number(std::numeric_limits<qint32>::min())
+        + QStringLiteral(" and ") + QString::number(std::numeric_limits<qint32>::max()));
+    if (changed != 0)
+        return true;
+    auto found = database.openRecordset(QStringLiteral("select ca_Codice from [Codice Articolo] where ca_Codice = ") + item);
+    if (found->recordCount() == 0)
         return false;
-    const QVariant current = item.value(QStringLiteral("ca_Quantita"));
-    const qlonglong quantity = current.isValid() && !current.isNull() ? qlonglong(current.toDouble()) : 0;
-    const qlonglong changed = quantity + qlonglong(delta);
-    if (changed > std::numeric_limits<qint32>::max() || changed < std::numeric_limits<qint32>::min())
-        throw rules::RuleError::overflow();
-    item.edit();
-    item.setValue(QStringLiteral("ca_Quantita"), changed);
-    item.update();
-    return true;
+    throw rules::RuleError::overflow();
 }

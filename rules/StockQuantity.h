@@ -2,7 +2,7 @@
 
 #include <QString>
 
-namespace db { class Recordset; }
+namespace db { class Database; }
 
 // How a typed quantity moves the stock. The load and sale rows keep the
 // quantity as typed ("2.5"); the stock item's quantity is a long integer and
@@ -23,9 +23,11 @@ public:
     // so that reading it back gives the same number.
     static QString text(double quantity);
 
-    // The one change of a stock item's quantity: ca_Quantita := current +
-    // delta on the first row of `item` (a Null quantity counts as none).
-    // False, and nothing written, when the set has no row; "Overflow" when
-    // the result leaves the range of a long integer, nothing written either.
-    static bool addTo(db::Recordset &item, long delta);
+    // The one change of a stock item's quantity: ca_Quantita := ca_Quantita
+    // + delta, computed by the database in a single update (a Null quantity
+    // counts as none), so that two tills moving the same item at once both
+    // count. False, and nothing written, when no item has the bar code;
+    // "Overflow" when the result leaves the range of a long integer, nothing
+    // written either. Runs inside the caller's transaction when there is one.
+    static bool addTo(db::Database &database, const QString &barcode, long delta);
 };

@@ -50,6 +50,17 @@ void TopLevelReporter::report(std::exception_ptr error, const QString &label) no
 
 void TopLevelReporter::report(const ErrObject &error, const QString &label) noexcept
 {
+    // A record another till changed is no fault of the program: the user
+    // reads why nothing was saved, and the log is left alone.
+    constexpr long kChangedByAnotherUser = 3197;
+    if (error.number == kChangedByAnotherUser) {
+        try {
+            ui::MsgBox(error.description, ui::vbExclamation, g_strAppName);
+        } catch (...) {
+            toStandardError(describe(label, error));
+        }
+        return;
+    }
     lodder::IDeb *deb = nullptr;
     try {
         deb = &g_oDeb();

@@ -18,6 +18,7 @@ enum class ErrorKind {
     NotInEditMode,    // Update without Edit/AddNew, and the like
     TypeMismatch,     // a value that does not fit the field's type
     Busy,             // another process holds the database for too long
+    ChangedElsewhere, // the row was changed or deleted by another user since it was read
     Io                // disk full, read-only file, corruption
 };
 

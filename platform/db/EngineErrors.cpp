@@ -110,6 +110,13 @@ DbError duplicateKey()
                                   "ammettere voci doppie, e riprovare."));
 }
 
+DbError changedByAnotherUser()
+{
+    return DbError(ErrorKind::ChangedElsewhere, 3197,
+                   QStringLiteral("Il record è stato modificato o eliminato da un altro utente dopo che è stato letto. "
+                                  "Le modifiche non sono state salvate: rileggere il record e riprovare."));
+}
+
 static QString afterPrefix(const QString &message, const QString &prefix)
 {
     return message.startsWith(prefix) ? message.mid(prefix.size()) : message;

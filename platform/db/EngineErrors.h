@@ -27,6 +27,9 @@ DbError selectNotExecutable();
 DbError notASelect();
 DbError alreadyExists(const QString &path);
 DbError duplicateKey();
+// An Update or Delete of a record set found the row changed, or gone,
+// since the set read it: nothing was written.
+DbError changedByAnotherUser();
 
 // Turns a failed SQLite call into the matching error, reading the
 // connection's extended code and message.

@@ -61,6 +61,28 @@ void RawRow::capture(sqlite3_stmt *statement, int columns)
     }
 }
 
+void RawRow::bind(sqlite3_stmt *statement, int parameter, int column) const
+{
+    const Cell &cell = cells[column];
+    switch (cell.type) {
+    case SQLITE_INTEGER:
+        sqlite3_bind_int64(statement, parameter, cell.integer);
+        break;
+    case SQLITE_FLOAT:
+        sqlite3_bind_double(statement, parameter, cell.real);
+        break;
+    case SQLITE_TEXT:
+        sqlite3_bind_text(statement, parameter, bytes.constData() + cell.integer, cell.length, SQLITE_TRANSIENT);
+        break;
+    case SQLITE_BLOB:
+        sqlite3_bind_blob(statement, parameter, bytes.constData() + cell.integer, cell.length, SQLITE_TRANSIENT);
+        break;
+    default:
+        sqlite3_bind_null(statement, parameter);
+        break;
+    }
+}
+
 namespace {
 
 QString cellText(const RawRow &row, const RawRow::Cell &cell)

@@ -24,6 +24,8 @@ struct RawRow {
     QByteArray bytes;
 
     void capture(sqlite3_stmt *statement, int columns);
+    // Binds a column's value exactly as it was read.
+    void bind(sqlite3_stmt *statement, int parameter, int column) const;
 };
 
 // A value ready to be bound to a statement parameter.

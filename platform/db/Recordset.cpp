@@ -175,7 +175,7 @@ void Recordset::edit()
 {
     d->ensureOpen();
     d->requireKeyed();
-    d->currentRow(); // throws when there is no current record
+    d->readAtEdit = d->currentRow(); // throws when there is no current record
     startPending(*d);
     d->mode = EditMode::Editing;
     Q_EMIT editModeChanged(EditMode::Editing);

@@ -195,6 +195,7 @@ namespace {
 struct TableChanges {
     QStringList columns;
     std::vector<const BoundValue *> values;
+    std::vector<int> setColumns; // where each column sits in the set
     quint64 fields = 0; // the fields of the set written, a bit each; 0 when too many to say
 };
 
@@ -217,6 +218,7 @@ std::vector<TableChanges> groupChanges(const Recordset::Impl &d)
         } else {
             table.columns << info.column;
             table.values.push_back(&d.pending[c]);
+            table.setColumns.push_back(int(c));
         }
     }
     return changes;
@@ -274,10 +276,13 @@ void Recordset::Impl::writeChanges()
             QString sql = shape ? translation->updateSql.value(shape) : QString();
             if (sql.isEmpty()) {
                 QStringList assignments;
-                for (const QString &column : c.columns)
+                QString unchanged;
+                for (const QString &column : c.columns) {
                     assignments << quotedName(column) + QStringLiteral(" = ?");
+                    unchanged += QStringLiteral(" AND ") + quotedName(column) + QStringLiteral(" IS ?");
+                }
                 sql = QStringLiteral("UPDATE ") + quotedName(translation->tables[t].table) + QStringLiteral(" SET ")
-                      + assignments.join(QStringLiteral(", ")) + QStringLiteral(" WHERE rowid = ?");
+                      + assignments.join(QStringLiteral(", ")) + QStringLiteral(" WHERE rowid = ?") + unchanged;
                 if (shape)
                     translation->updateSql.insert(shape, sql);
             }
@@ -286,13 +291,24 @@ void Recordset::Impl::writeChanges()
             int parameter = 1;
             for (const BoundValue *value : c.values)
                 FieldCodec::bind(statement, parameter++, *value);
-            sqlite3_bind_int64(statement, parameter, key[t]);
+            sqlite3_bind_int64(statement, parameter++, key[t]);
+            for (const int column : c.setColumns)
+                readAtEdit.bind(statement, parameter++, column);
             stepWrite(*connection, statement, source);
+            if (sqlite3_changes(connection->handle()) == 0)
+                changedElsewhere();
         }
     });
     if (!complete)
         edited.insert(std::vector<qint64>(key, key + keyCount));
     forgetRow(position);
+}
+
+void Recordset::Impl::changedElsewhere()
+{
+    // Visiting the row again shows it as it is now.
+    forgetRow(position);
+    throw errors::changedByAnotherUser();
 }
 
 void Recordset::Impl::insertRow()
@@ -345,13 +361,31 @@ void Recordset::Impl::deleteCurrent()
     const qint64 *key = keyAt(position);
     if (key[0] == nullKey)
         throw errors::noCurrentRecord();
-    const QString sql = QStringLiteral("DELETE FROM ") + quotedName(translation->tables[0].table)
-                        + QStringLiteral(" WHERE rowid = ?");
+    // The row goes only as it was read: each field of the first table is
+    // compared, so a row changed meanwhile elsewhere stays.
+    const RawRow read = currentRow();
+    QString sql = QStringLiteral("DELETE FROM ") + quotedName(translation->tables[0].table)
+                  + QStringLiteral(" WHERE rowid = ?");
+    std::vector<int> compared;
+    QStringList names;
+    for (size_t c = 0; c < shape->columns.size(); ++c) {
+        const ColumnInfo &info = shape->columns[c];
+        if (info.tableIndex != 0 || names.contains(info.column))
+            continue;
+        names << info.column;
+        compared.push_back(int(c));
+        sql += QStringLiteral(" AND ") + quotedName(info.column) + QStringLiteral(" IS ?");
+    }
     sqlite3_stmt *statement = connection->statement(sql, source);
     {
         StatementUse use(statement);
         sqlite3_bind_int64(statement, 1, key[0]);
+        int parameter = 2;
+        for (const int column : compared)
+            read.bind(statement, parameter++, column);
         stepWrite(*connection, statement, source);
+        if (sqlite3_changes(connection->handle()) == 0)
+            changedElsewhere();
     }
     keys.erase(keys.begin() + ptrdiff_t(position) * keyCount, keys.begin() + ptrdiff_t(position + 1) * keyCount);
     --count;

@@ -62,6 +62,7 @@ struct Recordset::Impl {
     void writeChanges();
     void insertRow();
     void deleteCurrent();
+    [[noreturn]] void changedElsewhere();
 
     std::shared_ptr<Connection> connection;
     QString source;
@@ -89,6 +90,10 @@ struct Recordset::Impl {
     bool onDeleted = false;
 
     EditMode mode = EditMode::None;
+    // The current row as it was when Edit began: Update writes only if the
+    // fields it changes still hold these values, Delete only if the whole
+    // row does (another till may have written meanwhile).
+    RawRow readAtEdit;
     std::vector<BoundValue> pending;
     std::vector<bool> pendingSet;
     bool noMatch = false;

@@ -58,6 +58,8 @@ private Q_SLOTS:
     void changeNumberMovesTheLinesTyped();
     void saveChecksTheNumberAgain();
     void aRefusedWriteIsNeverReportedAsSaved();
+    void anInvoiceAnotherTillChangedIsNotOverwritten();
+    void aFirstLineFindingItsNumberInUseMovesOn();
     void deleteTakesTheLinesWithTheHeader();
     void withNoInvoiceLeftTheGridWritesNothing();
     void articlePickFillsTheLineAndACancelLeavesIt();
@@ -418,11 +420,17 @@ void TestInvoiceEditor::saveChecksTheNumberAgain()
     QCOMPARE(m_f->messages().texts(), QStringList{taken(QStringLiteral("26-00002"))});
     QCOMPARE(m_f->count(QStringLiteral("[Dettaglio Fattura]")), 1);
     m_f->messages().clear();
+    // The save takes the next free number and says so.
     click(Save);
-    QCOMPARE(m_f->messages().texts(), QStringList{taken(QStringLiteral("26-00002"))});
-    QCOMPARE(editor.editState(), 2);
+    QCOMPARE(m_f->messages().texts(),
+             (QStringList{QStringLiteral("Il numero 26-00002 è stato assegnato nel frattempo a un'altra fattura. "
+                                         "La fattura corrente è stata salvata con il numero 26-00003."),
+                          kSaved}));
+    QCOMPARE(editor.editState(), 0);
+    QCOMPARE(editor.txtFields(0)->text(), QStringLiteral("26-00003"));
     QCOMPARE(m_f->count(QStringLiteral("Fattura where fat_Numero = '26-00002' and fat_Codice_Cliente = 2")), 1);
-    QCOMPARE(m_f->count(QStringLiteral("Fattura")), 2);
+    QCOMPARE(m_f->count(QStringLiteral("Fattura where fat_Numero = '26-00003' and fat_Codice_Cliente = 1")), 1);
+    QCOMPARE(m_f->count(QStringLiteral("Fattura")), 3);
 }
 
 void TestInvoiceEditor::aRefusedWriteIsNeverReportedAsSaved()
@@ -442,6 +450,80 @@ void TestInvoiceEditor::aRefusedWriteIsNeverReportedAsSaved()
     // The first invoice's window stays open, the invoice still to save.
     QVERIFY(m_editor && editor.isVisible());
     QCOMPARE(editor.editState(), 2);
+}
+
+// Another till writes through a connection of its own.
+static void otherTill(const char *sql)
+{
+    sqlite3 *handle = nullptr;
+    QCOMPARE(sqlite3_open_v2(g_strDbPath.toUtf8().constData(), &handle, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
+    const int rc = sqlite3_exec(handle, sql, nullptr, nullptr, nullptr);
+    sqlite3_close(handle);
+    QCOMPARE(rc, SQLITE_OK);
+}
+
+void TestInvoiceEditor::anInvoiceAnotherTillChangedIsNotOverwritten()
+{
+    const QString changed = QStringLiteral(
+        "Il record è stato modificato o eliminato da un altro utente dopo che è stato letto. "
+        "Le modifiche non sono state salvate: rileggere il record e riprovare.");
+    addCustomers();
+    addInvoice(QStringLiteral("26-00001"), {10, 5}, 1);
+    addInvoice(QStringLiteral("26-00002"), {20}, 1);
+    frmFattura &editor = openEditor();
+    QCOMPARE(editor.txtFields(0)->text(), QStringLiteral("26-00001"));
+    m_f->messages().clear();
+
+    // The user changes the customer while another till redates the invoice.
+    editor.txtFields(2)->setText(QStringLiteral("2"));
+    otherTill("update Fattura set fat_Data = '2026-12-03' where fat_Numero = '26-00001'");
+    click(Save);
+    QCOMPARE(m_f->messages().texts(), QStringList{changed});
+    QCOMPARE(m_f->messages().messages().at(0).style, int(ui::vbExclamation));
+    QCOMPARE(editor.editState(), 1);
+    QCOMPARE(editor.txtFields(2)->text(), QStringLiteral("2"));
+    QCOMPARE(m_f->count(QStringLiteral("Fattura where fat_Numero = '26-00001' and fat_Data = #12/03/2026# "
+                                       "and fat_Codice_Cliente = 1")), 1);
+
+    // Back on it, the invoice shows as the other till left it; a delete
+    // after a further change elsewhere leaves header and lines.
+    click(Next);
+    click(Previous);
+    QCOMPARE(editor.editState(), 0);
+    QCOMPARE(editor.txtFields(1)->text(), QStringLiteral("03/12/2026"));
+    m_f->messages().clear();
+    otherTill("update Fattura set fat_Pagato = -1 where fat_Numero = '26-00001'");
+    m_f->messages().queueAnswer(ui::vbYes);
+    click(Delete);
+    QCOMPARE(m_f->messages().texts(), (QStringList{QStringLiteral("Cancellare definitivamente la fattura corrente?"), changed}));
+    QCOMPARE(m_f->count(QStringLiteral("Fattura where fat_Numero = '26-00001' and fat_Pagato = -1")), 1);
+    QCOMPARE(m_f->count(QStringLiteral("[Dettaglio Fattura] where df_Numero_Fattura = '26-00001'")), 2);
+}
+
+// Two tills proposed the same number; the other one wrote its first line
+// first.
+void TestInvoiceEditor::aFirstLineFindingItsNumberInUseMovesOn()
+{
+    addCustomers();
+    addInvoice(QStringLiteral("26-00001"), {10});
+    frmFattura &editor = openEditor();
+    click(New);
+    QCOMPARE(editor.txtFields(0)->text(), QStringLiteral("26-00002"));
+    pickCustomer(QStringLiteral("Rossi Abbigliamento"));
+    otherTill("insert into \"Dettaglio Fattura\" (df_Numero_Fattura, df_Descrizione, df_Importo) values ('26-00002', 'Altra', 7)");
+    m_f->messages().clear();
+    typeLine(QStringLiteral("Giacca"), QStringLiteral("1"), QStringLiteral("5"));
+    QCOMPARE(m_f->messages().texts(), QStringList{QStringLiteral("Il numero 26-00002 è già in uso per un'altra fattura in corso. "
+                                                                 "La fattura corrente prende il numero 26-00003.")});
+    QCOMPARE(editor.txtFields(0)->text(), QStringLiteral("26-00003"));
+    typeLine(QStringLiteral("Sciarpa"), QStringLiteral("2"), QStringLiteral("3"));
+    m_f->messages().clear();
+    click(Save);
+    QCOMPARE(m_f->messages().texts(), QStringList{kSaved});
+    QCOMPARE(m_f->count(QStringLiteral("Fattura where fat_Numero = '26-00003' and fat_Imponibile = 11")), 1);
+    QCOMPARE(m_f->count(QStringLiteral("[Dettaglio Fattura] where df_Numero_Fattura = '26-00003'")), 2);
+    QCOMPARE(m_f->count(QStringLiteral("[Dettaglio Fattura] where df_Numero_Fattura = '26-00002' and df_Descrizione = 'Altra'")), 1);
+    QCOMPARE(m_f->count(QStringLiteral("Fattura")), 2);
 }
 
 void TestInvoiceEditor::deleteTakesTheLinesWithTheHeader()
