@@ -23,4 +23,8 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The shop gets the programs without their debugging information.
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, qt6-translations-l10n, fonts-dejavu-core")
+# tarvo-migra (built where libpq-dev is) talks to the server through libpq.
+if(TARGET tarvo-migra)
+  string(APPEND CPACK_DEBIAN_PACKAGE_DEPENDS ", libpq5")
+endif()
 include(CPack)

@@ -24,6 +24,11 @@ done
 
 root="$scratch/root"
 dpkg-deb -x "$deb" "$root"
+# The move to a server, when built, comes with the client library it needs.
+if [ -e "$root/usr/lib/tarvo/tarvo-migra" ]; then
+  tr ',' '\n' <<<"$depends" | grep -q -E "^ *libpq5( |$)" || fail "dependency libpq5 missing for tarvo-migra"
+  [ -e "$root/usr/lib/tarvo/tarvo-pg.sql" ] || fail "tarvo-pg.sql not beside tarvo-migra"
+fi
 for file in usr/bin/tarvo usr/lib/tarvo/quirnel usr/lib/tarvo/libLodder.so usr/lib/tarvo/tarvo.sql \
             usr/lib/tarvo/articoli.rpt usr/lib/tarvo/shpix usr/share/applications/tarvo.desktop \
             usr/share/icons/hicolor/scalable/apps/tarvo.svg; do
