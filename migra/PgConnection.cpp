@@ -99,6 +99,14 @@ qint64 PgConnection::endCopy()
     return rows;
 }
 
+void PgConnection::abandonCopy()
+{
+    if (PQputCopyEnd(m_connection, "tarvo-migra: copia interrotta") != 1)
+        return;
+    while (PGresult *result = PQgetResult(m_connection))
+        PQclear(result);
+}
+
 QString PgConnection::databaseName() const
 {
     return QString::fromUtf8(PQdb(m_connection));

@@ -29,6 +29,9 @@ public:
     void beginCopy(const QString &copySql);
     void sendCopy(const QByteArray &data);
     qint64 endCopy();
+    // Ends a COPY that cannot go on (the file could not be read): the server
+    // drops what it took, and the connection can roll back.
+    void abandonCopy();
 
     QString databaseName() const;
     static QString quotedIdentifier(const QString &name);

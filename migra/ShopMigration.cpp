@@ -148,8 +148,15 @@ qint64 ShopMigration::copyTable(PgConnection &server, const SqliteSource &source
     for (const QString &column : table.columns)
         copy += QStringLiteral(", ") + PgConnection::quotedIdentifier(column);
     copy += QStringLiteral(") FROM STDIN");
+    const auto failed = [&](const MigraError &e) {
+        return MigraError(QStringLiteral("Copia della tabella \"%1\" non riuscita: %2.").arg(table.name, e.message()));
+    };
     try {
         server.beginCopy(copy);
+    } catch (const MigraError &e) {
+        throw failed(e);
+    }
+    try {
         QByteArray buffer;
         buffer.reserve(copyChunk + 4096);
         const int values = int(table.columns.size()) + 1;
@@ -167,9 +174,14 @@ qint64 ShopMigration::copyTable(PgConnection &server, const SqliteSource &source
         });
         if (!buffer.isEmpty())
             server.sendCopy(buffer);
+    } catch (const MigraError &e) {
+        server.abandonCopy();
+        throw failed(e);
+    }
+    try {
         return server.endCopy();
     } catch (const MigraError &e) {
-        throw MigraError(QStringLiteral("Copia della tabella \"%1\" non riuscita: %2.").arg(table.name, e.message()));
+        throw failed(e);
     }
 }
 
@@ -184,10 +196,11 @@ void ShopMigration::moveIdentities(PgConnection &server, const SqliteSource &sou
         const qint64 highest = std::max(highestEver,
             server.scalar(QStringLiteral("SELECT coalesce(max(%1), 0) FROM %2")
                               .arg(PgConnection::quotedIdentifier(column), quotedTable)));
-        if (highest > 0)
-            server.exec(QStringLiteral("SELECT setval(pg_get_serial_sequence(%1, %2), %3)")
-                            .arg(PgConnection::quotedLiteral(quotedTable), PgConnection::quotedLiteral(column))
-                            .arg(highest));
+        // Nothing copied: the identity starts again from 1, as a new table's.
+        server.exec(QStringLiteral("SELECT setval(pg_get_serial_sequence(%1, %2), %3, %4)")
+                        .arg(PgConnection::quotedLiteral(quotedTable), PgConnection::quotedLiteral(column))
+                        .arg(std::max<qint64>(highest, 1))
+                        .arg(highest > 0 ? QStringLiteral("true") : QStringLiteral("false")));
     }
 }
 
