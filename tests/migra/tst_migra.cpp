@@ -202,6 +202,8 @@ private Q_SLOTS:
     void initTestCase();
     void copiesEveryCell();
     void refusesTargetNotEmpty();
+    void searchesUseTheKeyIndexes_data();
+    void searchesUseTheKeyIndexes();
     void failureLeavesTargetEmpty_data();
     void failureLeavesTargetEmpty();
     void textKeysAsTheEngine_data();
@@ -259,6 +261,38 @@ void TestMigra::refusesTargetNotEmpty()
     QVERIFY(outcome.out.isEmpty());
     const QString difference = differenceFrom(m_shop->path(), QStringLiteral("negozio"));
     QVERIFY2(difference.isEmpty(), qPrintable(difference));
+}
+
+// The text columns' "C" collation lets a plain btree on a key serve a prefix
+// "like"; the trigram index serves any part of a description.
+void TestMigra::searchesUseTheKeyIndexes_data()
+{
+    QTest::addColumn<QString>("condition");
+    QTest::addColumn<QString>("index");
+    QTest::newRow("code by prefix") << "FROM \"Codice Articolo\" WHERE tarvo_key(\"ca_Codice\") LIKE 'abc%'"
+                                    << "CodiceArticolo_Codice";
+    QTest::newRow("description by prefix") << "FROM \"Articoli\" WHERE tarvo_sort(\"art_Descrizione\") LIKE 'caf%'"
+                                           << "Articoli_Descrizione";
+    QTest::newRow("description in order") << "FROM \"Articoli\" ORDER BY tarvo_sort(\"art_Descrizione\")"
+                                          << "Articoli_Descrizione";
+    QTest::newRow("part of a description") << "FROM \"Articoli\" WHERE tarvo_key(\"art_Descrizione\") LIKE '%moka%'"
+                                           << "ArticoliTrigrammi";
+}
+
+void TestMigra::searchesUseTheKeyIndexes()
+{
+    QFETCH(QString, condition);
+    QFETCH(QString, index);
+    PgConnection server(QStringLiteral("negozio"));
+    // A handful of rows: without this the server would rightly read them all.
+    server.exec(QStringLiteral("SET enable_seqscan = off"));
+    const PgResult plan = server.exec(QStringLiteral("EXPLAIN SELECT * ") + condition);
+    QString text;
+    for (int row = 0; row < plan.rows(); ++row)
+        text += plan.text(row, 0) + QLatin1Char('\n');
+    QVERIFY2(text.contains(QStringLiteral("Index Scan on \"%1\"").arg(index))
+                 || text.contains(QStringLiteral("Index Scan using \"%1\"").arg(index)),
+             qPrintable(text));
 }
 
 void TestMigra::failureLeavesTargetEmpty_data()
