@@ -135,6 +135,11 @@ QList<ShopMigration::Table> ShopMigration::matchTables(PgConnection &server, con
             throw MigraError(QStringLiteral("La tabella \"%1\" manca nell'archivio.").arg(table.name));
         table.sourceName = *found;
         unmatched.erase(found);
+        // A column the server lacks would be left behind without a word.
+        for (const QString &column : source.columns(table.sourceName))
+            if (!table.columns.contains(column, Qt::CaseInsensitive))
+                throw MigraError(QStringLiteral("La colonna \"%1\" della tabella \"%2\" dell'archivio non è nello "
+                                                "schema del server.").arg(column, table.name));
     }
     if (!unmatched.isEmpty())
         throw MigraError(QStringLiteral("La tabella \"%1\" dell'archivio non è nello schema del server.")

@@ -77,6 +77,19 @@ QStringList SqliteSource::tables() const
     return out;
 }
 
+QStringList SqliteSource::columns(const QString &table) const
+{
+    QStringList out;
+    const QString sql = QStringLiteral("select name from pragma_table_info(?1)");
+    sqlite3_stmt *statement = prepare(sql);
+    const QByteArray name = table.toUtf8();
+    sqlite3_bind_text(statement, 1, name.constData(), int(name.size()), SQLITE_TRANSIENT);
+    while (sqlite3_step(statement) == SQLITE_ROW)
+        out << QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(statement, 0)));
+    sqlite3_finalize(statement);
+    return out;
+}
+
 void SqliteSource::beginSnapshot()
 {
     // A deferred transaction takes its snapshot at the first read.

@@ -23,6 +23,7 @@ public:
     // The tables holding the shop's rows: not SQLite's own, not the trigram
     // index nor the tables it keeps.
     QStringList tables() const;
+    QStringList columns(const QString &table) const;
     void beginSnapshot();
     qint64 count(const QString &table) const;
     // The highest counter AUTOINCREMENT ever gave in the table (rows

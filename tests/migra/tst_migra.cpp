@@ -323,6 +323,9 @@ void TestMigra::failureLeavesTargetEmpty_data()
         << false << 1
         << "tarvo-migra: La tabella \"Prestazione\" ha 5 righe nell'archivio e 4 nel database di destinazione."
            + nothingWritten;
+    QTest::newRow("column unknown to the server") << "alter table Fornitore add column fo_Nota TEXT" << ""
+        << false << 1 << "tarvo-migra: La colonna \"fo_Nota\" della tabella \"Fornitore\" dell'archivio non è nello "
+                         "schema del server." + nothingWritten;
     QTest::newRow("older file") << "pragma user_version = 2" << "" << false << 1
         << QString("tarvo-migra: L'archivio %1 è della versione 2 dello schema, tarvo-migra copia la versione 3: "
                    "aprirlo prima con Tarvo, che lo aggiorna, e ripetere la migrazione. Non è stato scritto nulla.");
