@@ -107,11 +107,6 @@ void PgConnection::abandonCopy()
         PQclear(result);
 }
 
-QString PgConnection::databaseName() const
-{
-    return QString::fromUtf8(PQdb(m_connection));
-}
-
 QString PgConnection::quotedIdentifier(const QString &name)
 {
     return QLatin1Char('"') + QString(name).replace(QLatin1Char('"'), QLatin1String("\"\"")) + QLatin1Char('"');

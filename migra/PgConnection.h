@@ -33,7 +33,6 @@ public:
     // drops what it took, and the connection can roll back.
     void abandonCopy();
 
-    QString databaseName() const;
     static QString quotedIdentifier(const QString &name);
     static QString quotedLiteral(const QString &text);
 

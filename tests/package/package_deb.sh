@@ -56,6 +56,16 @@ HOME="$home" "$root/usr/bin/tarvo" stampa articoli.rpt --pdf "$scratch/articoli.
   || fail "tarvo stampa did not print from the user's database"
 [ -s "$scratch/articoli.pdf" ] || fail "tarvo stampa wrote no PDF"
 
+# tarvo migra reaches for the server with the user's database (no server
+# listens on port 1: refused, and said so).
+if [ -e "$root/usr/lib/tarvo/tarvo-migra" ]; then
+  rc=0
+  HOME="$home" "$root/usr/bin/tarvo" migra --verso postgresql://tarvo@127.0.0.1:1/negozio \
+    >/dev/null 2>"$scratch/migra.err" || rc=$?
+  [ "$rc" -eq 1 ] && grep -q "Collegamento al server non riuscito" "$scratch/migra.err" \
+    || { cat "$scratch/migra.err"; fail "tarvo migra did not run from the package (exit $rc)"; }
+fi
+
 # Without the log library registered the self-check says so and fails.
 rm "$home/components.reg"
 if HOME="$home" TARVO_REGISTRY="$home/components.reg" "$root/usr/lib/tarvo/quirnel" --verifica 2>"$scratch/err"; then
