@@ -14,6 +14,8 @@ set(rules_of_rules "app/" "lookup/" "stock/" "invoicing/" "register/" "skin/" "l
 # The import of the old program's file: the database engine only, no window.
 set(rules_of_legacy "app/" "lookup/" "stock/" "invoicing/" "register/" "skin/" "rules/" "ui/" "data/" "report/"
     "<QtWidgets" "<QtGui" "<QWidget" "<QApplication" "<QGuiApplication")
+# The move to a server: the database engine only, no window.
+set(rules_of_migra ${rules_of_legacy} "legacy/")
 set(rules_of_app "app/main/" "lookup/" "stock/" "invoicing/" "register/")
 set(rules_of_lookup "app/main/" "stock/" "invoicing/" "register/")
 set(rules_of_stock "app/main/" "invoicing/" "register/")
@@ -25,7 +27,7 @@ if(NOT SOURCE_DIR)
 endif()
 
 set(violations "")
-foreach(layer platform lodder skin rules legacy app lookup stock invoicing register)
+foreach(layer platform lodder skin rules legacy migra app lookup stock invoicing register)
   if(NOT EXISTS ${SOURCE_DIR}/${layer})
     continue()
   endif()

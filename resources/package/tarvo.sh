@@ -4,7 +4,7 @@
 # backups) is made at the first start; the package never writes into it, so
 # an upgrade or a removal leaves it as it is.
 #   tarvo [--verifica]            the program (or its self-check)
-#   tarvo esporta|stampa|importa  the command-line tools, on the user's data
+#   tarvo esporta|stampa|importa|migra  the command-line tools, on the user's data
 set -e
 program=$(readlink -f "$(dirname "$(readlink -f "$0")")/../lib/tarvo")
 TARVO_HOME=${TARVO_HOME:-$HOME/Tarvo}
@@ -14,8 +14,8 @@ mkdir -p "$TARVO_HOME/log"
 [ -e "$TARVO_HOME/log/deb.mdb" ] || "$program/debmdb" "$TARVO_HOME/log/deb.mdb" >/dev/null
 # The user's component registry names this installation's log library.
 "$program/regsvr" "$program/libLodder.so" >/dev/null
-# "tarvo esporta|stampa|importa ..." runs that tool on the user's database.
+# "tarvo esporta|stampa|importa|migra ..." runs that tool on the user's database.
 case "${1:-}" in
-  esporta|stampa|importa) tool=$1; shift; exec "$program/tarvo-$tool" "$@" ;;
+  esporta|stampa|importa|migra) tool=$1; shift; exec "$program/tarvo-$tool" "$@" ;;
 esac
 exec "$program/quirnel" "$@"

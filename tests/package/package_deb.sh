@@ -24,6 +24,11 @@ done
 
 root="$scratch/root"
 dpkg-deb -x "$deb" "$root"
+# The move to a server, when built, comes with the client library it needs.
+if [ -e "$root/usr/lib/tarvo/tarvo-migra" ]; then
+  tr ',' '\n' <<<"$depends" | grep -q -E "^ *libpq5( |$)" || fail "dependency libpq5 missing for tarvo-migra"
+  [ -e "$root/usr/lib/tarvo/tarvo-pg.sql" ] || fail "tarvo-pg.sql not beside tarvo-migra"
+fi
 for file in usr/bin/tarvo usr/lib/tarvo/quirnel usr/lib/tarvo/libLodder.so usr/lib/tarvo/tarvo.sql \
             usr/lib/tarvo/articoli.rpt usr/lib/tarvo/shpix usr/share/applications/tarvo.desktop \
             usr/share/icons/hicolor/scalable/apps/tarvo.svg; do
@@ -50,6 +55,16 @@ head -c 3 "$scratch/anagrafica.csv" | od -An -tx1 | grep -q "ef bb bf" || fail "
 HOME="$home" "$root/usr/bin/tarvo" stampa articoli.rpt --pdf "$scratch/articoli.pdf" >/dev/null \
   || fail "tarvo stampa did not print from the user's database"
 [ -s "$scratch/articoli.pdf" ] || fail "tarvo stampa wrote no PDF"
+
+# tarvo migra reaches for the server with the user's database (no server
+# listens on port 1: refused, and said so).
+if [ -e "$root/usr/lib/tarvo/tarvo-migra" ]; then
+  rc=0
+  HOME="$home" "$root/usr/bin/tarvo" migra --verso postgresql://tarvo@127.0.0.1:1/negozio \
+    >/dev/null 2>"$scratch/migra.err" || rc=$?
+  [ "$rc" -eq 1 ] && grep -q "Collegamento al server non riuscito" "$scratch/migra.err" \
+    || { cat "$scratch/migra.err"; fail "tarvo migra did not run from the package (exit $rc)"; }
+fi
 
 # Without the log library registered the self-check says so and fails.
 rm "$home/components.reg"

@@ -1,0 +1,120 @@
+#include "PgConnection.h"
+
+#include "MigraError.h"
+
+#include <libpq-fe.h>
+
+namespace migra {
+
+namespace {
+
+QString errorOf(const PGresult *result)
+{
+    const char *primary = PQresultErrorField(result, PG_DIAG_MESSAGE_PRIMARY);
+    if (!primary)
+        return QString::fromUtf8(PQresultErrorMessage(result)).trimmed();
+    QString text = QString::fromUtf8(primary);
+    if (const char *detail = PQresultErrorField(result, PG_DIAG_MESSAGE_DETAIL))
+        text += QStringLiteral(" (") + QString::fromUtf8(detail) + QLatin1Char(')');
+    if (const char *context = PQresultErrorField(result, PG_DIAG_CONTEXT))
+        text += QStringLiteral("; ") + QString::fromUtf8(context).trimmed();
+    return text;
+}
+
+} // namespace
+
+PgConnection::PgConnection(const QString &address)
+{
+    const QByteArray conninfo = address.toUtf8();
+    const char *keywords[] = {"dbname", "fallback_application_name", "client_encoding", nullptr};
+    const char *values[] = {conninfo.constData(), "tarvo-migra", "UTF8", nullptr};
+    m_connection = PQconnectdbParams(keywords, values, 1);
+    if (PQstatus(m_connection) != CONNECTION_OK) {
+        const QString error = lastError();
+        PQfinish(m_connection);
+        throw MigraError(QStringLiteral("Collegamento al server non riuscito: %1").arg(error));
+    }
+    exec(QStringLiteral("SET DateStyle = ISO, YMD; SET extra_float_digits = 3"));
+}
+
+PgConnection::~PgConnection()
+{
+    PQfinish(m_connection);
+}
+
+QString PgConnection::lastError() const
+{
+    return QString::fromUtf8(PQerrorMessage(m_connection)).trimmed();
+}
+
+PgResult PgConnection::exec(const QString &sql)
+{
+    PGresult *result = PQexec(m_connection, sql.toUtf8().constData());
+    const ExecStatusType status = PQresultStatus(result);
+    if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) {
+        const QString error = result ? errorOf(result) : lastError();
+        PQclear(result);
+        throw MigraError(error);
+    }
+    return PgResult(result);
+}
+
+qint64 PgConnection::scalar(const QString &sql)
+{
+    const PgResult result = exec(sql);
+    return result.rows() > 0 && result.columns() > 0 ? result.integer(0, 0) : 0;
+}
+
+void PgConnection::beginCopy(const QString &copySql)
+{
+    PGresult *result = PQexec(m_connection, copySql.toUtf8().constData());
+    const ExecStatusType status = PQresultStatus(result);
+    const QString error = errorOf(result);
+    PQclear(result);
+    if (status != PGRES_COPY_IN)
+        throw MigraError(error);
+}
+
+void PgConnection::sendCopy(const QByteArray &data)
+{
+    if (PQputCopyData(m_connection, data.constData(), int(data.size())) != 1)
+        throw MigraError(lastError());
+}
+
+qint64 PgConnection::endCopy()
+{
+    if (PQputCopyEnd(m_connection, nullptr) != 1)
+        throw MigraError(lastError());
+    QString error;
+    qint64 rows = -1;
+    while (PGresult *result = PQgetResult(m_connection)) {
+        if (PQresultStatus(result) == PGRES_COMMAND_OK)
+            rows = QByteArray(PQcmdTuples(result)).toLongLong();
+        else if (error.isEmpty())
+            error = errorOf(result);
+        PQclear(result);
+    }
+    if (!error.isEmpty())
+        throw MigraError(error);
+    return rows;
+}
+
+void PgConnection::abandonCopy()
+{
+    if (PQputCopyEnd(m_connection, "tarvo-migra: copia interrotta") != 1)
+        return;
+    while (PGresult *result = PQgetResult(m_connection))
+        PQclear(result);
+}
+
+QString PgConnection::quotedIdentifier(const QString &name)
+{
+    return QLatin1Char('"') + QString(name).replace(QLatin1Char('"'), QLatin1String("\"\"")) + QLatin1Char('"');
+}
+
+QString PgConnection::quotedLiteral(const QString &text)
+{
+    return QLatin1Char('\'') + QString(text).replace(QLatin1Char('\''), QLatin1String("''")) + QLatin1Char('\'');
+}
+
+} // namespace migra

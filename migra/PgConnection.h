@@ -1,0 +1,44 @@
+#pragma once
+
+#include "PgResult.h"
+
+#include <QByteArray>
+#include <QString>
+
+struct pg_conn;
+
+namespace migra {
+
+// A connection to a PostgreSQL server through libpq, in UTF-8 with ISO
+// dates. Every failure throws MigraError with the server's own words.
+class PgConnection {
+public:
+    // `address`: a postgresql:// URL or a libpq connection string; the
+    // password comes from libpq's own sources (PGPASSWORD, ~/.pgpass).
+    explicit PgConnection(const QString &address);
+    ~PgConnection();
+    PgConnection(const PgConnection &) = delete;
+    PgConnection &operator=(const PgConnection &) = delete;
+
+    // One or more statements (the simple protocol); the last one's rows.
+    PgResult exec(const QString &sql);
+    qint64 scalar(const QString &sql);
+
+    // COPY ... FROM STDIN: start it, send data in any chunks, end it; end
+    // gives the number of rows the server took.
+    void beginCopy(const QString &copySql);
+    void sendCopy(const QByteArray &data);
+    qint64 endCopy();
+    // Ends a COPY that cannot go on (the file could not be read): the server
+    // drops what it took, and the connection can roll back.
+    void abandonCopy();
+
+    static QString quotedIdentifier(const QString &name);
+    static QString quotedLiteral(const QString &text);
+
+private:
+    QString lastError() const;
+    pg_conn *m_connection;
+};
+
+} // namespace migra
