@@ -48,6 +48,11 @@ QStringList DbReportSource::fieldNames(const QString &table)
     return names;
 }
 
+QString DbReportSource::shapeKey() const
+{
+    return m_connection->path() + QLatin1Char('#') + QString::number(m_connection->catalog().schemaVersion());
+}
+
 QStringList DbReportSource::letterhead()
 {
     if (!m_connection->catalog().table(QStringLiteral("Azienda")))

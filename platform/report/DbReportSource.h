@@ -26,6 +26,7 @@ public:
     // name, address, CAP and town (province), partita IVA and codice
     // fiscale, telephone and e-mail.
     QStringList letterhead() override;
+    QString shapeKey() const override;
 
     // The statement of the last stream as it ran, with its parameters.
     QString lastStatement() const { return m_lastStatement; }

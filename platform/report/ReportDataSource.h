@@ -36,6 +36,10 @@ public:
     // The shop's letterhead as the data keeps it; empty when it keeps none,
     // and the letterhead file next to the templates is printed instead.
     virtual QStringList letterhead() { return {}; }
+    // Names the data and the shape of its tables while they stay the same
+    // (what a query built on fieldNames() may be reused for); empty when it
+    // cannot say.
+    virtual QString shapeKey() const { return {}; }
 };
 
 } // namespace report

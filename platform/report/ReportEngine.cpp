@@ -37,7 +37,8 @@ PageStore ReportEngine::run(const ReportRequest &request, ReportDataSource &sour
     Formula selection = Formula::parse(request.selection);
     NamedFormulas named = NamedFormulas::fromSlots(request.formulas);
 
-    const ReportQuery query(tmpl, source, selection.tables());
+    const std::shared_ptr<const ReportQuery> built = ReportQuery::of(tmpl, source, selection.tables());
+    const ReportQuery &query = *built;
     selection.bind(query);
     if (!named.contains(QStringLiteral("Titolo")))
         named.set(QStringLiteral("Titolo"), request.title.isEmpty() ? tmpl.title : request.title);

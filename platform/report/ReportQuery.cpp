@@ -1,5 +1,6 @@
 #include "ReportQuery.h"
 
+#include <QMutex>
 #include <QRegularExpression>
 
 namespace report {
@@ -79,6 +80,28 @@ ReportQuery::ReportQuery(const ReportTemplate &tmpl, ReportDataSource &source, c
     m_sql = QStringLiteral("SELECT ") + select.join(QStringLiteral(", ")) + QStringLiteral(" FROM ") + from;
     if (!order.isEmpty())
         m_sql += QStringLiteral(" ORDER BY ") + order;
+}
+
+std::shared_ptr<const ReportQuery> ReportQuery::of(const ReportTemplate &tmpl, ReportDataSource &source,
+                                                   const QStringList &formulaTables)
+{
+    const QString shape = source.shapeKey();
+    if (shape.isEmpty() || tmpl.revision == 0)
+        return std::make_shared<const ReportQuery>(tmpl, source, formulaTables);
+    const QString key = QString::number(tmpl.revision) + QChar(1) + formulaTables.join(QChar(2)) + QChar(1) + shape;
+    static QMutex mutex;
+    static QHash<QString, std::shared_ptr<const ReportQuery>> built;
+    {
+        QMutexLocker lock(&mutex);
+        if (const auto it = built.constFind(key); it != built.cend())
+            return *it;
+    }
+    auto query = std::make_shared<const ReportQuery>(tmpl, source, formulaTables);
+    QMutexLocker lock(&mutex);
+    if (built.size() > 64)
+        built.clear();
+    built.insert(key, query);
+    return query;
 }
 
 int ReportQuery::resolve(const QString &table, const QString &field) const

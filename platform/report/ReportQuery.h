@@ -5,6 +5,7 @@
 #include "ReportTemplate.h"
 
 #include <QHash>
+#include <memory>
 #include <vector>
 
 namespace report {
@@ -21,6 +22,11 @@ public:
     };
 
     ReportQuery(const ReportTemplate &tmpl, ReportDataSource &source, const QStringList &formulaTables);
+    // The same, built once for a parse of a template, the tables the formula
+    // names and the source's shape, then kept: a card printed again costs
+    // no new query.
+    static std::shared_ptr<const ReportQuery> of(const ReportTemplate &tmpl, ReportDataSource &source,
+                                                 const QStringList &formulaTables);
 
     QString sql() const { return m_sql; }
     int columnCount() const { return m_columnCount; }

@@ -66,6 +66,7 @@ struct ReportTemplate {
     QString order;               // as written, for the statement
     QString group;               // "table.field"
     std::vector<TemplateBand> bands;
+    quint64 revision = 0;        // a number of its own for each parse
 
     const TemplateBand *band(TemplateBand::Kind kind) const;
 };

@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QHash>
 #include <QMutex>
+#include <atomic>
 #include <QFileInfo>
 #include <QDir>
 
@@ -110,8 +111,10 @@ ReportTemplate TemplateParser::load(const QString &path)
 
 ReportTemplate TemplateParser::parse(const QString &text, const QString &path)
 {
+    static std::atomic<quint64> parses {0};
     TemplateParser p(path);
     p.m_template.path = path;
+    p.m_template.revision = ++parses;
     const QStringList lines = text.split(QLatin1Char('\n'));
     for (const QString &line : lines) {
         ++p.m_line;

@@ -6,6 +6,7 @@
 #include "db/DbError.h"
 
 #include <QtTest>
+#include <sqlite3.h>
 
 using namespace report;
 
@@ -42,6 +43,7 @@ private Q_SLOTS:
     void journalsShareOneTemplate_data();
     void journalsShareOneTemplate();
     void longListRepeatsHeadersOnEveryPage();
+    void templateAndTablesChangedBetweenPrintsAreReadAnew();
 
 private:
     std::unique_ptr<ReportFixture> m_fixture;
@@ -316,3 +318,39 @@ void TestTemplates::longListRepeatsHeadersOnEveryPage()
 
 QTEST_MAIN(TestTemplates)
 #include "tst_templates.moc"
+
+// Prints keep the parsed template, the report's query and its connection
+// between runs: a template edited on disk, or a table another program
+// changed, must show in the very next print.
+void TestTemplates::templateAndTablesChangedBetweenPrintsAreReadAnew()
+{
+    ReportControl &r = *m_report;
+    const QString path = m_fixture->templatePath("pagamenti.rpt");
+    auto writeTemplate = [&](const char *detail) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(QByteArray("title \"Pagamenti\"\ntable pagamenti\norder pagamenti.pag_Codice\nband detail 5\n")
+                   + "text 0 0 100 5 \"" + detail + "\"\n");
+    };
+    auto print = [&] {
+        emptyFormulas(r);
+        r.set(prop::ReportFileName, path);
+        r.set(prop::SelectionFormula, "{pagamenti.pag_Codice} = 'CO'");
+        r.set(prop::Action, 1);
+        return allTexts(r);
+    };
+
+    writeTemplate("{pagamenti.pag_Descrizione}");
+    QCOMPARE(print(), QStringList({"Contanti"}));
+    writeTemplate("[{pagamenti.pag_Codice}]");
+    QCOMPARE(print(), QStringList({"[CO]"}));
+
+    writeTemplate("nota: {pagamenti.pag_Nota}");
+    QVERIFY_THROWS_EXCEPTION(db::DbError, print());   // no such field yet
+    sqlite3 *other = nullptr;
+    QCOMPARE(sqlite3_open(m_fixture->databasePath().toUtf8().constData(), &other), SQLITE_OK);
+    QCOMPARE(sqlite3_exec(other, "alter table Pagamenti add column pag_Nota text; "
+                                 "update Pagamenti set pag_Nota = 'a vista'", nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(other);
+    QCOMPARE(print(), QStringList({"nota: a vista"}));
+}
