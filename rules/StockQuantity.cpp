@@ -6,6 +6,7 @@
 #include "rules/TypedNumber.h"
 
 #include <QLocale>
+#include <QStringBuilder>
 #include <cfenv>
 #include <cmath>
 #include <limits>
@@ -45,13 +46,17 @@ bool StockQuantity::addTo(db::Database &database, const QString &barcode, long d
 {
     // The range is checked in the same statement: a result beyond a long
     // leaves the row as it was, and the item is then looked for to tell an
-    // overflow from an unknown bar code.
+    // overflow from an unknown bar code. The statement is built in one piece
+    // and checks the quantity before the change (within the long's bounds
+    // less the change), so the sum is written once: a till runs it for
+    // every article sold.
     const QString item = db::quoted(barcode, QLatin1Char('"'));
-    const QString moved = QStringLiteral("nz(ca_Quantita, 0) + (") + QString::number(delta) + QLatin1Char(')');
+    const qint64 change = delta;
     const int changed = database.execute(
-        QStringLiteral("update [Codice Articolo] set ca_Quantita = ") + moved + QStringLiteral(" where ca_Codice = ") + item
-        + QStringLiteral(" and ") + moved + QStringLiteral(" between ") + QString::number(std::numeric_limits<qint32>::min())
-        + QStringLiteral(" and ") + QString::number(std::numeric_limits<qint32>::max()));
+        u"update [Codice Articolo] set ca_Quantita = nz(ca_Quantita, 0) + (" % QString::number(change)
+        % u") where ca_Codice = " % item % u" and nz(ca_Quantita, 0) between "
+        % QString::number(qint64(std::numeric_limits<qint32>::min()) - change) % u" and "
+        % QString::number(qint64(std::numeric_limits<qint32>::max()) - change));
     if (changed != 0)
         return true;
     auto found = database.openRecordset(QStringLiteral("select ca_Codice from [Codice Articolo] where ca_Codice = ") + item);

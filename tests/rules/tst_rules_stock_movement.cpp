@@ -48,6 +48,7 @@ private Q_SLOTS:
     void wholeQuantityHalvesToEven();
     void stockEqualsItsMovements();
     void typedQuotesStayInsideTheirLiteral();
+    void overflowWritesNothing_data();
     void overflowWritesNothing();
     void unknownItemWritesNothing();
     void changingAMissingRowWritesNothing();
@@ -139,17 +140,47 @@ void TestStockMovement::typedQuotesStayInsideTheirLiteral()
     QCOMPARE(shop.stock(QStringLiteral("5555")), 10L);
 }
 
+void TestStockMovement::overflowWritesNothing_data()
+{
+    QTest::addColumn<qlonglong>("stock");
+    QTest::addColumn<bool>("selling");   // else a load
+    QTest::addColumn<bool>("refused");   // "Overflow", nothing written
+    QTest::newRow("a load past the largest long") << 2147483647LL << false << true;
+    QTest::newRow("a load up to the largest long") << 2147483646LL << false << false;
+    QTest::newRow("a sale past the smallest long") << -2147483648LL << true << true;
+    QTest::newRow("a sale down to the smallest long") << -2147483647LL << true << false;
+}
+
 void TestStockMovement::overflowWritesNothing()
 {
+    QFETCH(qlonglong, stock);
+    QFETCH(bool, selling);
+    QFETCH(bool, refused);
     Shop shop;
-    shop.execute(QStringLiteral("update [Codice Articolo] set ca_Quantita = 2147483647 where ca_Codice = '1234'"));
-    QVERIFY_THROWS_EXCEPTION(rules::RuleError, StockMovement::recordLoad(load(QStringLiteral("1234"), 1)));
-    QCOMPARE(shop.stock(QStringLiteral("1234")), 2147483647L);
-    QCOMPARE(shop.rows(QStringLiteral("carico")), 0);
+    shop.execute(QStringLiteral("update [Codice Articolo] set ca_Quantita = %1 where ca_Codice = '1234'").arg(stock));
+    const auto move = [&] {
+        return selling ? StockMovement::recordSale(sale(QStringLiteral("1234"), 1))
+                    : StockMovement::recordLoad(load(QStringLiteral("1234"), 1));
+    };
+    if (!refused) {
+        QCOMPARE(move(), StockMovement::Result::Done);
+        QCOMPARE(qlonglong(shop.stock(QStringLiteral("1234"))), stock + (selling ? -1 : 1));
+        return;
+    }
+    try {
+        move();
+        QFAIL("no overflow");
+    } catch (const rules::RuleError &error) {
+        QCOMPARE(error.description(), QStringLiteral("Overflow"));
+    }
+    QCOMPARE(qlonglong(shop.stock(QStringLiteral("1234"))), stock);
+    QCOMPARE(shop.rows(QStringLiteral("carico")) + shop.rows(QStringLiteral("scarico")), 0);
     QVERIFY(!shop.database().inTransaction());
-    // The next movement works as usual.
-    QCOMPARE(StockMovement::recordSale(sale(QStringLiteral("1234"), 1)), StockMovement::Result::Done);
-    QCOMPARE(shop.stock(QStringLiteral("1234")), 2147483646L);
+    // The next movement the other way works as usual.
+    const auto back = selling ? StockMovement::recordLoad(load(QStringLiteral("1234"), 1))
+                           : StockMovement::recordSale(sale(QStringLiteral("1234"), 1));
+    QCOMPARE(back, StockMovement::Result::Done);
+    QCOMPARE(qlonglong(shop.stock(QStringLiteral("1234"))), stock + (selling ? 1 : -1));
 }
 
 void TestStockMovement::unknownItemWritesNothing()
