@@ -109,7 +109,12 @@ void DbReportSource::stream(const ReportQuery &query, const Formula &selection, 
         }
         QString field = c.field;
         if (meta) {
-            if (const db::ColumnMeta *cm = meta->column(c.field)) {
+            // fieldNames() lists the catalogue's columns in order.
+            const db::ColumnMeta *cm = c.position >= 0 && size_t(c.position) < meta->columns.size()
+                                               && meta->columns[size_t(c.position)].name == c.field
+                                           ? &meta->columns[size_t(c.position)]
+                                           : meta->column(c.field);
+            if (cm) {
                 column.kind = cm->kind;
                 field = cm->name;
             }

@@ -52,6 +52,7 @@ bool PdfFile::finish(int catalog, int info)
     write("trailer\n<< /Size " + QByteArray::number(qsizetype(m_offsets.size() + 1)) + " /Root "
           + QByteArray::number(catalog) + " 0 R /Info " + QByteArray::number(info) + " 0 R >>\nstartxref\n"
           + QByteArray::number(table) + "\n%%EOF\n");
+    flush();
     return !m_failed;
 }
 
@@ -79,9 +80,19 @@ QByteArray PdfFile::textString(const QString &text)
 
 void PdfFile::write(const QByteArray &bytes)
 {
-    if (m_out.write(bytes) != bytes.size())
-        m_failed = true;
+    // Gathered and handed to the device in large pieces: a one-page card
+    // is a single write.
+    m_pending += bytes;
     m_position += bytes.size();
+    if (m_pending.size() >= kFlushSize)
+        flush();
+}
+
+void PdfFile::flush()
+{
+    if (m_out.write(m_pending) != m_pending.size())
+        m_failed = true;
+    m_pending.clear();
 }
 
 void PdfFile::write(const char *text)

@@ -29,10 +29,14 @@ public:
 private:
     void write(const QByteArray &bytes);
     void write(const char *text);
+    void flush();
+
+    static constexpr qsizetype kFlushSize = 256 * 1024;
 
     QIODevice &m_out;
     qint64 m_position = 0;
     bool m_failed = false;
+    QByteArray m_pending;
     std::vector<qint64> m_offsets;   // by object number - 1; -1 until written
 };
 

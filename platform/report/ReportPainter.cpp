@@ -1,5 +1,6 @@
 #include "ReportPainter.h"
 
+#include "AsideFile.h"
 #include "PdfReportWriter.h"
 
 #include "ReportProgress.h"
@@ -7,7 +8,6 @@
 #include "db/DbError.h"
 
 #include <QFile>
-#include <QSaveFile>
 #include <QImage>
 #include <QPageSize>
 #include <QPainter>
@@ -268,19 +268,13 @@ void ReportPainter::writePdf(const PageStore &pages, const QString &path, int co
         return;
     // Written aside and put in place whole: a failed or cancelled print
     // leaves the previous file (or none), never half a document.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    AsideFile file(path);
+    if (!file.open())
         failPrint(QStringLiteral("Impossibile scrivere il file \"%1\".").arg(path));
-    PdfReportWriter::Result written;
-    try {
-        written = PdfReportWriter::write(pages, file, qMax(1, copies), title, cancelled);
-    } catch (...) {
-        file.cancelWriting();
-        throw;
-    }
+    const PdfReportWriter::Result written = PdfReportWriter::write(pages, file, qMax(1, copies), title, cancelled);
     if (written == PdfReportWriter::Result::NeedsEmbeddedFonts) {
         // A text the reader's own fonts cannot show: Qt's engine embeds them.
-        file.cancelWriting();
+        file.cancel();
         writeEmbeddingFonts(pages, path, copies, title, cancelled);
         return;
     }
@@ -291,8 +285,8 @@ void ReportPainter::writePdf(const PageStore &pages, const QString &path, int co
 void ReportPainter::writeEmbeddingFonts(const PageStore &pages, const QString &path, int copies,
                                         const QString &title, const std::function<bool()> &cancelled)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    AsideFile file(path);
+    if (!file.open())
         failPrint(QStringLiteral("Impossibile scrivere il file \"%1\".").arg(path));
     {
         QPdfWriter writer(&file);
@@ -302,12 +296,7 @@ void ReportPainter::writeEmbeddingFonts(const PageStore &pages, const QString &p
         const ReportPage first = pages.page(0);
         const QSizeF portrait(qMin(first.size.width(), first.size.height()), qMax(first.size.width(), first.size.height()));
         writer.setPageLayout(QPageLayout(QPageSize(portrait, QPageSize::Millimeter), orientationOf(first), QMarginsF()));
-        try {
-            paintAll(writer, pages, copies, writer.resolution(), cancelled);
-        } catch (...) {
-            file.cancelWriting();
-            throw;
-        }
+        paintAll(writer, pages, copies, writer.resolution(), cancelled);
     }
     if (!file.commit())
         failPrint(QStringLiteral("Impossibile scrivere il file \"%1\".").arg(path));

@@ -53,7 +53,9 @@ ReportQuery::ReportQuery(const ReportTemplate &tmpl, ReportDataSource &source, c
         QStringList prefixes;   // key(name, field) without the field
         for (const QString &name : answersTo)
             prefixes << key(name, QString());
-        for (const QString &field : source.fieldNames(real)) {
+        const QStringList fields = source.fieldNames(real);
+        for (int position = 0; position < fields.size(); ++position) {
+            const QString &field = fields.at(position);
             const QString lowerField = field.trimmed().toLower();
             for (const QString &prefix : prefixes) {
                 // The first table that has a field wins when names repeat.
@@ -62,7 +64,7 @@ ReportQuery::ReportQuery(const ReportTemplate &tmpl, ReportDataSource &source, c
                     m_columns.insert(k, m_columnCount);
             }
             select << u'[' + real + QStringLiteral("].[") + field + u']';
-            m_list.push_back({real, field});
+            m_list.push_back({real, field, position});
             ++m_columnCount;
         }
         if (table.join.isEmpty())

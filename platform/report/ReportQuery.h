@@ -19,6 +19,7 @@ public:
     struct Column {
         QString table;   // the table read, as the template names it
         QString field;   // stored spelling
+        int position = -1;   // its place among the table's fieldNames()
     };
 
     ReportQuery(const ReportTemplate &tmpl, ReportDataSource &source, const QStringList &formulaTables);
