@@ -21,6 +21,7 @@
 #include "lookup/frmHelp.h"
 #include "register/frmAnagrafica.h"
 #include "rules/InvoiceArchive.h"
+#include "rules/InvoiceDrafts.h"
 #include "rules/InvoiceNumber.h"
 #include "ui/Messages.h"
 
@@ -196,6 +197,8 @@ void frmFattura::Salva()
             rs->setValue(QStringLiteral("fat_Numero"), numero);
             rs->update();
         });
+        InvoiceDrafts::release(database()->path(), saved);
+        InvoiceDrafts::release(database()->path(), assigned);
         requeryOn(assigned);
         if (assigned != saved)
             informa(numeroCambiato(saved, assigned), ui::vbExclamation);

@@ -15,6 +15,7 @@
 #include "db/SqlText.h"
 #include "lookup/frmHelp.h"
 #include "rules/InvoiceArchive.h"
+#include "rules/InvoiceDrafts.h"
 #include "rules/InvoiceLine.h"
 #include "ui/Messages.h"
 
@@ -196,8 +197,13 @@ void frmFattura::TDBGrid1_BeforeUpdate(bool &cancel)
         beginLineWrite();
         // Inside that transaction: no other till can claim the number
         // between this look and the line's write.
-        if (editState() == int(db::EditMode::Adding) && LasciaNumeroAllAltraCassa())
-            TDBGrid1->setColumnValue(Numero, m_gridNumber);
+        if (editState() == int(db::EditMode::Adding)) {
+            if (LasciaNumeroAllAltraCassa())
+                TDBGrid1->setColumnValue(Numero, m_gridNumber);
+            // The other tills' editors leave these lines alone while this
+            // invoice is being typed.
+            InvoiceDrafts::hold(database()->path(), m_gridNumber);
+        }
     }
 }
 
@@ -213,6 +219,7 @@ bool frmFattura::LasciaNumeroAllAltraCassa()
         return false;
     const QString libero = archive.nextFreeNumber(today());
     m_numeroLasciato = m_gridNumber;
+    InvoiceDrafts::release(database()->path(), m_gridNumber);
     m_gridNumber = libero;
     // The header and its box take the new number without reloading the
     // grid, which is writing the line.

@@ -4,6 +4,7 @@
 #include "db/DbError.h"
 #include "db/EngineErrors.h"
 #include "db/SqlText.h"
+#include "rules/InvoiceDrafts.h"
 #include "rules/InvoiceLine.h"
 #include "rules/InvoiceNumber.h"
 #include "rules/SwitchableTransaction.h"
@@ -158,9 +159,10 @@ void InvoiceArchive::discardUnsaved(const QString &numero)
     if (numero.isEmpty())
         return;
     WriteTransaction transaction(m_db);
-    if (!exists(numero))
+    if (!exists(numero) && !InvoiceDrafts::heldElsewhere(m_db.path(), numero))
         m_db.execute(QStringLiteral("delete from ") + linesOf(numero));
     transaction.commit();
+    InvoiceDrafts::release(m_db.path(), numero);
 }
 
 int InvoiceArchive::removeStrayLines()
@@ -194,8 +196,9 @@ int InvoiceArchive::removeStrayLines()
     int removed = 0;
     if (withoutNumber)
         removed += m_db.execute(QStringLiteral("delete from [Dettaglio Fattura] where df_Numero_Fattura is null"));
+    // Lines another till is typing right now are not stray.
     for (const QString &numero : candidates)
-        if (!exists(numero))
+        if (!exists(numero) && !InvoiceDrafts::heldElsewhere(m_db.path(), numero))
             removed += m_db.execute(QStringLiteral("delete from ") + linesOf(numero));
     transaction.commit();
     return removed;

@@ -53,8 +53,9 @@ public:
     // The lines typed for a new invoice that is abandoned (never saved):
     // removed, unless a header with that number exists.
     void discardUnsaved(const QString &numero);
-    // Lines no header owns (an invoice being typed when the program stopped);
-    // returns how many went.
+    // Lines no header owns (an invoice being typed when the program stopped),
+    // except those another till is typing (InvoiceDrafts); returns how many
+    // went.
     int removeStrayLines();
     // fat_Imponibile := the sum of the invoice's lines (no header: nothing).
     void storeTotal(const QString &numero);

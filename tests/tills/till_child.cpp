@@ -6,10 +6,14 @@
 // and 2; invoices saves <count> new invoices, each under the number an
 // editor would have proposed just before. Prints "READY", waits for a line
 // on standard input (so that both tills start together), and exits 0 when
-// every operation was done without an error.
+// every operation was done without an error. draft types <count> lines of
+// a new invoice under number 26-00009 as the editor does (the number held
+// for the other tills), prints "TYPED" and waits for a second line before
+// it ends, never saving the invoice.
 #include "db/Database.h"
 #include "db/Recordset.h"
 #include "rules/InvoiceArchive.h"
+#include "rules/InvoiceDrafts.h"
 #include "rules/ShopDatabase.h"
 #include "rules/StockMovement.h"
 
@@ -72,6 +76,18 @@ int main(int argc, char *argv[])
             for (int i = 0; i < count; ++i)
                 if (StockMovement::changeSale(number, sale(i % 2 == 0 ? 2 : 1)) != StockMovement::Result::Done)
                     return 4;
+        } else if (work == "draft") {
+            auto database = ShopDatabase::open();
+            const QString numero = QStringLiteral("26-00009");
+            InvoiceDrafts::hold(database->path(), numero);
+            for (int i = 0; i < count; ++i)
+                database->execute(QStringLiteral("insert into [Dettaglio Fattura] (df_Numero_Fattura, df_Descrizione, "
+                                                 "df_Quantità, df_Prezzo, df_IVA) values ('")
+                                  + numero + QStringLiteral("', 'Riga', 1, 10, 3)"));
+            std::puts("TYPED");
+            std::fflush(stdout);
+            if (!std::fgets(line, sizeof line, stdin))
+                return 3;
         } else if (work == "invoices") {
             auto database = ShopDatabase::open();
             for (int i = 0; i < count; ++i)

@@ -4,6 +4,8 @@
 // invoices may share a number.
 #include "TestShopDatabase.h"
 
+#include "rules/InvoiceArchive.h"
+
 #include <QProcess>
 #include <QtTest>
 
@@ -14,6 +16,7 @@ class TestTills : public QObject {
 private Q_SLOTS:
     void twoTillsAtOnceLoseNothing_data();
     void twoTillsAtOnceLoseNothing();
+    void linesAnotherTillIsTypingAreNotStray();
 };
 
 void TestTills::twoTillsAtOnceLoseNothing_data()
@@ -72,6 +75,35 @@ void TestTills::twoTillsAtOnceLoseNothing()
         QCOMPARE(shop.scalar(QStringLiteral("select max(fat_Numero) from Fattura")).toString(),
                  QStringLiteral("26-%1").arg(rowCount, 5, 10, QLatin1Char('0')));
     }
+}
+
+// The invoice editor clears, when it opens, lines that no saved invoice owns:
+// lines a program left when it stopped. The lines another till is typing for
+// a new invoice right now stay; once that till is gone, they are stray.
+void TestTills::linesAnotherTillIsTypingAreNotStray()
+{
+    TestShopDatabase shop;
+    QProcess till;
+    till.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    till.start(QStringLiteral(TILL_CHILD), {shop.path(), QStringLiteral("draft"), QStringLiteral("3")});
+    QVERIFY(till.waitForStarted());
+    QVERIFY(till.waitForReadyRead(10000));
+    QCOMPARE(till.readLine().trimmed(), QByteArray("READY"));
+    till.write("go\n");
+    QVERIFY(till.waitForReadyRead(10000));
+    QCOMPARE(till.readLine().trimmed(), QByteArray("TYPED"));
+
+    const QString lines = QStringLiteral("[Dettaglio Fattura] where df_Numero_Fattura = '26-00009'");
+    InvoiceArchive archive(shop.database());
+    QCOMPARE(archive.removeStrayLines(), 0);
+    archive.discardUnsaved(QStringLiteral("26-00009"));
+    QCOMPARE(shop.count(lines), 3);
+
+    till.write("done\n");
+    QVERIFY(till.waitForFinished(10000));
+    QCOMPARE(till.exitCode(), 0);
+    QCOMPARE(archive.removeStrayLines(), 3);
+    QCOMPARE(shop.count(lines), 0);
 }
 
 QTEST_MAIN(TestTills)
