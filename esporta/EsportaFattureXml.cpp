@@ -2,6 +2,7 @@
 // The invoices dated in the period, one FatturaPA file each, into DIR.
 #include "EsportaCommand.h"
 
+#include "db/DatabaseSettings.h"
 #include "db/Database.h"
 #include "db/DbError.h"
 #include "db/SchemaVersions.h"
@@ -34,13 +35,13 @@ int exportInvoices(const QStringList &args)
         return EsportaCommand::kUsage;
     }
     const QString path = EsportaCommand::databasePath(options.value(database));
-    if (!QFileInfo(path).isFile()) {
+    if (!QFileInfo(path).isFile() && !db::DatabaseSettings::beside(path).onServer()) {
         EsportaCommand::say(QStringLiteral("il database \"%1\" non esiste.").arg(QDir::toNativeSeparators(path)));
         return EsportaCommand::kFailed;
     }
     try {
         std::shared_ptr<db::Database> shop = db::Database::open(path);
-        const int version = db::SchemaVersions::versionOf(shop->handle());
+        const int version = db::SchemaVersions::versionOf(*shop);
         if (version != db::SchemaVersions::latest()) {
             EsportaCommand::say(QStringLiteral("il database è della versione %1, questo programma della %2: aprirlo "
                                                "prima con quirnel, che lo aggiorna.")

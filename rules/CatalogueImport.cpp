@@ -2,12 +2,12 @@
 
 #include "db/Database.h"
 #include "db/DbError.h"
+#include "db/Statement.h"
 
 #include <QHash>
 #include <QSet>
 #include <QStringDecoder>
 #include <optional>
-#include <sqlite3.h>
 
 namespace catalogue {
 
@@ -27,61 +27,52 @@ QChar separatorOf(const QString &text)
     return best;
 }
 
-// One prepared statement of the import.
+// One prepared statement of the import, kept by the connection.
 class Statement {
 public:
-    Statement(sqlite3 *handle, const char *sql)
-    {
-        if (sqlite3_prepare_v2(handle, sql, -1, &m_statement, nullptr) != SQLITE_OK)
-            throw db::DbError(db::ErrorKind::General, 3000, QString::fromUtf8(sqlite3_errmsg(handle)));
-    }
-    ~Statement() { sqlite3_finalize(m_statement); }
+    Statement(db::Database &database, const QString &sql) : m_sql(sql), m_statement(database.statement(sql)) {}
+    ~Statement() { m_statement->reset(); }
     Statement(const Statement &) = delete;
     Statement &operator=(const Statement &) = delete;
 
     Statement &bind(int index, const std::optional<QString> &text)
     {
-        sqlite3_reset(m_statement);
-        if (!text) {
-            sqlite3_bind_null(m_statement, index);
-        } else {
-            const QByteArray utf8 = text->toUtf8();
-            sqlite3_bind_text(m_statement, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
-        }
+        m_statement->reset();
+        if (!text)
+            m_statement->bindNull(index);
+        else
+            m_statement->bindText(index, *text);
         return *this;
     }
     Statement &bind(int index, const std::optional<double> &number)
     {
-        sqlite3_reset(m_statement);
+        m_statement->reset();
         if (number.has_value())
-            sqlite3_bind_double(m_statement, index, number.value());
+            m_statement->bindReal(index, number.value());
         else
-            sqlite3_bind_null(m_statement, index);
+            m_statement->bindNull(index);
         return *this;
     }
     Statement &bind(int index, qint64 number)
     {
-        sqlite3_reset(m_statement);
-        sqlite3_bind_int64(m_statement, index, number);
+        m_statement->reset();
+        m_statement->bindInteger(index, number);
         return *this;
     }
     // Runs it; true when it returned a row (readable until the next run).
     bool step()
     {
-        sqlite3_reset(m_statement);
-        const int rc = sqlite3_step(m_statement);
-        if (rc != SQLITE_ROW && rc != SQLITE_DONE)
-            throw db::DbError(db::ErrorKind::General, 3000, QString::fromUtf8(sqlite3_errmsg(sqlite3_db_handle(m_statement))));
-        return rc == SQLITE_ROW;
+        m_statement->reset();
+        return m_statement->step(m_sql);
     }
-    qint64 integer(int column) const { return sqlite3_column_int64(m_statement, column); }
-    QString text(int column) const
-    {
-        return QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(m_statement, column)));
-    }
+    bool next() { return m_statement->step(m_sql); }
+    qint64 integer(int column) const { return m_statement->columnInteger(column); }
+    QString text(int column) const { return m_statement->columnString(column); }
+    qint64 lastInsertId() const { return m_statement->lastInsertId(); }
 
 private:
-    sqlite3_stmt *m_statement = nullptr;
+    QString m_sql;
+    db::Statement *m_statement;
 };
 
 // A row after its checks.
@@ -247,14 +238,13 @@ ImportResult importRows(db::Database &database, const QList<QStringList> &rows, 
                         bool updateExisting)
 {
     ImportResult result;
-    sqlite3 *handle = database.handle();
     if (columns.descrizione < 0 || columns.fornitore < 0) {
         result.errors.append({0, QStringLiteral("Indicare le colonne della descrizione e del fornitore.")});
         return result;
     }
 
     // First every row is checked; nothing is written while any is wrong.
-    Statement findCode(handle, "SELECT ca_Codice_Articolo FROM [Codice Articolo] WHERE ca_Codice = ?");
+    Statement findCode(database, QStringLiteral("SELECT ca_Codice_Articolo FROM \"Codice Articolo\" WHERE ca_Codice = ?"));
     QList<Article> articles;
     QHash<QString, int> codeLines;
     for (int r = 1; r < rows.size(); ++r) {
@@ -307,31 +297,27 @@ ImportResult importRows(db::Database &database, const QList<QStringList> &rows, 
     db::Transaction transaction(database);
     QHash<QString, qint64> bySupplier;
     if (updateExisting) {
-        sqlite3_stmt *scan = nullptr;
-        sqlite3_prepare_v2(handle, "SELECT art_Codice, ifnull(art_Fornitore, ''), ifnull(art_Descrizione, '') "
-                                   "FROM Articoli", -1, &scan, nullptr);
-        while (sqlite3_step(scan) == SQLITE_ROW) {
-            bySupplier.insert(supplierKey(QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(scan, 1))),
-                                          QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(scan, 2)))),
-                              sqlite3_column_int64(scan, 0));
-        }
-        sqlite3_finalize(scan);
+        Statement scan(database, QStringLiteral("SELECT art_Codice, ifnull(art_Fornitore, ''), "
+                                                "ifnull(art_Descrizione, '') FROM Articoli"));
+        for (bool row = scan.step(); row; row = scan.next())
+            bySupplier.insert(supplierKey(scan.text(1), scan.text(2)), scan.integer(0));
     }
 
-    Statement insertArticle(handle, "INSERT INTO Articoli (art_Descrizione, art_Fornitore, art_Prezzo_Carico, "
-                                    "art_Prezzo_Listino, art_Quantita, art_Usato) VALUES (?, ?, ?, ?, ifnull(?, 0), 0)");
-    Statement updateArticle(handle, "UPDATE Articoli SET art_Descrizione = ?, art_Fornitore = ?, "
+    Statement insertArticle(database, QStringLiteral("INSERT INTO Articoli (art_Descrizione, art_Fornitore, art_Prezzo_Carico, "
+                                                     "art_Prezzo_Listino, art_Quantita, art_Usato) VALUES (?, ?, ?, ?, ifnull(?, 0), 0)")
+                                          + (database.onServer() ? QStringLiteral(" RETURNING art_Codice") : QString()));
+    Statement updateArticle(database, QStringLiteral("UPDATE Articoli SET art_Descrizione = ?, art_Fornitore = ?, "
                                     "art_Prezzo_Carico = ifnull(?, art_Prezzo_Carico), "
                                     "art_Prezzo_Listino = ifnull(?, art_Prezzo_Listino), "
-                                    "art_Quantita = ifnull(?, art_Quantita) WHERE art_Codice = ?");
-    Statement insertItem(handle, "INSERT INTO [Codice Articolo] (ca_Codice, ca_Codice_Articolo, ca_Taglia, ca_Colore, "
-                                 "ca_Quantita) VALUES (?, ?, ?, ?, ifnull(?, 0))");
-    Statement updateItem(handle, "UPDATE [Codice Articolo] SET ca_Codice_Articolo = ?, ca_Taglia = ifnull(?, ca_Taglia), "
-                                 "ca_Colore = ifnull(?, ca_Colore), ca_Quantita = ifnull(?, ca_Quantita) "
-                                 "WHERE ca_Codice = ?");
+                                    "art_Quantita = ifnull(?, art_Quantita) WHERE art_Codice = ?"));
+    Statement insertItem(database, QStringLiteral("INSERT INTO \"Codice Articolo\" (ca_Codice, ca_Codice_Articolo, ca_Taglia, "
+                                                  "ca_Colore, ca_Quantita) VALUES (?, ?, ?, ?, ifnull(?, 0))"));
+    Statement updateItem(database, QStringLiteral("UPDATE \"Codice Articolo\" SET ca_Codice_Articolo = ?, "
+                                                  "ca_Taglia = ifnull(?, ca_Taglia), ca_Colore = ifnull(?, ca_Colore), "
+                                                  "ca_Quantita = ifnull(?, ca_Quantita) WHERE ca_Codice = ?"));
     // An article's stock is the sum of its items' when it has bar codes.
-    Statement sumItems(handle, "UPDATE Articoli SET art_Quantita = (SELECT ifnull(sum(ca_Quantita), 0) FROM "
-                               "[Codice Articolo] WHERE ca_Codice_Articolo = ?1) WHERE art_Codice = ?1");
+    Statement sumItems(database, QStringLiteral("UPDATE Articoli SET art_Quantita = (SELECT ifnull(sum(ca_Quantita), 0) FROM "
+                                                "\"Codice Articolo\" WHERE ca_Codice_Articolo = ?1) WHERE art_Codice = ?1"));
     for (const Article &a : articles) {
         std::optional<qint64> existing;
         bool itemExists = false;
@@ -354,7 +340,7 @@ ImportResult importRows(db::Database &database, const QList<QStringList> &rows, 
         } else {
             insertArticle.bind(1, std::optional<QString>(a.descrizione)).bind(2, std::optional<QString>(a.fornitore))
                 .bind(3, a.prezzoCarico).bind(4, a.prezzoListino).bind(5, articleQuantity).step();
-            article = sqlite3_last_insert_rowid(handle);
+            article = insertArticle.lastInsertId();
             ++result.inserted;
         }
         bySupplier.insert(key, article);

@@ -4,12 +4,12 @@
 #include "db/DbError.h"
 #include "db/EngineErrors.h"
 #include "db/SqlText.h"
+#include "db/Statement.h"
 #include "rules/InvoiceDrafts.h"
 #include "rules/InvoiceLine.h"
 #include "rules/InvoiceNumber.h"
 #include "rules/SwitchableTransaction.h"
 
-#include <sqlite3.h>
 
 
 namespace {
@@ -174,25 +174,20 @@ int InvoiceArchive::removeStrayLines()
     // the program's own comparison and keeps its lines.
     QStringList candidates;
     bool withoutNumber = false;
-    sqlite3_stmt *statement = nullptr;
-    const char *sql = "select df_Numero_Fattura from \"Dettaglio Fattura\" group by df_Numero_Fattura "
-                      "having df_Numero_Fattura is null or not exists "
-                      "(select 1 from Fattura where fat_Numero = df_Numero_Fattura)";
-    int rc = sqlite3_prepare_v2(m_db.handle(), sql, -1, &statement, nullptr);
-    if (rc != SQLITE_OK)
-        throw db::errors::fromSqlite(m_db.handle(), rc, QString::fromUtf8(sql));
-    while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
-        if (sqlite3_column_type(statement, 0) == SQLITE_NULL)
-            withoutNumber = true;
-        else
-            candidates.append(QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(statement, 0))));
+    {
+        const QString sql = QStringLiteral(
+            "select df_Numero_Fattura from \"Dettaglio Fattura\" group by df_Numero_Fattura "
+            "having df_Numero_Fattura is null or not exists "
+            "(select 1 from Fattura where fat_Numero = df_Numero_Fattura)");
+        db::Statement *statement = m_db.statement(sql);
+        const db::StatementUse use(statement);
+        while (statement->step(sql)) {
+            if (statement->columnType(0) == db::NullValue)
+                withoutNumber = true;
+            else
+                candidates.append(statement->columnString(0));
+        }
     }
-    if (rc != SQLITE_DONE) {
-        const db::DbError error = db::errors::fromSqlite(m_db.handle(), rc, QString::fromUtf8(sql));
-        sqlite3_finalize(statement);
-        throw error;
-    }
-    sqlite3_finalize(statement);
     int removed = 0;
     if (withoutNumber)
         removed += m_db.execute(QStringLiteral("delete from [Dettaglio Fattura] where df_Numero_Fattura is null"));

@@ -3,8 +3,8 @@
 #include "db/Database.h"
 #include "db/DbError.h"
 #include "db/SqlText.h"
-
-#include <sqlite3.h>
+#include "db/Statement.h"
+#include "db/TextKeys.h"
 
 namespace {
 
@@ -20,21 +20,54 @@ const char *const kScannedPage =
     "where art_Codice > ?2 and (?6 is null or art_Codice = ?6) and (?3 is null or art_Descrizione like ?3) "
     "and (?4 is null or art_Fornitore like ?4) order by art_Codice limit ?5";
 
-QString columnText(sqlite3_stmt *statement, int column)
-{
-    const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(statement, column));
-    return text ? QString::fromUtf8(text, sqlite3_column_bytes(statement, column)) : QString();
-}
+// On the server: ?1 a plain pattern of the folded description (server's
+// own "like": the trigram index, or the sort key's index for a prefix)
+// that every match fits, the other numbers as above.
+const char *const kServerPage =
+    "select art_Codice, art_Descrizione, art_Fornitore from Articoli "
+    "where art_Codice > ?2 and (?6 is null or art_Codice = ?6) "
+    "and (?1 is null or tarvo_key(art_Descrizione) OPERATOR(pg_catalog.~~) ?1) "
+    "and (?3 is null or art_Descrizione like ?3) "
+    "and (?4 is null or art_Fornitore like ?4) order by art_Codice limit ?5";
 
 // An empty text binds Null: no criterion.
-void bindText(sqlite3_stmt *statement, int index, const QString &text)
+void bindText(db::Statement *statement, int index, const QString &text)
 {
-    if (text.isEmpty()) {
-        sqlite3_bind_null(statement, index);
-        return;
+    if (text.isEmpty())
+        statement->bindNull(index);
+    else
+        statement->bindText(index, text);
+}
+
+// The longest run of plain characters typed, as the server's "like" finds
+// it in the folded description ("%run%"); a prefix search keeps the start.
+QString serverPrefilter(const QString &typed, bool anywhere)
+{
+    QString longest, run;
+    bool first = true;
+    QString start;
+    for (const QChar c : typed + QLatin1Char('*')) {
+        if (c == QLatin1Char('*') || c == QLatin1Char('?') || c == QLatin1Char('#') || c == QLatin1Char('[')) {
+            if (first)
+                start = run;
+            first = false;
+            if (run.size() > longest.size())
+                longest = run;
+            run.clear();
+        } else {
+            run += c;
+        }
     }
-    const QByteArray utf8 = text.toUtf8();
-    sqlite3_bind_text(statement, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
+    const auto escaped = [](QString text) {
+        text = db::foldedText(text);
+        text.replace(QLatin1Char('\\'), QStringLiteral("\\\\"));
+        text.replace(QLatin1Char('%'), QStringLiteral("\\%"));
+        text.replace(QLatin1Char('_'), QStringLiteral("\\_"));
+        return text;
+    };
+    if (!anywhere)
+        return start.isEmpty() ? QString() : escaped(start) + QLatin1Char('%');
+    return longest.size() < 3 ? QString() : QLatin1Char('%') + escaped(longest) + QLatin1Char('%');
 }
 
 } // namespace
@@ -60,14 +93,12 @@ QString ArticleSearchPages::matchQuery(const QString &typed)
 
 bool ArticleSearchPages::databaseHasIndex(db::Database &database)
 {
-    sqlite3_stmt *statement = nullptr;
-    if (sqlite3_prepare_v2(database.handle(),
-                           "select 1 from sqlite_master where type = 'table' and name = 'ArticoliTrigrammi'", -1,
-                           &statement, nullptr) != SQLITE_OK)
-        return false;
-    const bool found = sqlite3_step(statement) == SQLITE_ROW;
-    sqlite3_finalize(statement);
-    return found;
+    if (database.onServer())
+        return true;
+    const QString sql = QStringLiteral("select 1 from sqlite_master where type = 'table' and name = 'ArticoliTrigrammi'");
+    db::Statement *statement = database.statement(sql);
+    const db::StatementUse use(statement);
+    return statement->step(sql);
 }
 
 std::unique_ptr<ArticleSearchPages> ArticleSearchPages::prepare(std::shared_ptr<db::Database> database,
@@ -81,12 +112,16 @@ std::unique_ptr<ArticleSearchPages> ArticleSearchPages::prepare(std::shared_ptr<
         search->m_descrizione = criteria.generica ? QStringLiteral("*") + pattern + QStringLiteral("*")
                                                   : pattern + QStringLiteral("*");
         // A bar code names one article: the index has nothing to add.
-        if (search->m_articolo < 0 && databaseHasIndex(*database))
+        if (search->m_articolo < 0 && database->onServer())
+            search->m_match = serverPrefilter(criteria.descrizione, criteria.generica);
+        else if (search->m_articolo < 0 && databaseHasIndex(*database))
             search->m_match = matchQuery(criteria.descrizione);
     }
     if (!criteria.fornitore.trimmed().isEmpty())
         search->m_fornitore = db::typedLikePattern(criteria.fornitore) + QStringLiteral("*");
-    search->m_statement = search->m_match.isEmpty() ? kScannedPage : kIndexedPage;
+    search->m_statement = database->onServer()        ? kServerPage
+                          : search->m_match.isEmpty() ? kScannedPage
+                                                      : kIndexedPage;
     search->m_database = std::move(database);
     return search;
 }
@@ -96,33 +131,26 @@ QList<FoundArticle> ArticleSearchPages::next(int rows)
     QList<FoundArticle> found;
     if (m_atEnd)
         return found;
-    sqlite3 *handle = m_database->handle();
-    sqlite3_stmt *statement = nullptr;
-    if (sqlite3_prepare_v3(handle, m_statement.constData(), -1, SQLITE_PREPARE_PERSISTENT, &statement, nullptr)
-        != SQLITE_OK)
-        throw db::DbError(db::ErrorKind::General, 3001, QString::fromUtf8(sqlite3_errmsg(handle)));
+    const QString sql = QString::fromUtf8(m_statement);
+    db::Statement *statement = m_database->statement(sql);
+    const db::StatementUse use(statement);
     bindText(statement, 1, m_match);
-    sqlite3_bind_int64(statement, 2, m_lastCode);
+    statement->bindInteger(2, m_lastCode);
     bindText(statement, 3, m_descrizione);
     bindText(statement, 4, m_fornitore);
-    sqlite3_bind_int(statement, 5, rows);
+    statement->bindInteger(5, rows);
     if (m_articolo >= 0)
-        sqlite3_bind_int64(statement, 6, m_articolo);
+        statement->bindInteger(6, m_articolo);
     else
-        sqlite3_bind_null(statement, 6);
-    int rc;
-    while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
+        statement->bindNull(6);
+    while (statement->step(sql)) {
         FoundArticle article;
-        article.codice = sqlite3_column_int64(statement, 0);
-        article.descrizione = columnText(statement, 1);
-        article.fornitore = columnText(statement, 2);
+        article.codice = statement->columnInteger(0);
+        article.descrizione = statement->columnString(1);
+        article.fornitore = statement->columnString(2);
         m_lastCode = article.codice;
         found << article;
     }
-    const QString error = rc == SQLITE_DONE ? QString() : QString::fromUtf8(sqlite3_errmsg(handle));
-    sqlite3_finalize(statement);
-    if (!error.isEmpty())
-        throw db::DbError(db::ErrorKind::General, 3001, error);
     m_atEnd = found.size() < rows;
     return found;
 }

@@ -2,6 +2,7 @@
 
 #include "app/Globals.h"
 #include "app/safety/ShopSafety.h"
+#include "db/DatabaseSettings.h"
 #include "db/Database.h"
 #include "db/DatabaseCopy.h"
 #include "ui/Messages.h"
@@ -115,6 +116,17 @@ void runRestore(QWidget *parent, const QString &databasePath, const std::functio
 
 bool checkAtStart(const QString &databasePath, const QString &backupFolder)
 {
+    // A shop on a server: its schema is brought up to date there; the file
+    // checks and the daily copies are the server's business.
+    try {
+        if (db::DatabaseSettings::beside(databasePath).onServer()) {
+            upgradeShop(databasePath, QDate::currentDate());
+            return true;
+        }
+    } catch (const db::DbError &error) {
+        ui::MsgBox(error.description(), ui::vbCritical, QString());
+        return false;
+    }
     if (!QFileInfo::exists(databasePath))
         return true; // the first window that opens it says so
     QString problem;

@@ -2,6 +2,7 @@
 
 #include "app/Globals.h"
 #include "db/Database.h"
+#include "db/DatabaseSettings.h"
 #include "db/DatabaseCopy.h"
 #include "db/SchemaVersions.h"
 #include "db/TextFunctions.h"
@@ -22,6 +23,12 @@ const QString backupPattern = QStringLiteral("tarvo-????????" "-??????.mdb");
 db::DbError refusal(const QString &text)
 {
     return db::DbError(db::ErrorKind::Io, 3026, text);
+}
+
+QString onServerMessage()
+{
+    return QStringLiteral("Il database è sul server indicato in tarvo.ini: le sue copie si fanno sul server "
+                          "(pg_dump), non da questo programma.");
 }
 
 // A read-only connection of its own, with the program's text functions
@@ -97,6 +104,8 @@ QString copyShop(const QString &databasePath, const QString &folder, const QDate
     requireSpace(folder, sizeOf(databasePath));
     const QString target = QDir(folder).filePath(backupFileName(when));
     const auto shop = db::Database::open(databasePath);
+    if (shop->onServer())
+        throw refusal(onServerMessage());
     db::copyDatabase(shop->handle(), target, progress);
     return target;
 }
@@ -172,6 +181,8 @@ BackupContents inspectBackup(const QString &file)
 
 QString restore(const QString &databasePath, const QString &backupFile, const QDateTime &now)
 {
+    if (db::DatabaseSettings::beside(databasePath).onServer())
+        throw refusal(onServerMessage());
     const BackupContents contents = inspectBackup(backupFile);
     if (!contents.refusal.isEmpty())
         throw refusal(contents.refusal);
@@ -212,6 +223,12 @@ void putInPlace(const QString &databasePath, const QString &backupFile)
 void upgradeShop(const QString &databasePath, const QDate &today)
 {
     const auto shop = db::Database::open(databasePath);
+    // On a server the schema is the server's; its copies are the server's
+    // own business (pg_dump), not files beside the program.
+    if (shop->onServer()) {
+        db::SchemaVersions::upgradeServer(*shop);
+        return;
+    }
     if (db::SchemaVersions::versionOf(shop->handle()) == db::SchemaVersions::latest())
         return;
     db::SchemaVersions::upgrade(shop->handle(), [&](int version) {

@@ -1,11 +1,15 @@
 #include "Connection.h"
 
+#include "DatabaseSettings.h"
 #include "EngineErrors.h"
 #include "FieldCodec.h"
+#include "ServerStatement.h"
+#include "SqliteStatement.h"
 #include "TextFunctions.h"
 #include "TextKeys.h"
 #include "Translator.h"
 
+#include <libpq-fe.h>
 #include <sqlite3.h>
 
 namespace db {
@@ -13,11 +17,6 @@ namespace db {
 namespace {
 constexpr int maxTranslations = 2000;
 constexpr int maxStatements = 300;
-}
-
-StatementUse::~StatementUse()
-{
-    sqlite3_reset(m_statement);
 }
 
 int RowShape::find(QStringView name) const
@@ -51,12 +50,18 @@ int RowShape::find(QStringView name) const
     return -1;
 }
 
-Connection::Connection(sqlite3 *handle, QString path) : m_handle(handle), m_path(std::move(path)) {}
+Connection::Connection(sqlite3 *handle, pg_conn *server, QString path)
+    : m_handle(handle), m_server(server), m_path(std::move(path))
+{
+}
 
 Connection::~Connection()
 {
     clearStatements();
-    sqlite3_close_v2(m_handle);
+    if (m_handle)
+        sqlite3_close_v2(m_handle);
+    if (m_server)
+        PQfinish(m_server);
 }
 
 void Connection::applyReadSettings(sqlite3 *handle)
@@ -70,6 +75,9 @@ void Connection::applyReadSettings(sqlite3 *handle)
 
 std::shared_ptr<Connection> Connection::open(const QString &path)
 {
+    const DatabaseSettings settings = DatabaseSettings::beside(path);
+    if (settings.onServer())
+        return openServer(path, settings);
     sqlite3 *handle = nullptr;
     const int rc = sqlite3_open_v2(path.toUtf8().constData(), &handle,
                                    SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
@@ -78,7 +86,7 @@ std::shared_ptr<Connection> Connection::open(const QString &path)
         sqlite3_close_v2(handle);
         throw error;
     }
-    std::shared_ptr<Connection> connection(new Connection(handle, path));
+    std::shared_ptr<Connection> connection(new Connection(handle, nullptr, path));
     // Names in double quotes are names, never strings.
     sqlite3_db_config(handle, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
     sqlite3_db_config(handle, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
@@ -93,8 +101,59 @@ std::shared_ptr<Connection> Connection::open(const QString &path)
     return connection;
 }
 
+std::shared_ptr<Connection> Connection::openServer(const QString &path, const DatabaseSettings &settings)
+{
+    std::vector<const char *> keywords, values;
+    for (size_t i = 0; i < settings.keywords().size(); ++i) {
+        keywords.push_back(settings.keywords()[i].constData());
+        values.push_back(settings.values()[i].constData());
+    }
+    keywords.push_back(nullptr);
+    values.push_back(nullptr);
+    pg_conn *server = PQconnectdbParams(keywords.data(), values.data(), 0);
+    if (PQstatus(server) != CONNECTION_OK) {
+        const DbError error = errors::serverUnreachable(server);
+        PQfinish(server);
+        throw error;
+    }
+    std::shared_ptr<Connection> connection(new Connection(nullptr, server, path));
+    // Dates as ISO text, numbers to the last digit; the program's own "like"
+    // (in public) before the system's.
+    connection->runPlain("SET DateStyle = ISO, YMD; SET extra_float_digits = 1; "
+                         "SET search_path = public, pg_catalog; SET lock_timeout = '5s'");
+    connection->m_catalog.loadServer(server);
+    return connection;
+}
+
+bool Connection::serverInTransaction() const
+{
+    return PQtransactionStatus(m_server) != PQTRANS_IDLE;
+}
+
+void Connection::cancel() const
+{
+    if (!m_server)
+        return;
+    if (PGcancel *request = PQgetCancel(m_server)) {
+        char error[256];
+        PQcancel(request, error, int(sizeof error));
+        PQfreeCancel(request);
+    }
+}
+
 void Connection::runPlain(const char *sql)
 {
+    if (m_server) {
+        PGresult *result = PQexec(m_server, sql);
+        const ExecStatusType status = PQresultStatus(result);
+        if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) {
+            const DbError error = errors::fromServer(m_server, result, QString::fromUtf8(sql));
+            PQclear(result);
+            throw error;
+        }
+        PQclear(result);
+        return;
+    }
     char *message = nullptr;
     const int rc = sqlite3_exec(m_handle, sql, nullptr, nullptr, &message);
     sqlite3_free(message);
@@ -105,8 +164,8 @@ void Connection::runPlain(const char *sql)
 void Connection::clearStatements()
 {
     ++m_statementGeneration;
-    for (sqlite3_stmt *s : std::as_const(m_statements))
-        sqlite3_finalize(s);
+    for (Statement *s : std::as_const(m_statements))
+        delete s;
     m_statements.clear();
 }
 
@@ -115,7 +174,10 @@ void Connection::schemaChanged()
     clearStatements();
     m_translations.clear();
     m_recentTexts.fill(TextSlot());
-    m_catalog.load(m_handle);
+    if (m_server)
+        m_catalog.loadServer(m_server);
+    else
+        m_catalog.load(m_handle);
 }
 
 Connection::Translated Connection::translate(const QString &legacy, bool expression, const QString &context)
@@ -171,7 +233,7 @@ Connection::Translated Connection::translateShape(const QString &legacy, bool ex
         foldLiterals(out);
         return out;
     }
-    const Translator translator(m_catalog, legacy, lexed, context);
+    const Translator translator(m_catalog, legacy, lexed, context, onServer());
     auto translation = std::make_shared<Translation>(expression ? translator.expression() : translator.statement());
     if (m_translations.size() >= maxTranslations)
         m_translations.clear();
@@ -181,26 +243,36 @@ Connection::Translated Connection::translateShape(const QString &legacy, bool ex
     return out;
 }
 
-sqlite3_stmt *Connection::statement(const QString &sql, const QString &legacy)
+Statement *Connection::statement(const QString &sql, const QString &legacy)
 {
     const auto it = m_statements.constFind(sql);
     if (it != m_statements.cend())
         return *it;
     if (m_statements.size() >= maxStatements)
         clearStatements();
-    sqlite3_stmt *prepared = nullptr;
-    const QByteArray utf8 = sql.toUtf8();
-    const int rc = sqlite3_prepare_v3(m_handle, utf8.constData(), int(utf8.size()), SQLITE_PREPARE_PERSISTENT,
-                                      &prepared, nullptr);
-    if (rc != SQLITE_OK) {
-        sqlite3_finalize(prepared);
-        throw errors::fromSqlite(m_handle, rc, legacy);
-    }
+    Statement *prepared = m_server ? static_cast<Statement *>(new ServerStatement(m_server, m_catalog, sql, legacy))
+                                   : SqliteStatement::prepare(m_handle, sql, legacy, true);
     m_statements.insert(sql, prepared);
     return prepared;
 }
 
-sqlite3_stmt *Connection::statement(const QString &sql, const QString &legacy, CachedStatement &slot)
+std::unique_ptr<Statement> Connection::prepareOwn(const QString &sql, const QString &legacy)
+{
+    if (m_server)
+        return std::make_unique<ServerStatement>(m_server, m_catalog, sql, legacy);
+    return std::unique_ptr<Statement>(SqliteStatement::prepare(m_handle, sql, legacy, false));
+}
+
+void Connection::bindLimit(Statement *statement, int parameter, qint64 limit) const
+{
+    // SQLite reads a negative limit as none; the server wants Null.
+    if (limit < 0 && m_server)
+        statement->bindNull(parameter);
+    else
+        statement->bindInteger(parameter, limit);
+}
+
+Statement *Connection::statement(const QString &sql, const QString &legacy, CachedStatement &slot)
 {
     if (slot.statement && slot.generation == m_statementGeneration)
         return slot.statement;
@@ -209,7 +281,7 @@ sqlite3_stmt *Connection::statement(const QString &sql, const QString &legacy, C
     return slot.statement;
 }
 
-void Connection::bindLiterals(sqlite3_stmt *statement, const std::vector<Literal> &literals, int first, int last,
+void Connection::bindLiterals(Statement *statement, const std::vector<Literal> &literals, int first, int last,
                               int firstParameter)
 {
     int parameter = firstParameter;
@@ -217,36 +289,30 @@ void Connection::bindLiterals(sqlite3_stmt *statement, const std::vector<Literal
         const Literal &literal = literals[size_t(i)];
         switch (literal.type) {
         case Literal::Type::Integer:
-            sqlite3_bind_int64(statement, parameter, literal.integer);
+            statement->bindInteger(parameter, literal.integer);
             break;
         case Literal::Type::Real:
-            sqlite3_bind_double(statement, parameter, literal.real);
+            statement->bindReal(parameter, literal.real);
             break;
         case Literal::Type::Text:
-        case Literal::Type::Date: {
-            const QByteArray utf8 = literal.text.toUtf8();
-            sqlite3_bind_text(statement, parameter, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
+        case Literal::Type::Date:
+            statement->bindText(parameter, literal.text);
             break;
-        }
         }
     }
 }
 
-const RowShape &Connection::shapeOf(const Translation &translation, sqlite3_stmt *statement)
+const RowShape &Connection::shapeOf(const Translation &translation, Statement *statement)
 {
     if (translation.shape)
         return *translation.shape;
     auto shape = std::make_shared<RowShape>();
-    shape->totalColumns = sqlite3_column_count(statement);
+    shape->totalColumns = statement->columnCount();
     const int visible = shape->totalColumns - translation.keyCount();
     for (int c = 0; c < visible; ++c) {
         ColumnInfo info;
-        info.name = QString::fromUtf8(sqlite3_column_name(statement, c));
-        const char *table = sqlite3_column_table_name(statement, c);
-        const char *origin = sqlite3_column_origin_name(statement, c);
-        if (table && origin) {
-            info.table = QString::fromUtf8(table);
-            info.column = QString::fromUtf8(origin);
+        info.name = statement->columnName(c);
+        if (statement->columnOrigin(c, &info.table, &info.column)) {
             if (const TableMeta *meta = m_catalog.table(info.table)) {
                 info.table = meta->name;
                 if (const ColumnMeta *column = meta->column(info.column)) {
@@ -269,9 +335,9 @@ const RowShape &Connection::shapeOf(const Translation &translation, sqlite3_stmt
             }
             info.updatable = translation.keyed && info.tableIndex >= 0;
         } else {
-            const char *declared = sqlite3_column_decltype(statement, c);
-            if (declared)
-                info.kind = kindFromDeclaredType(QString::fromUtf8(declared), false);
+            const QString declared = statement->declaredType(c);
+            if (!declared.isEmpty())
+                info.kind = kindFromDeclaredType(declared, false);
         }
         info.fieldName = info.name;
         shape->columns.push_back(info);
@@ -299,15 +365,13 @@ int Connection::execute(const QString &legacy)
     const Translation &t = *translated.translation;
     if (t.kind == Translation::Kind::Select)
         throw errors::selectNotExecutable();
-    sqlite3_stmt *s = statement(t.sql, legacy);
+    Statement *s = statement(t.sql, legacy);
     int changes = 0;
     {
         StatementUse use(s);
         bindLiterals(s, translated.literals, 0, int(translated.literals.size()), 1);
-        const int rc = sqlite3_step(s);
-        if (rc != SQLITE_DONE && rc != SQLITE_ROW)
-            throw errors::fromSqlite(m_handle, rc, legacy);
-        changes = sqlite3_changes(m_handle);
+        s->step(legacy);
+        changes = int(s->changes());
     }
     if (t.kind == Translation::Kind::Schema)
         schemaChanged();
@@ -318,10 +382,10 @@ void Connection::beginTrans()
 {
     // A transaction SQLite ended on its own (a failed commit rolls back) is
     // not one to nest a savepoint into.
-    if (m_depth > 0 && sqlite3_get_autocommit(m_handle))
+    if (m_depth > 0 && (m_server ? !serverInTransaction() : sqlite3_get_autocommit(m_handle) != 0))
         m_depth = 0;
     if (m_depth == 0)
-        runPlain("begin immediate");
+        runPlain(m_server ? "begin" : "begin immediate");
     else
         runPlain(QStringLiteral("savepoint tarvo_%1").arg(m_depth).toUtf8().constData());
     ++m_depth;
@@ -351,7 +415,7 @@ void Connection::rollback()
 {
     if (m_depth == 0)
         throw errors::noTransaction();
-    if (m_depth == 1 || sqlite3_get_autocommit(m_handle)) {
+    if (m_depth == 1 || (m_server ? !serverInTransaction() : sqlite3_get_autocommit(m_handle) != 0)) {
         abandonTransaction();
         return;
     }
@@ -369,8 +433,12 @@ void Connection::rollback()
 void Connection::abandonTransaction()
 {
     m_depth = 0;
-    if (!sqlite3_get_autocommit(m_handle))
+    if (m_server) {
+        if (serverInTransaction())
+            PQclear(PQexec(m_server, "rollback"));
+    } else if (!sqlite3_get_autocommit(m_handle)) {
         sqlite3_exec(m_handle, "rollback", nullptr, nullptr, nullptr);
+    }
 }
 
 } // namespace db

@@ -2,6 +2,7 @@
 
 #include "LegacyLexer.h"
 #include "SchemaCatalog.h"
+#include "Statement.h"
 #include "Translation.h"
 
 #include <QHash>
@@ -11,7 +12,7 @@
 #include <vector>
 
 struct sqlite3;
-struct sqlite3_stmt;
+struct pg_conn;
 
 namespace db {
 
@@ -52,10 +53,13 @@ private:
     std::shared_ptr<const std::vector<Literal>> m_list;
 };
 
-// One open SQLite connection with its caches: translations by statement
-// shape, prepared statements by text, the schema's names and kinds.
+// One open connection, to a SQLite file or to the shop's PostgreSQL server,
+// with its caches: translations by statement shape, prepared statements by
+// text, the schema's names and kinds. Statements are written as they run on
+// SQLite; on the server each is rewritten once, when it is prepared.
 class Connection {
 public:
+    // The file at `path`, or the server its folder's tarvo.ini names.
     static std::shared_ptr<Connection> open(const QString &path);
     // The page cache of every connection (the benchmarks give their raw
     // connections the same).
@@ -72,12 +76,17 @@ public:
     Translated translate(const QString &legacy, bool expression, const QString &context = QString());
 
     // Prepared once and kept; every use binds, steps and resets it.
-    sqlite3_stmt *statement(const QString &sql, const QString &legacy);
+    Statement *statement(const QString &sql, const QString &legacy);
     // The same, remembered in `slot` so that a hot statement skips the lookup.
-    sqlite3_stmt *statement(const QString &sql, const QString &legacy, CachedStatement &slot);
-    static void bindLiterals(sqlite3_stmt *statement, const std::vector<Literal> &literals, int first, int last,
+    Statement *statement(const QString &sql, const QString &legacy, CachedStatement &slot);
+    // A statement of the caller's own, not kept (a statement inside a read
+    // of the same one).
+    std::unique_ptr<Statement> prepareOwn(const QString &sql, const QString &legacy);
+    static void bindLiterals(Statement *statement, const std::vector<Literal> &literals, int first, int last,
                              int firstParameter);
-    const RowShape &shapeOf(const Translation &translation, sqlite3_stmt *statement);
+    // A page's LIMIT: negative for no limit.
+    void bindLimit(Statement *statement, int parameter, qint64 limit) const;
+    const RowShape &shapeOf(const Translation &translation, Statement *statement);
 
     int execute(const QString &legacy);
     void runPlain(const char *sql);
@@ -88,17 +97,25 @@ public:
     void rollback();
     int transactionDepth() const { return m_depth; }
 
+    // The SQLite file's handle; null on the server.
     sqlite3 *handle() const { return m_handle; }
+    pg_conn *server() const { return m_server; }
+    bool onServer() const { return m_server != nullptr; }
+    // Asks the server to stop the statement running now (from any thread).
+    void cancel() const;
     const QString &path() const { return m_path; }
     const SchemaCatalog &catalog() const { return m_catalog; }
 
 private:
-    Connection(sqlite3 *handle, QString path);
+    Connection(sqlite3 *handle, pg_conn *server, QString path);
+    static std::shared_ptr<Connection> openServer(const QString &path, const class DatabaseSettings &settings);
+    bool serverInTransaction() const;
     void clearStatements();
     // Rolls back whatever SQLite still holds open and forgets every level.
     void abandonTransaction();
 
     sqlite3 *m_handle;
+    pg_conn *m_server;
     QString m_path;
     SchemaCatalog m_catalog;
     Translated translateShape(const QString &legacy, bool expression, const QString &context);
@@ -112,20 +129,9 @@ private:
         Translated translated;
     };
     std::array<TextSlot, 512> m_recentTexts;
-    QHash<QString, sqlite3_stmt *> m_statements;
+    QHash<QString, Statement *> m_statements;
     int m_depth = 0;
     quint64 m_statementGeneration = 1;
-};
-
-// Resets a statement when the scope ends, whatever happened in it.
-class StatementUse {
-public:
-    explicit StatementUse(sqlite3_stmt *statement) : m_statement(statement) {}
-    ~StatementUse();
-    StatementUse(const StatementUse &) = delete;
-    StatementUse &operator=(const StatementUse &) = delete;
-private:
-    sqlite3_stmt *m_statement;
 };
 
 } // namespace db

@@ -1,6 +1,7 @@
 #include "db/Database.h"
 
 #include "Connection.h"
+#include "DatabaseSettings.h"
 #include "EngineErrors.h"
 #include "IdleConnections.h"
 #include "RecordsetImpl.h"
@@ -60,16 +61,19 @@ std::shared_ptr<Database> Database::open(const QString &path, const QString &con
         return *known;
     }
     const QFileInfo info(path);
-    if (path.isEmpty() || !info.exists() || !info.isFile())
+    const DatabaseSettings settings = DatabaseSettings::beside(path);
+    if (!settings.onServer() && (path.isEmpty() || !info.exists() || !info.isFile()))
         throw errors::fileNotFound(path);
-    const QString canonical = info.canonicalFilePath();
+    // On the server the file need not exist: tarvo.ini beside it names the
+    // database.
+    const QString canonical = settings.onServer() ? settings.identity() : info.canonicalFilePath();
     auto same = c.byCanonicalPath.constFind(canonical);
     if (same != c.byCanonicalPath.cend()) {
         c.byGivenPath.insert(path, *same);
         return *same;
     }
     auto impl = std::make_unique<Impl>();
-    impl->connection = Connection::open(canonical);
+    impl->connection = Connection::open(settings.onServer() ? info.absoluteFilePath() : canonical);
     c.made.insert(canonical, impl->connection);
     std::shared_ptr<Database> database(new Database(std::move(impl)));
     c.byCanonicalPath.insert(canonical, database);
@@ -192,6 +196,21 @@ bool Database::inTransaction() const
 sqlite3 *Database::handle() const
 {
     return d->connection->handle();
+}
+
+bool Database::onServer() const
+{
+    return d->connection->onServer();
+}
+
+Statement *Database::statement(const QString &sql)
+{
+    return d->connection->statement(sql, sql);
+}
+
+std::shared_ptr<Connection> Database::connection() const
+{
+    return d->connection;
 }
 
 Transaction::Transaction(Database &db) : m_db(db)

@@ -10,6 +10,9 @@ struct sqlite3;
 
 namespace db {
 
+class Connection;
+class Statement;
+
 // One open database file. Opening the same file again returns the same
 // connection (opening costs far more than a lookup), so callers may "open the
 // database" for every lookup as the windows always did.
@@ -52,7 +55,14 @@ public:
     void rollback();
     bool inTransaction() const;
 
+    // The SQLite file's handle; null when the shop is on a server.
     sqlite3 *handle() const;
+    bool onServer() const;
+    // A statement of the caller's own, written as it runs on SQLite ("?"
+    // parameters), prepared once and kept by the connection (rewritten for
+    // the server there). Use it with a StatementUse: it is reset after use.
+    Statement *statement(const QString &sql);
+    std::shared_ptr<Connection> connection() const;
 
     struct Impl;
 private:

@@ -5,6 +5,8 @@
 #include <QString>
 
 struct sqlite3;
+struct pg_conn;
+struct pg_result;
 
 namespace db::errors {
 
@@ -34,5 +36,9 @@ DbError changedByAnotherUser();
 // Turns a failed SQLite call into the matching error, reading the
 // connection's extended code and message.
 DbError fromSqlite(sqlite3 *handle, int rc, const QString &statement);
+// The same for a statement the PostgreSQL server refused, by its SQLSTATE.
+DbError fromServer(pg_conn *server, const pg_result *result, const QString &statement);
+// The server could not be reached or refused the connection.
+DbError serverUnreachable(pg_conn *server);
 
 } // namespace db::errors

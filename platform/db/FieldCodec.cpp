@@ -1,6 +1,7 @@
 #include "FieldCodec.h"
 
 #include "EngineErrors.h"
+#include "Statement.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -12,8 +13,13 @@
 
 namespace db {
 
-void RawRow::capture(sqlite3_stmt *statement, int columns)
+void RawRow::capture(const Statement &source, int columns)
 {
+    sqlite3_stmt *statement = source.sqlite();
+    if (!statement) {
+        captureFrom(source, columns);
+        return;
+    }
     cells.resize(columns);
     // Values first, then the text of every column into one buffer sized
     // once. The connection is used by one thread only: the column values
@@ -61,9 +67,55 @@ void RawRow::capture(sqlite3_stmt *statement, int columns)
     }
 }
 
-void RawRow::bind(sqlite3_stmt *statement, int parameter, int column) const
+void RawRow::captureFrom(const Statement &statement, int columns)
+{
+    cells.resize(columns);
+    int textBytes = 0;
+    for (int c = 0; c < columns; ++c) {
+        Cell &cell = cells[c];
+        cell.type = statement.columnType(c);
+        if (cell.type == SQLITE_INTEGER)
+            cell.integer = statement.columnInteger(c);
+        else if (cell.type == SQLITE_FLOAT)
+            cell.real = statement.columnReal(c);
+        else if (cell.type == SQLITE_TEXT || cell.type == SQLITE_BLOB)
+            textBytes += (cell.length = statement.columnBytes(c));
+    }
+    bytes.resize(textBytes);
+    qint64 offset = 0;
+    for (int c = 0; c < columns; ++c) {
+        Cell &cell = cells[c];
+        if (cell.type != SQLITE_TEXT && cell.type != SQLITE_BLOB)
+            continue;
+        if (cell.length > 0)
+            std::memcpy(bytes.data() + offset, statement.columnText(c), size_t(cell.length));
+        cell.integer = offset;
+        offset += cell.length;
+    }
+}
+
+void RawRow::bind(Statement &target, int parameter, int column) const
 {
     const Cell &cell = cells[column];
+    sqlite3_stmt *statement = target.sqlite();
+    if (!statement) {
+        switch (cell.type) {
+        case SQLITE_INTEGER:
+            target.bindInteger(parameter, cell.integer);
+            break;
+        case SQLITE_FLOAT:
+            target.bindReal(parameter, cell.real);
+            break;
+        case SQLITE_TEXT:
+        case SQLITE_BLOB:
+            target.bindText(parameter, bytes.constData() + cell.integer, cell.length);
+            break;
+        default:
+            target.bindNull(parameter);
+            break;
+        }
+        return;
+    }
     switch (cell.type) {
     case SQLITE_INTEGER:
         sqlite3_bind_int64(statement, parameter, cell.integer);
@@ -388,23 +440,21 @@ QVariant FieldCodec::fromBound(const BoundValue &value, FieldKind kind)
     return QVariant();
 }
 
-void FieldCodec::bind(sqlite3_stmt *statement, int index, const BoundValue &value)
+void FieldCodec::bind(Statement &statement, int index, const BoundValue &value)
 {
     switch (value.type) {
     case BoundValue::Type::Null:
-        sqlite3_bind_null(statement, index);
+        statement.bindNull(index);
         break;
     case BoundValue::Type::Integer:
-        sqlite3_bind_int64(statement, index, value.integer);
+        statement.bindInteger(index, value.integer);
         break;
     case BoundValue::Type::Real:
-        sqlite3_bind_double(statement, index, value.real);
+        statement.bindReal(index, value.real);
         break;
-    case BoundValue::Type::Text: {
-        const QByteArray utf8 = value.text.toUtf8();
-        sqlite3_bind_text(statement, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
+    case BoundValue::Type::Text:
+        statement.bindText(index, value.text);
         break;
-    }
     }
 }
 

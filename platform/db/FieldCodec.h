@@ -7,11 +7,11 @@
 #include <QVariant>
 #include <vector>
 
-struct sqlite3_stmt;
-
 namespace db {
 
-// One row as SQLite returned it, copied cheaply (one buffer for all text)
+class Statement;
+
+// One row as the engine returned it, copied cheaply (one buffer for all text)
 // and turned into Qt values only when a field is read.
 struct RawRow {
     struct Cell {
@@ -23,9 +23,12 @@ struct RawRow {
     QVarLengthArray<Cell, 16> cells; // most rows need no allocation of their own
     QByteArray bytes;
 
-    void capture(sqlite3_stmt *statement, int columns);
+    void capture(const Statement &statement, int columns);
     // Binds a column's value exactly as it was read.
-    void bind(sqlite3_stmt *statement, int parameter, int column) const;
+    void bind(Statement &statement, int parameter, int column) const;
+
+private:
+    void captureFrom(const Statement &statement, int columns);
 };
 
 // A value ready to be bound to a statement parameter.
@@ -43,7 +46,7 @@ public:
     static QVariant decode(const RawRow &row, int column, FieldKind kind);
     // Throws DbError(TypeMismatch) when the value does not fit the kind.
     static BoundValue encode(const QVariant &value, FieldKind kind, const QString &field);
-    static void bind(sqlite3_stmt *statement, int index, const BoundValue &value);
+    static void bind(Statement &statement, int index, const BoundValue &value);
     // The value a field will read once the bound value is stored.
     static QVariant fromBound(const BoundValue &value, FieldKind kind);
 

@@ -4,6 +4,7 @@
 
 #include <QHash>
 #include <QMutex>
+#include <libpq-fe.h>
 #include <sqlite3.h>
 
 namespace db {
@@ -25,6 +26,8 @@ Pool &pool()
 // Whether the file was deleted or renamed, or another file put in its place.
 bool fileMoved(Connection &connection)
 {
+    if (connection.onServer())
+        return PQstatus(connection.server()) != CONNECTION_OK;
     int moved = 1;
     if (sqlite3_file_control(connection.handle(), "main", SQLITE_FCNTL_HAS_MOVED, &moved) != SQLITE_OK)
         return true;
@@ -33,9 +36,12 @@ bool fileMoved(Connection &connection)
 
 int schemaVersion(Connection &connection)
 {
-    sqlite3_stmt *statement = connection.statement(QStringLiteral("pragma schema_version"), QString());
+    // The server's catalogue is read once per connection.
+    if (connection.onServer())
+        return connection.catalog().schemaVersion();
+    Statement *statement = connection.statement(QStringLiteral("pragma schema_version"), QString());
     const StatementUse use(statement);
-    return sqlite3_step(statement) == SQLITE_ROW ? sqlite3_column_int(statement, 0) : -1;
+    return statement->step(QString()) ? int(statement->columnInteger(0)) : -1;
 }
 
 } // namespace

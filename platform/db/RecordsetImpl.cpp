@@ -4,7 +4,6 @@
 #include "Translator.h"
 
 #include <set>
-#include <sqlite3.h>
 #include <unordered_set>
 
 namespace db {
@@ -70,26 +69,23 @@ const RawRow &Recordset::Impl::currentRow()
         return *cached;
 
     const Translation &t = *translation;
-    sqlite3_stmt *statement = connection->statement(t.fetchSql, source);
+    Statement *statement = connection->statement(t.fetchSql, source);
     StatementUse use(statement);
     const int leading = t.selectListLiterals + t.fromLiterals;
     Connection::bindLiterals(statement, literals, 0, leading, 1);
     const qint64 *key = keyAt(position);
     for (int k = 0; k < keyCount; ++k) {
         if (key[k] == nullKey)
-            sqlite3_bind_null(statement, leading + 1 + k);
+            statement->bindNull(leading + 1 + k);
         else
-            sqlite3_bind_int64(statement, leading + 1 + k, key[k]);
+            statement->bindInteger(leading + 1 + k, key[k]);
     }
-    const int rc = sqlite3_step(statement);
-    if (rc == SQLITE_DONE)
+    if (!statement->step(source))
         throw errors::recordDeleted(); // removed meanwhile through another set
-    if (rc != SQLITE_ROW)
-        throw errors::fromSqlite(connection->handle(), rc, source);
     if (cache.size() >= cacheLimit)
         cache.clear();
     RawRow &row = cache[position];
-    row.capture(statement, visibleColumns());
+    row.capture(*statement, visibleColumns());
     return row;
 }
 
@@ -128,7 +124,7 @@ int Recordset::Impl::findFrom(const QString &criterion, int start)
         std::unordered_set<qint64> single;
         std::set<std::vector<qint64>> multiple;
         {
-        sqlite3_stmt *statement = connection->statement(sql, criterion);
+        Statement *statement = connection->statement(sql, criterion);
         StatementUse use(statement);
         const int mainLiterals = t.selectListLiterals + t.fromLiterals + t.whereLiterals;
         int next = 1;
@@ -140,19 +136,16 @@ int Recordset::Impl::findFrom(const QString &criterion, int start)
         }
         Connection::bindLiterals(statement, crit.literals, 0, int(crit.literals.size()), next);
         const int visible = visibleColumns();
-        int rc;
-        while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
+        while (statement->step(criterion)) {
             std::vector<qint64> key(static_cast<size_t>(keyCount));
             for (int k = 0; k < keyCount; ++k)
-                key[size_t(k)] = sqlite3_column_type(statement, visible + k) == SQLITE_NULL
-                                     ? nullKey : sqlite3_column_int64(statement, visible + k);
+                key[size_t(k)] = statement->columnType(visible + k) == NullValue
+                                     ? nullKey : statement->columnInteger(visible + k);
             if (keyCount == 1)
                 single.insert(key[0]);
             else
                 multiple.insert(std::move(key));
         }
-        if (rc != SQLITE_DONE)
-            throw errors::fromSqlite(connection->handle(), rc, criterion);
         }
         if (single.empty() && multiple.empty())
             return -1;
@@ -168,8 +161,9 @@ int Recordset::Impl::findFrom(const QString &criterion, int start)
 
     // Whole sets: number the rows of the last run and test the criterion.
     const QString sql = QStringLiteral("SELECT tarvo_row FROM (SELECT row_number() OVER () - 1 AS tarvo_row, * FROM (")
-                        + runSql + QStringLiteral(")) WHERE (") + crit.translation->sql + QLatin1Char(')');
-    sqlite3_stmt *statement = connection->statement(sql, criterion);
+                        + runSql + QStringLiteral(") AS tarvo_rows) AS tarvo_numbered WHERE (") + crit.translation->sql
+                        + QLatin1Char(')');
+    Statement *statement = connection->statement(sql, criterion);
     StatementUse use(statement);
     Connection::bindLiterals(statement, literals, 0, int(literals.size()), 1);
     int next = int(literals.size()) + 1;
@@ -179,14 +173,11 @@ int Recordset::Impl::findFrom(const QString &criterion, int start)
     }
     Connection::bindLiterals(statement, crit.literals, 0, int(crit.literals.size()), next);
     int best = -1;
-    int rc;
-    while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
-        const int row = sqlite3_column_int(statement, 0);
+    while (statement->step(criterion)) {
+        const int row = int(statement->columnInteger(0));
         if (row >= start && (best < 0 || row < best))
             best = row;
     }
-    if (rc != SQLITE_DONE)
-        throw errors::fromSqlite(connection->handle(), rc, criterion);
     return best;
 }
 
@@ -224,11 +215,11 @@ std::vector<TableChanges> groupChanges(const Recordset::Impl &d)
     return changes;
 }
 
-void stepWrite(Connection &connection, sqlite3_stmt *statement, const QString &source)
+// Runs a write; the row an insert returns on the server (its key) is read
+// by lastInsertId().
+void stepWrite(Statement *statement, const QString &source)
 {
-    const int rc = sqlite3_step(statement);
-    if (rc != SQLITE_DONE)
-        throw errors::fromSqlite(connection.handle(), rc, source);
+    statement->step(source);
 }
 
 // Runs the writes of one update in a savepoint when they touch several
@@ -282,20 +273,21 @@ void Recordset::Impl::writeChanges()
                     unchanged += QStringLiteral(" AND ") + quotedName(column) + QStringLiteral(" IS ?");
                 }
                 sql = QStringLiteral("UPDATE ") + quotedName(translation->tables[t].table) + QStringLiteral(" SET ")
-                      + assignments.join(QStringLiteral(", ")) + QStringLiteral(" WHERE rowid = ?") + unchanged;
+                      + assignments.join(QStringLiteral(", ")) + QStringLiteral(" WHERE ") + translation->tables[t].key
+                      + QStringLiteral(" = ?") + unchanged;
                 if (shape)
                     translation->updateSql.insert(shape, sql);
             }
-            sqlite3_stmt *statement = connection->statement(sql, source);
+            Statement *statement = connection->statement(sql, source);
             StatementUse use(statement);
             int parameter = 1;
             for (const BoundValue *value : c.values)
-                FieldCodec::bind(statement, parameter++, *value);
-            sqlite3_bind_int64(statement, parameter++, key[t]);
+                FieldCodec::bind(*statement, parameter++, *value);
+            statement->bindInteger(parameter++, key[t]);
             for (const int column : c.setColumns)
-                readAtEdit.bind(statement, parameter++, column);
-            stepWrite(*connection, statement, source);
-            if (sqlite3_changes(connection->handle()) == 0)
+                readAtEdit.bind(*statement, parameter++, column);
+            stepWrite(statement, source);
+            if (statement->changes() == 0)
                 changedElsewhere();
         }
     });
@@ -338,13 +330,15 @@ void Recordset::Impl::insertRow()
                 sql += QStringLiteral(" (") + names.join(QStringLiteral(", ")) + QStringLiteral(") VALUES (")
                        + marks.join(QStringLiteral(", ")) + QLatin1Char(')');
             }
-            sqlite3_stmt *statement = connection->statement(sql, source);
+            if (connection->onServer())
+                sql += QStringLiteral(" RETURNING ") + translation->tables[t].key;
+            Statement *statement = connection->statement(sql, source);
             StatementUse use(statement);
             int parameter = 1;
             for (const BoundValue *value : c.values)
-                FieldCodec::bind(statement, parameter++, *value);
-            stepWrite(*connection, statement, source);
-            newKey[t] = sqlite3_last_insert_rowid(connection->handle());
+                FieldCodec::bind(*statement, parameter++, *value);
+            stepWrite(statement, source);
+            newKey[t] = statement->lastInsertId();
         }
     });
     lastId = newKey[0];
@@ -364,8 +358,8 @@ void Recordset::Impl::deleteCurrent()
     // The row goes only as it was read: each field of the first table is
     // compared, so a row changed meanwhile elsewhere stays.
     const RawRow read = currentRow();
-    QString sql = QStringLiteral("DELETE FROM ") + quotedName(translation->tables[0].table)
-                  + QStringLiteral(" WHERE rowid = ?");
+    QString sql = QStringLiteral("DELETE FROM ") + quotedName(translation->tables[0].table) + QStringLiteral(" WHERE ")
+                  + translation->tables[0].key + QStringLiteral(" = ?");
     std::vector<int> compared;
     QStringList names;
     for (size_t c = 0; c < shape->columns.size(); ++c) {
@@ -376,15 +370,15 @@ void Recordset::Impl::deleteCurrent()
         compared.push_back(int(c));
         sql += QStringLiteral(" AND ") + quotedName(info.column) + QStringLiteral(" IS ?");
     }
-    sqlite3_stmt *statement = connection->statement(sql, source);
+    Statement *statement = connection->statement(sql, source);
     {
         StatementUse use(statement);
-        sqlite3_bind_int64(statement, 1, key[0]);
+        statement->bindInteger(1, key[0]);
         int parameter = 2;
         for (const int column : compared)
-            read.bind(statement, parameter++, column);
-        stepWrite(*connection, statement, source);
-        if (sqlite3_changes(connection->handle()) == 0)
+            read.bind(*statement, parameter++, column);
+        stepWrite(statement, source);
+        if (statement->changes() == 0)
             changedElsewhere();
     }
     keys.erase(keys.begin() + ptrdiff_t(position) * keyCount, keys.begin() + ptrdiff_t(position + 1) * keyCount);

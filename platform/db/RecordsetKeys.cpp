@@ -4,7 +4,6 @@
 
 #include <QElapsedTimer>
 #include <algorithm>
-#include <sqlite3.h>
 
 namespace db {
 
@@ -77,9 +76,9 @@ void Recordset::Impl::runWhole()
     const Translation &t = *translation;
     runSql = t.sql;
     if (filterTranslation)
-        runSql = QStringLiteral("SELECT * FROM (") + t.sql + QStringLiteral(") WHERE (") + filterTranslation->sql
-                 + QLatin1Char(')');
-    sqlite3_stmt *statement = connection->statement(runSql, source);
+        runSql = QStringLiteral("SELECT * FROM (") + t.sql + QStringLiteral(") AS tarvo_rows WHERE (")
+                 + filterTranslation->sql + QLatin1Char(')');
+    Statement *statement = connection->statement(runSql, source);
     StatementUse use(statement);
     Connection::bindLiterals(statement, literals, 0, int(literals.size()), 1);
     if (filterTranslation)
@@ -89,16 +88,16 @@ void Recordset::Impl::runWhole()
         shape = t.shape;
     }
     const int visible = visibleColumns();
-    int rc;
-    while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
-        rows.emplace_back();
-        rows.back().capture(statement, visible);
-        ++count;
-    }
-    if (rc != SQLITE_DONE) {
+    try {
+        while (statement->step(source)) {
+            rows.emplace_back();
+            rows.back().capture(*statement, visible);
+            ++count;
+        }
+    } catch (...) {
         rows.clear();
         count = 0;
-        throw errors::fromSqlite(connection->handle(), rc, source);
+        throw;
     }
 }
 
@@ -110,7 +109,7 @@ void Recordset::Impl::readPage(int wanted, bool first)
 {
     const Translation &t = *translation;
     const bool withColumns = first || t.orderNeedsSelectList;
-    sqlite3_stmt *statement = nullptr;
+    Statement *statement = nullptr;
     if (filterTranslation) {
         statement = connection->statement(pageSql(t, filterTranslation.get(), withColumns), source);
     } else {
@@ -142,8 +141,8 @@ void Recordset::Impl::readPage(int wanted, bool first)
     }
     Connection::bindLiterals(statement, literals, mainEnd, int(literals.size()), next);
     next += int(literals.size()) - mainEnd;
-    sqlite3_bind_int64(statement, next, limit);
-    sqlite3_bind_int64(statement, next + 1, offset);
+    connection->bindLimit(statement, next, limit);
+    statement->bindInteger(next + 1, offset);
 
     if (!shape) {
         connection->shapeOf(t, statement);
@@ -156,20 +155,20 @@ void Recordset::Impl::readPage(int wanted, bool first)
     std::vector<qint64> &fresh = count == 0 ? keys : later;
     const size_t before = fresh.size();
     int returned = 0;
-    int rc;
-    while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
-        for (int k = 0; k < keyCount; ++k)
-            fresh.push_back(sqlite3_column_type(statement, keyColumn + k) == SQLITE_NULL
-                                ? nullKey : sqlite3_column_int64(statement, keyColumn + k));
-        if (first) {
-            firstRows.emplace_back();
-            firstRows.back().capture(statement, visibleColumns());
+    try {
+        while (statement->step(source)) {
+            for (int k = 0; k < keyCount; ++k)
+                fresh.push_back(statement->columnType(keyColumn + k) == NullValue
+                                    ? nullKey : statement->columnInteger(keyColumn + k));
+            if (first) {
+                firstRows.emplace_back();
+                firstRows.back().capture(*statement, visibleColumns());
+            }
+            ++returned;
         }
-        ++returned;
-    }
-    if (rc != SQLITE_DONE) {
+    } catch (...) {
         fresh.resize(before);
-        throw errors::fromSqlite(connection->handle(), rc, source);
+        throw;
     }
     if (count > 0) {
         dropRowsAlreadyHere(later, returned);

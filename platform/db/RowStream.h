@@ -8,11 +8,10 @@
 #include <memory>
 #include <vector>
 
-struct sqlite3_stmt;
-
 namespace db {
 
 class Connection;
+class Statement;
 struct RawRow;
 
 // Reads the rows of one select one at a time, for work that must not hold a
@@ -36,8 +35,8 @@ public:
 
 private:
     Connection &m_connection;
-    sqlite3_stmt *m_statement = nullptr;
-    bool m_own = false;   // prepared for this stream alone
+    Statement *m_statement = nullptr;
+    std::unique_ptr<Statement> m_own; // prepared for this stream alone
     QString m_sql;
     std::vector<FieldKind> m_kinds;
     std::unique_ptr<RawRow> m_row;

@@ -1,5 +1,7 @@
 #include "SchemaCatalog.h"
 
+#include <libpq-fe.h>
+#include <cstdlib>
 #include <sqlite3.h>
 
 namespace db {
@@ -81,17 +83,111 @@ void SchemaCatalog::load(sqlite3 *handle)
             table.columns.push_back(column);
         }
         sqlite3_finalize(info);
-        for (size_t i = 0; i < table.columns.size(); ++i) {
-            ColumnMeta &column = table.columns[i];
+        for (ColumnMeta &column : table.columns)
             column.kind = kindFromDeclaredType(column.declaredType, column.primaryKey && keyColumns == 1);
-            const QString folded = fold(column.name);
-            table.byFoldedName.insert(folded, int(i));
-            if (!m_columnByFolded.contains(folded))
-                m_columnByFolded.insert(folded, column.name);
-        }
-        m_tableByFolded.insert(fold(name), int(m_tables.size()));
-        m_tables.push_back(std::move(table));
+        addTable(std::move(table));
     }
+}
+
+void SchemaCatalog::addTable(TableMeta table)
+{
+    for (size_t i = 0; i < table.columns.size(); ++i) {
+        const QString folded = fold(table.columns[i].name);
+        table.byFoldedName.insert(folded, int(i));
+        if (!m_columnByFolded.contains(folded))
+            m_columnByFolded.insert(folded, table.columns[i].name);
+    }
+    m_tableByFolded.insert(fold(table.name), int(m_tables.size()));
+    m_tables.push_back(std::move(table));
+}
+
+namespace {
+
+// The server schema's types, as the shop's schema names them: counters are
+// identity columns, longs bigint, yes/no integer (-1/0), dates timestamps.
+FieldKind serverKind(const QByteArray &type, bool identity)
+{
+    if (identity)
+        return FieldKind::Counter;
+    if (type == "integer" || type == "smallint" || type == "boolean")
+        return FieldKind::YesNo;
+    if (type == "bigint")
+        return FieldKind::Long;
+    if (type == "double precision" || type == "real" || type.startsWith("numeric"))
+        return FieldKind::Number;
+    if (type.startsWith("timestamp") || type == "date")
+        return FieldKind::Date;
+    if (type == "bytea")
+        return FieldKind::Blob;
+    if (type == "text" || type.startsWith("character"))
+        return FieldKind::Text;
+    return FieldKind::Unknown;
+}
+
+} // namespace
+
+void SchemaCatalog::loadServer(pg_conn *server)
+{
+    m_tables.clear();
+    m_tableByFolded.clear();
+    m_columnByFolded.clear();
+    m_serverColumns.clear();
+    m_schemaVersion = 0;
+    PGresult *result = PQexec(server,
+        "SELECT c.oid, c.relname, a.attnum, a.attname, format_type(a.atttypid, a.atttypmod), "
+        "a.attidentity <> '', coalesce(i.indisprimary, false) "
+        "FROM pg_class c JOIN pg_namespace n ON n.oid = c.relnamespace "
+        "JOIN pg_attribute a ON a.attrelid = c.oid AND a.attnum > 0 AND NOT a.attisdropped "
+        "LEFT JOIN pg_index i ON i.indrelid = c.oid AND i.indisprimary AND a.attnum = ANY (i.indkey) "
+        "WHERE n.nspname = 'public' AND c.relkind IN ('r', 'v', 'p') AND c.relname <> 'tarvo_schema' "
+        "ORDER BY c.relname, a.attnum");
+    if (PQresultStatus(result) != PGRES_TUPLES_OK) {
+        PQclear(result);
+        return;
+    }
+    const int rows = PQntuples(result);
+    TableMeta table;
+    unsigned tableOid = 0;
+    for (int r = 0; r <= rows; ++r) {
+        const unsigned oid = r < rows ? unsigned(std::strtoul(PQgetvalue(result, r, 0), nullptr, 10)) : 0;
+        if (oid != tableOid && tableOid != 0)
+            addTable(std::move(table));
+        if (r == rows)
+            break;
+        if (oid != tableOid) {
+            table = TableMeta();
+            table.name = QString::fromUtf8(PQgetvalue(result, r, 1));
+            tableOid = oid;
+        }
+        const QString name = QString::fromUtf8(PQgetvalue(result, r, 3));
+        if (name == QLatin1String("rowid"))
+            continue;
+        ColumnMeta column;
+        column.name = name;
+        column.declaredType = QString::fromUtf8(PQgetvalue(result, r, 4));
+        column.primaryKey = PQgetvalue(result, r, 6)[0] == 't';
+        column.kind = serverKind(PQgetvalue(result, r, 4), PQgetvalue(result, r, 5)[0] == 't');
+        // A counter keys its rows, as in SQLite, where it is the rowid: the
+        // key a new row reports is then its counter.
+        if (column.kind == FieldKind::Counter && column.primaryKey)
+            table.rowKey = QLatin1Char('"') + QString(name).replace(QLatin1Char('"'), QStringLiteral("\"\"")) + QLatin1Char('"');
+        const int number = std::atoi(PQgetvalue(result, r, 2));
+        m_serverColumns.insert(quint64(oid) << 16 | quint64(number),
+                               {int(m_tables.size()), int(table.columns.size())});
+        table.columns.push_back(column);
+    }
+    PQclear(result);
+}
+
+bool SchemaCatalog::serverOrigin(unsigned tableOid, int columnNumber, QString *table, QString *column) const
+{
+    const auto it = m_serverColumns.constFind(quint64(tableOid) << 16 | quint64(columnNumber));
+    if (it == m_serverColumns.cend())
+        return false;
+    const TableMeta &meta = m_tables[size_t(it->first)];
+    *table = meta.name;
+    *column = meta.columns[size_t(it->second)].name;
+    return true;
 }
 
 const TableMeta *SchemaCatalog::table(QStringView name) const

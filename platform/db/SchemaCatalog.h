@@ -6,6 +6,7 @@
 #include <vector>
 
 struct sqlite3;
+struct pg_conn;
 
 namespace db {
 
@@ -23,6 +24,10 @@ struct ColumnMeta {
 
 struct TableMeta {
     QString name;
+    // The column that keys the table's rows: SQLite's rowid (the counter,
+    // when there is one); on the server the counter, or the table's own
+    // rowid column. Written as it goes into a statement.
+    QString rowKey = QStringLiteral("rowid");
     std::vector<ColumnMeta> columns;
     QHash<QString, int> byFoldedName;
     const ColumnMeta *column(QStringView name) const;
@@ -33,6 +38,12 @@ struct TableMeta {
 class SchemaCatalog {
 public:
     void load(sqlite3 *handle);
+    // The tables of the server's public schema. Each table's own "rowid"
+    // (the key SQLite keeps hidden) is left out, as on SQLite.
+    void loadServer(pg_conn *server);
+    // The table and column a server result column reads (by the table's
+    // oid and the column's number); false when not a table of the shop.
+    bool serverOrigin(unsigned tableOid, int columnNumber, QString *table, QString *column) const;
 
     const TableMeta *table(QStringView name) const;
     // The schema spelling of a column name in any table; empty when unknown.
@@ -49,6 +60,8 @@ private:
     int m_schemaVersion = -1;
     QHash<QString, int> m_tableByFolded;
     QHash<QString, QString> m_columnByFolded;
+    QHash<quint64, std::pair<int, int>> m_serverColumns; // oid << 16 | number: table, column
+    void addTable(TableMeta table);
 };
 
 } // namespace db

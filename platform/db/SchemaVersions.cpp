@@ -1,5 +1,8 @@
 #include "SchemaVersions.h"
 
+#include "Connection.h"
+#include "db/Database.h"
+
 #include "DatabaseCopy.h"
 #include "EngineErrors.h"
 #include "TextKeys.h"
@@ -198,6 +201,44 @@ void SchemaVersions::upgrade(sqlite3 *handle, const std::function<void(int)> &be
         }
         version = step.version;
     }
+}
+
+const std::vector<SchemaVersions::ServerStep> &SchemaVersions::serverSteps()
+{
+    static const std::vector<ServerStep> steps;
+    return steps;
+}
+
+int SchemaVersions::versionOf(Database &database)
+{
+    if (!database.onServer())
+        return versionOf(database.handle());
+    const QString sql = QStringLiteral("select max(version) from tarvo_schema");
+    Statement *statement = database.statement(sql);
+    const StatementUse use(statement);
+    return statement->step(sql) && statement->columnType(0) != NullValue ? int(statement->columnInteger(0)) : 0;
+}
+
+void SchemaVersions::upgradeServer(Database &database)
+{
+    int version = versionOf(database);
+    if (version > latest())
+        throw DbError(ErrorKind::General, 3000, newerDatabaseMessage(version));
+    for (const ServerStep &step : serverSteps()) {
+        if (step.version <= version)
+            continue;
+        Transaction transaction(database);
+        database.connection()->runPlain(step.sql.toUtf8().constData());
+        database.connection()->runPlain(
+            QStringLiteral("update tarvo_schema set version = %1").arg(step.version).toUtf8().constData());
+        transaction.commit();
+        version = step.version;
+    }
+    if (version < latest())
+        throw DbError(ErrorKind::General, 3000,
+                      QStringLiteral("Lo schema del database sul server è della versione %1 e manca il passo verso "
+                                     "la versione %2.").arg(version).arg(latest()));
+    database.connection()->schemaChanged();
 }
 
 void SchemaVersions::completeNew(sqlite3 *handle)

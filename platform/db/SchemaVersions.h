@@ -8,6 +8,8 @@ struct sqlite3;
 
 namespace db {
 
+class Database;
+
 // The versions of the shop's schema, kept in the file (`pragma
 // user_version`). Version 0 is the schema of the first release; each step
 // brings a database one version further and only adds (tables, columns,
@@ -35,6 +37,20 @@ public:
     // A database just made from the shipped schema script (which states the
     // latest version): adds what the steps keep in code, the text indexes.
     static void completeNew(sqlite3 *handle);
+
+    // On the server the version is the row of tarvo_schema; its steps are
+    // statements for the server, numbered as the file's. The server's schema
+    // (tarvo-pg.sql) begins at version 3, so no step is older than that.
+    struct ServerStep {
+        int version;
+        QString what;
+        QString sql;
+    };
+    static const std::vector<ServerStep> &serverSteps();
+    static int versionOf(Database &database);
+    // Brings the server's schema to the latest version, each step in one
+    // transaction; a newer one is refused as a newer file is.
+    static void upgradeServer(Database &database);
 };
 
 } // namespace db

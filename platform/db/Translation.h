@@ -5,16 +5,15 @@
 #include <memory>
 #include <vector>
 
-struct sqlite3_stmt;
-
 namespace db {
 
 struct RowShape;
+class Statement;
 
 // A prepared statement remembered where it is used, valid while the
 // connection's statement cache has not been emptied since.
 struct CachedStatement {
-    sqlite3_stmt *statement = nullptr;
+    Statement *statement = nullptr;
     quint64 generation = 0;
 };
 
@@ -23,6 +22,7 @@ struct FromTable {
     QString table;      // schema spelling
     QString reference;  // how the statement refers to it: quoted alias or name
     bool nullable = false; // right side of an outer join: its key may be Null
+    QString key = QStringLiteral("rowid"); // the column that keys its rows (TableMeta::rowKey)
 };
 
 // One legacy statement (or criterion) in the form it runs on SQLite, with

@@ -85,8 +85,8 @@ QString quotedName(const QString &name)
 }
 
 Translator::Translator(const SchemaCatalog &catalog, const QString &source, const LexedText &lexed,
-                       const QString &context)
-    : m_catalog(catalog), m_source(source), m_lexed(lexed), m_count(int(lexed.tokens.size()))
+                       const QString &context, bool server)
+    : m_catalog(catalog), m_server(server), m_source(source), m_lexed(lexed), m_count(int(lexed.tokens.size()))
 {
     findStatementTables();
     for (const QString &line : context.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
@@ -248,10 +248,57 @@ QString Translator::foldedOperand(int from, int to) const
 {
     const Token &first = m_lexed.tokens[size_t(from)];
     if (first.kind != Token::Kind::Literal)
-        return foldedTextKey(emit(from, to));
+        return foldedKey(emit(from, to));
     // A value: bound folded, a number as its text (Connection::foldLiterals).
     m_foldedLiterals.push_back(first.literal);
     return QStringLiteral("?");
+}
+
+QString Translator::foldedKey(const QString &operand) const
+{
+    return m_server ? QStringLiteral("tarvo_key(") + operand + QLatin1Char(')') : foldedTextKey(operand);
+}
+
+QString Translator::sortKey(const QString &operand) const
+{
+    return m_server ? QStringLiteral("tarvo_sort(") + operand + QLatin1Char(')') : sortTextKey(operand);
+}
+
+// The select list; on the server "*" and "table.*" name the columns of the
+// schema, without the rowid every server table has.
+QString Translator::emitSelectList(int from, int to, const std::vector<FromTable> &tables) const
+{
+    if (!m_server)
+        return emit(from, to);
+    QStringList items;
+    int itemStart = from;
+    int depth = 0;
+    for (int i = from; i <= to; ++i) {
+        if (i < to && isPunct(i, "("))
+            ++depth;
+        else if (i < to && isPunct(i, ")"))
+            --depth;
+        if (i < to && (depth > 0 || !isPunct(i, ",")))
+            continue;
+        const bool all = i == itemStart + 1 && isPunct(itemStart, "*");
+        const bool ofOne = i == itemStart + 3 && isPunct(itemStart + 1, ".") && isPunct(itemStart + 2, "*");
+        QStringList columns;
+        if (all || ofOne) {
+            const QString qualifier = ofOne ? LegacyLexer::text(m_source, m_lexed.tokens[size_t(itemStart)]).toString() : QString();
+            for (const FromTable &table : tables) {
+                const QString name = table.reference.mid(1, table.reference.size() - 2);
+                if (ofOne && name.compare(qualifier, Qt::CaseInsensitive) != 0
+                    && table.table.compare(qualifier, Qt::CaseInsensitive) != 0)
+                    continue;
+                if (const TableMeta *meta = m_catalog.table(table.table))
+                    for (const ColumnMeta &column : meta->columns)
+                        columns << table.reference + QLatin1Char('.') + quotedName(column.name);
+            }
+        }
+        items << (columns.isEmpty() ? emit(itemStart, i) : columns.join(QStringLiteral(", ")));
+        itemStart = i + 1;
+    }
+    return items.join(QStringLiteral(", "));
 }
 
 QString Translator::emitOrder(int from, int to) const
@@ -271,7 +318,7 @@ QString Translator::emitOrder(int from, int to) const
         if (columnEnd > 0 && (columnEnd == i || direction)) {
             const QString column = emit(itemStart, columnEnd);
             const QString suffix = direction ? QLatin1Char(' ') + emitToken(columnEnd) : QString();
-            items << sortTextKey(column) + suffix
+            items << sortKey(column) + suffix
                   << column + QStringLiteral(" COLLATE ") + QLatin1String(textCollation) + suffix;
         } else {
             items << emitCompared(itemStart, i);
@@ -296,7 +343,12 @@ QString Translator::emitGroup(int from, int to) const
         if (i < to && (depth > 0 || !isPunct(i, ",")))
             continue;
         const int columnEnd = textColumnEnd(itemStart);
-        items << (columnEnd == i ? foldedTextKey(emit(itemStart, columnEnd)) : emitCompared(itemStart, i));
+        // The server wants the grouped column itself in the select list:
+        // it groups the text as written (case apart).
+        if (columnEnd == i)
+            items << (m_server ? emit(itemStart, columnEnd) : foldedKey(emit(itemStart, columnEnd)));
+        else
+            items << emitCompared(itemStart, i);
         itemStart = i + 1;
     }
     return items.join(QStringLiteral(", "));
@@ -492,6 +544,7 @@ bool Translator::readFromTables(int from, int to, std::vector<FromTable> *tables
         FromTable entry;
         entry.table = table->name;
         entry.reference = quotedName(table->name);
+        entry.key = table->rowKey;
         ++i;
         if (isWord(i, "as"))
             ++i;
@@ -586,9 +639,9 @@ void Translator::buildSelect(Translation &t) const
         t.tables = tables;
         QStringList keys;
         for (const FromTable &table : tables)
-            keys << table.reference + QStringLiteral(".rowid");
+            keys << table.reference + QLatin1Char('.') + table.key;
         t.keyColumns = keys.join(QStringLiteral(", "));
-        t.selectList = emit(start, fromPos);
+        t.selectList = emitSelectList(start, fromPos, tables);
         t.selectListLiterals = literalsIn(start, fromPos);
         t.from = emitCompared(fromPos + 1, fromEnd);
         t.fromLiterals = literalsIn(fromPos + 1, fromEnd);
@@ -621,7 +674,8 @@ void Translator::buildSelect(Translation &t) const
             t.sql += QStringLiteral(" LIMIT ") + t.limit;
         QStringList conditions;
         for (const FromTable &table : tables)
-            conditions << table.reference + (table.nullable ? QStringLiteral(".rowid IS ?") : QStringLiteral(".rowid = ?"));
+            conditions << table.reference + QLatin1Char('.') + table.key
+                              + (table.nullable ? QStringLiteral(" IS ?") : QStringLiteral(" = ?"));
         t.fetchSql = QStringLiteral("SELECT ") + t.selectList + QStringLiteral(", ") + t.keyColumns
                      + QStringLiteral(" FROM ") + t.from + QStringLiteral(" WHERE ")
                      + conditions.join(QStringLiteral(" AND "));
@@ -637,7 +691,10 @@ void Translator::buildSelect(Translation &t) const
         for (const char *word : {"union", "intersect", "except"})
             compound = compound || findTopLevel(fromPos + 1, m_count, word) >= 0;
         const int orderPos = findTopLevel(fromPos + 1, m_count, "order");
-        t.sql += emit(start, fromPos) + QLatin1Char(' ');
+        std::vector<FromTable> named;
+        if (m_server)
+            readFromTables(fromPos + 1, fromEnd, &named);
+        t.sql += emitSelectList(start, fromPos, named) + QLatin1Char(' ');
         if (compound || orderPos < 0 || !isWord(orderPos + 1, "by")) {
             t.sql += compound ? emit(fromPos, m_count) : emitGrouped(fromPos, m_count);
         } else {

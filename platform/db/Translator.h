@@ -16,8 +16,10 @@ struct TableMeta;
 class Translator {
 public:
     // `context`: a select's criterionContext, for a criterion on its rows.
+    // `server`: for the PostgreSQL server (text keys by its functions, "*"
+    // spelled out so that the tables' rowid columns stay hidden).
     Translator(const SchemaCatalog &catalog, const QString &source, const LexedText &lexed,
-               const QString &context = QString());
+               const QString &context = QString(), bool server = false);
 
     Translation statement() const;
     Translation expression() const;
@@ -44,7 +46,12 @@ private:
     void buildSelect(Translation &t) const;
     bool readFromTables(int from, int to, std::vector<FromTable> *tables) const;
 
+    QString emitSelectList(int from, int to, const std::vector<FromTable> &tables) const;
+    QString foldedKey(const QString &operand) const;
+    QString sortKey(const QString &operand) const;
+
     const SchemaCatalog &m_catalog;
+    bool m_server;
     const QString &m_source;
     const LexedText &m_lexed;
     int m_count;

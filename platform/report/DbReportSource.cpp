@@ -59,14 +59,14 @@ QStringList DbReportSource::letterhead()
         return {};
     QStringList f;
     try {
-        sqlite3_stmt *row = m_connection->statement(
+        db::Statement *row = m_connection->statement(
             QStringLiteral("select az_Denominazione, az_Indirizzo, az_CAP, az_Comune, az_Provincia, az_Partita_IVA, "
                            "az_Codice_Fiscale, az_Telefono, az_Email from Azienda limit 1"),
             QString());
         const db::StatementUse use(row);
-        if (sqlite3_step(row) == SQLITE_ROW)
+        if (row->step(QString()))
             for (int i = 0; i < 9; ++i)
-                f << QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(row, i))).simplified();
+                f << row->columnString(i).simplified();
     } catch (const db::DbError &) {
         return {};   // a table of another shape: the letterhead file stands
     }
@@ -170,7 +170,10 @@ void DbReportSource::stream(const ReportQuery &query, const Formula &selection, 
 
 void DbReportSource::interrupt()
 {
-    sqlite3_interrupt(m_connection->handle());
+    if (m_connection->onServer())
+        m_connection->cancel();
+    else
+        sqlite3_interrupt(m_connection->handle());
 }
 
 } // namespace report

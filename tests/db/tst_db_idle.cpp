@@ -69,13 +69,13 @@ void TestIdleConnections::reusedOnlyWhileTheFileIsTheSame()
     QCOMPARE(kept.expired(), !reused);
     // Whichever it is, it reads the file as it is now.
     QCOMPARE(second->catalog().table(QStringLiteral("Nuova")) != nullptr, change == QLatin1String("schema"));
-    sqlite3_stmt *codes = second->statement(QStringLiteral("select group_concat(fo_Descrizione, ',') from "
+    db::Statement *codes = second->statement(QStringLiteral("select group_concat(fo_Descrizione, ',') from "
                                                            "(select fo_Descrizione from Fornitore order by 1)"),
                                             QString());
     const db::StatementUse use(codes);
-    QCOMPARE(sqlite3_step(codes), SQLITE_ROW);
+    QVERIFY(codes->step(QString()));
     const QString expected = change == QLatin1String("rows") ? "Alfa,Beta" : change == QLatin1String("replace") ? "Gamma" : "Beta";
-    QCOMPARE(QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(codes, 0))), expected);
+    QCOMPARE(codes->columnString(0), expected);
     db::IdleConnections::closeAll();
 }
 

@@ -1,0 +1,72 @@
+#include "EngineErrors.h"
+
+#include <libpq-fe.h>
+
+namespace db::errors {
+
+namespace {
+
+QString serverMessage(pg_conn *server, const pg_result *result)
+{
+    const char *primary = result ? PQresultErrorField(result, PG_DIAG_MESSAGE_PRIMARY) : nullptr;
+    return QString::fromUtf8(primary ? primary : PQerrorMessage(server)).trimmed();
+}
+
+} // namespace
+
+DbError fromServer(pg_conn *server, const pg_result *result, const QString &statement)
+{
+    const char *field = result ? PQresultErrorField(result, PG_DIAG_SQLSTATE) : nullptr;
+    const QByteArray state = field ? QByteArray(field) : QByteArray();
+    const QString message = serverMessage(server, result);
+    if (state == "23505")
+        return duplicateKey();
+    if (state == "23502") {
+        const char *column = PQresultErrorField(result, PG_DIAG_COLUMN_NAME);
+        return DbError(ErrorKind::General, 3058,
+                       QStringLiteral("L'indice o la chiave primaria non può contenere un valore Null (%1).")
+                           .arg(QString::fromUtf8(column ? column : "")));
+    }
+    // Waiting for another till beyond the lock timeout, or two tills
+    // waiting for each other.
+    if (state == "55P03" || state == "40P01" || state == "40001")
+        return DbError(ErrorKind::Busy, 3218,
+                       QStringLiteral("Impossibile aggiornare. Il database è bloccato da un altro processo; riprovare più tardi."));
+    if (state == "53100")
+        return DbError(ErrorKind::Io, 3026, QStringLiteral("Spazio su disco insufficiente."));
+    if (state == "25006" || state == "42501")
+        return DbError(ErrorKind::Io, 3027, QStringLiteral("Impossibile aggiornare. Il database o l'oggetto è di sola lettura."));
+    if (state.startsWith("08") || state.isEmpty())
+        return serverUnreachable(server);
+    if (state == "42703") {
+        const char *column = PQresultErrorField(result, PG_DIAG_MESSAGE_PRIMARY);
+        QString name = QString::fromUtf8(column ? column : "");
+        name = name.section(QLatin1Char('"'), 1, 1);
+        return DbError(ErrorKind::UnknownName, 3061,
+                       QStringLiteral("Nome sconosciuto '%1' nell'istruzione '%2'.").arg(name, statement));
+    }
+    if (state == "42P01")
+        return DbError(ErrorKind::UnknownName, 3078,
+                       QStringLiteral("Impossibile trovare la tabella o la query di input '%1'. Verificare che esista e che il nome sia stato digitato correttamente.")
+                           .arg(message.section(QLatin1Char('"'), 1, 1)));
+    if (state == "22007" || state == "22008")
+        return DbError(ErrorKind::TypeMismatch, 3421,
+                       QStringLiteral("Errore di conversione del tipo di dati (%1).").arg(message));
+    if (state == "22P02" || state == "42804" || state == "42883")
+        return DbError(ErrorKind::TypeMismatch, 3464,
+                       QStringLiteral("Tipo di dati non corrispondente nell'espressione criterio."));
+    if (state == "42601")
+        return syntax(QStringLiteral("operatore mancante"), statement);
+    if (state == "42702")
+        return syntax(QStringLiteral("nome ambiguo"), statement);
+    return DbError(ErrorKind::General, 3000, QStringLiteral("Errore del motore di database: %1.").arg(message));
+}
+
+DbError serverUnreachable(pg_conn *server)
+{
+    return DbError(ErrorKind::Io, 3051,
+                   QStringLiteral("Impossibile collegarsi al database sul server: %1")
+                       .arg(QString::fromUtf8(PQerrorMessage(server)).trimmed()));
+}
+
+} // namespace db::errors

@@ -1,0 +1,231 @@
+#include "ServerStatement.h"
+
+#include "EngineErrors.h"
+#include "SchemaCatalog.h"
+#include "ServerSql.h"
+
+#include <libpq-fe.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <cstring>
+
+namespace db {
+
+namespace {
+
+// The server's type numbers (pg_type.oid) the engine reads.
+enum : unsigned {
+    boolType = 16, byteaType = 17, int8Type = 20, int2Type = 21, int4Type = 23, oidType = 26,
+    float4Type = 700, float8Type = 701, dateType = 1082, timestampType = 1114, timestamptzType = 1184,
+    numericType = 1700
+};
+
+std::atomic<quint64> nextName{1};
+
+} // namespace
+
+ServerStatement::ServerStatement(pg_conn *connection, const SchemaCatalog &catalog, const QString &sql,
+                                 const QString &source)
+    : m_connection(connection), m_catalog(catalog)
+{
+    int parameters = 0;
+    const QByteArray text = serverSql(sql, &parameters).toUtf8();
+    m_name = "tarvo_" + QByteArray::number(nextName++);
+    m_values.resize(size_t(parameters));
+    m_null.assign(size_t(parameters), true);
+    PGresult *prepared = PQprepare(connection, m_name.constData(), text.constData(), 0, nullptr);
+    const bool ok = PQresultStatus(prepared) == PGRES_COMMAND_OK;
+    if (!ok) {
+        const DbError error = errors::fromServer(connection, prepared, source);
+        PQclear(prepared);
+        throw error;
+    }
+    PQclear(prepared);
+}
+
+ServerStatement::~ServerStatement()
+{
+    PQclear(m_result);
+    PQclear(m_description);
+    if (PQstatus(m_connection) == CONNECTION_OK && PQtransactionStatus(m_connection) != PQTRANS_INERROR)
+        PQclear(PQexec(m_connection, ("DEALLOCATE " + m_name).constData()));
+}
+
+void ServerStatement::bindNull(int parameter)
+{
+    if (parameter >= 1 && size_t(parameter) <= m_values.size())
+        m_null[size_t(parameter - 1)] = true;
+}
+
+void ServerStatement::bindInteger(int parameter, qint64 value)
+{
+    if (parameter < 1 || size_t(parameter) > m_values.size())
+        return;
+    m_values[size_t(parameter - 1)] = QByteArray::number(value);
+    m_null[size_t(parameter - 1)] = false;
+}
+
+void ServerStatement::bindReal(int parameter, double value)
+{
+    if (parameter < 1 || size_t(parameter) > m_values.size())
+        return;
+    m_values[size_t(parameter - 1)] = QByteArray::number(value, 'g', 17);
+    m_null[size_t(parameter - 1)] = false;
+}
+
+void ServerStatement::bindText(int parameter, const char *utf8, int bytes)
+{
+    if (parameter < 1 || size_t(parameter) > m_values.size())
+        return;
+    m_values[size_t(parameter - 1)] = QByteArray(utf8, bytes);
+    m_null[size_t(parameter - 1)] = false;
+}
+
+void ServerStatement::execute(const QString &source)
+{
+    std::vector<const char *> values(m_values.size());
+    for (size_t i = 0; i < m_values.size(); ++i)
+        values[i] = m_null[i] ? nullptr : m_values[i].constData();
+    m_result = PQexecPrepared(m_connection, m_name.constData(), int(values.size()), values.data(), nullptr, nullptr, 0);
+    const ExecStatusType status = PQresultStatus(m_result);
+    if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) {
+        const DbError error = errors::fromServer(m_connection, m_result, source);
+        PQclear(m_result);
+        m_result = nullptr;
+        throw error;
+    }
+    m_rows = PQntuples(m_result);
+    m_row = -1;
+    m_changes = std::strtoll(PQcmdTuples(m_result), nullptr, 10);
+    // An insert tells its new row's key through "RETURNING key".
+    if (status == PGRES_TUPLES_OK && m_rows == 1 && std::strncmp(PQcmdStatus(m_result), "INSERT", 6) == 0)
+        m_lastInsertId = std::strtoll(PQgetvalue(m_result, 0, 0), nullptr, 10);
+}
+
+bool ServerStatement::step(const QString &source)
+{
+    if (!m_result)
+        execute(source);
+    if (m_row < m_rows)
+        ++m_row;
+    return m_row < m_rows;
+}
+
+void ServerStatement::reset()
+{
+    PQclear(m_result);
+    m_result = nullptr;
+    m_row = -1;
+    m_rows = 0;
+}
+
+const pg_result *ServerStatement::shape() const
+{
+    if (m_result)
+        return m_result;
+    if (!m_description)
+        m_description = PQdescribePrepared(m_connection, m_name.constData());
+    return m_description;
+}
+
+int ServerStatement::columnCount() const
+{
+    return PQnfields(shape());
+}
+
+int ServerStatement::columnType(int column) const
+{
+    if (!m_result || m_row < 0 || m_row >= m_rows || PQgetisnull(m_result, m_row, column))
+        return NullValue;
+    switch (PQftype(m_result, column)) {
+    case boolType:
+    case int2Type:
+    case int4Type:
+    case int8Type:
+    case oidType:
+        return IntegerValue;
+    case float4Type:
+    case float8Type:
+        return FloatValue;
+    case numericType:
+        // A sum or an average of whole numbers: whole results read as SQLite
+        // gives them, integers.
+        return std::strpbrk(PQgetvalue(m_result, m_row, column), ".eEN") ? FloatValue : IntegerValue;
+    case byteaType:
+        return BlobValue;
+    default:
+        return TextValue;
+    }
+}
+
+qint64 ServerStatement::columnInteger(int column) const
+{
+    if (columnType(column) == NullValue)
+        return 0;
+    const char *text = PQgetvalue(m_result, m_row, column);
+    if (PQftype(m_result, column) == boolType)
+        return text[0] == 't' ? 1 : 0;
+    if (columnType(column) == FloatValue)
+        return qint64(std::strtod(text, nullptr));
+    return std::strtoll(text, nullptr, 10);
+}
+
+double ServerStatement::columnReal(int column) const
+{
+    if (columnType(column) == NullValue)
+        return 0.0;
+    if (PQftype(m_result, column) == boolType)
+        return double(columnInteger(column));
+    return std::strtod(PQgetvalue(m_result, m_row, column), nullptr);
+}
+
+const char *ServerStatement::columnText(int column) const
+{
+    if (columnType(column) == NullValue)
+        return nullptr;
+    if (PQftype(m_result, column) == boolType)
+        return columnInteger(column) ? "1" : "0";
+    return PQgetvalue(m_result, m_row, column);
+}
+
+int ServerStatement::columnBytes(int column) const
+{
+    if (columnType(column) == NullValue)
+        return 0;
+    const unsigned type = PQftype(m_result, column);
+    if (type == boolType)
+        return 1;
+    const int length = PQgetlength(m_result, m_row, column);
+    // Dates read as SQLite keeps them: "yyyy-mm-dd" for a day, seconds at
+    // most for a moment.
+    if (type == timestampType || type == timestamptzType) {
+        const char *text = PQgetvalue(m_result, m_row, column);
+        if (length >= 19 && std::strncmp(text + 10, " 00:00:00", 9) == 0 && (length == 19 || text[19] != '.'))
+            return 10;
+        return std::min(length, 19);
+    }
+    return length;
+}
+
+QString ServerStatement::columnName(int column) const
+{
+    return QString::fromUtf8(PQfname(shape(), column));
+}
+
+bool ServerStatement::columnOrigin(int column, QString *table, QString *origin) const
+{
+    const pg_result *result = shape();
+    const unsigned tableOid = PQftable(result, column);
+    const int number = PQftablecol(result, column);
+    return tableOid != 0 && number > 0 && m_catalog.serverOrigin(tableOid, number, table, origin);
+}
+
+QString ServerStatement::declaredType(int) const
+{
+    // As on SQLite, a computed column declares no type: its values read by
+    // what each one holds.
+    return QString();
+}
+
+} // namespace db
