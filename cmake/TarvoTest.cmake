@@ -16,3 +16,19 @@ function(tarvo_add_test name)
     TIMEOUT 600
     ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LC_ALL=C.UTF-8;LANG=C.UTF-8;TARVO_REGISTRY=${CMAKE_BINARY_DIR}/test-registry/${name}.reg;TARVO_PROGRAM_DIR=${TARVO_PROGRAM_DIR};TARVO_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
 endfunction()
+
+# tarvo_add_server_run(<test>): the test once more, its shop on a PostgreSQL
+# 15 server: a throwaway cluster made by pg_virtualenv (package
+# postgresql-common) around the run. Two clusters at once would collide on
+# the port: the lock "postgres" keeps them apart.
+find_program(PG_VIRTUALENV pg_virtualenv)
+function(tarvo_add_server_run name)
+  if(NOT PG_VIRTUALENV OR NOT EXISTS /usr/lib/postgresql/15/bin/postgres)
+    return()
+  endif()
+  add_test(NAME ${name}_server COMMAND ${PG_VIRTUALENV} -t -v 15 $<TARGET_FILE:${name}>)
+  get_test_property(${name} ENVIRONMENT environment)
+  string(REPLACE "/${name}.reg" "/${name}_server.reg" environment "${environment}")
+  set_tests_properties(${name}_server PROPERTIES TIMEOUT 900 RESOURCE_LOCK postgres
+    ENVIRONMENT "${environment};TARVO_TEST_SERVER=1")
+endfunction()

@@ -438,7 +438,7 @@ QString Translator::emitToken(int index) const
         const QString spelling = m_catalog.columnSpelling(text);
         return quotedName(spelling.isEmpty() ? text.toString() : spelling);
     }
-    if (!bracketed && isPunct(index + 1, "("))
+    if (!bracketed && isPunct(index + 1, "(") && !isWord(index - 1, "into"))
         return functionName(text);
     if (!bracketed) {
         if (equalsWord(text, "true"))

@@ -11,6 +11,11 @@
 // the schema the program ships (or from a schema of the test's own), and the
 // shop's location (ShopDatabase, so g_strDbPath as well) pointed at it while
 // the fixture lives. The fixtures of each area add what they need on top.
+//
+// With TARVO_TEST_SERVER set (the second run, under pg_virtualenv), a
+// fixture of the shipped schema is a fresh database on the PostgreSQL server
+// instead, named by a tarvo.ini in the folder, as a shop on a server is.
+// A schema of the test's own stays a SQLite file.
 class TestShopDatabase {
 public:
     explicit TestShopDatabase(const QString &schemaSql = shippedSchema(),
@@ -23,6 +28,12 @@ public:
     static QString shippedSchema();
     // The schema of the first release (version 0), the upgrade's fixture.
     static QString firstReleaseSchema();
+    // resources/schema/tarvo-pg.sql as it was when the tests were built.
+    static QString serverSchema();
+    // Whether the shipped schema's fixtures are on the server in this run.
+    static bool onServer();
+    // The server database of this fixture; empty on SQLite.
+    const QString &serverDatabase() const { return m_serverDatabase; }
 
     const QString &path() const { return m_path; }
     QString folder() const { return m_folder.path(); }
@@ -40,5 +51,6 @@ private:
     QString m_path;
     QString m_previousPath;
     QString m_previousPassword;
+    QString m_serverDatabase;
     mutable std::shared_ptr<db::Database> m_database;
 };
