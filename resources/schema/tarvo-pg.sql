@@ -39,7 +39,10 @@ CREATE FUNCTION tarvo_sort(value text) RETURNS text
 -- texts are equal when they differ by case only, and accented letters sort
 -- next to their base letter (ICU at the second strength: letters, then
 -- accents; case ignored). The engine names it where the program compares or
--- sorts text as the program does.
+-- sorts text as the program does. Two orders are ICU's, not the program's:
+-- punctuation among itself and against digits, and two accents on one
+-- letter (é before è); the engine's order by puts tarvo_sort first, so the
+-- second decides only between such twins.
 CREATE COLLATION testo (provider = icu, locale = 'und-u-ks-level2', deterministic = false);
 
 -- The program's "like": * any text, ? one character, # one digit, [abc],
@@ -50,8 +53,9 @@ CREATE COLLATION testo (provider = icu, locale = 'und-u-ks-level2', deterministi
 -- character, a range written backwards matches nothing, as in the program.
 -- Lowering goes through ICU ("und-x-icu"), any letter in any locale;
 -- matching through "C", since regular expressions refuse testo. The high
--- cost keeps the server on plans that compute the expression once per
--- statement, with the pattern known.
+-- cost of the translation keeps the server on plans made with the pattern
+-- known, where it is translated once; a plan for any pattern would
+-- translate it again on every row.
 CREATE FUNCTION tarvo_like_char(c text) RETURNS text
     LANGUAGE sql IMMUTABLE STRICT PARALLEL SAFE
     RETURN '\U' || lpad(to_hex(ascii(c)), 8, '0');
@@ -90,6 +94,8 @@ CREATE OPERATOR !~~ (LEFTARG = text, RIGHTARG = text, FUNCTION = tarvo_not_like,
 -- "like" on a number reads the number as SQLite writes it: integers plain,
 -- reals with 15 significant digits and at least one decimal ("12.0"), with
 -- an exponent below 0.0001 and from 1e15 on ("1.0e+15", "2.5e-07").
+-- An integer has operators of its own: the server would otherwise read it
+-- as double precision, its preferred number type. Dates have none.
 CREATE FUNCTION tarvo_real_exponent(rounded numeric) RETURNS text
     LANGUAGE sql IMMUTABLE STRICT PARALLEL SAFE
     RETURN (SELECT CASE WHEN rounded < 0 THEN '-' ELSE '' END

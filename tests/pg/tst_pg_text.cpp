@@ -103,7 +103,7 @@ void TestPgText::likeAsTheProgram_data()
 
 // The engine writes "like" as x LIKE $1 and x COLLATE testo LIKE $1 (x a
 // column in "C"), and NOT LIKE; a pattern the program reads without error
-// must never raise one on the server.
+// must never raise one on the server, known to the plan or not.
 void TestPgText::likeAsTheProgram()
 {
     QFETCH(QString, pattern);
@@ -118,6 +118,13 @@ void TestPgText::likeAsTheProgram()
     QCOMPARE(onColumn.text(0, 2), negated(expected));
     QCOMPARE(onColumn.text(0, 3), negated(expected));
     QCOMPARE(m_server->exec(QStringLiteral("SELECT $1 LIKE $2"), {value, pattern}).text(0, 0), expected);
+    // A pattern the plan does not know (a plan for any pattern, a join).
+    const PgResult unknown = m_server->exec(
+        QStringLiteral("WITH c AS MATERIALIZED (SELECT $1::text COLLATE \"C\" AS v, $2::text AS p) "
+                       "SELECT v COLLATE testo LIKE p, v NOT LIKE p FROM c"),
+        {value, pattern});
+    QCOMPARE(unknown.text(0, 0), expected);
+    QCOMPARE(unknown.text(0, 1), negated(expected));
 }
 
 void TestPgText::likeOnNumbersAsSqlite_data()
