@@ -49,7 +49,24 @@ QString PgConnection::lastError() const
 
 PgResult PgConnection::exec(const QString &sql)
 {
-    PGresult *result = PQexec(m_connection, sql.toUtf8().constData());
+    return checked(PQexec(m_connection, sql.toUtf8().constData()));
+}
+
+PgResult PgConnection::exec(const QString &sql, const QStringList &parameters)
+{
+    QList<QByteArray> texts;
+    QList<const char *> values;
+    texts.reserve(parameters.size());
+    for (const QString &parameter : parameters)
+        texts.append(parameter.toUtf8());
+    for (qsizetype i = 0; i < parameters.size(); ++i)
+        values.append(parameters.at(i).isNull() ? nullptr : texts.at(i).constData());
+    return checked(PQexecParams(m_connection, sql.toUtf8().constData(), int(values.size()), nullptr,
+                                values.constData(), nullptr, nullptr, 0));
+}
+
+PgResult PgConnection::checked(PGresult *result)
+{
     const ExecStatusType status = PQresultStatus(result);
     if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) {
         const QString error = result ? errorOf(result) : lastError();

@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 struct pg_conn;
 
@@ -22,6 +23,9 @@ public:
 
     // One or more statements (the simple protocol); the last one's rows.
     PgResult exec(const QString &sql);
+    // One statement with parameters $1.. sent as text of no declared type
+    // (the server infers each from its use); a null QString is Null.
+    PgResult exec(const QString &sql, const QStringList &parameters);
     qint64 scalar(const QString &sql);
 
     // COPY ... FROM STDIN: start it, send data in any chunks, end it; end
@@ -38,6 +42,7 @@ public:
 
 private:
     QString lastError() const;
+    PgResult checked(pg_result *result);
     pg_conn *m_connection;
 };
 

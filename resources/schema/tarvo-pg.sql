@@ -9,11 +9,14 @@
 -- timestamps; numbers double precision, as SQLite stores them.
 --
 -- Text columns use the "C" collation: plain comparisons and orders are
--- bytewise, as on SQLite, whatever the server's locale, and a plain btree
--- index serves a prefix "like" (text_pattern_ops would add nothing). The
--- program's own comparison (case and Italian accents ignored) goes through
--- the text keys below, the same keys as platform/db/TextKeys.cpp computes on
--- SQLite.
+-- bytewise, as on SQLite, whatever the server's locale. The program's own
+-- comparison (case and Italian accents ignored) goes through the text keys
+-- below, the same keys as platform/db/TextKeys.cpp computes on SQLite, or
+-- through the collation testo. Its "like" is this schema's operator ~~,
+-- which the engine's search_path (public, pg_catalog) puts before the
+-- server's; an index serves only the server's own, on a key:
+-- tarvo_key(x) OPERATOR(pg_catalog.~~) '%text%' (the trigram index) or
+-- 'text%' (a plain btree index, text_pattern_ops would add nothing).
 --
 -- Version: the one table tarvo_schema holds the number SQLite keeps in
 -- pragma user_version. A change of tarvo.sql changes this file alike.
@@ -31,6 +34,110 @@ CREATE FUNCTION tarvo_key(value text) RETURNS text
 CREATE FUNCTION tarvo_sort(value text) RETURNS text
     LANGUAGE sql IMMUTABLE STRICT PARALLEL SAFE
     RETURN translate(tarvo_key(value), 'àáèéìíòóùú', 'aaeeiioouu') COLLATE "C";
+
+-- The program's collation TESTO (the unquoted name folds to testo): two
+-- texts are equal when they differ by case only, and accented letters sort
+-- next to their base letter (ICU at the second strength: letters, then
+-- accents; case ignored). The engine names it where the program compares or
+-- sorts text as the program does. Two orders are ICU's, not the program's:
+-- punctuation among itself and against digits, and two accents on one
+-- letter (é before è); the engine's order by puts tarvo_sort first, so the
+-- second decides only between such twins.
+CREATE COLLATION testo (provider = icu, locale = 'und-u-ks-level2', deterministic = false);
+
+-- The program's "like": * any text, ? one character, # one digit, [abc],
+-- [!abc], [a-z]; % and _ are ordinary; case ignored, accented letters too.
+-- The pattern becomes an anchored regular expression over the lowered text:
+-- every character written as \Uxxxxxxxx, so nothing in the pattern is read
+-- as regular expression syntax; a "[" with no closing "]" is an ordinary
+-- character, a range written backwards matches nothing, as in the program.
+-- Lowering goes through ICU ("und-x-icu"), any letter in any locale;
+-- matching through "C", since regular expressions refuse testo. The high
+-- cost of the translation keeps the server on plans made with the pattern
+-- known, where it is translated once; a plan for any pattern would
+-- translate it again on every row.
+CREATE FUNCTION tarvo_like_char(c text) RETURNS text
+    LANGUAGE sql IMMUTABLE STRICT PARALLEL SAFE
+    RETURN '\U' || lpad(to_hex(ascii(c)), 8, '0');
+CREATE FUNCTION tarvo_like_class(class text) RETURNS text
+    LANGUAGE sql IMMUTABLE STRICT PARALLEL SAFE
+    RETURN (SELECT CASE WHEN negated THEN coalesce('[^' || nullif(items, '') || ']', '.')
+                        ELSE coalesce('[' || nullif(items, '') || ']', '(?!)') END
+            FROM (SELECT left(class COLLATE "C", 2) = '[!' AS negated) n,
+                 LATERAL (SELECT string_agg(CASE WHEN m[3] IS NOT NULL THEN tarvo_like_char(m[3])
+                                                 WHEN ascii(m[1]) <= ascii(m[2])
+                                                 THEN tarvo_like_char(m[1]) || '-' || tarvo_like_char(m[2])
+                                                 ELSE '' END, '' ORDER BY i) AS items
+                          FROM regexp_matches(substr(class COLLATE "C", CASE WHEN negated THEN 3 ELSE 2 END,
+                                                     length(class) - CASE WHEN negated THEN 3 ELSE 2 END),
+                                              '(.)-(.)|(.)', 'g') WITH ORDINALITY AS t(m, i)) c);
+CREATE FUNCTION tarvo_like_regex(pattern text) RETURNS text
+    LANGUAGE sql IMMUTABLE STRICT PARALLEL SAFE COST 10000
+    RETURN (SELECT '^(?:' || coalesce(string_agg(CASE m[1] WHEN '*' THEN '.*' WHEN '?' THEN '.'
+                                                            WHEN '#' THEN '[0-9]'
+                                                            ELSE CASE WHEN length(m[1]) = 1
+                                                                      THEN tarvo_like_char(m[1])
+                                                                      ELSE tarvo_like_class(m[1]) END END,
+                                                 '' ORDER BY i), '') || ')$'
+            FROM regexp_matches(lower(pattern COLLATE "und-x-icu") COLLATE "C",
+                                '\[!.[^]]*\]|\[[^!][^]]*\]|.', 'g') WITH ORDINALITY AS t(m, i));
+CREATE FUNCTION tarvo_like(value text, pattern text) RETURNS boolean
+    LANGUAGE sql IMMUTABLE PARALLEL SAFE
+    RETURN lower(value COLLATE "und-x-icu") COLLATE "C" ~ tarvo_like_regex(pattern);
+CREATE FUNCTION tarvo_not_like(value text, pattern text) RETURNS boolean
+    LANGUAGE sql IMMUTABLE PARALLEL SAFE
+    RETURN NOT tarvo_like(value, pattern);
+-- The engine sets search_path = public, pg_catalog, so that LIKE and
+-- NOT LIKE on text are these, whatever the collation of the operands.
+CREATE OPERATOR ~~ (LEFTARG = text, RIGHTARG = text, FUNCTION = tarvo_like, NEGATOR = !~~);
+CREATE OPERATOR !~~ (LEFTARG = text, RIGHTARG = text, FUNCTION = tarvo_not_like, NEGATOR = ~~);
+-- "like" on a number reads the number as SQLite writes it: integers plain,
+-- reals with 15 significant digits and at least one decimal ("12.0"), with
+-- an exponent below 0.0001 and from 1e15 on ("1.0e+15", "2.5e-07").
+-- An integer has operators of its own: the server would otherwise read it
+-- as double precision, its preferred number type. Dates have none.
+CREATE FUNCTION tarvo_real_exponent(rounded numeric) RETURNS text
+    LANGUAGE sql IMMUTABLE STRICT PARALLEL SAFE
+    RETURN (SELECT CASE WHEN rounded < 0 THEN '-' ELSE '' END
+                   || left(digits, 1) || '.' || coalesce(nullif(rtrim(substr(digits, 2), '0'), ''), '0')
+                   || CASE WHEN exponent < 0 THEN 'e-' ELSE 'e+' END
+                   || CASE WHEN abs(exponent) < 10 THEN '0' ELSE '' END || abs(exponent)
+            FROM (SELECT CASE WHEN whole <> '0' THEN whole || fraction ELSE ltrim(fraction, '0') END AS digits,
+                         CASE WHEN whole <> '0' THEN length(whole) - 1
+                              ELSE length(ltrim(fraction, '0')) - length(fraction) - 1 END AS exponent
+                  FROM (SELECT split_part(abs(rounded)::text, '.', 1) AS whole,
+                               split_part(abs(rounded)::text, '.', 2) AS fraction) p) d);
+CREATE FUNCTION tarvo_real_text(value double precision) RETURNS text
+    LANGUAGE sql IMMUTABLE PARALLEL SAFE
+    RETURN CASE WHEN value = trunc(value) AND abs(value) < 1e15 THEN trunc(value)::bigint::text || '.0'
+                WHEN value IN ('Infinity', '-Infinity') THEN replace(value::text, 'inity', '')
+                WHEN abs(value::numeric) >= 0.0001 AND abs(value::numeric) < 1e15
+                THEN regexp_replace(value::numeric::text || '.0' COLLATE "C", '(\..*)\.0$', '\1')
+                ELSE tarvo_real_exponent(value::numeric) END;
+CREATE FUNCTION tarvo_like(value bigint, pattern text) RETURNS boolean
+    LANGUAGE sql IMMUTABLE PARALLEL SAFE
+    RETURN tarvo_like(value::text, pattern);
+CREATE FUNCTION tarvo_not_like(value bigint, pattern text) RETURNS boolean
+    LANGUAGE sql IMMUTABLE PARALLEL SAFE
+    RETURN NOT tarvo_like(value::text, pattern);
+CREATE FUNCTION tarvo_like(value integer, pattern text) RETURNS boolean
+    LANGUAGE sql IMMUTABLE PARALLEL SAFE
+    RETURN tarvo_like(value::text, pattern);
+CREATE FUNCTION tarvo_not_like(value integer, pattern text) RETURNS boolean
+    LANGUAGE sql IMMUTABLE PARALLEL SAFE
+    RETURN NOT tarvo_like(value::text, pattern);
+CREATE FUNCTION tarvo_like(value double precision, pattern text) RETURNS boolean
+    LANGUAGE sql IMMUTABLE PARALLEL SAFE
+    RETURN tarvo_like(tarvo_real_text(value), pattern);
+CREATE FUNCTION tarvo_not_like(value double precision, pattern text) RETURNS boolean
+    LANGUAGE sql IMMUTABLE PARALLEL SAFE
+    RETURN NOT tarvo_like(tarvo_real_text(value), pattern);
+CREATE OPERATOR ~~ (LEFTARG = bigint, RIGHTARG = text, FUNCTION = tarvo_like, NEGATOR = !~~);
+CREATE OPERATOR !~~ (LEFTARG = bigint, RIGHTARG = text, FUNCTION = tarvo_not_like, NEGATOR = ~~);
+CREATE OPERATOR ~~ (LEFTARG = integer, RIGHTARG = text, FUNCTION = tarvo_like, NEGATOR = !~~);
+CREATE OPERATOR !~~ (LEFTARG = integer, RIGHTARG = text, FUNCTION = tarvo_not_like, NEGATOR = ~~);
+CREATE OPERATOR ~~ (LEFTARG = double precision, RIGHTARG = text, FUNCTION = tarvo_like, NEGATOR = !~~);
+CREATE OPERATOR !~~ (LEFTARG = double precision, RIGHTARG = text, FUNCTION = tarvo_not_like, NEGATOR = ~~);
 
 CREATE TABLE "Articoli" (
     "art_Codice" bigint GENERATED BY DEFAULT AS IDENTITY PRIMARY KEY,
