@@ -6,6 +6,14 @@ namespace db::errors {
 
 namespace {
 
+// The server lowers the names it was given unquoted: the name as the
+// statement wrote it, when it is there.
+QString asWritten(const QString &name, const QString &statement)
+{
+    const qsizetype at = statement.indexOf(name, 0, Qt::CaseInsensitive);
+    return at < 0 ? name : statement.mid(at, name.size());
+}
+
 QString serverMessage(pg_conn *server, const pg_result *result)
 {
     const char *primary = result ? PQresultErrorField(result, PG_DIAG_MESSAGE_PRIMARY) : nullptr;
@@ -38,17 +46,22 @@ DbError fromServer(pg_conn *server, const pg_result *result, const QString &stat
         return DbError(ErrorKind::Io, 3027, QStringLiteral("Impossibile aggiornare. Il database o l'oggetto è di sola lettura."));
     if (state.startsWith("08") || state.isEmpty())
         return serverUnreachable(server);
+    if (state == "42703" && message.contains(QLatin1String("\" of relation \"")))
+        return DbError(ErrorKind::UnknownName, 3127,
+                       QStringLiteral("L'istruzione INSERT INTO contiene il seguente nome di campo sconosciuto: '%1'. "
+                                      "Verificare di aver digitato correttamente il nome e riprovare.")
+                           .arg(asWritten(message.section(QLatin1Char('"'), 1, 1), statement)));
     if (state == "42703") {
         const char *column = PQresultErrorField(result, PG_DIAG_MESSAGE_PRIMARY);
         QString name = QString::fromUtf8(column ? column : "");
-        name = name.section(QLatin1Char('"'), 1, 1);
+        name = asWritten(name.section(QLatin1Char('"'), 1, 1), statement);
         return DbError(ErrorKind::UnknownName, 3061,
                        QStringLiteral("Nome sconosciuto '%1' nell'istruzione '%2'.").arg(name, statement));
     }
     if (state == "42P01")
         return DbError(ErrorKind::UnknownName, 3078,
                        QStringLiteral("Impossibile trovare la tabella o la query di input '%1'. Verificare che esista e che il nome sia stato digitato correttamente.")
-                           .arg(message.section(QLatin1Char('"'), 1, 1)));
+                           .arg(asWritten(message.section(QLatin1Char('"'), 1, 1), statement)));
     if (state == "22007" || state == "22008")
         return DbError(ErrorKind::TypeMismatch, 3421,
                        QStringLiteral("Errore di conversione del tipo di dati (%1).").arg(message));

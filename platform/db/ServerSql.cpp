@@ -1,6 +1,10 @@
 #include "ServerSql.h"
 
+#include "SchemaCatalog.h"
+
+#include <QStringList>
 #include <algorithm>
+#include <vector>
 
 namespace db {
 
@@ -24,16 +28,99 @@ qsizetype wordBefore(const QString &text, qsizetype end, QString *word)
     return start;
 }
 
+// Words after which a "-" is a sign, not a subtraction.
+bool signFollows(const QString &word)
+{
+    static const QStringList words = {QStringLiteral("select"), QStringLiteral("where"), QStringLiteral("and"),
+                                      QStringLiteral("or"), QStringLiteral("not"), QStringLiteral("values"),
+                                      QStringLiteral("set"), QStringLiteral("then"), QStringLiteral("else"),
+                                      QStringLiteral("when"), QStringLiteral("between"), QStringLiteral("in"),
+                                      QStringLiteral("like"), QStringLiteral("is"), QStringLiteral("on"),
+                                      QStringLiteral("having"), QStringLiteral("by"), QStringLiteral("return")};
+    return words.contains(word);
+}
+
+// Words that may follow a subquery in a from clause when it has no alias.
+bool endsSubquery(const QString &word)
+{
+    static const QStringList words = {QString(), QStringLiteral("where"), QStringLiteral("order"),
+                                      QStringLiteral("group"), QStringLiteral("having"), QStringLiteral("limit"),
+                                      QStringLiteral("union"), QStringLiteral("except"), QStringLiteral("intersect"),
+                                      QStringLiteral("inner"), QStringLiteral("left"), QStringLiteral("right"),
+                                      QStringLiteral("full"), QStringLiteral("cross"), QStringLiteral("join"),
+                                      QStringLiteral("on"), QStringLiteral("natural"), QStringLiteral("offset"),
+                                      QStringLiteral("window")};
+    return words.contains(word);
+}
+
+// The word that starts at `from` (blanks skipped), lowered; empty when a
+// symbol or the end comes first.
+QString wordAfter(const QString &text, qsizetype from)
+{
+    while (from < text.size() && text.at(from).isSpace())
+        ++from;
+    qsizetype end = from;
+    while (end < text.size() && isWordChar(text.at(end)))
+        ++end;
+    return text.mid(from, end - from).toLower();
+}
+
 } // namespace
 
-QString serverSql(const QString &sql, int *parameters)
+QString serverSql(const QString &sql, const SchemaCatalog *catalog, int *parameters)
 {
     QString out;
     out.reserve(sql.size() + sql.size() / 8);
     int count = 0;
+    int subqueries = 0;
+    std::vector<bool> openedAfterFrom; // each open parenthesis: a table's place?
     const qsizetype n = sql.size();
     for (qsizetype i = 0; i < n;) {
         const QChar c = sql.at(i);
+        if (c == QLatin1Char('(')) {
+            QString before;
+            wordBefore(out, out.size(), &before);
+            const bool tablePlace = (before == QLatin1String("from") || before == QLatin1String("join"))
+                                    && out.trimmed().endsWith(before, Qt::CaseInsensitive);
+            openedAfterFrom.push_back(tablePlace);
+        } else if (c == QLatin1Char(')') && !openedAfterFrom.empty()) {
+            const bool tablePlace = openedAfterFrom.back();
+            openedAfterFrom.pop_back();
+            if (tablePlace) {
+                // The server wants a name for every subquery in a from clause.
+                qsizetype next = i + 1;
+                while (next < n && sql.at(next).isSpace())
+                    ++next;
+                const bool symbol = next < n && !isWordChar(sql.at(next)) && sql.at(next) != QLatin1Char('"');
+                if ((symbol || endsSubquery(wordAfter(sql, i + 1))) && wordAfter(sql, i + 1) != QLatin1String("as")) {
+                    out += QStringLiteral(") AS tarvo_subquery_") + QString::number(++subqueries);
+                    ++i;
+                    continue;
+                }
+            }
+        } else if (c == QLatin1Char('-')) {
+            // A sign before a value: the server cannot tell the type of
+            // "-$1"; a number it is.
+            qsizetype next = i + 1;
+            while (next < n && sql.at(next).isSpace())
+                ++next;
+            const QString trimmed = out.trimmed();
+            QString before;
+            wordBefore(out, out.size(), &before);
+            const bool afterSymbol = trimmed.isEmpty() || QStringLiteral("(,=<>+-*/%|").contains(trimmed.back());
+            const bool afterWord = !before.isEmpty() && trimmed.endsWith(before, Qt::CaseInsensitive) && signFollows(before);
+            if (next < n && sql.at(next) == QLatin1Char('?') && (afterSymbol || afterWord)) {
+                out += QStringLiteral("-CAST(");
+                qsizetype j = next + 1;
+                while (j < n && sql.at(j).isDigit())
+                    ++j;
+                const int number = j > next + 1 ? QStringView(sql).mid(next + 1, j - next - 1).toInt() : count + 1;
+                count = std::max(count, number);
+                out += QLatin1Char('$') + QString::number(number) + QStringLiteral(" AS numeric)");
+                i = j;
+                continue;
+            }
+        }
         if (c == QLatin1Char('\'') || c == QLatin1Char('"')) {
             // Copied whole, doubled quotes included.
             qsizetype j = i + 1;
@@ -77,8 +164,23 @@ QString serverSql(const QString &sql, int *parameters)
             while (j < n && isWordChar(sql.at(j)))
                 ++j;
             const QStringView word = QStringView(sql).mid(i, j - i);
+            qsizetype next = j;
+            while (next < n && sql.at(next).isSpace())
+                ++next;
+            QString previous;
+            wordBefore(out, out.size(), &previous);
+            const bool call = next < n && sql.at(next) == QLatin1Char('(') && previous != QLatin1String("into");
+            QString spelling;
+            if (catalog && !call && !c.isDigit()) {
+                if (const TableMeta *table = catalog->table(word))
+                    spelling = table->name;
+                else
+                    spelling = catalog->columnSpelling(word);
+            }
             if (word.compare(QLatin1String("ifnull"), Qt::CaseInsensitive) == 0)
                 out += QStringLiteral("coalesce");
+            else if (!spelling.isEmpty())
+                out += QLatin1Char('"') + QString(spelling).replace(QLatin1Char('"'), QStringLiteral("\"\"")) + QLatin1Char('"');
             else
                 out += word;
             i = j;

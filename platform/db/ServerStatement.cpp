@@ -30,7 +30,7 @@ ServerStatement::ServerStatement(pg_conn *connection, const SchemaCatalog &catal
     : m_connection(connection), m_catalog(catalog)
 {
     int parameters = 0;
-    const QByteArray text = serverSql(sql, &parameters).toUtf8();
+    const QByteArray text = serverSql(sql, &catalog, &parameters).toUtf8();
     m_name = "tarvo_" + QByteArray::number(nextName++);
     m_values.resize(size_t(parameters));
     m_null.assign(size_t(parameters), true);

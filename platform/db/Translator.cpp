@@ -96,6 +96,9 @@ Translator::Translator(const SchemaCatalog &catalog, const QString &source, cons
                     m_tables.push_back(table);
         } else if (line.startsWith(QLatin1String("A:"))) {
             m_textAliases.insert(SchemaCatalog::fold(QStringView(line).mid(2)));
+        } else if (line.startsWith(QLatin1String("X:"))) {
+            const qsizetype tab = line.indexOf(QLatin1Char('\t'));
+            m_aliasColumns.insert(SchemaCatalog::fold(QStringView(line).mid(2, tab - 2)), line.mid(tab + 1));
         }
     }
 }
@@ -109,9 +112,15 @@ QString Translator::contextOf(int selectStart, int selectEnd) const
         if (!isWord(i, "as"))
             continue;
         const int first = isPunct(i - 2, ".") ? i - 3 : i - 1;
+        const QString alias = LegacyLexer::text(m_source, m_lexed.tokens[size_t(i + 1)]).toString();
         if (textColumnEnd(first) == i)
-            context += QStringLiteral("A:") + LegacyLexer::text(m_source, m_lexed.tokens[size_t(i + 1)]).toString()
-                       + QLatin1Char('\n');
+            context += QStringLiteral("A:") + alias + QLatin1Char('\n');
+        // The server reads no alias of the select list in a condition: a
+        // criterion names the column itself.
+        const bool column = m_lexed.tokens[size_t(first)].kind != Token::Kind::Literal
+                            && (first == i - 1 || first == i - 3) && (first == selectStart || isPunct(first - 1, ","));
+        if (m_server && column)
+            context += QStringLiteral("X:") + alias + QLatin1Char('\t') + emit(first, i) + QLatin1Char('\n');
     }
     return context;
 }
@@ -455,6 +464,13 @@ QString Translator::emitToken(int index) const
     const QString spelling = m_catalog.columnSpelling(text);
     if (!spelling.isEmpty())
         return quotedName(spelling);
+    if (m_server && !m_aliasColumns.isEmpty() && !isPunct(index - 1, "."))
+        if (const auto alias = m_aliasColumns.constFind(SchemaCatalog::fold(text)); alias != m_aliasColumns.cend())
+            return *alias;
+    // An alias keeps its spelling on the server, which lowers unquoted names
+    // (a type in cast(x as type) is no alias).
+    if (m_server && isWord(index - 1, "as") && !isPunct(index + 1, ")"))
+        return quotedName(text.toString());
     return bracketed ? quotedName(text.toString()) : text.toString();
 }
 

@@ -58,6 +58,7 @@ private:
     std::vector<const TableMeta *> m_tables;          // every table the statement names
     QHash<QString, const TableMeta *> m_aliases;      // folded alias -> table
     QSet<QString> m_textAliases;                      // folded aliases of text columns
+    QHash<QString, QString> m_aliasColumns;           // server: folded alias -> its column
     mutable std::vector<int> m_foldedLiterals;
     QString contextOf(int selectStart, int selectEnd) const;
 };

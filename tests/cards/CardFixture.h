@@ -30,6 +30,7 @@ public:
     void execute(const QString &legacySql) const;
     QVariant scalar(const QString &legacySql) const;
     int count(const QString &fromAndWhere) const;   // "Articoli where ..."
+    void refuseWrites(const QString &eventOnTable) const { m_shop.refuseWrites(eventOnTable); }
     // Text of today's log, empty when nothing was logged.
     QByteArray log() const;
 

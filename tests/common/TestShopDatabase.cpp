@@ -2,6 +2,9 @@
 
 #include "rules/ShopDatabase.h"
 
+#include "db/Connection.h"
+#include "db/Statement.h"
+
 #include <QFile>
 #include <libpq-fe.h>
 #include <unistd.h>
@@ -99,4 +102,58 @@ QVariant TestShopDatabase::scalar(const QString &legacySql) const
 int TestShopDatabase::count(const QString &fromAndWhere) const
 {
     return scalar(QStringLiteral("select count(*) from ") + fromAndWhere).toInt();
+}
+
+void TestShopDatabase::refuseWrites(const QString &eventOnTable) const
+{
+    QString sql;
+    if (m_serverDatabase.isEmpty()) {
+        sql = QStringLiteral("create trigger refuse before %1 begin select raise(abort, 'disco pieno'); end")
+                  .arg(eventOnTable);
+    } else {
+        QString table = eventOnTable.section(QStringLiteral(" on "), 1).trimmed();
+        if (table.startsWith(QLatin1Char('[')))
+            table = table.mid(1, table.size() - 2);
+        runOnServer("CREATE OR REPLACE FUNCTION tarvo_refuse() RETURNS trigger LANGUAGE plpgsql "
+                    "AS $$BEGIN RAISE EXCEPTION 'disco pieno'; END$$",
+                    m_serverDatabase.toUtf8());
+        sql = QStringLiteral("CREATE TRIGGER refuse BEFORE %1 ON \"%2\" FOR EACH ROW EXECUTE FUNCTION tarvo_refuse()")
+                  .arg(eventOnTable.section(QLatin1Char(' '), 0, 0), table);
+    }
+    if (m_serverDatabase.isEmpty()) {
+        db::Statement *statement = database().statement(sql);
+        const db::StatementUse use(statement);
+        statement->step(sql);
+    } else {
+        runOnServer(sql.toUtf8(), m_serverDatabase.toUtf8());
+    }
+    m_refusedTable = eventOnTable.section(QStringLiteral(" on "), 1).trimmed();
+    // The statements cached before were prepared on the schema without it.
+    m_database.reset();
+    db::Database::closeAll();
+}
+
+void TestShopDatabase::acceptWrites() const
+{
+    if (m_serverDatabase.isEmpty()) {
+        const QString sql = QStringLiteral("drop trigger refuse");
+        db::Statement *statement = database().statement(sql);
+        const db::StatementUse use(statement);
+        statement->step(sql);
+    } else {
+        QString table = m_refusedTable;
+        if (table.startsWith(QLatin1Char('[')))
+            table = table.mid(1, table.size() - 2);
+        runOnServer(QStringLiteral("DROP TRIGGER refuse ON \"%1\"").arg(table).toUtf8(), m_serverDatabase.toUtf8());
+    }
+    m_database.reset();
+    db::Database::closeAll();
+}
+
+void TestShopDatabase::writeAsAnotherTill(const QString &path, const QString &sql)
+{
+    const std::shared_ptr<db::Connection> other = db::Connection::open(path);
+    db::Statement *statement = other->statement(sql, sql);
+    const db::StatementUse use(statement);
+    statement->step(sql);
 }

@@ -45,6 +45,13 @@ public:
     // The first field of the first row, invalid when there is no row.
     QVariant scalar(const QString &legacySql) const;
     int count(const QString &fromAndWhere) const;   // "Articoli where ..."
+    // The database refuses a kind of write, as a full disk would, until
+    // acceptWrites(): "insert on carico", "update on [Codice Articolo]".
+    void refuseWrites(const QString &eventOnTable) const;
+    void acceptWrites() const;
+    // Another till's write, through a connection of its own to the shop at
+    // `path` (a statement as it runs on SQLite).
+    static void writeAsAnotherTill(const QString &path, const QString &sql);
 
 private:
     QTemporaryDir m_folder;
@@ -52,5 +59,14 @@ private:
     QString m_previousPath;
     QString m_previousPassword;
     QString m_serverDatabase;
+    mutable QString m_refusedTable;
     mutable std::shared_ptr<db::Database> m_database;
 };
+
+// In a test about the SQLite file itself (its handle, pages, query plans or
+// the file on disk): skipped when the shop is on the server.
+#define SKIP_ON_SERVER(why) \
+    do { \
+        if (TestShopDatabase::onServer()) \
+            QSKIP(why); \
+    } while (false)

@@ -27,6 +27,7 @@ public:
     CounterFixture &operator=(const CounterFixture &) = delete;
 
     db::Database &database() const;
+    void refuseWrites(const QString &eventOnTable) const { m_shop.refuseWrites(eventOnTable); }
     QVariant scalar(const QString &legacySql) const;
     long stock(const QString &barcode) const;
     int rows(const QString &table) const;

@@ -457,11 +457,7 @@ void TestCounterLoad::failedRowLeavesStockUntouched()
     CounterFixture shop;
     ui::ScriptedMessages messages;
     // The disk refuses the row after the stock has been changed.
-    QCOMPARE(sqlite3_exec(shop.database().handle(),
-                          "create trigger refuse before insert on carico begin select raise(abort, 'disco pieno'); end",
-                          nullptr, nullptr, nullptr),
-             SQLITE_OK);
-    db::Database::closeAll(); // the schema changed under the cached statements
+    shop.refuseWrites(QStringLiteral("insert on carico"));
     QWidget &window = shop.open(QStringLiteral("mnuFileCaricoItem"));
     Q_UNUSED(window);
     CounterFixture::type(QStringLiteral("1234"));

@@ -439,10 +439,7 @@ void TestInvoiceEditor::aRefusedWriteIsNeverReportedAsSaved()
     frmFattura &editor = openEditor();
     m_f->messages().clear();
     pickCustomer(QStringLiteral("Rossi Abbigliamento"));
-    QCOMPARE(sqlite3_exec(db::Database::open(g_strDbPath)->handle(),
-                          "CREATE TRIGGER refuse BEFORE INSERT ON Fattura BEGIN SELECT RAISE(ABORT, 'disco pieno'); END;",
-                          nullptr, nullptr, nullptr),
-             SQLITE_OK);
+    m_f->refuseWrites(QStringLiteral("insert on Fattura"));
     click(Save);
     QVERIFY(!m_f->messages().texts().contains(kSaved));
     QVERIFY(!m_f->messages().texts().isEmpty());
@@ -455,11 +452,7 @@ void TestInvoiceEditor::aRefusedWriteIsNeverReportedAsSaved()
 // Another till writes through a connection of its own.
 static void otherTill(const char *sql)
 {
-    sqlite3 *handle = nullptr;
-    QCOMPARE(sqlite3_open_v2(g_strDbPath.toUtf8().constData(), &handle, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
-    const int rc = sqlite3_exec(handle, sql, nullptr, nullptr, nullptr);
-    sqlite3_close(handle);
-    QCOMPARE(rc, SQLITE_OK);
+    TestShopDatabase::writeAsAnotherTill(g_strDbPath, QString::fromUtf8(sql));
 }
 
 void TestInvoiceEditor::anInvoiceAnotherTillChangedIsNotOverwritten()

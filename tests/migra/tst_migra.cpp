@@ -255,7 +255,7 @@ void TestMigra::refusesTargetNotEmpty()
     const Outcome outcome = migrate(m_shop->path(), serverUrl(QStringLiteral("negozio")));
     QCOMPARE(outcome.exitCode, 1);
     QCOMPARE(outcome.err, QStringLiteral(
-        "tarvo-migra: Il database di destinazione \"negozio\" non è vuoto: contiene già 36 tabelle, viste o "
+        "tarvo-migra: Il database di destinazione \"negozio\" non è vuoto: contiene già 37 tabelle, viste o "
         "sequenze (tra cui public.\"Anagrafica\"). La migrazione scrive solo in un database vuoto; non è stato "
         "scritto nulla."));
     QVERIFY(outcome.out.isEmpty());

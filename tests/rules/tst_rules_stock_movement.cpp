@@ -253,11 +253,7 @@ void TestStockMovement::aWriteRefusedHalfwayLeavesNothing()
         return state;
     };
     const QStringList before = snapshot();
-    QCOMPARE(sqlite3_exec(shop.database().handle(),
-                          ("create trigger refuse before " + refused.toUtf8()
-                           + " begin select raise(abort, 'disco pieno'); end").constData(),
-                          nullptr, nullptr, nullptr),
-             SQLITE_OK);
+    shop.refuseWrites(refused);
 
     const auto run = [&] {
         if (operation == QLatin1String("record load"))
@@ -277,7 +273,7 @@ void TestStockMovement::aWriteRefusedHalfwayLeavesNothing()
     QCOMPARE(snapshot(), before);
     QVERIFY(!shop.database().inTransaction());
 
-    QCOMPARE(sqlite3_exec(shop.database().handle(), "drop trigger refuse", nullptr, nullptr, nullptr), SQLITE_OK);
+    shop.acceptWrites();
     run();
     QVERIFY(snapshot() != before);
 }
