@@ -1,10 +1,13 @@
 #include "rules/InvoiceDrafts.h"
 
+#include "db/Database.h"
+#include "db/Statement.h"
 #include "db/TextKeys.h"
 
 #include <QFile>
 #include <QHash>
 #include <QMutex>
+#include <QSet>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -51,10 +54,48 @@ bool lockByte(int fd, off_t byte, short type, int command, short *found = nullpt
     return true;
 }
 
+// On a server the tills share no file: the mark is an advisory lock of the
+// program's connection, which the server lets go of when the connection
+// ends. The first key names the drafts among the shop's other locks.
+constexpr int draftLocks = 0x7461; // "ta"
+
+std::shared_ptr<db::Database> serverShop(const QString &databasePath)
+{
+    const std::shared_ptr<db::Database> shop = db::Database::open(databasePath);
+    return shop->onServer() ? shop : nullptr;
+}
+
+bool runOnServer(db::Database &shop, const QString &sql, off_t byte)
+{
+    db::Statement *statement = shop.statement(sql);
+    const db::StatementUse use(statement);
+    statement->bindInteger(1, draftLocks);
+    statement->bindInteger(2, qint64(byte));
+    return statement->step(sql) && statement->columnInteger(0) != 0;
+}
+
+// The numbers this program holds on the server (its locks would stack).
+QSet<QString> &heldOnServer()
+{
+    static QSet<QString> held;
+    return held;
+}
+
+QString serverKey(const QString &databasePath, const QString &numero)
+{
+    return databasePath + QLatin1Char('\n') + QString::number(qint64(byteOf(numero)));
+}
+
 } // namespace
 
 void InvoiceDrafts::hold(const QString &databasePath, const QString &numero)
 {
+    if (const auto shop = serverShop(databasePath)) {
+        if (!heldOnServer().contains(serverKey(databasePath, numero))
+            && runOnServer(*shop, QStringLiteral("select pg_try_advisory_lock(?, ?)"), byteOf(numero)))
+            heldOnServer().insert(serverKey(databasePath, numero));
+        return;
+    }
     const int fd = lockFile(databasePath);
     if (fd >= 0)
         lockByte(fd, byteOf(numero), F_WRLCK, F_OFD_SETLK);
@@ -62,6 +103,11 @@ void InvoiceDrafts::hold(const QString &databasePath, const QString &numero)
 
 void InvoiceDrafts::release(const QString &databasePath, const QString &numero)
 {
+    if (const auto shop = serverShop(databasePath)) {
+        if (heldOnServer().remove(serverKey(databasePath, numero)))
+            runOnServer(*shop, QStringLiteral("select pg_advisory_unlock(?, ?)"), byteOf(numero));
+        return;
+    }
     const int fd = lockFile(databasePath);
     if (fd >= 0)
         lockByte(fd, byteOf(numero), F_UNLCK, F_OFD_SETLK);
@@ -69,6 +115,11 @@ void InvoiceDrafts::release(const QString &databasePath, const QString &numero)
 
 bool InvoiceDrafts::heldElsewhere(const QString &databasePath, const QString &numero)
 {
+    if (const auto shop = serverShop(databasePath))
+        return runOnServer(*shop,
+                           QStringLiteral("select count(*) from pg_locks where locktype = 'advisory' and classid = ? "
+                                          "and objid = ? and objsubid = 2 and granted and pid <> pg_backend_pid()"),
+                           byteOf(numero));
     const int fd = lockFile(databasePath);
     short found = F_UNLCK;
     // Locks of this program's own open file never conflict with a test made

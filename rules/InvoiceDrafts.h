@@ -6,7 +6,8 @@
 // tills working on the same shop file: their editors must not take the
 // lines typed so far for lines left by a program that stopped. The mark is a
 // lock on a file beside the database, which the system lets go of when the
-// program ends, however it ends.
+// program ends, however it ends; with the shop on a server, a lock of the
+// program's connection there, which the server lets go of alike.
 class InvoiceDrafts {
 public:
     static void hold(const QString &databasePath, const QString &numero);

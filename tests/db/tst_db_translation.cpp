@@ -6,6 +6,11 @@
 #include <QRandomGenerator>
 #include <QRegularExpression>
 #include "TextKeys.h"
+#include "Connection.h"
+#include "DatabaseSettings.h"
+#include "ServerSql.h"
+#include <QDir>
+#include <QFile>
 #include <QSet>
 
 // The legacy dialect as the windows write it, and what it becomes on SQLite.
@@ -23,6 +28,10 @@ private Q_SLOTS:
     void constantsDoNotChangeTheShape();
     void minusSignsNeverStartComments();
     void quotedTextNeverChangesAStatement();
+    void serverReadsTheStatementsAsWritten_data();
+    void serverReadsTheStatementsAsWritten();
+    void settingsChooseTheEngine_data();
+    void settingsChooseTheEngine();
 };
 
 void TranslationTest::translatesDialect_data()
@@ -258,6 +267,91 @@ void TranslationTest::quotedTextNeverChangesAStatement()
     QCOMPARE(all->recordCount(), inserted);
     QCOMPARE(db::escaped(QStringLiteral("Dell'Orto")), QStringLiteral("Dell''Orto"));
     QCOMPARE(db::quoted(QStringLiteral("a\"b"), QLatin1Char('"')), QStringLiteral("\"a\"\"b\""));
+}
+
+// What the server is given for a statement written as for SQLite.
+void TranslationTest::serverReadsTheStatementsAsWritten_data()
+{
+    QTest::addColumn<QString>("sqlite");
+    QTest::addColumn<QString>("server");
+    QTest::addColumn<int>("parameters");
+    QTest::newRow("parameters in order, IS and IS NOT")
+        << "select a from t where x = ? and y IS ? and z is not ?"
+        << "select a from t where x = $1 and y IS NOT DISTINCT FROM $2 and z is DISTINCT FROM $3" << 3;
+    QTest::newRow("numbered parameters, used twice")
+        << "select a from t where (?2 is null or a = ?2) limit ?1" << "select a from t where ($2 is null or a = $2) limit $1"
+        << 2;
+    QTest::newRow("texts and quoted names untouched")
+        << "select 'it''s ? ifnull(' || \"a ? b\" from t where ifnull(c, 0) = ?"
+        << "select 'it''s ? ifnull(' || \"a ? b\" from t where coalesce(c, 0) = $1" << 1;
+    QTest::newRow("a sign is a number's, a minus a subtraction")
+        << "insert into t (a, b) values (-?, 3 - ?)" << "insert into t (a, b) values (-CAST($1 AS numeric), 3 - $2)" << 2;
+    QTest::newRow("a subquery without a name gets one")
+        << "select count(*) from (select 1 as n) where n = 0"
+        << "select count(*) from (select 1 as n) AS tarvo_subquery_1 where n = 0" << 0;
+    QTest::newRow("a named subquery and a call in a from clause keep theirs")
+        << "select * from (select 1) x join (select 2) as y on 1 = 1 where a in (select b from t)"
+        << "select * from (select 1) x join (select 2) as y on 1 = 1 where a in (select b from t)" << 0;
+    QTest::newRow("the schema's names quoted in its spelling, functions and words not")
+        << "INSERT INTO articoli (ART_DESCRIZIONE) SELECT lower(sc_codice_articolo) FROM [x] JOIN scarico"
+        << "INSERT INTO \"Articoli\" (\"art_Descrizione\") SELECT lower(\"sc_Codice_Articolo\") FROM [x] JOIN \"scarico\""
+        << 0;
+}
+
+void TranslationTest::serverReadsTheStatementsAsWritten()
+{
+    QFETCH(QString, sqlite);
+    QFETCH(QString, server);
+    QFETCH(int, parameters);
+    TestDatabase db;
+    int counted = -1;
+    QCOMPARE(db::serverSql(sqlite, &db->connection()->catalog(), &counted), server);
+    QCOMPARE(counted, parameters);
+}
+
+// tarvo.ini beside the database chooses the engine; what it must not hold
+// or cannot name is refused with the file's path.
+void TranslationTest::settingsChooseTheEngine_data()
+{
+    QTest::addColumn<QByteArray>("ini");       // "-": no file
+    QTest::addColumn<bool>("server");
+    QTest::addColumn<QString>("refusal");      // %1: the file
+    QTest::newRow("no file") << QByteArray("-") << false << QString();
+    QTest::newRow("sqlite") << QByteArray("[database]\ndriver=sqlite\n") << false << QString();
+    QTest::newRow("another section only") << QByteArray("[stampa]\ndriver=postgresql\n") << false << QString();
+    QTest::newRow("postgresql") << QByteArray("[database]\ndriver=PostgreSQL\ndbname=negozio\nhost=server\n")
+                                << true << QString();
+    QTest::newRow("unknown driver") << QByteArray("[database]\ndriver=oracle\n") << false
+                                    << "Il file %1 indica un tipo di database sconosciuto: 'oracle' (ammessi: sqlite, postgresql).";
+    QTest::newRow("a password") << QByteArray("[database]\ndriver=postgresql\npassword=segreta\n") << false
+                                << "Il file %1 contiene una password: toglierla e scriverla nel file ~/.pgpass, "
+                                   "leggibile solo dall'utente.";
+}
+
+void TranslationTest::settingsChooseTheEngine()
+{
+    QFETCH(QByteArray, ini);
+    QFETCH(bool, server);
+    QFETCH(QString, refusal);
+    QTemporaryDir folder;
+    const QString file = folder.filePath(QStringLiteral("tarvo.ini"));
+    if (ini != "-") {
+        QFile out(file);
+        QVERIFY(out.open(QIODevice::WriteOnly));
+        out.write(ini);
+    }
+    const QString database = folder.filePath(QStringLiteral("tarvo.mdb"));
+    if (!refusal.isEmpty()) {
+        QCOMPARE(expectDbError([&] { db::DatabaseSettings::beside(database); }).description(),
+                 refusal.arg(QDir::toNativeSeparators(file)));
+        return;
+    }
+    const db::DatabaseSettings settings = db::DatabaseSettings::beside(database);
+    QCOMPARE(settings.onServer(), server);
+    if (server) {
+        QVERIFY(settings.identity().contains(QStringLiteral("dbname=negozio")));
+        QVERIFY(settings.identity().contains(QStringLiteral("host=server")));
+    }
 }
 
 QTEST_GUILESS_MAIN(TranslationTest)
