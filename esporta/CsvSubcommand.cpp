@@ -3,6 +3,7 @@
 // "Esporta" button, to standard output. The window is opened off screen, so
 // the rows, columns and their order are the window's own.
 #include "esporta/EsportaCommand.h"
+#include "db/DatabaseSettings.h"
 
 #include "app/Globals.h"
 #include "app/ViewExport.h"
@@ -137,7 +138,7 @@ static int runCsv(const QStringList &arguments)
     g_strAppName = QStringLiteral("Qorda");
     g_strDbPath = database.isEmpty() ? programFolder() + QStringLiteral("/tarvo.mdb")
                                      : QFileInfo(database).absoluteFilePath();
-    if (!QFileInfo(g_strDbPath).isFile()) {
+    if (!QFileInfo(g_strDbPath).isFile() && !db::DatabaseSettings::beside(g_strDbPath).onServer()) {
         std::fprintf(stderr, "tarvo-esporta: database %s non trovato\n", g_strDbPath.toLocal8Bit().constData());
         return 1;
     }

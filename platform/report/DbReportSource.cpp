@@ -2,6 +2,7 @@
 
 #include "ReportQuery.h"
 #include "SelectionSql.h"
+#include "db/DatabaseSettings.h"
 #include "db/Connection.h"
 #include "db/EngineErrors.h"
 #include "db/IdleConnections.h"
@@ -25,7 +26,8 @@ QString quoted(const QString &name)
 
 DbReportSource::DbReportSource(const QString &path)
 {
-    if (!QFileInfo::exists(path))
+    // A shop on a server has no file: tarvo.ini beside the path names it.
+    if (!QFileInfo::exists(path) && !db::DatabaseSettings::beside(path).onServer())
         throw db::errors::fileNotFound(path);
     m_connection = db::IdleConnections::take(path);
 }
