@@ -25,10 +25,10 @@ const char *const kScannedPage =
 // that every match fits, the other numbers as above.
 const char *const kServerPage =
     "select art_Codice, art_Descrizione, art_Fornitore from Articoli "
-    "where art_Codice > ?2 and (?6 is null or art_Codice = ?6) "
-    "and (?1 is null or tarvo_key(art_Descrizione) OPERATOR(pg_catalog.~~) ?1) "
-    "and (?3 is null or art_Descrizione like ?3) "
-    "and (?4 is null or art_Fornitore like ?4) order by art_Codice limit ?5";
+    "where art_Codice > ?2 and (CAST(?6 AS bigint) is null or art_Codice = ?6) "
+    "and (CAST(?1 AS text) is null or tarvo_key(art_Descrizione) OPERATOR(pg_catalog.~~) ?1) "
+    "and (CAST(?3 AS text) is null or art_Descrizione like ?3) "
+    "and (CAST(?4 AS text) is null or art_Fornitore like ?4) order by art_Codice limit ?5";
 
 // An empty text binds Null: no criterion.
 void bindText(db::Statement *statement, int index, const QString &text)

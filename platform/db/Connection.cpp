@@ -373,6 +373,8 @@ int Connection::execute(const QString &legacy)
         s->step(legacy);
         changes = int(s->changes());
     }
+    if (!t.counterAdvance.isEmpty() && changes > 0)
+        runPlain(t.counterAdvance.toUtf8().constData());
     if (t.kind == Translation::Kind::Schema)
         schemaChanged();
     return t.kind == Translation::Kind::Schema ? 0 : changes;

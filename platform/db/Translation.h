@@ -31,6 +31,9 @@ struct Translation {
     enum class Kind { Select, Action, Schema, Expression };
     Kind kind = Kind::Select;
     QString sql;            // the whole statement (select: with its row keys)
+    // Server only: run after an insert that wrote a counter itself, to move
+    // the identity past it.
+    QString counterAdvance;
     int parameterCount = 0;
 
     // Select only. A keyed select names plain tables and has no grouping:

@@ -487,6 +487,32 @@ QString Translator::emit(int from, int to) const
     return out;
 }
 
+// An insert that writes a table's counter itself ("insert into Articoli
+// (art_Codice, ...)"): on SQLite the next counter then follows the largest;
+// the server's identity must be moved past it alike, or its next row would
+// take a number already used.
+QString Translator::counterAdvance() const
+{
+    if (!isWord(1, "into") || m_count < 4)
+        return QString();
+    const TableMeta *table = m_catalog.table(LegacyLexer::text(m_source, m_lexed.tokens[2]));
+    if (!table || table->rowKey == QLatin1String("rowid") || !isPunct(3, "("))
+        return QString();
+    for (int i = 4; i < m_count && !isPunct(i, ")"); ++i) {
+        const ColumnMeta *column = table->column(LegacyLexer::text(m_source, m_lexed.tokens[size_t(i)]));
+        if (!column || quotedName(column->name) != table->rowKey)
+            continue;
+        const QString name = quotedName(table->name);
+        const QString literalName = QString(name).replace(QLatin1Char('\''), QStringLiteral("''"));
+        const QString literalColumn = QString(column->name).replace(QLatin1Char('\''), QStringLiteral("''"));
+        return QStringLiteral("SELECT setval(s, m) FROM (SELECT pg_get_serial_sequence('%1', '%2') AS s, "
+                              "(SELECT max(%3) FROM %4) AS m) AS counter "
+                              "WHERE m > coalesce(pg_sequence_last_value(s::regclass), 0)")
+            .arg(literalName, literalColumn, table->rowKey, name);
+    }
+    return QString();
+}
+
 Translation Translator::expression() const
 {
     Translation t;
@@ -516,6 +542,8 @@ Translation Translator::statement() const
         t.kind = Translation::Kind::Action;
         t.sql = emit(0, m_count);
         t.foldedLiterals = m_foldedLiterals;
+        if (m_server)
+            t.counterAdvance = counterAdvance();
         return t;
     }
     if (isWord(0, "update")) {

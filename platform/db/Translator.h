@@ -48,6 +48,7 @@ private:
 
     QString emitSelectList(int from, int to, const std::vector<FromTable> &tables) const;
     QString foldedKey(const QString &operand) const;
+    QString counterAdvance() const;
     QString sortKey(const QString &operand) const;
 
     const SchemaCatalog &m_catalog;

@@ -142,7 +142,7 @@ void TestLookups::cercaValoreLeavesErrorsToTheCaller()
 {
     QVERIFY_THROWS_EXCEPTION(db::DbError, CercaValore(QStringLiteral("Articoli"), QStringLiteral("art_Codice"),
                                                       QStringLiteral("art_Nessuno"), 12, 1));
-    g_strDbPath = m_db->folder() + QStringLiteral("/manca.mdb");
+    g_strDbPath = m_db->folder() + QStringLiteral("/altrove/manca.mdb");
     try {
         CercaValore(QStringLiteral("Articoli"), QStringLiteral("art_Codice"), QStringLiteral("art_Descrizione"), 12, 1);
         QFAIL("a missing database must raise an error");

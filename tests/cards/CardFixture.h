@@ -30,7 +30,10 @@ public:
     void execute(const QString &legacySql) const;
     QVariant scalar(const QString &legacySql) const;
     int count(const QString &fromAndWhere) const;   // "Articoli where ..."
-    void refuseWrites(const QString &eventOnTable) const { m_shop.refuseWrites(eventOnTable); }
+    void refuseWrites(const QString &eventOnTable, const QString &column = QString(), const QString &value = QString()) const
+    {
+        m_shop.refuseWrites(eventOnTable, column, value);
+    }
     // Text of today's log, empty when nothing was logged.
     QByteArray log() const;
 

@@ -510,14 +510,7 @@ void TestArticleCard::refusedStockItemIsSaidInWordsAndKept()
 void TestArticleCard::aSaveTheDatabaseRefusesIsNotReportedAsSaved()
 {
     addArticles(1);
-    {
-        auto database = db::Database::open(m_f->folder() + QStringLiteral("/tarvo.mdb"));
-        QCOMPARE(sqlite3_exec(database->handle(),
-                              "create trigger refuse before update on Articoli begin select raise(abort, 'disco pieno'); end",
-                              nullptr, nullptr, nullptr),
-                 SQLITE_OK);
-    }
-    db::Database::closeAll();
+    m_f->refuseWrites(QStringLiteral("update on Articoli"));
     frmPrestazioni &card = openCard();
     card.txtDescrizione->setFocus();
     card.txtDescrizione->end(false);

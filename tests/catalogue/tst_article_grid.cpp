@@ -183,10 +183,7 @@ void TestArticleGrid::newRowGetsItsCodeFromTheDatabase()
 
 void TestArticleGrid::rowTheDatabaseRefusesStaysInEdit()
 {
-    QCOMPARE(sqlite3_exec(ShopDatabase::open()->handle(),
-                          "create trigger rifiuto before update on Articoli when new.art_Descrizione = 'Rifiutata' "
-                          "begin select raise(abort, 'rifiutata'); end",
-                          nullptr, nullptr, nullptr), SQLITE_OK);
+    m_f->refuseWrites(QStringLiteral("update on Articoli"), QStringLiteral("art_Descrizione"), QStringLiteral("Rifiutata"));
     data::Grid &grid = *openGrid().TDBGrid1;
     QVERIFY(grid.setCurrentCell(0, frmArticoli::Descrizione));
     typeInGrid(grid, QStringLiteral("Rifiutata"));

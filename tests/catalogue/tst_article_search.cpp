@@ -158,8 +158,10 @@ void TestArticleSearch::criteriaFindTheArticles()
     QFETCH(QStringList, codes);
     frmCercaPrestazione &search = openSearch();
     // Through the description index, then on a database made before the
-    // index existed.
+    // index existed (a file only: the server's index is the server's).
     for (bool indexed : {true, false}) {
+        if (!indexed && TestShopDatabase::onServer())
+            break;
         if (!indexed) {
             QCOMPARE(sqlite3_exec(ShopDatabase::open()->handle(),
                                   "drop trigger ArticoliTrigrammi_Inserimento; drop trigger ArticoliTrigrammi_Eliminazione; "

@@ -104,12 +104,14 @@ int TestShopDatabase::count(const QString &fromAndWhere) const
     return scalar(QStringLiteral("select count(*) from ") + fromAndWhere).toInt();
 }
 
-void TestShopDatabase::refuseWrites(const QString &eventOnTable) const
+void TestShopDatabase::refuseWrites(const QString &eventOnTable, const QString &column, const QString &value) const
 {
     QString sql;
+    const QString literal = QLatin1Char('\'') + QString(value).replace(QLatin1Char('\''), QStringLiteral("''")) + QLatin1Char('\'');
     if (m_serverDatabase.isEmpty()) {
-        sql = QStringLiteral("create trigger refuse before %1 begin select raise(abort, 'disco pieno'); end")
-                  .arg(eventOnTable);
+        const QString when = column.isEmpty() ? QString() : QStringLiteral(" when new.%1 = %2").arg(column, literal);
+        sql = QStringLiteral("create trigger refuse before %1%2 begin select raise(abort, 'disco pieno'); end")
+                  .arg(eventOnTable, when);
     } else {
         QString table = eventOnTable.section(QStringLiteral(" on "), 1).trimmed();
         if (table.startsWith(QLatin1Char('[')))
@@ -117,8 +119,9 @@ void TestShopDatabase::refuseWrites(const QString &eventOnTable) const
         runOnServer("CREATE OR REPLACE FUNCTION tarvo_refuse() RETURNS trigger LANGUAGE plpgsql "
                     "AS $$BEGIN RAISE EXCEPTION 'disco pieno'; END$$",
                     m_serverDatabase.toUtf8());
-        sql = QStringLiteral("CREATE TRIGGER refuse BEFORE %1 ON \"%2\" FOR EACH ROW EXECUTE FUNCTION tarvo_refuse()")
-                  .arg(eventOnTable.section(QLatin1Char(' '), 0, 0), table);
+        const QString when = column.isEmpty() ? QString() : QStringLiteral(" WHEN (NEW.\"%1\" = %2)").arg(column, literal);
+        sql = QStringLiteral("CREATE TRIGGER refuse BEFORE %1 ON \"%2\" FOR EACH ROW%3 EXECUTE FUNCTION tarvo_refuse()")
+                  .arg(eventOnTable.section(QLatin1Char(' '), 0, 0), table, when);
     }
     if (m_serverDatabase.isEmpty()) {
         db::Statement *statement = database().statement(sql);

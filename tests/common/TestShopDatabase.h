@@ -46,8 +46,10 @@ public:
     QVariant scalar(const QString &legacySql) const;
     int count(const QString &fromAndWhere) const;   // "Articoli where ..."
     // The database refuses a kind of write, as a full disk would, until
-    // acceptWrites(): "insert on carico", "update on [Codice Articolo]".
-    void refuseWrites(const QString &eventOnTable) const;
+    // acceptWrites(): "insert on carico", "update on [Codice Articolo]";
+    // with `column`, only a row whose new value of it is `value`.
+    void refuseWrites(const QString &eventOnTable, const QString &column = QString(),
+                      const QString &value = QString()) const;
     void acceptWrites() const;
     // Another till's write, through a connection of its own to the shop at
     // `path` (a statement as it runs on SQLite).

@@ -86,7 +86,7 @@ void TestDataControl::failedRefreshKeepsTheOpenSet_data()
     QTest::addColumn<QString>("source");
     QTest::addColumn<int>("kind");
     QTest::newRow("no record source") << "tarvo.mdb" << "  " << int(db::ErrorKind::Syntax);
-    QTest::newRow("missing database") << "manca.mdb" << "select * from Fornitore" << int(db::ErrorKind::FileNotFound);
+    QTest::newRow("missing database") << "altrove/manca.mdb" << "select * from Fornitore" << int(db::ErrorKind::FileNotFound);
     QTest::newRow("unknown table") << "tarvo.mdb" << "select * from Nessuna" << int(db::ErrorKind::UnknownName);
 }
 

@@ -257,14 +257,7 @@ void TestRegisterCard::saveRefusesAMissingRequiredField()
 void TestRegisterCard::aRefusedWriteIsNeverReportedAsSaved()
 {
     addEntries(1);
-    {
-        auto database = db::Database::open(m_f->folder() + QStringLiteral("/tarvo.mdb"));
-        QCOMPARE(sqlite3_exec(database->handle(),
-                              "create trigger refuse before insert on Anagrafica begin select raise(abort, 'disco pieno'); end",
-                              nullptr, nullptr, nullptr),
-                 SQLITE_OK);
-    }
-    db::Database::closeAll();
+    m_f->refuseWrites(QStringLiteral("insert on Anagrafica"));
     frmAnagrafica &card = openCard();
     click(New);
     type(1, QStringLiteral("Neri"));
