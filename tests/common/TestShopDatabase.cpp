@@ -3,9 +3,8 @@
 #include "rules/ShopDatabase.h"
 
 #include "db/Connection.h"
-#include "db/Statement.h"
-
 #include "db/DatabaseSettings.h"
+#include "db/Statement.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -214,7 +213,8 @@ QString TestShopDatabase::copyTo(const QString &folder) const
             qFatal("cannot copy %s to %s", qPrintable(m_path), qPrintable(copy));
         return copy;
     }
-    const QString name = m_serverDatabase + QStringLiteral("_%1").arg(m_copies.size() + 1);
+    static int made = 0;
+    const QString name = m_serverDatabase + QStringLiteral("_%1").arg(++made);
     runOnServer("CREATE DATABASE " + name.toUtf8() + " TEMPLATE " + m_serverDatabase.toUtf8());
     m_copies.append(name);
     writeServerSettings(folder, name);
