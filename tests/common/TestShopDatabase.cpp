@@ -3,9 +3,14 @@
 #include "rules/ShopDatabase.h"
 
 #include "db/Connection.h"
+#include "db/DatabaseSettings.h"
 #include "db/Statement.h"
 
+#include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
+#include <QThread>
 #include <libpq-fe.h>
 #include <unistd.h>
 
@@ -26,6 +31,45 @@ void runOnServer(const QByteArray &sql, const QByteArray &database = QByteArray(
         qFatal("%s: %s", sql.left(80).constData(), PQerrorMessage(connection));
     PQclear(result);
     PQfinish(connection);
+}
+
+// How many programs are connected to `database` (asked on the maintenance
+// database).
+int connectionsOnServer(const QByteArray &database)
+{
+    PGconn *connection = PQconnectdb("");
+    if (PQstatus(connection) != CONNECTION_OK)
+        qFatal("no PostgreSQL server: %s", PQerrorMessage(connection));
+    const char *values[] = {database.constData()};
+    PGresult *result = PQexecParams(connection,
+                                    "SELECT count(*) FROM pg_stat_activity WHERE datname = $1 AND backend_type = 'client backend'",
+                                    1, nullptr, values, nullptr, nullptr, 0);
+    if (PQresultStatus(result) != PGRES_TUPLES_OK)
+        qFatal("pg_stat_activity: %s", PQerrorMessage(connection));
+    const int connections = std::atoi(PQgetvalue(result, 0, 0));
+    PQclear(result);
+    PQfinish(connection);
+    return connections;
+}
+
+// The server database a tarvo.ini beside `path` names; empty on SQLite.
+QByteArray serverDatabaseOf(const QString &path)
+{
+    const db::DatabaseSettings settings = db::DatabaseSettings::beside(path);
+    if (!settings.onServer())
+        return QByteArray();
+    for (size_t i = 0; i < settings.keywords().size(); ++i)
+        if (settings.keywords().at(i) == "dbname")
+            return settings.values().at(i);
+    qFatal("no dbname in the tarvo.ini beside %s", qPrintable(path));
+}
+
+void writeServerSettings(const QString &folder, const QString &database)
+{
+    QFile ini(QDir(folder).filePath(QStringLiteral("tarvo.ini")));
+    if (!ini.open(QIODevice::WriteOnly))
+        qFatal("cannot write tarvo.ini");
+    ini.write("[database]\ndriver=postgresql\ndbname=" + database.toUtf8() + "\n");
 }
 
 // A database of the shipped schema, made once per server and copied for
@@ -62,10 +106,7 @@ TestShopDatabase::TestShopDatabase(const QString &schemaSql, const QString &file
         qFatal("no temporary folder: %s", qPrintable(m_folder.errorString()));
     if (onServer() && schemaSql == shippedSchema()) {
         m_serverDatabase = makeServerDatabase();
-        QFile ini(m_folder.filePath(QStringLiteral("tarvo.ini")));
-        if (!ini.open(QIODevice::WriteOnly))
-            qFatal("cannot write tarvo.ini");
-        ini.write("[database]\ndriver=postgresql\ndbname=" + m_serverDatabase.toUtf8() + "\n");
+        writeServerSettings(m_folder.path(), m_serverDatabase);
     } else {
         db::Database::create(m_path, schemaSql);
     }
@@ -77,6 +118,8 @@ TestShopDatabase::~TestShopDatabase()
     m_database.reset();
     db::Database::closeAll();
     ShopDatabase::setLocation(m_previousPath, m_previousPassword);
+    for (const QString &copy : std::as_const(m_copies))
+        runOnServer("DROP DATABASE IF EXISTS " + copy.toUtf8() + " WITH (FORCE)");
     if (!m_serverDatabase.isEmpty())
         runOnServer("DROP DATABASE IF EXISTS " + m_serverDatabase.toUtf8() + " WITH (FORCE)");
 }
@@ -159,4 +202,49 @@ void TestShopDatabase::writeAsAnotherTill(const QString &path, const QString &sq
     db::Statement *statement = other->statement(sql, sql);
     const db::StatementUse use(statement);
     statement->step(sql);
+}
+
+QString TestShopDatabase::copyTo(const QString &folder) const
+{
+    if (!QDir().mkpath(folder))
+        qFatal("cannot make %s", qPrintable(folder));
+    m_database.reset();
+    db::Database::closeAll(); // on SQLite the main file is whole now
+    const QString copy = QDir(folder).filePath(QFileInfo(m_path).fileName());
+    if (m_serverDatabase.isEmpty()) {
+        if (!QFile::copy(m_path, copy))
+            qFatal("cannot copy %s to %s", qPrintable(m_path), qPrintable(copy));
+        return copy;
+    }
+    static int made = 0;
+    const QString name = m_serverDatabase + QStringLiteral("_%1").arg(++made);
+    runOnServer("CREATE DATABASE " + name.toUtf8() + " TEMPLATE " + m_serverDatabase.toUtf8());
+    m_copies.append(name);
+    writeServerSettings(folder, name);
+    return copy;
+}
+
+void TestShopDatabase::removeCopy(const QString &folder) const
+{
+    const QByteArray name = serverDatabaseOf(QDir(folder).filePath(QFileInfo(m_path).fileName()));
+    if (!name.isEmpty()) {
+        runOnServer("DROP DATABASE IF EXISTS " + name + " WITH (FORCE)");
+        m_copies.removeAll(QString::fromUtf8(name));
+    }
+    QDir(folder).removeRecursively();
+}
+
+bool TestShopDatabase::waitUntilNoOneConnected(const QString &path, int milliseconds)
+{
+    const QByteArray name = serverDatabaseOf(path);
+    if (name.isEmpty())
+        return true;
+    QElapsedTimer waited;
+    waited.start();
+    while (connectionsOnServer(name) > 0) {
+        if (waited.elapsed() > milliseconds)
+            return false;
+        QThread::msleep(5);
+    }
+    return true;
 }

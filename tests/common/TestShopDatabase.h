@@ -3,6 +3,7 @@
 #include "db/Database.h"
 
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 #include <QVariant>
 #include <memory>
@@ -55,6 +56,21 @@ public:
     // `path` (a statement as it runs on SQLite).
     static void writeAsAnotherTill(const QString &path, const QString &sql);
 
+    // A copy of the shop as it is now, in `folder` (made here), and the path
+    // of the copy's database file: the file copied, or on the server a
+    // database made from this one and named by a tarvo.ini in the folder (no
+    // file of that name exists then). Every connection to the shop is closed
+    // first: the server copies only a database no one is connected to.
+    QString copyTo(const QString &folder) const;
+    // Removes a copy made by copyTo: its folder, and its server database.
+    // The copies left are removed with the fixture.
+    void removeCopy(const QString &folder) const;
+    // Waits until no connection is left on the shop at `path` (at most
+    // `milliseconds`): a program killed is then gone for the server too,
+    // which has rolled back what it left open. False on a timeout; on SQLite
+    // there is nothing to wait for.
+    static bool waitUntilNoOneConnected(const QString &path, int milliseconds = 10000);
+
 private:
     QTemporaryDir m_folder;
     QString m_path;
@@ -62,6 +78,7 @@ private:
     QString m_previousPassword;
     QString m_serverDatabase;
     mutable QString m_refusedTable;
+    mutable QStringList m_copies;   // server databases made by copyTo
     mutable std::shared_ptr<db::Database> m_database;
 };
 

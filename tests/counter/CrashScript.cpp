@@ -13,15 +13,13 @@ long CrashScript::startingStock(const QString &barcode)
     return 100 + 10 * barcodes().indexOf(barcode);
 }
 
-void CrashScript::createShop(const QString &path, const QString &schemaSql)
+void CrashScript::fillShop(db::Database &database)
 {
-    db::Database::create(path, schemaSql);
-    auto database = db::Database::open(path);
-    database->execute(QStringLiteral("insert into Articoli (art_Codice, art_Descrizione, art_Prezzo_Listino) values (1, 'Camicia', 30)"));
+    database.execute(QStringLiteral("insert into Articoli (art_Codice, art_Descrizione, art_Prezzo_Listino) values (1, 'Camicia', 30)"));
     for (const QString &code : barcodes())
-        database->execute(QStringLiteral("insert into [Codice Articolo] (ca_Codice, ca_Codice_Articolo, ca_Quantita) values (")
-                          + QStringLiteral("'") + QString(code).replace(QLatin1Char('\''), QStringLiteral("''"))
-                          + QStringLiteral("', 1, ") + QString::number(startingStock(code)) + QStringLiteral(")"));
+        database.execute(QStringLiteral("insert into [Codice Articolo] (ca_Codice, ca_Codice_Articolo, ca_Quantita) values (")
+                         + QStringLiteral("'") + QString(code).replace(QLatin1Char('\''), QStringLiteral("''"))
+                         + QStringLiteral("', 1, ") + QString::number(startingStock(code)) + QStringLiteral(")"));
 }
 
 QList<double> CrashScript::quantities()

@@ -3,6 +3,10 @@
 #include <QString>
 #include <QStringList>
 
+namespace db {
+class Database;
+}
+
 // What the crash test's child and parent agree on: the shop the child starts
 // from and the lines it prints.
 //
@@ -18,8 +22,8 @@ class CrashScript {
 public:
     static QStringList barcodes();
     static long startingStock(const QString &barcode);
-    // A new database at `path` with the shop's articles and stock items.
-    static void createShop(const QString &path, const QString &schemaSql);
+    // The shop's articles and stock items, written into a new database.
+    static void fillShop(db::Database &database);
     // Quantities the child picks from: halves included, to exercise the
     // whole-number rounding of the stock.
     static QList<double> quantities();
