@@ -22,13 +22,15 @@ const char *const kScannedPage =
 
 // On the server: ?1 a plain pattern of the folded description (server's
 // own "like": the trigram index, or the sort key's index for a prefix)
-// that every match fits, the other numbers as above.
+// that every match fits, the other numbers as above. The server gives a
+// parameter the type of its first use, so each is compared before "is
+// null" (which would leave it untyped and the statement refused).
 const char *const kServerPage =
     "select art_Codice, art_Descrizione, art_Fornitore from Articoli "
-    "where art_Codice > ?2 and (?6 is null or art_Codice = ?6) "
-    "and (?1 is null or tarvo_key(art_Descrizione) OPERATOR(pg_catalog.~~) ?1) "
-    "and (?3 is null or art_Descrizione like ?3) "
-    "and (?4 is null or art_Fornitore like ?4) order by art_Codice limit ?5";
+    "where art_Codice > ?2 and (art_Codice = ?6 or ?6 is null) "
+    "and (tarvo_key(art_Descrizione) OPERATOR(pg_catalog.~~) ?1 or ?1 is null) "
+    "and (art_Descrizione like ?3 or ?3 is null) "
+    "and (art_Fornitore like ?4 or ?4 is null) order by art_Codice limit ?5";
 
 // An empty text binds Null: no criterion.
 void bindText(db::Statement *statement, int index, const QString &text)
