@@ -92,6 +92,11 @@ double minOf(const std::vector<double> &v)
     return v.empty() ? 0 : *std::min_element(v.begin(), v.end());
 }
 
+double maxOf(const std::vector<double> &v)
+{
+    return v.empty() ? 0 : *std::max_element(v.begin(), v.end());
+}
+
 QStringList sampleBarcodes(const QString &file, int count)
 {
     sqlite3 *handle = nullptr;
@@ -291,8 +296,9 @@ int main(int argc, char *argv[])
     std::printf("wall = the whole action as the program runs it (window, engine, round trips, server);\n"
                 "srv = the server's planning + execution of the action's statements (pg_stat_statements);\n"
                 "stmts = statements sent per action (BEGIN/SAVEPOINT/COMMIT included); ratio = server wall / SQLite wall\n"
-                "(medians). The sale holds one durable commit on each side. Verdict: under 50 ms on the server.\n\n");
-    std::printf("%-34s %-4s | SQLite wall min/med ms | server wall min/med ms | srv med ms | stmts | ratio | srv<50 | wall<50\n",
+                "(medians). The sale holds one durable commit on each side; srv leaves out the commit's WAL flush.\n"
+                "Verdict: the median under 50 ms on the server.\n\n");
+    std::printf("%-34s %-4s | SQLite wall min/med ms | server wall min/med/max ms   | srv med/max ms  | stmts | ratio | srv<50 | wall<50\n",
                 "action", "key");
     int mismatches = 0, failures = 0;
     for (const Measure &m : measures) {
@@ -342,9 +348,10 @@ int main(int argc, char *argv[])
             const double server = median(got[1].serverMs), wall = median(got[1].wall);
             const bool serverPass = server < 50, wallPass = wall < 50;
             failures += serverPass ? 0 : 1;
-            std::printf("%-34s %-4s | %9.2f / %9.2f | %9.2f / %9.2f | %10.2f | %5.0f | x%4.1f | %-6s | %s\n", m.what,
+            std::printf("%-34s %-4s | %9.2f / %9.2f | %8.2f / %8.2f / %8.2f | %6.2f / %6.2f | %5.0f | x%5.1f | %-6s | %s\n", m.what,
                         !keyed ? m.keyLabel : cold ? "cold" : "hot", minOf(got[0].wall), median(got[0].wall),
-                        minOf(got[1].wall), wall, server, median(got[1].statements),
+                        minOf(got[1].wall), wall, maxOf(got[1].wall), server, maxOf(got[1].serverMs),
+                        median(got[1].statements),
                         median(got[0].wall) > 0 ? wall / median(got[0].wall) : 0.0, serverPass ? "PASS" : "FAIL",
                         wallPass ? "PASS" : "FAIL");
             std::fflush(stdout);
