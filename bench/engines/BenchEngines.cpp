@@ -1,0 +1,367 @@
+// The same user actions on the shop's two engines, side by side in one run:
+// the SQLite file (a copy of it: the sales write) and the PostgreSQL server
+// database a tarvo.ini names (a copy made with CREATE DATABASE ... TEMPLATE,
+// dropped at the end), through the program's own code:
+//   scan       the unload window's bar-code box left until the window is
+//              filled (StockItemLookup, as frmScarico does on a scan);
+//   sale       StockMovement::recordSale, committed (one durable commit on
+//              each side: SQLite synchronous=FULL, the server's WAL flush);
+//   keystroke  the search window (frmCercaPrestazione) listing its first
+//              screen after each character typed: "giac" from the start
+//              and anywhere ("Ricerca Generica"), a model number anywhere;
+//   report     the article card and the day's sales laid out in pages
+//              (ReportEngine on a DbReportSource, no PDF).
+// Hot key: the same key every time; cold keys: keys not touched before in
+// the run. A keystroke's key is the text typed so far: "giac" typed over and
+// over is hot, model numbers never typed before are cold (their first one or
+// two digits are met again). Both sides are warmed alike (every action three
+// times on its hot key, or on the text typed), and samples alternate between
+// the sides; each side's window, list and pages are compared with the
+// other's, and an error box on either side fails the run. Figures: min / median of
+// the samples, wall clock of the whole action as the program runs it. On
+// the server also the statements each action sent (pg_stat_statements
+// calls, BEGIN/SAVEPOINT/COMMIT included) and the server's own time on
+// them (planning + execution: no network, no client). The verdict is the
+// target of no action over 50 ms of database time on the server, judged
+// twice: on the server's time, and on the whole action's wall clock (which
+// also holds the round trips, the client and the window).
+//
+//   QT_QPA_PLATFORM=offscreen bench-engines <shop.mdb> <folder with tarvo.ini> [samples]
+#include "ServerProbe.h"
+
+#include "app/Globals.h"
+#include "app/Today.h"
+#include "db/Database.h"
+#include "db/DatabaseSettings.h"
+#include "report/DbReportSource.h"
+#include "report/ReportEngine.h"
+#include "rules/StockMovement.h"
+#include "skin/SkinPath.h"
+#include "stock/frmCercaPrestazione.h"
+#include "stock/frmScarico.h"
+#include "ui/ScriptedMessages.h"
+
+#include "../common/BenchClock.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QSettings>
+#include <QSignalBlocker>
+#include <QTemporaryDir>
+#include <QTreeWidget>
+#include <QtTest/QTest>
+#include <cstdio>
+#include <functional>
+#include <random>
+#include <sqlite3.h>
+
+namespace {
+
+using bench::Clock;
+using bench::median;
+using bench::millis;
+
+struct Side {
+    const char *name;
+    QString path;                          // tarvo.mdb (on the server: beside its tarvo.ini)
+    bench::ServerProbe *probe = nullptr;   // the server's only
+};
+
+struct Samples {
+    std::vector<double> wall, serverMs, statements;
+};
+
+// What an action gives back to compare the sides: the window's boxes, the
+// codes listed, the pages laid out.
+using Action = std::function<QString(const QString &key)>;
+
+struct Measure {
+    const char *what;
+    Action action;
+    QString hotKey;         // empty: the samples' keys are all there is
+    QStringList coldKeys;   // one per sample, never used before
+    QStringList warmKeys;   // empty: the hot key
+    const char *keyLabel = "cold";   // of coldKeys when there is no hot key
+};
+
+double minOf(const std::vector<double> &v)
+{
+    return v.empty() ? 0 : *std::min_element(v.begin(), v.end());
+}
+
+double maxOf(const std::vector<double> &v)
+{
+    return v.empty() ? 0 : *std::max_element(v.begin(), v.end());
+}
+
+QStringList sampleBarcodes(const QString &file, int count)
+{
+    sqlite3 *handle = nullptr;
+    sqlite3_open_v2(file.toUtf8().constData(), &handle, SQLITE_OPEN_READONLY, nullptr);
+    sqlite3_stmt *max = nullptr, *byRow = nullptr;
+    sqlite3_prepare_v2(handle, "select max(rowid) from [Codice Articolo]", -1, &max, nullptr);
+    sqlite3_step(max);
+    const sqlite3_int64 last = sqlite3_column_int64(max, 0);
+    sqlite3_finalize(max);
+    sqlite3_prepare_v2(handle, "select ca_Codice from [Codice Articolo] where rowid >= ? limit 1", -1, &byRow, nullptr);
+    std::mt19937_64 random(7);
+    QStringList codes;
+    while (codes.size() < count) {
+        sqlite3_bind_int64(byRow, 1, std::uniform_int_distribution<sqlite3_int64>(1, last)(random));
+        if (sqlite3_step(byRow) == SQLITE_ROW) {
+            const QString code = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(byRow, 0)));
+            if (!codes.contains(code))
+                codes << code;
+        }
+        sqlite3_reset(byRow);
+    }
+    sqlite3_finalize(byRow);
+    sqlite3_close(handle);
+    return codes;
+}
+
+// The server copy: CREATE DATABASE <name>_bench TEMPLATE <name>, and a
+// tarvo.ini naming it in `folder`.
+QString makeServerCopy(const QString &iniFolder, const QString &folder, QString *copyName)
+{
+    QSettings ini(QDir(iniFolder).filePath(QStringLiteral("tarvo.ini")), QSettings::IniFormat);
+    const QString original = ini.value(QStringLiteral("database/dbname")).toString();
+    *copyName = original + QStringLiteral("_bench");
+    bench::ServerProbe admin(iniFolder, QStringLiteral("postgres"));
+    if (!admin.ok())
+        return QStringLiteral("cannot connect: ") + admin.error();
+    admin.exec(QStringLiteral("DROP DATABASE IF EXISTS \"%1\"").arg(*copyName));
+    const auto start = Clock::now();
+    if (!admin.exec(QStringLiteral("CREATE DATABASE \"%1\" TEMPLATE \"%2\" STRATEGY FILE_COPY").arg(*copyName, original)))
+        return QStringLiteral("cannot copy %1: %2").arg(original, admin.error());
+    std::printf("server copy %s of %s made in %.1f s\n", qPrintable(*copyName), qPrintable(original),
+                millis(Clock::now() - start) / 1000);
+    QSettings copy(QDir(folder).filePath(QStringLiteral("tarvo.ini")), QSettings::IniFormat);
+    for (const QString &key : ini.allKeys())
+        copy.setValue(key, ini.value(key));
+    copy.setValue(QStringLiteral("database/dbname"), *copyName);
+    copy.sync();
+    // The report's data source asks for the file even on a server shop.
+    QFile placeholder(QDir(folder).filePath(QStringLiteral("tarvo.mdb")));
+    placeholder.open(QIODevice::WriteOnly);
+    return QString();
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    if (argc < 3) {
+        std::fprintf(stderr, "usage: bench-engines <shop.mdb> <folder with tarvo.ini> [samples]\n");
+        return 2;
+    }
+    const int samples = argc > 3 ? std::max(3, std::atoi(argv[3])) : 15;
+    QTemporaryDir fileFolder, serverFolder;
+    const QString file = fileFolder.filePath(QStringLiteral("tarvo.mdb"));
+    if (!QFile::copy(QString::fromLocal8Bit(argv[1]), file)) {
+        std::fprintf(stderr, "bench-engines: cannot copy %s\n", argv[1]);
+        return 1;
+    }
+    QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner);
+    QString copyName;
+    const QString copyError = makeServerCopy(QString::fromLocal8Bit(argv[2]), serverFolder.path(), &copyName);
+    if (!copyError.isEmpty()) {
+        std::fprintf(stderr, "bench-engines: %s\n", qPrintable(copyError));
+        return 1;
+    }
+    bench::ServerProbe probe(serverFolder.path(), copyName);
+    if (!probe.ok()) {
+        std::fprintf(stderr, "bench-engines: %s\n", qPrintable(probe.error()));
+        return 1;
+    }
+    Side sides[2] = {{"SQLite", file}, {"server", serverFolder.filePath(QStringLiteral("tarvo.mdb")), &probe}};
+
+    g_strAppName = QStringLiteral("Qorda");
+    g_strDbPath = file;
+    QLocale::setDefault(QLocale(QLocale::Italian, QLocale::Italy));
+    setToday(QDate(2026, 12, 8));
+    skin::setDefaultSkinPath(QStringLiteral(TARVO_SKIN_DIR));
+    ui::ScriptedMessages messages;
+
+    frmScarico counter;
+    counter.show();
+    QApplication::setActiveWindow(&counter);
+    QTest::qWaitForWindowActive(&counter);
+    auto *codice = counter.findChild<QLineEdit *>(QStringLiteral("txtCodice"));
+    auto *quantita = counter.findChild<QLineEdit *>(QStringLiteral("txtQuantita"));
+    frmCercaPrestazione search;
+    search.show();
+
+    // Keys: a warm-up and `samples` cold ones per action, never shared.
+    const QStringList barcodes = sampleBarcodes(file, 2 * (samples + 1));
+    std::mt19937_64 random(11);
+    const auto numbers = [&](int count, int from, int to) {
+        QStringList keys;
+        while (keys.size() < count) {
+            const QString key = QString::number(std::uniform_int_distribution<int>(from, to)(random));
+            if (!keys.contains(key))
+                keys << key;
+        }
+        return keys;
+    };
+
+    const auto scan = [&](const QString &code) {
+        codice->setFocus();
+        codice->setText(code);
+        quantita->clear();
+        quantita->setFocus(); // leaving the bar-code box
+        QStringList boxes;
+        for (const char *box : {"txtDescrizione", "txtQuantitaDisponibile", "txtListino", "txtPrezzo", "txtSaldo"})
+            if (auto *edit = counter.findChild<QLineEdit *>(QLatin1String(box)))
+                boxes << edit->text();
+        return boxes.join(QLatin1Char('|'));
+    };
+    const auto sale = [&](const QString &code) {
+        SaleRow row;
+        row.data = QStringLiteral("08/12/2026");
+        row.codice = code;
+        row.quantita = 1;
+        row.prezzo = row.saldo = 20;
+        row.pagamento = QStringLiteral("CO");
+        return StockMovement::recordSale(row) == StockMovement::Result::Done ? QStringLiteral("done")
+                                                                            : QStringLiteral("not found");
+    };
+    // `key` is "text" or "*text" (anywhere); each sample one keystroke.
+    const auto keystroke = [&](const QString &key) {
+        const bool anywhere = key.startsWith(QLatin1Char('*'));
+        search.lvwFatture->clear();   // a failed search must not show the other side's list
+        {
+            // The other side typed the same text: only a change searches.
+            const QSignalBlocker quiet(search.txtDescrizione);
+            search.txtDescrizione->clear();
+        }
+        search.chkGenerica->setChecked(anywhere);
+        search.txtDescrizione->setText(key.mid(anywhere ? 1 : 0));
+        QStringList codes;
+        for (int i = 0; i < search.lvwFatture->topLevelItemCount(); ++i)
+            codes << search.lvwFatture->topLevelItem(i)->text(1);
+        return codes.join(QLatin1Char(','));
+    };
+    const auto printReport = [&](const char *templateName, const QString &formula) {
+        report::ReportRequest request;
+        request.templatePath = QStringLiteral(TARVO_REPORTS_DIR "/") + QLatin1String(templateName);
+        request.selection = formula;
+        request.today = QDate(2026, 12, 8);
+        report::DbReportSource source(g_strDbPath);
+        return QString::number(report::ReportEngine::run(request, source).size());
+    };
+    const auto typedKeys = [](const QString &text, bool anywhere) {
+        QStringList keys;
+        for (int n = 1; n <= text.size(); ++n)
+            keys << (anywhere ? QStringLiteral("*") : QString()) + text.left(n);
+        return keys;
+    };
+    const auto repeat = [&](const QStringList &keys) {
+        QStringList out;
+        while (out.size() < samples)
+            out += keys;
+        return out.mid(0, samples);
+    };
+    QStringList modelNumbers;
+    for (const QString &n : numbers((samples + 4) / 5, 10000, 199999))
+        modelNumbers += typedKeys(n, true);
+    const QDate firstDay(2019, 1, 1);
+    QStringList days;
+    for (const QString &n : numbers(samples, 0, 2400))
+        days << firstDay.addDays(n.toInt()).toString(QStringLiteral("yyyy,MM,dd"));
+
+    std::vector<Measure> measures = {
+        {"scan to ready", scan, barcodes.first(), barcodes.mid(1, samples)},
+        {"recorded sale", sale, barcodes.at(samples + 1), barcodes.mid(samples + 2, samples)},
+        {"keystroke \"giac\" from the start", keystroke, QString(), repeat(typedKeys(QStringLiteral("giac"), false)),
+         typedKeys(QStringLiteral("giac"), false), "hot"},
+        {"keystroke \"giac\" anywhere", keystroke, QString(), repeat(typedKeys(QStringLiteral("giac"), true)),
+         typedKeys(QStringLiteral("giac"), true), "hot"},
+        {"keystroke model no. anywhere", keystroke, QString(), modelNumbers.mid(0, samples),
+         typedKeys(QStringLiteral("99999"), true), "cold"},
+        {"report: article card", [&](const QString &k) { return printReport("articoli.rpt", QStringLiteral("{articoli.art_Codice} = ") + k); },
+         QStringLiteral("12345"), numbers(samples, 1, 200000)},
+        {"report: the day's sales", [&](const QString &k) {
+             return printReport("listascarichi.rpt", QStringLiteral("{scarico.sc_Data} >= date(%1) and {scarico.sc_data} <= date(%1)").arg(k)); },
+         QStringLiteral("2025,03,14"), days},
+    };
+
+    std::printf("bench-engines: %s against server database %s, %d samples per figure\n", argv[1], qPrintable(copyName),
+                samples);
+    std::printf("wall = the whole action as the program runs it (window, engine, round trips, server);\n"
+                "srv = the server's planning + execution of the action's statements (pg_stat_statements);\n"
+                "stmts = statements sent per action (BEGIN/SAVEPOINT/COMMIT included); ratio = server wall / SQLite wall\n"
+                "(medians). The sale holds one durable commit on each side; srv leaves out the commit's WAL flush.\n"
+                "Verdict: the median under 50 ms on the server.\n\n");
+    std::printf("%-34s %-4s | SQLite wall min/med ms | server wall min/med/max ms   | srv med/max ms  | stmts | ratio | srv<50 | wall<50\n",
+                "action", "key");
+    int mismatches = 0, failures = 0;
+    for (const Measure &m : measures) {
+        // Warm-up, alike on both sides: the hot key, or the typed text.
+        const QStringList warmKeys = m.warmKeys.isEmpty() ? QStringList{m.hotKey} : m.warmKeys;
+        for (int i = 0; i < 3; ++i)
+            for (Side &side : sides)
+                for (const QString &key : warmKeys) {
+                    g_strDbPath = side.path;
+                    m.action(key);
+                }
+        for (int cold = 0; cold < 2; ++cold) {
+            if (!cold && m.hotKey.isEmpty())
+                continue;   // a keystroke's text is its key: the typed sequences are the hot ones
+            Samples got[2];
+            for (int i = 0; i < samples; ++i) {
+                const QString key = cold || m.hotKey.isEmpty() ? m.coldKeys.at(i) : m.hotKey;
+                QString results[2];
+                for (int s = 0; s < 2; ++s) {
+                    g_strDbPath = sides[s].path;
+                    bench::ServerWork before;
+                    if (sides[s].probe)
+                        before = sides[s].probe->total();
+                    const auto start = Clock::now();
+                    const qsizetype shown = messages.texts().size();
+                    try {
+                        results[s] = m.action(key);
+                    } catch (const std::exception &e) {
+                        results[s] = QStringLiteral("error: ") + QString::fromUtf8(e.what());
+                    }
+                    got[s].wall.push_back(millis(Clock::now() - start));
+                    if (messages.texts().size() != shown)   // the program's own error box
+                        results[s] = QStringLiteral("error: ") + messages.texts().constLast();
+                    if (sides[s].probe) {
+                        const bench::ServerWork work = sides[s].probe->total() - before;
+                        got[s].serverMs.push_back(work.ms);
+                        got[s].statements.push_back(double(work.statements));
+                    }
+                }
+                if (results[0] != results[1] || results[0].startsWith(QLatin1String("error"))) {
+                    if (++mismatches <= 5)
+                        std::fprintf(stderr, "bench-engines: %s \"%s\": SQLite gives \"%s\", the server \"%s\"\n", m.what,
+                                     qPrintable(key), qPrintable(results[0].left(200)), qPrintable(results[1].left(200)));
+                }
+            }
+            const bool keyed = !m.hotKey.isEmpty();
+            const double server = median(got[1].serverMs), wall = median(got[1].wall);
+            const bool serverPass = server < 50, wallPass = wall < 50;
+            failures += serverPass ? 0 : 1;
+            std::printf("%-34s %-4s | %9.2f / %9.2f | %8.2f / %8.2f / %8.2f | %6.2f / %6.2f | %5.0f | x%5.1f | %-6s | %s\n", m.what,
+                        !keyed ? m.keyLabel : cold ? "cold" : "hot", minOf(got[0].wall), median(got[0].wall),
+                        minOf(got[1].wall), wall, maxOf(got[1].wall), server, maxOf(got[1].serverMs),
+                        median(got[1].statements),
+                        median(got[0].wall) > 0 ? wall / median(got[0].wall) : 0.0, serverPass ? "PASS" : "FAIL",
+                        wallPass ? "PASS" : "FAIL");
+            std::fflush(stdout);
+        }
+    }
+    std::printf("\nchecks: %s\n", mismatches ? "the sides DIFFER (see above)" : "both sides gave the same windows, lists and pages");
+    g_strDbPath = file;
+    db::Database::closeAll();
+    bench::ServerProbe admin(QString::fromLocal8Bit(argv[2]), QStringLiteral("postgres"));
+    admin.exec(QStringLiteral("DROP DATABASE IF EXISTS \"%1\" WITH (FORCE)").arg(copyName));
+    std::printf("%s\n", failures == 0 && mismatches == 0 ? "PASS" : "FAIL");
+    return failures == 0 && mismatches == 0 ? 0 : 1;
+}
