@@ -30,6 +30,18 @@ const char *const kServerPage =
     "and (CAST(?3 AS text) is null or art_Descrizione like ?3) "
     "and (CAST(?4 AS text) is null or art_Fornitore like ?4) order by art_Codice limit ?5";
 
+// On the server, first the next few thousand articles by code: a common
+// start ("giac") fills a page from them at once, where the trigram index
+// would fetch and sort every match first. ?1 the last code read, ?2 how
+// many articles to look at, ?3 and ?4 the like patterns, ?5 the page.
+const char *const kServerNearPage =
+    "select art_Codice, art_Descrizione, art_Fornitore from "
+    "(select art_Codice, art_Descrizione, art_Fornitore from Articoli where art_Codice > ?1 "
+    "order by art_Codice limit ?2) AS nearest "
+    "where (CAST(?3 AS text) is null or art_Descrizione like ?3) "
+    "and (CAST(?4 AS text) is null or art_Fornitore like ?4) order by art_Codice limit ?5";
+constexpr int kNearArticles = 3000;
+
 // An empty text binds Null: no criterion.
 void bindText(db::Statement *statement, int index, const QString &text)
 {
@@ -131,6 +143,15 @@ QList<FoundArticle> ArticleSearchPages::next(int rows)
     QList<FoundArticle> found;
     if (m_atEnd)
         return found;
+    if (m_database->onServer() && m_articolo < 0 && (!m_descrizione.isEmpty() || !m_fornitore.isEmpty())) {
+        found = nearPage(rows);
+        // Fewer than a page among the nearest: the whole search decides.
+        if (found.size() == rows) {
+            m_lastCode = found.last().codice;
+            return found;
+        }
+        found.clear();
+    }
     const QString sql = QString::fromUtf8(m_statement);
     db::Statement *statement = m_database->statement(sql);
     const db::StatementUse use(statement);
@@ -152,5 +173,21 @@ QList<FoundArticle> ArticleSearchPages::next(int rows)
         found << article;
     }
     m_atEnd = found.size() < rows;
+    return found;
+}
+
+QList<FoundArticle> ArticleSearchPages::nearPage(int rows)
+{
+    QList<FoundArticle> found;
+    const QString sql = QString::fromUtf8(kServerNearPage);
+    db::Statement *statement = m_database->statement(sql);
+    const db::StatementUse use(statement);
+    statement->bindInteger(1, m_lastCode);
+    statement->bindInteger(2, std::max(kNearArticles, rows));
+    bindText(statement, 3, m_descrizione);
+    bindText(statement, 4, m_fornitore);
+    statement->bindInteger(5, rows);
+    while (statement->step(sql))
+        found << FoundArticle{statement->columnInteger(0), statement->columnString(1), statement->columnString(2)};
     return found;
 }

@@ -36,6 +36,7 @@ public:
 
 private:
     ArticleSearchPages() = default;
+    QList<FoundArticle> nearPage(int rows);
 
     std::shared_ptr<db::Database> m_database;
     QByteArray m_statement;

@@ -83,7 +83,7 @@ struct Measure {
     Action action;
     QString hotKey;         // empty: the samples' keys are all there is
     QStringList coldKeys;   // one per sample, never used before
-    QStringList warmKeys;   // empty: the hot key
+    QStringList warmKeys = {};   // empty: the hot key
     const char *keyLabel = "cold";   // of coldKeys when there is no hot key
 };
 
@@ -191,7 +191,8 @@ int main(int argc, char *argv[])
     frmScarico counter;
     counter.show();
     QApplication::setActiveWindow(&counter);
-    QTest::qWaitForWindowActive(&counter);
+    if (!QTest::qWaitForWindowActive(&counter))
+        std::fprintf(stderr, "bench-engines: the counter window is not active\n");
     auto *codice = counter.findChild<QLineEdit *>(QStringLiteral("txtCodice"));
     auto *quantita = counter.findChild<QLineEdit *>(QStringLiteral("txtQuantita"));
     frmCercaPrestazione search;
