@@ -41,6 +41,10 @@ const char *const kServerNearPage =
     "where (CAST(?3 AS text) is null or art_Descrizione like ?3) "
     "and (CAST(?4 AS text) is null or art_Fornitore like ?4) order by art_Codice limit ?5";
 constexpr int kNearArticles = 3000;
+// The last code of such a window (Null past the last article).
+const char *const kServerWindowEnd =
+    "select max(art_Codice) from (select art_Codice from Articoli where art_Codice > ?1 "
+    "order by art_Codice limit ?2) AS window_codes";
 
 // An empty text binds Null: no criterion.
 void bindText(db::Statement *statement, int index, const QString &text)
@@ -144,12 +148,29 @@ QList<FoundArticle> ArticleSearchPages::next(int rows)
     if (m_atEnd)
         return found;
     if (m_database->onServer() && m_articolo < 0 && (!m_descrizione.isEmpty() || !m_fornitore.isEmpty())) {
-        found = nearPage(rows);
-        // Fewer than a page among the nearest: the whole search decides.
-        if (found.size() == rows) {
-            m_lastCode = found.last().codice;
-            return found;
+        // Without a trigram to look for (fewer than three plain letters)
+        // the whole search would read every article before sorting: the
+        // windows go on to the end instead, as a scan in code order would.
+        const bool windowsToTheEnd = m_match.isEmpty();
+        qlonglong from = m_lastCode;
+        for (;;) {
+            found += nearPage(from, rows - int(found.size()));
+            if (found.size() == rows) {
+                m_lastCode = found.last().codice;
+                return found;
+            }
+            if (!windowsToTheEnd)
+                break;
+            const qlonglong end = windowEnd(from);
+            if (end <= from) {
+                m_atEnd = true;
+                if (!found.isEmpty())
+                    m_lastCode = found.last().codice;
+                return found;
+            }
+            from = end;
         }
+        // Fewer than a page among the nearest: the trigram index decides.
         found.clear();
     }
     const QString sql = QString::fromUtf8(m_statement);
@@ -176,18 +197,28 @@ QList<FoundArticle> ArticleSearchPages::next(int rows)
     return found;
 }
 
-QList<FoundArticle> ArticleSearchPages::nearPage(int rows)
+QList<FoundArticle> ArticleSearchPages::nearPage(qlonglong from, int rows)
 {
     QList<FoundArticle> found;
     const QString sql = QString::fromUtf8(kServerNearPage);
     db::Statement *statement = m_database->statement(sql);
     const db::StatementUse use(statement);
-    statement->bindInteger(1, m_lastCode);
-    statement->bindInteger(2, std::max(kNearArticles, rows));
+    statement->bindInteger(1, from);
+    statement->bindInteger(2, kNearArticles);
     bindText(statement, 3, m_descrizione);
     bindText(statement, 4, m_fornitore);
     statement->bindInteger(5, rows);
     while (statement->step(sql))
         found << FoundArticle{statement->columnInteger(0), statement->columnString(1), statement->columnString(2)};
     return found;
+}
+
+qlonglong ArticleSearchPages::windowEnd(qlonglong from)
+{
+    const QString sql = QString::fromUtf8(kServerWindowEnd);
+    db::Statement *statement = m_database->statement(sql);
+    const db::StatementUse use(statement);
+    statement->bindInteger(1, from);
+    statement->bindInteger(2, kNearArticles);
+    return statement->step(sql) && statement->columnType(0) != db::NullValue ? statement->columnInteger(0) : from;
 }

@@ -36,7 +36,8 @@ public:
 
 private:
     ArticleSearchPages() = default;
-    QList<FoundArticle> nearPage(int rows);
+    QList<FoundArticle> nearPage(qlonglong from, int rows);
+    qlonglong windowEnd(qlonglong from);
 
     std::shared_ptr<db::Database> m_database;
     QByteArray m_statement;
