@@ -65,6 +65,20 @@ QString wordAfter(const QString &text, qsizetype from)
     return text.mid(from, end - from).toLower();
 }
 
+// The parameter whose "?" is at `at`, as the server numbers it: "?NNN"
+// names its number, a plain "?" takes the next one. `end` receives where it
+// ends, `count` the largest number so far.
+QString parameterAt(const QString &sql, qsizetype at, qsizetype *end, int *count)
+{
+    qsizetype j = at + 1;
+    while (j < sql.size() && sql.at(j).isDigit())
+        ++j;
+    const int number = j > at + 1 ? QStringView(sql).mid(at + 1, j - at - 1).toInt() : *count + 1;
+    *count = std::max(*count, number);
+    *end = j;
+    return QLatin1Char('$') + QString::number(number);
+}
+
 } // namespace
 
 QString serverSql(const QString &sql, const SchemaCatalog *catalog, int *parameters)
@@ -110,14 +124,7 @@ QString serverSql(const QString &sql, const SchemaCatalog *catalog, int *paramet
             const bool afterSymbol = trimmed.isEmpty() || QStringLiteral("(,=<>+-*/%|").contains(trimmed.back());
             const bool afterWord = !before.isEmpty() && trimmed.endsWith(before, Qt::CaseInsensitive) && signFollows(before);
             if (next < n && sql.at(next) == QLatin1Char('?') && (afterSymbol || afterWord)) {
-                out += QStringLiteral("-CAST(");
-                qsizetype j = next + 1;
-                while (j < n && sql.at(j).isDigit())
-                    ++j;
-                const int number = j > next + 1 ? QStringView(sql).mid(next + 1, j - next - 1).toInt() : count + 1;
-                count = std::max(count, number);
-                out += QLatin1Char('$') + QString::number(number) + QStringLiteral(" AS numeric)");
-                i = j;
+                out += QStringLiteral("-CAST(") + parameterAt(sql, next, &i, &count) + QStringLiteral(" AS numeric)");
                 continue;
             }
         }
@@ -149,14 +156,7 @@ QString serverSql(const QString &sql, const SchemaCatalog *catalog, int *paramet
                 out.truncate(at);
                 out += QStringLiteral("DISTINCT FROM ");
             }
-            // "?NNN" names its parameter; a plain "?" takes the next one.
-            qsizetype j = i + 1;
-            while (j < n && sql.at(j).isDigit())
-                ++j;
-            const int number = j > i + 1 ? QStringView(sql).mid(i + 1, j - i - 1).toInt() : count + 1;
-            count = std::max(count, number);
-            out += QLatin1Char('$') + QString::number(number);
-            i = j;
+            out += parameterAt(sql, i, &i, &count);
             continue;
         }
         if (isWordChar(c) && (i == 0 || !isWordChar(sql.at(i - 1)))) {

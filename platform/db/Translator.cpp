@@ -279,16 +279,7 @@ QString Translator::emitSelectList(int from, int to, const std::vector<FromTable
 {
     if (!m_server)
         return emit(from, to);
-    QStringList items;
-    int itemStart = from;
-    int depth = 0;
-    for (int i = from; i <= to; ++i) {
-        if (i < to && isPunct(i, "("))
-            ++depth;
-        else if (i < to && isPunct(i, ")"))
-            --depth;
-        if (i < to && (depth > 0 || !isPunct(i, ",")))
-            continue;
+    return joinItems(from, to, [&](int itemStart, int i) {
         const bool all = i == itemStart + 1 && isPunct(itemStart, "*");
         const bool ofOne = i == itemStart + 3 && isPunct(itemStart + 1, ".") && isPunct(itemStart + 2, "*");
         QStringList columns;
@@ -304,7 +295,25 @@ QString Translator::emitSelectList(int from, int to, const std::vector<FromTable
                         columns << table.reference + QLatin1Char('.') + quotedName(column.name);
             }
         }
-        items << (columns.isEmpty() ? emit(itemStart, i) : columns.join(QStringLiteral(", ")));
+        return columns.isEmpty() ? emit(itemStart, i) : columns.join(QStringLiteral(", "));
+    });
+}
+
+// The items of a list (select list, order, grouping) split at its top-level
+// commas, each as `item(start, end)` writes it, joined again.
+QString Translator::joinItems(int from, int to, const std::function<QString(int, int)> &item) const
+{
+    QStringList items;
+    int itemStart = from;
+    int depth = 0;
+    for (int i = from; i <= to; ++i) {
+        if (i < to && isPunct(i, "("))
+            ++depth;
+        else if (i < to && isPunct(i, ")"))
+            --depth;
+        if (i < to && (depth > 0 || !isPunct(i, ",")))
+            continue;
+        items << item(itemStart, i);
         itemStart = i + 1;
     }
     return items.join(QStringLiteral(", "));
@@ -312,55 +321,30 @@ QString Translator::emitSelectList(int from, int to, const std::vector<FromTable
 
 QString Translator::emitOrder(int from, int to) const
 {
-    QStringList items;
-    int itemStart = from;
-    int depth = 0;
-    for (int i = from; i <= to; ++i) {
-        if (i < to && isPunct(i, "("))
-            ++depth;
-        else if (i < to && isPunct(i, ")"))
-            --depth;
-        if (i < to && (depth > 0 || !isPunct(i, ",")))
-            continue;
+    return joinItems(from, to, [&](int itemStart, int i) {
         const int columnEnd = textColumnEnd(itemStart);
         const bool direction = columnEnd + 1 == i && (isWord(columnEnd, "asc") || isWord(columnEnd, "desc"));
-        if (columnEnd > 0 && (columnEnd == i || direction)) {
-            const QString column = emit(itemStart, columnEnd);
-            const QString suffix = direction ? QLatin1Char(' ') + emitToken(columnEnd) : QString();
-            items << sortKey(column) + suffix
-                  << column + QStringLiteral(" COLLATE ") + QLatin1String(textCollation) + suffix;
-        } else {
-            items << emitCompared(itemStart, i);
-        }
-        itemStart = i + 1;
-    }
-    return items.join(QStringLiteral(", "));
+        if (columnEnd <= 0 || (columnEnd != i && !direction))
+            return emitCompared(itemStart, i);
+        const QString column = emit(itemStart, columnEnd);
+        const QString suffix = direction ? QLatin1Char(' ') + emitToken(columnEnd) : QString();
+        return sortKey(column) + suffix + QStringLiteral(", ") + column + QStringLiteral(" COLLATE ")
+               + QLatin1String(textCollation) + suffix;
+    });
 }
 
 // Groups by the folded key of a text column: the same groups as its
 // collation, and the key indexes of the schema serve them.
 QString Translator::emitGroup(int from, int to) const
 {
-    QStringList items;
-    int itemStart = from;
-    int depth = 0;
-    for (int i = from; i <= to; ++i) {
-        if (i < to && isPunct(i, "("))
-            ++depth;
-        else if (i < to && isPunct(i, ")"))
-            --depth;
-        if (i < to && (depth > 0 || !isPunct(i, ",")))
-            continue;
+    return joinItems(from, to, [&](int itemStart, int i) {
         const int columnEnd = textColumnEnd(itemStart);
+        if (columnEnd != i)
+            return emitCompared(itemStart, i);
         // The server wants the grouped column itself in the select list:
         // it groups the text as written (case apart).
-        if (columnEnd == i)
-            items << (m_server ? emit(itemStart, columnEnd) : foldedKey(emit(itemStart, columnEnd)));
-        else
-            items << emitCompared(itemStart, i);
-        itemStart = i + 1;
-    }
-    return items.join(QStringLiteral(", "));
+        return m_server ? emit(itemStart, columnEnd) : foldedKey(emit(itemStart, columnEnd));
+    });
 }
 
 // FROM ... WHERE ... GROUP BY ... HAVING ... as the engine runs it.

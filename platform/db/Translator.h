@@ -4,6 +4,7 @@
 #include "Translation.h"
 
 #include <QSet>
+#include <functional>
 
 namespace db {
 
@@ -47,6 +48,7 @@ private:
     bool readFromTables(int from, int to, std::vector<FromTable> *tables) const;
 
     QString emitSelectList(int from, int to, const std::vector<FromTable> &tables) const;
+    QString joinItems(int from, int to, const std::function<QString(int, int)> &item) const;
     QString foldedKey(const QString &operand) const;
     QString counterAdvance() const;
     QString sortKey(const QString &operand) const;
