@@ -32,3 +32,13 @@ function(tarvo_add_server_run name)
   set_tests_properties(${name}_server PROPERTIES TIMEOUT 900 RESOURCE_LOCK postgres
     ENVIRONMENT "${environment};TARVO_TEST_SERVER=1")
 endfunction()
+
+# tarvo_crash_test_timeout(<test>): a crash test bounds each of its trials and
+# sets QtTest's limit from the number it runs (tests/common/CrashTrials.h), so
+# CTest sets none: a run of a thousand trials takes hours on the server.
+function(tarvo_crash_test_timeout name)
+  set_tests_properties(${name} PROPERTIES TIMEOUT 0)
+  if(TEST ${name}_server)
+    set_tests_properties(${name}_server PROPERTIES TIMEOUT 0)
+  endif()
+endfunction()

@@ -1,4 +1,5 @@
 #include "CrashScript.h"
+#include "CrashTrials.h"
 #include "TestShopDatabase.h"
 
 #include "db/Database.h"
@@ -97,6 +98,9 @@ struct TrialsOutcome {
 
 class TestCounterCrash : public QObject {
     Q_OBJECT
+public:
+    TestCounterCrash() { CrashTrials::allowTimeFor(CrashTrials::wanted("COUNTER_CRASH_TRIALS")); }
+
 private Q_SLOTS:
     void killedAtRandomMomentsLosesNothing();
     void controlRunWithoutTransactionIsCaught();
@@ -107,8 +111,7 @@ private:
 
 void TestCounterCrash::killedAtRandomMomentsLosesNothing()
 {
-    const int trials = qEnvironmentVariableIsSet("COUNTER_CRASH_TRIALS")
-        ? qEnvironmentVariableIntValue("COUNTER_CRASH_TRIALS") : 30;
+    const int trials = CrashTrials::wanted("COUNTER_CRASH_TRIALS");
     TrialsOutcome outcome;
     runTrials(trials, {}, outcome);
     if (QTest::currentTestFailed())

@@ -3,6 +3,7 @@
 // it, opens the database as the editor does and checks that every invoice
 // is whole: its header and its lines or neither, and fat_Imponibile the sum
 // of its lines. ctest runs 30 trials; INVOICE_CRASH_TRIALS=1000 by hand.
+#include "CrashTrials.h"
 #include "TestShopDatabase.h"
 
 #include "db/Database.h"
@@ -74,6 +75,9 @@ struct TrialsOutcome {
 
 class TestInvoiceCrash : public QObject {
     Q_OBJECT
+public:
+    TestInvoiceCrash() { CrashTrials::allowTimeFor(CrashTrials::wanted("INVOICE_CRASH_TRIALS")); }
+
 private Q_SLOTS:
     void killedAtRandomMomentsLeavesEveryInvoiceWhole();
     void controlRunWithoutTransactionIsCaught();
@@ -84,8 +88,7 @@ private:
 
 void TestInvoiceCrash::killedAtRandomMomentsLeavesEveryInvoiceWhole()
 {
-    const int trials = qEnvironmentVariableIsSet("INVOICE_CRASH_TRIALS")
-        ? qEnvironmentVariableIntValue("INVOICE_CRASH_TRIALS") : 30;
+    const int trials = CrashTrials::wanted("INVOICE_CRASH_TRIALS");
     TrialsOutcome outcome;
     runTrials(trials, {}, outcome);
     if (QTest::currentTestFailed())
