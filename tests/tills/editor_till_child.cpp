@@ -8,6 +8,8 @@
 //   nuova        New, with this till's customer
 //   digita TEXT  a line typed into the new row (TEXT, 1 at 10), not left yet
 //   scrivi       the row left: the line written
+//   scrivi FILE  the same, at the moment the test lets go of its lock on
+//                FILE: "WAITING" is printed first, then the till waits
 //   cambia SEQ   "Cambia Numero", answered with SEQ
 //   salva        Save
 // Standard input closed: the editor is closed and the program ends.
@@ -25,9 +27,13 @@
 #include <QAbstractItemModel>
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QLineEdit>
 #include <QTemporaryDir>
 #include <cstdio>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 namespace {
 
@@ -46,6 +52,18 @@ void typeLine(data::Grid &grid, const QString &descrizione)
     grid.setColumnValue(Quantita, QStringLiteral("1"));
     grid.setColumnValue(Prezzo, QStringLiteral("10"));
     grid.setColumnValue(Importo, QStringLiteral("10"));
+}
+
+// Both tills wait on a lock the test holds; letting go of it wakes them
+// together.
+void waitForStart(const QString &barrier)
+{
+    const int fd = ::open(QFile::encodeName(barrier).constData(), O_RDONLY | O_CLOEXEC);
+    say(QStringLiteral("WAITING"));
+    if (fd >= 0) {
+        ::flock(fd, LOCK_SH);
+        ::close(fd);
+    }
 }
 
 } // namespace
@@ -80,7 +98,9 @@ int main(int argc, char *argv[])
             editor.txtFields(2)->setText(cliente);
         } else if (command.startsWith(QLatin1String("digita "))) {
             typeLine(*editor.TDBGrid1, command.mid(7));
-        } else if (command == QLatin1String("scrivi")) {
+        } else if (command == QLatin1String("scrivi") || command.startsWith(QLatin1String("scrivi "))) {
+            if (command.size() > 7)
+                waitForStart(command.mid(7));
             editor.TDBGrid1->updateRow();
         } else if (command.startsWith(QLatin1String("cambia "))) {
             messages.queueInput(command.mid(7));

@@ -8,10 +8,12 @@
 #include "rules/InvoiceArchive.h"
 #include "rules/InvoiceDrafts.h"
 
+#include <QFile>
 #include <QProcess>
 #include <QtTest>
 
 #include <memory>
+#include <sys/file.h>
 
 namespace {
 
@@ -229,6 +231,8 @@ void TestTills::firstLinesOfTwoEditorsAtOnceNeverMix()
     EditorTill a(shop.path(), 1);
     EditorTill b(shop.path(), 2);
     QVERIFY(a.ready() && b.ready());
+    QFile barrier(shop.folder() + QStringLiteral("/start"));
+    QVERIFY(barrier.open(QIODevice::ReadWrite));
     QStringList faults;
     for (int round = 0; round < kRounds; ++round) {
         const Shown proposed = a.run(QStringLiteral("nuova"));
@@ -237,19 +241,28 @@ void TestTills::firstLinesOfTwoEditorsAtOnceNeverMix()
         const QString next = numberAfter(numero);
         a.run(QStringLiteral("digita A%1").arg(round));
         b.run(QStringLiteral("digita B%1").arg(round));
-        a.send(QStringLiteral("scrivi"));
-        b.send(QStringLiteral("scrivi"));
+        QVERIFY(::flock(barrier.handle(), LOCK_EX) == 0);
+        a.send(QStringLiteral("scrivi ") + barrier.fileName());
+        b.send(QStringLiteral("scrivi ") + barrier.fileName());
+        QCOMPARE(a.answer().numero, QStringLiteral("WAITING"));
+        QCOMPARE(b.answer().numero, QStringLiteral("WAITING"));
+        // Both are asleep on the lock a moment later.
+        QTest::qSleep(20);
+        QVERIFY(::flock(barrier.handle(), LOCK_UN) == 0);
         const Shown byA = a.answer();
         const Shown byB = b.answer();
         const Shown kept{numero, QString()};
         const Shown moved{next, numeroInUso(numero, next)};
-        if (!((byA == kept && byB == moved) || (byA == moved && byB == kept)))
-            faults.append(QStringLiteral("%1: A %2 [%3], B %4 [%5]")
-                              .arg(numero, byA.numero, byA.messages, byB.numero, byB.messages));
-        if (a.run(QStringLiteral("salva")).messages != kSaved || b.run(QStringLiteral("salva")).messages != kSaved)
-            faults.append(QStringLiteral("%1: saved under another number").arg(numero));
+        const bool oneMoved = (byA == kept && byB == moved) || (byA == moved && byB == kept);
+        const Shown savedByA = a.run(QStringLiteral("salva"));
+        const Shown savedByB = b.run(QStringLiteral("salva"));
+        if (!oneMoved || savedByA.messages != kSaved || savedByB.messages != kSaved)
+            faults.append(QStringLiteral("%1: lines A %2 [%3], B %4 [%5]; saved A %6 [%7], B %8 [%9]")
+                              .arg(numero, byA.numero, byA.messages, byB.numero, byB.messages, savedByA.numero,
+                                   savedByA.messages, savedByB.numero, savedByB.messages));
     }
-    QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QStringLiteral("; "))));
+    QVERIFY2(faults.isEmpty(), qPrintable(QStringLiteral("%1 of %2 rounds mixed; %3")
+                                              .arg(faults.size()).arg(kRounds).arg(faults.mid(0, 2).join(QStringLiteral("; ")))));
     QCOMPARE(linesOfAnotherTill(shop), 0);
     QCOMPARE(shop.count(QStringLiteral("Fattura where fat_Imponibile = 10")), 2 * kRounds);
     QCOMPARE(shop.count(QStringLiteral("[Dettaglio Fattura]")), 2 * kRounds + 1);
