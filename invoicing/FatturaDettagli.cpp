@@ -196,6 +196,8 @@ void frmFattura::TDBGrid1_BeforeUpdate(bool &cancel)
         beginLineWrite();
         if (editState() != int(db::EditMode::Adding))
             return;
+        // A line of a new invoice claims its number first, inside the line's
+        // transaction: a refusal writes nothing.
         bool preso = false;
         try {
             preso = PrendiNumero();

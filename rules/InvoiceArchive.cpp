@@ -159,14 +159,14 @@ InvoiceArchive::Result InvoiceArchive::saveNew(const QString &numero, const std:
     OwnClaims claims(m_db.path());
     if (!claims.claim(numero))
         return Result::NumberTaken;
-    // Saved, the number is no longer a draft.
-    claims.releaseAtEnd(numero);
     WriteTransaction transaction(m_db);
     if (exists(numero))
         return Result::NumberTaken;
     writeHeader();
     storeTotal(numero);
     transaction.commit();
+    // Saved, the number is no longer a draft.
+    InvoiceDrafts::release(m_db.path(), numero);
     return Result::Done;
 }
 
@@ -199,9 +199,9 @@ QString InvoiceArchive::saveNewOnFreeNumber(const QString &numero, const QDate &
             throw db::errors::duplicateKey();
         target = nextFreeNumber(today);
     }
-    claims.releaseAtEnd(target);
     storeTotal(target);
     transaction.commit();
+    InvoiceDrafts::release(m_db.path(), target);
     return target;
 }
 
