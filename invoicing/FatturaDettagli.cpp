@@ -15,7 +15,6 @@
 #include "db/SqlText.h"
 #include "lookup/frmHelp.h"
 #include "rules/InvoiceArchive.h"
-#include "rules/InvoiceDrafts.h"
 #include "rules/InvoiceLine.h"
 #include "ui/Messages.h"
 
@@ -195,37 +194,49 @@ void frmFattura::TDBGrid1_BeforeUpdate(bool &cancel)
     QString message;
     if (TDBGrid1->recordsetModel()->invalidPendingColumn(&message) < 0) {
         beginLineWrite();
-        // Inside that transaction: no other till can claim the number
-        // between this look and the line's write.
-        if (editState() == int(db::EditMode::Adding)) {
-            if (LasciaNumeroAllAltraCassa())
-                TDBGrid1->setColumnValue(Numero, m_gridNumber);
-            // The other tills' editors leave these lines alone while this
-            // invoice is being typed.
-            InvoiceDrafts::hold(database()->path(), m_gridNumber);
+        if (editState() != int(db::EditMode::Adding))
+            return;
+        // A line of a new invoice claims its number first, inside the line's
+        // transaction: a refusal writes nothing.
+        bool preso = false;
+        try {
+            preso = PrendiNumero();
+        } catch (const db::DbError &error) {
+            rollbackLineWrite();
+            cancel = true;
+            ErroreDati(error);
+            return;
+        }
+        if (!preso) {
+            rollbackLineWrite();
+            cancel = true;
+            TDBGrid1->cancelRow();
+            ui::MsgBox(numeroOccupato(m_gridNumber), ui::vbExclamation, g_strAppName);
         }
     }
 }
 
-// Before the first line of a new invoice: lines already stored under its
-// number are another till's, typing a new invoice that proposed the same
-// number. This invoice moves on to the next free number (the user is told
-// once the line is written and the lock let go).
-bool frmFattura::LasciaNumeroAllAltraCassa()
+// The lines of a new invoice are written under a number this program holds
+// (InvoiceDrafts) until the invoice is saved or given up, so that no other
+// till writes lines or saves an invoice under it meanwhile. A number another
+// till holds, or whose lines a program left, stays theirs: this invoice
+// moves on to the next free number (the user is told once the line is
+// written and the transaction ended). False when the number turns out to
+// be a stored invoice's.
+bool frmFattura::PrendiNumero()
 {
-    db::Recordset *lines = datDettagli->recordset();
-    InvoiceArchive archive(*database());
-    if ((lines && lines->recordCount() != 0) || !archive.hasLines(m_gridNumber))
+    const std::optional<QString> preso = InvoiceArchive(*database()).claimForLines(m_gridNumber, today());
+    if (!preso)
         return false;
-    const QString libero = archive.nextFreeNumber(today());
-    m_numeroLasciato = m_gridNumber;
-    InvoiceDrafts::release(database()->path(), m_gridNumber);
-    m_gridNumber = libero;
+    if (*preso == m_gridNumber)
+        return true;
+    m_numeroLasciato = std::exchange(m_gridNumber, *preso);
     // The header and its box take the new number without reloading the
     // grid, which is writing the line.
     const QSignalBlocker quiet(txtFields(0));
-    fatture()->setValue(QStringLiteral("fat_Numero"), libero);
-    txtFields(0)->setText(libero);
+    fatture()->setValue(QStringLiteral("fat_Numero"), *preso);
+    txtFields(0)->setText(*preso);
+    TDBGrid1->setColumnValue(Numero, *preso);
     return true;
 }
 

@@ -130,7 +130,7 @@ private:
     void TDBGrid1_Written();
     void TDBGrid1_Error(const db::DbError &error, bool &showMessage);
     void beginLineWrite();
-    bool LasciaNumeroAllAltraCassa();
+    bool PrendiNumero();
     void rollbackLineWrite();
 
     db::Recordset *fatture() const;

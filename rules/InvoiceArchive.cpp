@@ -10,7 +10,8 @@
 #include "rules/InvoiceNumber.h"
 #include "rules/SwitchableTransaction.h"
 
-
+#include <QStringList>
+#include <utility>
 
 namespace {
 
@@ -30,6 +31,51 @@ QString linesOf(const QString &numero)
 {
     return QStringLiteral("[Dettaglio Fattura] where df_Numero_Fattura = ") + number(numero);
 }
+
+// Every number tried was free when looked up; only a number taken in
+// between (another till, committing or claiming at that very moment) costs
+// another round. Far more rounds than tills means something else.
+constexpr int kRounds = 100;
+
+// The numbers an operation claims for its own writes (InvoiceDrafts), let
+// go of when it ends, however it ends. Declared before the operation's
+// transaction, it lets go after the commit: until then no other till may
+// take them. A number this program held before is left held.
+class OwnClaims {
+public:
+    explicit OwnClaims(QString path) : m_path(std::move(path)) {}
+    ~OwnClaims()
+    {
+        for (const QString &numero : std::as_const(m_claimed)) {
+            try {
+                InvoiceDrafts::release(m_path, numero);
+            } catch (...) {
+                // The lock goes with the connection or the program anyway.
+            }
+        }
+    }
+    OwnClaims(const OwnClaims &) = delete;
+    OwnClaims &operator=(const OwnClaims &) = delete;
+
+    // False when another till holds the number.
+    bool claim(const QString &numero)
+    {
+        if (InvoiceDrafts::heldHere(m_path, numero))
+            return true;
+        if (!InvoiceDrafts::claim(m_path, numero))
+            return false;
+        m_claimed.append(numero);
+        return true;
+    }
+    // Let go of at the end even if it was held before.
+    void releaseAtEnd(const QString &numero) { m_claimed.append(numero); }
+    // Still held after the operation.
+    void keep(const QString &numero) { m_claimed.removeAll(numero); }
+
+private:
+    QString m_path;
+    QStringList m_claimed;
+};
 
 } // namespace
 
@@ -62,9 +108,32 @@ bool InvoiceArchive::hasLines(const QString &numero) const
 QString InvoiceArchive::nextFreeNumber(const QDate &today) const
 {
     QString candidate = InvoiceNumber::next(highestNumber(), today);
-    while (exists(candidate) || hasLines(candidate))
+    while (exists(candidate) || hasLines(candidate) || InvoiceDrafts::heldElsewhere(m_db.path(), candidate))
         candidate = InvoiceNumber::next(candidate, today);
     return candidate;
+}
+
+std::optional<QString> InvoiceArchive::claimForLines(const QString &numero, const QDate &today)
+{
+    if (InvoiceDrafts::heldHere(m_db.path(), numero))
+        return numero;
+    OwnClaims claims(m_db.path());
+    QString candidate = numero;
+    for (int round = 1;; ++round) {
+        if (claims.claim(candidate)) {
+            // Lines under a number no till holds were left by a program
+            // that stopped: not this invoice's either.
+            if (!exists(candidate) && !hasLines(candidate)) {
+                claims.keep(candidate);
+                return candidate;
+            }
+            if (candidate == numero && exists(numero))
+                return std::nullopt;
+        }
+        if (round == kRounds)
+            throw db::errors::duplicateKey();
+        candidate = nextFreeNumber(today);
+    }
 }
 
 double InvoiceArchive::linesTotal(const QString &numero) const
@@ -87,38 +156,52 @@ void InvoiceArchive::storeTotal(const QString &numero)
 
 InvoiceArchive::Result InvoiceArchive::saveNew(const QString &numero, const std::function<void()> &writeHeader)
 {
+    OwnClaims claims(m_db.path());
+    if (!claims.claim(numero))
+        return Result::NumberTaken;
     WriteTransaction transaction(m_db);
     if (exists(numero))
         return Result::NumberTaken;
     writeHeader();
     storeTotal(numero);
     transaction.commit();
+    // Saved, the number is no longer a draft.
+    InvoiceDrafts::release(m_db.path(), numero);
     return Result::Done;
 }
 
 QString InvoiceArchive::saveNewOnFreeNumber(const QString &numero, const QDate &today,
                                             const std::function<void(const QString &)> &writeHeader)
 {
-    // Every number tried was free when looked up; only a number taken in
-    // between (another engine's till, committing at that very moment) costs
-    // another round. Far more rounds than tills means something else.
-    constexpr int kRounds = 100;
+    OwnClaims claims(m_db.path());
+    // A number this program held has this invoice's lines under it; any
+    // other is claimed first, and lines under it are another till's.
+    const auto mayTake = [&](const QString &candidate) {
+        if (InvoiceDrafts::heldHere(m_db.path(), candidate))
+            return !exists(candidate);
+        return claims.claim(candidate) && !exists(candidate) && !hasLines(candidate);
+    };
     WriteTransaction transaction(m_db);
-    QString target = exists(numero) ? nextFreeNumber(today) : numero;
+    QString target = numero;
     for (int round = 1;; ++round) {
-        try {
-            db::Transaction attempt(m_db);
-            writeHeader(target);
-            attempt.commit();
-            break;
-        } catch (const db::DbError &error) {
-            if (error.kind() != db::ErrorKind::DuplicateKey || round == kRounds)
-                throw;
+        if (mayTake(target)) {
+            try {
+                db::Transaction attempt(m_db);
+                writeHeader(target);
+                attempt.commit();
+                break;
+            } catch (const db::DbError &error) {
+                if (error.kind() != db::ErrorKind::DuplicateKey)
+                    throw;
+            }
         }
+        if (round == kRounds)
+            throw db::errors::duplicateKey();
         target = nextFreeNumber(today);
     }
     storeTotal(target);
     transaction.commit();
+    InvoiceDrafts::release(m_db.path(), target);
     return target;
 }
 
@@ -134,15 +217,20 @@ InvoiceArchive::Result InvoiceArchive::renumberLines(const QString &from, const 
 {
     if (from == to)
         return exists(to) ? Result::NumberTaken : Result::Done;
+    OwnClaims claims(m_db.path());
+    if (!claims.claim(to))
+        return Result::NumberTaken;
     WriteTransaction transaction(m_db);
     if (exists(to) || exists(from))
         return Result::NumberTaken;
-    // Lines left under the new number by an invoice never saved are not
-    // this invoice's.
+    // Lines left under the new number by an invoice never saved (no till
+    // holds it now) are not this invoice's.
     m_db.execute(QStringLiteral("delete from ") + linesOf(to));
     m_db.execute(QStringLiteral("update [Dettaglio Fattura] set df_Numero_Fattura = ") + number(to)
                  + QStringLiteral(" where df_Numero_Fattura = ") + number(from));
     transaction.commit();
+    claims.keep(to);
+    InvoiceDrafts::release(m_db.path(), from);
     return Result::Done;
 }
 
@@ -158,15 +246,19 @@ void InvoiceArchive::discardUnsaved(const QString &numero)
 {
     if (numero.isEmpty())
         return;
+    OwnClaims claims(m_db.path());
+    if (!claims.claim(numero))
+        return;
+    claims.releaseAtEnd(numero);
     WriteTransaction transaction(m_db);
-    if (!exists(numero) && !InvoiceDrafts::heldElsewhere(m_db.path(), numero))
+    if (!exists(numero))
         m_db.execute(QStringLiteral("delete from ") + linesOf(numero));
     transaction.commit();
-    InvoiceDrafts::release(m_db.path(), numero);
 }
 
 int InvoiceArchive::removeStrayLines()
 {
+    OwnClaims claims(m_db.path());
     WriteTransaction transaction(m_db);
     // The candidates come from the stored numbers compared exactly, each
     // number once, from one index: a few milliseconds over years of lines.
@@ -191,9 +283,11 @@ int InvoiceArchive::removeStrayLines()
     int removed = 0;
     if (withoutNumber)
         removed += m_db.execute(QStringLiteral("delete from [Dettaglio Fattura] where df_Numero_Fattura is null"));
-    // Lines another till is typing right now are not stray.
+    // Lines a till is typing right now, this one or another, are not stray;
+    // claimed here, no till starts typing under the number before the
+    // delete is committed.
     for (const QString &numero : candidates)
-        if (!exists(numero) && !InvoiceDrafts::heldElsewhere(m_db.path(), numero))
+        if (!InvoiceDrafts::heldHere(m_db.path(), numero) && claims.claim(numero) && !exists(numero))
             removed += m_db.execute(QStringLiteral("delete from ") + linesOf(numero));
     transaction.commit();
     return removed;

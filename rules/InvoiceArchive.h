@@ -3,6 +3,7 @@
 #include <QDate>
 #include <QString>
 #include <functional>
+#include <optional>
 
 namespace db { class Database; }
 
@@ -29,33 +30,43 @@ public:
     // year in front, or the first free one after it. Past sequence 99999 the
     // greatest number as text stays "yy-99999" while "yy-100000" is taken;
     // a new invoice must never start on a stored invoice's number, nor on
-    // one whose lines another till is typing.
+    // one whose lines another till is typing (or has claimed, InvoiceDrafts).
     QString nextFreeNumber(const QDate &today) const;
+    // Before the first line of a new invoice proposed as `numero`: the
+    // number its lines are written under, claimed for this program until the
+    // invoice is saved or given up. That is `numero` when this program holds
+    // it already, or when no other till holds it and no lines are stored
+    // under it; otherwise the next free number. None (nothing claimed) when
+    // `numero` is a stored invoice's.
+    std::optional<QString> claimForLines(const QString &numero, const QDate &today);
 
     // A new invoice: the number is checked again and the header written,
-    // with its total taken from the stored lines. NumberTaken writes nothing.
+    // with its total taken from the stored lines. NumberTaken writes nothing,
+    // also when another till holds the number.
     Result saveNew(const QString &numero, const std::function<void()> &writeHeader);
     // A new invoice as the editor saves it: under `numero` or, when another
-    // till has saved that number meanwhile, under the next free number.
-    // `writeHeader` writes the header with the number it is given; a
-    // duplicate key it meets moves on to the next number as well. Returns
-    // the number the invoice was saved under.
+    // till has saved that number meanwhile, holds it for an invoice it is
+    // typing, or left lines under it this program does not hold, under the
+    // next free number. `writeHeader` writes the header with the number it
+    // is given; a duplicate key it meets moves on to the next number as well.
+    // Returns the number the invoice was saved under.
     QString saveNewOnFreeNumber(const QString &numero, const QDate &today,
                                 const std::function<void(const QString &)> &writeHeader);
     // A stored invoice: the header rewritten with the total of its lines.
     void saveChanged(const QString &numero, const std::function<void()> &writeHeader);
-    // Moves the lines typed for an unsaved invoice to another number. A
-    // number already stored, or lines that belong to a stored invoice,
-    // refuse the move and nothing changes.
+    // Moves the lines typed for an unsaved invoice to another number, which
+    // this program then holds instead. A number already stored or held by
+    // another till, or lines that belong to a stored invoice, refuse the move
+    // and nothing changes.
     Result renumberLines(const QString &from, const QString &to);
     // Deletes the lines, then the header (through `deleteHeader`).
     void deleteInvoice(const QString &numero, const std::function<void()> &deleteHeader);
     // The lines typed for a new invoice that is abandoned (never saved):
-    // removed, unless a header with that number exists.
+    // removed, unless a header with that number exists or another till holds
+    // the number; this program's claim on it goes.
     void discardUnsaved(const QString &numero);
     // Lines no header owns (an invoice being typed when the program stopped),
-    // except those another till is typing (InvoiceDrafts); returns how many
-    // went.
+    // except those a till is typing (InvoiceDrafts); returns how many went.
     int removeStrayLines();
     // fat_Imponibile := the sum of the invoice's lines (no header: nothing).
     void storeTotal(const QString &numero);

@@ -8,38 +8,52 @@
 #include <QHash>
 #include <QMutex>
 #include <QSet>
+#include <cerrno>
 #include <fcntl.h>
 #include <unistd.h>
 
 namespace {
 
+QString keyOf(const QString &numero)
+{
+    return db::foldedText(numero.trimmed());
+}
+
 // One byte of the file stands for a number (its folded text hashed): two
-// numbers sharing a byte only keep each other's lines a little longer.
+// numbers sharing a byte only make an editor move on to the next number.
 off_t byteOf(const QString &numero)
 {
     quint32 hash = 2166136261u;
-    for (const char c : db::foldedText(numero.trimmed()).toUtf8())
+    for (const char c : keyOf(numero).toUtf8())
         hash = (hash ^ quint8(c)) * 16777619u;
     return off_t(hash & 0x3fffffff);
 }
 
+[[noreturn]] void cannotLock()
+{
+    throw db::DbError(db::ErrorKind::Io, 3051,
+                      QStringLiteral("Impossibile aprire il file. Il file potrebbe essere già in uso o mancano le "
+                                     "autorizzazioni necessarie."));
+}
+
 // The lock file of a database, opened once per program: locks belong to the
-// open file, so every hold of this program shares it.
+// open file, so every claim of this program shares it and none of them
+// stands in the way of another.
 int lockFile(const QString &databasePath)
 {
-    static QMutex mutex;
     static QHash<QString, int> open;
-    QMutexLocker lock(&mutex);
     const auto it = open.constFind(databasePath);
     if (it != open.cend())
         return *it;
     const int fd = ::open(QFile::encodeName(databasePath + QStringLiteral("-fatture.lock")).constData(),
                           O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-    if (fd >= 0)
-        open.insert(databasePath, fd);
+    if (fd < 0)
+        cannotLock();
+    open.insert(databasePath, fd);
     return fd;
 }
 
+// F_OFD_SETLK never waits: a byte another program holds fails at once.
 bool lockByte(int fd, off_t byte, short type, int command, short *found = nullptr)
 {
     struct flock range {};
@@ -47,16 +61,20 @@ bool lockByte(int fd, off_t byte, short type, int command, short *found = nullpt
     range.l_whence = SEEK_SET;
     range.l_start = byte;
     range.l_len = 1;
-    if (::fcntl(fd, command, &range) != 0)
-        return false;
+    if (::fcntl(fd, command, &range) != 0) {
+        if (errno == EAGAIN || errno == EACCES)
+            return false;
+        cannotLock();
+    }
     if (found)
         *found = range.l_type;
     return true;
 }
 
-// On a server the tills share no file: the mark is an advisory lock of the
-// program's connection, which the server lets go of when the connection
-// ends. The first key names the drafts among the shop's other locks.
+// On a server the tills share no file: the claim is an advisory lock of the
+// program's connection (pg_try_advisory_lock never waits either), let go
+// of when the connection ends. The first key names the drafts among the
+// shop's other locks.
 constexpr int draftLocks = 0x7461; // "ta"
 
 std::shared_ptr<db::Database> serverShop(const QString &databasePath)
@@ -74,55 +92,93 @@ bool runOnServer(db::Database &shop, const QString &sql, off_t byte)
     return statement->step(sql) && statement->columnInteger(0) != 0;
 }
 
-// The numbers this program holds on the server (its locks would stack).
-QSet<QString> &heldOnServer()
-{
-    static QSet<QString> held;
-    return held;
-}
+// What this program holds on a byte: the numbers claimed through it and, on
+// a server, the connection whose lock it is. A byte is locked once, whatever
+// the numbers sharing it.
+struct Holding {
+    QSet<QString> numbers;
+    std::weak_ptr<db::Connection> session;
+};
 
-QString serverKey(const QString &databasePath, const QString &numero)
+QMutex g_mutex;
+QHash<QString, QHash<off_t, Holding>> g_holdings;
+
+Holding *holdingOf(const QString &databasePath, off_t byte, const std::shared_ptr<db::Database> &server)
 {
-    return databasePath + QLatin1Char('\n') + QString::number(qint64(byteOf(numero)));
+    auto bytes = g_holdings.find(databasePath);
+    if (bytes == g_holdings.end())
+        return nullptr;
+    const auto held = bytes->find(byte);
+    if (held == bytes->end())
+        return nullptr;
+    if (server && held->session.lock() != server->connection()) {
+        // A new connection holds none of the old one's locks: the lock is
+        // taken again, unless another till has taken it meanwhile.
+        if (!runOnServer(*server, QStringLiteral("select pg_try_advisory_lock(?, ?)"), byte)) {
+            bytes->erase(held);
+            return nullptr;
+        }
+        held->session = server->connection();
+    }
+    return &*held;
 }
 
 } // namespace
 
-void InvoiceDrafts::hold(const QString &databasePath, const QString &numero)
+bool InvoiceDrafts::claim(const QString &databasePath, const QString &numero)
 {
-    if (const auto shop = serverShop(databasePath)) {
-        if (!heldOnServer().contains(serverKey(databasePath, numero))
-            && runOnServer(*shop, QStringLiteral("select pg_try_advisory_lock(?, ?)"), byteOf(numero)))
-            heldOnServer().insert(serverKey(databasePath, numero));
-        return;
+    const QMutexLocker lock(&g_mutex);
+    const off_t byte = byteOf(numero);
+    const auto server = serverShop(databasePath);
+    if (Holding *held = holdingOf(databasePath, byte, server)) {
+        held->numbers.insert(keyOf(numero));
+        return true;
     }
-    const int fd = lockFile(databasePath);
-    if (fd >= 0)
-        lockByte(fd, byteOf(numero), F_WRLCK, F_OFD_SETLK);
+    const bool taken = server ? runOnServer(*server, QStringLiteral("select pg_try_advisory_lock(?, ?)"), byte)
+                              : lockByte(lockFile(databasePath), byte, F_WRLCK, F_OFD_SETLK);
+    if (!taken)
+        return false;
+    Holding &held = g_holdings[databasePath][byte];
+    held.numbers = {keyOf(numero)};
+    if (server)
+        held.session = server->connection();
+    return true;
 }
 
 void InvoiceDrafts::release(const QString &databasePath, const QString &numero)
 {
-    if (const auto shop = serverShop(databasePath)) {
-        if (heldOnServer().remove(serverKey(databasePath, numero)))
-            runOnServer(*shop, QStringLiteral("select pg_advisory_unlock(?, ?)"), byteOf(numero));
+    const QMutexLocker lock(&g_mutex);
+    const off_t byte = byteOf(numero);
+    const auto server = serverShop(databasePath);
+    Holding *held = holdingOf(databasePath, byte, server);
+    if (!held || !held->numbers.remove(keyOf(numero)) || !held->numbers.isEmpty())
         return;
-    }
-    const int fd = lockFile(databasePath);
-    if (fd >= 0)
-        lockByte(fd, byteOf(numero), F_UNLCK, F_OFD_SETLK);
+    g_holdings[databasePath].remove(byte);
+    if (server)
+        runOnServer(*server, QStringLiteral("select pg_advisory_unlock(?, ?)"), byte);
+    else
+        lockByte(lockFile(databasePath), byte, F_UNLCK, F_OFD_SETLK);
+}
+
+bool InvoiceDrafts::heldHere(const QString &databasePath, const QString &numero)
+{
+    const QMutexLocker lock(&g_mutex);
+    const Holding *held = holdingOf(databasePath, byteOf(numero), serverShop(databasePath));
+    return held && held->numbers.contains(keyOf(numero));
 }
 
 bool InvoiceDrafts::heldElsewhere(const QString &databasePath, const QString &numero)
 {
-    if (const auto shop = serverShop(databasePath))
-        return runOnServer(*shop,
-                           QStringLiteral("select count(*) from pg_locks where locktype = 'advisory' and classid = ? "
-                                          "and objid = ? and objsubid = 2 and granted and pid <> pg_backend_pid()"),
+    const QMutexLocker lock(&g_mutex);
+    if (const auto server = serverShop(databasePath))
+        return runOnServer(*server,
+                           QStringLiteral("select count(*) from pg_locks where locktype = 'advisory' "
+                                          "and database = (select oid from pg_database where datname = current_database()) "
+                                          "and classid = ? and objid = ? and objsubid = 2 and granted "
+                                          "and pid <> pg_backend_pid()"),
                            byteOf(numero));
-    const int fd = lockFile(databasePath);
     short found = F_UNLCK;
     // Locks of this program's own open file never conflict with a test made
     // through it: only another program's show.
-    return fd >= 0 && lockByte(fd, byteOf(numero), F_WRLCK, F_OFD_GETLK, &found) && found != F_UNLCK;
+    return lockByte(lockFile(databasePath), byteOf(numero), F_WRLCK, F_OFD_GETLK, &found) && found != F_UNLCK;
 }

@@ -2,16 +2,21 @@
 
 #include <QString>
 
-// The numbers of new invoices this program is typing, shown to the other
-// tills working on the same shop file: their editors must not take the
-// lines typed so far for lines left by a program that stopped. The mark is a
-// lock on a file beside the database, which the system lets go of when the
-// program ends, however it ends; with the shop on a server, a lock of the
-// program's connection there, which the server lets go of alike.
+// The numbers of new invoices this program is typing, claimed against the
+// other tills working on the same shop: from the first line written until
+// the invoice is saved or given up, no other editor writes lines or saves
+// an invoice under the number. The claim is a lock on a byte of a file
+// beside the database, which the system lets go of when the program ends,
+// however it ends; with the shop on a server, a lock of the program's
+// connection there, which the server lets go of alike. Taking a lock never
+// waits: of two programs claiming a number at once, one gets it.
 class InvoiceDrafts {
 public:
-    static void hold(const QString &databasePath, const QString &numero);
+    // True when the number is this program's now (or was already); false,
+    // taking nothing, when another program holds it.
+    static bool claim(const QString &databasePath, const QString &numero);
     static void release(const QString &databasePath, const QString &numero);
+    static bool heldHere(const QString &databasePath, const QString &numero);
     // Whether another program holds the number.
     static bool heldElsewhere(const QString &databasePath, const QString &numero);
 };

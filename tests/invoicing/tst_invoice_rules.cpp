@@ -24,6 +24,7 @@ private Q_SLOTS:
     void total_data();
     void total();
     void writesKeepAnInvoiceWhole();
+    void aNewInvoiceTakesOnlyTheLinesTypedForIt();
 };
 
 void TestInvoiceRules::nextNumber_data()
@@ -209,6 +210,34 @@ void TestInvoiceRules::writesKeepAnInvoiceWhole()
         header(QString::fromLatin1(numero))();
     QCOMPARE(archive.highestNumber(), QStringLiteral("26-99999"));
     QCOMPARE(archive.nextFreeNumber(QDate(2026, 12, 6)), QStringLiteral("26-100002"));
+}
+
+// Lines under a number that no editor holds were left by a program that
+// stopped while typing them: an invoice saved under that number would take
+// another till's lines, so it takes the next free number. Lines this program
+// moved to its number are the invoice's own.
+void TestInvoiceRules::aNewInvoiceTakesOnlyTheLinesTypedForIt()
+{
+    TestShopDatabase shop;
+    db::Database &database = shop.database();
+    InvoiceArchive archive(database);
+    const QDate today(2026, 12, 6);
+    const auto header = [&database](const QString &numero) {
+        database.execute(QStringLiteral("insert into Fattura (fat_Numero) values ('%1')").arg(numero));
+    };
+    const auto line = [&shop](const QString &numero, double amount) {
+        shop.execute(QStringLiteral("insert into [Dettaglio Fattura] (df_Numero_Fattura, df_Importo) values ('%1', %2)")
+                         .arg(numero).arg(amount));
+    };
+    line(QStringLiteral("26-00001"), 7);
+    QCOMPARE(archive.saveNewOnFreeNumber(QStringLiteral("26-00001"), today, header), QStringLiteral("26-00002"));
+    QCOMPARE(shop.scalar(QStringLiteral("select fat_Imponibile from Fattura where fat_Numero = '26-00002'")).toDouble(), 0.0);
+    QCOMPARE(shop.count(QStringLiteral("Fattura where fat_Numero = '26-00001'")), 0);
+
+    line(QStringLiteral("26-00003"), 4);
+    QCOMPARE(archive.renumberLines(QStringLiteral("26-00003"), QStringLiteral("26-00010")), InvoiceArchive::Result::Done);
+    QCOMPARE(archive.saveNewOnFreeNumber(QStringLiteral("26-00010"), today, header), QStringLiteral("26-00010"));
+    QCOMPARE(shop.scalar(QStringLiteral("select fat_Imponibile from Fattura where fat_Numero = '26-00010'")).toDouble(), 4.0);
 }
 
 QTEST_MAIN(TestInvoiceRules)

@@ -79,7 +79,8 @@ int main(int argc, char *argv[])
         } else if (work == "draft") {
             auto database = ShopDatabase::open();
             const QString numero = QStringLiteral("26-00009");
-            InvoiceDrafts::hold(database->path(), numero);
+            if (!InvoiceDrafts::claim(database->path(), numero))
+                return 5;
             for (int i = 0; i < count; ++i)
                 database->execute(QStringLiteral("insert into [Dettaglio Fattura] (df_Numero_Fattura, df_Descrizione, "
                                                  "df_Quantità, df_Prezzo, df_IVA) values ('")
