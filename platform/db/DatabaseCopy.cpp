@@ -1,6 +1,7 @@
 #include "DatabaseCopy.h"
 
 #include "EngineErrors.h"
+#include "ShopLock.h"
 
 #include <QDir>
 #include <QFile>
@@ -40,12 +41,7 @@ const QString journalSuffix = QStringLiteral("-journal");
 // however it ends.
 bool markWritten(int fd)
 {
-    struct flock range {};
-    range.l_type = F_WRLCK;
-    range.l_whence = SEEK_SET;
-    range.l_start = 0;
-    range.l_len = 1;
-    return ::fcntl(fd, F_OFD_SETLK, &range) == 0;
+    return ShopLock::lockFirstByte(fd, F_WRLCK);
 }
 
 bool stillNamed(int fd, const QString &path)

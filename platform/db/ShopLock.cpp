@@ -40,16 +40,6 @@ Locks &locks()
     return *instance;
 }
 
-bool setLock(int fd, short type)
-{
-    struct flock range {};
-    range.l_type = type;
-    range.l_whence = SEEK_SET;
-    range.l_start = 0;
-    range.l_len = 1;
-    return ::fcntl(fd, F_OFD_SETLK, &range) == 0;
-}
-
 bool heldByAnother()
 {
     return errno == EAGAIN || errno == EACCES;
@@ -95,6 +85,16 @@ DbError cannotLock(const QString &file)
 
 } // namespace
 
+bool ShopLock::lockFirstByte(int fd, short type)
+{
+    struct flock range {};
+    range.l_type = type;
+    range.l_whence = SEEK_SET;
+    range.l_start = 0;
+    range.l_len = 1;
+    return ::fcntl(fd, F_OFD_SETLK, &range) == 0;
+}
+
 QString ShopLock::lockPath(const QString &databasePath)
 {
     const QFileInfo info(databasePath);
@@ -120,7 +120,7 @@ void ShopLock::share(const QString &databasePath)
     if (held.fd < 0)
         return;
     for (int waited = 0;; waited += retryMs) {
-        if (setLock(held.fd, F_RDLCK)) {
+        if (lockFirstByte(held.fd, F_RDLCK)) {
             held.locked = true;
             return;
         }
@@ -155,7 +155,7 @@ ShopLock::ShopLock(const QString &databasePath) : m_lockPath(lockPath(databasePa
         return;
     }
     openLockFile(held, m_lockPath);
-    if (held.fd < 0 || !setLock(held.fd, F_WRLCK)) {
+    if (held.fd < 0 || !lockFirstByte(held.fd, F_WRLCK)) {
         const DbError error = held.fd >= 0 && heldByAnother() ? inUseElsewhere() : cannotLock(m_lockPath);
         forgetIfUnused(m_lockPath);
         throw error;
@@ -173,7 +173,7 @@ ShopLock::~ShopLock()
     // The connections this program opened meanwhile keep the file shared;
     // changed in one step, so no other program can take it alone between.
     if (held.connections > 0)
-        setLock(held.fd, F_RDLCK);
+        lockFirstByte(held.fd, F_RDLCK);
     forgetIfUnused(m_lockPath);
 }
 

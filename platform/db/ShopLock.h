@@ -29,6 +29,10 @@ public:
 
     // The file that holds the locks of `databasePath`.
     static QString lockPath(const QString &databasePath);
+    // A lock (F_RDLCK, F_WRLCK, F_UNLCK) on the first byte of the open file
+    // `fd`, held by that open file until it is closed, however the program
+    // ends; false when another open file holds one in the way.
+    static bool lockFirstByte(int fd, short type);
 
 private:
     QString m_lockPath;
