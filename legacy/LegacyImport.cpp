@@ -1,6 +1,8 @@
 #include "legacy/LegacyImport.h"
 
 #include "db/Database.h"
+#include "db/DatabaseSettings.h"
+#include "db/ShopLock.h"
 #include "legacy/DatabaseBackup.h"
 #include "legacy/LegacyReader.h"
 #include "legacy/MdbLegacyReader.h"
@@ -10,6 +12,7 @@
 #include <QHash>
 #include <QSet>
 #include <map>
+#include <optional>
 #include <sqlite3.h>
 #include <stdexcept>
 
@@ -338,13 +341,23 @@ ImportResult ImportRun::run()
             problem = checkDatabase();
         if (!problem.isEmpty())
             return finish(Outcome::Refused, problem + QStringLiteral(" Nulla è cambiato."));
+        // Every table is emptied and written again: no other till may have
+        // the file open meanwhile (not even to add a row after the count
+        // below), nor open it before the import ends.
+        std::optional<db::ShopLock> alone;
+        try {
+            alone.emplace(m_database.path());
+        } catch (const db::DbError &error) {
+            return finish(Outcome::Refused, error.description());
+        }
         const qint64 present = shopDataRows(m_database);
         if (present > 0 && m_options.whenDataPresent == WhenDataPresent::Refuse)
             return finish(Outcome::Refused,
                           QStringLiteral("Il database contiene già dati (%1 righe): l'importazione è rifiutata. "
                                          "Nulla è cambiato.").arg(present));
         try {
-            m_result.backupPath = backupBeforeImport(m_db, m_database.path(), m_options.now);
+            m_result.backupPath = backupBeforeImport(m_db, m_database.path(), m_options.now,
+                                                     db::DatabaseSettings::backupsToKeep(m_database.path()));
         } catch (const std::exception &e) {
             return finish(Outcome::Failed, QStringLiteral("Copia di sicurezza non riuscita: %1. Nulla è cambiato.")
                                                .arg(QString::fromUtf8(e.what())));

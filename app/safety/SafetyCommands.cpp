@@ -16,25 +16,95 @@
 #include <QFileInfo>
 #include <QLocale>
 #include <QProgressDialog>
-#include <QSettings>
 #include <optional>
 
 namespace safety {
 
 namespace {
 
-int backupsToKeep()
-{
-    // Settable beside the database: [backup] giorni=N in tarvo.ini.
-    const QSettings settings(programFolder() + QStringLiteral("/tarvo.ini"), QSettings::IniFormat);
-    const int keep = settings.value(QStringLiteral("backup/giorni"), 30).toInt();
-    return keep > 0 ? keep : 30;
-}
-
 QString pickFolder(QWidget *parent)
 {
     QDir().mkpath(defaultBackupFolder());
     return QFileDialog::getExistingDirectory(parent, QStringLiteral("Cartella del backup"), defaultBackupFolder());
+}
+
+QString shown(const QString &path)
+{
+    return QDir::toNativeSeparators(path);
+}
+
+bool recover(const QString &databasePath, const QString &backup, bool keepDamaged)
+{
+    try {
+        putInPlace(databasePath, backup, keepDamaged);
+        return true;
+    } catch (const db::DbError &error) {
+        ui::MsgBox(QStringLiteral("Ripristino non riuscito.\n%1").arg(error.description()), ui::vbCritical, QString());
+        return false;
+    }
+}
+
+// No shop's file: a recovery stopped halfway, or the file lost. With no
+// backup and no damaged file kept it is a new installation, left as it is
+// (the first window that opens the file says so). False when the program
+// must not go on.
+bool offerMissingShop(const QString &databasePath, const QString &backupFolder)
+{
+    const QString backup = newestGoodBackup(backupFolder);
+    const QString damaged = damagedPath(databasePath);
+    const bool damagedKept = QFileInfo::exists(damaged);
+    if (backup.isEmpty() && !damagedKept)
+        return true;
+    const QString kept = damagedKept ? QStringLiteral(" Il file danneggiato è conservato in %1.").arg(shown(damaged))
+                                     : QString();
+    if (backup.isEmpty()) {
+        ui::MsgBox(QStringLiteral("Il database %1 manca e non c'è un backup valido da ripristinare.%2 Il programma "
+                                  "si chiude senza modificare nulla.").arg(shown(databasePath), kept),
+                   ui::vbCritical, QString());
+        return false;
+    }
+    const QString question = QStringLiteral("Il database %1 manca.%2\n\nRipristinare l'ultimo backup valido (%3)?")
+                                 .arg(shown(databasePath), kept, QFileInfo(backup).fileName());
+    if (ui::MsgBox(question, ui::vbYesNo | ui::vbCritical, QString()) != ui::vbYes)
+        return false;
+    return recover(databasePath, backup, false);
+}
+
+// A quick check of the file; when it fails, the newest good backup offered
+// in its place. False when the program must not go on.
+bool offerDamagedShop(const QString &databasePath, const QString &backupFolder)
+{
+    QString problem;
+    std::optional<db::DbError> failure;
+    ui::ProgressFeedback check(QStringLiteral("Controllo del database in corso..."));
+    check.run([&] {
+        try {
+            problem = quickCheck(databasePath);
+        } catch (const db::DbError &error) {
+            failure = error;
+        }
+    });
+    if (failure) {
+        ui::MsgBox(failure->description(), ui::vbCritical, QString());
+        return false;
+    }
+    if (problem == QLatin1String("ok"))
+        return true;
+    db::Database::closeAll();
+    const QString backup = newestGoodBackup(backupFolder);
+    if (backup.isEmpty()) {
+        ui::MsgBox(QStringLiteral("Il database %1 è danneggiato e non c'è un backup valido da ripristinare. "
+                                  "Il programma si chiude senza modificarlo.").arg(shown(databasePath)),
+                   ui::vbCritical, QString());
+        return false;
+    }
+    const QString question = QStringLiteral("Il database %1 è danneggiato.\n\nRipristinare l'ultimo backup "
+                                            "valido (%2)? Il file danneggiato resta conservato accanto.")
+                                 .arg(shown(databasePath), QFileInfo(backup).fileName());
+    if (ui::MsgBox(question, ui::vbYesNo | ui::vbCritical, QString()) != ui::vbYes)
+        return false;
+    // The damaged file is set aside by its name, never written.
+    return recover(databasePath, backup, true);
 }
 
 } // namespace
@@ -127,40 +197,16 @@ bool checkAtStart(const QString &databasePath, const QString &backupFolder)
         ui::MsgBox(error.description(), ui::vbCritical, QString());
         return false;
     }
-    if (!QFileInfo::exists(databasePath))
-        return true; // the first window that opens it says so
-    QString problem;
-    ui::ProgressFeedback check(QStringLiteral("Controllo del database in corso..."));
-    check.run([&] { problem = quickCheck(databasePath); });
-    if (problem != QLatin1String("ok")) {
-        db::Database::closeAll();
-        const QString backup = newestGoodBackup(backupFolder);
-        if (backup.isEmpty()) {
-            ui::MsgBox(QStringLiteral("Il database %1 è danneggiato e non c'è un backup valido da ripristinare. "
-                                      "Il programma si chiude senza modificarlo.")
-                           .arg(QDir::toNativeSeparators(databasePath)),
-                       ui::vbCritical, QString());
+    // Copies killed halfway, each as big as the shop.
+    db::removeStaleCopies(QFileInfo(databasePath).absolutePath());
+    db::removeStaleCopies(backupFolder);
+    if (!QFileInfo::exists(databasePath)) {
+        if (!offerMissingShop(databasePath, backupFolder))
             return false;
-        }
-        const QString question = QStringLiteral("Il database %1 è danneggiato.\n\nRipristinare l'ultimo backup "
-                                                "valido (%2)? Il file danneggiato resta conservato accanto.")
-                                     .arg(QDir::toNativeSeparators(databasePath), QFileInfo(backup).fileName());
-        if (ui::MsgBox(question, ui::vbYesNo | ui::vbCritical, QString()) != ui::vbYes)
-            return false;
-        try {
-            // The damaged file is set aside by its name, never written.
-            const QString damaged = databasePath + QStringLiteral(".danneggiato");
-            for (const QString &suffix : {QString(), QStringLiteral("-wal")}) {
-                QFile::remove(damaged + suffix);
-                QFile::rename(databasePath + suffix, damaged + suffix);
-            }
-            QFile::remove(databasePath + QStringLiteral("-shm"));
-            putInPlace(databasePath, backup);
-        } catch (const db::DbError &error) {
-            ui::MsgBox(QStringLiteral("Ripristino non riuscito.\n%1").arg(error.description()), ui::vbCritical,
-                       QString());
-            return false;
-        }
+        if (!QFileInfo::exists(databasePath))
+            return true; // a new installation
+    } else if (!offerDamagedShop(databasePath, backupFolder)) {
+        return false;
     }
     // Both can take a while on a large shop: a window says what is going on.
     // Neither can stop halfway, so "Annulla" only closes that window.
@@ -180,7 +226,8 @@ bool checkAtStart(const QString &databasePath, const QString &backupFolder)
     ui::ProgressFeedback daily(QStringLiteral("Backup giornaliero in corso..."));
     daily.run([&] {
         try {
-            dailyBackUp(databasePath, backupFolder, QDateTime::currentDateTime(), backupsToKeep());
+            dailyBackUp(databasePath, backupFolder, QDateTime::currentDateTime(),
+                        db::DatabaseSettings::backupsToKeep(databasePath));
         } catch (const db::DbError &error) {
             failure = error;
         }

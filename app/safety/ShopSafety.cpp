@@ -5,6 +5,7 @@
 #include "db/DatabaseSettings.h"
 #include "db/DatabaseCopy.h"
 #include "db/SchemaVersions.h"
+#include "db/ShopLock.h"
 #include "db/TextFunctions.h"
 
 #include <QDir>
@@ -12,6 +13,8 @@
 #include <QFileInfo>
 #include <QStorageInfo>
 #include <sqlite3.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace safety {
 
@@ -71,6 +74,54 @@ qint64 sizeOf(const QString &databasePath)
     return QFileInfo(databasePath).size() + QFileInfo(databasePath + QStringLiteral("-wal")).size();
 }
 
+db::DbError stillOpenHere()
+{
+    return refusal(QStringLiteral("Il database è ancora aperto in una finestra: chiudere tutte le finestre e "
+                                  "riprovare. Il database non è stato modificato."));
+}
+
+bool sameFile(const QString &one, const QString &other)
+{
+    struct stat a {}, b {};
+    return ::stat(QFile::encodeName(one).constData(), &a) == 0 && ::stat(QFile::encodeName(other).constData(), &b) == 0
+           && a.st_ino == b.st_ino && a.st_dev == b.st_dev;
+}
+
+// The damaged file keeps its pages under a name of its own, while the shop's
+// name still holds it until the backup takes its place.
+void keepDamagedAside(const QString &databasePath)
+{
+    const QString damaged = damagedPath(databasePath);
+    const QString log = QStringLiteral("-wal");
+    // A recovery stopped halfway has kept it already.
+    if (!sameFile(databasePath, damaged)) {
+        QFile::remove(damaged);
+        QFile::remove(damaged + log);
+        if (::link(QFile::encodeName(databasePath).constData(), QFile::encodeName(damaged).constData()) != 0
+            && !QFile::copy(databasePath, damaged))
+            throw refusal(QStringLiteral("Impossibile conservare il file danneggiato come %1. Il database non è "
+                                         "stato modificato.").arg(QDir::toNativeSeparators(damaged)));
+    }
+    if (QFileInfo::exists(databasePath + log)) {
+        QFile::remove(damaged + log);
+        if (!QFile::rename(databasePath + log, damaged + log))
+            throw refusal(QStringLiteral("Impossibile conservare il file danneggiato come %1. Il database non è "
+                                         "stato modificato.").arg(QDir::toNativeSeparators(damaged + log)));
+    }
+}
+
+// Everything the log holds written into the file, the log emptied: the file
+// alone is the whole shop (no other program may have it open).
+void emptyTheLog(sqlite3 *shop)
+{
+    int logged = 0, written = 0;
+    if (sqlite3_wal_checkpoint_v2(shop, "main", SQLITE_CHECKPOINT_TRUNCATE, &logged, &written) != SQLITE_OK
+        || written < logged)
+        throw refusal(QStringLiteral("Impossibile completare la scrittura del database prima del ripristino (%1). "
+                                     "Il database non è stato modificato.")
+                          .arg(QString::fromUtf8(sqlite3_errmsg(shop))));
+}
+
 } // namespace
 
 QString defaultBackupFolder()
@@ -97,10 +148,17 @@ QString backUp(const QString &databasePath, const QString &folder, const QDateTi
     return target;
 }
 
+QString damagedPath(const QString &databasePath)
+{
+    return databasePath + QStringLiteral(".danneggiato");
+}
+
 QString copyShop(const QString &databasePath, const QString &folder, const QDateTime &when, const Progress &progress)
 {
     if (!QDir().mkpath(folder))
         throw refusal(QStringLiteral("Impossibile creare la cartella %1.").arg(QDir::toNativeSeparators(folder)));
+    // Backups killed halfway, each as big as the shop, would fill the disk.
+    db::removeStaleCopies(folder);
     requireSpace(folder, sizeOf(databasePath));
     const QString target = QDir(folder).filePath(backupFileName(when));
     const auto shop = db::Database::open(databasePath);
@@ -135,9 +193,22 @@ void keepNewest(const QString &folder, int keep)
 QString dailyBackUp(const QString &databasePath, const QString &folder, const QDateTime &now, int keep)
 {
     const QString today = QStringLiteral("tarvo-") + now.toString(QStringLiteral("yyyyMMdd")) + QStringLiteral("-??????.mdb");
-    if (!QDir(folder).entryList({today}, QDir::Files).isEmpty())
+    // A half copy left after the cleanup is one another till is writing now:
+    // today's backup is on its way.
+    const auto madeOrUnderway = [&] {
+        db::removeStaleCopies(folder);
+        return !QDir(folder).entryList({today, today + QStringLiteral(".parziale")}, QDir::Files).isEmpty();
+    };
+    if (madeOrUnderway())
         return QString();
-    const QString made = backUp(databasePath, folder, now, {}, true);
+    QString made;
+    try {
+        made = backUp(databasePath, folder, now, {}, true);
+    } catch (const db::DbError &error) {
+        if (error.kind() == db::ErrorKind::Busy && madeOrUnderway())
+            return QString();
+        throw;
+    }
     keepNewest(folder, keep);
     return made;
 }
@@ -192,31 +263,37 @@ QString restore(const QString &databasePath, const QString &backupFile, const QD
                          + QStringLiteral("-prima-del-ripristino.mdb");
     db::Database::closeAll();
     if (db::Database::inUse(databasePath))
-        throw refusal(QStringLiteral("Il database è ancora aperto in una finestra: chiudere tutte le finestre e "
-                                     "riprovare. Il database non è stato modificato."));
+        throw stillOpenHere();
+    // Alone before the copy: nothing another till writes may land after it.
+    const db::ShopLock alone(databasePath);
     {
         const auto shop = db::Database::open(databasePath);
         db::copyDatabase(shop->handle(), kept);
+        emptyTheLog(shop->handle());
     }
     putInPlace(databasePath, backupFile);
     return kept;
 }
 
-void putInPlace(const QString &databasePath, const QString &backupFile)
+void putInPlace(const QString &databasePath, const QString &backupFile, bool keepDamaged)
 {
     db::Database::closeAll();
     // A connection left open would go on writing into the file replaced.
     if (db::Database::inUse(databasePath))
-        throw refusal(QStringLiteral("Il database è ancora aperto in una finestra: chiudere tutte le finestre e "
-                                     "riprovare. Il database non è stato modificato."));
+        throw stillOpenHere();
+    const db::ShopLock alone(databasePath);
     {
         ReadOnlyFile source(backupFile);
         // Written aside and renamed over the shop's file: the file is the
-        // old one or the restored one, never a mixture.
-        db::copyDatabase(source.handle, databasePath);
+        // old one or the restored one, never a mixture, never missing.
+        db::copyDatabase(source.handle, databasePath, {}, [&] {
+            if (keepDamaged)
+                keepDamagedAside(databasePath);
+            // The old file's log must not be read over the new file's pages.
+            QFile::remove(databasePath + QStringLiteral("-wal"));
+            QFile::remove(databasePath + QStringLiteral("-shm"));
+        });
     }
-    QFile::remove(databasePath + QStringLiteral("-wal"));
-    QFile::remove(databasePath + QStringLiteral("-shm"));
     upgradeShop(databasePath, QDate::currentDate());
 }
 
@@ -240,8 +317,14 @@ void upgradeShop(const QString &databasePath, const QDate &today)
 
 QString quickCheck(const QString &databasePath)
 {
-    ReadOnlyFile file(databasePath);
-    return db::integrityOf(file.handle, true);
+    db::ShopLock::share(databasePath);
+    QString result;
+    {
+        ReadOnlyFile file(databasePath);
+        result = db::integrityOf(file.handle, true);
+    }
+    db::ShopLock::unshare(databasePath);
+    return result;
 }
 
 QString newestGoodBackup(const QString &folder)

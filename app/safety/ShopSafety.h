@@ -21,8 +21,8 @@ QString safetyCopyPath(const QString &databasePath, const QDate &day, int versio
 
 using Progress = std::function<bool(int done, int total)>;
 
-// A consistent copy of the open shop into `folder` (made if missing),
-// checked with integrity_check (`quickCheck`: quick_check, a fraction of
+// A consistent copy of the open shop into `folder` (made if missing; the
+// half copies stopped programs left there removed first), checked with integrity_check (`quickCheck`: quick_check, a fraction of
 // the time on a large shop); returns its path. Refuses, with the space it
 // needs, when the disk has too little room.
 QString backUp(const QString &databasePath, const QString &folder, const QDateTime &when,
@@ -34,8 +34,8 @@ QString copyShop(const QString &databasePath, const QString &folder, const QDate
 void checkCopy(const QString &copy, bool quickCheck);
 
 // At the first start of a day: a backup into `folder` (its copy checked
-// with quick_check) unless one of that day is there already, then only the
-// newest `keep` backups are kept.
+// with quick_check) unless one of that day is there already or another till
+// is writing it now, then only the newest `keep` backups are kept.
 // Returns the new backup's path, empty when none was due.
 QString dailyBackUp(const QString &databasePath, const QString &folder, const QDateTime &now, int keep = 30);
 // Removes the oldest backups of `folder` beyond the newest `keep`.
@@ -55,13 +55,18 @@ BackupContents inspectBackup(const QString &file);
 // Replaces the shop's file with the backup (inspected again first): the
 // current file is kept beside as tarvo-AAAAMMGG-HHMMSS-prima-del-ripristino.mdb,
 // the backup is copied over it and upgraded to the program's version.
-// Every connection to the shop's file must be closed by the caller first.
+// Every connection to the shop's file must be closed by the caller first;
+// refused, with nothing written, while another program has the file open.
 // Returns the safety copy's path.
 QString restore(const QString &databasePath, const QString &backupFile, const QDateTime &now);
 
-// The backup copied over the shop's file (no connection may be open on it)
-// and upgraded to the program's version.
-void putInPlace(const QString &databasePath, const QString &backupFile);
+// The backup copied beside the shop's file and renamed over it (no
+// connection may be open on it, here or in another program), then upgraded
+// to the program's version. With `keepDamaged` the file it replaces stays
+// as damagedPath() (with its log).
+void putInPlace(const QString &databasePath, const QString &backupFile, bool keepDamaged = false);
+// tarvo.mdb.danneggiato: a damaged shop's file, kept after a recovery.
+QString damagedPath(const QString &databasePath);
 
 // Brings the shop's file to the program's schema version, a dated safety
 // copy beside it before each step. Throws (newer file, failed step).
@@ -69,7 +74,8 @@ void upgradeShop(const QString &databasePath, const QDate &today);
 
 // "ok", or what `quick_check` finds wrong with the file, read through a
 // read-only connection of its own (nothing is written, not even the
-// checkpoint a closing connection makes).
+// checkpoint a closing connection makes). Throws DbError while another
+// program is replacing the file.
 QString quickCheck(const QString &databasePath);
 
 // The newest backup of `folder` that passes inspectBackup; empty if none.

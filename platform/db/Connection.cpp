@@ -4,6 +4,7 @@
 #include "EngineErrors.h"
 #include "FieldCodec.h"
 #include "ServerStatement.h"
+#include "ShopLock.h"
 #include "SqliteStatement.h"
 #include "TextFunctions.h"
 #include "TextKeys.h"
@@ -58,8 +59,10 @@ Connection::Connection(sqlite3 *handle, pg_conn *server, QString path)
 Connection::~Connection()
 {
     clearStatements();
-    if (m_handle)
+    if (m_handle) {
         sqlite3_close_v2(m_handle);
+        ShopLock::unshare(m_path);
+    }
     if (m_server)
         PQfinish(m_server);
 }
@@ -78,15 +81,20 @@ std::shared_ptr<Connection> Connection::open(const QString &path)
     const DatabaseSettings settings = DatabaseSettings::beside(path);
     if (settings.onServer())
         return openServer(path, settings);
+    // Shared before the file is opened: a restore elsewhere either waits for
+    // this program to close it, or has put the new file in place already.
+    ShopLock::share(path);
     sqlite3 *handle = nullptr;
     const int rc = sqlite3_open_v2(path.toUtf8().constData(), &handle,
                                    SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK) {
         const DbError error = errors::fromSqlite(handle, rc, path);
         sqlite3_close_v2(handle);
+        ShopLock::unshare(path);
         throw error;
     }
     std::shared_ptr<Connection> connection(new Connection(handle, nullptr, path));
+    sqlite3_commit_hook(handle, &Connection::refuseCommitIfReplaced, connection.get());
     // Names in double quotes are names, never strings.
     sqlite3_db_config(handle, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
     sqlite3_db_config(handle, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
@@ -180,8 +188,32 @@ void Connection::schemaChanged()
         m_catalog.load(m_handle);
 }
 
+int Connection::refuseCommitIfReplaced(void *connection)
+{
+    return static_cast<Connection *>(connection)->fileReplaced() ? 1 : 0;
+}
+
+bool Connection::fileReplaced()
+{
+    // One stat of the path: the file this connection has open must still be
+    // the one under the shop's name, or its writes would go to a file no
+    // one will read again.
+    if (!m_replaced && m_handle) {
+        int moved = 0;
+        m_replaced = sqlite3_file_control(m_handle, "main", SQLITE_FCNTL_HAS_MOVED, &moved) == SQLITE_OK && moved;
+    }
+    return m_replaced;
+}
+
+void Connection::refuseIfReplaced() const
+{
+    if (m_replaced)
+        throw errors::fileReplaced();
+}
+
 Connection::Translated Connection::translate(const QString &legacy, bool expression, const QString &context)
 {
+    refuseIfReplaced();
     // The same text again (a lookup repeated, a window reopened) skips even
     // the lexer; a text of the same shape skips the translator. Recent texts
     // sit in a small table indexed by their hash: a miss costs no rehash.
@@ -245,6 +277,7 @@ Connection::Translated Connection::translateShape(const QString &legacy, bool ex
 
 Statement *Connection::statement(const QString &sql, const QString &legacy)
 {
+    refuseIfReplaced();
     const auto it = m_statements.constFind(sql);
     if (it != m_statements.cend())
         return *it;
@@ -258,6 +291,7 @@ Statement *Connection::statement(const QString &sql, const QString &legacy)
 
 std::unique_ptr<Statement> Connection::prepareOwn(const QString &sql, const QString &legacy)
 {
+    refuseIfReplaced();
     if (m_server)
         return std::make_unique<ServerStatement>(m_server, m_catalog, sql, legacy);
     return std::unique_ptr<Statement>(SqliteStatement::prepare(m_handle, sql, legacy, false));
@@ -274,7 +308,7 @@ void Connection::bindLimit(Statement *statement, int parameter, qint64 limit) co
 
 Statement *Connection::statement(const QString &sql, const QString &legacy, CachedStatement &slot)
 {
-    if (slot.statement && slot.generation == m_statementGeneration)
+    if (slot.statement && slot.generation == m_statementGeneration && !m_replaced)
         return slot.statement;
     slot.statement = statement(sql, legacy);
     slot.generation = m_statementGeneration;
@@ -386,9 +420,13 @@ void Connection::beginTrans()
     // not one to nest a savepoint into.
     if (m_depth > 0 && (m_server ? !serverInTransaction() : sqlite3_get_autocommit(m_handle) != 0))
         m_depth = 0;
-    if (m_depth == 0)
+    if (m_depth == 0) {
         runPlain(m_server ? "begin" : "begin immediate");
-    else
+        if (fileReplaced()) {
+            abandonTransaction();
+            throw errors::fileReplaced();
+        }
+    } else
         runPlain(QStringLiteral("savepoint tarvo_%1").arg(m_depth).toUtf8().constData());
     ++m_depth;
 }

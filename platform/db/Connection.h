@@ -111,6 +111,12 @@ private:
     static std::shared_ptr<Connection> openServer(const QString &path, const class DatabaseSettings &settings);
     bool serverInTransaction() const;
     void clearStatements();
+    // Whether the shop's name now names another file than the one open (a
+    // restore by hand, a program that does not share the file's lock); once
+    // seen, the connection neither writes nor reads again.
+    bool fileReplaced();
+    void refuseIfReplaced() const;
+    static int refuseCommitIfReplaced(void *connection);
     // Rolls back whatever SQLite still holds open and forgets every level.
     void abandonTransaction();
 
@@ -131,6 +137,7 @@ private:
     std::array<TextSlot, 512> m_recentTexts;
     QHash<QString, Statement *> m_statements;
     int m_depth = 0;
+    bool m_replaced = false;
     quint64 m_statementGeneration = 1;
 };
 

@@ -8,6 +8,14 @@
 
 namespace db {
 
+int DatabaseSettings::backupsToKeep(const QString &databasePath)
+{
+    const QSettings ini(QFileInfo(databasePath).absoluteDir().filePath(QStringLiteral("tarvo.ini")),
+                        QSettings::IniFormat);
+    const int keep = ini.value(QStringLiteral("backup/giorni"), 30).toInt();
+    return keep > 0 ? keep : 30;
+}
+
 DatabaseSettings DatabaseSettings::beside(const QString &databasePath)
 {
     DatabaseSettings out;

@@ -24,6 +24,10 @@ public:
     // The settings beside `databasePath`; SQLite when there is no tarvo.ini.
     // Throws DbError when the file names an unknown driver or a password.
     static DatabaseSettings beside(const QString &databasePath);
+    // How many copies of the shop are kept ([backup] giorni=N; 30 when
+    // missing or not a positive number): the daily backups, the copies
+    // taken before an import.
+    static int backupsToKeep(const QString &databasePath);
 
     bool onServer() const { return m_server; }
     // The connection's keywords and values for libpq (PQconnectdbParams).

@@ -10,6 +10,14 @@ DbError fileNotFound(const QString &path)
                    QStringLiteral("Impossibile trovare il file '%1'.").arg(path));
 }
 
+DbError fileReplaced()
+{
+    return DbError(ErrorKind::Io, 3043,
+                   QStringLiteral("Il file del database è stato sostituito o spostato da un altro programma: questo "
+                                  "programma non può più usarlo e non vi ha registrato nulla. Chiudere il programma "
+                                  "e riaprirlo."));
+}
+
 DbError noCurrentRecord()
 {
     return DbError(ErrorKind::NoCurrentRecord, 3021, QStringLiteral("Nessun record corrente."));
@@ -131,6 +139,8 @@ DbError fromSqlite(sqlite3 *handle, int rc, const QString &statement)
     case SQLITE_CONSTRAINT_UNIQUE:
     case SQLITE_CONSTRAINT_ROWID:
         return duplicateKey();
+    case SQLITE_CONSTRAINT_COMMITHOOK: // the only hook: Connection's check of the file
+        return fileReplaced();
     case SQLITE_CONSTRAINT_NOTNULL:
         return DbError(ErrorKind::General, 3058,
                        QStringLiteral("L'indice o la chiave primaria non può contenere un valore Null (%1).")

@@ -32,6 +32,9 @@ DbError duplicateKey();
 // An Update or Delete of a record set found the row changed, or gone,
 // since the set read it: nothing was written.
 DbError changedByAnotherUser();
+// The shop's file was replaced or moved under an open connection: nothing it
+// was about to write was written.
+DbError fileReplaced();
 
 // Turns a failed SQLite call into the matching error, reading the
 // connection's extended code and message.

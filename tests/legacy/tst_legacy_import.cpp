@@ -1,6 +1,7 @@
 // The import of the old program's file into the shop's database: the shared
 // legacy file taken whole, every field kind mapped, rows that need a word
 // listed, and every refusal or failure leaving the database as it was.
+#include "AnotherProgramLock.h"
 #include "FailingReader.h"
 #include "FakeLegacyReader.h"
 #include "LegacyTestFiles.h"
@@ -13,6 +14,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QSettings>
 #include <QtTest>
 #include <sqlite3.h>
 
@@ -95,6 +97,8 @@ private Q_SLOTS:
     void sharedFileEqualsItsJson();
     void refusedWhenTheDatabaseHoldsData();
     void replaceTakesTheOldFileInstead();
+    void refusedWhileAnotherProgramHasTheShop();
+    void copiesBeforeImportKeepTheNewest();
     void refusedFilesChangeNothing_data();
     void refusedFilesChangeNothing();
     void interruptedImportLeavesTheDatabase_data();
@@ -206,6 +210,54 @@ void TestLegacyImport::replaceTakesTheOldFileInstead()
     // The copy taken first holds the database as it was.
     auto copy = db::Database::open(result.backupPath);
     QCOMPARE(dump(*copy), before);
+}
+
+// Every table is emptied and written again: never under another till.
+void TestLegacyImport::refusedWhileAnotherProgramHasTheShop()
+{
+    TestShopDatabase shop;
+    shop.execute(QStringLiteral("insert into Articoli (art_Descrizione) values ('Bottone')"));
+    const QString mdb = legacyTestFile(shop.folder(), QStringLiteral("tarvo-legacy.mdb"));
+    const QStringList before = dump(shop.database());
+    const QStringList files = filesIn(shop.folder());
+    AnotherProgramLock till(AnotherProgramLock::shopLockOf(shop.path()), AnotherProgramLock::Shared);
+    QVERIFY(till.held());
+
+    const ImportResult result = importLegacyFile(mdb, shop.database(), options(WhenDataPresent::Replace));
+
+    QCOMPARE(int(result.outcome), int(ImportResult::Outcome::Refused));
+    QCOMPARE(result.summary(), QStringLiteral("Il database è aperto in un altro programma (un'altra cassa?): "
+                                              "chiuderlo e riprovare. Il database non è stato modificato."));
+    QCOMPARE(dump(shop.database()), before);
+    QCOMPARE(filesIn(shop.folder()), files);
+}
+
+// The copies taken before each import are kept as the backups are: the
+// newest ones only, as many as [backup] giorni says; several taken in one
+// second by their number.
+void TestLegacyImport::copiesBeforeImportKeepTheNewest()
+{
+    TestShopDatabase shop;
+    {
+        QSettings ini(shop.folder() + QStringLiteral("/tarvo.ini"), QSettings::IniFormat);
+        ini.setValue(QStringLiteral("backup/giorni"), 2);
+    }
+    const QString prefix = QStringLiteral("tarvo-prima-dell-importazione-");
+    for (const QString &stamp : {QStringLiteral("20261120-080000"), QStringLiteral("20261208-093000"),
+                                 QStringLiteral("20261208-093000-2"), QStringLiteral("20261208-093000-10"),
+                                 QStringLiteral("appunti")}) {
+        QFile copy(shop.folder() + QLatin1Char('/') + prefix + stamp + QStringLiteral(".mdb"));
+        QVERIFY(copy.open(QIODevice::WriteOnly));
+    }
+    const QString mdb = legacyTestFile(shop.folder(), QStringLiteral("tarvo-legacy.mdb"));
+
+    const ImportResult result = importLegacyFile(mdb, shop.database(), options());
+
+    QVERIFY2(result.imported(), qPrintable(result.summary()));
+    QCOMPARE(QFileInfo(result.backupPath).fileName(), prefix + QStringLiteral("20261208-093000-3.mdb"));
+    QCOMPARE(QDir(shop.folder()).entryList({prefix + QLatin1Char('*')}, QDir::Files, QDir::Name),
+             QStringList({prefix + QStringLiteral("20261208-093000-10.mdb"), prefix + QStringLiteral("20261208-093000-3.mdb"),
+                          prefix + QStringLiteral("appunti.mdb")}));
 }
 
 void TestLegacyImport::refusedFilesChangeNothing_data()

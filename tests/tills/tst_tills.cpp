@@ -2,9 +2,14 @@
 // at the same moment through the program's own stock movements, invoice
 // saves and invoice editors: no update may be lost, no till may see an
 // error, no two invoices may share a number, and a till's invoice lines
-// never end up under another till's invoice.
+// never end up under another till's invoice. A restore never replaces the
+// file under a till that has it open, and a till never writes into a file
+// that is no longer the shop.
+#include "AnotherProgramLock.h"
 #include "TestShopDatabase.h"
 
+#include "app/safety/ShopSafety.h"
+#include "db/DatabaseCopy.h"
 #include "rules/InvoiceArchive.h"
 #include "rules/InvoiceDrafts.h"
 
@@ -13,6 +18,7 @@
 #include <QtTest>
 
 #include <memory>
+#include <sqlite3.h>
 #include <sys/file.h>
 
 namespace {
@@ -131,7 +137,73 @@ private Q_SLOTS:
     void anEmptyInvoiceSavedLeavesTheNumberAnotherEditorHolds();
     void aKilledEditorHoldsItsNumberNoLonger();
     void changingTheNumberToOneAnotherEditorHoldsIsRefused();
+    void aRestoreWhileATillSellsIsRefused();
+    void aTillOpeningDuringARestoreWaitsForIt();
+    void aTillWhoseFileIsReplacedStopsWriting();
 };
+
+namespace {
+
+// One number read from the file through a connection of the test's own.
+qint64 numberIn(const QString &path, const char *sql)
+{
+    sqlite3 *handle = nullptr;
+    sqlite3_open_v2(QFile::encodeName(path).constData(), &handle, SQLITE_OPEN_READONLY, nullptr);
+    sqlite3_busy_timeout(handle, 5000);
+    sqlite3_stmt *statement = nullptr;
+    qint64 value = -1;
+    if (sqlite3_prepare_v2(handle, sql, -1, &statement, nullptr) == SQLITE_OK && sqlite3_step(statement) == SQLITE_ROW)
+        value = sqlite3_column_int64(statement, 0);
+    sqlite3_finalize(statement);
+    sqlite3_close_v2(handle);
+    return value;
+}
+
+qint64 salesIn(const QString &path)
+{
+    return numberIn(path, "select count(*) from scarico");
+}
+
+void stockItem(const TestShopDatabase &shop, int quantity)
+{
+    shop.execute(QStringLiteral("delete from [Codice Articolo]"));
+    shop.execute(QStringLiteral("insert into [Codice Articolo] (ca_Codice, ca_Codice_Articolo, ca_Quantita) "
+                                "values ('1234', 42, %1)").arg(quantity));
+}
+
+// A till selling `count` units of item "1234", started and told to go.
+std::unique_ptr<QProcess> startSelling(const QString &path, int count)
+{
+    auto till = std::make_unique<QProcess>();
+    till->start(QStringLiteral(TILL_CHILD), {path, QStringLiteral("sales"), QString::number(count)});
+    if (!till->waitForStarted() || !till->waitForReadyRead(10000) || till->readLine().trimmed() != "READY")
+        return nullptr;
+    till->write("go\n");
+    till->waitForBytesWritten(10000);
+    return till;
+}
+
+bool waitForSales(const QString &path, qint64 sales)
+{
+    for (int waited = 0; waited < 30000; waited += 20) {
+        if (salesIn(path) >= sales)
+            return true;
+        QTest::qWait(20);
+    }
+    return false;
+}
+
+// The file put under the shop's name by a program that ignores who has it
+// open, as a copy by hand would (or an older restore did).
+void replaceByHand(const QString &path, const QString &replacement)
+{
+    QFile::remove(path + QStringLiteral("-wal"));
+    QFile::remove(path + QStringLiteral("-shm"));
+    QVERIFY(QFile::remove(path));
+    QVERIFY(QFile::rename(replacement, path));
+}
+
+} // namespace
 
 void TestTills::twoTillsAtOnceLoseNothing_data()
 {
@@ -348,6 +420,94 @@ void TestTills::changingTheNumberToOneAnotherEditorHoldsIsRefused()
     QCOMPARE(linesOfAnotherTill(shop), 0);
     QCOMPARE(shop.count(QStringLiteral("[Dettaglio Fattura] where df_Numero_Fattura = '26-00002'")), 1);
     QCOMPARE(shop.count(QStringLiteral("[Dettaglio Fattura] where df_Numero_Fattura = '26-00003'")), 1);
+// The other till sells on: the restore is refused with a message, and every
+// sale the till reported saved is in the shop; once it has closed, the
+// restore goes through.
+void TestTills::aRestoreWhileATillSellsIsRefused()
+{
+    SKIP_ON_SERVER("the shop's file");
+    TestShopDatabase shop;
+    shop.execute(QStringLiteral("insert into Articoli (art_Codice, art_Descrizione) values (42, 'Giacca')"));
+    stockItem(shop, 5000);
+    const QString backup = safety::backUp(shop.path(), shop.folder() + QStringLiteral("/backup"),
+                                          QDateTime(QDate(2026, 12, 7), QTime(9, 0)));
+    shop.release();
+    db::Database::closeAll();
+
+    const auto till = startSelling(shop.path(), 1500);
+    QVERIFY(till);
+    QVERIFY(waitForSales(shop.path(), 20));
+    QString refusal;
+    try {
+        safety::restore(shop.path(), backup, QDateTime(QDate(2026, 12, 8), QTime(9, 0)));
+    } catch (const db::DbError &error) {
+        refusal = error.description();
+    }
+    QCOMPARE(refusal, QStringLiteral("Il database è aperto in un altro programma (un'altra cassa?): chiuderlo e "
+                                     "riprovare. Il database non è stato modificato."));
+    QVERIFY(till->waitForFinished(60000));
+    QCOMPARE(till->exitCode(), 0);
+    QCOMPARE(salesIn(shop.path()), 1500);
+    QCOMPARE(numberIn(shop.path(), "select ca_Quantita from \"Codice Articolo\""), 3500);
+
+    safety::restore(shop.path(), backup, QDateTime(QDate(2026, 12, 8), QTime(9, 5)));
+    QCOMPARE(salesIn(shop.path()), 0);
+    db::Database::closeAll();
+}
+
+// Another program is replacing the shop: a till that starts selling waits
+// for the new file, and its sales land there.
+void TestTills::aTillOpeningDuringARestoreWaitsForIt()
+{
+    SKIP_ON_SERVER("the shop's file");
+    TestShopDatabase shop;
+    shop.execute(QStringLiteral("insert into Articoli (art_Codice, art_Descrizione) values (42, 'Giacca')"));
+    stockItem(shop, 100);
+    const QString replacement = shop.folder() + QStringLiteral("/ripristino.mdb");
+    db::copyDatabase(shop.database().handle(), replacement);
+    stockItem(shop, 5000);
+    shop.release();
+    db::Database::closeAll();
+
+    AnotherProgramLock restorer(AnotherProgramLock::shopLockOf(shop.path()), AnotherProgramLock::Alone);
+    QVERIFY(restorer.held());
+    const auto till = startSelling(shop.path(), 20);
+    QVERIFY(till);
+    QVERIFY(!till->waitForFinished(500));
+    QCOMPARE(salesIn(shop.path()), 0);
+    replaceByHand(shop.path(), replacement);
+    restorer.release();
+
+    QVERIFY(till->waitForFinished(60000));
+    QCOMPARE(till->exitCode(), 0);
+    QCOMPARE(salesIn(shop.path()), 20);
+    QCOMPARE(numberIn(shop.path(), "select ca_Quantita from \"Codice Articolo\""), 80);
+}
+
+void TestTills::aTillWhoseFileIsReplacedStopsWriting()
+{
+    SKIP_ON_SERVER("the shop's file");
+    TestShopDatabase shop;
+    shop.execute(QStringLiteral("insert into Articoli (art_Codice, art_Descrizione) values (42, 'Giacca')"));
+    stockItem(shop, 100000);
+    const QString replacement = shop.folder() + QStringLiteral("/ripristino.mdb");
+    db::copyDatabase(shop.database().handle(), replacement);
+    shop.release();
+    db::Database::closeAll();
+
+    const auto till = startSelling(shop.path(), 20000);
+    QVERIFY(till);
+    QVERIFY(waitForSales(shop.path(), 20));
+    replaceByHand(shop.path(), replacement);
+
+    QVERIFY(till->waitForFinished(60000));
+    QCOMPARE(till->exitCode(), 1);
+    QCOMPARE(QString::fromUtf8(till->readAllStandardError()).trimmed(),
+             QStringLiteral("till-child: 3043: Il file del database è stato sostituito o spostato da un altro "
+                            "programma: questo programma non può più usarlo e non vi ha registrato nulla. Chiudere "
+                            "il programma e riaprirlo."));
+    QCOMPARE(salesIn(shop.path()), 0);
+    QCOMPARE(numberIn(shop.path(), "select ca_Quantita from \"Codice Articolo\""), 100000);
 }
 
 QTEST_MAIN(TestTills)
