@@ -7,6 +7,7 @@
 #include "rules/ShopDatabase.h"
 #include "skin/ctrl_SkinableButton.h"
 #include "skin/ctrl_SkinableForm.h"
+#include "ui/BusyPointer.h"
 #include "ui/Messages.h"
 #include "ui/ProgressFeedback.h"
 #include "ui/WindowLife.h"
@@ -142,12 +143,15 @@ bool frmImportaArticoli::loadFile(const QString &path)
                    ui::vbExclamation, g_strAppName);
         return false;
     }
-    // Only the first rows: the file is read whole by the import.
+    // Only the first rows: the file is read whole by the import. Telling its
+    // encoding reads it through once, a moment for a large list.
+    ui::setBusyPointer();
     QList<QStringList> rows;
     CsvReader reader(file);
     QStringList row;
     while (rows.size() <= kPreviewRows && reader.next(row))
         rows.append(row);
+    ui::resetPointer();
     m_path = path;
     m_hasRows = rows.size() > 1 || reader.failed();
     txtFile->setText(QDir::toNativeSeparators(path));
