@@ -281,6 +281,9 @@ void TestArticleCard::aPriceThatIsNotANumberIsNotSaved()
     QFETCH(QString, typed);
     QFETCH(QString, message);
     QFETCH(double, stored);
+    const QLocale previous;
+    QLocale::setDefault(QLocale(QLocale::Italian, QLocale::Italy));
+    const auto restore = qScopeGuard([&previous] { QLocale::setDefault(previous); });
     addArticles(1);
     frmPrestazioni &card = openCard();
     card.txtCarico->setText(typed);
