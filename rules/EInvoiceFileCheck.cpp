@@ -112,6 +112,9 @@ QStringList EInvoiceFileCheck::problems(const QString &numero, const QByteArray 
     }
     if (reader.hasError())
         out << prefix + QStringLiteral("il file non è un XML valido (%1).").arg(reader.errorString());
+    // Figures that are not numbers cannot be summed.
+    if (!out.isEmpty())
+        return out;
 
     // Tolerances of the exchange system: a cent on a line, a euro on a summary.
     constexpr long double kCent = 0.01L + 1e-9L;
