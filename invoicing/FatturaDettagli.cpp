@@ -16,6 +16,7 @@
 #include "lookup/frmHelp.h"
 #include "rules/InvoiceArchive.h"
 #include "rules/InvoiceLine.h"
+#include "rules/TypedNumber.h"
 #include "ui/Messages.h"
 
 #include <QLineEdit>
@@ -43,10 +44,13 @@ void frmFattura::buildGrid()
     data::GridColumn quantita(QStringLiteral("Quantità"), QStringLiteral("df_Quantità"));
     quantita.numberFormat = QStringLiteral("General Number");
     quantita.kind = data::GridColumn::Kind::Number;
+    quantita.limits = TypedNumber::kQuantity;
     data::GridColumn prezzo(QStringLiteral("Prezzo"), QStringLiteral("df_Prezzo"));
     prezzo.kind = data::GridColumn::Kind::Number;
+    prezzo.limits = TypedNumber::kAmount;
     data::GridColumn importo(QStringLiteral("Importo"), QStringLiteral("df_Importo"));
     importo.kind = data::GridColumn::Kind::Number;
+    importo.limits = TypedNumber::kAmount;
     data::GridColumn iva(QStringLiteral("IVA"), QStringLiteral("df_IVA"));
     iva.kind = data::GridColumn::Kind::Number;
     iva.width = 140;
@@ -58,8 +62,8 @@ void frmFattura::buildGrid()
     TDBGrid1->setDataSource(datDettagli);
 
     connect(TDBGrid1, &data::Grid::buttonClick, this, &frmFattura::TDBGrid1_ButtonClick);
-    connect(TDBGrid1, &data::Grid::change, this, [this] { RicalcolaRiga(false); });
-    connect(TDBGrid1, &data::Grid::afterColUpdate, this, [this] { RicalcolaRiga(true); });
+    connect(TDBGrid1, &data::Grid::change, this, &frmFattura::RicalcolaRiga);
+    connect(TDBGrid1, &data::Grid::afterColUpdate, this, &frmFattura::RicalcolaRiga);
     connect(TDBGrid1, &data::Grid::beforeUpdate, this, &frmFattura::TDBGrid1_BeforeUpdate);
     connect(TDBGrid1, &data::Grid::beforeDelete, this, &frmFattura::TDBGrid1_BeforeDelete);
     connect(TDBGrid1, &data::Grid::afterUpdate, this, &frmFattura::TDBGrid1_Written);
@@ -142,30 +146,44 @@ void frmFattura::TDBGrid1_ButtonClick(int column)
         TDBGrid1->setColumnValue(Quantita, QStringLiteral("1"));
         TDBGrid1->setColumnValue(Prezzo, CercaValore(QStringLiteral("Articoli"), QStringLiteral("art_Codice"),
                                                      QStringLiteral("art_Prezzo_Listino"), codice, 1));
-        RicalcolaRiga(true);
+        RicalcolaRiga();
     });
 }
 
-// The amount of the line follows its quantity and price. While a cell is
-// being typed only the amount changes; once the cell is accepted a quantity
-// or price that is not a number becomes "0".
-void frmFattura::RicalcolaRiga(bool completa)
+// The amount of the line follows its quantity and price. A quantity or
+// price that is not a number leaves it: the grid refuses that cell with its
+// message, and the line as typed stays for the user to correct.
+void frmFattura::RicalcolaRiga()
 {
     try {
-        const std::optional<InvoiceLine::Amount> amount =
+        const std::optional<double> amount =
             InvoiceLine::recalculate(TDBGrid1->columnText(Quantita), TDBGrid1->columnText(Prezzo));
-        if (!amount)
-            return;
-        if (completa) {
-            if (amount->prezzo != TDBGrid1->columnText(Prezzo))
-                TDBGrid1->setColumnValue(Prezzo, amount->prezzo);
-            if (amount->quantita != TDBGrid1->columnText(Quantita))
-                TDBGrid1->setColumnValue(Quantita, amount->quantita);
-        }
-        TDBGrid1->setColumnValue(Importo, amount->importo);
+        if (amount)
+            TDBGrid1->setColumnValue(Importo, *amount);
     } catch (...) {
         // An error of the recalculation ends it without a message.
     }
+}
+
+// Whether the line's amount and the invoice's total with it stay amounts;
+// otherwise says so and the line stays as typed.
+bool frmFattura::ImportoNeiLimiti()
+{
+    const double importo = InvoiceLine::number(TDBGrid1->columnValue(Importo));
+    const data::RecordsetModel &model = *TDBGrid1->recordsetModel();
+    const int row = model.editRow();
+    const double stored = model.isAddNewRow(row) ? 0 : InvoiceLine::number(model.storedValue(row, Importo));
+    const double total = InvoiceArchive(*database()).linesTotal(m_gridNumber) - stored + importo;
+    QString message;
+    if (!InvoiceLine::fitsAmount(importo))
+        message = QStringLiteral("L'importo della riga supera 99.999.999,99: correggere la quantità o il prezzo.");
+    else if (!InvoiceLine::fitsAmount(total))
+        message = QStringLiteral("Con questa riga il totale della fattura supererebbe 99.999.999,99: "
+                                 "la riga non può essere salvata.");
+    if (message.isEmpty())
+        return true;
+    ui::MsgBox(message, ui::vbExclamation, g_strAppName);
+    return false;
 }
 
 void frmFattura::TDBGrid1_BeforeUpdate(bool &cancel)
@@ -188,8 +206,14 @@ void frmFattura::TDBGrid1_BeforeUpdate(bool &cancel)
         if (code.isValid())
             TDBGrid1->setColumnValue(Iva, code);
     }
-    if (!IsNumeric(TDBGrid1->columnText(Prezzo)))
+    // A line of text only has price 0; a price typed wrong never gets
+    // this far (the grid refuses it with its message).
+    if (TDBGrid1->columnText(Prezzo).trimmed().isEmpty())
         TDBGrid1->setColumnValue(Prezzo, QStringLiteral("0"));
+    if (!ImportoNeiLimiti()) {
+        cancel = true;
+        return;
+    }
     // The line and the total of a stored header are written together.
     QString message;
     if (TDBGrid1->recordsetModel()->invalidPendingColumn(&message) < 0) {

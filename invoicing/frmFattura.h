@@ -124,7 +124,8 @@ private:
     // Lines (FatturaDettagli.cpp)
     void buildGrid();
     void CaricaIva();
-    void RicalcolaRiga(bool completa);
+    void RicalcolaRiga();
+    bool ImportoNeiLimiti();
     void TDBGrid1_BeforeUpdate(bool &cancel);
     void TDBGrid1_BeforeDelete(bool &cancel);
     void TDBGrid1_Written();

@@ -14,7 +14,7 @@ CounterQuantity CounterQuantity::check(const QString &text, const QLocale &local
     static const QRegularExpression plain(QStringLiteral("^\\s*[+-]?\\d+([.,]\\d*)?\\s*$"));
     if (!plain.match(text).hasMatch())
         return result;
-    const std::optional<double> number = TypedNumber::amount(text, locale);
+    const std::optional<double> number = TypedNumber::quantity(text, locale);
     if (!number || *number == 0 || *number != std::trunc(*number) || !StockQuantity::fitsStock(*number))
         return result;
     result.accepted = true;

@@ -23,7 +23,7 @@ struct EInvoiceLine {
     QString descrizione;
     double quantita = 0;
     double prezzo = 0;
-    QVariant importo;          // df_Importo as stored (Null: a line of text only)
+    QVariant importo;          // df_Importo as a number (Null: a line of text only)
     QVariant codiceIva;        // df_IVA as stored
     bool codiceIvaTrovato = false;
     double aliquota = 0;

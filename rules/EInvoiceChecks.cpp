@@ -4,12 +4,19 @@
 
 #include <QHash>
 #include <QRegularExpression>
+#include <cmath>
 
 namespace {
 
 bool blank(const QString &text)
 {
     return text.trimmed().isEmpty();
+}
+
+// Whether a number can be written where the schema allows `digits` whole digits.
+bool writable(double value, int digits)
+{
+    return std::isfinite(value) && std::fabs(value) < std::pow(10.0, digits);
 }
 
 } // namespace
@@ -123,6 +130,10 @@ QStringList EInvoiceChecks::invoiceProblems(const EInvoiceDocument &invoice)
                                 .arg(number).arg(line.codiceIva.toString());
         else if (line.aliquota < 0 || line.aliquota > 100)
             out << prefix + QStringLiteral("la riga %1 ha l'aliquota %2, fuori da 0-100.").arg(number).arg(line.aliquota);
+        const bool textOnly = !line.importo.isValid() || line.importo.isNull();
+        if (!textOnly && !(writable(line.quantita, 12) && writable(line.prezzo, 11) && writable(line.importo.toDouble(), 11)))
+            out << prefix + QStringLiteral("la riga %1 ha quantità, prezzo o importo oltre quanto la fattura "
+                                           "elettronica può contenere.").arg(number);
     }
     return out;
 }

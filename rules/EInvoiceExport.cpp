@@ -3,6 +3,7 @@
 #include "db/Database.h"
 #include "db/Recordset.h"
 #include "rules/EInvoiceChecks.h"
+#include "rules/EInvoiceFileCheck.h"
 #include "rules/EInvoiceSource.h"
 #include "rules/EInvoiceXml.h"
 
@@ -77,7 +78,10 @@ EInvoiceExport::Result EInvoiceExport::run(const QStringList &numeri, const QStr
     }
     for (const QString &numero : numeri) {
         const EInvoiceDocument invoice = source.invoice(numero);
-        const QStringList problems = EInvoiceChecks::invoiceProblems(invoice);
+        QStringList problems = EInvoiceChecks::invoiceProblems(invoice);
+        // The file as it would be written, checked before a progressive is spent on it.
+        if (problems.isEmpty())
+            problems = EInvoiceFileCheck::problems(numero, EInvoiceXml::write(shop, invoice, progressivo(0)));
         if (!problems.isEmpty()) {
             result.problems << problems;
             ++result.skipped;

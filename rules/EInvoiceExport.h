@@ -9,8 +9,9 @@ namespace db { class Database; }
 // progressive counted in the database (Azienda.az_Progressivo_Invio), so
 // that no two files ever share a name, also across runs. Each file is
 // written whole or not at all (a temporary file renamed at the end). An
-// invoice that fails its checks is skipped with its messages; the others
-// are written.
+// invoice that fails its checks, or whose file would not be what the
+// schema and the exchange system allow (EInvoiceFileCheck), is skipped with
+// its messages; the others are written.
 class EInvoiceExport {
 public:
     struct Result {

@@ -95,9 +95,15 @@ EInvoiceDocument EInvoiceSource::invoice(const QString &numero) const
     for (; !lines->eof(); lines->moveNext()) {
         EInvoiceLine line;
         line.descrizione = text(*lines, QStringLiteral("df_Descrizione"));
-        line.quantita = InvoiceLine::number(lines->value(QStringLiteral("df_Quantità")), QLocale::c());
-        line.prezzo = InvoiceLine::number(lines->value(QStringLiteral("df_Prezzo")), QLocale::c());
-        line.importo = lines->value(QStringLiteral("df_Importo"));
+        // A number stored as text reads as the engine reads texts given
+        // to number fields, with the decimal comma: the line and the VAT
+        // summary then see the same amount.
+        const QLocale italian(QLocale::Italian, QLocale::Italy);
+        line.quantita = InvoiceLine::number(lines->value(QStringLiteral("df_Quantità")), italian);
+        line.prezzo = InvoiceLine::number(lines->value(QStringLiteral("df_Prezzo")), italian);
+        const QVariant importo = lines->value(QStringLiteral("df_Importo"));
+        if (!importo.isNull())
+            line.importo = InvoiceLine::number(importo, italian);
         line.codiceIva = lines->value(QStringLiteral("df_IVA"));
         if (!line.codiceIva.isNull()) {
             const qlonglong key = line.codiceIva.toLongLong();

@@ -4,20 +4,21 @@
 
 #include <cmath>
 
-std::optional<InvoiceLine::Amount> InvoiceLine::recalculate(const QString &quantita, const QString &prezzo,
-                                                            const QLocale &locale)
+std::optional<double> InvoiceLine::recalculate(const QString &quantita, const QString &prezzo, const QLocale &locale)
 {
-    const QString quantity = quantita.trimmed();
     const QString price = prezzo.trimmed();
-    if (quantity.isEmpty() || price.isEmpty() || price == QLatin1String("-"))
+    if (quantita.trimmed().isEmpty() || price.isEmpty() || price == QLatin1String("-"))
         return std::nullopt;
     const std::optional<double> priceNumber = TypedNumber::amount(price, locale);
-    const std::optional<double> quantityNumber = TypedNumber::amount(quantity, locale);
-    Amount amount;
-    amount.prezzo = priceNumber ? prezzo : QStringLiteral("0");
-    amount.quantita = quantityNumber ? quantita : QStringLiteral("0");
-    amount.importo = priceNumber.value_or(0) * quantityNumber.value_or(0);
-    return amount;
+    const std::optional<double> quantityNumber = TypedNumber::quantity(quantita, locale);
+    if (!priceNumber || !quantityNumber)
+        return std::nullopt;
+    return *priceNumber * *quantityNumber;
+}
+
+bool InvoiceLine::fitsAmount(double amount)
+{
+    return std::isfinite(amount) && std::fabs(amount) <= TypedNumber::kAmount.largest;
 }
 
 QVariant InvoiceLine::defaultVatCode(const QVariantList &codesByRate)
@@ -32,7 +33,7 @@ double InvoiceLine::number(const QVariant &value, const QLocale &locale)
     if (!value.isValid() || value.isNull())
         return 0;
     if (value.typeId() == QMetaType::QString)
-        return TypedNumber::amount(value.toString(), locale).value_or(0);
+        return TypedNumber::number(value.toString(), locale).value_or(0);
     bool ok = false;
     const double n = value.toDouble(&ok);
     return ok && std::isfinite(n) ? n : 0;

@@ -9,17 +9,16 @@
 // The arithmetic of an invoice line and of the invoice total.
 class InvoiceLine {
 public:
-    struct Amount {
-        QString quantita;   // the texts the cells keep ("0" for one that was not a number)
-        QString prezzo;
-        double importo = 0; // quantity x price, not rounded
-    };
-    // The recalculation run when a cell of the line changes: nothing while
-    // quantity or price is empty or the price is a lone "-" (a negative
-    // price being typed). A text that is not a number counts as "0". Numbers
-    // are read in the locale's format or with a point ("3.50" is 3,50).
-    static std::optional<Amount> recalculate(const QString &quantita, const QString &prezzo,
+    // The amount of a line (quantity x price, not rounded) as its cells
+    // change: none while quantity or price is empty or the price is a lone
+    // "-" (a negative price being typed), nor while either is not a number
+    // within its limits (TypedNumber::quantity, TypedNumber::amount): the
+    // grid refuses such a cell with its message and keeps what was typed.
+    static std::optional<double> recalculate(const QString &quantita, const QString &prezzo,
                                              const QLocale &locale = QLocale());
+    // Whether a line's amount, or an invoice total, is within what an amount
+    // may be (TypedNumber::kAmount).
+    static bool fitsAmount(double amount);
     // The VAT code a line gets when none was chosen: the third code in rate
     // order, the last one when there are fewer, none when there is none.
     static QVariant defaultVatCode(const QVariantList &codesByRate);

@@ -38,19 +38,17 @@ qlonglong TypedNumber::leadingWhole(const QString &text)
     return qlonglong(number);
 }
 
+std::optional<double> TypedNumber::number(const QString &text, const QLocale &locale)
+{
+    return db::NumberText::read(text, locale.decimalPoint());
+}
+
 std::optional<double> TypedNumber::amount(const QString &text, const QLocale &locale)
 {
-    const QString trimmed = text.trimmed();
-    QLocale user = locale;
-    user.setNumberOptions(QLocale::RejectGroupSeparator);
-    bool ok = false;
-    double number = user.toDouble(trimmed, &ok);
-    if (!ok) {
-        QLocale point = QLocale::c();
-        point.setNumberOptions(QLocale::RejectGroupSeparator);
-        number = point.toDouble(trimmed, &ok);
-    }
-    if (!ok || !std::isfinite(number))
-        return std::nullopt;
-    return number;
+    return db::NumberText::read(text, locale.decimalPoint(), kAmount);
+}
+
+std::optional<double> TypedNumber::quantity(const QString &text, const QLocale &locale)
+{
+    return db::NumberText::read(text, locale.decimalPoint(), kQuantity);
 }

@@ -13,6 +13,7 @@
 #include "data/Grid.h"
 #include "db/Recordset.h"
 #include "lookup/frmHelp.h"
+#include "rules/TypedNumber.h"
 #include "stock/frmCarico.h"
 #include "stock/frmCercaPrestazione.h"
 #include "report/ReportControl.h"
@@ -189,7 +190,7 @@ bool frmPrestazioni::ControllaDati()
 
 void frmPrestazioni::ControllaQuantita()
 {
-    if (IsNumeric(txtQuantita->text()))
+    if (TypedNumber::quantity(txtQuantita->text()))
         return;
     // An article stored without a quantity only shows 0: the hidden field
     // must not turn it into an unsaved change that blocks New or Delete.

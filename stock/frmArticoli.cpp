@@ -9,6 +9,7 @@
 #include "app/print/MainReport.h"
 #include "app/print/ResetReport.h"
 #include "data/DataControl.h"
+#include "rules/TypedNumber.h"
 #include "data/Grid.h"
 #include "db/DbError.h"
 #include "db/Recordset.h"
@@ -62,13 +63,17 @@ frmArticoli::frmArticoli(QWidget *parent)
 
     TDBGrid1 = new data::Grid(this);
     TDBGrid1->setObjectName(QStringLiteral("TDBGrid1"));
-    const auto column = [](const char *caption, int field, const QString &format = QString(), int width = 90) {
+    const QString money = QStringLiteral("0.00");
+    const auto column = [&money](const char *caption, int field, const QString &format = QString(), int width = 90) {
         data::GridColumn c(QString::fromUtf8(caption), QLatin1String(kFields[field]));
         c.numberFormat = format;
         c.width = width;
+        if (format == money)
+            c.limits = TypedNumber::kAmount;
+        else if (field == Quantita)
+            c.limits = TypedNumber::kQuantity;
         return c;
     };
-    const QString money = QStringLiteral("0.00");
     data::GridColumn codice = column("Codice", Codice, QString(), 70);
     codice.locked = true;   // the database numbers the articles
     data::GridColumn usato = column("Usato", Usato, QString(), 50);

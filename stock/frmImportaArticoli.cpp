@@ -3,11 +3,13 @@
 #include "app/Globals.h"
 #include "app/ProgramWindow.h"
 #include "app/errors/ErrorTrap.h"
+#include "rules/CsvReader.h"
 #include "rules/ShopDatabase.h"
 #include "skin/ctrl_SkinableButton.h"
 #include "skin/ctrl_SkinableForm.h"
 #include "ui/BusyPointer.h"
 #include "ui/Messages.h"
+#include "ui/ProgressFeedback.h"
 #include "ui/WindowLife.h"
 
 #include <QCheckBox>
@@ -23,6 +25,8 @@
 #include <QPlainTextEdit>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <atomic>
 
 const QStringList frmImportaArticoli::kFields = {
     QStringLiteral("Descrizione"), QStringLiteral("Fornitore"), QStringLiteral("Prezzo di carico"),
@@ -139,19 +143,29 @@ bool frmImportaArticoli::loadFile(const QString &path)
                    ui::vbExclamation, g_strAppName);
         return false;
     }
-    m_rows = catalogue::readCsv(file.readAll());
+    // Only the first rows: the file is read whole by the import. Telling its
+    // encoding reads it through once, a moment for a large list.
+    ui::setBusyPointer();
+    QList<QStringList> rows;
+    CsvReader reader(file);
+    QStringList row;
+    while (rows.size() <= kPreviewRows && reader.next(row))
+        rows.append(row);
+    ui::resetPointer();
+    m_path = path;
+    m_hasRows = rows.size() > 1 || reader.failed();
     txtFile->setText(QDir::toNativeSeparators(path));
     txtEsito->clear();
-    const QStringList headings = m_rows.isEmpty() ? QStringList() : m_rows.first();
+    const QStringList headings = rows.isEmpty() ? QStringList() : rows.first();
     grdAnteprima->clear();
     grdAnteprima->setColumnCount(int(headings.size()));
     grdAnteprima->setHorizontalHeaderLabels(headings);
-    const int shown = int(std::min<qsizetype>(kPreviewRows, std::max<qsizetype>(0, m_rows.size() - 1)));
+    const int shown = int(std::max<qsizetype>(0, rows.size() - 1));
     grdAnteprima->setRowCount(shown);
     for (int r = 0; r < shown; ++r) {
-        const QStringList &row = m_rows.at(r + 1);
-        for (int c = 0; c < row.size() && c < headings.size(); ++c)
-            grdAnteprima->setItem(r, c, new QTableWidgetItem(row.at(c)));
+        const QStringList &cells = rows.at(r + 1);
+        for (int c = 0; c < cells.size() && c < headings.size(); ++c)
+            grdAnteprima->setItem(r, c, new QTableWidgetItem(cells.at(c)));
     }
     const catalogue::ColumnMap guessed = catalogue::guessColumns(headings);
     for (int f = 0; f < cboColonne.size(); ++f) {
@@ -162,7 +176,6 @@ bool frmImportaArticoli::loadFile(const QString &path)
             box->addItem(headings.at(c), c);
         box->setCurrentIndex(box->findData(guessed.*kMapFields[f]));
     }
-    txtEsito->setPlainText(QStringLiteral("%1 righe da importare.").arg(std::max<qsizetype>(0, m_rows.size() - 1)));
     return true;
 }
 
@@ -176,29 +189,53 @@ catalogue::ColumnMap frmImportaArticoli::columnMap() const
 
 void frmImportaArticoli::cmdImporta_Click()
 {
-    if (m_rows.size() < 2) {
+    if (!m_hasRows) {
         ui::MsgBox(QStringLiteral("Scegliere un file con almeno una riga di articoli."), ui::vbExclamation, g_strAppName);
         return;
     }
     errors::ErrorTrap trap(QStringLiteral("frmImportaArticoli.cmdImporta_Click"));
     trap.run([this] {
-        ui::setBusyPointer();
-        const catalogue::ImportResult result = [this] {
-            struct Normal {
-                ~Normal() { ui::resetPointer(); }
-            } normal;
-            return catalogue::importRows(*ShopDatabase::open(), m_rows, columnMap(), chkAggiorna->isChecked());
-        }();
-        if (!result.errors.isEmpty()) {
-            QStringList lines{QStringLiteral("Nessun articolo importato: correggere le righe seguenti.")};
-            for (const catalogue::RowError &error : result.errors)
-                lines.append(error.line > 0 ? QStringLiteral("Riga %1: %2").arg(error.line).arg(error.message)
-                                            : error.message);
-            txtEsito->setPlainText(lines.join(QLatin1Char('\n')));
+        QFile file(m_path);
+        if (!file.open(QIODevice::ReadOnly)) {
+            ui::MsgBox(QStringLiteral("Impossibile leggere il file %1.").arg(QDir::toNativeSeparators(m_path)),
+                       ui::vbExclamation, g_strAppName);
             return;
         }
-        txtEsito->setPlainText(QStringLiteral("Importazione completata: %1 articoli nuovi, %2 aggiornati.")
-                                   .arg(result.inserted)
-                                   .arg(result.updated));
+        auto database = ShopDatabase::open();
+        const catalogue::ColumnMap columns = columnMap();
+        const bool update = chkAggiorna->isChecked();
+        const qint64 size = std::max<qint64>(1, file.size());
+        std::atomic<int> percent {0};
+        std::atomic<bool> stop {false};
+        ui::ProgressFeedback feedback(QStringLiteral("Importazione degli articoli..."), this);
+        feedback.setDelay(progressDelay);
+        feedback.setStatus([&percent] { return QStringLiteral("%1% del file letto").arg(percent.load()); });
+        feedback.setCancelHandler([&stop] { stop = true; });
+        catalogue::ImportResult result;
+        feedback.run([&] {
+            result = catalogue::importCsv(*database, file, columns, update, [&](qint64 bytesRead) {
+                percent = int(std::min<qint64>(100, bytesRead * 100 / size));
+                return !stop.load();
+            });
+        });
+        txtEsito->setPlainText(outcome(result));
     });
+}
+
+QString frmImportaArticoli::outcome(const catalogue::ImportResult &result)
+{
+    if (result.cancelled)
+        return QStringLiteral("Importazione annullata: nessun articolo importato.");
+    if (result.errors.isEmpty())
+        return QStringLiteral("Importazione completata: %1 articoli nuovi, %2 aggiornati.")
+            .arg(result.inserted)
+            .arg(result.updated);
+    QStringList lines{QStringLiteral("Nessun articolo importato: correggere le righe seguenti.")};
+    for (const catalogue::RowError &error : result.errors)
+        lines.append(error.line > 0 ? QStringLiteral("Riga %1: %2").arg(error.line).arg(error.message) : error.message);
+    if (result.errors.size() >= catalogue::kListedErrors)
+        lines.append(QStringLiteral("Sono elencati i primi %1 errori: le righe con errori sono %2.")
+                         .arg(catalogue::kListedErrors)
+                         .arg(result.wrongRows));
+    return lines.join(QLatin1Char('\n'));
 }

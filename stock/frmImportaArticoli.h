@@ -16,7 +16,8 @@ class ctrl_SkinableForm;
 // names the file, sees its first rows, says which column holds which field
 // (guessed from the headings) and whether articles already in the catalogue
 // are to be updated; "Importa" then brings every row in or, when one is
-// wrong, none, listing the wrong rows.
+// wrong, none, listing the wrong rows. The file is read as it is imported,
+// with a progress window and "Annulla" past a second.
 class frmImportaArticoli : public QWidget {
     Q_OBJECT
 public:
@@ -41,9 +42,14 @@ public:
 
     static const QStringList kFields;
     static constexpr int kPreviewRows = 10;
+    // How long the import runs before its progress window with "Annulla" shows.
+    int progressDelay = 1000;
 
 private:
     void Form_Load();
-    QList<QStringList> m_rows;
+    // What the import says it did, for txtEsito.
+    static QString outcome(const catalogue::ImportResult &result);
+    QString m_path;
+    bool m_hasRows = false;
     bool m_built = false;
 };

@@ -11,6 +11,7 @@
 #include "data/Grid.h"
 #include "db/DbError.h"
 #include "db/Recordset.h"
+#include "rules/TypedNumber.h"
 #include "skin/CardToolbarStrip.h"
 #include "skin/ImageToolbar.h"
 #include "skin/ctrl_SkinableForm.h"
@@ -30,7 +31,6 @@
 #include <QVBoxLayout>
 
 #include <cmath>
-#include <limits>
 
 namespace {
 
@@ -49,10 +49,8 @@ bool isStockQuantity(const QVariant &value)
 {
     if (IsNull(value) || value.toString().trimmed().isEmpty())
         return true;
-    bool ok = false;
-    const double quantity = value.toString().trimmed().toDouble(&ok);
-    return ok && quantity == std::floor(quantity) && quantity >= std::numeric_limits<qint32>::min()
-           && quantity <= std::numeric_limits<qint32>::max();
+    const std::optional<double> quantity = TypedNumber::quantity(value.toString());
+    return quantity && *quantity == std::floor(*quantity);
 }
 
 QLabel *fieldLabel(const QString &text, QWidget *parent)
@@ -108,11 +106,13 @@ QLineEdit *frmPrestazioni::addBox(const QString &name, const QString &field, int
     auto *box = new QLineEdit(this);
     box->setObjectName(name);
     box->setMaxLength(maxLength);
-    const bool number = field == QLatin1String("art_Prezzo_Carico") || field == QLatin1String("art_Prezzo_Listino")
-                        || field == QLatin1String("art_Quantita") || field == QLatin1String("art_Codice");
+    const bool price = field == QLatin1String("art_Prezzo_Carico") || field == QLatin1String("art_Prezzo_Listino");
+    const bool number = price || field == QLatin1String("art_Quantita") || field == QLatin1String("art_Codice");
     if (number)
         box->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    m_binder->bind(box, field, number ? data::FieldKind::Number : data::FieldKind::Text);
+    const db::NumberLimits limits = price ? TypedNumber::kAmount
+        : field == QLatin1String("art_Quantita") ? TypedNumber::kQuantity : db::NumberLimits{};
+    m_binder->bind(box, field, number ? data::FieldKind::Number : data::FieldKind::Text, limits);
     return box;
 }
 

@@ -15,6 +15,7 @@
 #include "rules/StockItemLookup.h"
 #include "rules/StockMovement.h"
 #include "rules/StockQuantity.h"
+#include "rules/TypedNumber.h"
 #include "skin/ctrl_SkinableForm.h"
 #include "stock/CounterLook.h"
 #include "stock/QuantityBox.h"
@@ -299,9 +300,12 @@ void frmScarico::txtCodice_LostFocus()
 
 void frmScarico::CalcolaSaldo()
 {
-    for (QLineEdit *box : {txtSconto, txtPrezzo, txtListino, txtQuantita})
+    for (QLineEdit *box : {txtSconto, txtPrezzo, txtListino})
         if (!IsNumeric(box->text()))
             box->setText(QStringLiteral("0"));
+    // A quantity is a number up to what the stock holds, beyond an amount's limits.
+    if (!TypedNumber::quantity(txtQuantita->text()))
+        txtQuantita->setText(QStringLiteral("0"));
     const SaleAmount amount =
         SaleAmount::compute(MoneyText::value(txtListino->text()), MoneyText::value(txtPrezzo->text()),
                             MoneyText::value(txtSconto->text()), StockQuantity::typed(txtQuantita->text()));

@@ -44,14 +44,14 @@ void FieldBinder::watchRecordset()
     });
 }
 
-void FieldBinder::add(QWidget *widget, const QString &field, FieldKind kind)
+void FieldBinder::add(QWidget *widget, const QString &field, FieldKind kind, const db::NumberLimits &limits)
 {
-    m_bindings.append(Binding{widget, field, kind, 0});
+    m_bindings.append(Binding{widget, field, kind, 0, limits});
     if (db::Recordset *rs = m_control.recordset())
         showBinding(m_bindings.last(), rs);
 }
 
-void FieldBinder::bind(QLineEdit *box, const QString &field, FieldKind kind)
+void FieldBinder::bind(QLineEdit *box, const QString &field, FieldKind kind, const db::NumberLimits &limits)
 {
     if (!box)
         return;
@@ -59,7 +59,7 @@ void FieldBinder::bind(QLineEdit *box, const QString &field, FieldKind kind)
         if (Binding *binding = bindingOf(box))
             store(*binding);
     });
-    add(box, field, kind);
+    add(box, field, kind, limits);
 }
 
 void FieldBinder::bind(QTextEdit *box, const QString &field)
@@ -131,15 +131,6 @@ void FieldBinder::showBinding(Binding &binding, db::Recordset *rs)
     m_showing = false;
 }
 
-static bool parseNumber(const QString &text, double &number)
-{
-    bool ok = false;
-    number = QLocale().toDouble(text, &ok);
-    if (!ok)
-        number = QLocale::c().toDouble(text, &ok);
-    return ok;
-}
-
 bool FieldBinder::typedValue(const Binding &binding, QVariant &value) const
 {
     if (auto *check = qobject_cast<QCheckBox *>(binding.widget)) {
@@ -174,10 +165,10 @@ bool FieldBinder::typedValue(const Binding &binding, QVariant &value) const
         return true;
     }
     if (kind == FieldKind::Number) {
-        double number = 0;
-        if (!parseNumber(trimmed, number))
+        const std::optional<double> number = db::NumberText::read(trimmed, QLocale().decimalPoint(), binding.limits);
+        if (!number)
             return false;
-        value = number;
+        value = *number;
         return true;
     }
     const QDate date = QDate::fromString(trimmed, QStringLiteral("d/M/yyyy"));

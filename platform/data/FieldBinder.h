@@ -1,6 +1,7 @@
 #pragma once
 
 #include "data/DataControl.h"
+#include "db/NumberText.h"
 
 #include <QList>
 #include <QObject>
@@ -29,8 +30,8 @@ enum class FieldKind { Auto, Text, Number, Date };
 // nothing is written to the database until the window calls update() on the
 // record set, and moving to another record discards what was not updated.
 //
-// A text that does not fit its field (letters in a number box, an
-// impossible date) is not stored: the field keeps its value and is listed by
+// A text that does not fit its field (letters in a number box, a number
+// beyond the box's limits, an impossible date) is not stored: the field keeps its value and is listed by
 // invalidFields() until the box holds a valid text again.
 class FieldBinder : public QObject {
     Q_OBJECT
@@ -38,7 +39,8 @@ public:
     explicit FieldBinder(DataControl &control, QObject *parent = nullptr);
     ~FieldBinder() override;
 
-    void bind(QLineEdit *box, const QString &field, FieldKind kind = FieldKind::Auto);
+    void bind(QLineEdit *box, const QString &field, FieldKind kind = FieldKind::Auto,
+              const db::NumberLimits &limits = {});
     void bind(QTextEdit *box, const QString &field);
     void bind(QCheckBox *box, const QString &field);
 
@@ -58,6 +60,7 @@ private:
         QString field;
         FieldKind kind = FieldKind::Auto;
         int shownType = 0; // type of the value last shown, for Auto
+        db::NumberLimits limits;
     };
 
     void watchRecordset();
@@ -65,7 +68,7 @@ private:
     void store(Binding &binding);
     bool typedValue(const Binding &binding, QVariant &value) const;
     Binding *bindingOf(QWidget *widget);
-    void add(QWidget *widget, const QString &field, FieldKind kind);
+    void add(QWidget *widget, const QString &field, FieldKind kind, const db::NumberLimits &limits = {});
 
     DataControl &m_control;
     QList<Binding> m_bindings;

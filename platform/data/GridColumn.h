@@ -1,5 +1,7 @@
 #pragma once
 
+#include "db/NumberText.h"
+
 #include <QList>
 #include <QString>
 #include <QVariant>
@@ -32,6 +34,8 @@ public:
     int width = 0;                // pixels; 0 keeps the grid's default
     QString numberFormat;         // "#,##0", "Standard", "0.00", "dd/mm/yyyy", ...
     Kind kind = Kind::Auto;
+    // A number typed beyond these is refused with the column's number message.
+    db::NumberLimits limits;
     bool locked = false;          // shown, never edited
     bool button = false;          // a cell button on the current row raises buttonClick
     bool buttonAlways = false;    // the button shows in every row, not only the current one

@@ -207,25 +207,20 @@ QString GridFormat::displayDate(const QVariant &value, const QString &format)
     return QLocale(QLocale::Italian, QLocale::Italy).toString(dt, qtPattern);
 }
 
-QVariant GridFormat::parseNumber(const QString &input, bool *ok)
+QVariant GridFormat::parseNumber(const QString &input, bool *ok, const db::NumberLimits &limits)
 {
-    QString text = input.trimmed();
-    text.remove(QChar(0x20AC)).remove(QLatin1Char(' '));
+    const QString text = input.trimmed();
     *ok = true;
     if (text.isEmpty())
         return QVariant();
-    bool parsed = false;
-    double n = QLocale(QLocale::Italian, QLocale::Italy).toDouble(text, &parsed);
-    if (!parsed && text.contains(QLatin1Char('.')) && !text.contains(QLatin1Char(','))
-        && text.count(QLatin1Char('.')) == 1)
-        n = QLocale::c().toDouble(text, &parsed);
-    if (!parsed || !std::isfinite(n)) {
+    const std::optional<double> n = db::NumberText::read(text, locale().decimalPoint(), limits);
+    if (!n) {
         *ok = false;
         return QVariant();
     }
-    if (n == std::trunc(n) && std::fabs(n) < 9.0e15 && !text.contains(QLatin1Char(',')))
-        return QVariant(qlonglong(n));
-    return QVariant(n);
+    if (*n == std::trunc(*n) && std::fabs(*n) < 9.0e15 && !text.contains(QLatin1Char(',')))
+        return QVariant(qlonglong(*n));
+    return QVariant(*n);
 }
 
 QVariant GridFormat::parseDate(const QString &input, bool *ok)

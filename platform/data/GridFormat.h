@@ -1,5 +1,7 @@
 #pragma once
 
+#include "db/NumberText.h"
+
 #include <QLocale>
 #include <QString>
 #include <QVariant>
@@ -22,7 +24,8 @@ public:
 
     // Reading typed text. Empty text is Null (an invalid QVariant) and is
     // always accepted. `ok` is false when the text is not a number / date.
-    static QVariant parseNumber(const QString &text, bool *ok);
+    // Numbers are read as db::NumberText reads them, within `limits`.
+    static QVariant parseNumber(const QString &text, bool *ok, const db::NumberLimits &limits = {});
     static QVariant parseDate(const QString &text, bool *ok);
     static QVariant parseBoolean(const QString &text, bool *ok);
 

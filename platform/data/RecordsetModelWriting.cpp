@@ -92,7 +92,7 @@ QVariant RecordsetModel::convert(int column, const QVariant &pending, QString *m
     QVariant converted;
     switch (kindOf(column, m_editRow)) {
     case GridColumn::Kind::Number:
-        converted = GridFormat::parseNumber(text, &ok);
+        converted = GridFormat::parseNumber(text, &ok, col.limits);
         if (!ok && message)
             *message = QStringLiteral("Il valore \"%1\" della colonna \"%2\" non è un numero valido.")
                            .arg(text.trimmed(), col.caption);

@@ -1,11 +1,11 @@
 #include "FieldCodec.h"
 
 #include "EngineErrors.h"
+#include "NumberText.h"
 #include "Statement.h"
 
 #include <QDate>
 #include <QDateTime>
-#include <QLocale>
 #include <cmath>
 #include <limits>
 #include <cstring>
@@ -256,18 +256,14 @@ bool FieldCodec::parseUserDate(const QString &input, QString *iso)
     return true;
 }
 
-bool FieldCodec::parseNumber(const QString &input, double *number)
+bool FieldCodec::parseNumber(const QString &text, double *number)
 {
-    const QString text = input.trimmed();
-    bool ok = false;
-    double value;
-    if (text.contains(QLatin1Char(',')))
-        value = QLocale(QLocale::Italian, QLocale::Italy).toDouble(text, &ok);
-    else
-        value = QLocale::c().toDouble(text, &ok);
-    if (!ok || !std::isfinite(value))
+    // Texts given to a number field read as the user's typing does, the
+    // shop's decimal comma included.
+    const std::optional<double> value = NumberText::read(text, QStringLiteral(","));
+    if (!value)
         return false;
-    *number = value;
+    *number = *value;
     return true;
 }
 

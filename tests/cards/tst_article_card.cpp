@@ -53,6 +53,7 @@ private Q_SLOTS:
     void newThenSaveWithoutDescriptionIsRefused();
     void newThenSaveWritesTheArticle();
     void savingAChangeWritesOnlyThatArticle();
+    void aPriceThatIsNotANumberIsNotSaved_data();
     void aPriceThatIsNotANumberIsNotSaved();
     void browsingStopsAtTheEndsAndDropsChanges();
     void keyedToolbarRunsTheSameCommands();
@@ -259,15 +260,36 @@ void TestArticleCard::savingAChangeWritesOnlyThatArticle()
     QCOMPARE(card.txtToolBar->text(), QStringLiteral("Articolo: 2 di 2"));
 }
 
+void TestArticleCard::aPriceThatIsNotANumberIsNotSaved_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<double>("stored");
+    const QString notANumber =
+        QStringLiteral("Impossibile salvare la prestazione corrente.\r\nIl campo Carico € non contiene un numero valido.");
+    QTest::newRow("a word") << "dieci" << notANumber << 10.0;
+    QTest::newRow("an exponent") << "1e308" << notANumber << 10.0;
+    QTest::newRow("beyond an amount") << "100000000" << notANumber << 10.0;
+    // Read as every typed amount is: a point alone is the decimal separator.
+    QTest::newRow("a point alone") << "1.000" << kSaved << 1.0;
+    QTest::newRow("grouped") << "1.234,50" << kSaved << 1234.5;
+    QTest::newRow("beyond the cents") << "2,675" << kSaved << 2.68;
+}
+
 void TestArticleCard::aPriceThatIsNotANumberIsNotSaved()
 {
+    QFETCH(QString, typed);
+    QFETCH(QString, message);
+    QFETCH(double, stored);
+    const QLocale previous;
+    QLocale::setDefault(QLocale(QLocale::Italian, QLocale::Italy));
+    const auto restore = qScopeGuard([&previous] { QLocale::setDefault(previous); });
     addArticles(1);
     frmPrestazioni &card = openCard();
-    card.txtCarico->setText(QStringLiteral("dieci"));
+    card.txtCarico->setText(typed);
     click(Save);
-    QCOMPARE(m_f->messages().texts(),
-             QStringList{QStringLiteral("Impossibile salvare la prestazione corrente.\r\nIl campo Carico € non contiene un numero valido.")});
-    QCOMPARE(m_f->count(QStringLiteral("Articoli where art_Prezzo_Carico = 10")), 1);
+    QCOMPARE(m_f->messages().texts(), QStringList{message});
+    QCOMPARE(m_f->scalar(QStringLiteral("select art_Prezzo_Carico from Articoli")).toDouble(), stored);
 }
 
 void TestArticleCard::browsingStopsAtTheEndsAndDropsChanges()

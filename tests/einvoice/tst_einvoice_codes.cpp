@@ -1,6 +1,7 @@
 // The identifiers of an electronic invoice, valid and invalid, and the
 // messages of the checks before export.
 #include "rules/EInvoiceChecks.h"
+#include "rules/EInvoiceFileCheck.h"
 #include "rules/EInvoiceXml.h"
 #include "rules/FiscalCodes.h"
 
@@ -16,6 +17,8 @@ private Q_SLOTS:
     void shopChecks();
     void addressingAndPayment_data();
     void addressingAndPayment();
+    void fileCheck_data();
+    void fileCheck();
 };
 
 void TestEInvoiceCodes::codes_data()
@@ -184,6 +187,47 @@ void TestEInvoiceCodes::addressingAndPayment()
     QTEST(EInvoiceXml::codiceDestinatario(c), "destinatario");
     QTEST(EInvoiceXml::format(c), "formato");
     QTEST(EInvoiceXml::modalitaPagamento(pagamento), "modalita");
+}
+
+void TestEInvoiceCodes::fileCheck_data()
+{
+    QTest::addColumn<QString>("lines");      // DettaglioLinee elements
+    QTest::addColumn<QString>("summary");    // DatiRiepilogo elements
+    QTest::addColumn<QString>("total");      // ImportoTotaleDocumento, also the payment
+    QTest::addColumn<QStringList>("problems");
+    const QString line = QStringLiteral("<DettaglioLinee><Quantita>%1</Quantita><PrezzoUnitario>%2</PrezzoUnitario>"
+                                        "<PrezzoTotale>%3</PrezzoTotale><AliquotaIVA>22.00</AliquotaIVA></DettaglioLinee>");
+    const QString summary = QStringLiteral("<DatiRiepilogo><AliquotaIVA>22.00</AliquotaIVA><ImponibileImporto>%1"
+                                           "</ImponibileImporto><Imposta>%2</Imposta></DatiRiepilogo>");
+    const QString twenty = line.arg("1.00", "20.00", "20.00");
+    QTest::newRow("sound") << twenty + twenty << summary.arg("40.00", "8.80") << "48.80" << QStringList{};
+    QTest::newRow("lines rounded one by one") << line.arg("3.00", "0.35", "1.05") << summary.arg("1.04", "0.23")
+                                              << "1.27" << QStringList{};
+    QTest::newRow("a summary of nothing") << twenty + twenty << summary.arg("0.00", "0.00") << "0.00"
+        << QStringList{"Fattura 26-00001: il riepilogo dell'aliquota 22.00 ha l'imponibile 0.00, ma le righe sommano 40.00."};
+    QTest::newRow("a total that is not the summary's") << twenty << summary.arg("20.00", "4.40") << "20.00"
+        << QStringList{"Fattura 26-00001: il totale del documento 20.00 non è imponibile più imposta (24.40)."};
+    QTest::newRow("a line that is not quantity by price") << line.arg("1000.00", "10.00", "10.00")
+        << summary.arg("10.00", "2.20") << "12.20"
+        << QStringList{"Fattura 26-00001: la riga 1 ha il totale 10.00, ma quantità per prezzo fa 10000.00."};
+    QTest::newRow("an amount the schema refuses") << line.arg("1.00", "inf", "inf") << summary.arg("0.00", "0.00")
+        << "0.00"
+        << QStringList{"Fattura 26-00001: il valore \"inf\" di PrezzoUnitario non è ammesso dalla fattura elettronica.",
+                       "Fattura 26-00001: il valore \"inf\" di PrezzoTotale non è ammesso dalla fattura elettronica."};
+}
+
+// What the export checks in a file before writing it, on files cut down to
+// the figures.
+void TestEInvoiceCodes::fileCheck()
+{
+    QFETCH(QString, lines);
+    QFETCH(QString, summary);
+    QFETCH(QString, total);
+    QFETCH(QStringList, problems);
+    const QString xml = QStringLiteral("<FatturaElettronica><ImportoTotaleDocumento>%1</ImportoTotaleDocumento>"
+                                       "<DatiBeniServizi>%2%3</DatiBeniServizi><ImportoPagamento>%1</ImportoPagamento>"
+                                       "</FatturaElettronica>").arg(total, lines, summary);
+    QCOMPARE(EInvoiceFileCheck::problems(QStringLiteral("26-00001"), xml.toUtf8()), problems);
 }
 
 QTEST_GUILESS_MAIN(TestEInvoiceCodes)

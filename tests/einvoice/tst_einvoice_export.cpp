@@ -29,6 +29,8 @@ private Q_SLOTS:
     void progressiveNeverRepeatsAcrossRuns();
     void failedWriteLeavesNoFile();
     void incompleteShopExportsNothing();
+    void anInvoiceItCannotWriteIsRefusedByName_data();
+    void anInvoiceItCannotWriteIsRefusedByName();
 
 private:
     EInvoiceExport::Result exportDecember(const QString &folder);
@@ -248,6 +250,54 @@ void TestEInvoiceExport::incompleteShopExportsNothing()
                                            "Nessuna fattura esportata."}));
     QCOMPARE(result.skipped, 5);
     QCOMPARE(QDir(m_out).entryList(QDir::Files), QStringList{});
+}
+
+void TestEInvoiceExport::anInvoiceItCannotWriteIsRefusedByName_data()
+{
+    QTest::addColumn<QStringList>("lines");     // quantity, price, VAT code, amount as stored
+    QTest::addColumn<QString>("problem");       // empty: the file is written
+    QTest::addColumn<QStringList>("totals");    // then its lines' PrezzoTotale
+    QTest::newRow("a thousand pieces whose amount says ten")
+        << QStringList{"1000, 10, 3, 10"}
+        << "Fattura 26-00007: la riga 1 ha il totale 10.00, ma quantità per prezzo fa 10000.00." << QStringList{};
+    QTest::newRow("an amount that is not a number")
+        << QStringList{"1, 20, 3, 'venti'"}
+        << "Fattura 26-00007: la riga 1 ha il totale 0.00, ma quantità per prezzo fa 20.00." << QStringList{};
+    QTest::newRow("an amount beyond the schema")
+        << QStringList{"1, 100000000000000000000, 3, 100000000000000000000"}
+        << "Fattura 26-00007: la riga 1 ha quantità, prezzo o importo oltre quanto la fattura elettronica può "
+           "contenere."
+        << QStringList{};
+    QTest::newRow("amounts stored as text read once, in the lines and in the summary")
+        << QStringList{"1, 20, 3, '20,00'", "2, 10, 3, '20,00'"} << QString() << QStringList{"20.00", "20.00"};
+}
+
+// The file is checked before it is written: an invoice whose file would be
+// wrong is named with the reason, and no file is written for it.
+void TestEInvoiceExport::anInvoiceItCannotWriteIsRefusedByName()
+{
+    QFETCH(QStringList, lines);
+    QFETCH(QString, problem);
+    QFETCH(QStringList, totals);
+    TestShopDatabase &shop = m_fixture->shop;
+    shop.execute(QStringLiteral("insert into Fattura (fat_Numero, fat_Data, fat_Codice_Cliente, "
+                                "fat_Descrizione_Pagamento) values ('26-00007', #2026-12-28#, 1, 'Contanti')"));
+    for (const QString &line : lines)
+        shop.execute(QStringLiteral("insert into [Dettaglio Fattura] (df_Numero_Fattura, df_Descrizione, df_Quantità, "
+                                    "df_Prezzo, df_IVA, df_Importo) values ('26-00007', 'Riga', %1)").arg(line));
+    const EInvoiceExport::Result result = EInvoiceExport(shop.database()).run({QStringLiteral("26-00007")}, m_out);
+    if (!problem.isEmpty()) {
+        QCOMPARE(result.problems, QStringList{problem});
+        QCOMPARE(result.skipped, 1);
+        QCOMPARE(QDir(m_out).entryList(QDir::Files), QStringList{});
+        return;
+    }
+    QCOMPARE(result.problems, QStringList{});
+    QCOMPARE(result.files.size(), 1);
+    QVERIFY2(EInvoiceShopData::schemaErrors(result.files.first()).isEmpty(),
+             qPrintable(EInvoiceShopData::schemaErrors(result.files.first())));
+    QCOMPARE(texts(result.files.first(), QStringLiteral("PrezzoTotale")), totals);
+    QCOMPARE(texts(result.files.first(), QStringLiteral("ImponibileImporto")), QStringList{"40.00"});
 }
 
 QTEST_MAIN(TestEInvoiceExport)

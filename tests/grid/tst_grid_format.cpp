@@ -14,6 +14,7 @@ private Q_SLOTS:
     void display();
     void parseNumber_data();
     void parseNumber();
+    void parseNumberWithinLimits();
     void parseDate_data();
     void parseDate();
     void valueListMatchesCodesWhateverTheirType();
@@ -77,6 +78,11 @@ void TestGridFormat::parseNumber_data()
     QTest::newRow("letters") << "abc" << false << QVariant();
     QTest::newRow("two commas") << "1,2,3" << false << QVariant();
     QTest::newRow("lone minus") << "-" << false << QVariant();
+    // Read as every typed number is: a point alone is the decimal separator.
+    QTest::newRow("a point alone") << "1.000" << true << QVariant(qlonglong(1));
+    QTest::newRow("exponent") << "1e308" << false << QVariant();
+    QTest::newRow("NaN") << "NaN" << false << QVariant();
+    QTest::newRow("infinity") << "inf" << false << QVariant();
 }
 
 void TestGridFormat::parseNumber()
@@ -92,6 +98,16 @@ void TestGridFormat::parseNumber()
         QCOMPARE(value.typeId(), expected.typeId());
         QCOMPARE(value.toDouble(), expected.toDouble());
     }
+}
+
+void TestGridFormat::parseNumberWithinLimits()
+{
+    bool parsed = false;
+    const db::NumberLimits cents{99999999.99, 2};
+    QCOMPARE(GridFormat::parseNumber(QStringLiteral("2,675"), &parsed, cents), QVariant(2.68));
+    QVERIFY(parsed);
+    QVERIFY(!GridFormat::parseNumber(QStringLiteral("100000000"), &parsed, cents).isValid());
+    QVERIFY(!parsed);
 }
 
 void TestGridFormat::parseDate_data()

@@ -65,6 +65,8 @@ private Q_SLOTS:
     void articlePickFillsTheLineAndACancelLeavesIt();
     void lineArithmetic_data();
     void lineArithmetic();
+    void typedAmountsReadOnceAndWithinSense_data();
+    void typedAmountsReadOnceAndWithinSense();
     void anAbandonedNewInvoiceLeavesNoLines_data();
     void anAbandonedNewInvoiceLeavesNoLines();
     void printOfAnUnsavedNewInvoiceIsRefused();
@@ -643,6 +645,79 @@ void TestInvoiceEditor::lineArithmetic()
     QCOMPARE(m_f->scalar(QStringLiteral("select fat_Imponibile from Fattura")).toDouble(), QLocale().toDouble(total));
     // Every line written got the third VAT code and a price.
     QCOMPARE(m_f->count(QStringLiteral("[Dettaglio Fattura] where df_IVA = 3 and df_Prezzo is not null")), lines);
+}
+
+void TestInvoiceEditor::typedAmountsReadOnceAndWithinSense_data()
+{
+    QTest::addColumn<double>("existing");   // the amount of a line stored before, 0 for none
+    QTest::addColumn<QString>("typed");     // from the description on
+    QTest::addColumn<QString>("message");   // empty: the line is written
+    QTest::addColumn<int>("keptColumn");    // the cell that keeps what was typed
+    QTest::addColumn<QString>("kept");
+    QTest::addColumn<QList<double>>("stored");  // quantity, price, amount of the line written
+    const QString number = QStringLiteral("Il valore \"%1\" della colonna \"%2\" non è un numero valido.");
+    const QString amount = QStringLiteral("L'importo della riga supera 99.999.999,99: correggere la quantità o il prezzo.");
+    const QString total = QStringLiteral("Con questa riga il totale della fattura supererebbe 99.999.999,99: "
+                                         "la riga non può essere salvata.");
+    QTest::newRow("1.000 is one piece in the amount and in the cell")
+        << 0.0 << "Nuova\t1.000\t10\t" << QString() << 0 << QString() << QList<double>{1, 10, 10};
+    QTest::newRow("a grouped price is its number")
+        << 0.0 << "Nuova\t2\t1.234,50\t" << QString() << 0 << QString() << QList<double>{2, 1234.5, 2469};
+    QTest::newRow("digits beyond the cents rounded away")
+        << 0.0 << "Nuova\t4\t2,675\t" << QString() << 0 << QString() << QList<double>{4, 2.68, 10.72};
+    QTest::newRow("1e308") << 0.0 << "Nuova\t1\t1e308\t" << number.arg("1e308", "Prezzo") << int(Prezzo)
+                           << "1e308" << QList<double>{};
+    QTest::newRow("NaN") << 0.0 << "Nuova\t1\tNaN\t" << number.arg("NaN", "Prezzo") << int(Prezzo) << "NaN"
+                         << QList<double>{};
+    QTest::newRow("1,2,3") << 0.0 << "Nuova\t1\t1,2,3\t" << number.arg("1,2,3", "Prezzo") << int(Prezzo)
+                           << "1,2,3" << QList<double>{};
+    QTest::newRow("a price of a hundred million")
+        << 0.0 << "Nuova\t1\t100000000\t" << number.arg("100000000", "Prezzo") << int(Prezzo) << "100000000"
+        << QList<double>{};
+    QTest::newRow("more pieces than the stock holds")
+        << 0.0 << "Nuova\t3000000000\t" << number.arg("3000000000", "Quantità") << int(Quantita) << "3000000000"
+        << QList<double>{};
+    QTest::newRow("an amount beyond sense")
+        << 0.0 << "Nuova\t3\t99999999\t" << amount << int(Prezzo) << "99999999" << QList<double>{};
+    QTest::newRow("a total beyond sense")
+        << 99999900.0 << "Nuova\t1\t100\t" << total << int(Prezzo) << "100" << QList<double>{};
+}
+
+// A typed number means the same in the amount and in the stored cell; one
+// beyond sense is refused with a message, the line kept as typed, nothing
+// written.
+void TestInvoiceEditor::typedAmountsReadOnceAndWithinSense()
+{
+    QFETCH(double, existing);
+    QFETCH(QString, typed);
+    QFETCH(QString, message);
+    QFETCH(int, keptColumn);
+    QFETCH(QString, kept);
+    QFETCH(QList<double>, stored);
+    addInvoice(QStringLiteral("26-00001"), existing != 0 ? QList<double>{existing} : QList<double>{});
+    frmFattura &editor = openEditor();
+    data::Grid &grid = *editor.TDBGrid1;
+    QVERIFY(grid.setCurrentCell(grid.model()->rowCount() - 1, Descrizione));
+    typeInGrid(grid, typed);
+    const bool written = grid.updateRow();
+    const QString line = QStringLiteral("[Dettaglio Fattura] where df_Descrizione = 'Nuova'");
+    if (message.isEmpty()) {
+        QVERIFY(written);
+        QVERIFY(m_f->messages().texts().isEmpty());
+        QCOMPARE(m_f->count(line), 1);
+        QCOMPARE(m_f->scalar(QStringLiteral("select df_Quantità from ") + line).toDouble(), stored.at(0));
+        QCOMPARE(m_f->scalar(QStringLiteral("select df_Prezzo from ") + line).toDouble(), stored.at(1));
+        QCOMPARE(m_f->scalar(QStringLiteral("select df_Importo from ") + line).toDouble(), stored.at(2));
+        QCOMPARE(m_f->scalar(QStringLiteral("select fat_Imponibile from Fattura")).toDouble(), stored.at(2));
+        return;
+    }
+    QVERIFY(!written);
+    QVERIFY(!m_f->messages().texts().isEmpty());
+    for (const QString &shown : m_f->messages().texts())
+        QCOMPARE(shown, message);
+    QCOMPARE(m_f->count(line), 0);
+    QCOMPARE(grid.columnText(keptColumn), kept);
+    QCOMPARE(m_f->scalar(QStringLiteral("select fat_Imponibile from Fattura")).toDouble(), existing);
 }
 
 void TestInvoiceEditor::anAbandonedNewInvoiceLeavesNoLines_data()

@@ -75,18 +75,26 @@ void TestInvoiceRules::recalculate_data()
     QTest::addColumn<QString>("quantita");
     QTest::addColumn<QString>("prezzo");
     QTest::addColumn<bool>("stops");
-    QTest::addColumn<QString>("quantitaAfter");
-    QTest::addColumn<QString>("prezzoAfter");
     QTest::addColumn<double>("importo");
-    QTest::newRow("plain") << "3" << "2,5" << false << "3" << "2,5" << 7.5;
-    QTest::newRow("point under Italian") << "1" << "3.50" << false << "1" << "3.50" << 3.5;
-    QTest::newRow("minus alone") << "2" << "-" << true << "" << "" << 0.0;
-    QTest::newRow("negative") << "2" << "-1,5" << false << "2" << "-1,5" << -3.0;
-    QTest::newRow("no quantity") << "" << "5" << true << "" << "" << 0.0;
-    QTest::newRow("no price") << "5" << " " << true << "" << "" << 0.0;
-    QTest::newRow("quantity not a number") << "tre" << "5" << false << "0" << "5" << 0.0;
-    QTest::newRow("price not a number") << "2" << "abc" << false << "2" << "0" << 0.0;
-    QTest::newRow("not rounded") << "3" << "0,1" << false << "3" << "0,1" << 3 * 0.1;
+    QTest::newRow("plain") << "3" << "2,5" << false << 7.5;
+    QTest::newRow("point under Italian") << "1" << "3.50" << false << 3.5;
+    QTest::newRow("minus alone") << "2" << "-" << true << 0.0;
+    QTest::newRow("negative") << "2" << "-1,5" << false << -3.0;
+    QTest::newRow("no quantity") << "" << "5" << true << 0.0;
+    QTest::newRow("no price") << "5" << " " << true << 0.0;
+    // A cell that is not a number is refused by the grid, never made 0.
+    QTest::newRow("quantity not a number") << "tre" << "5" << true << 0.0;
+    QTest::newRow("price not a number") << "2" << "abc" << true << 0.0;
+    QTest::newRow("not rounded") << "3" << "0,1" << false << 3 * 0.1;
+    // The quantity and the price read alike, as the grid stores them.
+    QTest::newRow("quantity 1.000 is one") << "1.000" << "10" << false << 10.0;
+    QTest::newRow("grouped price") << "2" << "1.234,50" << false << 2469.0;
+    QTest::newRow("price beyond cents rounded") << "1" << "2,675" << false << 2.68;
+    QTest::newRow("price beyond an amount") << "1" << "100000000" << true << 0.0;
+    QTest::newRow("price 1e308") << "1" << "1e308" << true << 0.0;
+    QTest::newRow("price NaN") << "1" << "NaN" << true << 0.0;
+    QTest::newRow("price 1,2,3") << "1" << "1,2,3" << true << 0.0;
+    QTest::newRow("quantity beyond the stock") << "3000000000" << "1" << true << 0.0;
 }
 
 void TestInvoiceRules::recalculate()
@@ -94,16 +102,11 @@ void TestInvoiceRules::recalculate()
     QFETCH(QString, quantita);
     QFETCH(QString, prezzo);
     QFETCH(bool, stops);
-    QFETCH(QString, quantitaAfter);
-    QFETCH(QString, prezzoAfter);
     QFETCH(double, importo);
     const auto amount = InvoiceLine::recalculate(quantita, prezzo, QLocale(QLocale::Italian, QLocale::Italy));
     QCOMPARE(!amount.has_value(), stops);
-    if (!amount)
-        return;
-    QCOMPARE(amount->quantita, quantitaAfter);
-    QCOMPARE(amount->prezzo, prezzoAfter);
-    QCOMPARE(amount->importo, importo);
+    if (amount)
+        QCOMPARE(*amount, importo);
 }
 
 void TestInvoiceRules::defaultVatCode_data()

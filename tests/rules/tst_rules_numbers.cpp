@@ -34,6 +34,8 @@ class TestRulesNumbers : public QObject {
 private Q_SLOTS:
     void typedAmount_data();
     void typedAmount();
+    void typedQuantity_data();
+    void typedQuantity();
     void moneyText_data();
     void moneyText();
     void counterQuantity_data();
@@ -50,7 +52,25 @@ void TestRulesNumbers::typedAmount_data()
     QTest::newRow("it point is decimal") << "it_IT" << "3.50" << 3.5;
     QTest::newRow("it comma") << "it_IT" << "3,50" << 3.5;
     QTest::newRow("it point never thousands") << "it_IT" << "1.000" << 1.0;
-    QTest::newRow("it grouped") << "it_IT" << "1.234,50" << kNotANumber;
+    // Both separators: the last is the decimal one, the other groups by three.
+    QTest::newRow("it grouped") << "it_IT" << "1.234,50" << 1234.5;
+    QTest::newRow("it grouped twice") << "it_IT" << "1.234.567,5" << 1234567.5;
+    QTest::newRow("it grouped the other way") << "it_IT" << "1,234.50" << 1234.5;
+    QTest::newRow("it badly grouped") << "it_IT" << "1.23,50" << kNotANumber;
+    QTest::newRow("it two points") << "it_IT" << "1.234.567" << kNotANumber;
+    QTest::newRow("it decimal separator twice") << "it_IT" << "1.234,5,0" << kNotANumber;
+    QTest::newRow("it exponent") << "it_IT" << "1e308" << kNotANumber;
+    QTest::newRow("it NaN") << "it_IT" << "NaN" << kNotANumber;
+    QTest::newRow("it euro sign") << "it_IT" << "€ 3,50" << 3.5;
+    QTest::newRow("it trailing separator") << "it_IT" << "12," << kNotANumber;
+    // An amount is within sense and in cents.
+    QTest::newRow("it largest amount") << "it_IT" << "-99999999,99" << -99999999.99;
+    QTest::newRow("it beyond an amount") << "it_IT" << "100000000" << kNotANumber;
+    QTest::newRow("it cents rounded up") << "it_IT" << "2,675" << 2.68;
+    QTest::newRow("it cents rounded away from zero") << "it_IT" << "-0,125" << -0.13;
+    QTest::newRow("it rounded into a carry") << "it_IT" << "9,995" << 10.0;
+    QTest::newRow("it rounded beyond an amount") << "it_IT" << "99999999,995" << kNotANumber;
+    QTest::newRow("it nothing left but a sign") << "it_IT" << "-0,001" << 0.0;
     QTest::newRow("it blanks") << "it_IT" << " -7,25 " << -7.25;
     QTest::newRow("it junk") << "it_IT" << "12abc" << kNotANumber;
     QTest::newRow("it empty") << "it_IT" << "" << kNotANumber;
@@ -75,6 +95,27 @@ void TestRulesNumbers::typedAmount()
     if (read)
         QCOMPARE(*read, value);
     QCOMPARE(MoneyText::value(text), value == kNotANumber ? 0.0 : value);
+}
+
+void TestRulesNumbers::typedQuantity_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<double>("value");
+    QTest::newRow("point alone is decimal") << "1.000" << 1.0;
+    QTest::newRow("grouped") << "1.000,5" << 1000.5;
+    QTest::newRow("decimals kept") << "0,125" << 0.125;
+    QTest::newRow("largest") << "2147483647" << 2147483647.0;
+    QTest::newRow("beyond the stock") << "2147483648" << kNotANumber;
+    QTest::newRow("exponent") << "1e300" << kNotANumber;
+}
+
+// Quantities read as amounts do, within what the stock holds.
+void TestRulesNumbers::typedQuantity()
+{
+    QFETCH(QString, text);
+    QFETCH(double, value);
+    const std::optional<double> read = TypedNumber::quantity(text, QLocale(QStringLiteral("it_IT")));
+    QCOMPARE(read.value_or(kNotANumber), value);
 }
 
 void TestRulesNumbers::moneyText_data()
