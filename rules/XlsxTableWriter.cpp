@@ -5,11 +5,12 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
-#include <QTemporaryFile>
+#include <QRandomGenerator>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
 #include <unistd.h>
 #include <xlsxwriter.h>
 
@@ -67,14 +68,8 @@ bool XlsxTableWriter::begin(const QList<ExportColumn> &columns)
     // The workbook is made under a name of its own in the target's folder,
     // where its working files go too (they may be large; /tmp may be small).
     const QFileInfo target(m_path);
-    QTemporaryFile aside(target.absoluteDir().filePath(QLatin1Char('.') + target.fileName() + QStringLiteral("-XXXXXX")));
-    aside.setAutoRemove(false);
-    if (!aside.open()) {
-        m_error = aside.errorString();
+    if (!makeAside(target))
         return false;
-    }
-    m_aside = aside.fileName();
-    aside.close();
     m_folder = QFile::encodeName(target.absolutePath());
     lxw_workbook_options options{};
     options.constant_memory = LXW_TRUE;
@@ -94,6 +89,26 @@ bool XlsxTableWriter::begin(const QList<ExportColumn> &columns)
     m_moment = workbook_add_format(m_book);
     format_set_num_format(m_moment, "dd/mm/yyyy hh:mm:ss");
     return startSheet();
+}
+
+// A new file as any other the user makes (the umask applies), under a name
+// no file has yet.
+bool XlsxTableWriter::makeAside(const QFileInfo &target)
+{
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const QString name = target.absoluteDir().filePath(
+            QStringLiteral(".%1-%2").arg(target.fileName()).arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0')));
+        const int fd = ::open(QFile::encodeName(name).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0) {
+            ::close(fd);
+            m_aside = name;
+            return true;
+        }
+        if (errno != EEXIST)
+            break;
+    }
+    m_error = systemError();
+    return false;
 }
 
 QString XlsxTableWriter::sheetName() const
@@ -228,6 +243,9 @@ bool XlsxTableWriter::finish()
         return false;
     }
     written.close();
+    // A file replaced keeps who may read it.
+    if (QFile::exists(m_path))
+        QFile::setPermissions(m_aside, QFile::permissions(m_path));
     if (std::rename(QFile::encodeName(m_aside).constData(), QFile::encodeName(m_path).constData()) != 0) {
         m_error = systemError();
         return false;

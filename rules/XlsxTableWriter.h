@@ -6,6 +6,8 @@
 #include <QList>
 #include <QString>
 
+class QFileInfo;
+
 struct lxw_format;
 struct lxw_workbook;
 struct lxw_worksheet;
@@ -31,6 +33,7 @@ public:
     QString errorString() const override { return m_error; }
 
 private:
+    bool makeAside(const QFileInfo &target);
     bool startSheet();
     bool fitColumns();
     bool writeCell(int column, const QVariant &cell);

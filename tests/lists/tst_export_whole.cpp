@@ -286,6 +286,9 @@ void TestExportWhole::cellsCarryTheirTypes()
     QCOMPARE(text.readAll(), QByteArray("\xEF\xBB\xBF" "Data;Codice;Descrizione;Usato;Quantità;Prezzo\r\n"
                                         "03/12/2026;'0000000000017;\"'=SOMMA(1;2)\";Sì;2,5;-1234,5\r\n"));
 
+    // Both made as any new file of the user's.
+    QCOMPARE(QFile::permissions(xlsx), QFile::permissions(csv));
+
     const XlsxReader book(xlsx);
     QVERIFY(book.isValid());
     const XlsxReader::Sheet &sheet = book.sheets().first();
