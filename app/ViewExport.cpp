@@ -14,6 +14,7 @@
 #include <QAbstractItemView>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QLocale>
 #include <QTableView>
@@ -86,21 +87,39 @@ ExportColumn exportColumnOf(const data::GridColumn &grid)
     return column;
 }
 
+QString extensionOf(const QString &filter)
+{
+    return filter == kExcelFilter ? QStringLiteral(".xlsx") : QStringLiteral(".csv");
+}
+
+// The name with the extension of the kind of file chosen, in place of the
+// other kind's.
+QString withExtension(QString name, const QString &filter)
+{
+    if (name.endsWith(QLatin1String(".csv"), Qt::CaseInsensitive) || TableWriter::isSpreadsheetFile(name))
+        name.truncate(name.lastIndexOf(QLatin1Char('.')));
+    return name + extensionOf(filter);
+}
+
 QString chooseFile(QWidget *parent, const QString &suggestedName)
 {
     const QString suggested = QDir::home().filePath(suggestedName);
     if (fileChooser())
         return fileChooser()(parent, suggested);
-    QString filter = kCsvFilter;
-    QString path = QFileDialog::getSaveFileName(parent, QStringLiteral("Esporta"), suggested,
-                                                kCsvFilter + QStringLiteral(";;") + kExcelFilter, &filter);
-    if (path.isEmpty())
-        return path;
-    // The kind of file chosen decides, whatever extension the name was left with.
-    const QString extension = filter == kExcelFilter ? QStringLiteral(".xlsx") : QStringLiteral(".csv");
-    if (path.endsWith(QLatin1String(".csv"), Qt::CaseInsensitive) || TableWriter::isSpreadsheetFile(path))
-        path.truncate(path.lastIndexOf(QLatin1Char('.')));
-    return path + extension;
+    QFileDialog dialog(parent, QStringLiteral("Esporta"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setNameFilters({kCsvFilter, kExcelFilter});
+    dialog.selectFile(suggested);
+    // The name follows the kind of file chosen, so that the dialog asks
+    // before replacing the very file that will be written.
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString &filter) {
+        const QString typed = dialog.selectedFiles().value(0);
+        if (!typed.isEmpty())
+            dialog.selectFile(withExtension(QFileInfo(typed).fileName(), filter));
+    });
+    if (ui::messageService().execModal(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    return withExtension(dialog.selectedFiles().first(), dialog.selectedNameFilter());
 }
 
 QString rowsText(qint64 rows)

@@ -18,6 +18,8 @@
 #include "ui/WindowRegistry.h"
 
 #include <QApplication>
+#include <QComboBox>
+#include <QFileDialog>
 #include <QDate>
 #include <QDir>
 #include <QElapsedTimer>
@@ -132,6 +134,7 @@ private Q_SLOTS:
     void invoiceSearchExportsEveryMatch();
     void registerSearchExportsEveryMatch();
     void cellsCarryTheirTypes();
+    void dialogOffersBothFormats();
     void annullaLeavesNoFile_data();
     void annullaLeavesNoFile();
     void failedWriteLeavesNoFile_data();
@@ -317,6 +320,39 @@ void TestExportWhole::cellsCarryTheirTypes()
     QVERIFY(sheet.widths.at(1) >= 13);
     QVERIFY(sheet.widths.at(5) >= 9);
     QVERIFY(sheet.widths.at(0) >= 10 && sheet.widths.at(0) < 20);
+}
+
+// The file dialog offers CSV and Excel; choosing Excel turns the name's
+// extension, and the workbook is what gets written.
+void TestExportWhole::dialogOffersBothFormats()
+{
+    ListsFixture f;
+    for (int i = 0; i < 3; ++i)
+        f.addLoad(QStringLiteral("1234"), day(i), 1, 100 + i, false);
+    auto &window = stockListOfDecember<frmListaCarico>();
+    QStringList kinds;
+    QString typed;
+    f.messages().queueModal([&](QDialog &dialog) {
+        auto *files = qobject_cast<QFileDialog *>(&dialog);
+        if (!files)
+            return int(QDialog::Rejected);
+        kinds = files->nameFilters();
+        typed = files->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->text();
+        files->setDirectory(f.folder());
+        auto *type = files->findChild<QComboBox *>(QStringLiteral("fileTypeCombo"));
+        type->setCurrentIndex(1);
+        Q_EMIT type->activated(1);
+        typed += QLatin1Char('|') + files->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->text();
+        QMetaObject::invokeMethod(files, "accept");
+        return files->result();
+    });
+    window.cmdEsporta->click();
+    delete &window;
+    QCOMPARE(kinds, QStringList({"Foglio di calcolo CSV (*.csv)", "Cartella di lavoro Excel (*.xlsx)"}));
+    QCOMPARE(typed, QStringLiteral("listacarico.csv|listacarico.xlsx"));
+    const QString path = f.folder() + QStringLiteral("/listacarico.xlsx");
+    QCOMPARE(f.messages().texts(), QStringList{doneText(3, path)});
+    QCOMPARE(rowsOf(path, 6).size(), 4);
 }
 
 void TestExportWhole::annullaLeavesNoFile_data()
