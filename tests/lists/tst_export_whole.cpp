@@ -10,6 +10,8 @@
 #include "data/Grid.h"
 #include "data/RecordsetModel.h"
 #include "invoicing/frmCercaFattura.h"
+#include "rules/CsvTableWriter.h"
+#include "rules/ListExporter.h"
 #include "register/frmCercaAnagrafica.h"
 #include "skin/ctrl_SkinableButton.h"
 #include "stock/frmListaCarico.h"
@@ -18,6 +20,7 @@
 #include "ui/WindowRegistry.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QComboBox>
 #include <QFileDialog>
 #include <QDate>
@@ -140,6 +143,7 @@ private Q_SLOTS:
     void failedWriteLeavesNoFile_data();
     void failedWriteLeavesNoFile();
     void databaseFailureSaysSo();
+    void everyBatchFollowsTheLast();
     void commandLineExportsEveryRow();
     void commandLineFailuresAreNotSuccess();
 };
@@ -471,6 +475,29 @@ void TestExportWhole::databaseFailureSaysSo()
                          "Impossibile trovare la tabella o la query di input 'Spese'. Verificare che esista e che il "
                          "nome sia stato digitato correttamente.\nNessun file è stato scritto."});
     QVERIFY(!QFile::exists(path));
+}
+
+// More rows than the server sends at a time: each batch follows the last,
+// none lost or repeated.
+void TestExportWhole::everyBatchFollowsTheLast()
+{
+    ListsFixture f;
+    f.addLoad(QStringLiteral("1234"), day(0), 1, 1, false);
+    for (int i = 0; i < 12; ++i)
+        f.execute(QStringLiteral("insert into carico (ca_Codice_Articolo, ca_Data, ca_Quantita, ca_Prezzo, ca_Usato) "
+                                 "select ca_Codice_Articolo, ca_Data, ca_Quantita, ca_Prezzo, ca_Usato from carico"));
+    ListExport list;
+    list.statement = QStringLiteral("Select * from carico order by ca_Codice");
+    list.columns = {{QStringLiteral("Numero"), QStringLiteral("ca_Codice"), ExportColumn::Kind::Number}};
+    QBuffer csv;
+    QVERIFY(csv.open(QIODevice::WriteOnly));
+    CsvTableWriter writer(&csv);
+    ListExporter exporter(list, f.folder() + QStringLiteral("/tarvo.mdb"));
+    QCOMPARE(exporter.run(writer), ListExporter::Outcome::Done);
+    QStringList expected{QStringLiteral("Numero")};
+    for (int i = 1; i <= 4096; ++i)
+        expected << QString::number(i);
+    QCOMPARE(QString::fromUtf8(csv.data().mid(3)).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts), expected);
 }
 
 void TestExportWhole::commandLineExportsEveryRow()
