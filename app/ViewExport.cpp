@@ -1,24 +1,41 @@
 #include "app/ViewExport.h"
 
 #include "app/Globals.h"
-#include "data/RecordsetModel.h"
+#include "data/DataControl.h"
+#include "data/Grid.h"
+#include "data/GridFormat.h"
+#include "db/Recordset.h"
+#include "rules/ListExporter.h"
+#include "rules/TableWriter.h"
 #include "skin/ctrl_SkinableButton.h"
 #include "ui/Messages.h"
+#include "ui/ProgressFeedback.h"
 
 #include <QAbstractItemView>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QHeaderView>
-#include <QSaveFile>
+#include <QLocale>
 #include <QTableView>
 #include <QTreeView>
 
 namespace {
 
+const QString kCsvFilter = QStringLiteral("Foglio di calcolo CSV (*.csv)");
+const QString kExcelFilter = QStringLiteral("Cartella di lavoro Excel (*.xlsx)");
+const QString kNothingWritten = QStringLiteral("Nessun file è stato scritto.");
+
 CsvFileChooser &fileChooser()
 {
     static CsvFileChooser chooser;
     return chooser;
+}
+
+std::function<void(qint64)> &rowObserver()
+{
+    static std::function<void(qint64)> observer;
+    return observer;
 }
 
 QHeaderView *columnHeader(const QAbstractItemView &view)
@@ -30,59 +47,145 @@ QHeaderView *columnHeader(const QAbstractItemView &view)
     return nullptr;
 }
 
-bool isValueOfItsOwn(const QVariant &value)
+// The columns the user sees, in the order seen.
+QList<int> shownColumns(const QAbstractItemView &view)
 {
-    switch (value.typeId()) {
-    case QMetaType::Double:
-    case QMetaType::Float:
-    case QMetaType::Int:
-    case QMetaType::LongLong:
-    case QMetaType::QDate:
-    case QMetaType::QDateTime:
-        return true;
-    default:
-        return false;
-    }
-}
-
-} // namespace
-
-CsvTable tableOfView(const QAbstractItemView &view)
-{
-    CsvTable table;
-    const QAbstractItemModel *model = view.model();
-    QHeaderView *header = columnHeader(view);
-    if (!model || !header)
-        return table;
     QList<int> columns;
+    const QHeaderView *header = columnHeader(view);
+    if (!header)
+        return columns;
     for (int visual = 0; visual < header->count(); ++visual) {
         const int column = header->logicalIndex(visual);
         if (!header->isSectionHidden(column))
             columns.append(column);
     }
-    QStringList names;
-    for (int column : columns)
-        names.append(model->headerData(column, Qt::Horizontal).toString());
-    table.setHeader(names);
-    const auto *grid = qobject_cast<const data::RecordsetModel *>(model);
-    // A grid's blank row for a new record is no record.
-    const int rows = grid ? grid->recordCount() : model->rowCount();
-    for (int row = 0; row < rows; ++row) {
-        QVariantList cells;
-        for (int column : columns) {
-            const QModelIndex index = model->index(row, column);
-            const QVariant value = grid ? model->data(index, data::RecordsetModel::ValueRole) : QVariant();
-            // A value list shows a text of its own for the stored value; a
-            // check box no text at all.
-            const QVariant check = model->data(index, Qt::CheckStateRole);
-            const QString shown = check.isValid()
-                ? (check.toInt() == Qt::Checked ? QStringLiteral("Sì") : QStringLiteral("No"))
-                : model->data(index, Qt::DisplayRole).toString();
-            cells.append(isValueOfItsOwn(value) ? value : QVariant(shown));
-        }
-        table.addRow(cells);
+    return columns;
+}
+
+// A format of two decimals: the column holds money.
+bool isMoneyFormat(const QString &format)
+{
+    static const QStringList named = {QStringLiteral("Standard"), QStringLiteral("Fixed"), QStringLiteral("Currency")};
+    return named.contains(format, Qt::CaseInsensitive) || format.contains(QLatin1String("0.00"));
+}
+
+ExportColumn exportColumnOf(const data::GridColumn &grid)
+{
+    using Kind = ExportColumn::Kind;
+    ExportColumn column(grid.caption, grid.dataField);
+    if (grid.checkBox)
+        column.kind = Kind::YesNo;
+    else if (grid.kind == data::GridColumn::Kind::Date || data::GridFormat::isDateFormat(grid.numberFormat))
+        column.kind = Kind::Date;
+    else if (isMoneyFormat(grid.numberFormat))
+        column.kind = Kind::Amount;
+    else if (grid.kind == data::GridColumn::Kind::Number || data::GridFormat::isNumberFormat(grid.numberFormat))
+        column.kind = Kind::Number;
+    if (grid.translateValues)
+        for (const data::GridValueItem &item : grid.valueItems)
+            column.valueList.append({item.value, item.displayText});
+    return column;
+}
+
+QString extensionOf(const QString &filter)
+{
+    return filter == kExcelFilter ? QStringLiteral(".xlsx") : QStringLiteral(".csv");
+}
+
+// The name with the extension of the kind of file chosen, in place of the
+// other kind's.
+QString withExtension(QString name, const QString &filter)
+{
+    if (name.endsWith(QLatin1String(".csv"), Qt::CaseInsensitive) || TableWriter::isSpreadsheetFile(name))
+        name.truncate(name.lastIndexOf(QLatin1Char('.')));
+    return name + extensionOf(filter);
+}
+
+QString chooseFile(QWidget *parent, const QString &suggestedName)
+{
+    const QString suggested = QDir::home().filePath(suggestedName);
+    if (fileChooser())
+        return fileChooser()(parent, suggested);
+    QFileDialog dialog(parent, QStringLiteral("Esporta"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setNameFilters({kCsvFilter, kExcelFilter});
+    dialog.selectFile(suggested);
+    // The name follows the kind of file chosen, so that the dialog asks
+    // before replacing the very file that will be written.
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString &filter) {
+        const QString typed = dialog.selectedFiles().value(0);
+        if (!typed.isEmpty())
+            dialog.selectFile(withExtension(QFileInfo(typed).fileName(), filter));
+    });
+    if (ui::messageService().execModal(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    return withExtension(dialog.selectedFiles().first(), dialog.selectedNameFilter());
+}
+
+QString rowsText(qint64 rows)
+{
+    const QString number = QLocale(QLocale::Italian, QLocale::Italy).toString(rows);
+    return rows == 1 ? QStringLiteral("1 riga") : number + QStringLiteral(" righe");
+}
+
+bool tellOutcome(ListExporter::Outcome outcome, const ListExporter &exporter, const QString &path)
+{
+    const QString file = QDir::toNativeSeparators(path);
+    switch (outcome) {
+    case ListExporter::Outcome::Done:
+        ui::MsgBox((exporter.rowsWritten() == 1 ? QStringLiteral("Esportata %1 nel file %2.")
+                                                : QStringLiteral("Esportate %1 nel file %2."))
+                       .arg(rowsText(exporter.rowsWritten()), file),
+                   ui::vbInformation, g_strAppName);
+        return true;
+    case ListExporter::Outcome::Cancelled:
+        ui::MsgBox(QStringLiteral("Esportazione annullata: nessun file è stato scritto."), ui::vbInformation,
+                   g_strAppName);
+        return false;
+    case ListExporter::Outcome::WriteFailed:
+        ui::MsgBox(QStringLiteral("Impossibile scrivere il file %1.\n%2\n%3").arg(file, exporter.errorText(), kNothingWritten),
+                   ui::vbCritical, g_strAppName);
+        return false;
+    case ListExporter::Outcome::ReadFailed:
+        ui::MsgBox(QStringLiteral("Esportazione interrotta da un errore del database:\n%1\n%2")
+                       .arg(exporter.errorText(), kNothingWritten),
+                   ui::vbCritical, g_strAppName);
+        return false;
     }
-    return table;
+    return false;
+}
+
+} // namespace
+
+ListExport listOfGrid(const data::Grid &grid, const QString &title)
+{
+    ListExport list;
+    list.title = title;
+    const db::Recordset *rows = grid.recordset();
+    if (grid.dataSource() && rows && rows->isOpen())
+        list.statement = grid.dataSource()->recordSource();
+    // A column of row buttons holds no data.
+    for (int column : shownColumns(grid))
+        if (grid.column(column).isBound())
+            list.columns << exportColumnOf(grid.column(column));
+    return list;
+}
+
+ListExport inShownOrder(ListExport list, const QAbstractItemView &view)
+{
+    QList<int> columns = shownColumns(view);
+    columns.removeIf([&list](int column) { return column >= list.columns.size(); });
+    QList<ExportColumn> shown;
+    for (int column : columns)
+        shown << list.columns.at(column);
+    list.columns = shown;
+    for (QVariantList &row : list.rows) {
+        QVariantList values;
+        for (int column : columns)
+            values << row.value(column);
+        row = values;
+    }
+    return list;
 }
 
 void setCsvFileChooser(CsvFileChooser chooser)
@@ -90,32 +193,45 @@ void setCsvFileChooser(CsvFileChooser chooser)
     fileChooser() = std::move(chooser);
 }
 
-bool exportViewAsCsv(QWidget *parent, const QAbstractItemView &view, const QString &suggestedName)
+void setExportRowObserver(std::function<void(qint64)> observer)
 {
-    const QString suggested = QDir::home().filePath(suggestedName);
-    const QString path = fileChooser()
-        ? fileChooser()(parent, suggested)
-        : QFileDialog::getSaveFileName(parent, QStringLiteral("Esporta"), suggested,
-                                       QStringLiteral("Foglio di calcolo CSV (*.csv)"));
-    if (path.isEmpty())
-        return false;
-    QSaveFile file(path);
-    const QByteArray bytes = tableOfView(view).bytes();
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        ui::MsgBox(QStringLiteral("Impossibile scrivere il file %1.\n%2")
-                       .arg(QDir::toNativeSeparators(path), file.errorString()),
-                   ui::vbCritical, g_strAppName);
-        return false;
-    }
-    return true;
+    rowObserver() = std::move(observer);
 }
 
-ctrl_SkinableButton *newExportButton(QWidget *window, std::function<const QAbstractItemView *()> view,
-                                     const QString &fileName)
+bool exportListToFile(QWidget *parent, const ListExport &list, const QString &suggestedName)
+{
+    const QString path = chooseFile(parent, suggestedName);
+    if (path.isEmpty())
+        return false;
+    ListExporter exporter(list, g_strDbPath);
+    exporter.setRowObserver(rowObserver());
+    ListExporter::Outcome outcome = ListExporter::Outcome::Cancelled;
+    ui::ProgressFeedback feedback(QStringLiteral("Esportazione in corso..."), parent);
+    feedback.setStatus([&exporter] { return QStringLiteral("Scritte finora: ") + rowsText(exporter.rowsWritten()); });
+    feedback.setCancelHandler([&exporter] { exporter.cancel(); });
+    feedback.run([&] {
+        const std::unique_ptr<TableWriter> writer = TableWriter::forFile(path, list.title);
+        outcome = exporter.run(*writer);
+    });
+    return tellOutcome(outcome, exporter, path);
+}
+
+ctrl_SkinableButton *newExportButton(QWidget *window, std::function<ListExport()> list, const QString &fileName)
 {
     auto *button = new ctrl_SkinableButton(QStringLiteral("Esporta"), window);
     button->setObjectName(QStringLiteral("cmdEsporta"));
     QObject::connect(button, &ctrl_SkinableButton::Click, window,
-                     [window, view, fileName] { exportViewAsCsv(window, *view(), fileName); });
+                     [window, list, fileName] { exportListToFile(window, list(), fileName); });
+    return button;
+}
+
+ctrl_SkinableButton *newExportButton(QWidget *window, data::Grid *grid, const QString &fileName)
+{
+    auto *button = new ctrl_SkinableButton(QStringLiteral("Esporta"), window);
+    button->setObjectName(QStringLiteral("cmdEsporta"));
+    QObject::connect(button, &ctrl_SkinableButton::Click, window, [window, grid, fileName] {
+        if (grid->updateRow())
+            exportListToFile(window, listOfGrid(*grid, window->windowTitle()), fileName);
+    });
     return button;
 }

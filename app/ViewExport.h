@@ -1,6 +1,6 @@
 #pragma once
 
-#include "rules/CsvTable.h"
+#include "rules/ListExport.h"
 
 #include <QString>
 #include <functional>
@@ -8,27 +8,35 @@
 class QAbstractItemView;
 class QWidget;
 class ctrl_SkinableButton;
+namespace data { class Grid; }
 
-// The "Esporta" button of the list windows: what a list shows, as a CSV
-// file for a spreadsheet.
+// The "Esporta" button of the list windows: a list written whole (every row
+// of its search, not only those shown) as a CSV file or as an Excel
+// workbook with typed cells, the file's extension deciding which.
 
-// The visible columns in the order the user sees them (headers included),
-// the rows in the order shown. A grid cell holding a number or a date gives
-// the value itself (decimal comma, dd/mm/yyyy), a check box "Sì" or "No";
-// any other cell, and every cell of a list, gives its text as shown.
-CsvTable tableOfView(const QAbstractItemView &view);
+// The list a grid shows as its data control defines it: every row of the
+// record source and the grid's visible bound columns in the order shown.
+ListExport listOfGrid(const data::Grid &grid, const QString &title);
+// `list` with its columns (given in the view's column order) put in the
+// order the user sees them, hidden ones left out.
+ListExport inShownOrder(ListExport list, const QAbstractItemView &view);
 
-// Asks for the file (suggesting `suggestedName` in the home folder) and
-// writes the table; says so when the file cannot be written. False when
-// nothing was written.
-bool exportViewAsCsv(QWidget *parent, const QAbstractItemView &view, const QString &suggestedName);
+// Asks for the file (suggesting `suggestedName` in the home folder), writes
+// the list there with the busy pointer and, past a second, a progress window
+// with "Annulla", and says how it went. False when no file was written.
+bool exportListToFile(QWidget *parent, const ListExport &list, const QString &suggestedName);
 
-// The button "Esporta" (cmdEsporta) of `window`, exporting the list `view`
+// The button "Esporta" (cmdEsporta) of `window`, exporting the list `list`
 // gives when pressed as `fileName`; the window places it and loads its skin
 // with its other buttons.
-ctrl_SkinableButton *newExportButton(QWidget *window, std::function<const QAbstractItemView *()> view,
-                                     const QString &fileName);
+ctrl_SkinableButton *newExportButton(QWidget *window, std::function<ListExport()> list, const QString &fileName);
+// The same for a grid: a row being typed is written first (a row the
+// database refuses stays for correction and nothing is exported).
+ctrl_SkinableButton *newExportButton(QWidget *window, data::Grid *grid, const QString &fileName);
 
 // Tests choose the file without a dialog; an empty function restores it.
 using CsvFileChooser = std::function<QString(QWidget *parent, const QString &suggestedPath)>;
 void setCsvFileChooser(CsvFileChooser chooser);
+// Tests watch (and may hold) an export after each row it wrote, on the
+// thread that writes it; an empty function removes the observer.
+void setExportRowObserver(std::function<void(qint64 rows)> observer);

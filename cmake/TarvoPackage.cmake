@@ -22,7 +22,9 @@ set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The shop gets the programs without their debugging information.
 set(CPACK_STRIP_FILES ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, qt6-translations-l10n, fonts-dejavu-core")
+# libxlsxwriter4 writes the Excel workbooks of "Esporta" (dpkg-shlibdeps
+# finds it too).
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, qt6-translations-l10n, fonts-dejavu-core, libxlsxwriter4")
 # tarvo-migra, built where libpq-dev is, brings libpq5 through dpkg-shlibdeps
 # (tests/package checks it).
 include(CPack)

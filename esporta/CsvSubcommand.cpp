@@ -1,12 +1,16 @@
-// tarvo-esporta csv LIST [--dal D] [--al D] [--database FILE]: the list as
-// its window shows it after a search over the period, in the CSV of its
-// "Esporta" button, to standard output. The window is opened off screen, so
-// the rows, columns and their order are the window's own.
+// tarvo-esporta csv|xlsx LIST [--dal D] [--al D] [--database FILE] [--file F]:
+// the list as its window shows it after a search over the period, every
+// row of that search, as its "Esporta" button writes it: CSV to standard
+// output or to F, an Excel workbook to F. The window is opened off screen,
+// so the search, the columns and their order are the window's own.
 #include "esporta/EsportaCommand.h"
 #include "db/DatabaseSettings.h"
 
 #include "app/Globals.h"
 #include "app/ViewExport.h"
+#include "rules/CsvTableWriter.h"
+#include "rules/ListExporter.h"
+#include "rules/XlsxTableWriter.h"
 #include "invoicing/frmCercaFattura.h"
 #include "register/frmCercaAnagrafica.h"
 #include "register/frmPrimaNota.h"
@@ -22,12 +26,15 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QTreeWidget>
 #include <cstdio>
 #include <functional>
 #include <map>
+#include <unistd.h>
 
 namespace {
 
@@ -69,51 +76,83 @@ void setPeriod(QLineEdit *from, QLineEdit *to, const Period &period)
 }
 
 template <class W>
-const QAbstractItemView *stockList(const Period &period)
+ListExport gridList(W &window)
+{
+    return listOfGrid(*window.TDBGrid1, window.windowTitle());
+}
+
+template <class W>
+ListExport stockList(const Period &period)
 {
     W &window = shown<W>();
     setPeriod(window.txtDataInizio, window.txtDataFine, period);
     window.Trova(QString());
-    return window.TDBGrid1;
+    return gridList(window);
 }
 
-using ListOpener = std::function<const QAbstractItemView *(const Period &)>;
+using ListOpener = std::function<ListExport(const Period &)>;
 
 const std::map<QString, ListOpener> &lists()
 {
     static const std::map<QString, ListOpener> all = {
-        {QStringLiteral("articoli"), [](const Period &) -> const QAbstractItemView * {
-             return shown<frmArticoli>().TDBGrid1;
-         }},
+        {QStringLiteral("articoli"), [](const Period &) { return gridList(shown<frmArticoli>()); }},
         {QStringLiteral("carichi"), &stockList<frmListaCarico>},
         {QStringLiteral("scarichi"), &stockList<frmListaScarico>},
-        {QStringLiteral("fatture"), [](const Period &period) -> const QAbstractItemView * {
+        {QStringLiteral("fatture"), [](const Period &period) {
              auto &window = shown<frmCercaFattura>();
              setPeriod(window.txtDataInizio, window.txtDataFine, period);
              window.TrovaFatture();
-             return window.lvwFatture;
+             return window.listToExport();
          }},
-        {QStringLiteral("anagrafica"), [](const Period &) -> const QAbstractItemView * {
+        {QStringLiteral("anagrafica"), [](const Period &) {
              auto &window = shown<frmCercaAnagrafica>();
              window.TrovaAnagrafica();
-             return window.lvwAnagrafica;
+             return window.listToExport();
          }},
-        {QStringLiteral("primanota"), [](const Period &period) -> const QAbstractItemView * {
+        {QStringLiteral("primanota"), [](const Period &period) {
              auto &window = shown<frmPrimaNota>();
              setPeriod(window.txtDataInizio, window.txtDataFine, period);
              window.cmdAggiorna_Click();
-             return window.TDBGrid1;
+             return gridList(window);
          }},
     };
     return all;
 }
 
+const QString kListNames = QStringLiteral("articoli|carichi|scarichi|fatture|anagrafica|primanota");
+const QString kOptions = QStringLiteral("[--dal GG/MM/AAAA] [--al GG/MM/AAAA] [--database FILE]");
+
+// What the run wrote, and why it stopped when it did not end.
+int outcomeCode(const ListExporter &exporter, ListExporter::Outcome outcome, const QString &file)
+{
+    const QString rows = QString::number(exporter.rowsWritten());
+    const QString nothing = file.isEmpty() ? QString() : QStringLiteral(" Nessun file è stato scritto.");
+    switch (outcome) {
+    case ListExporter::Outcome::Done:
+        return EsportaCommand::kDone;
+    case ListExporter::Outcome::WriteFailed:
+        EsportaCommand::say(file.isEmpty()
+                                ? QStringLiteral("impossibile scrivere su standard output dopo %1 righe: %2.")
+                                      .arg(rows, exporter.errorText())
+                                : QStringLiteral("impossibile scrivere il file %1: %2.%3")
+                                      .arg(QDir::toNativeSeparators(file), exporter.errorText(), nothing));
+        break;
+    case ListExporter::Outcome::ReadFailed:
+    case ListExporter::Outcome::Cancelled:
+        EsportaCommand::say(QStringLiteral("esportazione interrotta da un errore del database dopo %1 righe: %2.%3")
+                                .arg(rows, exporter.errorText(), nothing));
+        break;
+    }
+    return EsportaCommand::kFailed;
+}
+
 } // namespace
 
-static int runCsv(const QStringList &arguments)
+static int runList(const QStringList &arguments, bool spreadsheet)
 {
     QString list;
     QString database;
+    QString file;
     Period period;
     for (int i = 0; i < arguments.size(); ++i) {
         const QString &argument = arguments.at(i);
@@ -124,45 +163,65 @@ static int runCsv(const QStringList &arguments)
             period.to = arguments.at(++i);
         else if (argument == QLatin1String("--database") && hasValue)
             database = arguments.at(++i);
+        else if (argument == QLatin1String("--file") && hasValue)
+            file = arguments.at(++i);
         else if (list.isEmpty() && !argument.startsWith(QLatin1String("--")))
             list = argument;
         else
             list = QStringLiteral("?");
     }
     const auto found = lists().find(list);
-    if (found == lists().end()) {
-        std::fputs("Uso: tarvo-esporta csv articoli|carichi|scarichi|fatture|anagrafica|primanota "
-                   "[--dal GG/MM/AAAA] [--al GG/MM/AAAA] [--database FILE]\n", stderr);
-        return 2;
+    if (found == lists().end() || (spreadsheet && file.isEmpty())) {
+        const QString usage = spreadsheet
+            ? QStringLiteral("Uso: tarvo-esporta xlsx %1 %2 --file FILE.xlsx\n").arg(kListNames, kOptions)
+            : QStringLiteral("Uso: tarvo-esporta csv %1 %2 [--file FILE.csv]\n").arg(kListNames, kOptions);
+        std::fputs(usage.toLocal8Bit().constData(), stderr);
+        return EsportaCommand::kUsage;
     }
     g_strAppName = QStringLiteral("Qorda");
     g_strDbPath = database.isEmpty() ? programFolder() + QStringLiteral("/tarvo.mdb")
                                      : QFileInfo(database).absoluteFilePath();
     if (!QFileInfo(g_strDbPath).isFile() && !db::DatabaseSettings::beside(g_strDbPath).onServer()) {
         std::fprintf(stderr, "tarvo-esporta: database %s non trovato\n", g_strDbPath.toLocal8Bit().constData());
-        return 1;
+        return EsportaCommand::kFailed;
     }
     skin::setDefaultSkinPath(installedFile(QStringLiteral("shpix")));
     MessagesToStderr messages;
     ui::setMessageService(&messages);
-    const QAbstractItemView *view = found->second(period);
-    const QByteArray csv = tableOfView(*view).bytes();
+    const ListExport shownList = found->second(period);
     ui::setMessageService(nullptr);
     // A window that warned (a wrong date, an error) has not shown what was
     // asked; "nothing found" only informs.
     if (messages.failures > 0)
-        return 1;
-    std::fwrite(csv.constData(), 1, size_t(csv.size()), stdout);
-    return std::fflush(stdout) == 0 ? 0 : 1;
+        return EsportaCommand::kFailed;
+
+    ListExporter exporter(shownList, g_strDbPath);
+    if (spreadsheet) {
+        XlsxTableWriter writer(file, shownList.title);
+        return outcomeCode(exporter, exporter.run(writer), file);
+    }
+    if (!file.isEmpty()) {
+        CsvTableWriter writer(file);
+        return outcomeCode(exporter, exporter.run(writer), file);
+    }
+    QFile out;
+    out.open(STDOUT_FILENO, QIODevice::WriteOnly, QFileDevice::DontCloseHandle);
+    CsvTableWriter writer(&out);
+    return outcomeCode(exporter, exporter.run(writer), file);
 }
 
 namespace {
 
-const EsportaCommand::Registration registration{{
+const EsportaCommand::Registration csvRegistration{{
     QStringLiteral("csv"),
-    QStringLiteral("articoli|carichi|scarichi|fatture|anagrafica|primanota [--dal GG/MM/AAAA] [--al GG/MM/AAAA] "
-                   "[--database FILE]"),
-    runCsv,
+    kListNames + QLatin1Char(' ') + kOptions + QStringLiteral(" [--file FILE.csv]"),
+    [](const QStringList &arguments) { return runList(arguments, false); },
+}};
+
+const EsportaCommand::Registration xlsxRegistration{{
+    QStringLiteral("xlsx"),
+    kListNames + QLatin1Char(' ') + kOptions + QStringLiteral(" --file FILE.xlsx"),
+    [](const QStringList &arguments) { return runList(arguments, true); },
 }};
 
 } // namespace

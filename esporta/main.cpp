@@ -26,10 +26,10 @@ void quietQt(QtMsgType type, const QMessageLogContext &, const QString &message)
 int main(int argc, char **argv)
 {
     qInstallMessageHandler(quietQt);
-    // The CSV lists are read from the windows themselves, which need no
+    // The lists are defined by the windows themselves, which need no
     // screen; the other subcommands need no windows at all.
     std::unique_ptr<QCoreApplication> app;
-    if (argc > 1 && std::strcmp(argv[1], "csv") == 0) {
+    if (argc > 1 && (std::strcmp(argv[1], "csv") == 0 || std::strcmp(argv[1], "xlsx") == 0)) {
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
             qputenv("QT_QPA_PLATFORM", "offscreen");
         app = std::make_unique<QApplication>(argc, argv);

@@ -5,9 +5,13 @@
 
 #include <QStringList>
 
-QString invoiceSearchStatement(const InvoiceSearchFilters &filters)
+namespace {
+
+// The statement from `head` (its select and from clauses) on: the
+// conditions of the filled filters and the order.
+QString searchStatement(const QString &head, const InvoiceSearchFilters &filters)
 {
-    QString sql = QStringLiteral("Select top 200 * from fattura where ");
+    QString sql = head + QStringLiteral(" where ");
     const QString numero = filters.numero.trimmed();
     if (!numero.isEmpty()) {
         const QString pattern = QLatin1Char('*') + db::typedLikePattern(numero) + QLatin1Char('*');
@@ -25,6 +29,20 @@ QString invoiceSearchStatement(const InvoiceSearchFilters &filters)
         sql += QStringLiteral(" fat_Pagato = 0") + QStringLiteral(" and ");
     sql.chop(5);
     return sql + QStringLiteral(" order by fat_Data desc, fat_Numero desc");
+}
+
+} // namespace
+
+QString invoiceSearchStatement(const InvoiceSearchFilters &filters)
+{
+    return searchStatement(QStringLiteral("Select top 200 * from fattura"), filters);
+}
+
+QString invoiceExportStatement(const InvoiceSearchFilters &filters)
+{
+    return searchStatement(QStringLiteral("Select f.*, a.anag_Denominazione from fattura f left join anagrafica a "
+                                          "on a.anag_Contatore = f.fat_Codice_Cliente"),
+                           filters);
 }
 
 QString invoiceListFormula(const QStringList &numbers)

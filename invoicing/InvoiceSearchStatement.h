@@ -17,6 +17,9 @@ struct InvoiceSearchFilters {
 // literal; the dates reach the statement month first, as the database reads
 // them; the customer is the whole number the text starts with.
 QString invoiceSearchStatement(const InvoiceSearchFilters &filters);
+// The same search for an export: every matching invoice, in the same order,
+// with its customer's name (anag_Denominazione).
+QString invoiceExportStatement(const InvoiceSearchFilters &filters);
 
 // The selection formula printing the listed invoices:
 // "{fattura.fat_Numero} = 'A' or {fattura.fat_Numero} = 'B'".

@@ -188,7 +188,7 @@ void frmCercaFattura::buildButtons()
     cmdFattureElettroniche = new ctrl_SkinableButton(QStringLiteral("Fatture XML"), this);
     cmdFattureElettroniche->setObjectName(QStringLiteral("cmdFattureElettroniche"));
     cmdFattureElettroniche->setToolTip(QStringLiteral("Esporta le fatture elencate come fatture elettroniche (XML)"));
-    cmdEsporta = newExportButton(this, [this] { return lvwFatture; }, QStringLiteral("fatture.csv"));
+    cmdEsporta = newExportButton(this, [this] { return listToExport(); }, QStringLiteral("fatture.csv"));
     for (ctrl_SkinableButton *button : buttons()) {
         button->resize(kButtonWidth, kButtonHeight);
         button->installEventFilter(this);
@@ -267,8 +267,9 @@ void frmCercaFattura::TrovaFatture()
 {
     errors::ErrorTrap trap(kSearchLabel);
     lvwFatture->clear();
-    m_lastStatement = invoiceSearchStatement({txtNumero->text(), txtDataInizio->text(), txtDataFine->text(),
-                                              txtCodiceCliente->text(), cboSaldata->currentText()});
+    m_lastFilters = {txtNumero->text(), txtDataInizio->text(), txtDataFine->text(), txtCodiceCliente->text(),
+                     cboSaldata->currentText()};
+    m_lastStatement = invoiceSearchStatement(m_lastFilters);
     bool found = false;
     const bool ran = trap.run([&] {
         auto database = db::Database::open(g_strDbPath);
@@ -286,6 +287,7 @@ void frmCercaFattura::TrovaFatture()
         }
     });
     lvwFatture->setUpdatesEnabled(true);
+    m_searched = ran;
     if (ran && !found)
         ui::MsgBox(QStringLiteral("Nessuna fattura trovata con le caratteristiche specificate"), ui::vbInformation,
                    g_strAppName);
@@ -299,7 +301,25 @@ void frmCercaFattura::PulisciRicerca()
     txtDataInizio->clear();
     txtNumero->clear();
     lvwFatture->clear();
+    m_searched = false;
     txtNumero->setFocus();
+}
+
+ListExport frmCercaFattura::listToExport() const
+{
+    using Kind = ExportColumn::Kind;
+    ListExport list;
+    list.title = QStringLiteral("Fatture");
+    if (m_searched)
+        list.statement = invoiceExportStatement(m_lastFilters);
+    ExportColumn saldata(QStringLiteral("Saldata"), QStringLiteral("fat_Pagato"), Kind::YesNo);
+    saldata.yes = QStringLiteral("Si");
+    list.columns = {{QStringLiteral("Numero"), QStringLiteral("fat_Numero")},
+                    {QStringLiteral("Data"), QStringLiteral("fat_Data"), Kind::Date},
+                    {QStringLiteral("Cliente"), QStringLiteral("anag_Denominazione")},
+                    saldata,
+                    {QStringLiteral("Data Pagamento"), QStringLiteral("fat_Data_Pagamento"), Kind::Date}};
+    return inShownOrder(list, *lvwFatture);
 }
 
 void frmCercaFattura::cmdHelp_Click()

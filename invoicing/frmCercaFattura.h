@@ -1,5 +1,8 @@
 #pragma once
 
+#include "invoicing/InvoiceSearchStatement.h"
+#include "rules/ListExport.h"
+
 #include <QWidget>
 
 class QComboBox;
@@ -30,6 +33,9 @@ public:
 
     // The statement of the last search, as it was run.
     QString lastStatement() const { return m_lastStatement; }
+    // The list as "Esporta" writes it: every invoice of the last search (not
+    // only the 200 shown), in the columns and order shown.
+    ListExport listToExport() const;
 
     QLineEdit *txtNumero = nullptr;
     QLineEdit *txtDataInizio = nullptr;
@@ -62,6 +68,8 @@ private:
     QStringList numeriElencati() const;
 
     QString m_lastStatement;
+    InvoiceSearchFilters m_lastFilters;
+    bool m_searched = false;
     bool m_overButton = false;
     bool m_built = false;
 };

@@ -79,7 +79,7 @@ JournalWindow::JournalWindow(JournalKind kind, QWidget *parent)
     m_data = new data::DataControl(this);
     m_data->setObjectName(QStringLiteral("dat") + m_kind.name.mid(3));
     buildGrid();
-    cmdEsporta = newExportButton(this, [this] { return TDBGrid1; }, m_kind.name.mid(3).toLower() + QStringLiteral(".csv"));
+    cmdEsporta = newExportButton(this, TDBGrid1, m_kind.name.mid(3).toLower() + QStringLiteral(".csv"));
     cmdEsporta->resize(112, 30);
     cmdEsporta->installEventFilter(this);
 

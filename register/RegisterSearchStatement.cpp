@@ -10,11 +10,9 @@ QString pattern(const QString &trimmed)
     return db::quoted(db::typedLikePattern(trimmed), QLatin1Char('"'));
 }
 
-} // namespace
-
-QString registerSearchStatement(const RegisterSearchFilters &filters)
+QString searchStatement(const QString &head, const RegisterSearchFilters &filters)
 {
-    QString sql = QStringLiteral("Select top 100 * from anagrafica where ");
+    QString sql = head + QStringLiteral(" * from anagrafica where ");
     const QString codice = filters.codice.trimmed();
     if (!codice.isEmpty())
         sql += QStringLiteral("anag_contatore = ") + QString::number(ValLong(codice)) + QStringLiteral(" and ");
@@ -33,4 +31,16 @@ QString registerSearchStatement(const RegisterSearchFilters &filters)
         sql += QStringLiteral(" anag_Fornitore <> 0 and ");
     sql.chop(5);
     return sql + QStringLiteral(" order by anag_Denominazione");
+}
+
+} // namespace
+
+QString registerSearchStatement(const RegisterSearchFilters &filters)
+{
+    return searchStatement(QStringLiteral("Select top 100"), filters);
+}
+
+QString registerExportStatement(const RegisterSearchFilters &filters)
+{
+    return searchStatement(QStringLiteral("Select"), filters);
 }

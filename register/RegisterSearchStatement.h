@@ -19,3 +19,5 @@ struct RegisterSearchFilters {
 // has always run: "Select top 100 * from anagrafica w order by
 // anag_Denominazione" (w names the table).
 QString registerSearchStatement(const RegisterSearchFilters &filters);
+// The same search for an export: every matching entry, in the same order.
+QString registerExportStatement(const RegisterSearchFilters &filters);

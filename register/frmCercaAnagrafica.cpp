@@ -147,7 +147,7 @@ void frmCercaAnagrafica::buildButtons()
     cmdCancella->setObjectName(QStringLiteral("cmdCancella"));
     cmdStampa = new ctrl_SkinableButton(QStringLiteral("Stampa"), this);
     cmdStampa->setObjectName(QStringLiteral("cmdStampa"));
-    cmdEsporta = newExportButton(this, [this] { return lvwAnagrafica; }, QStringLiteral("anagrafica.csv"));
+    cmdEsporta = newExportButton(this, [this] { return listToExport(); }, QStringLiteral("anagrafica.csv"));
     cmdEsci = new ctrl_SkinableButton(QStringLiteral("Esci"), this);
     cmdEsci->setObjectName(QStringLiteral("cmdEsci"));
     for (ctrl_SkinableButton *button : buttons()) {
@@ -245,8 +245,9 @@ void frmCercaAnagrafica::TrovaAnagrafica()
 {
     errors::ErrorTrap trap(kSearchLabel);
     lvwAnagrafica->clear();
-    m_lastStatement = registerSearchStatement({txtCodice->text(), txtDenominazione->text(), txtPartitaIva->text(),
-                                               txtStato->text(), cboTipo->currentText()});
+    m_lastFilters = {txtCodice->text(), txtDenominazione->text(), txtPartitaIva->text(), txtStato->text(),
+                     cboTipo->currentText()};
+    m_lastStatement = registerSearchStatement(m_lastFilters);
     bool found = false;
     // One statement: a search the engine refuses ends here, with no list.
     const bool ran = trap.run([&] {
@@ -264,6 +265,7 @@ void frmCercaAnagrafica::TrovaAnagrafica()
         lvwAnagrafica->setUpdatesEnabled(true);
     });
     lvwAnagrafica->setUpdatesEnabled(true);
+    m_searched = ran;
     if (ran && !found)
         ui::MsgBox(QStringLiteral("Nessuna anagrafica trovata con le caratteristiche specificate"), ui::vbInformation,
                    g_strAppName);
@@ -276,6 +278,20 @@ void frmCercaAnagrafica::PulisciRicerca()
     txtPartitaIva->clear();
     txtCodice->setFocus();
     lvwAnagrafica->clear();
+    m_searched = false;
+}
+
+ListExport frmCercaAnagrafica::listToExport() const
+{
+    ListExport list;
+    list.title = QStringLiteral("Anagrafica");
+    if (m_searched)
+        list.statement = registerExportStatement(m_lastFilters);
+    list.columns = {{QStringLiteral("Codice"), QStringLiteral("anag_Contatore"), ExportColumn::Kind::Number},
+                    {QStringLiteral("Denominazione"), QStringLiteral("anag_Denominazione")},
+                    {QStringLiteral("Stato"), QStringLiteral("anag_Stato")},
+                    {QStringLiteral("Partita IVA"), QStringLiteral("anag_Partita_IVA")}};
+    return inShownOrder(list, *lvwAnagrafica);
 }
 
 void frmCercaAnagrafica::cmdStampa_Click()

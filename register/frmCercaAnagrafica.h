@@ -1,5 +1,8 @@
 #pragma once
 
+#include "register/RegisterSearchStatement.h"
+#include "rules/ListExport.h"
+
 #include <QIcon>
 #include <QWidget>
 
@@ -28,6 +31,9 @@ public:
 
     // The statement of the last search, as it was run.
     QString lastStatement() const { return m_lastStatement; }
+    // The list as "Esporta" writes it: every entry of the last search (not
+    // only the 100 shown), in the columns and order shown.
+    ListExport listToExport() const;
 
     QLineEdit *txtCodice = nullptr;
     QLineEdit *txtDenominazione = nullptr;
@@ -58,6 +64,8 @@ private:
     QList<ctrl_SkinableButton *> buttons() const;
 
     QString m_lastStatement;
+    RegisterSearchFilters m_lastFilters;
+    bool m_searched = false;
     QIcon m_icon;
     bool m_overButton = false;
     bool m_built = false;

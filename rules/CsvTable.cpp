@@ -3,31 +3,36 @@
 #include <QDate>
 #include <QDateTime>
 #include <QLocale>
+#include <QRegularExpression>
 
 namespace {
 
-QString numberText(double value)
+QString numberText(double value, int decimals)
 {
     // Enough decimals for any amount or quantity, without the binary noise
     // of a double ("0,1" not "0,1000000000000000055").
-    QString text = QLocale::c().toString(value, 'f', 6);
-    while (text.endsWith(QLatin1Char('0')))
-        text.chop(1);
-    if (text.endsWith(QLatin1Char('.')))
-        text.chop(1);
-    if (text == QLatin1String("-0"))
-        text = QStringLiteral("0");
+    QString text = QLocale::c().toString(value, 'f', decimals < 0 ? 6 : decimals);
+    if (decimals < 0) {
+        while (text.endsWith(QLatin1Char('0')))
+            text.chop(1);
+        if (text.endsWith(QLatin1Char('.')))
+            text.chop(1);
+    }
+    // Nothing but zeros is 0, never "-0".
+    static const QRegularExpression nonZero(QStringLiteral("[1-9]"));
+    if (text.startsWith(QLatin1Char('-')) && !text.contains(nonZero))
+        text.remove(0, 1);
     return text.replace(QLatin1Char('.'), QLatin1Char(','));
 }
 
-QString plainText(const QVariant &value)
+QString plainText(const QVariant &value, int decimals)
 {
     switch (value.typeId()) {
     case QMetaType::UnknownType:
         return QString();
     case QMetaType::Double:
     case QMetaType::Float:
-        return numberText(value.toDouble());
+        return numberText(value.toDouble(), decimals);
     case QMetaType::Int:
     case QMetaType::UInt:
     case QMetaType::Long:
@@ -43,8 +48,12 @@ QString plainText(const QVariant &value)
             return moment.date().toString(QStringLiteral("dd/MM/yyyy"));
         return moment.toString(QStringLiteral("dd/MM/yyyy HH:mm:ss"));
     }
-    default:
-        return value.isNull() ? QString() : value.toString();
+    default: {
+        if (value.isNull())
+            return QString();
+        const QString text = value.toString();
+        return CsvTable::needsTextMark(text) ? QLatin1Char('\'') + text : text;
+    }
     }
 }
 
@@ -60,9 +69,25 @@ void CsvTable::addRow(const QVariantList &cells)
     m_rows.append(cells);
 }
 
-QString CsvTable::field(const QVariant &value)
+bool CsvTable::needsTextMark(const QString &text)
 {
-    QString text = plainText(value);
+    // What Calc and Excel read in a field: a formula, a number (signs,
+    // grouping, exponent, percent, currency, a negative in brackets), a
+    // date or a time, a truth in Italian or English.
+    static const QRegularExpression formula(QStringLiteral("^([\\t\\r]|\\s*[=+\\-@])"));
+    static const QRegularExpression number(
+        QStringLiteral("^\\s*\\(?[+-]?[€$]?\\s*[0-9.,]*[0-9][0-9.,]*([eE][+-]?[0-9]+)?\\s*[%€$]?\\)?\\s*$"));
+    static const QRegularExpression dateOrTime(
+        QStringLiteral("^\\s*[0-9]{1,4}([-/.:][0-9]{1,4})+(\\s+[0-9]{1,2}(:[0-9]{1,2}){1,2})?\\s*$"));
+    static const QRegularExpression truth(QStringLiteral("^\\s*(vero|falso|true|false)\\s*$"),
+                                          QRegularExpression::CaseInsensitiveOption);
+    return formula.match(text).hasMatch() || number.match(text).hasMatch() || dateOrTime.match(text).hasMatch()
+           || truth.match(text).hasMatch();
+}
+
+QString CsvTable::field(const QVariant &value, int decimals)
+{
+    QString text = plainText(value, decimals);
     const bool quote = text.contains(QLatin1Char(';')) || text.contains(QLatin1Char('"'))
         || text.contains(QLatin1Char('\n')) || text.contains(QLatin1Char('\r'))
         || (!text.isEmpty() && (text.front().isSpace() || text.back().isSpace()));
@@ -72,16 +97,25 @@ QString CsvTable::field(const QVariant &value)
     return QLatin1Char('"') + text + QLatin1Char('"');
 }
 
+QString CsvTable::line(const QStringList &fields)
+{
+    return fields.join(QLatin1Char(';')) + QStringLiteral("\r\n");
+}
+
+const QByteArray &CsvTable::byteOrderMark()
+{
+    static const QByteArray mark = QByteArrayLiteral("\xEF\xBB\xBF");
+    return mark;
+}
+
 QByteArray CsvTable::bytes() const
 {
     QString text;
     const auto writeRow = [&text](const QVariantList &cells) {
-        for (qsizetype i = 0; i < cells.size(); ++i) {
-            if (i > 0)
-                text += QLatin1Char(';');
-            text += field(cells.at(i));
-        }
-        text += QStringLiteral("\r\n");
+        QStringList fields;
+        for (const QVariant &cell : cells)
+            fields << field(cell);
+        text += line(fields);
     };
     if (!m_header.isEmpty()) {
         QVariantList header;
@@ -91,5 +125,5 @@ QByteArray CsvTable::bytes() const
     }
     for (const QVariantList &row : m_rows)
         writeRow(row);
-    return QByteArrayLiteral("\xEF\xBB\xBF") + text.toUtf8();
+    return byteOrderMark() + text.toUtf8();
 }

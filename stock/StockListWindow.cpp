@@ -175,7 +175,7 @@ void StockListWindow::buildGrid()
     txtCodiceArticolo->setMaximumWidth(160);
     txtFornitore->setMinimumWidth(160);
 
-    cmdEsporta = newExportButton(this, [this] { return TDBGrid1; }, m_kind.name.mid(3).toLower() + QStringLiteral(".csv"));
+    cmdEsporta = newExportButton(this, TDBGrid1, m_kind.name.mid(3).toLower() + QStringLiteral(".csv"));
     cmdEsporta->setFixedSize(112, 30);
     cmdEsporta->installEventFilter(this);
     auto *buttons = new QVBoxLayout;

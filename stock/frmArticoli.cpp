@@ -91,7 +91,7 @@ frmArticoli::frmArticoli(QWidget *parent)
     cmdStampa->setObjectName(QStringLiteral("cmdStampa"));
     cmdChiudi = new ctrl_SkinableButton(QStringLiteral("Chiudi"), this);
     cmdChiudi->setObjectName(QStringLiteral("cmdChiudi"));
-    cmdEsporta = newExportButton(this, [this] { return TDBGrid1; }, QStringLiteral("articoli.csv"));
+    cmdEsporta = newExportButton(this, TDBGrid1, QStringLiteral("articoli.csv"));
     for (ctrl_SkinableButton *button : {cmdStampa, cmdEsporta, cmdChiudi}) {
         button->resize(kButtonWidth, kButtonHeight);
         button->installEventFilter(this);

@@ -83,7 +83,7 @@ frmIncassi::frmIncassi(QWidget *parent)
         lvwIncassi->header()->setSectionResizeMode(c, QHeaderView::Fixed);
         lvwIncassi->setColumnWidth(c, 110);
     }
-    cmdEsporta = newExportButton(this, [this] { return lvwIncassi; }, QStringLiteral("incassi.csv"));
+    cmdEsporta = newExportButton(this, [this] { return listToExport(); }, QStringLiteral("incassi.csv"));
     cmdEsporta->setFixedSize(112, 30);
     lblTotale = new QLabel(this);
     lblTotale->setObjectName(QStringLiteral("lblTotale"));
@@ -161,6 +161,7 @@ void frmIncassi::cmdAggiorna_Click()
     errors::ErrorTrap trap(QStringLiteral("frmIncassi.cmdAggiorna_Click"));
     lvwIncassi->clear();
     lblTotale->clear();
+    m_shown = DailyTakings();
     SetHourglass();
     trap.run([&] { mostra(DailyTakings::read(from, to)); });
     ResetPointer();
@@ -178,6 +179,7 @@ void frmIncassi::mostra(const DailyTakings &takings)
             item->setTextAlignment(c, Qt::AlignRight | Qt::AlignVCenter);
         return item;
     };
+    m_shown = takings;
     for (const TakingsLine &line : takings.lines)
         add(line);
     QTreeWidgetItem *total = add(takings.totale);
@@ -186,6 +188,23 @@ void frmIncassi::mostra(const DailyTakings &takings)
     for (int c = 0; c < 4; ++c)
         total->setFont(c, bold);
     lblTotale->setText(QStringLiteral("Totale incassato: € ") + MoneyText::format(takings.totale.incasso));
+}
+
+ListExport frmIncassi::listToExport() const
+{
+    using Kind = ExportColumn::Kind;
+    ListExport list;
+    list.title = QStringLiteral("Incassi");
+    ExportColumn sconti(QStringLiteral("Sconti"), QString(), Kind::Amount);
+    ExportColumn incasso(QStringLiteral("Incasso"), QString(), Kind::Amount);
+    sconti.decimals = incasso.decimals = 2;
+    list.columns = {{QStringLiteral("Pagamento"), QString()}, {QStringLiteral("Vendite"), QString(), Kind::Number},
+                    sconti, incasso};
+    if (lvwIncassi->topLevelItemCount() > 0)
+        for (const TakingsLine &line : m_shown.lines + QList<TakingsLine>{m_shown.totale})
+            list.rows.append({line.descrizione, line.vendite, MoneyText::cents(line.sconti) / 100.0,
+                              MoneyText::cents(line.incasso) / 100.0});
+    return inShownOrder(list, *lvwIncassi);
 }
 
 void frmIncassi::cmdStampa_Click()

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "rules/DailyTakings.h"
+#include "rules/ListExport.h"
+
 #include <QWidget>
 
 class QLabel;
@@ -7,7 +10,6 @@ class QLineEdit;
 class QTreeWidget;
 class ctrl_SkinableButton;
 class ctrl_SkinableForm;
-struct DailyTakings;
 
 // The day's takings ("Incassi"): the sales of a day (today unless the user
 // chooses) or of a period, by payment type and in all, with the number of
@@ -20,6 +22,9 @@ public:
 
     void cmdAggiorna_Click();
     void cmdStampa_Click();
+    // The list as "Esporta" writes it: the lines shown and the total, the
+    // counts and amounts as numbers.
+    ListExport listToExport() const;
 
     QLineEdit *txtDataInizio = nullptr;
     QLineEdit *txtDataFine = nullptr;
@@ -42,5 +47,6 @@ private:
     bool periodo(QDate &from, QDate &to);
     void mostra(const DailyTakings &takings);
 
+    DailyTakings m_shown;
     bool m_built = false;
 };

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "rules/TableWriter.h"
+
+#include <QByteArray>
+#include <QList>
+#include <memory>
+
+class QIODevice;
+class QSaveFile;
+
+// A list in CsvTable's format, written as its rows arrive: into a file
+// (written aside, in place only when finished) or onto a device the caller
+// opened, standard output for one.
+class CsvTableWriter : public TableWriter {
+public:
+    explicit CsvTableWriter(const QString &path);
+    explicit CsvTableWriter(QIODevice *device);
+    ~CsvTableWriter() override;
+
+    bool begin(const QList<ExportColumn> &columns) override;
+    bool addRow(const QVariantList &cells) override;
+    bool finish() override;
+    QString errorString() const override { return m_error; }
+
+private:
+    bool write(bool all);
+
+    std::unique_ptr<QSaveFile> m_file;
+    QIODevice *m_device = nullptr;
+    QList<int> m_decimals;
+    QByteArray m_pending;
+    QString m_error;
+};

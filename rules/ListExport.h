@@ -1,0 +1,19 @@
+#pragma once
+
+#include "rules/ExportColumn.h"
+
+#include <QList>
+#include <QString>
+#include <QVariant>
+
+// A list as "Esporta" writes it, needing no window: the select of its
+// search (in the program's dialect, every row of it, not only the rows a
+// window has read or shows) and its columns in the order shown. A list that
+// is computed whole (the takings) gives its rows instead of a statement,
+// one stored value per column.
+struct ListExport {
+    QString title;                 // names the spreadsheet's sheet
+    QString statement;
+    QList<ExportColumn> columns;
+    QList<QVariantList> rows;      // used when there is no statement
+};
