@@ -420,6 +420,8 @@ void TestTills::changingTheNumberToOneAnotherEditorHoldsIsRefused()
     QCOMPARE(linesOfAnotherTill(shop), 0);
     QCOMPARE(shop.count(QStringLiteral("[Dettaglio Fattura] where df_Numero_Fattura = '26-00002'")), 1);
     QCOMPARE(shop.count(QStringLiteral("[Dettaglio Fattura] where df_Numero_Fattura = '26-00003'")), 1);
+}
+
 // The other till sells on: the restore is refused with a message, and every
 // sale the till reported saved is in the shop; once it has closed, the
 // restore goes through.
