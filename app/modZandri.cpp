@@ -57,7 +57,7 @@ void ErroreDati(const db::DbError &error)
     if (error.kind() == db::ErrorKind::DuplicateKey)
         showDuplicateKey();
     else
-        errors::TopLevelReporter::report(errors::ErrObject{error.number(), error.description()},
+        errors::TopLevelReporter::report(errors::ErrObject{error.number(), error.description(), error.detail()},
                                          QStringLiteral("modZandri.ErroreDati"));
 }
 

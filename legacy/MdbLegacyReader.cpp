@@ -2,8 +2,10 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QSet>
 #include <algorithm>
 #include <cstring>
+#include <optional>
 
 // glib first: mdbtools.h includes it inside its extern "C" block.
 #include <glib.h>
@@ -74,12 +76,79 @@ void checkHeader(const QString &path)
                                              "quella di un archivio di Access.").arg(QFileInfo(path).fileName()).arg(size));
 }
 
-LegacyValue valueOf(MdbHandle *mdb, const MdbColumn &column, const MdbField &field)
+// Bytes a value of a fixed-size type takes in its row (0: none, or not fixed).
+int fixedSize(int columnType)
+{
+    switch (columnType) {
+    case MDB_BYTE: return 1;
+    case MDB_INT: return 2;
+    case MDB_LONGINT:
+    case MDB_FLOAT: return 4;
+    case MDB_DOUBLE:
+    case MDB_DATETIME:
+    case MDB_MONEY: return 8;
+    default: return 0;
+    }
+}
+
+// A table's columns as libmdb finds each value of a row by them: a damaged
+// definition would send it, or us, outside the page.
+bool columnsFit(const MdbTableDef *def)
+{
+    if (!def->columns || def->columns->len != def->num_cols || def->num_cols > MDB_MAX_COLS)
+        return false;
+    for (unsigned c = 0; c < def->num_cols; ++c) {
+        const auto *column = static_cast<const MdbColumn *>(g_ptr_array_index(def->columns, c));
+        if (column->col_num < 0 || column->col_num >= MDB_MAX_COLS || column->var_col_num >= MDB_MAX_COLS)
+            return false;
+        if (column->is_fixed && (column->fixed_offset < 0 || column->col_size < fixedSize(column->col_type)
+                                 || column->fixed_offset + column->col_size > pageSize))
+            return false;
+    }
+    return true;
+}
+
+// The bytes of text a memo holds, after checking that its header tells the
+// truth: libmdb would give an empty or cut text where it lies, and follow a
+// chain of pages that loops for ever. Nothing when it lies.
+std::optional<size_t> memoBytes(MdbHandle *mdb, const MdbField &field)
+{
+    const quint32 header = little<quint32>(mdb->pg_buf, field.start);
+    if (header & 0x80000000u)   // in the row itself
+        return size_t(field.siz - MDB_MEMO_OVERHEAD);
+    void *buffer = nullptr;
+    int start = 0;
+    size_t length = 0;
+    qint32 pageRow = little<qint32>(mdb->pg_buf, field.start + 4);
+    if (header & 0x40000000u)   // in one row of another page
+        return mdb_find_pg_row(mdb, pageRow, &buffer, &start, &length) == 0 ? std::optional(length) : std::nullopt;
+    if (header & 0xff000000u)
+        return std::nullopt;
+    // A chain of rows, each naming the next, that together hold the length
+    // the header gives.
+    size_t bytes = 0;
+    QSet<qint32> visited;
+    while (pageRow != 0) {
+        if (visited.contains(pageRow) || mdb_find_pg_row(mdb, pageRow, &buffer, &start, &length) != 0
+            || length < 4 || start < 0 || start + length > size_t(pageSize))
+            return std::nullopt;
+        visited.insert(pageRow);
+        bytes += length - 4;
+        pageRow = little<qint32>(static_cast<const unsigned char *>(buffer), start);
+    }
+    return bytes == header ? std::optional(bytes) : std::nullopt;
+}
+
+// The value of a field of the row on the current page; nothing when the
+// row's bytes cannot hold it.
+std::optional<LegacyValue> valueOf(MdbHandle *mdb, const MdbColumn &column, const MdbField &field)
 {
     if (column.col_type == MDB_BOOL)
         return LegacyValue::yesNo(!field.is_null); // a yes/no is its null bit: set means true
     if (field.is_null)
         return LegacyValue();
+    if (field.start < 0 || field.siz < fixedSize(column.col_type) || field.start + field.siz > pageSize)
+        return std::nullopt;
     const unsigned char *page = mdb->pg_buf;
     switch (column.col_type) {
     case MDB_BYTE: return LegacyValue::integer(page[field.start]);
@@ -102,9 +171,11 @@ LegacyValue valueOf(MdbHandle *mdb, const MdbColumn &column, const MdbField &fie
         // this memo can need (a stored byte may become three of UTF-8), and
         // put it back, since every text conversion allocates that size.
         const size_t bindSize = mdb->bind_size;
-        if (column.col_type == MDB_MEMO && field.siz >= 4) {
-            const size_t stored = little<quint32>(page, field.start) & 0x3fffffff;
-            mdb_set_bind_size(mdb, std::max(bindSize, stored * 3 + 16));
+        if (column.col_type == MDB_MEMO) {
+            const std::optional<size_t> stored = field.siz >= MDB_MEMO_OVERHEAD ? memoBytes(mdb, field) : std::nullopt;
+            if (!stored)
+                return std::nullopt;
+            mdb_set_bind_size(mdb, std::max(bindSize, *stored * 3 + 16));
         }
         char *text = mdb_col_to_string(mdb, mdb->pg_buf, field.start, column.col_type, field.siz);
         mdb_set_bind_size(mdb, bindSize);
@@ -147,10 +218,17 @@ struct MdbLegacyReader::File {
         return QStringLiteral("Il file %1 è danneggiato o troncato: %2.").arg(name, what);
     }
 
-    // Visits the rows of a table through libmdb; checks that all the rows
-    // the table declares were read (pages missing from a truncated file are
+    QString rowDamaged(qint64 row, const QString &table) const
+    {
+        return damaged(QStringLiteral("la riga %1 della tabella %2 non si legge").arg(row).arg(table));
+    }
+
+    // Visits the rows of a table through libmdb, with the fields each holds
+    // (never more than the table's columns); checks that all the rows the
+    // table declares were read (pages missing from a truncated file are
     // otherwise skipped without a word).
-    void scan(MdbTableDef *def, const QString &tableName, const std::function<void(MdbField *, int)> &row) const
+    void scan(MdbTableDef *def, const QString &tableName,
+              const std::function<void(MdbField *, int, qint64)> &row) const
     {
         mdb_rewind_table(def);
         std::vector<MdbField> fields(def->num_cols + 1);
@@ -162,10 +240,11 @@ struct MdbLegacyReader::File {
             int start = 0;
             size_t length = 0;
             if (mdb_find_row(mdb, static_cast<int>(def->cur_row) - 1, &start, &length) != 0)
-                throw LegacyFileError(damaged(QStringLiteral("la riga %1 della tabella %2 non si legge")
-                                                  .arg(read).arg(tableName)));
+                throw LegacyFileError(rowDamaged(read, tableName));
             const int count = mdb_crack_row(def, start & rowOffsetMask, length, fields.data());
-            row(fields.data(), count);
+            if (count < 0)
+                throw LegacyFileError(rowDamaged(read, tableName));
+            row(fields.data(), std::min(count, int(def->num_cols)), read);
         }
         if (read != def->num_rows)
             throw LegacyFileError(damaged(QStringLiteral("la tabella %1 ha %2 righe leggibili su %3")
@@ -187,7 +266,7 @@ std::unique_ptr<MdbLegacyReader> MdbLegacyReader::open(const QString &path)
     if (!mdb_read_catalog(file->mdb, MDB_ANY))
         throw LegacyFileError(file->damaged(QStringLiteral("il suo catalogo non si legge")));
     bool catalogChecked = false;
-    for (unsigned i = 0; i < file->mdb->num_catalog; ++i) {
+    for (unsigned i = 0; i < file->mdb->catalog->len; ++i) {
         auto *entry = static_cast<MdbCatalogEntry *>(g_ptr_array_index(file->mdb->catalog, i));
         if (entry->object_type != MDB_TABLE)
             continue;
@@ -198,7 +277,7 @@ std::unique_ptr<MdbLegacyReader> MdbLegacyReader::open(const QString &path)
         MdbTableDef *def = mdb_read_table(entry);
         if (!def)
             throw LegacyFileError(file->damaged(QStringLiteral("la tabella %1 non si legge").arg(name)));
-        if (!mdb_read_columns(def)) {
+        if (!mdb_read_columns(def) || !columnsFit(def)) {
             mdb_free_tabledef(def);
             throw LegacyFileError(file->damaged(QStringLiteral("i campi della tabella %1 non si leggono").arg(name)));
         }
@@ -250,12 +329,17 @@ void MdbLegacyReader::readRows(const QString &table,
 {
     const TableHandle &handle = m_file->table(table);
     std::vector<LegacyValue> values(handle.columns.size());
-    m_file->scan(handle.def, table, [&](MdbField *fields, int count) {
+    m_file->scan(handle.def, table, [&](MdbField *fields, int count, qint64 number) {
         std::fill(values.begin(), values.end(), LegacyValue());
         for (int i = 0; i < count; ++i) {
-            const auto *column = static_cast<MdbColumn *>(g_ptr_array_index(handle.def->columns, fields[i].colnum));
-            if (fields[i].colnum >= 0 && static_cast<size_t>(fields[i].colnum) < values.size())
-                values[fields[i].colnum] = valueOf(m_file->mdb, *column, fields[i]);
+            const int colnum = fields[i].colnum;
+            if (colnum < 0 || size_t(colnum) >= values.size())
+                throw LegacyFileError(m_file->rowDamaged(number, table));
+            const auto *column = static_cast<MdbColumn *>(g_ptr_array_index(handle.def->columns, colnum));
+            const std::optional<LegacyValue> value = valueOf(m_file->mdb, *column, fields[i]);
+            if (!value)
+                throw LegacyFileError(m_file->rowDamaged(number, table));
+            values[colnum] = *value;
         }
         row(values);
     });

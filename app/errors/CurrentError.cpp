@@ -19,7 +19,7 @@ ErrObject currentError(std::exception_ptr error)
     try {
         std::rethrow_exception(error);
     } catch (const db::DbError &e) {
-        return {e.number(), e.description()};
+        return {e.number(), e.description(), e.detail()};
     } catch (const rules::RuleError &e) {
         return {e.number(), e.description()};
     } catch (const AppError &e) {

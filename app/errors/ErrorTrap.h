@@ -10,6 +10,7 @@ namespace errors {
 struct ErrObject {
     long number = 0;
     QString description;
+    QString detail{};   // for the log only (a server's own words), never shown
 };
 
 // An error raised by the program's own code (the Err.Raise of the windows).

@@ -77,7 +77,7 @@ void TopLevelReporter::report(const ErrObject &error, const QString &label) noex
         }
         const QDateTime moment = clockNow();
         QString logName = logFileName(moment);
-        QString note = label;
+        QString note = error.detail.isEmpty() ? label : label + QStringLiteral(": ") + error.detail;
         QString folder = programFolder() + QStringLiteral("/log");
         const lodder::DebStatus logged = deb->WriteLog(logName, note, &folder);
         if (!logged.ok())

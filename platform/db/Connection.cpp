@@ -3,6 +3,7 @@
 #include "DatabaseSettings.h"
 #include "EngineErrors.h"
 #include "FieldCodec.h"
+#include "ServerSession.h"
 #include "ServerStatement.h"
 #include "ShopLock.h"
 #include "SqliteStatement.h"
@@ -63,8 +64,6 @@ Connection::~Connection()
         sqlite3_close_v2(m_handle);
         ShopLock::unshare(m_path);
     }
-    if (m_server)
-        PQfinish(m_server);
 }
 
 void Connection::applyReadSettings(sqlite3 *handle)
@@ -124,11 +123,9 @@ std::shared_ptr<Connection> Connection::openServer(const QString &path, const Da
         PQfinish(server);
         throw error;
     }
+    auto session = std::make_unique<ServerSession>(server);
     std::shared_ptr<Connection> connection(new Connection(nullptr, server, path));
-    // Dates as ISO text, numbers to the last digit; the program's own "like"
-    // (in public) before the system's.
-    connection->runPlain("SET DateStyle = ISO, YMD; SET extra_float_digits = 1; "
-                         "SET search_path = public, pg_catalog; SET lock_timeout = '5s'");
+    connection->m_session = std::move(session);
     connection->m_catalog.loadServer(server);
     return connection;
 }
@@ -152,6 +149,7 @@ void Connection::cancel() const
 void Connection::runPlain(const char *sql)
 {
     if (m_server) {
+        m_session->ready();
         PGresult *result = PQexec(m_server, sql);
         const ExecStatusType status = PQresultStatus(result);
         if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) {
@@ -182,10 +180,12 @@ void Connection::schemaChanged()
     clearStatements();
     m_translations.clear();
     m_recentTexts.fill(TextSlot());
-    if (m_server)
+    if (m_server) {
+        m_session->ready();
         m_catalog.loadServer(m_server);
-    else
+    } else {
         m_catalog.load(m_handle);
+    }
 }
 
 int Connection::refuseCommitIfReplaced(void *connection)
@@ -283,7 +283,7 @@ Statement *Connection::statement(const QString &sql, const QString &legacy)
         return *it;
     if (m_statements.size() >= maxStatements)
         clearStatements();
-    Statement *prepared = m_server ? static_cast<Statement *>(new ServerStatement(m_server, m_catalog, sql, legacy))
+    Statement *prepared = m_server ? static_cast<Statement *>(new ServerStatement(*m_session, m_catalog, sql, legacy))
                                    : SqliteStatement::prepare(m_handle, sql, legacy, true);
     m_statements.insert(sql, prepared);
     return prepared;
@@ -293,7 +293,7 @@ std::unique_ptr<Statement> Connection::prepareOwn(const QString &sql, const QStr
 {
     refuseIfReplaced();
     if (m_server)
-        return std::make_unique<ServerStatement>(m_server, m_catalog, sql, legacy);
+        return std::make_unique<ServerStatement>(*m_session, m_catalog, sql, legacy);
     return std::unique_ptr<Statement>(SqliteStatement::prepare(m_handle, sql, legacy, false));
 }
 
@@ -420,8 +420,10 @@ void Connection::beginTrans()
     // not one to nest a savepoint into.
     if (m_depth > 0 && (m_server ? !serverInTransaction() : sqlite3_get_autocommit(m_handle) != 0))
         m_depth = 0;
-    if (m_depth == 0) {
-        runPlain(m_server ? "begin" : "begin immediate");
+    if (m_depth == 0 && m_server) {
+        m_session->begin();
+    } else if (m_depth == 0) {
+        runPlain("begin immediate");
         if (fileReplaced()) {
             abandonTransaction();
             throw errors::fileReplaced();
@@ -441,7 +443,10 @@ void Connection::commitTrans()
         return;
     }
     try {
-        runPlain("commit");
+        if (m_server)
+            m_session->commit();
+        else
+            runPlain("commit");
     } catch (const DbError &) {
         // The file refused the commit (disk full, I/O error): nothing of the
         // transaction may stay, and the next one must be a real one again.
@@ -474,6 +479,7 @@ void Connection::abandonTransaction()
 {
     m_depth = 0;
     if (m_server) {
+        m_session->ended();
         if (serverInTransaction())
             PQclear(PQexec(m_server, "rollback"));
     } else if (!sqlite3_get_autocommit(m_handle)) {

@@ -16,6 +16,8 @@ struct pg_conn;
 
 namespace db {
 
+class ServerSession;
+
 // A column of a select as the record set sees it.
 struct ColumnInfo {
     QString name;          // as SQLite names it (alias or column name)
@@ -122,6 +124,7 @@ private:
 
     sqlite3 *m_handle;
     pg_conn *m_server;
+    std::unique_ptr<ServerSession> m_session;   // owns m_server
     QString m_path;
     SchemaCatalog m_catalog;
     Translated translateShape(const QString &legacy, bool expression, const QString &context);

@@ -8,4 +8,10 @@ DbError::DbError(ErrorKind kind, long number, QString description)
 {
 }
 
+DbError::DbError(ErrorKind kind, long number, QString description, QString detail)
+    : DbError(kind, number, std::move(description))
+{
+    m_detail = std::move(detail);
+}
+
 } // namespace db

@@ -27,16 +27,20 @@ enum class ErrorKind {
 class DbError : public std::exception {
 public:
     DbError(ErrorKind kind, long number, QString description);
+    // `detail`: what the log keeps and the user is not shown (the server's own words).
+    DbError(ErrorKind kind, long number, QString description, QString detail);
 
     ErrorKind kind() const { return m_kind; }
     long number() const { return m_number; }
     QString description() const { return m_description; }
+    QString detail() const { return m_detail; }
     const char *what() const noexcept override { return m_what.constData(); }
 
 private:
     ErrorKind m_kind;
     long m_number;
     QString m_description;
+    QString m_detail;
     QByteArray m_what;
 };
 

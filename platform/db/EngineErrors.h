@@ -41,7 +41,11 @@ DbError fileReplaced();
 DbError fromSqlite(sqlite3 *handle, int rc, const QString &statement);
 // The same for a statement the PostgreSQL server refused, by its SQLSTATE.
 DbError fromServer(pg_conn *server, const pg_result *result, const QString &statement);
-// The server could not be reached or refused the connection.
+// The server could not be reached, refused the connection, or lost it
+// before what was asked was done. libpq's own words go to the detail.
 DbError serverUnreachable(pg_conn *server);
+// The connection was lost while a change was on its way: it may or may not
+// have been saved.
+DbError serverOutcomeUnknown(pg_conn *server);
 
 } // namespace db::errors

@@ -14,6 +14,12 @@ QString asWritten(const QString &name, const QString &statement)
     return at < 0 ? name : statement.mid(at, name.size());
 }
 
+// What libpq says of the connection, on one line for the log.
+QString libpqText(pg_conn *server)
+{
+    return QString::fromUtf8(PQerrorMessage(server)).simplified();
+}
+
 QString serverMessage(pg_conn *server, const pg_result *result)
 {
     const char *primary = result ? PQresultErrorField(result, PG_DIAG_MESSAGE_PRIMARY) : nullptr;
@@ -24,6 +30,8 @@ QString serverMessage(pg_conn *server, const pg_result *result)
 
 DbError fromServer(pg_conn *server, const pg_result *result, const QString &statement)
 {
+    if (PQstatus(server) != CONNECTION_OK)
+        return serverUnreachable(server);
     const char *field = result ? PQresultErrorField(result, PG_DIAG_SQLSTATE) : nullptr;
     const QByteArray state = field ? QByteArray(field) : QByteArray();
     const QString message = serverMessage(server, result);
@@ -78,8 +86,17 @@ DbError fromServer(pg_conn *server, const pg_result *result, const QString &stat
 DbError serverUnreachable(pg_conn *server)
 {
     return DbError(ErrorKind::Io, 3051,
-                   QStringLiteral("Impossibile collegarsi al database sul server: %1")
-                       .arg(QString::fromUtf8(PQerrorMessage(server)).trimmed()));
+                   QStringLiteral("Impossibile collegarsi al database sul server. Controllare che il server sia "
+                                  "acceso e raggiungibile, poi riprovare."),
+                   libpqText(server));
+}
+
+DbError serverOutcomeUnknown(pg_conn *server)
+{
+    return DbError(ErrorKind::Io, 3051,
+                   QStringLiteral("Il collegamento con il database sul server si è interrotto durante il salvataggio: "
+                                  "non è certo che sia stato registrato. Controllare prima di ripetere l'operazione."),
+                   libpqText(server));
 }
 
 } // namespace db::errors

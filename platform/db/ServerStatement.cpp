@@ -2,6 +2,7 @@
 
 #include "EngineErrors.h"
 #include "SchemaCatalog.h"
+#include "ServerSession.h"
 #include "ServerSql.h"
 
 #include <libpq-fe.h>
@@ -25,31 +26,62 @@ std::atomic<quint64> nextName{1};
 
 } // namespace
 
-ServerStatement::ServerStatement(pg_conn *connection, const SchemaCatalog &catalog, const QString &sql,
+ServerStatement::ServerStatement(ServerSession &session, const SchemaCatalog &catalog, const QString &sql,
                                  const QString &source)
-    : m_connection(connection), m_catalog(catalog)
+    : m_session(session), m_catalog(catalog)
 {
     int parameters = 0;
-    const QByteArray text = serverSql(sql, &catalog, &parameters).toUtf8();
+    m_text = serverSql(sql, &catalog, &parameters).toUtf8();
+    m_reads = m_text.trimmed().left(7).toLower().startsWith("select");
     m_name = "tarvo_" + QByteArray::number(nextName++);
     m_values.resize(size_t(parameters));
     m_null.assign(size_t(parameters), true);
-    PGresult *prepared = PQprepare(connection, m_name.constData(), text.constData(), 0, nullptr);
-    const bool ok = PQresultStatus(prepared) == PGRES_COMMAND_OK;
-    if (!ok) {
-        const DbError error = errors::fromServer(connection, prepared, source);
-        PQclear(prepared);
-        throw error;
-    }
-    PQclear(prepared);
+    ensurePrepared(source);
 }
 
 ServerStatement::~ServerStatement()
 {
     PQclear(m_result);
     PQclear(m_description);
-    if (PQstatus(m_connection) == CONNECTION_OK && PQtransactionStatus(m_connection) != PQTRANS_INERROR)
-        PQclear(PQexec(m_connection, ("DEALLOCATE " + m_name).constData()));
+    pg_conn *connection = m_session.handle();
+    if (m_generation == m_session.generation() && PQstatus(connection) == CONNECTION_OK
+        && PQtransactionStatus(connection) != PQTRANS_INERROR)
+        PQclear(PQexec(connection, ("DEALLOCATE " + m_name).constData()));
+}
+
+void ServerStatement::ensurePrepared(const QString &source) const
+{
+    m_session.ready();
+    if (m_generation != m_session.generation())
+        prepare(source);
+}
+
+void ServerStatement::prepare(const QString &source) const
+{
+    PQclear(m_description);
+    m_description = nullptr;
+    PGresult *prepared = PQprepare(m_session.handle(), m_name.constData(), m_text.constData(), 0, nullptr);
+    if (PQresultStatus(prepared) != PGRES_COMMAND_OK && m_session.lost() && !m_session.inTransaction()) {
+        PQclear(prepared);
+        m_session.reconnect();
+        prepared = PQprepare(m_session.handle(), m_name.constData(), m_text.constData(), 0, nullptr);
+    }
+    if (PQresultStatus(prepared) != PGRES_COMMAND_OK) {
+        const DbError error = errors::fromServer(m_session.handle(), prepared, source);
+        PQclear(prepared);
+        throw error;
+    }
+    PQclear(prepared);
+    m_generation = m_session.generation();
+}
+
+pg_result *ServerStatement::run() const
+{
+    std::vector<const char *> values(m_values.size());
+    for (size_t i = 0; i < m_values.size(); ++i)
+        values[i] = m_null[i] ? nullptr : m_values[i].constData();
+    return PQexecPrepared(m_session.handle(), m_name.constData(), int(values.size()), values.data(), nullptr,
+                          nullptr, 0);
 }
 
 void ServerStatement::bindNull(int parameter)
@@ -84,17 +116,32 @@ void ServerStatement::bindText(int parameter, const char *utf8, int bytes)
 
 void ServerStatement::execute(const QString &source)
 {
-    std::vector<const char *> values(m_values.size());
-    for (size_t i = 0; i < m_values.size(); ++i)
-        values[i] = m_null[i] ? nullptr : m_values[i].constData();
-    m_result = PQexecPrepared(m_connection, m_name.constData(), int(values.size()), values.data(), nullptr, nullptr, 0);
-    const ExecStatusType status = PQresultStatus(m_result);
-    if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) {
-        const DbError error = errors::fromServer(m_connection, m_result, source);
+    ensurePrepared(source);
+    m_result = run();
+    const auto failed = [this] {
+        const ExecStatusType status = PQresultStatus(m_result);
+        return status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK;
+    };
+    if (failed() && m_reads && m_session.lost() && !m_session.inTransaction()) {
+        // The connection went under a read, which changed nothing: it runs
+        // again on a new one.
+        PQclear(m_result);
+        m_result = nullptr;
+        m_session.reconnect();
+        prepare(source);
+        m_result = run();
+    }
+    if (failed()) {
+        // A change sent on its own may have been done before the connection
+        // went: it is never sent again unasked.
+        const bool unknown = !m_reads && m_session.lost() && !m_session.inTransaction();
+        const DbError error = unknown ? errors::serverOutcomeUnknown(m_session.handle())
+                                      : errors::fromServer(m_session.handle(), m_result, source);
         PQclear(m_result);
         m_result = nullptr;
         throw error;
     }
+    const ExecStatusType status = PQresultStatus(m_result);
     m_rows = PQntuples(m_result);
     m_row = -1;
     m_changes = std::strtoll(PQcmdTuples(m_result), nullptr, 10);
@@ -124,8 +171,17 @@ const pg_result *ServerStatement::shape() const
 {
     if (m_result)
         return m_result;
-    if (!m_description)
-        m_description = PQdescribePrepared(m_connection, m_name.constData());
+    if (!m_description) {
+        const QString source = QString::fromUtf8(m_text);
+        ensurePrepared(source);
+        m_description = PQdescribePrepared(m_session.handle(), m_name.constData());
+        if (PQresultStatus(m_description) != PGRES_COMMAND_OK) {
+            const DbError error = errors::fromServer(m_session.handle(), m_description, source);
+            PQclear(m_description);
+            m_description = nullptr;
+            throw error;
+        }
+    }
     return m_description;
 }
 

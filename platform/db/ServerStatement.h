@@ -11,15 +11,18 @@ struct pg_result;
 namespace db {
 
 class SchemaCatalog;
+class ServerSession;
 
 // A statement prepared on the PostgreSQL server, run with its values as
 // text; the whole result comes back at the first step and is read from
-// memory. Deallocated on the server with the object.
+// memory. Deallocated on the server with the object. Prepared again on a
+// new connection when the session had to make one; a read the lost
+// connection broke runs again on the new one, a change never does.
 class ServerStatement final : public Statement {
 public:
     // `sql`: the statement as it runs on SQLite ("?" parameters); it is
     // rewritten for the server here. Throws DbError naming `source`.
-    ServerStatement(pg_conn *connection, const SchemaCatalog &catalog, const QString &sql, const QString &source);
+    ServerStatement(ServerSession &session, const SchemaCatalog &catalog, const QString &sql, const QString &source);
     ~ServerStatement() override;
     ServerStatement(const ServerStatement &) = delete;
     ServerStatement &operator=(const ServerStatement &) = delete;
@@ -50,11 +53,19 @@ public:
 
 private:
     void execute(const QString &source);
+    pg_result *run() const;
     const pg_result *shape() const;
+    // Prepared on the session's connection as it is now (connected anew if
+    // it was found lost); `prepare` prepares it there in any case.
+    void ensurePrepared(const QString &source) const;
+    void prepare(const QString &source) const;
 
-    pg_conn *m_connection;
+    ServerSession &m_session;
     const SchemaCatalog &m_catalog;
+    QByteArray m_text;
+    bool m_reads = false;
     QByteArray m_name;
+    mutable quint64 m_generation = 0;   // of the connection it is prepared on
     std::vector<QByteArray> m_values;
     std::vector<bool> m_null;
     pg_result *m_result = nullptr;

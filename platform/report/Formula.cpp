@@ -99,9 +99,15 @@ QVariant eval(const FormulaNode &n, const FormulaContext &ctx)
     case K::Not:
         return !Formula::truth(eval(*n.args[0], ctx));
     case K::And:
-        return Formula::truth(eval(*n.args[0], ctx)) && Formula::truth(eval(*n.args[1], ctx));
+        for (const auto &a : n.args)
+            if (!Formula::truth(eval(*a, ctx)))
+                return false;
+        return true;
     case K::Or:
-        return Formula::truth(eval(*n.args[0], ctx)) || Formula::truth(eval(*n.args[1], ctx));
+        for (const auto &a : n.args)
+            if (Formula::truth(eval(*a, ctx)))
+                return true;
+        return false;
     case K::Compare:
         return Formula::compare(eval(*n.args[0], ctx), n.op, eval(*n.args[1], ctx));
     case K::Arith:

@@ -14,7 +14,8 @@ struct FormulaNode {
         Literal,   // number, text, true/false, date(y,m,d)
         Field,     // {table.field}; `column` is set when the formula is bound
         Named,     // {@Name}: a named formula of the report
-        Not, And, Or,
+        Not,
+        And, Or,   // a chain: two or more args
         Compare,   // op: = <> < > <= >=
         Arith,     // op: + - * /
         Negate,
@@ -27,6 +28,7 @@ struct FormulaNode {
     QString name;    // Field: field name; Named and Call: the name
     QString op;      // Compare, Arith
     int column = -1; // Field, after binding
+    int height = 0;  // operators from this node down (0: a value)
     std::vector<std::unique_ptr<FormulaNode>> args;
 };
 

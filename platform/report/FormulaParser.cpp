@@ -4,6 +4,7 @@
 #include "db/DbError.h"
 
 #include <QDate>
+#include <algorithm>
 
 namespace report {
 
@@ -26,13 +27,34 @@ std::unique_ptr<FormulaNode> binary(FormulaNode::Kind kind, const QString &op,
     return n;
 }
 
+QString tooDeep()
+{
+    return QStringLiteral("troppi livelli annidati (al massimo %1)").arg(FormulaParser::maxDepth);
+}
+
 } // namespace
+
+// One more level of nesting for as long as it lives.
+class FormulaParser::Level {
+public:
+    explicit Level(FormulaParser &parser) : m_parser(parser)
+    {
+        if (++m_parser.m_depth > maxDepth)
+            m_parser.fail(m_parser.m_tok.pos, tooDeep());
+    }
+    ~Level() { --m_parser.m_depth; }
+    Level(const Level &) = delete;
+    Level &operator=(const Level &) = delete;
+private:
+    FormulaParser &m_parser;
+};
 
 FormulaParser::FormulaParser(const QString &text) : m_text(text) {}
 
 Formula FormulaParser::parse()
 {
     m_pos = 0;
+    m_depth = 0;
     next();
     if (m_tok.kind == Tok::End)
         return Formula();
@@ -46,6 +68,15 @@ void FormulaParser::fail(int pos, const QString &what) const
 {
     throw db::DbError(db::ErrorKind::Syntax, err::FormulaInvalid,
                       QStringLiteral("Errore nella formula (posizione %1): %2.").arg(pos + 1).arg(what));
+}
+
+std::unique_ptr<FormulaNode> FormulaParser::grown(std::unique_ptr<FormulaNode> node, int pos) const
+{
+    for (const auto &arg : node->args)
+        node->height = std::max(node->height, arg->height + 1);
+    if (node->height > maxDepth)
+        fail(pos, tooDeep());
+    return node;
 }
 
 bool FormulaParser::isWord(const char *word) const
@@ -163,33 +194,47 @@ void FormulaParser::expect(Tok kind, const QString &what)
     next();
 }
 
+// A search window's list joins thousands of conditions with "or": a chain
+// is one node with every term, one level deep whatever its length.
 std::unique_ptr<FormulaNode> FormulaParser::parseOr()
 {
-    auto left = parseAnd();
+    auto first = parseAnd();
+    if (!isWord("or"))
+        return first;
+    const int pos = m_tok.pos;
+    auto n = node(FormulaNode::Kind::Or);
+    n->args.push_back(std::move(first));
     while (isWord("or")) {
         next();
-        left = binary(FormulaNode::Kind::Or, QString(), std::move(left), parseAnd());
+        n->args.push_back(parseAnd());
     }
-    return left;
+    return grown(std::move(n), pos);
 }
 
 std::unique_ptr<FormulaNode> FormulaParser::parseAnd()
 {
-    auto left = parseNot();
+    auto first = parseNot();
+    if (!isWord("and"))
+        return first;
+    const int pos = m_tok.pos;
+    auto n = node(FormulaNode::Kind::And);
+    n->args.push_back(std::move(first));
     while (isWord("and")) {
         next();
-        left = binary(FormulaNode::Kind::And, QString(), std::move(left), parseNot());
+        n->args.push_back(parseNot());
     }
-    return left;
+    return grown(std::move(n), pos);
 }
 
 std::unique_ptr<FormulaNode> FormulaParser::parseNot()
 {
     if (isWord("not")) {
+        const Level level(*this);
+        const int pos = m_tok.pos;
         next();
         auto n = node(FormulaNode::Kind::Not);
         n->args.push_back(parseNot());
-        return n;
+        return grown(std::move(n), pos);
     }
     return parseCompare();
 }
@@ -199,8 +244,9 @@ std::unique_ptr<FormulaNode> FormulaParser::parseCompare()
     auto left = parseAdd();
     if (isOp("=") || isOp("<>") || isOp("<") || isOp(">") || isOp("<=") || isOp(">=")) {
         const QString op = m_tok.text;
+        const int pos = m_tok.pos;
         next();
-        return binary(FormulaNode::Kind::Compare, op, std::move(left), parseAdd());
+        return grown(binary(FormulaNode::Kind::Compare, op, std::move(left), parseAdd()), pos);
     }
     return left;
 }
@@ -210,8 +256,9 @@ std::unique_ptr<FormulaNode> FormulaParser::parseAdd()
     auto left = parseMul();
     while (isOp("+") || isOp("-")) {
         const QString op = m_tok.text;
+        const int pos = m_tok.pos;
         next();
-        left = binary(FormulaNode::Kind::Arith, op, std::move(left), parseMul());
+        left = grown(binary(FormulaNode::Kind::Arith, op, std::move(left), parseMul()), pos);
     }
     return left;
 }
@@ -221,8 +268,9 @@ std::unique_ptr<FormulaNode> FormulaParser::parseMul()
     auto left = parseUnary();
     while (isOp("*") || isOp("/")) {
         const QString op = m_tok.text;
+        const int pos = m_tok.pos;
         next();
-        left = binary(FormulaNode::Kind::Arith, op, std::move(left), parseUnary());
+        left = grown(binary(FormulaNode::Kind::Arith, op, std::move(left), parseUnary()), pos);
     }
     return left;
 }
@@ -230,10 +278,12 @@ std::unique_ptr<FormulaNode> FormulaParser::parseMul()
 std::unique_ptr<FormulaNode> FormulaParser::parseUnary()
 {
     if (isOp("-")) {
+        const Level level(*this);
+        const int pos = m_tok.pos;
         next();
         auto n = node(FormulaNode::Kind::Negate);
         n->args.push_back(parseUnary());
-        return n;
+        return grown(std::move(n), pos);
     }
     return parsePrimary();
 }
@@ -268,6 +318,7 @@ std::unique_ptr<FormulaNode> FormulaParser::parsePrimary()
         return n;
     }
     case Tok::LParen: {
+        const Level level(*this);
         next();
         auto inner = parseOr();
         expect(Tok::RParen, QStringLiteral("\")\""));

@@ -14,6 +14,13 @@ namespace report {
 // ("and{carico.ca_Data}", "='26-00001'").
 class FormulaParser {
 public:
+    // Every walk of a parsed formula (binding, evaluating, the condition
+    // handed to the database) recurses once per level: a formula nested
+    // deeper is refused. Parentheses, "not", "-" and every operator of a
+    // chain of arithmetic or comparison are a level each; a chain of "and"
+    // or of "or" is one level however long.
+    static constexpr int maxDepth = 200;
+
     explicit FormulaParser(const QString &text);
     Formula parse();
 
@@ -42,9 +49,13 @@ private:
     std::unique_ptr<FormulaNode> parsePrimary();
     std::unique_ptr<FormulaNode> parseCall(const Token &name);
     void expect(Tok kind, const QString &what);
+    // A node with its arguments, refused when it makes the formula too deep.
+    std::unique_ptr<FormulaNode> grown(std::unique_ptr<FormulaNode> node, int pos) const;
+    class Level;
 
     QString m_text;
     int m_pos = 0;
+    int m_depth = 0;   // parentheses, "not" and "-" open at this point
     Token m_tok;
 };
 

@@ -12,6 +12,10 @@ using db::FieldKind;
 using db::Literal;
 using Kind = FormulaNode::Kind;
 
+// Terms of one chain the statement takes at most: the database refuses
+// expressions much longer. A longer chain is tested on the rows.
+constexpr int kMaxOrTerms = 200;
+
 bool isNumericKind(FieldKind k)
 {
     return k == FieldKind::Counter || k == FieldKind::Long || k == FieldKind::Number;
@@ -72,13 +76,22 @@ public:
 
     std::optional<QString> condition(const FormulaNode &n)
     {
+        // The database's parser refuses a statement nested much deeper (a
+        // formula may nest further): such a part is tested on the rows.
+        if (m_nesting >= kMaxNesting)
+            return std::nullopt;
+        const Nesting nesting(m_nesting);
         switch (n.kind) {
         case Kind::And: {
-            const auto a = condition(*n.args[0]);
-            if (!a) return std::nullopt;
-            const auto b = condition(*n.args[1]);
-            if (!b) return std::nullopt;
-            return QStringLiteral("(%1 AND %2)").arg(*a, *b);
+            if (n.args.size() > size_t(kMaxOrTerms))
+                return std::nullopt;
+            QStringList parts;
+            for (const auto &a : n.args) {
+                const auto sql = condition(*a);
+                if (!sql) return std::nullopt;
+                parts << *sql;
+            }
+            return QLatin1Char('(') + parts.join(QStringLiteral(" AND ")) + QLatin1Char(')');
         }
         case Kind::Or:
             return anyOf(n);
@@ -114,8 +127,8 @@ private:
             const FormulaNode *t = pending.back();
             pending.pop_back();
             if (t->kind == Kind::Or) {
-                pending.push_back(t->args[1].get());
-                pending.push_back(t->args[0].get());
+                for (auto a = t->args.rbegin(); a != t->args.rend(); ++a)
+                    pending.push_back(a->get());
             } else {
                 terms.push_back(t);
             }
@@ -172,8 +185,15 @@ private:
         return sql.left(sql.size() - 4);
     }
 
-    static constexpr int kMaxOrTerms = 200;
     static constexpr int kInChunk = 500;
+    static constexpr int kMaxNesting = 8;
+
+    struct Nesting {
+        explicit Nesting(int &level) : m_level(++level) {}
+        ~Nesting() { --m_level; }
+        int &m_level;
+    };
+    int m_nesting = 0;
 
     const SqlColumn *column(const FormulaNode &n) const
     {
@@ -259,8 +279,8 @@ private:
 void conjuncts(const FormulaNode &n, std::vector<const FormulaNode *> &out)
 {
     if (n.kind == Kind::And) {
-        conjuncts(*n.args[0], out);
-        conjuncts(*n.args[1], out);
+        for (const auto &a : n.args)
+            conjuncts(*a, out);
     } else {
         out.push_back(&n);
     }
@@ -277,6 +297,10 @@ SelectionSql SelectionSql::compile(const Formula &selection, const std::vector<S
     conjuncts(*selection.root(), terms);
     QStringList parts;
     for (const FormulaNode *term : terms) {
+        if (parts.size() >= kMaxOrTerms) {
+            out.complete = false;
+            break;
+        }
         Compiler compiler(columns);
         const auto sql = compiler.condition(*term);
         if (!sql) {

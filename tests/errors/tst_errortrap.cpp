@@ -66,6 +66,7 @@ private Q_SLOTS:
 
     void currentErrorFromWhatWasThrown();
     void firstErrorReportedLoggedAndResumed();
+    void serverWordsGoToTheLogOnly();
     void secondErrorReachesTheTopLevelReporter();
     void handlerWithoutTrap();
     void errorOfAnEventBelongsToTheRunningTrap();
@@ -163,6 +164,23 @@ void ErrorTrapTest::firstErrorReportedLoggedAndResumed()
     // Disarmed, the trap lets the next error through to its caller.
     QVERIFY_THROWS_EXCEPTION(errors::AppError, trap.run([] { throw errors::AppError(5, QStringLiteral("x")); }));
     QCOMPARE(m_messages->messages().size(), 1);
+}
+
+// The user reads the Italian description; what libpq said, in English,
+// goes to the log beside the label.
+void ErrorTrapTest::serverWordsGoToTheLogOnly()
+{
+    const QString description = QStringLiteral("Impossibile collegarsi al database sul server. Controllare che il "
+                                               "server sia acceso e raggiungibile, poi riprovare.");
+    errors::ErrorTrap trap(QStringLiteral("frmScarico.cmdRegistra_Click"));
+    QVERIFY(!trap.run([&] {
+        throw db::DbError(db::ErrorKind::Io, 3051, description,
+                          QStringLiteral("server closed the connection unexpectedly"));
+    }));
+    QCOMPARE(m_messages->messages().size(), 1);
+    QCOMPARE(m_messages->messages().at(0).text, standardText(3051, description));
+    QCOMPARE(contents(logFolder() + QStringLiteral("/20261206.log")),
+             QByteArray("14:05:09: <frmScarico.cmdRegistra_Click: server closed the connection unexpectedly>\r\n"));
 }
 
 void ErrorTrapTest::secondErrorReachesTheTopLevelReporter()

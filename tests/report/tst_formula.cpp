@@ -49,6 +49,27 @@ Row sampleRow()
                 {"articoli.art_Descrizione", QVariant()}});
 }
 
+// `count` times `piece`, then `middle`, then `count` times `closing`.
+QString nested(int count, const char *piece, const char *middle, const char *closing = "")
+{
+    return QString::fromLatin1(piece).repeated(count) + QString::fromLatin1(middle)
+           + QString::fromLatin1(closing).repeated(count);
+}
+
+// The conditions "{articoli.art_Codice} = 1" to "= count", each joined to the next by `op`.
+QString chain(int count, const char *op)
+{
+    QStringList conditions;
+    for (int i = 1; i <= count; ++i)
+        conditions << QStringLiteral("{articoli.art_Codice} = %1").arg(i == count ? 42 : i);
+    return conditions.join(QLatin1Char(' ') + QLatin1String(op) + QLatin1Char(' '));
+}
+
+QString tooDeepAt(int position)
+{
+    return QStringLiteral("Errore nella formula (posizione %1): troppi livelli annidati (al massimo 200).").arg(position);
+}
+
 bool evaluate(const QString &text)
 {
     Row row = sampleRow();
@@ -124,6 +145,14 @@ void TestFormula::selects_data()
     QTest::newRow("decimal literal") << "{articoli.art_Codice} > 41.5" << true;
     // A quote inside the value stays data: it can only fail to match.
     QTest::newRow("injection stays a value") << "{articoli.art_Fornitore} = 'x'' or ''1''=''1'" << false;
+    // As deep as a formula may go.
+    QTest::newRow("200 parentheses") << nested(200, "(", "{articoli.art_Codice} = 42", ")") << true;
+    QTest::newRow("200 not") << nested(200, "not ", "true") << true;
+    QTest::newRow("199 minus") << nested(199, "-", "{articoli.art_Codice} = 42") << false;
+    // A chain is one level, however long: a search window's list of codes.
+    QTest::newRow("5,000 conditions joined by or") << chain(5000, "or") << true;
+    QTest::newRow("5,000 conditions joined by and") << chain(5000, "and") << false;
+    QTest::newRow("parentheses and not, 200 in all") << nested(100, "(not ", "{articoli.art_Codice} = 42", ")") << true;
 }
 
 void TestFormula::selects()
@@ -161,6 +190,16 @@ void TestFormula::refusesMalformed_data()
                                       << "Errore nella formula (posizione 27): atteso \")\".";
     QTest::newRow("empty value typed") << "{articoli.art_Codice} =  and {carico.ca_Data} >= date(2026,1,1)"
                                        << "Errore nella formula (posizione 26): atteso un valore prima di \"and\".";
+    // Deeper than the limit: refused where it is passed, whatever nests.
+    QTest::newRow("201 parentheses") << nested(201, "(", "{articoli.art_Codice} = 42", ")") << tooDeepAt(201);
+    QTest::newRow("201 not") << nested(201, "not ", "{articoli.art_Codice} = 42") << tooDeepAt(801);
+    QTest::newRow("200 minus and the comparison") << nested(200, "-", "{articoli.art_Codice} = 42")
+                                                  << tooDeepAt(223);
+    QTest::newRow("201 terms added") << nested(201, "1 + ", "1") << tooDeepAt(803);
+    QTest::newRow("parentheses and not, 201 in all") << nested(100, "(not ", "(1 = 1)", ")") << tooDeepAt(501);
+    QTest::newRow("8,000 parentheses") << nested(8000, "(", "1", ")") << tooDeepAt(201);
+    QTest::newRow("30,000 not") << nested(30000, "not ", "true") << tooDeepAt(801);
+    QTest::newRow("120,000 minus") << nested(120000, "-", "1") << tooDeepAt(201);
 }
 
 void TestFormula::refusesMalformed()

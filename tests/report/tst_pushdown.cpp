@@ -139,6 +139,13 @@ void TestPushdown::whereSelectsWhatTheFormulaSelects_data()
     for (int code = 1; code <= 3000; ++code)
         codes << QString("{articoli.art_Codice} = %1").arg(code);
     QTest::newRow("search list of 3000") << QString("articoli.rpt") << codes.join(" or ") << true << 9;
+    // Deeper than the database's parser takes, or longer than its expressions: left to the rows.
+    QTest::newRow("thirty not left to the rows") << QString("articoli.rpt")
+        << QString("not ").repeated(30) + QString("({articoli.art_Fornitore} = 'Rossi')") << false << 2;
+    QStringList below;
+    for (int i = 0; i < 1200; ++i)
+        below << QString("{articoli.art_Codice} < %1").arg(1000 + i);
+    QTest::newRow("1,200 conditions joined by and") << QString("articoli.rpt") << below.join(" and ") << false << 9;
     add("arithmetic left to the rows", "articoli.rpt", "{articoli.art_Codice} * 2 = 4 and {articoli.art_Codice} > 0", false, 1);
     add("text against number left to the rows", "listacarichi.rpt", "{carico.ca_Codice_Articolo} = 800002", false, 1);
 }
