@@ -92,12 +92,20 @@ bool runOnServer(db::Database &shop, const QString &sql, off_t byte)
     return statement->step(sql) && statement->columnInteger(0) != 0;
 }
 
-// What this program holds on a byte: the numbers claimed through it and, on
-// a server, the connection whose lock it is. A byte is locked once, whatever
-// the numbers sharing it.
+// The drafts' locks on a byte the server sees granted: to this program's
+// connection (`mine`) or to the others.
+QString grantedLocks(bool mine)
+{
+    return QStringLiteral("select count(*) from pg_locks where locktype = 'advisory' "
+                          "and database = (select oid from pg_database where datname = current_database()) "
+                          "and classid = ? and objid = ? and objsubid = 2 and granted and pid %1 pg_backend_pid()")
+        .arg(mine ? QStringLiteral("=") : QStringLiteral("<>"));
+}
+
+// What this program holds on a byte: the numbers claimed through it. A byte
+// is locked once, whatever the numbers sharing it.
 struct Holding {
     QSet<QString> numbers;
-    std::weak_ptr<db::Connection> session;
 };
 
 QMutex g_mutex;
@@ -111,14 +119,13 @@ Holding *holdingOf(const QString &databasePath, off_t byte, const std::shared_pt
     const auto held = bytes->find(byte);
     if (held == bytes->end())
         return nullptr;
-    if (server && held->session.lock() != server->connection()) {
-        // A new connection holds none of the old one's locks: the lock is
-        // taken again, unless another till has taken it meanwhile.
-        if (!runOnServer(*server, QStringLiteral("select pg_try_advisory_lock(?, ?)"), byte)) {
-            bytes->erase(held);
-            return nullptr;
-        }
-        held->session = server->connection();
+    // A connection made anew (the program's own after the server was lost
+    // and reached again, or another one) holds none of the old one's locks:
+    // the lock is taken again, unless another till has taken it meanwhile.
+    if (server && !runOnServer(*server, grantedLocks(true), byte)
+        && !runOnServer(*server, QStringLiteral("select pg_try_advisory_lock(?, ?)"), byte)) {
+        bytes->erase(held);
+        return nullptr;
     }
     return &*held;
 }
@@ -138,10 +145,7 @@ bool InvoiceDrafts::claim(const QString &databasePath, const QString &numero)
                               : lockByte(lockFile(databasePath), byte, F_WRLCK, F_OFD_SETLK);
     if (!taken)
         return false;
-    Holding &held = g_holdings[databasePath][byte];
-    held.numbers = {keyOf(numero)};
-    if (server)
-        held.session = server->connection();
+    g_holdings[databasePath][byte].numbers = {keyOf(numero)};
     return true;
 }
 
@@ -171,12 +175,7 @@ bool InvoiceDrafts::heldElsewhere(const QString &databasePath, const QString &nu
 {
     const QMutexLocker lock(&g_mutex);
     if (const auto server = serverShop(databasePath))
-        return runOnServer(*server,
-                           QStringLiteral("select count(*) from pg_locks where locktype = 'advisory' "
-                                          "and database = (select oid from pg_database where datname = current_database()) "
-                                          "and classid = ? and objid = ? and objsubid = 2 and granted "
-                                          "and pid <> pg_backend_pid()"),
-                           byteOf(numero));
+        return runOnServer(*server, grantedLocks(false), byteOf(numero));
     short found = F_UNLCK;
     // Locks of this program's own open file never conflict with a test made
     // through it: only another program's show.

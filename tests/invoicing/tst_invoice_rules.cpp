@@ -3,8 +3,11 @@
 
 #include "TestShopDatabase.h"
 
+#include "db/Connection.h"
 #include "db/Database.h"
+#include "db/Statement.h"
 #include "rules/InvoiceArchive.h"
+#include "rules/InvoiceDrafts.h"
 #include "rules/InvoiceLine.h"
 #include "rules/InvoiceNumber.h"
 
@@ -25,6 +28,7 @@ private Q_SLOTS:
     void total();
     void writesKeepAnInvoiceWhole();
     void aNewInvoiceTakesOnlyTheLinesTypedForIt();
+    void aClaimOutlivesALostServerConnection();
 };
 
 void TestInvoiceRules::nextNumber_data()
@@ -241,6 +245,39 @@ void TestInvoiceRules::aNewInvoiceTakesOnlyTheLinesTypedForIt()
     QCOMPARE(archive.renumberLines(QStringLiteral("26-00003"), QStringLiteral("26-00010")), InvoiceArchive::Result::Done);
     QCOMPARE(archive.saveNewOnFreeNumber(QStringLiteral("26-00010"), today, header), QStringLiteral("26-00010"));
     QCOMPARE(shop.scalar(QStringLiteral("select fat_Imponibile from Fattura where fat_Numero = '26-00010'")).toDouble(), 4.0);
+}
+
+// The server lets go of a connection's locks when it ends it; the program
+// then reaches the server again on a new one, which holds none of them. Its
+// next claim takes the number again, so no other till finds it free while
+// this one goes on typing under it.
+void TestInvoiceRules::aClaimOutlivesALostServerConnection()
+{
+    if (!TestShopDatabase::onServer())
+        QSKIP("a lock on the file lasts as long as the program");
+    TestShopDatabase shop;
+    const QString numero = QStringLiteral("26-00004");
+    QVERIFY(InvoiceDrafts::claim(shop.path(), numero));
+
+    const std::shared_ptr<db::Connection> other = db::Connection::open(shop.path());
+    const auto count = [&other](const QString &sql) {
+        db::Statement *statement = other->statement(sql, sql);
+        const db::StatementUse use(statement);
+        return statement->step(sql) ? statement->columnInteger(0) : -1;
+    };
+    const QString draftLocks = QStringLiteral("select count(*) from pg_locks where locktype = 'advisory' "
+                                              "and classid = 29793 and granted");
+    QCOMPARE(count(draftLocks), 1);
+    count(QStringLiteral("select count(pg_terminate_backend(pid)) from pg_stat_activity "
+                         "where datname = current_database() and pid <> pg_backend_pid()"));
+    QTRY_COMPARE(count(QStringLiteral("select count(*) from pg_stat_activity "
+                                      "where datname = current_database() and pid <> pg_backend_pid()")), 0);
+    QCOMPARE(count(draftLocks), 0);
+
+    QVERIFY(InvoiceDrafts::claim(shop.path(), numero));
+    QCOMPARE(count(draftLocks), 1);
+    InvoiceDrafts::release(shop.path(), numero);
+    QCOMPARE(count(draftLocks), 0);
 }
 
 QTEST_MAIN(TestInvoiceRules)
