@@ -6,10 +6,10 @@
 #include "rules/EInvoiceFileCheck.h"
 #include "rules/EInvoiceSource.h"
 #include "rules/EInvoiceXml.h"
+#include "rules/WholeFile.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace {
 
@@ -19,23 +19,9 @@ qint64 g_writeLimit = -1;
 // otherwise (the temporary file is then gone).
 QString writeWhole(const QString &path, const QByteArray &bytes)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return file.errorString();
-    if (g_writeLimit >= 0 && bytes.size() > g_writeLimit) {
-        file.write(bytes.left(g_writeLimit));
-        file.flush();
-        file.cancelWriting();
+    if (g_writeLimit >= 0 && bytes.size() > g_writeLimit)
         return QStringLiteral("spazio esaurito");
-    }
-    if (file.write(bytes) != bytes.size()) {
-        const QString error = file.errorString();
-        file.cancelWriting();
-        return error;
-    }
-    if (!file.commit())
-        return file.errorString();
-    return {};
+    return WholeFile::write(path, bytes);
 }
 
 } // namespace

@@ -100,7 +100,9 @@ bool ComponentRegistry::write(const QMap<QString, QString> &entries, QString *er
     // Written whole and renamed into place, so a crash never leaves half a
     // registry behind.
     QSaveFile file(m_file);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Text)) {
+    // Unbuffered: commit() does not look at how a last flush of the device's
+    // buffer went, and a full disk would leave a cut registry in place.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Text | QIODevice::Unbuffered)) {
         setError(error, QStringLiteral("Impossibile scrivere il registro dei componenti %1: %2")
                             .arg(m_file, file.errorString()));
         return false;
@@ -110,7 +112,7 @@ bool ComponentRegistry::write(const QMap<QString, QString> &entries, QString *er
     for (auto it = entries.cbegin(); it != entries.cend(); ++it)
         out << it.key() << '=' << it.value() << '\n';
     out.flush();
-    if (!file.commit()) {
+    if (out.status() != QTextStream::Ok || !file.commit()) {
         setError(error, QStringLiteral("Impossibile scrivere il registro dei componenti %1: %2")
                             .arg(m_file, file.errorString()));
         return false;

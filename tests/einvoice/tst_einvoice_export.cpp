@@ -3,6 +3,7 @@
 // that never repeat, a bad invoice skipped with its message, nothing half
 // written.
 #include "EInvoiceShopFixture.h"
+#include "FileSizeLimit.h"
 
 #include "app/Globals.h"
 #include "app/print/MainReport.h"
@@ -11,12 +12,14 @@
 #include "report/ReportControl.h"
 #include "rules/EInvoiceExport.h"
 #include "rules/EInvoiceSource.h"
+#include "rules/WholeFile.h"
 #include "ui/ScriptedMessages.h"
 
 #include <QFile>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QXmlStreamReader>
+#include <cstring>
 
 class TestEInvoiceExport : public QObject {
     Q_OBJECT
@@ -28,6 +31,7 @@ private Q_SLOTS:
     void foreignCustomerAndPublicAdministration();
     void progressiveNeverRepeatsAcrossRuns();
     void failedWriteLeavesNoFile();
+    void aDiskFullAtTheLastBytesLeavesNoFile();
     void incompleteShopExportsNothing();
     void anInvoiceItCannotWriteIsRefusedByName_data();
     void anInvoiceItCannotWriteIsRefusedByName();
@@ -240,6 +244,27 @@ void TestEInvoiceExport::failedWriteLeavesNoFile()
     EInvoiceExport::setWriteLimitForTest(-1);
     const EInvoiceExport::Result again = exportDecember(m_out);
     QCOMPARE(QFileInfo(again.files.first()).fileName(), QStringLiteral("IT00743110157_00005.xml"));
+}
+
+// A file smaller than the device's write buffer reaches the disk only when
+// it is put in place: a disk that refuses those last bytes must leave
+// neither a cut file under the name nor a part beside it, and say why.
+void TestEInvoiceExport::aDiskFullAtTheLastBytesLeavesNoFile()
+{
+    const QString path = QDir(m_out).filePath(QStringLiteral("IT00743110157_00001.xml"));
+    const QByteArray bytes(3000, 'x');
+    QString error;
+    {
+        const FileSizeLimit full(1024);
+        error = WholeFile::write(path, bytes);
+    }
+    QCOMPARE(error, QString::fromLocal8Bit(std::strerror(EFBIG)));
+    QCOMPARE(QDir(m_out).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
+             QStringList{});
+    QCOMPARE(WholeFile::write(path, bytes), QString());
+    QFile written(path);
+    QVERIFY(written.open(QIODevice::ReadOnly));
+    QCOMPARE(written.readAll(), bytes);
 }
 
 void TestEInvoiceExport::incompleteShopExportsNothing()

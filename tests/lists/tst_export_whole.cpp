@@ -3,6 +3,7 @@
 // workbook whose cells carry their types; "Annulla" and a failed write
 // leave no file and say so.
 
+#include "FileSizeLimit.h"
 #include "ListsFixture.h"
 #include "XlsxReader.h"
 
@@ -36,9 +37,7 @@
 #include <QTreeWidget>
 #include <QtTest>
 #include <atomic>
-#include <csignal>
 #include <cstring>
-#include <sys/resource.h>
 
 namespace {
 
@@ -107,24 +106,6 @@ QString doneText(int rows, const QString &path)
 {
     return QStringLiteral("Esportate %1 righe nel file %2.").arg(rows).arg(QDir::toNativeSeparators(path));
 }
-
-// Writes beyond `bytes` fail in this process (EFBIG) while it lives, as on
-// a full disk.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        std::signal(SIGXFSZ, SIG_IGN);
-        getrlimit(RLIMIT_FSIZE, &m_old);
-        rlimit limit = m_old;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &m_old); }
-
-private:
-    rlimit m_old{};
-};
 
 } // namespace
 

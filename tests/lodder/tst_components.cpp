@@ -3,6 +3,7 @@
 
 #include "ComponentRegistry.h"
 #include "DebLoader.h"
+#include "FileSizeLimit.h"
 
 #include <QFile>
 #include <QProcess>
@@ -82,6 +83,18 @@ void ComponentsTest::registryKeepsOtherClasses()
     QString error;
     QVERIFY(!folder.registerClass(QStringLiteral("{AAAA}"), QStringLiteral("/opt/a.so"), &error));
     QVERIFY(!error.isEmpty());
+
+    // Nor is a disk that takes only the first bytes: the registry stays whole.
+    error.clear();
+    bool registered = true;
+    {
+        const FileSizeLimit full(16);
+        registered = registry.registerClass(QStringLiteral("{CCCC}"), QStringLiteral("/opt/c.so"), &error);
+    }
+    QVERIFY(!registered);
+    QVERIFY(!error.isEmpty());
+    QCOMPARE(registry.libraryFor(QStringLiteral("{BBBB}")), QStringLiteral("/opt/b b.so"));
+    QVERIFY(registry.libraryFor(QStringLiteral("{CCCC}")).isEmpty());
 }
 
 void ComponentsTest::regsvrTool()
