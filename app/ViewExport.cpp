@@ -3,7 +3,6 @@
 #include "app/Globals.h"
 #include "data/DataControl.h"
 #include "data/Grid.h"
-#include "data/GridFormat.h"
 #include "db/Recordset.h"
 #include "rules/ListExporter.h"
 #include "rules/TableWriter.h"
@@ -60,31 +59,6 @@ QList<int> shownColumns(const QAbstractItemView &view)
             columns.append(column);
     }
     return columns;
-}
-
-// A format of two decimals: the column holds money.
-bool isMoneyFormat(const QString &format)
-{
-    static const QStringList named = {QStringLiteral("Standard"), QStringLiteral("Fixed"), QStringLiteral("Currency")};
-    return named.contains(format, Qt::CaseInsensitive) || format.contains(QLatin1String("0.00"));
-}
-
-ExportColumn exportColumnOf(const data::GridColumn &grid)
-{
-    using Kind = ExportColumn::Kind;
-    ExportColumn column(grid.caption, grid.dataField);
-    if (grid.checkBox)
-        column.kind = Kind::YesNo;
-    else if (grid.kind == data::GridColumn::Kind::Date || data::GridFormat::isDateFormat(grid.numberFormat))
-        column.kind = Kind::Date;
-    else if (isMoneyFormat(grid.numberFormat))
-        column.kind = Kind::Amount;
-    else if (grid.kind == data::GridColumn::Kind::Number || data::GridFormat::isNumberFormat(grid.numberFormat))
-        column.kind = Kind::Number;
-    if (grid.translateValues)
-        for (const data::GridValueItem &item : grid.valueItems)
-            column.valueList.append({item.value, item.displayText});
-    return column;
 }
 
 QString extensionOf(const QString &filter)
@@ -157,18 +131,12 @@ bool tellOutcome(ListExporter::Outcome outcome, const ListExporter &exporter, co
 
 } // namespace
 
-ListExport listOfGrid(const data::Grid &grid, const QString &title)
+ListExport listOfGrid(const data::Grid &grid, ListExport definition)
 {
-    ListExport list;
-    list.title = title;
     const db::Recordset *rows = grid.recordset();
-    if (grid.dataSource() && rows && rows->isOpen())
-        list.statement = grid.dataSource()->recordSource();
-    // A column of row buttons holds no data.
-    for (int column : shownColumns(grid))
-        if (grid.column(column).isBound())
-            list.columns << exportColumnOf(grid.column(column));
-    return list;
+    definition.statement = grid.dataSource() && rows && rows->isOpen() ? grid.dataSource()->recordSource() : QString();
+    definition.rows.clear();
+    return inShownOrder(std::move(definition), grid);
 }
 
 ListExport inShownOrder(ListExport list, const QAbstractItemView &view)
@@ -225,13 +193,14 @@ ctrl_SkinableButton *newExportButton(QWidget *window, std::function<ListExport()
     return button;
 }
 
-ctrl_SkinableButton *newExportButton(QWidget *window, data::Grid *grid, const QString &fileName)
+ctrl_SkinableButton *newExportButton(QWidget *window, data::Grid *grid, std::function<ListExport()> definition,
+                                     const QString &fileName)
 {
     auto *button = new ctrl_SkinableButton(QStringLiteral("Esporta"), window);
     button->setObjectName(QStringLiteral("cmdEsporta"));
-    QObject::connect(button, &ctrl_SkinableButton::Click, window, [window, grid, fileName] {
+    QObject::connect(button, &ctrl_SkinableButton::Click, window, [window, grid, definition, fileName] {
         if (grid->updateRow())
-            exportListToFile(window, listOfGrid(*grid, window->windowTitle()), fileName);
+            exportListToFile(window, listOfGrid(*grid, definition()), fileName);
     });
     return button;
 }

@@ -14,9 +14,11 @@ namespace data { class Grid; }
 // of its search, not only those shown) as a CSV file or as an Excel
 // workbook with typed cells, the file's extension deciding which.
 
-// The list a grid shows as its data control defines it: every row of the
-// record source and the grid's visible bound columns in the order shown.
-ListExport listOfGrid(const data::Grid &grid, const QString &title);
+// The list a grid shows: the list's definition (its columns, given in the
+// grid's column order) with every row of the grid's record source (none
+// before the grid has read) and its columns in the order the user sees
+// them, hidden ones left out.
+ListExport listOfGrid(const data::Grid &grid, ListExport definition);
 // `list` with its columns (given in the view's column order) put in the
 // order the user sees them, hidden ones left out.
 ListExport inShownOrder(ListExport list, const QAbstractItemView &view);
@@ -30,9 +32,11 @@ bool exportListToFile(QWidget *parent, const ListExport &list, const QString &su
 // gives when pressed as `fileName`; the window places it and loads its skin
 // with its other buttons.
 ctrl_SkinableButton *newExportButton(QWidget *window, std::function<ListExport()> list, const QString &fileName);
-// The same for a grid: a row being typed is written first (a row the
-// database refuses stays for correction and nothing is exported).
-ctrl_SkinableButton *newExportButton(QWidget *window, data::Grid *grid, const QString &fileName);
+// The same for a grid showing the list `definition` gives (listOfGrid): a
+// row being typed is written first (a row the database refuses stays for
+// correction and nothing is exported).
+ctrl_SkinableButton *newExportButton(QWidget *window, data::Grid *grid, std::function<ListExport()> definition,
+                                     const QString &fileName);
 
 // Tests choose the file without a dialog; an empty function restores it.
 using CsvFileChooser = std::function<QString(QWidget *parent, const QString &suggestedPath)>;

@@ -4,7 +4,7 @@
 #include "app/Globals.h"
 #include "app/errors/ErrorTrap.h"
 #include "app/errors/TopLevelReporter.h"
-#include "data/FieldText.h"
+#include "db/FieldText.h"
 #include "db/Database.h"
 #include "db/SqlText.h"
 #include "rules/ShopDatabase.h"
@@ -15,7 +15,7 @@
 
 static QString keyText(const QVariant &keyValue)
 {
-    return data::FieldText::display(keyValue);
+    return db::FieldText::display(keyValue);
 }
 
 QString CercaValore(const QString &table, const QString &keyField, const QString &resultField,
@@ -30,7 +30,7 @@ QString CercaValore(const QString &table, const QString &keyField, const QString
     std::unique_ptr<db::Recordset> rs = ShopDatabase::open()->openRecordset(sql);
     QString result;
     if (rs->recordCount() != 0)
-        result = data::FieldText::display(NullToEmpty(rs->value(resultField)));
+        result = db::FieldText::display(NullToEmpty(rs->value(resultField)));
     rs->close();
     return result;
 }

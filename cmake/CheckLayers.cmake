@@ -8,9 +8,20 @@ set(system_folders "app/" "lookup/" "stock/" "invoicing/" "register/" "skin/" "r
 set(rules_of_platform ${system_folders})
 set(rules_of_lodder ${system_folders})
 set(rules_of_skin "app/" "lookup/" "stock/" "invoicing/" "register/" "rules/" "legacy/")
-# The shop's rules need no window: no widgets, no data controls, no reports.
-set(rules_of_rules "app/" "lookup/" "stock/" "invoicing/" "register/" "skin/" "legacy/" "ui/" "data/" "report/"
-    "<QtWidgets" "<QtGui" "<QWidget" "<QApplication" "<QGuiApplication")
+# What needs a window or a display: the widget platform, the skin, the
+# print platform, and Qt's GUI and widget headers.
+set(no_window "skin/" "ui/" "data/" "report/"
+    "<QtWidgets" "<QtGui" "<QtPrintSupport" "<QWidget" "<QApplication" "<QGuiApplication" "<QDialog"
+    "<QMessageBox" "<QFileDialog" "<QProgressDialog" "<QMainWindow" "<QMdi" "<QLineEdit" "<QTextEdit"
+    "<QPlainTextEdit" "<QComboBox" "<QCheckBox" "<QLabel" "<QPushButton" "<QAbstractButton" "<QAbstractItemView"
+    "<QTableView" "<QTreeView" "<QTreeWidget" "<QListWidget" "<QHeaderView" "<QLayout" "<QBoxLayout"
+    "<QHBoxLayout" "<QVBoxLayout" "<QGridLayout" "<QFrame" "<QPainter" "<QPixmap" "<QImage" "<QIcon"
+    "<QFont" "<QColor" "<QPalette" "<QPrinter" "<QScreen" "<QCursor")
+# The core (rules/, with a folder per subsystem) needs no window: the
+# shop's rules, the general values, the lists and their statements.
+set(rules_of_rules "app/" "lookup/" "stock/" "invoicing/" "register/" "legacy/" "esporta/" ${no_window})
+# tarvo-esporta stands on the core alone: no window, no display.
+set(rules_of_esporta "app/" "lookup/" "stock/" "invoicing/" "register/" "legacy/" ${no_window})
 # The import of the old program's file: the database engine only, no window.
 set(rules_of_legacy "app/" "lookup/" "stock/" "invoicing/" "register/" "skin/" "rules/" "ui/" "data/" "report/"
     "<QtWidgets" "<QtGui" "<QWidget" "<QApplication" "<QGuiApplication")
@@ -27,7 +38,7 @@ if(NOT SOURCE_DIR)
 endif()
 
 set(violations "")
-foreach(layer platform lodder skin rules legacy migra app lookup stock invoicing register)
+foreach(layer platform lodder skin rules legacy migra esporta app lookup stock invoicing register)
   if(NOT EXISTS ${SOURCE_DIR}/${layer})
     continue()
   endif()

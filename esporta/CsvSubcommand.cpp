@@ -1,125 +1,27 @@
 // tarvo-esporta csv|xlsx LIST [--dal D] [--al D] [--database FILE] [--file F]:
 // the list as its window shows it after a search over the period, every
 // row of that search, as its "Esporta" button writes it: CSV to standard
-// output or to F, an Excel workbook to F. The window is opened off screen,
-// so the search, the columns and their order are the window's own.
+// output or to F, an Excel workbook to F. The lists are the core's own
+// (ExportableLists), the same the windows show: no window is opened.
 #include "esporta/EsportaCommand.h"
 #include "db/DatabaseSettings.h"
 
-#include "app/Globals.h"
-#include "app/ViewExport.h"
+#include "db/DbError.h"
 #include "rules/CsvTableWriter.h"
+#include "rules/ExportableLists.h"
 #include "rules/ListExporter.h"
-#include "rules/XlsxTableWriter.h"
-#include "invoicing/frmCercaFattura.h"
-#include "register/frmCercaAnagrafica.h"
-#include "register/frmPrimaNota.h"
 #include "rules/ShopDatabase.h"
-#include "skin/SkinPath.h"
-#include "stock/frmArticoli.h"
-#include "stock/frmListaCarico.h"
-#include "stock/frmListaScarico.h"
-#include "ui/Messages.h"
-#include "ui/WindowRegistry.h"
+#include "rules/XlsxTableWriter.h"
 
-#include "data/Grid.h"
-
-#include <QApplication>
-#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QLineEdit>
-#include <QTreeWidget>
 #include <cstdio>
-#include <functional>
-#include <map>
 #include <unistd.h>
 
 namespace {
 
-// The windows' messages go to standard error; a question gets "No".
-class MessagesToStderr : public ui::MessageService {
-public:
-    int message(const ui::Message &m) override
-    {
-        std::fprintf(stderr, "tarvo-esporta: %s\n", m.text.toLocal8Bit().constData());
-        if ((m.style & 0x70) == ui::vbCritical || (m.style & 0x70) == ui::vbExclamation)
-            ++failures;
-        return (m.style & 7) == ui::vbYesNo || (m.style & 7) == ui::vbYesNoCancel ? ui::vbNo : ui::vbOK;
-    }
-    bool input(const ui::InputRequest &, QString &) override { return false; }
-    int execModal(QDialog &) override { return QDialog::Rejected; }
-    int failures = 0;
-};
-
-struct Period {
-    QString from;
-    QString to;
-};
-
-template <class W>
-W &shown()
-{
-    W &window = ui::WindowRegistry::defaultInstance<W>();
-    window.show();
-    QApplication::processEvents();
-    return window;
-}
-
-void setPeriod(QLineEdit *from, QLineEdit *to, const Period &period)
-{
-    if (!period.from.isEmpty())
-        from->setText(period.from);
-    if (!period.to.isEmpty())
-        to->setText(period.to);
-}
-
-template <class W>
-ListExport gridList(W &window)
-{
-    return listOfGrid(*window.TDBGrid1, window.windowTitle());
-}
-
-template <class W>
-ListExport stockList(const Period &period)
-{
-    W &window = shown<W>();
-    setPeriod(window.txtDataInizio, window.txtDataFine, period);
-    window.Trova(QString());
-    return gridList(window);
-}
-
-using ListOpener = std::function<ListExport(const Period &)>;
-
-const std::map<QString, ListOpener> &lists()
-{
-    static const std::map<QString, ListOpener> all = {
-        {QStringLiteral("articoli"), [](const Period &) { return gridList(shown<frmArticoli>()); }},
-        {QStringLiteral("carichi"), &stockList<frmListaCarico>},
-        {QStringLiteral("scarichi"), &stockList<frmListaScarico>},
-        {QStringLiteral("fatture"), [](const Period &period) {
-             auto &window = shown<frmCercaFattura>();
-             setPeriod(window.txtDataInizio, window.txtDataFine, period);
-             window.TrovaFatture();
-             return window.listToExport();
-         }},
-        {QStringLiteral("anagrafica"), [](const Period &) {
-             auto &window = shown<frmCercaAnagrafica>();
-             window.TrovaAnagrafica();
-             return window.listToExport();
-         }},
-        {QStringLiteral("primanota"), [](const Period &period) {
-             auto &window = shown<frmPrimaNota>();
-             setPeriod(window.txtDataInizio, window.txtDataFine, period);
-             window.cmdAggiorna_Click();
-             return gridList(window);
-         }},
-    };
-    return all;
-}
-
-const QString kListNames = QStringLiteral("articoli|carichi|scarichi|fatture|anagrafica|primanota");
+const QString kListNames = ExportableLists::names().join(QLatin1Char('|'));
 const QString kOptions = QStringLiteral("[--dal GG/MM/AAAA] [--al GG/MM/AAAA] [--database FILE]");
 
 // What the run wrote, and why it stopped when it did not end.
@@ -153,7 +55,7 @@ static int runList(const QStringList &arguments, bool spreadsheet)
     QString list;
     QString database;
     QString file;
-    Period period;
+    ExportableLists::Period period;
     for (int i = 0; i < arguments.size(); ++i) {
         const QString &argument = arguments.at(i);
         const bool hasValue = i + 1 < arguments.size();
@@ -170,44 +72,50 @@ static int runList(const QStringList &arguments, bool spreadsheet)
         else
             list = QStringLiteral("?");
     }
-    const auto found = lists().find(list);
-    if (found == lists().end() || (spreadsheet && file.isEmpty())) {
+    if (!ExportableLists::has(list) || (spreadsheet && file.isEmpty())) {
         const QString usage = spreadsheet
             ? QStringLiteral("Uso: tarvo-esporta xlsx %1 %2 --file FILE.xlsx\n").arg(kListNames, kOptions)
             : QStringLiteral("Uso: tarvo-esporta csv %1 %2 [--file FILE.csv]\n").arg(kListNames, kOptions);
         std::fputs(usage.toLocal8Bit().constData(), stderr);
         return EsportaCommand::kUsage;
     }
-    g_strAppName = QStringLiteral("Qorda");
-    g_strDbPath = database.isEmpty() ? programFolder() + QStringLiteral("/tarvo.mdb")
-                                     : QFileInfo(database).absoluteFilePath();
-    if (!QFileInfo(g_strDbPath).isFile() && !db::DatabaseSettings::beside(g_strDbPath).onServer()) {
-        std::fprintf(stderr, "tarvo-esporta: database %s non trovato\n", g_strDbPath.toLocal8Bit().constData());
+    const QString path = QFileInfo(EsportaCommand::databasePath(database)).absoluteFilePath();
+    if (!QFileInfo(path).isFile() && !db::DatabaseSettings::beside(path).onServer()) {
+        std::fprintf(stderr, "tarvo-esporta: database %s non trovato\n", path.toLocal8Bit().constData());
         return EsportaCommand::kFailed;
     }
-    skin::setDefaultSkinPath(installedFile(QStringLiteral("shpix")));
-    MessagesToStderr messages;
-    ui::setMessageService(&messages);
-    const ListExport shownList = found->second(period);
-    ui::setMessageService(nullptr);
-    // A window that warned (a wrong date, an error) has not shown what was
-    // asked; "nothing found" only informs.
-    if (messages.failures > 0)
+    ShopDatabase::setLocation(path);
+    ExportableLists::Prepared prepared;
+    try {
+        prepared = ExportableLists::prepare(list, period);
+    } catch (const db::DbError &error) {
+        EsportaCommand::say(error.description());
         return EsportaCommand::kFailed;
+    }
+    // A period the window would refuse: nothing is written.
+    if (!prepared.refusal.isEmpty()) {
+        EsportaCommand::say(prepared.refusal);
+        return EsportaCommand::kFailed;
+    }
 
-    ListExporter exporter(shownList, g_strDbPath);
+    ListExporter exporter(prepared.list, path);
+    int code = EsportaCommand::kDone;
     if (spreadsheet) {
-        XlsxTableWriter writer(file, shownList.title);
-        return outcomeCode(exporter, exporter.run(writer), file);
-    }
-    if (!file.isEmpty()) {
+        XlsxTableWriter writer(file, prepared.list.title);
+        code = outcomeCode(exporter, exporter.run(writer), file);
+    } else if (!file.isEmpty()) {
         CsvTableWriter writer(file);
-        return outcomeCode(exporter, exporter.run(writer), file);
+        code = outcomeCode(exporter, exporter.run(writer), file);
+    } else {
+        QFile out;
+        out.open(STDOUT_FILENO, QIODevice::WriteOnly, QFileDevice::DontCloseHandle);
+        CsvTableWriter writer(&out);
+        code = outcomeCode(exporter, exporter.run(writer), file);
     }
-    QFile out;
-    out.open(STDOUT_FILENO, QIODevice::WriteOnly, QFileDevice::DontCloseHandle);
-    CsvTableWriter writer(&out);
-    return outcomeCode(exporter, exporter.run(writer), file);
+    // "Nothing found" only informs, as the window does.
+    if (code == EsportaCommand::kDone && exporter.rowsWritten() == 0 && !prepared.noMatch.isEmpty())
+        EsportaCommand::say(prepared.noMatch);
+    return code;
 }
 
 namespace {

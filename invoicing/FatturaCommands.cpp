@@ -2,11 +2,11 @@
 // the customer buttons.
 #include "invoicing/frmFattura.h"
 
-#include "app/DateText.h"
+#include "rules/general/DateText.h"
 #include "app/GeneralFunc6.h"
 #include "app/Globals.h"
 #include "app/OpenWindow.h"
-#include "app/Today.h"
+#include "rules/general/Today.h"
 #include "app/errors/ErrorTrap.h"
 #include "app/modZandri.h"
 #include "data/DataControl.h"

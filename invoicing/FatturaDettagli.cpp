@@ -5,7 +5,7 @@
 #include "app/GeneralFunc6.h"
 #include "app/Globals.h"
 #include "app/errors/ErrorTrap.h"
-#include "app/Today.h"
+#include "rules/general/Today.h"
 #include "app/modZandri.h"
 #include "data/DataControl.h"
 #include "data/Grid.h"

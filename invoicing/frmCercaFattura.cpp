@@ -11,10 +11,10 @@
 #include "app/modZandri.h"
 #include "app/print/MainReport.h"
 #include "app/print/ResetReport.h"
-#include "data/FieldText.h"
+#include "db/FieldText.h"
 #include "db/Database.h"
 #include "db/Recordset.h"
-#include "invoicing/InvoiceSearchStatement.h"
+#include "rules/invoicing/InvoiceList.h"
 #include "invoicing/RichiamaFattura.h"
 #include "lookup/frmHelp.h"
 #include "report/ReportControl.h"
@@ -279,10 +279,10 @@ void frmCercaFattura::TrovaFatture()
         while (found && !rs->eof()) {
             auto *item = new QTreeWidgetItem(lvwFatture);
             item->setText(0, NullToEmpty(rs->value(QStringLiteral("fat_Numero"))).toString());
-            item->setText(1, data::FieldText::display(rs->value(QStringLiteral("fat_data"))));
+            item->setText(1, db::FieldText::display(rs->value(QStringLiteral("fat_data"))));
             item->setText(2, customerName(rs->value(QStringLiteral("fat_codice_Cliente"))));
             item->setText(3, paidText(rs->value(QStringLiteral("fat_Pagato"))));
-            item->setText(4, data::FieldText::display(rs->value(QStringLiteral("fat_Data_Pagamento"))));
+            item->setText(4, db::FieldText::display(rs->value(QStringLiteral("fat_Data_Pagamento"))));
             rs->moveNext();
         }
     });
@@ -307,18 +307,9 @@ void frmCercaFattura::PulisciRicerca()
 
 ListExport frmCercaFattura::listToExport() const
 {
-    using Kind = ExportColumn::Kind;
-    ListExport list;
-    list.title = QStringLiteral("Fatture");
-    if (m_searched)
-        list.statement = invoiceExportStatement(m_lastFilters);
-    ExportColumn saldata(QStringLiteral("Saldata"), QStringLiteral("fat_Pagato"), Kind::YesNo);
-    saldata.yes = QStringLiteral("Si");
-    list.columns = {{QStringLiteral("Numero"), QStringLiteral("fat_Numero")},
-                    {QStringLiteral("Data"), QStringLiteral("fat_Data"), Kind::Date},
-                    {QStringLiteral("Cliente"), QStringLiteral("anag_Denominazione")},
-                    saldata,
-                    {QStringLiteral("Data Pagamento"), QStringLiteral("fat_Data_Pagamento"), Kind::Date}};
+    ListExport list = InvoiceList::list(m_lastFilters);
+    if (!m_searched)
+        list.statement.clear();
     return inShownOrder(list, *lvwFatture);
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "invoicing/InvoiceSearchStatement.h"
+#include "rules/invoicing/InvoiceSearchStatement.h"
 #include "rules/ListExport.h"
 
 #include <QWidget>

@@ -3,7 +3,7 @@
 #include "app/GeneralFunc6.h"
 #include "app/Globals.h"
 #include "app/ProgramWindow.h"
-#include "app/Today.h"
+#include "rules/general/Today.h"
 #include "app/errors/ErrorTrap.h"
 #include "app/errors/TopLevelReporter.h"
 #include "app/modZandri.h"

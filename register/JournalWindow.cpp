@@ -1,6 +1,6 @@
 #include "register/JournalWindow.h"
 
-#include "app/FormulaDate.h"
+#include "rules/general/FormulaDate.h"
 #include "app/GeneralFunc6.h"
 #include "app/ProgramWindow.h"
 #include "app/Globals.h"
@@ -38,13 +38,13 @@ JournalWindow::JournalWindow(JournalKind kind, QWidget *parent)
     , m_kind(std::move(kind))
 {
     setObjectName(m_kind.name);
-    setWindowTitle(m_kind.caption);
+    setWindowTitle(m_kind.list.title());
     setAttribute(Qt::WA_DeleteOnClose);
     setMouseTracking(true);
 
     ctrl_SkinableForm1 = new ctrl_SkinableForm(this);
     ctrl_SkinableForm1->setObjectName(QStringLiteral("ctrl_SkinableForm1"));
-    ctrl_SkinableForm1->setCaption(m_kind.caption);
+    ctrl_SkinableForm1->setCaption(m_kind.list.title());
 
     m_periodRow = new QWidget(this);
     m_periodRow->resize(480, 40);
@@ -79,7 +79,8 @@ JournalWindow::JournalWindow(JournalKind kind, QWidget *parent)
     m_data = new data::DataControl(this);
     m_data->setObjectName(QStringLiteral("dat") + m_kind.name.mid(3));
     buildGrid();
-    cmdEsporta = newExportButton(this, TDBGrid1, m_kind.name.mid(3).toLower() + QStringLiteral(".csv"));
+    cmdEsporta = newExportButton(this, TDBGrid1, [this] { return m_kind.list.list(QString()); },
+                                 m_kind.name.mid(3).toLower() + QStringLiteral(".csv"));
     cmdEsporta->resize(112, 30);
     cmdEsporta->installEventFilter(this);
 
@@ -96,18 +97,15 @@ void JournalWindow::buildGrid()
 {
     TDBGrid1 = new data::Grid(this);
     TDBGrid1->setObjectName(QStringLiteral("TDBGrid1"));
-    data::GridColumn dataColumn(QStringLiteral("Data"), QStringLiteral("pn_Data"));
-    dataColumn.kind = data::GridColumn::Kind::Date;
-    dataColumn.width = 90;
-    data::GridColumn descrizione(QStringLiteral("Descrizione"), QStringLiteral("pn_Descrizione"));
-    descrizione.width = 220;
-    data::GridColumn fattura(QStringLiteral("Fattura"), QStringLiteral("pn_Fattura"));
-    data::GridColumn lire(QStringLiteral("Uscita Lire"), QStringLiteral("pn_Uscita_Lire"));
-    lire.numberFormat = QStringLiteral("#,##0");
-    data::GridColumn importo(QStringLiteral("Importo"), QStringLiteral("pn_Uscita_Euro"));
-    importo.numberFormat = QStringLiteral("Standard");
-    data::GridColumn note(QStringLiteral("Note"), QStringLiteral("pn_Note"));
-    TDBGrid1->setColumns({dataColumn, descrizione, fattura, lire, fattura, importo, note});
+    QList<data::GridColumn> columns;
+    for (const ExportColumn &listed : JournalList::columns())
+        columns << data::GridColumn(listed.header, listed.field);
+    columns[0].kind = data::GridColumn::Kind::Date;
+    columns[0].width = 90;
+    columns[1].width = 220;
+    columns[3].numberFormat = QStringLiteral("#,##0");
+    columns[5].numberFormat = QStringLiteral("Standard");
+    TDBGrid1->setColumns(columns);
     TDBGrid1->setAllowAddNew(true);
     TDBGrid1->setAllowUpdate(true);
     TDBGrid1->setAllowDelete(true);
@@ -130,7 +128,7 @@ void JournalWindow::Form_Load()
     SetHourglass();
     // An empty set, ready for new rows.
     try {
-        openOn(QStringLiteral("Select * from ") + m_kind.table + QStringLiteral(" where pn_id = 0"));
+        openOn(m_kind.list.emptyStatement());
     } catch (...) {
         ResetPointer();
         throw;
@@ -153,11 +151,7 @@ void JournalWindow::cmdAggiorna_Click()
     // loaded over it.
     if (!TDBGrid1->updateRow())
         return;
-    QString sql = QStringLiteral("Select * from ") + m_kind.table + QStringLiteral(" where ");
-    sql += QStringLiteral(" pn_Data between ") + DataSql(txtDataInizio->text(), QStringLiteral("01/01/1900"))
-           + QStringLiteral(" and ");
-    sql += QStringLiteral(" ") + DataSql(txtDataFine->text(), QStringLiteral("01/01/2100")) + QStringLiteral(" and ");
-    sql.chop(5);
+    const QString sql = m_kind.list.periodStatement(txtDataInizio->text(), txtDataFine->text());
     errors::ErrorTrap trap(m_kind.name + QStringLiteral(".cmdAggiorna_Click"));
     trap.run([&] { openOn(sql); });
 }

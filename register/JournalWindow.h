@@ -1,5 +1,7 @@
 #pragma once
 
+#include "rules/register/JournalList.h"
+
 #include <QWidget>
 
 class QLineEdit;
@@ -12,8 +14,7 @@ namespace db { class DbError; }
 // What tells the supplier journal from the cash journal.
 struct JournalKind {
     QString name;           // "frmPrimaNota"
-    QString caption;        // "Prima Nota"
-    QString table;          // "[Prima Nota]"
+    JournalList list;       // caption, table, columns, the statement of a period
     QString formulaTable;   // "prima nota"
     int gridMarginTwips;    // the grid is this much narrower than the window
 };

@@ -9,7 +9,7 @@
 #include "app/print/ResetReport.h"
 #include "db/Database.h"
 #include "db/Recordset.h"
-#include "register/RegisterSearchStatement.h"
+#include "rules/register/RegisterList.h"
 #include "register/RichiamaAnagrafica.h"
 #include "report/ReportControl.h"
 #include "report/ReportProperties.h"
@@ -283,14 +283,9 @@ void frmCercaAnagrafica::PulisciRicerca()
 
 ListExport frmCercaAnagrafica::listToExport() const
 {
-    ListExport list;
-    list.title = QStringLiteral("Anagrafica");
-    if (m_searched)
-        list.statement = registerExportStatement(m_lastFilters);
-    list.columns = {{QStringLiteral("Codice"), QStringLiteral("anag_Contatore"), ExportColumn::Kind::Number},
-                    {QStringLiteral("Denominazione"), QStringLiteral("anag_Denominazione")},
-                    {QStringLiteral("Stato"), QStringLiteral("anag_Stato")},
-                    {QStringLiteral("Partita IVA"), QStringLiteral("anag_Partita_IVA")}};
+    ListExport list = RegisterList::list(m_lastFilters);
+    if (!m_searched)
+        list.statement.clear();
     return inShownOrder(list, *lvwAnagrafica);
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "register/RegisterSearchStatement.h"
+#include "rules/register/RegisterSearchStatement.h"
 #include "rules/ListExport.h"
 
 #include <QIcon>

@@ -2,8 +2,7 @@
 
 frmNotaFornitori::frmNotaFornitori(QWidget *parent)
     : JournalWindow({.name = QStringLiteral("frmNotaFornitori"),
-                     .caption = QStringLiteral("Nota Fornitori"),
-                     .table = QStringLiteral("[Nota Fornitori]"),
+                     .list = JournalList(JournalList::Kind::NotaFornitori),
                      .formulaTable = QStringLiteral("Nota Fornitori"),
                      .gridMarginTwips = 475},
                     parent)

@@ -2,8 +2,7 @@
 
 frmPrimaNota::frmPrimaNota(QWidget *parent)
     : JournalWindow({.name = QStringLiteral("frmPrimaNota"),
-                     .caption = QStringLiteral("Prima Nota"),
-                     .table = QStringLiteral("[Prima Nota]"),
+                     .list = JournalList(JournalList::Kind::PrimaNota),
                      .formulaTable = QStringLiteral("prima nota"),
                      .gridMarginTwips = 500},
                     parent)

@@ -4,7 +4,7 @@
 #include "app/ViewExport.h"
 #include "app/Globals.h"
 #include "app/ProgramWindow.h"
-#include "app/Today.h"
+#include "rules/general/Today.h"
 #include "app/errors/ErrorTrap.h"
 #include "app/errors/TopLevelReporter.h"
 #include "app/print/MainReport.h"
@@ -44,13 +44,13 @@ StockListWindow::StockListWindow(StockListKind kind, QWidget *parent)
     , m_focus(*this)
 {
     setObjectName(m_kind.name);
-    setWindowTitle(m_kind.caption);
+    setWindowTitle(m_kind.list.title());
     setAttribute(Qt::WA_DeleteOnClose);
     setMouseTracking(true);
 
     ctrl_SkinableForm1 = new ctrl_SkinableForm(this);
     ctrl_SkinableForm1->setObjectName(QStringLiteral("ctrl_SkinableForm1"));
-    ctrl_SkinableForm1->setCaption(m_kind.caption);
+    ctrl_SkinableForm1->setCaption(m_kind.list.title());
 
     m_data = new data::DataControl(this);
     buildFilters();
@@ -113,11 +113,9 @@ void StockListWindow::buildGrid()
 {
     TDBGrid1 = new data::Grid(this);
     TDBGrid1->setObjectName(QStringLiteral("TDBGrid1"));
-    const QStringList headings = {QStringLiteral("Data"), QStringLiteral("Codice"), QStringLiteral("Descrizione"),
-                                  QStringLiteral("Usato"), QStringLiteral("Quantità"), QStringLiteral("Prezzo")};
     QList<data::GridColumn> columns;
-    for (int c = 0; c < headings.size(); ++c) {
-        data::GridColumn column(headings.at(c), m_kind.columnFields.at(c));
+    for (const ExportColumn &shown : m_kind.list.columns()) {
+        data::GridColumn column(shown.header, shown.field);
         column.locked = true;
         columns << column;
     }
@@ -135,7 +133,7 @@ void StockListWindow::buildGrid()
     rich.button = true;
     rich.buttonAlways = true;
     rich.width = 50;
-    data::GridColumn key(QString(), m_kind.columnFields.at(kKeyColumn - 1));
+    data::GridColumn key(QString(), m_kind.list.keyField());
     key.visible = false;
     columns << rich << key;
     TDBGrid1->setColumns(columns);
@@ -175,7 +173,8 @@ void StockListWindow::buildGrid()
     txtCodiceArticolo->setMaximumWidth(160);
     txtFornitore->setMinimumWidth(160);
 
-    cmdEsporta = newExportButton(this, TDBGrid1, m_kind.name.mid(3).toLower() + QStringLiteral(".csv"));
+    cmdEsporta = newExportButton(this, TDBGrid1, [this] { return m_kind.list.list(QString()); },
+                                 m_kind.name.mid(3).toLower() + QStringLiteral(".csv"));
     cmdEsporta->setFixedSize(112, 30);
     cmdEsporta->installEventFilter(this);
     auto *buttons = new QVBoxLayout;
@@ -224,7 +223,7 @@ void StockListWindow::codeChanged()
 
 void StockListWindow::Trova(const QString &sortField)
 {
-    const StockListSearch search = m_kind.search({txtCodiceArticolo->text(), txtFornitore->text(),
+    const StockListSearch search = m_kind.list.search({txtCodiceArticolo->text(), txtFornitore->text(),
                                                   cboUsato->currentText(), txtDataInizio->text(), txtDataFine->text()},
                                                  sortField);
     if (search.refused) {
@@ -248,7 +247,7 @@ void StockListWindow::Trova(const QString &sortField)
         return;
     }
     if (!found)
-        ui::MsgBox(m_kind.noMatch, ui::vbInformation, g_strAppName);
+        ui::MsgBox(m_kind.list.noMatch(), ui::vbInformation, g_strAppName);
     else
         TDBGrid1->rebind();
 }

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "stock/BoxFocus.h"
-#include "stock/StockListStatement.h"
+#include "rules/stock/StockList.h"
 
 #include <QWidget>
 
@@ -15,11 +15,8 @@ namespace data { class DataControl; class Grid; }
 // What tells the load list from the unload list.
 struct StockListKind {
     QString name;                    // "frmListaCarico"
-    QString caption;                 // "Lista Carichi"
-    StockListSearch (*search)(const StockListFilters &, const QString &sortField);
-    QStringList columnFields;        // fields of columns 0..5 and of the key column 7
+    StockList list;                  // caption, search, columns 0..5, key column 7, "nothing found"
     QStringList sortFields;          // sort field of columns 0..5
-    QString noMatch;                 // message of a search that finds nothing
     QString reportTemplate;
     QString reportTitle;
     QString printLabel;

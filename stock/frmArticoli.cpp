@@ -28,10 +28,6 @@ constexpr int kButtonWidth = 112;
 constexpr int kButtonHeight = 30;
 constexpr int kMargin = 8;
 
-const char *const kFields[] = {"art_Codice", "art_Descrizione", "art_Prezzo_Carico", "art_Prezzo_Listino",
-                               "art_Quantita", "art_Prezzo_Medio", "art_Ricarico", "art_Usato",
-                               "art_Data_Ultima_Vendita"};
-
 bool isAmountKey(int keyAscii)
 {
     return (keyAscii >= '0' && keyAscii <= '9') || keyAscii == 44 || keyAscii == 9 || keyAscii == 8 || keyAscii == 10
@@ -50,7 +46,7 @@ frmArticoli::frmArticoli(QWidget *parent)
     : QWidget(parent)
 {
     setObjectName(QStringLiteral("frmArticoli"));
-    setWindowTitle(QStringLiteral("Articoli"));
+    setWindowTitle(ArticleList::title());
     setAttribute(Qt::WA_DeleteOnClose);
     setMouseTracking(true);
 
@@ -64,8 +60,9 @@ frmArticoli::frmArticoli(QWidget *parent)
     TDBGrid1 = new data::Grid(this);
     TDBGrid1->setObjectName(QStringLiteral("TDBGrid1"));
     const QString money = QStringLiteral("0.00");
-    const auto column = [&money](const char *caption, int field, const QString &format = QString(), int width = 90) {
-        data::GridColumn c(QString::fromUtf8(caption), QLatin1String(kFields[field]));
+    const QList<ExportColumn> listed = ArticleList::columns();
+    const auto column = [&money, &listed](int field, const QString &format = QString(), int width = 90) {
+        data::GridColumn c(listed.at(field).header, listed.at(field).field);
         c.numberFormat = format;
         c.width = width;
         if (format == money)
@@ -74,14 +71,13 @@ frmArticoli::frmArticoli(QWidget *parent)
             c.limits = TypedNumber::kQuantity;
         return c;
     };
-    data::GridColumn codice = column("Codice", Codice, QString(), 70);
+    data::GridColumn codice = column(Codice, QString(), 70);
     codice.locked = true;   // the database numbers the articles
-    data::GridColumn usato = column("Usato", Usato, QString(), 50);
+    data::GridColumn usato = column(Usato, QString(), 50);
     usato.checkBox = true;
-    TDBGrid1->setColumns({codice, column("Descrizione", Descrizione, QString(), 240),
-                          column("Prezzo Carico", PrezzoCarico, money), column("Listino", Listino, money),
-                          column("Quantità", Quantita, QString(), 70), column("Prezzo Medio", PrezzoMedio, money),
-                          column("Ricarico", Ricarico, money), usato, column("Data U.V.", DataUV)});
+    TDBGrid1->setColumns({codice, column(Descrizione, QString(), 240), column(PrezzoCarico, money),
+                          column(Listino, money), column(Quantita, QString(), 70), column(PrezzoMedio, money),
+                          column(Ricarico, money), usato, column(DataUV)});
     TDBGrid1->setAllowUpdate(true);
     TDBGrid1->setAllowAddNew(true);
     TDBGrid1->setAllowDelete(true);
@@ -91,7 +87,8 @@ frmArticoli::frmArticoli(QWidget *parent)
     cmdStampa->setObjectName(QStringLiteral("cmdStampa"));
     cmdChiudi = new ctrl_SkinableButton(QStringLiteral("Chiudi"), this);
     cmdChiudi->setObjectName(QStringLiteral("cmdChiudi"));
-    cmdEsporta = newExportButton(this, TDBGrid1, QStringLiteral("articoli.csv"));
+    cmdEsporta = newExportButton(this, TDBGrid1, [] { return ArticleList::list(QString()); },
+                                 QStringLiteral("articoli.csv"));
     for (ctrl_SkinableButton *button : {cmdStampa, cmdEsporta, cmdChiudi}) {
         button->resize(kButtonWidth, kButtonHeight);
         button->installEventFilter(this);
@@ -123,7 +120,7 @@ void frmArticoli::Form_Load()
     m_overButton = false;
     errors::ErrorTrap trap(QStringLiteral("frmArticoli.Load"));
     trap.run([&] { datArticoli->setDatabaseName(g_strDbPath); });
-    trap.run([&] { datArticoli->setRecordSource(QStringLiteral("Select * from Articoli")); });
+    trap.run([&] { datArticoli->setRecordSource(ArticleList::statement()); });
     trap.run([&] { datArticoli->setConnect(QStringLiteral(";PWD=") + g_strDbPassword); });
     trap.run([&] { datArticoli->refresh(); });   // the grid follows
     ResetPointer();
@@ -141,7 +138,7 @@ void frmArticoli::TDBGrid1_HeadClick(int column)
     trap.run([&] { TDBGrid1->setDataSource(nullptr); });
     trap.run([&] {
         datArticoli->setRecordSource(QStringLiteral("select * from articoli order by ")
-                                     + QLatin1String(kFields[column]));
+                                     + ArticleList::columns().at(column).field);
     });
     trap.run([&] { datArticoli->refresh(); });
     trap.run([&] {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "rules/stock/ArticleList.h"
+
 #include <QWidget>
 
 class ctrl_SkinableButton;
@@ -17,7 +19,9 @@ public:
     explicit frmArticoli(QWidget *parent = nullptr);
     ~frmArticoli() override;
 
-    enum Column { Codice, Descrizione, PrezzoCarico, Listino, Quantita, PrezzoMedio, Ricarico, Usato, DataUV };
+    // The grid's columns are the list's (ArticleList), in its order.
+    using Column = ArticleList::Column;
+    using enum ArticleList::Column;
 
     void TDBGrid1_HeadClick(int column);
     void cmdStampa_Click();

@@ -4,7 +4,7 @@
 #include "app/Globals.h"
 #include "app/OpenWindow.h"
 #include "app/ProgramWindow.h"
-#include "app/Today.h"
+#include "rules/general/Today.h"
 #include "app/errors/TopLevelReporter.h"
 #include "app/modZandri.h"
 #include "db/Database.h"

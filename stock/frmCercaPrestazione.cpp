@@ -19,8 +19,8 @@
 #include "skin/SkinPath.h"
 #include "skin/ctrl_SkinableButton.h"
 #include "skin/ctrl_SkinableForm.h"
-#include "stock/ArticleSearchFilter.h"
-#include "stock/ArticleSearchPages.h"
+#include "rules/stock/ArticleSearchFilter.h"
+#include "rules/stock/ArticleSearchPages.h"
 #include "stock/frmPrestazioni.h"
 #include "ui/WindowLife.h"
 

@@ -1,11 +1,11 @@
 #include "stock/frmIncassi.h"
 
-#include "app/FormulaDate.h"
+#include "rules/general/FormulaDate.h"
 #include "app/GeneralFunc6.h"
 #include "app/Globals.h"
 #include "app/ViewExport.h"
 #include "app/ProgramWindow.h"
-#include "app/Today.h"
+#include "rules/general/Today.h"
 #include "app/errors/ErrorTrap.h"
 #include "app/print/MainReport.h"
 #include "app/print/ResetReport.h"
@@ -13,6 +13,7 @@
 #include "report/ReportProperties.h"
 #include "rules/DailyTakings.h"
 #include "rules/MoneyText.h"
+#include "rules/stock/TakingsList.h"
 #include "skin/ctrl_SkinableButton.h"
 #include "skin/ctrl_SkinableForm.h"
 #include "ui/DefaultButton.h"
@@ -28,16 +29,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-const QString frmIncassi::kBadPeriod = QStringLiteral("Indicare un periodo valido: la prima data non può seguire la seconda.");
-
-namespace {
-
-QDate dayOf(const QString &checked)
-{
-    return QDate::fromString(checked, QStringLiteral("dd/MM/yyyy"));
-}
-
-} // namespace
+const QString frmIncassi::kBadPeriod = TakingsList::badPeriod();
 
 frmIncassi::frmIncassi(QWidget *parent)
     : QWidget(parent)
@@ -140,13 +132,10 @@ void frmIncassi::Form_Load()
 bool frmIncassi::periodo(QDate &from, QDate &to)
 {
     // An empty box is today; the end defaults to the start (one day).
-    const QString start = ControllaData(txtDataInizio->text(), 0);
-    const QString end = ControllaData(txtDataFine->text(), 0);
-    from = start.isEmpty() ? today() : dayOf(start);
-    to = end.isEmpty() ? from : dayOf(end);
+    const bool valid = TakingsList::period(txtDataInizio->text(), txtDataFine->text(), from, to);
     txtDataInizio->setText(from.toString(QStringLiteral("dd/MM/yyyy")));
     txtDataFine->setText(to.toString(QStringLiteral("dd/MM/yyyy")));
-    if (from > to) {
+    if (!valid) {
         ui::MsgBox(kBadPeriod, ui::vbExclamation, g_strAppName);
         return false;
     }
@@ -192,19 +181,7 @@ void frmIncassi::mostra(const DailyTakings &takings)
 
 ListExport frmIncassi::listToExport() const
 {
-    using Kind = ExportColumn::Kind;
-    ListExport list;
-    list.title = QStringLiteral("Incassi");
-    ExportColumn sconti(QStringLiteral("Sconti"), QString(), Kind::Amount);
-    ExportColumn incasso(QStringLiteral("Incasso"), QString(), Kind::Amount);
-    sconti.decimals = incasso.decimals = 2;
-    list.columns = {{QStringLiteral("Pagamento"), QString()}, {QStringLiteral("Vendite"), QString(), Kind::Number},
-                    sconti, incasso};
-    if (lvwIncassi->topLevelItemCount() > 0)
-        for (const TakingsLine &line : m_shown.lines + QList<TakingsLine>{m_shown.totale})
-            list.rows.append({line.descrizione, line.vendite, MoneyText::cents(line.sconti) / 100.0,
-                              MoneyText::cents(line.incasso) / 100.0});
-    return inShownOrder(list, *lvwIncassi);
+    return inShownOrder(TakingsList::list(lvwIncassi->topLevelItemCount() > 0 ? &m_shown : nullptr), *lvwIncassi);
 }
 
 void frmIncassi::cmdStampa_Click()

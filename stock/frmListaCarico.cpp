@@ -6,16 +6,10 @@
 
 frmListaCarico::frmListaCarico(QWidget *parent)
     : StockListWindow({.name = QStringLiteral("frmListaCarico"),
-                       .caption = QStringLiteral("Lista Carichi"),
-                       .search = &loadListSearch,
-                       .columnFields = {QStringLiteral("carico.ca_Data"), QStringLiteral("carico.ca_Codice_Articolo"),
-                                        QStringLiteral("art_Descrizione"), QStringLiteral("ca_Usato"),
-                                        QStringLiteral("carico.ca_Quantita"), QStringLiteral("carico.ca_Prezzo"),
-                                        QStringLiteral("carico.ca_Codice")},
+                       .list = StockList(StockList::Kind::Loads),
                        .sortFields = {QStringLiteral("carico.ca_Data"), QStringLiteral("carico.ca_Codice_Articolo"),
                                       QStringLiteral("art_Descrizione"), QStringLiteral("ca_Usato"),
                                       QStringLiteral("carico.ca_Quantita"), QStringLiteral("ca_Prezzo")},
-                       .noMatch = QStringLiteral("Nessun carico trovato con le caratteristiche specificate"),
                        .reportTemplate = QStringLiteral("listacarichi.rpt"),
                        .reportTitle = QStringLiteral("Corvel - Lista dei Carichi"),
                        .printLabel = QStringLiteral("mdiTarvo.stampaIVA")},

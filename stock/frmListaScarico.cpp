@@ -6,16 +6,10 @@
 
 frmListaScarico::frmListaScarico(QWidget *parent)
     : StockListWindow({.name = QStringLiteral("frmListaScarico"),
-                       .caption = QStringLiteral("Lista Scarichi"),
-                       .search = &unloadListSearch,
-                       .columnFields = {QStringLiteral("sc_Data"), QStringLiteral("sc_Codice_Articolo"),
-                                        QStringLiteral("art_Descrizione"), QStringLiteral("sc_Usato"),
-                                        QStringLiteral("sc_Quantita"), QStringLiteral("sc_Prezzo"),
-                                        QStringLiteral("sc_Codice")},
+                       .list = StockList(StockList::Kind::Unloads),
                        .sortFields = {QStringLiteral("sc_Data"), QStringLiteral("sc_Codice_Articolo"),
                                       QStringLiteral("art_Descrizione"), QStringLiteral("sc_Usato"),
                                       QStringLiteral("sc_Quantita"), QStringLiteral("sc_Prezzo")},
-                       .noMatch = QStringLiteral("Nessuno scarico trovato con le caratteristiche specificate"),
                        .reportTemplate = QStringLiteral("listascarichi.rpt"),
                        .reportTitle = QStringLiteral("Brellan - Lista degli scarichi"),
                        .printLabel = QStringLiteral("Stampa Scarichi")},

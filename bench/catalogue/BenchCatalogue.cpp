@@ -29,7 +29,7 @@
 #include "db/TextFunctions.h"
 #include "rules/ShopDatabase.h"
 #include "skin/SkinPath.h"
-#include "stock/ArticleSearchPages.h"
+#include "rules/stock/ArticleSearchPages.h"
 #include "stock/frmArticoli.h"
 #include "stock/frmCercaPrestazione.h"
 #include "ui/ScriptedMessages.h"

@@ -14,7 +14,7 @@
 //
 //   QT_QPA_PLATFORM=offscreen bench-counter <shop.mdb> [scans] [sales] [rounds]
 #include "app/Globals.h"
-#include "app/Today.h"
+#include "rules/general/Today.h"
 #include "db/Database.h"
 #include "db/Connection.h"
 #include "db/TextFunctions.h"

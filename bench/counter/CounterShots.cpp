@@ -3,7 +3,7 @@
 // Writes frmCarico.png, frmScarico.png and quirnel.png (the main window with
 // both) into the folder, from a small shop made in a temporary folder.
 #include "app/Globals.h"
-#include "app/Today.h"
+#include "rules/general/Today.h"
 #include "app/main/WindowWiring.h"
 #include "app/main/mdiTarvo.h"
 #include "db/Database.h"

@@ -30,7 +30,7 @@
 #include "ServerProbe.h"
 
 #include "app/Globals.h"
-#include "app/Today.h"
+#include "rules/general/Today.h"
 #include "db/Database.h"
 #include "db/DatabaseSettings.h"
 #include "report/DbReportSource.h"

@@ -25,7 +25,7 @@
 #include "rules/ShopDatabase.h"
 #include "skin/SkinPath.h"
 #include "skin/ctrl_SkinableButton.h"
-#include "stock/StockListStatement.h"
+#include "rules/stock/StockListStatement.h"
 #include "stock/frmListaScarico.h"
 #include "ui/ScriptedMessages.h"
 #include "ui/WindowRegistry.h"

@@ -31,7 +31,7 @@
 #include "db/Database.h"
 #include "db/Recordset.h"
 #include "rules/ShopDatabase.h"
-#include "stock/StockListStatement.h"
+#include "rules/stock/StockListStatement.h"
 #include "db/Connection.h"
 #include "db/TextFunctions.h"
 #include "skin/SkinPath.h"

@@ -1,6 +1,6 @@
 #include "data/FieldBinder.h"
 
-#include "data/FieldText.h"
+#include "db/FieldText.h"
 #include "db/Recordset.h"
 
 #include <QCheckBox>
@@ -117,17 +117,17 @@ void FieldBinder::showBinding(Binding &binding, db::Recordset *rs)
     } catch (const db::DbError &) {
         value = QVariant(); // no current record: the boxes show empty
     }
-    if (!FieldText::isNull(value))
+    if (!db::FieldText::isNull(value))
         binding.shownType = value.typeId();
     m_invalid.remove(binding.field);
 
     m_showing = true;
     if (auto *line = qobject_cast<QLineEdit *>(binding.widget))
-        line->setText(FieldText::display(value));
+        line->setText(db::FieldText::display(value));
     else if (auto *text = qobject_cast<QTextEdit *>(binding.widget))
-        text->setPlainText(FieldText::display(value));
+        text->setPlainText(db::FieldText::display(value));
     else if (auto *check = qobject_cast<QCheckBox *>(binding.widget))
-        check->setChecked(!FieldText::isNull(value) && value.toDouble() != 0);
+        check->setChecked(!db::FieldText::isNull(value) && value.toDouble() != 0);
     m_showing = false;
 }
 

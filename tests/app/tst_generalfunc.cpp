@@ -1,6 +1,6 @@
 #include "app/GeneralFunc6.h"
 #include "app/Globals.h"
-#include "app/Today.h"
+#include "rules/general/Today.h"
 #include "app/errors/ErrorTrap.h"
 #include "db/SqlText.h"
 #include "report/Formula.h"

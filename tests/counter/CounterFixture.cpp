@@ -1,7 +1,7 @@
 #include "CounterFixture.h"
 
 #include "app/Globals.h"
-#include "app/Today.h"
+#include "rules/general/Today.h"
 #include "app/main/WindowWiring.h"
 #include "app/main/mdiTarvo.h"
 #include "skin/SkinPath.h"

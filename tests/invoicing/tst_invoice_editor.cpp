@@ -5,7 +5,7 @@
 #include "CardFixture.h"
 
 #include "app/Globals.h"
-#include "app/Today.h"
+#include "rules/general/Today.h"
 #include "data/DataControl.h"
 #include "data/Grid.h"
 #include "db/Database.h"

@@ -1,6 +1,6 @@
 #include "ListsFixture.h"
 
-#include "app/Today.h"
+#include "rules/general/Today.h"
 
 #include <QDate>
 #include <QFile>

@@ -14,7 +14,12 @@
 #include "rules/CsvTableWriter.h"
 #include "rules/ListExporter.h"
 #include "register/frmCercaAnagrafica.h"
+#include "register/frmNotaFornitori.h"
+#include "register/frmPrimaNota.h"
+#include "rules/ExportableLists.h"
 #include "skin/ctrl_SkinableButton.h"
+#include "stock/frmArticoli.h"
+#include "stock/frmIncassi.h"
 #include "stock/frmListaCarico.h"
 #include "stock/frmListaScarico.h"
 #include "ui/BusyPointer.h"
@@ -38,6 +43,7 @@
 #include <QtTest>
 #include <atomic>
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -96,6 +102,62 @@ W &stockListOfDecember()
     return window;
 }
 
+template <class W>
+W &shownWindow()
+{
+    W &window = ui::WindowRegistry::defaultInstance<W>();
+    window.show();
+    QApplication::processEvents();
+    return window;
+}
+
+template <class W>
+QWidget *searched(const QString &from, const QString &to, void (W::*search)())
+{
+    W &window = shownWindow<W>();
+    window.txtDataInizio->setText(from);
+    window.txtDataFine->setText(to);
+    (window.*search)();
+    return &window;
+}
+
+// The window of the list tarvo-esporta calls `name`, after the search over
+// the period with nothing else typed.
+QWidget *windowOfList(const QString &name, const QString &from, const QString &to)
+{
+    if (name == QLatin1String("articoli"))
+        return &shownWindow<frmArticoli>();
+    if (name == QLatin1String("carichi") || name == QLatin1String("scarichi")) {
+        StockListWindow &window = name == QLatin1String("carichi")
+                                      ? static_cast<StockListWindow &>(shownWindow<frmListaCarico>())
+                                      : static_cast<StockListWindow &>(shownWindow<frmListaScarico>());
+        window.txtDataInizio->setText(from);
+        window.txtDataFine->setText(to);
+        window.Trova(QString());
+        return &window;
+    }
+    if (name == QLatin1String("fatture"))
+        return searched<frmCercaFattura>(from, to, &frmCercaFattura::TrovaFatture);
+    if (name == QLatin1String("anagrafica")) {
+        auto &window = shownWindow<frmCercaAnagrafica>();
+        window.TrovaAnagrafica();
+        return &window;
+    }
+    if (name == QLatin1String("primanota"))
+        return searched<frmPrimaNota>(from, to, &JournalWindow::cmdAggiorna_Click);
+    if (name == QLatin1String("notafornitori"))
+        return searched<frmNotaFornitori>(from, to, &JournalWindow::cmdAggiorna_Click);
+    if (name == QLatin1String("incassi"))
+        return searched<frmIncassi>(from, to, &frmIncassi::cmdAggiorna_Click);
+    return nullptr;
+}
+
+QByteArray bytesOf(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(no file)");
+}
+
 // Files of a folder, hidden ones too: an export leaves nothing aside.
 QStringList filesIn(const QString &folder)
 {
@@ -127,6 +189,8 @@ private Q_SLOTS:
     void everyBatchFollowsTheLast();
     void commandLineExportsEveryRow();
     void commandLineFailuresAreNotSuccess();
+    void windowAndToolWriteTheSameList_data();
+    void windowAndToolWriteTheSameList();
 };
 
 void TestExportWhole::initTestCase()
@@ -539,6 +603,97 @@ void TestExportWhole::commandLineFailuresAreNotSuccess()
     QVERIFY(second.waitForFinished(60000));
     QCOMPARE(second.exitCode(), 2);
     QVERIFY(second.readAllStandardError().startsWith("Uso: tarvo-esporta xlsx "));
+}
+
+void TestExportWhole::windowAndToolWriteTheSameList_data()
+{
+    QTest::addColumn<QString>("list");
+    for (const QString &name : ExportableLists::names())
+        QTest::newRow(qPrintable(name)) << name;
+}
+
+// Every list the tool knows, written by the window's "Esporta" and by
+// tarvo-esporta over the same period: the same bytes, the same cells.
+void TestExportWhole::windowAndToolWriteTheSameList()
+{
+    QFETCH(QString, list);
+    ListsFixture f;
+    // Texts with separators and quotes, a Null, used goods, a discount.
+    f.addSale(QStringLiteral("1234U"), QStringLiteral("02/12/2026"), 1, 35.5, 2.25, 33.25, QStringLiteral("CO"), true);
+    f.addSale(QStringLiteral("5555"), QStringLiteral("30/11/2026"), 2, 10, 0, 20, QString(), false);
+    f.addLoad(QStringLiteral("5555"), QStringLiteral("30/11/2026"), 4, 7.125, false);
+    f.addLoad(QStringLiteral("1234U"), QStringLiteral("01/12/2026"), 1, 20, true);
+    f.execute(QStringLiteral("insert into Anagrafica (anag_Contatore, anag_Denominazione, anag_Stato, anag_Partita_IVA) "
+                             "values (7, 'Rossi; \"Figli\" Srl', 'Italia', '01234567890')"));
+    f.execute(QStringLiteral("insert into Anagrafica (anag_Contatore, anag_Denominazione) values (8, 'Bianchi')"));
+    for (int i = 1; i <= 3; ++i)
+        f.execute(QStringLiteral("insert into Fattura (fat_Numero, fat_Data, fat_Codice_Cliente, fat_Pagato, "
+                                 "fat_Data_Pagamento) values ('26-0000%1', #12/0%1/2026#, %2, %3, %4)")
+                      .arg(i)
+                      .arg(i == 3 ? 99 : 6 + i)
+                      .arg(i % 2 ? -1 : 0)
+                      .arg(i % 2 ? QStringLiteral("#12/20/2026#") : QStringLiteral("Null")));
+    for (const QString &table : {QStringLiteral("[Prima Nota]"), QStringLiteral("[Nota Fornitori]")}) {
+        f.execute(QStringLiteral("insert into %1 (pn_Data, pn_Descrizione, pn_Fattura, pn_Uscita_Lire, "
+                                 "pn_Uscita_Euro, pn_Note) values (#12/01/2026#, 'Caffè; \"Perù\"', 'F/1', "
+                                 "24206, 12.5, 'prima riga\r\nseconda')")
+                      .arg(table));
+        f.execute(QStringLiteral("insert into %1 (pn_Data, pn_Descrizione, pn_Uscita_Euro) "
+                                 "values (#11/02/2026#, 'Affitto', -1000.25)")
+                      .arg(table));
+    }
+    const QString from = QStringLiteral("01/11/2026");
+    const QString to = QStringLiteral("31/12/2026");
+
+    QWidget *window = windowOfList(list, from, to);
+    QVERIFY(window);
+    const QString byWindow = f.folder() + QStringLiteral("/finestra.csv");
+    const QString byWindowXlsx = f.folder() + QStringLiteral("/finestra.xlsx");
+    pressEsporta(*window, byWindow);
+    pressEsporta(*window, byWindowXlsx);
+    delete window;
+
+    const QString database = f.folder() + QStringLiteral("/tarvo.mdb");
+    const QString byTool = f.folder() + QStringLiteral("/strumento.csv");
+    const QString byToolXlsx = f.folder() + QStringLiteral("/strumento.xlsx");
+    const QStringList options = {list, "--dal", from, "--al", to, "--database", database, "--file"};
+    QProcess tool;
+    // No display at all: the tool opens no window.
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    environment.remove(QStringLiteral("DISPLAY"));
+    environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    tool.setProcessEnvironment(environment);
+    for (const auto &[kind, file] : {std::pair{QStringLiteral("csv"), byTool}, std::pair{QStringLiteral("xlsx"), byToolXlsx}}) {
+        tool.start(QStringLiteral(ESPORTA_PATH), QStringList{kind} + options + QStringList{file});
+        QVERIFY(tool.waitForFinished(60000));
+        QCOMPARE(tool.readAllStandardError(), QByteArray());
+        QCOMPARE(tool.exitCode(), 0);
+    }
+
+    const QByteArray written = bytesOf(byWindow);
+    QVERIFY2(written.count("\r\n") >= 3, written.constData());   // the heading and two rows at least
+    QCOMPARE(bytesOf(byTool), written);
+    const XlsxReader windowBook(byWindowXlsx);
+    const XlsxReader toolBook(byToolXlsx);
+    QVERIFY(windowBook.isValid() && toolBook.isValid());
+    QCOMPARE(toolBook.sheets().size(), windowBook.sheets().size());
+    const XlsxReader::Sheet &expected = windowBook.sheets().first();
+    const XlsxReader::Sheet &sheet = toolBook.sheets().first();
+    QCOMPARE(sheet.name, expected.name);
+    QCOMPARE(sheet.rows, expected.rows);
+    QCOMPARE(sheet.widths, expected.widths);
+    QStringList references = sheet.cells.keys();
+    QStringList expectedReferences = expected.cells.keys();
+    references.sort();
+    expectedReferences.sort();
+    QCOMPARE(references, expectedReferences);
+    for (auto cell = expected.cells.cbegin(); cell != expected.cells.cend(); ++cell) {
+        const XlsxReader::Cell &other = sheet.cells.value(cell.key());
+        QCOMPARE(other.text, cell->text);
+        QCOMPARE(other.type, cell->type);
+        QCOMPARE(other.format, cell->format);
+    }
 }
 
 QTEST_MAIN(TestExportWhole)

@@ -16,7 +16,7 @@
 #include "SkinTestFiles.h"
 
 #include "app/Globals.h"
-#include "app/Today.h"
+#include "rules/general/Today.h"
 #include "data/Grid.h"
 #include "invoicing/frmFattura.h"
 #include "rules/ShopDatabase.h"

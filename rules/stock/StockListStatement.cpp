@@ -1,7 +1,7 @@
-#include "stock/StockListStatement.h"
+#include "rules/stock/StockListStatement.h"
 
-#include "app/FormulaDate.h"
-#include "app/GeneralFunc6.h"
+#include "rules/general/FormulaDate.h"
+#include "rules/general/GeneralValues.h"
 #include "db/SqlText.h"
 
 #include <QRegularExpression>

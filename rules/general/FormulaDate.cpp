@@ -1,12 +1,12 @@
-#include "app/FormulaDate.h"
+#include "rules/general/FormulaDate.h"
 
-#include "app/GeneralFunc6.h"
+#include "rules/general/GeneralValues.h"
 
 #include <QDate>
 
 QString FormulaDate(const QString &dayFirst, const QString &defaultDayFirst)
 {
-    QString checked = dayFirst.trimmed().isEmpty() ? QString() : ControllaData(dayFirst, 0);
+    QString checked = dayFirst.trimmed().isEmpty() ? QString() : ControllaData(dayFirst);
     if (checked.isEmpty())
         checked = defaultDayFirst;
     const QDate date = QDate::fromString(checked, QStringLiteral("dd/MM/yyyy"));

@@ -1,6 +1,6 @@
-#include "invoicing/InvoiceSearchStatement.h"
+#include "rules/invoicing/InvoiceSearchStatement.h"
 
-#include "app/GeneralFunc6.h"
+#include "rules/general/GeneralValues.h"
 #include "db/SqlText.h"
 
 #include <QStringList>

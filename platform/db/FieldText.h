@@ -3,7 +3,7 @@
 #include <QString>
 #include <QVariant>
 
-namespace data {
+namespace db {
 
 // How a field value reads in a text box: Null as the empty text, dates as
 // dd/mm/yyyy, numbers in the user's number format (QLocale()) without
@@ -16,4 +16,4 @@ public:
     static QString number(double value);
 };
 
-} // namespace data
+} // namespace db

@@ -1,4 +1,4 @@
-#include "app/Today.h"
+#include "rules/general/Today.h"
 
 namespace {
 QDate g_fixedToday;

@@ -1,11 +1,11 @@
-#include "data/FieldText.h"
+#include "db/FieldText.h"
 
 #include <QDate>
 #include <QDateTime>
 #include <QLocale>
 #include <cmath>
 
-namespace data {
+namespace db {
 
 bool FieldText::isNull(const QVariant &value)
 {
@@ -49,4 +49,4 @@ QString FieldText::display(const QVariant &value)
     }
 }
 
-} // namespace data
+} // namespace db

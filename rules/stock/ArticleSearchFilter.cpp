@@ -1,4 +1,4 @@
-#include "stock/ArticleSearchFilter.h"
+#include "rules/stock/ArticleSearchFilter.h"
 
 #include "db/SqlText.h"
 

@@ -1,6 +1,6 @@
-#include "app/DateText.h"
+#include "rules/general/DateText.h"
 
-#include "app/Today.h"
+#include "rules/general/Today.h"
 
 #include <QRegularExpression>
 

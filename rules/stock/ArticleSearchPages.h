@@ -1,6 +1,6 @@
 #pragma once
 
-#include "stock/ArticleSearchFilter.h"
+#include "rules/stock/ArticleSearchFilter.h"
 
 #include <QList>
 #include <QString>

@@ -1,6 +1,6 @@
-#include "register/RegisterSearchStatement.h"
+#include "rules/register/RegisterSearchStatement.h"
 
-#include "app/GeneralFunc6.h"
+#include "rules/general/GeneralValues.h"
 #include "db/SqlText.h"
 
 namespace {

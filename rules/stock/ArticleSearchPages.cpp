@@ -1,4 +1,4 @@
-#include "stock/ArticleSearchPages.h"
+#include "rules/stock/ArticleSearchPages.h"
 
 #include "db/Database.h"
 #include "db/DbError.h"

@@ -1,0 +1,88 @@
+#include "rules/ExportableLists.h"
+
+#include "rules/general/Today.h"
+#include "rules/invoicing/InvoiceList.h"
+#include "rules/register/JournalList.h"
+#include "rules/register/RegisterList.h"
+#include "rules/stock/ArticleList.h"
+#include "rules/stock/StockList.h"
+#include "rules/stock/TakingsList.h"
+
+#include <functional>
+#include <map>
+
+namespace {
+
+using Period = ExportableLists::Period;
+using Prepared = ExportableLists::Prepared;
+
+// The stock lists' boxes start at today.
+QString orToday(const QString &typed)
+{
+    return typed.isEmpty() ? today().toString(QStringLiteral("dd/MM/yyyy")) : typed;
+}
+
+Prepared stockList(StockList::Kind kind, const Period &period)
+{
+    const StockList list(kind);
+    const StockListSearch search = list.search(
+        {QString(), QString(), QStringLiteral("Nuovo e usato"), orToday(period.from), orToday(period.to)}, QString());
+    return {list.list(search.sql), QString(), list.noMatch()};
+}
+
+Prepared journal(JournalList::Kind kind, const Period &period)
+{
+    const JournalList list(kind);
+    return {list.list(list.periodStatement(period.from, period.to)), QString(), QString()};
+}
+
+Prepared takings(const Period &period)
+{
+    QDate from, to;
+    if (!TakingsList::period(period.from, period.to, from, to))
+        return {TakingsList::list(nullptr), TakingsList::badPeriod(), QString()};
+    const DailyTakings read = DailyTakings::read(from, to);
+    return {TakingsList::list(&read), QString(), QString()};
+}
+
+const std::map<QString, std::function<Prepared(const Period &)>> &all()
+{
+    static const std::map<QString, std::function<Prepared(const Period &)>> lists = {
+        {QStringLiteral("articoli"),
+         [](const Period &) { return Prepared{ArticleList::list(ArticleList::statement()), {}, {}}; }},
+        {QStringLiteral("carichi"), [](const Period &p) { return stockList(StockList::Kind::Loads, p); }},
+        {QStringLiteral("scarichi"), [](const Period &p) { return stockList(StockList::Kind::Unloads, p); }},
+        {QStringLiteral("fatture"),
+         [](const Period &p) {
+             return Prepared{InvoiceList::list(InvoiceList::period(p.from, p.to)), {}, InvoiceList::noMatch()};
+         }},
+        {QStringLiteral("anagrafica"),
+         [](const Period &) {
+             return Prepared{RegisterList::list(RegisterList::everyEntry()), {}, RegisterList::noMatch()};
+         }},
+        {QStringLiteral("primanota"), [](const Period &p) { return journal(JournalList::Kind::PrimaNota, p); }},
+        {QStringLiteral("notafornitori"),
+         [](const Period &p) { return journal(JournalList::Kind::NotaFornitori, p); }},
+        {QStringLiteral("incassi"), &takings},
+    };
+    return lists;
+}
+
+} // namespace
+
+QStringList ExportableLists::names()
+{
+    return {QStringLiteral("articoli"), QStringLiteral("carichi"), QStringLiteral("scarichi"),
+            QStringLiteral("fatture"), QStringLiteral("anagrafica"), QStringLiteral("primanota"),
+            QStringLiteral("notafornitori"), QStringLiteral("incassi")};
+}
+
+bool ExportableLists::has(const QString &name)
+{
+    return all().count(name) != 0;
+}
+
+ExportableLists::Prepared ExportableLists::prepare(const QString &name, const Period &period)
+{
+    return all().at(name)(period);
+}
