@@ -4,7 +4,7 @@
 // output or to F, an Excel workbook to F. The window is opened off screen,
 // so the search, the columns and their order are the window's own.
 #include "esporta/EsportaCommand.h"
-#include "db/DatabaseSettings.h"
+#include "db/Database.h"
 
 #include "app/Globals.h"
 #include "app/ViewExport.h"
@@ -181,7 +181,7 @@ static int runList(const QStringList &arguments, bool spreadsheet)
     g_strAppName = QStringLiteral("Qorda");
     g_strDbPath = database.isEmpty() ? programFolder() + QStringLiteral("/tarvo.mdb")
                                      : QFileInfo(database).absoluteFilePath();
-    if (!QFileInfo(g_strDbPath).isFile() && !db::DatabaseSettings::beside(g_strDbPath).onServer()) {
+    if (!db::Database::exists(g_strDbPath)) {
         std::fprintf(stderr, "tarvo-esporta: database %s non trovato\n", g_strDbPath.toLocal8Bit().constData());
         return EsportaCommand::kFailed;
     }
