@@ -233,14 +233,14 @@ void ShopMigration::compareCounts(db::ServerAdmin &server, const SqliteSource &s
 {
     for (const Table &table : tables) {
         const qint64 inFile = source.count(table.sourceName);
-        const qint64 onServer =
+        const qint64 inTarget =
             server.scalar(QStringLiteral("SELECT count(*) FROM ") + db::quoted(table.name, QLatin1Char('"')));
-        if (inFile != onServer)
+        if (inFile != inTarget)
             throw MigraError(QStringLiteral("La tabella \"%1\" ha %2 righe nell'archivio e %3 nel database di "
                                             "destinazione.")
                                  .arg(table.name)
                                  .arg(inFile)
-                                 .arg(onServer));
+                                 .arg(inTarget));
     }
 }
 
