@@ -4,8 +4,8 @@
 // output or to F, an Excel workbook to F. The lists are the core's own
 // (ExportableLists), the same the windows show: no window is opened.
 #include "esporta/EsportaCommand.h"
-#include "db/DatabaseSettings.h"
 
+#include "db/Database.h"
 #include "db/DbError.h"
 #include "rules/CsvTableWriter.h"
 #include "rules/ExportableLists.h"
@@ -80,7 +80,7 @@ static int runList(const QStringList &arguments, bool spreadsheet)
         return EsportaCommand::kUsage;
     }
     const QString path = QFileInfo(EsportaCommand::databasePath(database)).absoluteFilePath();
-    if (!QFileInfo(path).isFile() && !db::DatabaseSettings::beside(path).onServer()) {
+    if (!db::Database::exists(path)) {
         std::fprintf(stderr, "tarvo-esporta: database %s non trovato\n", path.toLocal8Bit().constData());
         return EsportaCommand::kFailed;
     }

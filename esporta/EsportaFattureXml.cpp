@@ -2,7 +2,6 @@
 // The invoices dated in the period, one FatturaPA file each, into DIR.
 #include "EsportaCommand.h"
 
-#include "db/DatabaseSettings.h"
 #include "db/Database.h"
 #include "db/DbError.h"
 #include "db/SchemaVersions.h"
@@ -10,7 +9,6 @@
 #include "rules/EInvoiceSource.h"
 
 #include <QDir>
-#include <QFileInfo>
 
 namespace {
 
@@ -35,7 +33,7 @@ int exportInvoices(const QStringList &args)
         return EsportaCommand::kUsage;
     }
     const QString path = EsportaCommand::databasePath(options.value(database));
-    if (!QFileInfo(path).isFile() && !db::DatabaseSettings::beside(path).onServer()) {
+    if (!db::Database::exists(path)) {
         EsportaCommand::say(QStringLiteral("il database \"%1\" non esiste.").arg(QDir::toNativeSeparators(path)));
         return EsportaCommand::kFailed;
     }

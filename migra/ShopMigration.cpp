@@ -2,12 +2,15 @@
 
 #include "CopyText.h"
 #include "MigraError.h"
-#include "PgConnection.h"
 #include "PgShopSchema.h"
 #include "SqliteSource.h"
+#include "db/DbError.h"
 #include "db/SchemaVersions.h"
+#include "db/SqlText.h"
+#include "db/ServerAdmin.h"
 
 #include <algorithm>
+#include <memory>
 
 namespace migra {
 
@@ -44,16 +47,33 @@ void ShopMigration::run()
     SqliteSource source(m_sourcePath);
     if (const int version = source.schemaVersion(); version != db::SchemaVersions::latest())
         throw MigraError(versionMessage(m_sourcePath, version));
-    PgConnection server(m_target.url());
-    refuseNonEmptyTarget(server);
-    source.beginSnapshot();
-
-    server.exec(QStringLiteral("BEGIN"));
+    std::unique_ptr<db::ServerAdmin> connection;
+    try {
+        connection = std::make_unique<db::ServerAdmin>(m_target.url(), "tarvo-migra");
+    } catch (const db::DbError &e) {
+        throw MigraError(QStringLiteral("Collegamento al server non riuscito: %1").arg(e.description()));
+    }
+    db::ServerAdmin &server = *connection;
+    try {
+        refuseNonEmptyTarget(server);
+        source.beginSnapshot();
+        server.run(QStringLiteral("BEGIN"));
+    } catch (const db::DbError &e) {
+        throw MigraError(e.description());
+    }
+    const auto abandon = [&](const QString &why) {
+        try {
+            server.run(QStringLiteral("ROLLBACK"));
+        } catch (const db::DbError &) {
+            // A connection gone: the server has rolled back by itself.
+        }
+        return MigraError(why + nothingWritten);
+    };
     try {
         m_progress(QStringLiteral("Creazione dello schema (versione %1) nel database \"%2\"...")
                        .arg(db::SchemaVersions::latest())
                        .arg(m_target.database()));
-        server.exec(pgShopSchema());
+        server.run(pgShopSchema());
         if (const qint64 schema = server.scalar(QStringLiteral("SELECT max(version) FROM tarvo_schema"));
             schema != db::SchemaVersions::latest())
             throw MigraError(QStringLiteral("Lo schema per il server è della versione %1, l'archivio della %2.")
@@ -64,8 +84,8 @@ void ShopMigration::run()
         // from the shop's file instead, as the shop left them.
         QStringList names;
         for (const Table &table : tables)
-            names << PgConnection::quotedIdentifier(table.name);
-        server.exec(QStringLiteral("TRUNCATE ") + names.join(QStringLiteral(", ")));
+            names << db::quoted(table.name, QLatin1Char('"'));
+        server.run(QStringLiteral("TRUNCATE ") + names.join(QStringLiteral(", ")));
         for (qsizetype i = 0; i < tables.size(); ++i) {
             const qint64 copied = copyTable(server, source, tables.at(i));
             moveIdentities(server, source, tables.at(i));
@@ -76,23 +96,20 @@ void ShopMigration::run()
                            .arg(copied));
         }
         compareCounts(server, source, tables);
-        server.exec(QStringLiteral("COMMIT"));
+        server.run(QStringLiteral("COMMIT"));
     } catch (const MigraError &e) {
-        try {
-            server.exec(QStringLiteral("ROLLBACK"));
-        } catch (const MigraError &) {
-            // A connection gone: the server has rolled back by itself.
-        }
-        throw MigraError(e.message() + nothingWritten);
+        throw abandon(e.message());
+    } catch (const db::DbError &e) {
+        throw abandon(e.description());
     }
     m_progress(QStringLiteral("Migrazione completata nel database \"%1\".").arg(m_target.database()));
 }
 
-void ShopMigration::refuseNonEmptyTarget(PgConnection &server) const
+void ShopMigration::refuseNonEmptyTarget(db::ServerAdmin &server) const
 {
     // Relations of any schema but the system's; those of an extension
     // (pg_trgm installed beforehand by an administrator) do not count.
-    const PgResult found = server.exec(QStringLiteral(
+    const QList<QStringList> found = server.rows(QStringLiteral(
         "SELECT count(*), min(format('%I.%I', n.nspname, c.relname)) FROM pg_class c "
         "JOIN pg_namespace n ON n.oid = c.relnamespace "
         "WHERE c.relkind IN ('r', 'p', 'v', 'm', 'S', 'f') "
@@ -100,30 +117,30 @@ void ShopMigration::refuseNonEmptyTarget(PgConnection &server) const
         "AND n.nspname NOT LIKE 'pg\\_toast%' AND n.nspname NOT LIKE 'pg\\_temp\\_%' "
         "AND NOT EXISTS (SELECT 1 FROM pg_depend d WHERE d.classid = 'pg_class'::regclass "
         "AND d.objid = c.oid AND d.deptype = 'e')"));
-    if (const qint64 objects = found.integer(0, 0); objects > 0)
+    if (const qint64 objects = found.value(0).value(0).toLongLong(); objects > 0)
         throw MigraError(QStringLiteral("Il database di destinazione \"%1\" non è vuoto: contiene già %2 tabelle, "
                                         "viste o sequenze (tra cui %3). La migrazione scrive solo in un database "
                                         "vuoto; non è stato scritto nulla.")
                              .arg(m_target.database())
                              .arg(objects)
-                             .arg(found.text(0, 1)));
+                             .arg(found.value(0).value(1)));
 }
 
-QList<ShopMigration::Table> ShopMigration::matchTables(PgConnection &server, const SqliteSource &source) const
+QList<ShopMigration::Table> ShopMigration::matchTables(db::ServerAdmin &server, const SqliteSource &source) const
 {
-    const PgResult columns = server.exec(QStringLiteral(
+    const QList<QStringList> columns = server.rows(QStringLiteral(
         "SELECT c.relname, a.attname, a.attidentity <> '' FROM pg_class c "
         "JOIN pg_attribute a ON a.attrelid = c.oid AND a.attnum > 0 AND NOT a.attisdropped "
         "WHERE c.relnamespace = current_schema()::regnamespace AND c.relkind = 'r' "
         "AND c.relname <> 'tarvo_schema' ORDER BY c.relname, a.attnum"));
     QList<Table> tables;
-    for (int row = 0; row < columns.rows(); ++row) {
-        if (tables.isEmpty() || tables.last().name != columns.text(row, 0))
-            tables.append(Table{columns.text(row, 0), {}, {}, {}});
-        const QString column = columns.text(row, 1);
+    for (const QStringList &row : columns) {
+        if (tables.isEmpty() || tables.last().name != row.at(0))
+            tables.append(Table{row.at(0), {}, {}, {}});
+        const QString column = row.at(1);
         if (column != QLatin1String("rowid"))
             tables.last().columns << column;
-        if (columns.text(row, 2) == QLatin1String("t"))
+        if (row.at(2) == QLatin1String("t"))
             tables.last().identityColumns << column;
     }
     QStringList unmatched = source.tables();
@@ -147,19 +164,19 @@ QList<ShopMigration::Table> ShopMigration::matchTables(PgConnection &server, con
     return tables;
 }
 
-qint64 ShopMigration::copyTable(PgConnection &server, const SqliteSource &source, const Table &table) const
+qint64 ShopMigration::copyTable(db::ServerAdmin &server, const SqliteSource &source, const Table &table) const
 {
-    QString copy = QStringLiteral("COPY ") + PgConnection::quotedIdentifier(table.name) + QStringLiteral(" (rowid");
+    QString copy = QStringLiteral("COPY ") + db::quoted(table.name, QLatin1Char('"')) + QStringLiteral(" (rowid");
     for (const QString &column : table.columns)
-        copy += QStringLiteral(", ") + PgConnection::quotedIdentifier(column);
+        copy += QStringLiteral(", ") + db::quoted(column, QLatin1Char('"'));
     copy += QStringLiteral(") FROM STDIN");
-    const auto failed = [&](const MigraError &e) {
-        return MigraError(QStringLiteral("Copia della tabella \"%1\" non riuscita: %2.").arg(table.name, e.message()));
+    const auto failed = [&](const QString &why) {
+        return MigraError(QStringLiteral("Copia della tabella \"%1\" non riuscita: %2.").arg(table.name, why));
     };
     try {
         server.beginCopy(copy);
-    } catch (const MigraError &e) {
-        throw failed(e);
+    } catch (const db::DbError &e) {
+        throw failed(e.description());
     }
     try {
         QByteArray buffer;
@@ -181,46 +198,49 @@ qint64 ShopMigration::copyTable(PgConnection &server, const SqliteSource &source
             server.sendCopy(buffer);
     } catch (const MigraError &e) {
         server.abandonCopy();
-        throw failed(e);
+        throw failed(e.message());
+    } catch (const db::DbError &e) {
+        server.abandonCopy();
+        throw failed(e.description());
     }
     try {
         return server.endCopy();
-    } catch (const MigraError &e) {
-        throw failed(e);
+    } catch (const db::DbError &e) {
+        throw failed(e.description());
     }
 }
 
-void ShopMigration::moveIdentities(PgConnection &server, const SqliteSource &source, const Table &table) const
+void ShopMigration::moveIdentities(db::ServerAdmin &server, const SqliteSource &source, const Table &table) const
 {
     // A counter never gives a number again, not even that of a row deleted
     // at the end (SQLite's AUTOINCREMENT keeps it in sqlite_sequence); in a
     // table with a counter the rowid is the counter.
     const qint64 highestEver = source.highestCounter(table.sourceName);
-    const QString quotedTable = PgConnection::quotedIdentifier(table.name);
+    const QString quotedTable = db::quoted(table.name, QLatin1Char('"'));
     for (const QString &column : table.identityColumns) {
         const qint64 highest = std::max(highestEver,
             server.scalar(QStringLiteral("SELECT coalesce(max(%1), 0) FROM %2")
-                              .arg(PgConnection::quotedIdentifier(column), quotedTable)));
+                              .arg(db::quoted(column, QLatin1Char('"')), quotedTable)));
         // Nothing copied: the identity starts again from 1, as a new table's.
-        server.exec(QStringLiteral("SELECT setval(pg_get_serial_sequence(%1, %2), %3, %4)")
-                        .arg(PgConnection::quotedLiteral(quotedTable), PgConnection::quotedLiteral(column))
+        server.run(QStringLiteral("SELECT setval(pg_get_serial_sequence(%1, %2), %3, %4)")
+                        .arg(db::quoted(quotedTable), db::quoted(column))
                         .arg(std::max<qint64>(highest, 1))
                         .arg(highest > 0 ? QStringLiteral("true") : QStringLiteral("false")));
     }
 }
 
-void ShopMigration::compareCounts(PgConnection &server, const SqliteSource &source, const QList<Table> &tables) const
+void ShopMigration::compareCounts(db::ServerAdmin &server, const SqliteSource &source, const QList<Table> &tables) const
 {
     for (const Table &table : tables) {
         const qint64 inFile = source.count(table.sourceName);
-        const qint64 onServer =
-            server.scalar(QStringLiteral("SELECT count(*) FROM ") + PgConnection::quotedIdentifier(table.name));
-        if (inFile != onServer)
+        const qint64 inTarget =
+            server.scalar(QStringLiteral("SELECT count(*) FROM ") + db::quoted(table.name, QLatin1Char('"')));
+        if (inFile != inTarget)
             throw MigraError(QStringLiteral("La tabella \"%1\" ha %2 righe nell'archivio e %3 nel database di "
                                             "destinazione.")
                                  .arg(table.name)
                                  .arg(inFile)
-                                 .arg(onServer));
+                                 .arg(inTarget));
     }
 }
 

@@ -7,9 +7,12 @@
 #include <QStringList>
 #include <functional>
 
+namespace db {
+class ServerAdmin;
+}
+
 namespace migra {
 
-class PgConnection;
 class SqliteSource;
 
 // Moves a shop from its SQLite file to an empty PostgreSQL database: the
@@ -30,11 +33,11 @@ private:
         QStringList columns;          // without rowid
         QStringList identityColumns;  // rowid included
     };
-    void refuseNonEmptyTarget(PgConnection &server) const;
-    QList<Table> matchTables(PgConnection &server, const SqliteSource &source) const;
-    qint64 copyTable(PgConnection &server, const SqliteSource &source, const Table &table) const;
-    void moveIdentities(PgConnection &server, const SqliteSource &source, const Table &table) const;
-    void compareCounts(PgConnection &server, const SqliteSource &source, const QList<Table> &tables) const;
+    void refuseNonEmptyTarget(db::ServerAdmin &server) const;
+    QList<Table> matchTables(db::ServerAdmin &server, const SqliteSource &source) const;
+    qint64 copyTable(db::ServerAdmin &server, const SqliteSource &source, const Table &table) const;
+    void moveIdentities(db::ServerAdmin &server, const SqliteSource &source, const Table &table) const;
+    void compareCounts(db::ServerAdmin &server, const SqliteSource &source, const QList<Table> &tables) const;
 
     QString m_sourcePath;
     TargetAddress m_target;

@@ -1,9 +1,9 @@
 #include "SqliteSource.h"
 
 #include "MigraError.h"
-#include "PgConnection.h"
 #include "db/DbError.h"
 #include "db/SchemaVersions.h"
+#include "db/SqlText.h"
 
 #include <QFileInfo>
 #include <memory>
@@ -105,7 +105,7 @@ void SqliteSource::beginSnapshot()
 
 qint64 SqliteSource::count(const QString &table) const
 {
-    const QString sql = QStringLiteral("select count(*) from ") + PgConnection::quotedIdentifier(table);
+    const QString sql = QStringLiteral("select count(*) from ") + db::quoted(table, QLatin1Char('"'));
     sqlite3_stmt *statement = prepare(sql);
     if (sqlite3_step(statement) != SQLITE_ROW) {
         sqlite3_finalize(statement);
@@ -136,8 +136,8 @@ void SqliteSource::readRows(const QString &table, const QStringList &columns,
 {
     QString sql = QStringLiteral("select rowid");
     for (const QString &column : columns)
-        sql += QStringLiteral(", ") + PgConnection::quotedIdentifier(column);
-    sql += QStringLiteral(" from ") + PgConnection::quotedIdentifier(table) + QStringLiteral(" order by rowid");
+        sql += QStringLiteral(", ") + db::quoted(column, QLatin1Char('"'));
+    sql += QStringLiteral(" from ") + db::quoted(table, QLatin1Char('"')) + QStringLiteral(" order by rowid");
     // `row` may throw (the server refused a row): the statement goes anyway.
     const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt *)> statement(prepare(sql), sqlite3_finalize);
     int rc;

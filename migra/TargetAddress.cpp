@@ -1,8 +1,8 @@
 #include "TargetAddress.h"
 
 #include "MigraError.h"
-
-#include <libpq-fe.h>
+#include "db/DbError.h"
+#include "db/ServerAdmin.h"
 
 namespace migra {
 
@@ -12,22 +12,19 @@ TargetAddress::TargetAddress(const QString &url)
     if (!url.startsWith(QLatin1String("postgresql://")) && !url.startsWith(QLatin1String("postgres://")))
         throw MigraError(QStringLiteral("Indirizzo del server non valido: %1 (atteso "
                                         "postgresql://utente@server:porta/database).").arg(url));
-    char *error = nullptr;
-    PQconninfoOption *options = PQconninfoParse(url.toUtf8().constData(), &error);
-    if (!options) {
-        const QString why = error ? QString::fromUtf8(error).trimmed() : QString();
-        PQfreemem(error);
-        throw MigraError(QStringLiteral("Indirizzo del server non valido: %1 (%2).").arg(url, why));
+    QList<std::pair<QByteArray, QString>> options;
+    try {
+        options = db::ServerAdmin::addressOptions(url);
+    } catch (const db::DbError &e) {
+        throw MigraError(QStringLiteral("Indirizzo del server non valido: %1 (%2).").arg(url, e.description()));
     }
     bool password = false;
-    for (PQconninfoOption *option = options; option->keyword; ++option) {
-        const QByteArray keyword(option->keyword);
-        if (keyword == "password" && option->val && *option->val)
+    for (const auto &[keyword, value] : options) {
+        if (keyword == "password" && !value.isEmpty())
             password = true;
-        else if (keyword == "dbname" && option->val)
-            m_database = QString::fromUtf8(option->val);
+        else if (keyword == "dbname")
+            m_database = value;
     }
-    PQconninfoFree(options);
     if (password)
         throw MigraError(QStringLiteral("La password non va scritta nell'indirizzo: tarvo-migra la legge da "
                                         "PGPASSWORD o da ~/.pgpass (un file leggibile solo dall'utente)."));

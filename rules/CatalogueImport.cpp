@@ -21,6 +21,9 @@ namespace {
 class Statement {
 public:
     Statement(db::Database &database, const QString &sql) : m_sql(sql), m_statement(database.statement(sql)) {}
+    // An insert that tells the new row's `key`.
+    Statement(db::Database &database, const QString &sql, const QString &key)
+        : m_sql(sql), m_statement(database.insertStatement(sql, key)) {}
     ~Statement() { m_statement->reset(); }
     Statement(const Statement &) = delete;
     Statement &operator=(const Statement &) = delete;
@@ -124,8 +127,8 @@ public:
         , m_readArticle(database, QStringLiteral("SELECT ifnull(art_Fornitore, ''), ifnull(art_Descrizione, '') "
                                                  "FROM Articoli WHERE art_Codice = ?"))
         , m_insertArticle(database, QStringLiteral("INSERT INTO Articoli (art_Descrizione, art_Fornitore, art_Prezzo_Carico, "
-                                                   "art_Prezzo_Listino, art_Quantita, art_Usato) VALUES (?, ?, ?, ?, ifnull(?, 0), 0)")
-                                        + (database.onServer() ? QStringLiteral(" RETURNING art_Codice") : QString()))
+                                                   "art_Prezzo_Listino, art_Quantita, art_Usato) VALUES (?, ?, ?, ?, ifnull(?, 0), 0)"),
+                          QStringLiteral("art_Codice"))
         , m_updateArticle(database, QStringLiteral("UPDATE Articoli SET art_Descrizione = ?, art_Fornitore = ?, "
                                                    "art_Prezzo_Carico = ifnull(?, art_Prezzo_Carico), "
                                                    "art_Prezzo_Listino = ifnull(?, art_Prezzo_Listino), "

@@ -5,11 +5,9 @@
 // The numbers of new invoices this program is typing, claimed against the
 // other tills working on the same shop: from the first line written until
 // the invoice is saved or given up, no other editor writes lines or saves
-// an invoice under the number. The claim is a lock on a byte of a file
-// beside the database, which the system lets go of when the program ends,
-// however it ends; with the shop on a server, a lock of the program's
-// connection there, which the server lets go of alike. Taking a lock never
-// waits: of two programs claiming a number at once, one gets it.
+// an invoice under the number. The claim is the engine's (db::ProgramClaims):
+// let go of when the program ends, however it ends, and never waiting: of
+// two programs claiming a number at once, one gets it.
 class InvoiceDrafts {
 public:
     // True when the number is this program's now (or was already); false,

@@ -189,7 +189,7 @@ bool checkAtStart(const QString &databasePath, const QString &backupFolder)
     // A shop on a server: its schema is brought up to date there; the file
     // checks and the daily copies are the server's business.
     try {
-        if (db::DatabaseSettings::beside(databasePath).onServer()) {
+        if (db::DatabaseSettings::beside(databasePath).copiesItself()) {
             upgradeShop(databasePath, QDate::currentDate());
             return true;
         }

@@ -28,7 +28,7 @@ db::DbError refusal(const QString &text)
     return db::DbError(db::ErrorKind::Io, 3026, text);
 }
 
-QString onServerMessage()
+QString serverCopiesMessage()
 {
     return QStringLiteral("Il database è sul server indicato in tarvo.ini: le sue copie si fanno sul server "
                           "(pg_dump), non da questo programma.");
@@ -162,8 +162,8 @@ QString copyShop(const QString &databasePath, const QString &folder, const QDate
     requireSpace(folder, sizeOf(databasePath));
     const QString target = QDir(folder).filePath(backupFileName(when));
     const auto shop = db::Database::open(databasePath);
-    if (shop->onServer())
-        throw refusal(onServerMessage());
+    if (shop->copiesItself())
+        throw refusal(serverCopiesMessage());
     db::copyDatabase(shop->handle(), target, progress);
     return target;
 }
@@ -252,8 +252,8 @@ BackupContents inspectBackup(const QString &file)
 
 QString restore(const QString &databasePath, const QString &backupFile, const QDateTime &now)
 {
-    if (db::DatabaseSettings::beside(databasePath).onServer())
-        throw refusal(onServerMessage());
+    if (db::DatabaseSettings::beside(databasePath).copiesItself())
+        throw refusal(serverCopiesMessage());
     const BackupContents contents = inspectBackup(backupFile);
     if (!contents.refusal.isEmpty())
         throw refusal(contents.refusal);
@@ -302,7 +302,7 @@ void upgradeShop(const QString &databasePath, const QDate &today)
     const auto shop = db::Database::open(databasePath);
     // On a server the schema is the server's; its copies are the server's
     // own business (pg_dump), not files beside the program.
-    if (shop->onServer()) {
+    if (shop->copiesItself()) {
         db::SchemaVersions::upgradeServer(*shop);
         return;
     }

@@ -135,10 +135,12 @@ bool Connection::serverInTransaction() const
     return PQtransactionStatus(m_server) != PQTRANS_IDLE;
 }
 
-void Connection::cancel() const
+void Connection::interrupt() const
 {
-    if (!m_server)
+    if (!m_server) {
+        sqlite3_interrupt(m_handle);
         return;
+    }
     if (PGcancel *request = PQgetCancel(m_server)) {
         char error[256];
         PQcancel(request, error, int(sizeof error));
@@ -295,6 +297,12 @@ std::unique_ptr<Statement> Connection::prepareOwn(const QString &sql, const QStr
     if (m_server)
         return std::make_unique<ServerStatement>(*m_session, m_catalog, sql, legacy);
     return std::unique_ptr<Statement>(SqliteStatement::prepare(m_handle, sql, legacy, false));
+}
+
+Statement *Connection::insertStatement(const QString &sql, const QString &key, const QString &legacy)
+{
+    const QString keyed = m_server ? sql + QStringLiteral(" RETURNING ") + key : sql;
+    return statement(keyed, legacy.isEmpty() ? keyed : legacy);
 }
 
 void Connection::bindLimit(Statement *statement, int parameter, qint64 limit) const

@@ -86,6 +86,10 @@ public:
     std::unique_ptr<Statement> prepareOwn(const QString &sql, const QString &legacy);
     static void bindLiterals(Statement *statement, const std::vector<Literal> &literals, int first, int last,
                              int firstParameter);
+    // An insert whose lastInsertId() is the new row's `key` (a column of
+    // the table): SQLite tells the last row's key by itself, the server is
+    // asked for it. `legacy` empty: the statement as it runs names itself.
+    Statement *insertStatement(const QString &sql, const QString &key, const QString &legacy);
     // A page's LIMIT: negative for no limit.
     void bindLimit(Statement *statement, int parameter, qint64 limit) const;
     const RowShape &shapeOf(const Translation &translation, Statement *statement);
@@ -103,8 +107,9 @@ public:
     sqlite3 *handle() const { return m_handle; }
     pg_conn *server() const { return m_server; }
     bool onServer() const { return m_server != nullptr; }
-    // Asks the server to stop the statement running now (from any thread).
-    void cancel() const;
+    // Stops the statement running now (from any thread): SQLite is
+    // interrupted, the server asked to stop it.
+    void interrupt() const;
     const QString &path() const { return m_path; }
     const SchemaCatalog &catalog() const { return m_catalog; }
 

@@ -48,6 +48,11 @@ Database::Database(std::unique_ptr<Impl> impl) : d(std::move(impl)) {}
 
 Database::~Database() = default;
 
+bool Database::exists(const QString &path)
+{
+    return QFileInfo(path).isFile() || DatabaseSettings::beside(path).onServer();
+}
+
 std::shared_ptr<Database> Database::open(const QString &path, const QString &connect)
 {
     Q_UNUSED(connect); // the file carries no password; any password is accepted
@@ -206,6 +211,22 @@ bool Database::onServer() const
 Statement *Database::statement(const QString &sql)
 {
     return d->connection->statement(sql, sql);
+}
+
+TextSearch Database::textSearch(const QString &trigramTable)
+{
+    if (onServer())
+        return TextSearch::FoldedKeyLike;
+    const QString sql = QStringLiteral("select 1 from sqlite_master where type = 'table' and name = ?");
+    Statement *statement = this->statement(sql);
+    const StatementUse use(statement);
+    statement->bindText(1, trigramTable);
+    return statement->step(sql) ? TextSearch::TrigramTable : TextSearch::Scan;
+}
+
+Statement *Database::insertStatement(const QString &sql, const QString &key)
+{
+    return d->connection->insertStatement(sql, key, QString());
 }
 
 std::shared_ptr<Connection> Database::connection() const

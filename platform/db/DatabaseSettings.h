@@ -30,6 +30,8 @@ public:
     static int backupsToKeep(const QString &databasePath);
 
     bool onServer() const { return m_server; }
+    // The server keeps the shop's copies itself (see Database::copiesItself).
+    bool copiesItself() const { return m_server; }
     // The connection's keywords and values for libpq (PQconnectdbParams).
     const std::vector<QByteArray> &keywords() const { return m_keywords; }
     const std::vector<QByteArray> &values() const { return m_values; }

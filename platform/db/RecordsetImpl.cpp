@@ -330,9 +330,7 @@ void Recordset::Impl::insertRow()
                 sql += QStringLiteral(" (") + names.join(QStringLiteral(", ")) + QStringLiteral(") VALUES (")
                        + marks.join(QStringLiteral(", ")) + QLatin1Char(')');
             }
-            if (connection->onServer())
-                sql += QStringLiteral(" RETURNING ") + translation->tables[t].key;
-            Statement *statement = connection->statement(sql, source);
+            Statement *statement = connection->insertStatement(sql, translation->tables[t].key, source);
             StatementUse use(statement);
             int parameter = 1;
             for (const BoundValue *value : c.values)

@@ -135,10 +135,7 @@ QVariant SelectStream::value(int column) const
 
 void SelectStream::interrupt()
 {
-    if (m_connection->onServer())
-        m_connection->cancel();
-    else
-        sqlite3_interrupt(m_connection->handle());
+    m_connection->interrupt();
 }
 
 } // namespace db

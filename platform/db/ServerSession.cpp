@@ -23,7 +23,16 @@ void noticeFromServer(void *session, const PGresult *notice)
 
 } // namespace
 
-ServerSession::ServerSession(pg_conn *connected) : m_connection(connected)
+// Dates as ISO text, numbers to the last digit; the program's own "like"
+// (in public) before the system's.
+ServerSession::ServerSession(pg_conn *connected)
+    : ServerSession(connected, "SET DateStyle = ISO, YMD; SET extra_float_digits = 1; "
+                               "SET search_path = public, pg_catalog; SET lock_timeout = '5s'")
+{
+}
+
+ServerSession::ServerSession(pg_conn *connected, QByteArray setUpSql)
+    : m_connection(connected), m_setUpSql(std::move(setUpSql))
 {
     PQsetNoticeReceiver(m_connection, noticeFromServer, this);
     try {
@@ -41,10 +50,7 @@ ServerSession::~ServerSession()
 
 void ServerSession::setUp()
 {
-    // Dates as ISO text, numbers to the last digit; the program's own "like"
-    // (in public) before the system's.
-    PGresult *result = PQexec(m_connection, "SET DateStyle = ISO, YMD; SET extra_float_digits = 1; "
-                                            "SET search_path = public, pg_catalog; SET lock_timeout = '5s'");
+    PGresult *result = PQexec(m_connection, m_setUpSql.constData());
     if (PQresultStatus(result) != PGRES_COMMAND_OK) {
         const DbError error = errors::fromServer(m_connection, result, QStringLiteral("SET"));
         PQclear(result);

@@ -21,6 +21,9 @@ class ServerSession {
 public:
     // Takes a connection libpq made; sets it up as the engine reads it.
     explicit ServerSession(pg_conn *connected);
+    // The same, set up by `setUpSql` instead (a tool writing the server's
+    // own SQL); again on every new connection.
+    ServerSession(pg_conn *connected, QByteArray setUpSql);
     ~ServerSession();
     ServerSession(const ServerSession &) = delete;
     ServerSession &operator=(const ServerSession &) = delete;
@@ -63,6 +66,7 @@ private:
     Outcome outcomeOfLostCommit();
 
     pg_conn *m_connection;
+    QByteArray m_setUpSql;
     quint64 m_generation = 1;
     bool m_transactionOpen = false;
     bool m_ending = false;

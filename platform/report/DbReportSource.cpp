@@ -2,14 +2,11 @@
 
 #include "ReportQuery.h"
 #include "SelectionSql.h"
-#include "db/DatabaseSettings.h"
 #include "db/Connection.h"
+#include "db/Database.h"
 #include "db/EngineErrors.h"
 #include "db/IdleConnections.h"
 #include "db/RowStream.h"
-
-#include <QFileInfo>
-#include <sqlite3.h>
 
 namespace report {
 
@@ -26,8 +23,7 @@ QString quoted(const QString &name)
 
 DbReportSource::DbReportSource(const QString &path)
 {
-    // A shop on a server has no file: tarvo.ini beside the path names it.
-    if (!QFileInfo::exists(path) && !db::DatabaseSettings::beside(path).onServer())
+    if (!db::Database::exists(path))
         throw db::errors::fileNotFound(path);
     m_connection = db::IdleConnections::take(path);
 }
@@ -172,10 +168,7 @@ void DbReportSource::stream(const ReportQuery &query, const Formula &selection, 
 
 void DbReportSource::interrupt()
 {
-    if (m_connection->onServer())
-        m_connection->cancel();
-    else
-        sqlite3_interrupt(m_connection->handle());
+    m_connection->interrupt();
 }
 
 } // namespace report

@@ -8,6 +8,8 @@
 
 namespace {
 
+const QString kTrigramTable = QStringLiteral("ArticoliTrigrammi");
+
 // ?1 the trigram query, ?2 the last code read, ?3 and ?4 the like patterns
 // (Null: no criterion), ?5 the page's size, ?6 the bar code's article.
 const char *const kIndexedPage =
@@ -109,18 +111,15 @@ QString ArticleSearchPages::matchQuery(const QString &typed)
 
 bool ArticleSearchPages::databaseHasIndex(db::Database &database)
 {
-    if (database.onServer())
-        return true;
-    const QString sql = QStringLiteral("select 1 from sqlite_master where type = 'table' and name = 'ArticoliTrigrammi'");
-    db::Statement *statement = database.statement(sql);
-    const db::StatementUse use(statement);
-    return statement->step(sql);
+    return database.textSearch(kTrigramTable) != db::TextSearch::Scan;
 }
 
 std::unique_ptr<ArticleSearchPages> ArticleSearchPages::prepare(std::shared_ptr<db::Database> database,
                                                                 const ArticleSearchCriteria &criteria)
 {
     std::unique_ptr<ArticleSearchPages> search(new ArticleSearchPages);
+    const db::TextSearch index = database->textSearch(kTrigramTable);
+    search->m_nearFirst = index == db::TextSearch::FoldedKeyLike;
     if (!criteria.articolo.isEmpty())
         search->m_articolo = criteria.articolo.toLongLong();
     if (!criteria.descrizione.trimmed().isEmpty()) {
@@ -128,14 +127,14 @@ std::unique_ptr<ArticleSearchPages> ArticleSearchPages::prepare(std::shared_ptr<
         search->m_descrizione = criteria.generica ? QStringLiteral("*") + pattern + QStringLiteral("*")
                                                   : pattern + QStringLiteral("*");
         // A bar code names one article: the index has nothing to add.
-        if (search->m_articolo < 0 && database->onServer())
+        if (search->m_articolo < 0 && index == db::TextSearch::FoldedKeyLike)
             search->m_match = serverPrefilter(criteria.descrizione, criteria.generica);
-        else if (search->m_articolo < 0 && databaseHasIndex(*database))
+        else if (search->m_articolo < 0 && index == db::TextSearch::TrigramTable)
             search->m_match = matchQuery(criteria.descrizione);
     }
     if (!criteria.fornitore.trimmed().isEmpty())
         search->m_fornitore = db::typedLikePattern(criteria.fornitore) + QStringLiteral("*");
-    search->m_statement = database->onServer()        ? kServerPage
+    search->m_statement = search->m_nearFirst         ? kServerPage
                           : search->m_match.isEmpty() ? kScannedPage
                                                       : kIndexedPage;
     search->m_database = std::move(database);
@@ -147,7 +146,7 @@ QList<FoundArticle> ArticleSearchPages::next(int rows)
     QList<FoundArticle> found;
     if (m_atEnd)
         return found;
-    if (m_database->onServer() && m_articolo < 0 && (!m_descrizione.isEmpty() || !m_fornitore.isEmpty())) {
+    if (m_nearFirst && m_articolo < 0 && (!m_descrizione.isEmpty() || !m_fornitore.isEmpty())) {
         // Without a trigram to look for (fewer than three plain letters)
         // the whole search would read every article before sorting: the
         // windows go on to the end instead, as a scan in code order would.

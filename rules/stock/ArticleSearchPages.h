@@ -42,6 +42,7 @@ private:
     std::shared_ptr<db::Database> m_database;
     QByteArray m_statement;
     QString m_match;         // empty: no index
+    bool m_nearFirst = false;  // the server's like: the nearest articles by code first
     qlonglong m_articolo = -1; // -1: no bar code criterion
     QString m_descrizione;   // like patterns in the engine's dialect; empty: none
     QString m_fornitore;

@@ -4,7 +4,7 @@
 // it was; the server's text keys are the engine's.
 #include "TestShopDatabase.h"
 #include "migra/MigraError.h"
-#include "migra/PgConnection.h"
+#include "PgConnection.h"
 #include "migra/PgShopSchema.h"
 #include "db/DatabaseCopy.h"
 #include "db/TextKeys.h"

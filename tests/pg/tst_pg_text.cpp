@@ -3,7 +3,7 @@
 // without the collation testo, on text and on numbers, and "=", "order by"
 // and "group by" with testo, as the engine writes them on either database.
 #include "db/TextFunctions.h"
-#include "migra/PgConnection.h"
+#include "PgConnection.h"
 #include "migra/PgShopSchema.h"
 
 #include <QtTest>

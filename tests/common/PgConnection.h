@@ -10,7 +10,8 @@ struct pg_conn;
 
 namespace migra {
 
-// A connection to a PostgreSQL server through libpq, in UTF-8 with ISO
+// The tests' own connection to a PostgreSQL server through libpq (apart
+// from the engine's, which the program uses), in UTF-8 with ISO
 // dates. Every failure throws MigraError with the server's own words.
 class PgConnection {
 public:
