@@ -31,16 +31,8 @@
 
 namespace {
 
-enum Command { New = 1, Search, Save, Delete, Print, First, Previous, Next, Last };
-
 constexpr int kNone = int(db::EditMode::None);
 constexpr int kAdding = int(db::EditMode::Adding);
-
-void informa(const QString &text, int icon = ui::vbInformation)
-{
-    ResetPointer();
-    ui::MsgBox(text, icon, g_strAppName);
-}
 
 } // namespace
 
@@ -68,45 +60,24 @@ void frmFattura::imgToolbar1_Click(int index)
     EseguiComando(trap, index);
 }
 
-// Every statement runs through the trap: the first error is reported and
-// logged, and the command goes on with its next statement.
-void frmFattura::EseguiComando(errors::ErrorTrap &trap, int index)
+// A line being typed is written first; one the database refuses ends the
+// command.
+bool frmFattura::prepareCommand(errors::ErrorTrap &trap)
 {
-    PointerReset pointer;
-    trap.run([] { SetHourglass(); });
-    if (!ScriviRigaInCorso())
-        return;
-    switch (index) {
-    case New:
-        Nuova(trap);
-        break;
-    case Search:
-        if (editState() != kNone)
-            informa(QStringLiteral("I dati non sono stati salvati. Salvare prima di ricercare") + QStringLiteral(" una fattura."));
-        else
-            Cerca();
-        break;
-    case Save:
-        // One statement: a write the database refuses never reaches the
-        // message that says it was saved.
-        trap.run([&] { Salva(); });
-        break;
-    case Delete:
-        Elimina(trap);
-        break;
-    case Print:
-        Stampa(trap);
-        break;
-    case First:
-    case Previous:
-    case Next:
-    case Last:
-        Sposta(trap, index);
-        break;
-    default:
-        ResetPointer();
-        ui::MsgBox(QStringLiteral("Errore"));
-    }
+    Q_UNUSED(trap)
+    return ScriviRigaInCorso();
+}
+
+// One statement: a write the database refuses never reaches the message that
+// says it was saved.
+void frmFattura::saveRecord(errors::ErrorTrap &trap)
+{
+    trap.run([&] { Salva(); });
+}
+
+db::Recordset *frmFattura::records() const
+{
+    return fatture();
 }
 
 QString frmFattura::CercaNumeroFattura()
@@ -136,10 +107,6 @@ void frmFattura::CancellaDettagli(const QString &numero)
 
 void frmFattura::Nuova(errors::ErrorTrap &trap)
 {
-    if (editState() != kNone) {
-        informa(QStringLiteral("I dati non sono stati salvati. Salvare prima di inserire") + QStringLiteral(" una nuova fattura."));
-        return;
-    }
     if (!trap.run([&] { fatture()->addNew(); }))
         return;
     trap.run([&] { chkPagata->setChecked(false); });
@@ -228,19 +195,12 @@ void frmFattura::requeryOn(const QString &saved)
 
 void frmFattura::Elimina(errors::ErrorTrap &trap)
 {
-    if (editState() != kNone) {
-        informa(QStringLiteral("I dati non sono stati salvati. Salvare prima di cancellare") + QStringLiteral(" una fattura."));
-        return;
-    }
     // With no invoice left there is nothing to ask about.
     bool none = true;
     trap.run([&] { none = fatture()->absolutePosition() < 0; });
     if (none)
         return;
-    ResetPointer();
-    const int answer = ui::MsgBox(QStringLiteral("Cancellare definitivamente la fattura corrente?"),
-                                  ui::vbYesNo | ui::vbExclamation, g_strAppName);
-    if (answer != ui::vbYes)
+    if (!confermaCancellazione(QStringLiteral("Cancellare definitivamente la fattura corrente?")))
         return;
     bool deleted = false;
     trap.run([&] {
@@ -284,39 +244,20 @@ void frmFattura::cmdFatturaElettronica_Click()
 
 void frmFattura::Stampa(errors::ErrorTrap &trap)
 {
-    if (editState() == kAdding) {
-        informa(QStringLiteral("E' necessario salvare la fattura prima di stampare."));
-        return;
-    }
     const QString stampato = numero();
     const bool anteprima = chkAnteprima->isChecked();
     const short copie = short(std::clamp<qlonglong>(ValLong(txtCopie->text()), 0, 32767));
     trap.run([&] { StampaFattura(stampato, anteprima, copie); });
 }
 
-void frmFattura::Sposta(errors::ErrorTrap &trap, int index)
+// A move gives up an unsaved new invoice first.
+void frmFattura::moveRecord(errors::ErrorTrap &trap, int index)
 {
     trap.run([&] { AbbandonaNuova(); });
     trap.run([&] {
         db::Recordset *rs = fatture();
-        if (rs->recordCount() == 0)
-            return;
-        switch (index) {
-        case First:
-            rs->moveFirst();
-            break;
-        case Previous:
-            if (rs->absolutePosition() >= 1)
-                rs->movePrevious();
-            break;
-        case Next:
-            if (rs->absolutePosition() < rs->recordCount() - 1)
-                rs->moveNext();
-            break;
-        case Last:
-            rs->moveLast();
-            break;
-        }
+        if (rs->recordCount() != 0)
+            step(*rs, index);
     });
 }
 

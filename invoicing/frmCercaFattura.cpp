@@ -53,17 +53,7 @@ constexpr int kNarrowestLayout = 8600;
 constexpr int kListTop = 2290;
 constexpr int kListBottomGap = 300;
 constexpr int kMargin = 8;
-constexpr int kButtonWidth = 112;
-constexpr int kButtonHeight = 30;
 constexpr int kButtonTops[] = {8, 44, 80, 116};
-
-QLineEdit *filterBox(QWidget *parent, const char *name, int maxLength)
-{
-    auto *box = new QLineEdit(parent);
-    box->setObjectName(QLatin1String(name));
-    box->setMaxLength(maxLength);
-    return box;
-}
 
 QString customerName(const QVariant &counter)
 {
@@ -81,56 +71,29 @@ QString paidText(const QVariant &paid)
 const QString frmCercaFattura::kSearchLabel = QStringLiteral("frmCercaDistinta.TrovaDistinte");
 
 frmCercaFattura::frmCercaFattura(QWidget *parent)
-    : QWidget(parent)
+    : SearchWindow({QStringLiteral("frmCercaFattura"), QStringLiteral("Cerca Fattura"), QSize(720, 480), "lvwFatture",
+                    {QStringLiteral("Numero"), QStringLiteral("Data"), QStringLiteral("Cliente"),
+                     QStringLiteral("Saldata"), QStringLiteral("Data Pagamento")},
+                    {90, 90, 260, 60}},
+                   parent)
 {
-    setObjectName(QStringLiteral("frmCercaFattura"));
-    setWindowTitle(QStringLiteral("Cerca Fattura"));
-    setAttribute(Qt::WA_DeleteOnClose);
-    setMouseTracking(true);
-
-    ctrl_SkinableForm1 = new ctrl_SkinableForm(this);
-    ctrl_SkinableForm1->setObjectName(QStringLiteral("ctrl_SkinableForm1"));
-    ctrl_SkinableForm1->setCaption(QStringLiteral("Cerca Fattura"));
-
-    buildFilters();
-    buildButtons();
-
-    lvwFatture = new QTreeWidget(this);
-    lvwFatture->setObjectName(QStringLiteral("lvwFatture"));
-    lvwFatture->setRootIsDecorated(false);
-    lvwFatture->setUniformRowHeights(true);
-    lvwFatture->setSelectionMode(QAbstractItemView::SingleSelection);
-    lvwFatture->setAllColumnsShowFocus(true);
-    lvwFatture->setHeaderLabels({QStringLiteral("Numero"), QStringLiteral("Data"), QStringLiteral("Cliente"),
-                                 QStringLiteral("Saldata"), QStringLiteral("Data Pagamento")});
-    lvwFatture->setColumnWidth(0, 90);
-    lvwFatture->setColumnWidth(1, 90);
-    lvwFatture->setColumnWidth(2, 260);
-    lvwFatture->setColumnWidth(3, 60);
-    connect(lvwFatture, &QTreeWidget::itemDoubleClicked, this, [this] { lvwFatture_DblClick(); });
-
-    ui::WindowLife &life = giveWindowLife(*this, ctrl_SkinableForm1, {
-        .loadLabel = QStringLiteral("frmCercaFattura.Form_Load"),
-        .load = [this] { Form_Load(); },
-        .activateLabel = QStringLiteral("frmCercaFattura.Form_Activate"),
-        .activate = [this] { txtNumero->setFocus(); },
-    });
-    life.defaultButton().setButton(cmdTrova, [this] { cmdTrova->click(); });
-    resize(720, 480);
+    build();
+    lvwFatture = list();
 }
 
-frmCercaFattura::~frmCercaFattura() = default;
-
-void frmCercaFattura::buildFilters()
+std::function<void()> frmCercaFattura::activation()
 {
-    Frame1 = new QFrame(this);
-    Frame1->setObjectName(QStringLiteral("Frame1"));
-    Frame1->setFrameShape(QFrame::StyledPanel);
-    txtNumero = filterBox(Frame1, "txtNumero", 20);
-    txtDataInizio = filterBox(Frame1, "txtDataInizio", 10);
-    txtDataFine = filterBox(Frame1, "txtDataFine", 10);
-    txtCodiceCliente = filterBox(Frame1, "txtCodiceCliente", 10);
-    txtCliente = filterBox(Frame1, "txtCliente", 255);
+    return [this] { txtNumero->setFocus(); };
+}
+
+void frmCercaFattura::buildCriteria()
+{
+    QGridLayout *grid = buildCriteriaFrame();
+    txtNumero = criterionBox(Frame1, "txtNumero", 20);
+    txtDataInizio = criterionBox(Frame1, "txtDataInizio", 10);
+    txtDataFine = criterionBox(Frame1, "txtDataFine", 10);
+    txtCodiceCliente = criterionBox(Frame1, "txtCodiceCliente", 10);
+    txtCliente = criterionBox(Frame1, "txtCliente", 255);
     txtCliente->setReadOnly(true);
     txtCliente->setFocusPolicy(Qt::NoFocus);
     txtCliente->setStyleSheet(QStringLiteral("background: %1").arg(CounterLook::readOnlyColor().name()));
@@ -145,16 +108,7 @@ void frmCercaFattura::buildFilters()
     connect(cmdHelp, &QPushButton::clicked, this,
             [this] { errors::runReported(QStringLiteral("frmCercaFattura.cmdHelp_Click"), [this] { cmdHelp_Click(); }); });
 
-    auto *grid = new QGridLayout(Frame1);
-    grid->setContentsMargins(10, 4, 10, 4);
-    grid->setHorizontalSpacing(8);
-    grid->setVerticalSpacing(2);
-    const auto label = [&](const QString &caption, QWidget *buddy) {
-        auto *text = new QLabel(caption, Frame1);
-        text->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        text->setBuddy(buddy);
-        return text;
-    };
+    const auto label = [this](const QString &caption, QWidget *buddy) { return criterionLabel(caption, buddy); };
     grid->addWidget(label(QStringLiteral("Numero"), txtNumero), 0, 0);
     grid->addWidget(txtNumero, 0, 1);
     grid->addWidget(label(QStringLiteral("Dal"), txtDataInizio), 1, 0);
@@ -177,50 +131,27 @@ void frmCercaFattura::buildFilters()
     grid->setColumnStretch(4, 1);
 }
 
-void frmCercaFattura::buildButtons()
+void frmCercaFattura::buildOwnButtons()
 {
-    cmdTrova = new ctrl_SkinableButton(QStringLiteral("Trova"), this);
-    cmdTrova->setObjectName(QStringLiteral("cmdTrova"));
-    cmdCancella = new ctrl_SkinableButton(QStringLiteral("Nuova Ricerca"), this);
-    cmdCancella->setObjectName(QStringLiteral("cmdCancella"));
-    cmdStampa = new ctrl_SkinableButton(QStringLiteral("Stampa"), this);
-    cmdStampa->setObjectName(QStringLiteral("cmdStampa"));
     cmdFattureElettroniche = new ctrl_SkinableButton(QStringLiteral("Fatture XML"), this);
     cmdFattureElettroniche->setObjectName(QStringLiteral("cmdFattureElettroniche"));
     cmdFattureElettroniche->setToolTip(QStringLiteral("Esporta le fatture elencate come fatture elettroniche (XML)"));
     cmdEsporta = newExportButton(this, [this] { return listToExport(); }, QStringLiteral("fatture.csv"));
-    for (ctrl_SkinableButton *button : buttons()) {
-        button->resize(kButtonWidth, kButtonHeight);
-        button->installEventFilter(this);
-    }
-    connect(cmdTrova, &ctrl_SkinableButton::Click, this, [this] { TrovaFatture(); });
-    connect(cmdCancella, &ctrl_SkinableButton::Click, this, [this] { PulisciRicerca(); });
-    connect(cmdStampa, &ctrl_SkinableButton::Click, this, [this] {
-        errors::runReported(QStringLiteral("frmCercaFattura.cmdStampa_Click"), [this] { cmdStampa_Click(); });
-    });
+    addButton(cmdFattureElettroniche);
+    addButton(cmdEsporta);
     connect(cmdFattureElettroniche, &ctrl_SkinableButton::Click, this, [this] {
         errors::runReported(QStringLiteral("frmCercaFattura.cmdFattureElettroniche_Click"),
                             [this] { cmdFattureElettroniche_Click(); });
     });
 }
 
-QList<ctrl_SkinableButton *> frmCercaFattura::buttons() const
+void frmCercaFattura::print()
 {
-    return {cmdTrova, cmdCancella, cmdStampa, cmdFattureElettroniche, cmdEsporta};
-}
-
-void frmCercaFattura::Form_Load()
-{
-    if (m_built)
-        return;
-    m_built = true;
-    ctrl_SkinableForm1->LoadSkin(this, buttons());
+    errors::runReported(QStringLiteral("frmCercaFattura.cmdStampa_Click"), [this] { cmdStampa_Click(); });
 }
 
 bool frmCercaFattura::eventFilter(QObject *watched, QEvent *event)
 {
-    if (event->type() == QEvent::MouseMove && buttons().contains(static_cast<ctrl_SkinableButton *>(watched)))
-        m_overButton = true;
     // A date box leaves with its date completed ("0503" -> "05/03/2026"),
     // or emptied after saying what was wrong.
     if (event->type() == QEvent::FocusOut && (watched == txtDataInizio || watched == txtDataFine)) {
@@ -228,17 +159,7 @@ bool frmCercaFattura::eventFilter(QObject *watched, QEvent *event)
         if (!box->text().trimmed().isEmpty())
             box->setText(ControllaData(box->text(), 1));
     }
-    return QWidget::eventFilter(watched, event);
-}
-
-void frmCercaFattura::mouseMoveEvent(QMouseEvent *event)
-{
-    if (m_overButton) {
-        for (ctrl_SkinableButton *button : buttons())
-            button->Refresh();
-        m_overButton = false;
-    }
-    QWidget::mouseMoveEvent(event);
+    return SearchWindow::eventFilter(watched, event);
 }
 
 // From 8600 twips of inner width on, the list takes what the window leaves
@@ -247,7 +168,7 @@ void frmCercaFattura::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
     const QRect inside = contentsRect();
-    if (inside.width() < twips(kNarrowestLayout) && m_built)
+    if (inside.width() < twips(kNarrowestLayout) && isBuilt())
         return;
     const int buttonLeft = inside.right() + 1 - cmdCancella->width() - twips(200);
     for (int i = 0; i < int(std::size(kButtonTops)); ++i)
@@ -265,44 +186,23 @@ void frmCercaFattura::resizeEvent(QResizeEvent *event)
 
 void frmCercaFattura::TrovaFatture()
 {
-    errors::ErrorTrap trap(kSearchLabel);
-    lvwFatture->clear();
     m_lastFilters = {txtNumero->text(), txtDataInizio->text(), txtDataFine->text(), txtCodiceCliente->text(),
                      cboSaldata->currentText()};
     m_lastStatement = invoiceSearchStatement(m_lastFilters);
-    bool found = false;
-    const bool ran = trap.run([&] {
-        auto database = db::Database::open(g_strDbPath);
-        auto rs = database->openRecordset(m_lastStatement);
-        found = rs->recordCount() != 0;
-        lvwFatture->setUpdatesEnabled(false);
-        while (found && !rs->eof()) {
-            auto *item = new QTreeWidgetItem(lvwFatture);
-            item->setText(0, NullToEmpty(rs->value(QStringLiteral("fat_Numero"))).toString());
-            item->setText(1, db::FieldText::display(rs->value(QStringLiteral("fat_data"))));
-            item->setText(2, customerName(rs->value(QStringLiteral("fat_codice_Cliente"))));
-            item->setText(3, paidText(rs->value(QStringLiteral("fat_Pagato"))));
-            item->setText(4, db::FieldText::display(rs->value(QStringLiteral("fat_Data_Pagamento"))));
-            rs->moveNext();
-        }
-    });
-    lvwFatture->setUpdatesEnabled(true);
-    m_searched = ran;
-    if (ran && !found)
-        ui::MsgBox(QStringLiteral("Nessuna fattura trovata con le caratteristiche specificate"), ui::vbInformation,
-                   g_strAppName);
+    runSearch(kSearchLabel, m_lastStatement, [this](db::Recordset &rs) {
+        auto *item = new QTreeWidgetItem(lvwFatture);
+        item->setText(0, NullToEmpty(rs.value(QStringLiteral("fat_Numero"))).toString());
+        item->setText(1, db::FieldText::display(rs.value(QStringLiteral("fat_data"))));
+        item->setText(2, customerName(rs.value(QStringLiteral("fat_codice_Cliente"))));
+        item->setText(3, paidText(rs.value(QStringLiteral("fat_Pagato"))));
+        item->setText(4, db::FieldText::display(rs.value(QStringLiteral("fat_Data_Pagamento"))));
+    }, QStringLiteral("Nessuna fattura trovata con le caratteristiche specificate"));
 }
 
 void frmCercaFattura::PulisciRicerca()
 {
     txtCliente->clear();
-    txtCodiceCliente->clear();
-    txtDataFine->clear();
-    txtDataInizio->clear();
-    txtNumero->clear();
-    lvwFatture->clear();
-    m_searched = false;
-    txtNumero->setFocus();
+    emptySearch({txtCodiceCliente, txtDataFine, txtDataInizio, txtNumero}, txtNumero);
 }
 
 ListExport frmCercaFattura::listToExport() const
@@ -346,18 +246,8 @@ void frmCercaFattura::cmdStampa_Click()
     const QStringList numbers = numeriElencati();
     if (numbers.isEmpty())
         return;
-    const QString formula = invoiceListFormula(numbers);
-    namespace prop = report::prop;
-    ResetReport();
-    report::ReportControl &report = MainReport();
-    report.set(prop::ReportFileName, ReportTemplatePath(QStringLiteral("listafat.rpt")));
-    report.set(prop::ReportSource, 2);
-    report.set(prop::WindowLeft, 0);
-    report.set(prop::WindowTop, 0);
-    report.set(prop::WindowTitle, QStringLiteral("Lista Fatture"));
-    report.set(prop::Destination, 0);
-    report.set(prop::SelectionFormula, formula);
-    report.set(prop::Action, 1);
+    showReport({QStringLiteral("listafat.rpt"), QStringLiteral("Lista Fatture"), invoiceListFormula(numbers)},
+               [](const std::function<void()> &step) { step(); });
 }
 
 // The invoice picked goes to the editor; the search steps aside with what
@@ -365,13 +255,7 @@ void frmCercaFattura::cmdStampa_Click()
 // an unsaved new invoice) or cannot find the invoice keeps the search open.
 void frmCercaFattura::lvwFatture_DblClick()
 {
-    QTreeWidgetItem *item = lvwFatture->currentItem();
-    if (!item || !item->isSelected())
-        return;
-    if (!RichiamaFattura(item->text(0)))
-        return;
-    if (QMdiSubWindow *frame = ui::mdiFrameOf(*this))
-        frame->hide();
-    else
-        hide();
+    QTreeWidgetItem *item = chosenRow();
+    if (item && RichiamaFattura(item->text(0)))
+        stepAside();
 }

@@ -53,6 +53,9 @@ const QString frmFattura::kAllInvoices = QStringLiteral("select * from Fattura o
 
 frmFattura::frmFattura(QWidget *parent)
     : QWidget(parent)
+    , CardCommands({.one = QStringLiteral(" una fattura."),
+                    .oneNew = QStringLiteral(" una nuova fattura."),
+                    .saveBeforePrint = QStringLiteral("E' necessario salvare la fattura prima di stampare.")})
     , m_focus(*this)
 {
     setObjectName(QStringLiteral("frmFattura"));

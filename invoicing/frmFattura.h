@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/CardCommands.h"
 #include "skin/CardToolbarStrip.h"
 #include "stock/BoxFocus.h"
 
@@ -26,7 +27,7 @@ namespace errors { class ErrorTrap; }
 // of the numbers, with the grid of its lines below. The header is written by
 // Save only; a line is written when the user leaves it. An invoice number
 // comes only from New and "Cambia Numero": the number box is never typed in.
-class frmFattura : public QWidget {
+class frmFattura : public QWidget, private CardCommands {
     Q_OBJECT
 public:
     explicit frmFattura(QWidget *parent = nullptr);
@@ -53,7 +54,7 @@ public:
     // changed) when there is none; an unsaved new invoice is given up first.
     bool MostraFattura(const QString &numero);
     // 0 browsing, 1 editing, 2 adding (a new invoice not saved yet).
-    int editState() const;
+    int editState() const override;
 
     // Controls, by the names the program has always used.
     QLineEdit *txtFields(int index) const { return m_fields.at(std::size_t(index)); }
@@ -101,14 +102,19 @@ private:
     void ScegliPagamento(int index);
     void MostraCliente();
 
-    // Commands (FatturaCommands.cpp)
-    void EseguiComando(errors::ErrorTrap &trap, int index);
+    // Commands (FatturaCommands.cpp), of the picture row through CardCommands
+    bool prepareCommand(errors::ErrorTrap &trap) override;
+    void addRecord(errors::ErrorTrap &trap) override { Nuova(trap); }
+    void saveRecord(errors::ErrorTrap &trap) override;
+    void deleteRecord(errors::ErrorTrap &trap) override { Elimina(trap); }
+    void printRecord(errors::ErrorTrap &trap) override { Stampa(trap); }
+    db::Recordset *records() const override;
+    void moveRecord(errors::ErrorTrap &trap, int index) override;
     void Nuova(errors::ErrorTrap &trap);
-    void Cerca();
+    void Cerca() override;
     void Salva();
     void Elimina(errors::ErrorTrap &trap);
     void Stampa(errors::ErrorTrap &trap);
-    void Sposta(errors::ErrorTrap &trap, int index);
     bool ScriviDate();
     void VaiAllaPrima();
     void requeryOn(const QString &saved);

@@ -15,21 +15,6 @@
 #include "report/ReportProperties.h"
 #include "ui/Messages.h"
 
-namespace {
-
-enum Command { New = 1, Search, Save, Delete, Print, First, Previous, Next, Last };
-
-constexpr int kNone = int(db::EditMode::None);
-constexpr int kAdding = int(db::EditMode::Adding);
-
-void informa(const QString &text)
-{
-    ResetPointer();
-    ui::MsgBox(text, ui::vbInformation, g_strAppName);
-}
-
-} // namespace
-
 void frmAnagrafica::imgToolbar1_Click(int index)
 {
     // The emblem at the end of the row is no command.
@@ -39,65 +24,15 @@ void frmAnagrafica::imgToolbar1_Click(int index)
     EseguiComando(trap, index);
 }
 
-// Every statement runs through the trap: the first error is reported and
-// logged, and the command goes on with its next statement.
-void frmAnagrafica::EseguiComando(errors::ErrorTrap &trap, int index)
+// One statement: a write the database refuses never reaches the message that
+// says it was saved, nor the moves after it.
+void frmAnagrafica::saveRecord(errors::ErrorTrap &trap)
 {
-    PointerReset pointer;
-    trap.run([] { SetHourglass(); });
-    switch (index) {
-    case New:
-        Nuova(trap);
-        break;
-    case Search:
-        if (editState() != kNone)
-            informa(QStringLiteral("I dati non sono stati salvati. Salvare prima di ricercare") + QStringLiteral(" un'anagrafica."));
-        else
-            Cerca();
-        break;
-    case Save:
-        // One statement: a write the database refuses never reaches the
-        // message that says it was saved, nor the moves after it.
-        trap.run([&] { SalvaAnagrafica(); });
-        break;
-    case Delete:
-        Elimina(trap);
-        break;
-    case Print:
-        Stampa(trap);
-        break;
-    case First:
-        trap.run([&] { anagrafiche()->moveFirst(); });
-        break;
-    case Previous:
-        trap.run([&] {
-            db::Recordset *rs = anagrafiche();
-            if (rs->editMode() != db::EditMode::Adding && rs->absolutePosition() >= 1)
-                rs->movePrevious();
-        });
-        break;
-    case Next:
-        trap.run([&] {
-            db::Recordset *rs = anagrafiche();
-            if (rs->editMode() != db::EditMode::Adding && rs->absolutePosition() < rs->recordCount() - 1)
-                rs->moveNext();
-        });
-        break;
-    case Last:
-        trap.run([&] { anagrafiche()->moveLast(); });
-        break;
-    default:
-        ResetPointer();
-        ui::MsgBox(QStringLiteral("Errore"));
-    }
+    trap.run([&] { SalvaAnagrafica(); });
 }
 
 void frmAnagrafica::Nuova(errors::ErrorTrap &trap)
 {
-    if (editState() != kNone) {
-        informa(QStringLiteral("I dati non sono stati salvati. Salvare prima di inserire") + QStringLiteral(" una nuova anagrafica."));
-        return;
-    }
     trap.run([&] { anagrafiche()->addNew(); });
     trap.run([&] { txtFields(1)->setFocus(); });
 }
@@ -149,10 +84,6 @@ bool frmAnagrafica::haFatture() const
 
 void frmAnagrafica::Elimina(errors::ErrorTrap &trap)
 {
-    if (editState() != kNone) {
-        informa(QStringLiteral("I dati non sono stati salvati. Salvare prima di cancellare") + QStringLiteral(" un'anagrafica."));
-        return;
-    }
     bool refused = false;
     if (!trap.run([&] { refused = haFatture(); }))
         return;
@@ -160,10 +91,7 @@ void frmAnagrafica::Elimina(errors::ErrorTrap &trap)
         informa(QStringLiteral("Impossibile cancellare l'anagrafica corrente: è intestataria di fatture."));
         return;
     }
-    ResetPointer();
-    const int answer = ui::MsgBox(QStringLiteral("Cancellare definitivamente l'anagrafica corrente?"),
-                                  ui::vbYesNo | ui::vbExclamation, g_strAppName);
-    if (answer != ui::vbYes)
+    if (!confermaCancellazione(QStringLiteral("Cancellare definitivamente l'anagrafica corrente?")))
         return;
     if (!trap.run([&] { anagrafiche()->deleteRecord(); }))
         return;
@@ -187,10 +115,6 @@ void frmAnagrafica::VaiAllaPrima()
 
 void frmAnagrafica::Stampa(errors::ErrorTrap &trap)
 {
-    if (editState() == kAdding) {
-        informa(QStringLiteral("E' necessario salvare l'anagrafica prima di stampare."));
-        return;
-    }
     namespace prop = report::prop;
     trap.run([] { ResetReport(); });
     trap.run([] { MainReport().set(prop::ReportFileName, ReportTemplatePath(QStringLiteral("clienti.rpt"))); });

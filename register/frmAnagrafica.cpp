@@ -65,6 +65,9 @@ const QString frmAnagrafica::kAllEntries = QStringLiteral("select * from Anagraf
 
 frmAnagrafica::frmAnagrafica(QWidget *parent)
     : QWidget(parent)
+    , CardCommands({.one = QStringLiteral(" un'anagrafica."),
+                    .oneNew = QStringLiteral(" una nuova anagrafica."),
+                    .saveBeforePrint = QStringLiteral("E' necessario salvare l'anagrafica prima di stampare.")})
     , m_focus(*this)
 {
     setObjectName(QStringLiteral("frmAnagrafica"));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/CardCommands.h"
 #include "skin/CardToolbarStrip.h"
 #include "stock/BoxFocus.h"
 
@@ -20,7 +21,7 @@ namespace errors { class ErrorTrap; }
 // The register card: one customer or supplier of Anagrafica at a time, in
 // the order of their register numbers. Only Save writes the entry; moving to
 // another entry or closing the card drops what was not saved.
-class frmAnagrafica : public QWidget {
+class frmAnagrafica : public QWidget, private CardCommands {
     Q_OBJECT
 public:
     explicit frmAnagrafica(QWidget *parent = nullptr);
@@ -69,16 +70,21 @@ private:
     QWidget *addLine(int index, const QString &field, int maxLength);
     QWidget *addText(const QString &field, int maxLength);
 
-    void EseguiComando(errors::ErrorTrap &trap, int index);
+    // The picture row's commands (CardCommands).
+    void addRecord(errors::ErrorTrap &trap) override { Nuova(trap); }
+    void Cerca() override;
+    void saveRecord(errors::ErrorTrap &trap) override;
+    void deleteRecord(errors::ErrorTrap &trap) override { Elimina(trap); }
+    void printRecord(errors::ErrorTrap &trap) override { Stampa(trap); }
+    db::Recordset *records() const override { return anagrafiche(); }
     void Nuova(errors::ErrorTrap &trap);
-    void Cerca();
     void SalvaAnagrafica();
     void Elimina(errors::ErrorTrap &trap);
     void Stampa(errors::ErrorTrap &trap);
     void VaiAllaPrima();
     bool haFatture() const;
     db::Recordset *anagrafiche() const;
-    int editState() const;
+    int editState() const override;
 
     std::array<QWidget *, 16> m_fields{};
     data::FieldBinder *m_binder = nullptr;

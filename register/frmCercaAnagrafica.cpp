@@ -47,145 +47,71 @@ constexpr int twips(int value)
 // it, from the top of the window's inside.
 constexpr int kListTop = 2790;
 constexpr int kMargin = 8;
-constexpr int kButtonWidth = 112;
-constexpr int kButtonHeight = 30;
 constexpr int kButtonTops[] = {8, 44, 80, 116};
-
-QLineEdit *filterBox(QWidget *parent, const char *name, int maxLength)
-{
-    auto *box = new QLineEdit(parent);
-    box->setObjectName(QLatin1String(name));
-    box->setMaxLength(maxLength);
-    return box;
-}
 
 } // namespace
 
 const QString frmCercaAnagrafica::kSearchLabel = QStringLiteral("frmCercaAnagrafica.TrovaAnagrafica");
 
 frmCercaAnagrafica::frmCercaAnagrafica(QWidget *parent)
-    : QWidget(parent)
+    : SearchWindow({QStringLiteral("frmCercaAnagrafica"), QStringLiteral("Ricerca Anagrafica"), QSize(640, 480),
+                    "lvwAnagrafica",
+                    {QStringLiteral("Codice"), QStringLiteral("Denominazione"), QStringLiteral("Stato"),
+                     QStringLiteral("Partita IVA")},
+                    {80, 260, 110}},
+                   parent)
 {
-    setObjectName(QStringLiteral("frmCercaAnagrafica"));
-    setWindowTitle(QStringLiteral("Ricerca Anagrafica"));
-    setAttribute(Qt::WA_DeleteOnClose);
-    setMouseTracking(true);
-
-    ctrl_SkinableForm1 = new ctrl_SkinableForm(this);
-    ctrl_SkinableForm1->setObjectName(QStringLiteral("ctrl_SkinableForm1"));
-    ctrl_SkinableForm1->setCaption(QStringLiteral("Ricerca Anagrafica"));
-
-    buildFilters();
-    buildButtons();
-
-    lvwAnagrafica = new QTreeWidget(this);
-    lvwAnagrafica->setObjectName(QStringLiteral("lvwAnagrafica"));
-    lvwAnagrafica->setRootIsDecorated(false);
-    lvwAnagrafica->setUniformRowHeights(true);
-    lvwAnagrafica->setSelectionMode(QAbstractItemView::SingleSelection);
-    lvwAnagrafica->setAllColumnsShowFocus(true);
-    lvwAnagrafica->setHeaderLabels({QStringLiteral("Codice"), QStringLiteral("Denominazione"), QStringLiteral("Stato"),
-                                    QStringLiteral("Partita IVA")});
-    lvwAnagrafica->setColumnWidth(0, 80);
-    lvwAnagrafica->setColumnWidth(1, 260);
-    lvwAnagrafica->setColumnWidth(2, 110);
-    connect(lvwAnagrafica, &QTreeWidget::itemDoubleClicked, this, [this] { lvwAnagrafica_DblClick(); });
-
-    ui::WindowLife &life = giveWindowLife(*this, ctrl_SkinableForm1, {
-        .loadLabel = QStringLiteral("frmCercaAnagrafica.Form_Load"),
-        .load = [this] { Form_Load(); },
-        .activateLabel = QStringLiteral("frmCercaAnagrafica.Form_Activate"),
-        .activate = [this] { txtCodice->setFocus(); },
-    });
-    life.defaultButton().setButton(cmdTrova, [this] { cmdTrova->click(); });
-    resize(640, 480);
+    build();
+    lvwAnagrafica = list();
 }
 
-frmCercaAnagrafica::~frmCercaAnagrafica() = default;
-
-void frmCercaAnagrafica::buildFilters()
+std::function<void()> frmCercaAnagrafica::activation()
 {
-    Frame1 = new QFrame(this);
-    Frame1->setObjectName(QStringLiteral("Frame1"));
-    Frame1->setFrameShape(QFrame::StyledPanel);
-    txtCodice = filterBox(Frame1, "txtCodice", 10);
-    txtDenominazione = filterBox(Frame1, "txtDenominazione", 255);
-    txtPartitaIva = filterBox(Frame1, "txtPartitaIva", 30);
-    txtStato = filterBox(Frame1, "txtStato", 50);
+    return [this] { txtCodice->setFocus(); };
+}
+
+void frmCercaAnagrafica::buildCriteria()
+{
+    QGridLayout *grid = buildCriteriaFrame();
+    const auto put = [&](const QString &caption, auto *box, int row) {
+        grid->addWidget(criterionLabel(caption, box), row, 0);
+        grid->addWidget(box, row, 1);
+        return box;
+    };
+    txtCodice = put(QStringLiteral("Codice"), criterionBox(Frame1, "txtCodice", 10), 0);
+    txtDenominazione = put(QStringLiteral("Denominazione"), criterionBox(Frame1, "txtDenominazione", 255), 1);
+    txtPartitaIva = put(QStringLiteral("Partita Iva"), criterionBox(Frame1, "txtPartitaIva", 30), 2);
+    txtStato = put(QStringLiteral("Stato"), criterionBox(Frame1, "txtStato", 50), 3);
     cboTipo = new QComboBox(Frame1);
     cboTipo->setObjectName(QStringLiteral("cboTipo"));
     cboTipo->addItems({QStringLiteral("Tutte"), QStringLiteral("Clienti"), QStringLiteral("Fornitori")});
+    put(QStringLiteral("Tipo"), cboTipo, 4);
     for (QLineEdit *box : {txtCodice, txtDenominazione, txtPartitaIva})
         box->installEventFilter(this);
-
-    auto *grid = new QGridLayout(Frame1);
-    grid->setContentsMargins(10, 4, 10, 4);
-    grid->setHorizontalSpacing(8);
-    grid->setVerticalSpacing(2);
-    const auto put = [&](const QString &caption, QWidget *box, int row) {
-        auto *label = new QLabel(caption, Frame1);
-        label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        label->setBuddy(box);
-        grid->addWidget(label, row, 0);
-        grid->addWidget(box, row, 1);
-    };
-    put(QStringLiteral("Codice"), txtCodice, 0);
-    put(QStringLiteral("Denominazione"), txtDenominazione, 1);
-    put(QStringLiteral("Partita Iva"), txtPartitaIva, 2);
-    put(QStringLiteral("Stato"), txtStato, 3);
-    put(QStringLiteral("Tipo"), cboTipo, 4);
     txtCodice->setMaximumWidth(100);
     cboTipo->setMaximumWidth(140);
     grid->setColumnStretch(1, 1);
 }
 
-void frmCercaAnagrafica::buildButtons()
+void frmCercaAnagrafica::buildOwnButtons()
 {
-    cmdTrova = new ctrl_SkinableButton(QStringLiteral("Trova"), this);
-    cmdTrova->setObjectName(QStringLiteral("cmdTrova"));
-    cmdCancella = new ctrl_SkinableButton(QStringLiteral("Nuova Ricerca"), this);
-    cmdCancella->setObjectName(QStringLiteral("cmdCancella"));
-    cmdStampa = new ctrl_SkinableButton(QStringLiteral("Stampa"), this);
-    cmdStampa->setObjectName(QStringLiteral("cmdStampa"));
     cmdEsporta = newExportButton(this, [this] { return listToExport(); }, QStringLiteral("anagrafica.csv"));
     cmdEsci = new ctrl_SkinableButton(QStringLiteral("Esci"), this);
     cmdEsci->setObjectName(QStringLiteral("cmdEsci"));
-    for (ctrl_SkinableButton *button : buttons()) {
-        button->resize(kButtonWidth, kButtonHeight);
-        button->installEventFilter(this);
-    }
-    connect(cmdTrova, &ctrl_SkinableButton::Click, this, [this] { TrovaAnagrafica(); });
-    connect(cmdCancella, &ctrl_SkinableButton::Click, this, [this] { PulisciRicerca(); });
-    connect(cmdStampa, &ctrl_SkinableButton::Click, this, [this] { cmdStampa_Click(); });
+    addButton(cmdEsci);
+    addButton(cmdEsporta);
     connect(cmdEsci, &ctrl_SkinableButton::Click, this, [this] { close(); });
 }
 
-QList<ctrl_SkinableButton *> frmCercaAnagrafica::buttons() const
+// The small picture of every item (ImageList1, key "Anagrafica"): the card's
+// emblem. A missing picture leaves the items without one.
+void frmCercaAnagrafica::skinLoaded()
 {
-    return {cmdTrova, cmdCancella, cmdStampa, cmdEsci, cmdEsporta};
-}
-
-void frmCercaAnagrafica::Form_Load()
-{
-    if (m_built)
-        return;
-    m_built = true;
-    ctrl_SkinableForm1->LoadSkin(this, buttons());
-    // The small picture of every item (ImageList1, key "Anagrafica"): the
-    // card's emblem. A missing picture leaves the items without one.
-    try {
-        const QImage emblem = skin::loadSkinImage(
-            skin::skinFile(ctrl_SkinableForm1->SkinPath(), skin::toolbarPictureName(10, QStringLiteral("norm"))));
-        m_icon = QIcon(QPixmap::fromImage(emblem.scaled(16, 16, Qt::KeepAspectRatio, Qt::SmoothTransformation)));
-    } catch (...) {
-        m_icon = QIcon();
-    }
+    m_icon = rowEmblem();
 }
 
 bool frmCercaAnagrafica::eventFilter(QObject *watched, QEvent *event)
 {
-    if (event->type() == QEvent::MouseMove && buttons().contains(static_cast<ctrl_SkinableButton *>(watched)))
-        m_overButton = true;
     // The first three filters offer their whole text to be typed over, also
     // when entered by a click (after the click has placed the cursor).
     if (event->type() == QEvent::FocusIn) {
@@ -196,17 +122,7 @@ bool frmCercaAnagrafica::eventFilter(QObject *watched, QEvent *event)
             });
         }
     }
-    return QWidget::eventFilter(watched, event);
-}
-
-void frmCercaAnagrafica::mouseMoveEvent(QMouseEvent *event)
-{
-    if (m_overButton) {
-        for (ctrl_SkinableButton *button : buttons())
-            button->Refresh();
-        m_overButton = false;
-    }
-    QWidget::mouseMoveEvent(event);
+    return SearchWindow::eventFilter(watched, event);
 }
 
 // The list takes what the window leaves below the filters; the buttons
@@ -243,42 +159,20 @@ void frmCercaAnagrafica::addItem(qlonglong contatore, const QString &denominazio
 
 void frmCercaAnagrafica::TrovaAnagrafica()
 {
-    errors::ErrorTrap trap(kSearchLabel);
-    lvwAnagrafica->clear();
     m_lastFilters = {txtCodice->text(), txtDenominazione->text(), txtPartitaIva->text(), txtStato->text(),
                      cboTipo->currentText()};
     m_lastStatement = registerSearchStatement(m_lastFilters);
-    bool found = false;
-    // One statement: a search the engine refuses ends here, with no list.
-    const bool ran = trap.run([&] {
-        auto database = db::Database::open(g_strDbPath);
-        auto rs = database->openRecordset(m_lastStatement);
-        found = rs->recordCount() != 0;
-        lvwAnagrafica->setUpdatesEnabled(false);
-        while (found && !rs->eof()) {
-            addItem(rs->value(QStringLiteral("anag_contatore")).toLongLong(),
-                    NullToEmpty(rs->value(QStringLiteral("anag_denominazione"))).toString(),
-                    NullToEmpty(rs->value(QStringLiteral("anag_stato"))).toString(),
-                    NullToEmpty(rs->value(QStringLiteral("anag_Partita_IVA"))).toString());
-            rs->moveNext();
-        }
-        lvwAnagrafica->setUpdatesEnabled(true);
-    });
-    lvwAnagrafica->setUpdatesEnabled(true);
-    m_searched = ran;
-    if (ran && !found)
-        ui::MsgBox(QStringLiteral("Nessuna anagrafica trovata con le caratteristiche specificate"), ui::vbInformation,
-                   g_strAppName);
+    runSearch(kSearchLabel, m_lastStatement, [this](db::Recordset &rs) {
+        addItem(rs.value(QStringLiteral("anag_contatore")).toLongLong(),
+                NullToEmpty(rs.value(QStringLiteral("anag_denominazione"))).toString(),
+                NullToEmpty(rs.value(QStringLiteral("anag_stato"))).toString(),
+                NullToEmpty(rs.value(QStringLiteral("anag_Partita_IVA"))).toString());
+    }, QStringLiteral("Nessuna anagrafica trovata con le caratteristiche specificate"));
 }
 
 void frmCercaAnagrafica::PulisciRicerca()
 {
-    txtCodice->clear();
-    txtDenominazione->clear();
-    txtPartitaIva->clear();
-    txtCodice->setFocus();
-    lvwAnagrafica->clear();
-    m_searched = false;
+    emptySearch({txtCodice, txtDenominazione, txtPartitaIva}, txtCodice);
 }
 
 ListExport frmCercaAnagrafica::listToExport() const
@@ -299,30 +193,19 @@ void frmCercaAnagrafica::cmdStampa_Click()
     if (formula.isEmpty())
         return;
     errors::ErrorTrap trap(QStringLiteral("frmCercaAnagrafica.cmdStampa_Click"));
-    namespace prop = report::prop;
-    trap.run([] { ResetReport(); });
-    trap.run([] { MainReport().set(prop::ReportFileName, ReportTemplatePath(QStringLiteral("lstclienti.rpt"))); });
-    trap.run([] { MainReport().set(prop::ReportSource, 2); });
-    trap.run([] { MainReport().set(prop::WindowLeft, 0); });
-    trap.run([] { MainReport().set(prop::WindowTop, 0); });
-    trap.run([] { MainReport().set(prop::WindowTitle, QStringLiteral("Lista Clienti")); });
-    trap.run([] { MainReport().set(prop::Destination, 0); });
-    trap.run([&] { MainReport().set(prop::SelectionFormula, formula); });
-    trap.run([] { MainReport().set(prop::Action, 1); });
+    showReport({QStringLiteral("lstclienti.rpt"), QStringLiteral("Lista Clienti"), formula},
+               [&trap](const std::function<void()> &step) { trap.run(step); });
 }
 
 // The entry picked goes to the card; the search steps aside with what it
 // holds, for the card's next Search.
 void frmCercaAnagrafica::lvwAnagrafica_DblClick()
 {
-    QTreeWidgetItem *item = lvwAnagrafica->currentItem();
-    if (!item || !item->isSelected())
+    QTreeWidgetItem *item = chosenRow();
+    if (!item)
         return;
     const QString contatore = item->text(0);
     errors::ErrorTrap trap(QStringLiteral("frmCercaAnagrafica.lvwAnagrafica_DblClick"));
     trap.run([&] { RichiamaAnagrafica(contatore); });
-    if (QMdiSubWindow *frame = ui::mdiFrameOf(*this))
-        frame->hide();
-    else
-        hide();
+    stepAside();
 }

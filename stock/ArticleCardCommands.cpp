@@ -52,76 +52,40 @@ constexpr int kAdding = int(db::EditMode::Adding);
 void frmPrestazioni::Toolbar1_ButtonClick(const QString &key)
 {
     errors::ErrorTrap trap(kTrapLabel);
-    EseguiComando(trap, key);
+    // A key of no command runs as no position, which says "Errore".
+    EseguiComando(trap, int(kPictureKeys.indexOf(key)) + 1);
 }
 
 void frmPrestazioni::imgToolbar1_Click(int index)
 {
     errors::ErrorTrap trap(kTrapLabel);
-    EseguiComando(trap, index >= 1 && index <= kPictureKeys.size() ? kPictureKeys.at(index - 1) : QString());
+    EseguiComando(trap, index >= 1 && index <= kPictureKeys.size() ? index : 0);
 }
 
-// Every statement runs through the trap: the first error is reported and
-// logged, and the command goes on with its next statement.
-void frmPrestazioni::EseguiComando(errors::ErrorTrap &trap, const QString &key)
+bool frmPrestazioni::prepareCommand(errors::ErrorTrap &trap)
 {
-    PointerReset pointer;
-    ScriviDettaglio();
-    trap.run([] { SetHourglass(); });
     trap.run([&] { ControllaQuantita(); });
-    if (key == QLatin1String("New")) {
-        Nuovo(trap);
-    } else if (key == QLatin1String("Open")) {
-        if (editState() != kNone) {
-            ResetPointer();
-            ui::MsgBox(QStringLiteral("I dati non sono stati salvati. Salvare prima di ricercare") + QStringLiteral(" un articolo."),
-                       ui::vbInformation, g_strAppName);
-        }
-        else
-            ApriRicerca();
-    } else if (key == QLatin1String("Save")) {
-        trap.run([&] { SalvaArticolo(false); });
-        trap.run([&] { setDettagliAvailable(editState() != kAdding); });
-    } else if (key == QLatin1String("Delete")) {
-        Elimina(trap);
-    } else if (key == QLatin1String("Print")) {
-        Stampa(trap);
-    } else if (key == QLatin1String("First")) {
-        trap.run([&] { articoli()->moveFirst(); });
-    } else if (key == QLatin1String("Previous")) {
-        trap.run([&] {
-            db::Recordset *rs = articoli();
-            if (rs->editMode() != db::EditMode::Adding && rs->absolutePosition() >= 1)
-                rs->movePrevious();
-        });
-    } else if (key == QLatin1String("Next")) {
-        trap.run([&] {
-            db::Recordset *rs = articoli();
-            if (rs->editMode() != db::EditMode::Adding && rs->absolutePosition() < rs->recordCount() - 1)
-                rs->moveNext();
-        });
-    } else if (key == QLatin1String("Last")) {
-        trap.run([&] { articoli()->moveLast(); });
-    } else {
-        ResetPointer();
-        ui::MsgBox(QStringLiteral("Errore"), ui::vbOKOnly, g_strAppName);
-    }
-    // The grid follows the card: off while a new article is not saved.
+    return true;
+}
+
+void frmPrestazioni::saveRecord(errors::ErrorTrap &trap)
+{
+    trap.run([&] { SalvaArticolo(false); });
+    trap.run([&] { setDettagliAvailable(editState() != kAdding); });
+}
+
+// The grid follows the card: off while a new article is not saved.
+void frmPrestazioni::afterCommand(int index)
+{
     if (editState() == kAdding)
         setDettagliAvailable(false);
-    else if (key != QLatin1String("New"))
+    else if (index != New)
         setDettagliAvailable(true);
     ResetPointer();
 }
 
 void frmPrestazioni::Nuovo(errors::ErrorTrap &trap)
 {
-    if (editState() != kNone) {
-        ResetPointer();
-        ui::MsgBox(QStringLiteral("I dati non sono stati salvati. Salvare prima di inserire") + QStringLiteral(" un nuovo articolo."),
-                   ui::vbInformation, g_strAppName);
-        return;
-    }
     trap.run([&] { articoli()->addNew(); });
     trap.run([&] { txtDescrizione->setFocus(); });
     trap.run([&] { setDettagliAvailable(false); });
@@ -129,16 +93,7 @@ void frmPrestazioni::Nuovo(errors::ErrorTrap &trap)
 
 void frmPrestazioni::Elimina(errors::ErrorTrap &trap)
 {
-    if (editState() != kNone) {
-        ResetPointer();
-        ui::MsgBox(QStringLiteral("I dati non sono stati salvati. Salvare prima di cancellare") + QStringLiteral(" un articolo."),
-                   ui::vbInformation, g_strAppName);
-        return;
-    }
-    ResetPointer();
-    const int answer = ui::MsgBox(QStringLiteral("Cancellare definitivamente l'articolo corrente?"),
-                                  ui::vbYesNo | ui::vbExclamation, g_strAppName);
-    if (answer != ui::vbYes)
+    if (!confermaCancellazione(QStringLiteral("Cancellare definitivamente l'articolo corrente?")))
         return;
     trap.run([&] { articoli()->deleteRecord(); });
     trap.run([&] { articoli()->moveFirst(); });
@@ -146,11 +101,6 @@ void frmPrestazioni::Elimina(errors::ErrorTrap &trap)
 
 void frmPrestazioni::Stampa(errors::ErrorTrap &trap)
 {
-    if (editState() == kAdding) {
-        ResetPointer();
-        ui::MsgBox(QStringLiteral("E' necessario salvare l'articolo prima di stampare."), ui::vbInformation, g_strAppName);
-        return;
-    }
     namespace prop = report::prop;
     trap.run([] { ResetReport(); });
     trap.run([] { MainReport().set(prop::ReportFileName, ReportTemplatePath(QStringLiteral("articoli.rpt"))); });

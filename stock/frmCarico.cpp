@@ -7,24 +7,17 @@
 #include "rules/general/Today.h"
 #include "app/errors/TopLevelReporter.h"
 #include "app/modZandri.h"
-#include "db/Database.h"
-#include "lookup/frmHelp.h"
+#include "db/Recordset.h"
 #include "rules/MoneyText.h"
-#include "rules/ShopDatabase.h"
-#include "rules/StockItemLookup.h"
-#include "rules/StockMovement.h"
 #include "rules/StockQuantity.h"
 #include "skin/ctrl_SkinableForm.h"
-#include "stock/BoxFocus.h"
 #include "stock/CounterLook.h"
 #include "stock/QuantityBox.h"
 #include "ui/Messages.h"
 
 #include <QCheckBox>
-#include <QFocusEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -39,33 +32,13 @@ const QString kLineBreak = QStringLiteral("\r\n");
 } // namespace
 
 frmCarico::frmCarico(QWidget *parent)
-    : QWidget(parent)
-    , m_focus(*this)
+    : StockMovementWindow(Kind::Load, parent)
 {
-    setObjectName(QStringLiteral("frmCarico"));
-    setWindowTitle(QStringLiteral("Carico"));
-    ctrl_SkinableForm1 = new ctrl_SkinableForm(this);
-    ctrl_SkinableForm1->setCaption(QStringLiteral("Carico"));
-    ctrl_SkinableForm1->setMaximizeBtn(false);
     buildLayout();
-    m_life = &giveWindowLife(*this, ctrl_SkinableForm1, {
-        .loadLabel = QStringLiteral("frmCarico.Form_Load"),
-        .load = [this] { Form_Load(); },
-        .activateLabel = QStringLiteral("frmCarico.Form_Activate"),
-        .activate = [this] { Form_Activate(); },
-        .unloadLabel = QStringLiteral("frmCarico.Form_Unload"),
-        .unload = [this] { Form_Unload(); },
-        .recordKey = [this] { return QVariantList{p_bln_Modifica, qlonglong(p_lng_Codice_Carico)}; },
-    });
-
-    for (QLineEdit *box : {txtData, txtCodice, txtQuantita, txtCarico, txtCaricoIE, txtListino})
-        box->installEventFilter(this);
+    wire();
     connect(chkUsato, &QCheckBox::stateChanged, this, [this] { errors::runReported("frmCarico.chkUsato_Click", [this] { chkUsato_Click(); }); });
     connect(txtCarico, &QLineEdit::textEdited, this, [this] { txtCarico_Change(); });
     connect(txtCaricoIE, &QLineEdit::textEdited, this, [this] { txtCaricoIE_Change(); });
-    connect(cmdCarica, &QPushButton::clicked, this, [this] { errors::runReported("frmCarico.cmdCarica_Click", [this] { cmdCarica_Click(); }); });
-    connect(cmdSalva, &QPushButton::clicked, this, [this] { errors::runReported("frmCarico.cmdSalva_Click", [this] { cmdSalva_Click(); }); });
-    connect(cmdCancella, &QPushButton::clicked, this, [this] { errors::runReported("frmCarico.cmdCancella_Click", [this] { cmdCancella_Click(); }); });
     connect(cmdHelpCodice, &QPushButton::clicked, this, [this] { errors::runReported("frmCarico.cmdHelpCodice_Click", [this] { cmdHelpCodice_Click(); }); });
     connect(cmdHelpDescrizione, &QPushButton::clicked, this, [this] { errors::runReported("frmCarico.cmdHelpDescrizione_Click", [this] { cmdHelpDescrizione_Click(); }); });
 }
@@ -148,25 +121,19 @@ void frmCarico::buildLayout()
     setTabOrder(txtCaricoIE, txtCarico);
     setTabOrder(txtCarico, txtListino);
     resize(560, 330);
+
+    m_moveButton = cmdCarica;
+    m_priceBox = txtCarico;
+    m_watchedBoxes = {txtData, txtCodice, txtQuantita, txtCarico, txtCaricoIE, txtListino};
+    m_clearedBoxes = {txtCodice, txtDescrizione, txtQuantita, txtCarico, txtCaricoIE, txtListino, txtTaglia,
+                      txtColore, txtQuantitaDisponibile};
+    m_typedBoxes = m_watchedBoxes;
 }
 
-// Also runs again when an opener shows the window on another load or mode.
-void frmCarico::Form_Load()
+void frmCarico::startAfresh()
 {
-    m_activated = false;
-    m_skipEnter = false;
-    m_changeMode = p_bln_Modifica;
     PulisciCampi();
-    cmdCarica->setVisible(!m_changeMode);
-    cmdSalva->setVisible(m_changeMode);
-    cmdCancella->setVisible(m_changeMode);
-    if (m_changeMode) {
-        txtData->clear();
-        LeggiCarico(p_lng_Codice_Carico);
-    }
-    m_life->defaultButton().clear();
-    // The skin last: a missing picture is reported, the window works all the same.
-    ctrl_SkinableForm1->LoadSkin(this);
+    showModeButtons();
 }
 
 void frmCarico::Form_Activate()
@@ -176,91 +143,26 @@ void frmCarico::Form_Activate()
     m_activated = true;
 }
 
-void frmCarico::Form_Unload()
+void frmCarico::boxLeft(QLineEdit *box)
 {
-    m_focus.stop();
+    if (box == txtCarico)
+        txtCarico_LostFocus();
+    else
+        NormalizzaCampo(box);
 }
 
-bool frmCarico::eventFilter(QObject *watched, QEvent *event)
+void frmCarico::codeLookedUp(const StockItemInfo &info)
 {
-    const QEvent::Type type = event->type();
-    if ((type == QEvent::FocusIn || type == QEvent::FocusOut)
-        && !m_focus.counts(static_cast<QWidget *>(watched), event))
-        return QWidget::eventFilter(watched, event);
-    if (watched == txtCodice) {
-        if (type == QEvent::FocusIn) {
-            txtCodice_GotFocus();
-        } else if (type == QEvent::FocusOut) {
-            errors::runReported("frmCarico.txtCodice_LostFocus", [this] { txtCodice_LostFocus(); });
-        } else if (type == QEvent::KeyRelease) {
-            const int key = static_cast<QKeyEvent *>(event)->key();
-            if ((key == Qt::Key_Return || key == Qt::Key_Enter) && !static_cast<QKeyEvent *>(event)->isAutoRepeat())
-                txtCodice_KeyUp();
-        } else if (type == QEvent::KeyPress) {
-            // The skip is for the Enter that answered "another article?";
-            // a scan that starts with a digit shows the answer came otherwise.
-            const int key = static_cast<QKeyEvent *>(event)->key();
-            if (key != Qt::Key_Return && key != Qt::Key_Enter && !static_cast<QKeyEvent *>(event)->text().isEmpty())
-                m_skipEnter = false;
-        }
-    } else if (auto *box = qobject_cast<QLineEdit *>(watched)) {
-        if (type == QEvent::FocusIn) {
-            EvidenziaCampo(box);
-        } else if (type == QEvent::FocusOut) {
-            if (box == txtCarico)
-                txtCarico_LostFocus();
-            else if (box == txtData)
-                txtData_LostFocus();
-            else
-                NormalizzaCampo(box);
-        }
-    }
-    return QWidget::eventFilter(watched, event);
-}
-
-void frmCarico::txtCodice_GotFocus()
-{
-    m_life->defaultButton().clear();
-    EvidenziaCampo(txtCodice);
-}
-
-void frmCarico::txtCodice_KeyUp()
-{
-    if (m_skipEnter) {
-        m_skipEnter = false;
-        return;
-    }
-    txtQuantita->setFocus(Qt::OtherFocusReason);
-}
-
-void frmCarico::txtCodice_LostFocus()
-{
-    if (txtCodice->text().trimmed().isEmpty()) {
-        NormalizzaCampo(txtCodice);
-        return;
-    }
-    StockItemInfo info = StockItemLookup::item(txtCodice->text());
-    txtCodiceArticolo->setText(info.articolo);
     txtTaglia->setText(info.taglia);
     txtColore->setText(info.colore);
-    if (info.articolo.trimmed().isEmpty()) {
-        txtCodice->setFocus(Qt::OtherFocusReason);
-        return;
-    }
-    StockItemLookup::article(info);
-    if (info.descrizione.trimmed().isEmpty()) {
-        ui::MsgBox(QStringLiteral("L'articolo con codice ") + info.articolo + QStringLiteral(" non è presente in archivio.")
-                       + kLineBreak + QStringLiteral("Impossibile completare l'operazione"),
-                   ui::vbCritical, g_strAppName);
-        txtCodice->setFocus(Qt::OtherFocusReason);
-        return;
-    }
+}
+
+void frmCarico::showArticle(const StockItemInfo &info)
+{
     txtDescrizione->setText(info.descrizione);
     if (StockQuantity::typed(txtQuantita->text()) == 0)
         txtQuantita->setText(QStringLiteral("1"));
     txtQuantitaDisponibile->setText(info.quantita);
-    NormalizzaCampo(txtCodice);
-    m_life->defaultButton().setButton(cmdCarica);
 }
 
 void frmCarico::chkUsato_Click()
@@ -321,34 +223,6 @@ void frmCarico::txtCarico_LostFocus()
     m_priceLink = false;
 }
 
-void frmCarico::txtData_LostFocus()
-{
-    txtData->setText(ControllaData(txtData->text(), 0));
-    NormalizzaCampo(txtData);
-}
-
-bool frmCarico::ControllaCampi()
-{
-    QString list;
-    if (ControllaData(txtData->text(), 0).isEmpty())
-        list = QStringLiteral("Data") + kLineBreak;
-    if (txtCodice->text().trimmed().isEmpty())
-        list += QStringLiteral("Codice Articolo") + kLineBreak;
-    // The stock counts whole pieces: a fraction is as wrong as none.
-    const bool quantityAccepted = QuantityBox::accepted(*txtQuantita);
-    if (!quantityAccepted)
-        list += QStringLiteral("Quantità") + kLineBreak;
-    if (!list.isEmpty()) {
-        ui::MsgBox(QStringLiteral("Alcuni campi non sono stati inseriti correttamente: ") + kLineBreak + list
-                       + QStringLiteral("Impossibile effettuare il carico."),
-                   ui::vbExclamation, g_strAppName);
-        if (!quantityAccepted)
-            QuantityBox::reselect(*txtQuantita);
-        return false;
-    }
-    return true;
-}
-
 LoadRow frmCarico::currentRow() const
 {
     LoadRow row;
@@ -361,20 +235,14 @@ LoadRow frmCarico::currentRow() const
 }
 
 // The stock change and the new row go to disk together (StockMovement).
-bool frmCarico::CaricaQuantita()
+bool frmCarico::recordMovement()
 {
-    if (StockMovement::recordLoad(currentRow()) == StockMovement::Result::ItemNotFound) {
-        ui::MsgBox(QStringLiteral("Articolo non trovato. Impossibile caricare."), ui::vbExclamation, g_strAppName);
-        return false;
-    }
-    return true;
+    return itemFound(StockMovement::recordLoad(currentRow()), QStringLiteral("Articolo non trovato. Impossibile caricare."));
 }
 
-void frmCarico::cmdCarica_Click()
+void frmCarico::cmdMuovi_Click()
 {
-    if (!ControllaCampi() || !QuantityBox::confirmed(*txtQuantita))
-        return;
-    if (!CaricaQuantita())
+    if (!checkedAndRecorded())
         return;
     const int answer = ui::MsgBox(QStringLiteral("L'articolo è stato caricato correttamente. ") + kLineBreak
                                       + QStringLiteral("Si desidera caricare un altro articolo?"),
@@ -391,82 +259,45 @@ void frmCarico::cmdCarica_Click()
 void frmCarico::PulisciCampi()
 {
     chkUsato->setChecked(false);
-    txtData->setText(today().toString(QStringLiteral("dd/MM/yyyy")));
-    for (QLineEdit *box : {txtCodice, txtDescrizione, txtQuantita, txtCarico, txtCaricoIE, txtListino, txtTaglia,
-                           txtColore, txtQuantitaDisponibile})
-        box->clear();
-    // A box left while a question was open never lost its highlight.
-    for (QLineEdit *box : {txtData, txtCodice, txtQuantita, txtCarico, txtCaricoIE, txtListino})
-        if (!box->hasFocus())
-            NormalizzaCampo(box);
+    StockMovementWindow::PulisciCampi();
 }
 
-void frmCarico::LeggiCarico(long number)
+void frmCarico::showRecorded(db::Recordset &rs)
 {
-    auto database = ShopDatabase::open();
-    auto rs = database->openRecordset(QStringLiteral("select * from carico where ca_Codice = ") + QString::number(number));
-    if (rs->recordCount() != 0) {
-        txtData->setText(ControllaData(rs->value(QStringLiteral("ca_Data")), 0));
-        txtCodice->setText(NullToEmpty(rs->value(QStringLiteral("ca_Codice_Articolo"))).toString());
-        // Only the user's clicks tick "Usato" into a new bar code.
-        const bool wasActivated = m_activated;
-        m_activated = false;
-        chkUsato->setChecked(rs->value(QStringLiteral("ca_Usato")).toBool());
-        m_activated = wasActivated;
-        const QVariant quantity = rs->value(QStringLiteral("ca_Quantita"));
-        txtQuantita->setText(IsNull(quantity) ? QString() : StockQuantity::text(quantity.toDouble()));
-        txtCarico->setText(MoneyText::display(rs->value(QStringLiteral("ca_Prezzo"))));
-    }
-    rs->close();
+    // Only the user's clicks tick "Usato" into a new bar code.
+    const bool wasActivated = m_activated;
+    m_activated = false;
+    chkUsato->setChecked(rs.value(QStringLiteral("ca_Usato")).toBool());
+    m_activated = wasActivated;
 }
 
-void frmCarico::cmdSalva_Click()
+// The stock follows the change: the stored quantity of the stored item out,
+// the shown one in.
+StockMovement::Result frmCarico::changeMovement()
 {
-    // The stock follows the change: the stored quantity of the stored item
-    // out, the shown one in.
-    if (StockMovement::changeLoad(p_lng_Codice_Carico, currentRow()) == StockMovement::Result::ItemNotFound)
-        ui::MsgBox(QStringLiteral("Articolo non trovato. Impossibile modificare la quantità."), ui::vbExclamation,
-                   g_strAppName);
+    return StockMovement::changeLoad(p_lng_Codice_Carico, currentRow());
 }
 
-void frmCarico::cmdCancella_Click()
+// What the row says was loaded goes back out, whatever the boxes show now.
+StockMovement::Result frmCarico::deleteMovement()
 {
-    if (ui::MsgBox(QStringLiteral("Eliminare definitivamente il carico corrente?"), ui::vbYesNo | ui::vbQuestion,
-                   g_strAppName)
-        == ui::vbNo)
-        return;
-    // What the row says was loaded goes back out, whatever the boxes show now.
-    if (StockMovement::deleteLoad(p_lng_Codice_Carico) == StockMovement::Result::ItemNotFound)
-        ui::MsgBox(QStringLiteral("Articolo non trovato. Impossibile modificare la quantità."), ui::vbExclamation,
-                   g_strAppName);
-    ui::MsgBox(QStringLiteral("Il dato è stato cancellato."), ui::vbInformation, g_strAppName);
-    close();
+    return StockMovement::deleteLoad(p_lng_Codice_Carico);
 }
 
 void frmCarico::cmdHelpCodice_Click()
 {
-    frmHelp picker(this);
-    picker.QryTable = QStringLiteral("Articoli");
-    picker.QryBoundColumn = QStringLiteral("art_Descrizione");
-    picker.QryListField = QStringLiteral("art_Codice");
-    picker.QryOrder = QStringLiteral("art_Codice");
-    picker.ButtonNew = false;
-    picker.showModal();
-    txtCodice->setText(NullToEmpty(picker.QryText).toString());
-    txtDescrizione->setText(NullToEmpty(picker.QrySelected).toString());
+    const auto [codice, descrizione] = pick(QStringLiteral("Articoli"), QStringLiteral("art_Descrizione"),
+                                            QStringLiteral("art_Codice"));
+    txtCodice->setText(codice);
+    txtDescrizione->setText(descrizione);
 }
 
 void frmCarico::cmdHelpDescrizione_Click()
 {
-    frmHelp picker(this);
-    picker.QryTable = QStringLiteral("Articoli");
-    picker.QryBoundColumn = QStringLiteral("art_Codice");
-    picker.QryListField = QStringLiteral("art_Descrizione");
-    picker.QryOrder = QStringLiteral("art_Descrizione");
-    picker.ButtonNew = false;
-    picker.showModal();
-    txtCodice->setText(NullToEmpty(picker.QrySelected).toString());
-    txtDescrizione->setText(NullToEmpty(picker.QryText).toString());
+    const auto [descrizione, codice] = pick(QStringLiteral("Articoli"), QStringLiteral("art_Codice"),
+                                            QStringLiteral("art_Descrizione"));
+    txtCodice->setText(codice);
+    txtDescrizione->setText(descrizione);
 }
 
 void ApriCaricoNuovo()

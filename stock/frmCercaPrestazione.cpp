@@ -42,8 +42,6 @@ constexpr int twips(int value)
     return value / skin::frame::kTwipsPerPixel;
 }
 
-constexpr int kButtonWidth = 112;
-constexpr int kButtonHeight = 30;
 constexpr int kListTop = 2290;     // twips from the window's top edge
 constexpr int kListBottom = 500;
 
@@ -52,47 +50,22 @@ constexpr int kListBottom = 500;
 const QString frmCercaPrestazione::kSearchLabel = QStringLiteral("frmCercaDistinta.TrovaDistinte");
 
 frmCercaPrestazione::frmCercaPrestazione(QWidget *parent)
-    : QWidget(parent)
+    : SearchWindow({QStringLiteral("frmCercaPrestazione"), QStringLiteral("Ricerca Articoli"), QSize(720, 520),
+                    "lvwFatture",
+                    {QString(), QStringLiteral("Codice"), QStringLiteral("Descrizione"), QStringLiteral("Fornitore"),
+                     QStringLiteral("Quantità")},
+                    {28, 80, 300, 160}},
+                   parent)
 {
-    setObjectName(QStringLiteral("frmCercaPrestazione"));
-    setWindowTitle(QStringLiteral("Ricerca Articoli"));
-    setAttribute(Qt::WA_DeleteOnClose);
-    setMouseTracking(true);
-
-    ctrl_SkinableForm1 = new ctrl_SkinableForm(this);
-    ctrl_SkinableForm1->setObjectName(QStringLiteral("ctrl_SkinableForm1"));
-    ctrl_SkinableForm1->setCaption(QStringLiteral("Ricerca Articoli"));
-
-    buildCriteria();
-    buildButtons();
-
-    lvwFatture = new QTreeWidget(this);
-    lvwFatture->setObjectName(QStringLiteral("lvwFatture"));
-    lvwFatture->setRootIsDecorated(false);
-    lvwFatture->setUniformRowHeights(true);
-    lvwFatture->setSelectionMode(QAbstractItemView::SingleSelection);
-    lvwFatture->setAllColumnsShowFocus(true);
-    lvwFatture->setHeaderLabels({QString(), QStringLiteral("Codice"), QStringLiteral("Descrizione"),
-                                 QStringLiteral("Fornitore"), QStringLiteral("Quantità")});
-    lvwFatture->setColumnWidth(0, 28);
-    lvwFatture->setColumnWidth(1, 80);
-    lvwFatture->setColumnWidth(2, 300);
-    lvwFatture->setColumnWidth(3, 160);
+    build();
+    lvwFatture = list();
     lvwFatture->header()->setSectionsClickable(true);
     lvwFatture->header()->setSortIndicatorShown(false);
     connect(lvwFatture->header(), &QHeaderView::sectionClicked, this, [this](int column) {
         lvwFatture_ColumnClick(column);
     });
-    connect(lvwFatture, &QTreeWidget::itemDoubleClicked, this, [this] { lvwFatture_DblClick(); });
     connect(lvwFatture->verticalScrollBar(), &QScrollBar::valueChanged, this, [this] { fillWhileScrolledToEnd(); });
     connect(lvwFatture->verticalScrollBar(), &QScrollBar::rangeChanged, this, [this] { fillWhileScrolledToEnd(); });
-
-    ui::WindowLife &life = giveWindowLife(*this, ctrl_SkinableForm1, {
-        .loadLabel = QStringLiteral("frmCercaPrestazione.Form_Load"),
-        .load = [this] { Form_Load(); },
-    });
-    life.defaultButton().setButton(cmdTrova, [this] { cmdTrova->click(); });
-    resize(720, 520);
 }
 
 frmCercaPrestazione::~frmCercaPrestazione() = default;
@@ -136,43 +109,11 @@ void frmCercaPrestazione::buildCriteria()
     connect(cmdHelp1, &QToolButton::clicked, this, [this] { cmdHelp_Click(1); });
 }
 
-void frmCercaPrestazione::buildButtons()
+// The small picture of every row (key "Anagrafica"); a missing picture
+// leaves the rows without one.
+void frmCercaPrestazione::skinLoaded()
 {
-    cmdTrova = new ctrl_SkinableButton(QStringLiteral("Trova"), this);
-    cmdTrova->setObjectName(QStringLiteral("cmdTrova"));
-    cmdCancella = new ctrl_SkinableButton(QStringLiteral("Nuova Ricerca"), this);
-    cmdCancella->setObjectName(QStringLiteral("cmdCancella"));
-    cmdStampa = new ctrl_SkinableButton(QStringLiteral("Stampa"), this);
-    cmdStampa->setObjectName(QStringLiteral("cmdStampa"));
-    for (ctrl_SkinableButton *button : buttons()) {
-        button->resize(kButtonWidth, kButtonHeight);
-        button->installEventFilter(this);
-    }
-    connect(cmdTrova, &ctrl_SkinableButton::Click, this, [this] { TrovaDistinte(); });
-    connect(cmdCancella, &ctrl_SkinableButton::Click, this, [this] { cmdCancella_Click(); });
-    connect(cmdStampa, &ctrl_SkinableButton::Click, this, [this] { cmdStampa_Click(); });
-}
-
-QList<ctrl_SkinableButton *> frmCercaPrestazione::buttons() const
-{
-    return {cmdTrova, cmdCancella, cmdStampa};
-}
-
-void frmCercaPrestazione::Form_Load()
-{
-    if (m_built)
-        return;
-    m_built = true;
-    ctrl_SkinableForm1->LoadSkin(this, buttons());
-    // The small picture of every row (key "Anagrafica"); a missing picture
-    // leaves the rows without one.
-    try {
-        const QImage emblem = skin::loadSkinImage(
-            skin::skinFile(ctrl_SkinableForm1->SkinPath(), skin::toolbarPictureName(10, QStringLiteral("norm"))));
-        m_icon = QIcon(QPixmap::fromImage(emblem.scaled(16, 16, Qt::KeepAspectRatio, Qt::SmoothTransformation)));
-    } catch (...) {
-        m_icon = QIcon();
-    }
+    m_icon = rowEmblem();
 }
 
 void frmCercaPrestazione::TrovaDistinte()
@@ -260,12 +201,9 @@ void frmCercaPrestazione::lvwFatture_ColumnClick(int column)
 
 void frmCercaPrestazione::cmdCancella_Click()
 {
-    txtCodice->clear();
-    txtDescrizione->clear();
-    txtFornitore->clear();
-    lvwFatture->clear();
+    // Emptying the description searches again: what that lists goes too.
+    emptySearch({txtCodice, txtDescrizione, txtFornitore}, txtCodice);
     m_pages.reset();
-    txtCodice->setFocus();
 }
 
 void frmCercaPrestazione::cmdStampa_Click()
@@ -282,16 +220,8 @@ void frmCercaPrestazione::cmdStampa_Click()
     const QString formula = articleListFormula(codes);
     if (formula.isEmpty())
         return;
-    namespace prop = report::prop;
-    trap.run([] { ResetReport(); });
-    trap.run([] { MainReport().set(prop::ReportFileName, ReportTemplatePath(QStringLiteral("articoli.rpt"))); });
-    trap.run([] { MainReport().set(prop::ReportSource, 2); });
-    trap.run([] { MainReport().set(prop::WindowLeft, 0); });
-    trap.run([] { MainReport().set(prop::WindowTop, 0); });
-    trap.run([] { MainReport().set(prop::WindowTitle, QStringLiteral("Lista Articoli")); });
-    trap.run([] { MainReport().set(prop::Destination, 0); });
-    trap.run([&] { MainReport().set(prop::SelectionFormula, formula); });
-    trap.run([] { MainReport().set(prop::Action, 1); });
+    showReport({QStringLiteral("articoli.rpt"), QStringLiteral("Lista Articoli"), formula},
+               [&trap](const std::function<void()> &step) { trap.run(step); });
 }
 
 void frmCercaPrestazione::cmdHelp_Click(int index)
@@ -320,8 +250,8 @@ void frmCercaPrestazione::cmdHelp_Click(int index)
 void frmCercaPrestazione::lvwFatture_DblClick()
 {
     errors::ErrorTrap trap(QStringLiteral("frmCercaFattura.lvwFatture_dblClick"));
-    QTreeWidgetItem *item = lvwFatture->currentItem();
-    if (!item || !item->isSelected())
+    QTreeWidgetItem *item = chosenRow();
+    if (!item)
         return;
     const QString query = QStringLiteral("select * from Articoli where art_Codice = ") + item->text(1);
     trap.run([&] { openWindow<frmPrestazioni>([&](frmPrestazioni &card) { card.p_strQuery = query; }); });
@@ -329,8 +259,6 @@ void frmCercaPrestazione::lvwFatture_DblClick()
 
 bool frmCercaPrestazione::eventFilter(QObject *watched, QEvent *event)
 {
-    if (event->type() == QEvent::MouseMove && buttons().contains(static_cast<ctrl_SkinableButton *>(watched)))
-        m_overButton = true;
     if (watched == txtCodice || watched == txtDescrizione) {
         auto *box = static_cast<QLineEdit *>(watched);
         if (event->type() == QEvent::FocusIn)
@@ -338,17 +266,7 @@ bool frmCercaPrestazione::eventFilter(QObject *watched, QEvent *event)
         else if (event->type() == QEvent::FocusOut)
             NormalizzaCampo(box);
     }
-    return QWidget::eventFilter(watched, event);
-}
-
-void frmCercaPrestazione::mouseMoveEvent(QMouseEvent *event)
-{
-    if (m_overButton) {
-        for (ctrl_SkinableButton *button : buttons())
-            button->Refresh();
-        m_overButton = false;
-    }
-    QWidget::mouseMoveEvent(event);
+    return SearchWindow::eventFilter(watched, event);
 }
 
 // From 8600 twips wide the list takes the window below the criteria and the

@@ -1,7 +1,7 @@
 #pragma once
 
-#include <QIcon>
-#include <QWidget>
+#include "lookup/SearchWindow.h"
+
 #include <memory>
 
 class QCheckBox;
@@ -9,7 +9,6 @@ class QLineEdit;
 class QToolButton;
 class QTreeWidget;
 class ctrl_SkinableButton;
-class ctrl_SkinableForm;
 class ArticleSearchPages;
 namespace db { class Database; }
 
@@ -17,7 +16,7 @@ namespace db { class Database; }
 // by description (at its start, or anywhere with "Ricerca Generica") and by
 // supplier. The list follows the typing of the description and fills as the
 // user scrolls; a double-click shows the article on the card.
-class frmCercaPrestazione : public QWidget {
+class frmCercaPrestazione : public SearchWindow {
     Q_OBJECT
 public:
     explicit frmCercaPrestazione(QWidget *parent = nullptr);
@@ -43,31 +42,26 @@ public:
     QToolButton *cmdHelp0 = nullptr;   // supplier picker
     QToolButton *cmdHelp1 = nullptr;   // description picker
     QTreeWidget *lvwFatture = nullptr;
-    ctrl_SkinableButton *cmdTrova = nullptr;
-    ctrl_SkinableButton *cmdCancella = nullptr;
-    ctrl_SkinableButton *cmdStampa = nullptr;
-    ctrl_SkinableForm *ctrl_SkinableForm1 = nullptr;
 
     static const QString kSearchLabel;
     static constexpr int kRowsPerPage = 100;
 
 protected:
+    void buildCriteria() override;
+    void search() override { TrovaDistinte(); }
+    void startNewSearch() override { cmdCancella_Click(); }
+    void print() override { cmdStampa_Click(); }
+    void rowChosen() override { lvwFatture_DblClick(); }
+    void skinLoaded() override;
     bool eventFilter(QObject *watched, QEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
-    void mouseMoveEvent(QMouseEvent *event) override;
 
 private:
-    void buildCriteria();
-    void buildButtons();
-    void Form_Load();
     void lvwFatture_ColumnClick(int column);
     void fillWhileScrolledToEnd();
     void addRow(const QString &codice, const QString &descrizione, const QString &fornitore);
-    QList<ctrl_SkinableButton *> buttons() const;
 
     std::unique_ptr<ArticleSearchPages> m_pages;   // the rows not listed yet
     QString m_lastFilter;
     QIcon m_icon;
-    bool m_overButton = false;
-    bool m_built = false;
 };

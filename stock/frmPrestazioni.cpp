@@ -67,6 +67,9 @@ const QString frmPrestazioni::kGridTrapLabel = QStringLiteral("frmFattura.Aggior
 
 frmPrestazioni::frmPrestazioni(QWidget *parent)
     : QWidget(parent)
+    , CardCommands({.one = QStringLiteral(" un articolo."),
+                    .oneNew = QStringLiteral(" un nuovo articolo."),
+                    .saveBeforePrint = QStringLiteral("E' necessario salvare l'articolo prima di stampare.")})
 {
     setObjectName(QStringLiteral("frmPrestazioni"));
     setWindowTitle(QStringLiteral("Articoli"));

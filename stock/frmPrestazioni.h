@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/CardCommands.h"
 #include "skin/CardToolbarStrip.h"
 
 #include <QString>
@@ -22,7 +23,7 @@ namespace errors { class ErrorTrap; }
 // (one bar code per size and colour) in the grid below. Only Save writes the
 // article; moving to another article drops what was not saved. The grid
 // writes a stock item when the user leaves its row.
-class frmPrestazioni : public QWidget {
+class frmPrestazioni : public QWidget, private CardCommands {
     Q_OBJECT
 public:
     explicit frmPrestazioni(QWidget *parent = nullptr);
@@ -85,12 +86,22 @@ private:
     void PopolaToolBar();
     QLineEdit *addBox(const QString &name, const QString &field, int maxLength);
 
-    void EseguiComando(errors::ErrorTrap &trap, const QString &key);
+    // The picture row's commands (CardCommands).
+    void beforeCommand() override { ScriviDettaglio(); }
+    bool prepareCommand(errors::ErrorTrap &trap) override;
+    void addRecord(errors::ErrorTrap &trap) override { Nuovo(trap); }
+    void Cerca() override { ApriRicerca(); }
+    void saveRecord(errors::ErrorTrap &trap) override;
+    void deleteRecord(errors::ErrorTrap &trap) override { Elimina(trap); }
+    void printRecord(errors::ErrorTrap &trap) override { Stampa(trap); }
+    db::Recordset *records() const override { return articoli(); }
+    void afterCommand(int index) override;
+    bool titlesError() const override { return true; }
     void Nuovo(errors::ErrorTrap &trap);
     void Elimina(errors::ErrorTrap &trap);
     void Stampa(errors::ErrorTrap &trap);
     db::Recordset *articoli() const;
-    int editState() const;
+    int editState() const override;
     QString codiceNumerico() const;
     void AggiornaContatore();
     void ScriviDettaglio();

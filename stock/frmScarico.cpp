@@ -6,14 +6,11 @@
 #include "rules/general/Today.h"
 #include "app/errors/TopLevelReporter.h"
 #include "app/modZandri.h"
-#include "db/Database.h"
+#include "db/Recordset.h"
 #include "lookup/frmCalcola.h"
-#include "lookup/frmHelp.h"
 #include "rules/MoneyText.h"
 #include "rules/SaleAmount.h"
 #include "rules/ShopDatabase.h"
-#include "rules/StockItemLookup.h"
-#include "rules/StockMovement.h"
 #include "rules/StockQuantity.h"
 #include "rules/TypedNumber.h"
 #include "skin/ctrl_SkinableForm.h"
@@ -25,7 +22,6 @@
 #include <QApplication>
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -47,30 +43,10 @@ void letPendingEventsRun()
 } // namespace
 
 frmScarico::frmScarico(QWidget *parent)
-    : QWidget(parent)
-    , m_focus(*this)
+    : StockMovementWindow(Kind::Sale, parent)
 {
-    setObjectName(QStringLiteral("frmScarico"));
-    setWindowTitle(QStringLiteral("Scarico Articoli"));
-    ctrl_SkinableForm1 = new ctrl_SkinableForm(this);
-    ctrl_SkinableForm1->setCaption(QStringLiteral("Scarico Articoli"));
-    ctrl_SkinableForm1->setMaximizeBtn(false);
     buildLayout();
-    m_life = &giveWindowLife(*this, ctrl_SkinableForm1, {
-        .loadLabel = QStringLiteral("frmScarico.Form_Load"),
-        .load = [this] { Form_Load(); },
-        .activateLabel = QStringLiteral("frmScarico.Form_Activate"),
-        .activate = [this] { Form_Activate(); },
-        .unloadLabel = QStringLiteral("frmScarico.Form_Unload"),
-        .unload = [this] { Form_Unload(); },
-        .recordKey = [this] { return QVariantList{p_bln_Modifica, qlonglong(p_lng_Codice_Scarico)}; },
-    });
-
-    for (QLineEdit *box : {txtCodice, txtData, txtQuantita, txtPrezzo, txtSconto, txtListino})
-        box->installEventFilter(this);
-    connect(cmdScarica, &QPushButton::clicked, this, [this] { errors::runReported("frmScarico.cmdScarica_Click", [this] { cmdScarica_Click(); }); });
-    connect(cmdSalva, &QPushButton::clicked, this, [this] { errors::runReported("frmScarico.cmdSalva_Click", [this] { cmdSalva_Click(); }); });
-    connect(cmdCancella, &QPushButton::clicked, this, [this] { errors::runReported("frmScarico.cmdCancella_Click", [this] { cmdCancella_Click(); }); });
+    wire();
     connect(cmdPagamento, &QPushButton::clicked, this, [this] { errors::runReported("frmScarico.cmdPagamento_Click", [this] { cmdPagamento_Click(); }); });
 }
 
@@ -164,25 +140,19 @@ void frmScarico::buildLayout()
     setTabOrder(txtSconto, txtPrezzo);
     setTabOrder(txtPrezzo, txtData);
     resize(640, 330);
+
+    m_moveButton = cmdScarica;
+    m_priceBox = txtPrezzo;
+    m_watchedBoxes = {txtCodice, txtData, txtQuantita, txtPrezzo, txtSconto, txtListino};
+    m_clearedBoxes = {txtCodice, txtDescrizione, txtQuantita, txtPrezzo, txtListino, txtQuantitaDisponibile,
+                      txtSaldo, txtSconto, txtCodicePagamento, txtDescrizionePagamento};
+    m_typedBoxes = {txtCodice, txtData, txtQuantita, txtPrezzo, txtSconto};
 }
 
-// Also runs again when an opener shows the window on another sale or mode.
-void frmScarico::Form_Load()
+void frmScarico::startAfresh()
 {
-    m_activated = false;
-    m_refocus = false;
-    m_changeMode = p_bln_Modifica;
-    cmdScarica->setVisible(!m_changeMode);
-    cmdSalva->setVisible(m_changeMode);
-    cmdCancella->setVisible(m_changeMode);
+    showModeButtons();
     PulisciCampi();
-    if (m_changeMode) {
-        txtData->clear();
-        LeggiScarico(p_lng_Codice_Scarico);
-    }
-    m_life->defaultButton().clear();
-    showCalcola();
-    ctrl_SkinableForm1->LoadSkin(this);
 }
 
 // The running total floats at the top right of the screen.
@@ -219,82 +189,35 @@ void frmScarico::Form_Activate()
 
 void frmScarico::Form_Unload()
 {
-    m_focus.stop();
+    StockMovementWindow::Form_Unload();
     if (m_calcola) {
         m_calcola->close();
         m_calcola->deleteLater();
     }
 }
 
-bool frmScarico::eventFilter(QObject *watched, QEvent *event)
+void frmScarico::boxEntered(QLineEdit *box)
 {
-    const QEvent::Type type = event->type();
-    if ((type == QEvent::FocusIn || type == QEvent::FocusOut)
-        && !m_focus.counts(static_cast<QWidget *>(watched), event))
-        return QWidget::eventFilter(watched, event);
-    if (watched == txtCodice) {
-        if (type == QEvent::FocusIn) {
-            txtCodice_GotFocus();
-        } else if (type == QEvent::FocusOut) {
-            errors::runReported("frmScarico.txtCodice_LostFocus", [this] { txtCodice_LostFocus(); });
-        } else if (type == QEvent::KeyRelease) {
-            const auto *key = static_cast<QKeyEvent *>(event);
-            if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && !key->isAutoRepeat())
-                txtCodice_KeyUp();
-        }
-    } else if (auto *box = qobject_cast<QLineEdit *>(watched)) {
-        if (type == QEvent::FocusIn) {
-            if (box != txtListino)
-                EvidenziaCampo(box);
-        } else if (type == QEvent::FocusOut) {
-            if (box == txtData) {
-                txtData_LostFocus();
-            } else if (box == txtQuantita || box == txtPrezzo || box == txtSconto) {
-                NormalizzaCampo(box);
-                errors::runReported("frmScarico.CalcolaSaldo", [this] { CalcolaSaldo(); });
-            }
-        }
-    }
-    return QWidget::eventFilter(watched, event);
+    if (box != txtListino)
+        EvidenziaCampo(box);
 }
 
-void frmScarico::txtCodice_GotFocus()
+void frmScarico::boxLeft(QLineEdit *box)
 {
-    EvidenziaCampo(txtCodice);
-    m_life->defaultButton().clear();
+    if (box == txtQuantita || box == txtPrezzo || box == txtSconto) {
+        NormalizzaCampo(box);
+        errors::runReported("frmScarico.CalcolaSaldo", [this] { CalcolaSaldo(); });
+    }
 }
 
-void frmScarico::txtCodice_KeyUp()
+void frmScarico::showArticle(const StockItemInfo &info)
 {
-    txtQuantita->setFocus(Qt::OtherFocusReason);
-}
-
-void frmScarico::txtCodice_LostFocus()
-{
-    StockItemInfo info = StockItemLookup::item(txtCodice->text());
-    txtCodiceArticolo->setText(info.articolo);
-    if (info.articolo.trimmed().isEmpty() || m_refocus) {
-        txtCodice->setFocus(Qt::OtherFocusReason);
-        m_refocus = false;
-        return;
-    }
-    StockItemLookup::article(info);
-    if (info.descrizione.trimmed().isEmpty()) {
-        ui::MsgBox(QStringLiteral("L'articolo con codice ") + info.articolo + QStringLiteral(" non è presente in archivio.")
-                       + kLineBreak + QStringLiteral("Impossibile completare l'operazione"),
-                   ui::vbCritical, g_strAppName);
-        m_refocus = true;
-        txtCodice->setFocus(Qt::OtherFocusReason);
-        return;
-    }
     txtDescrizione->setText(info.descrizione + QStringLiteral(" - ") + info.taglia + QStringLiteral(" - ") + info.colore);
     txtPrezzo->setText(info.listino);
     if (StockQuantity::typed(txtQuantita->text()) == 0)
         txtQuantita->setText(QStringLiteral("1"));
     txtListino->setText(info.listino);
     txtQuantitaDisponibile->setText(info.quantita);
-    NormalizzaCampo(txtCodice);
-    m_life->defaultButton().setButton(cmdScarica);
     CalcolaSaldo();
 }
 
@@ -314,34 +237,10 @@ void frmScarico::CalcolaSaldo()
         txtPrezzo->setText(MoneyText::format(*amount.unitPrice));
 }
 
-void frmScarico::txtData_LostFocus()
+void frmScarico::listWrongBoxes(QString &list)
 {
-    txtData->setText(ControllaData(txtData->text(), 0));
-    NormalizzaCampo(txtData);
-}
-
-bool frmScarico::ControllaCampi()
-{
-    QString list;
-    if (ControllaData(txtData->text(), 0).isEmpty())
-        list = QStringLiteral("Data") + kLineBreak;
-    if (txtCodice->text().trimmed().isEmpty())
-        list += QStringLiteral("Codice Articolo") + kLineBreak;
-    // The stock counts whole pieces: a fraction is as wrong as none.
-    const bool quantityAccepted = QuantityBox::accepted(*txtQuantita);
-    if (!quantityAccepted)
-        list += QStringLiteral("Quantità") + kLineBreak;
     if (!IsNumeric(txtPrezzo->text()))
         list += QStringLiteral("Prezzo") + kLineBreak;
-    if (!list.isEmpty()) {
-        ui::MsgBox(QStringLiteral("Alcuni campi non sono stati inseriti correttamente: ") + kLineBreak + list
-                       + QStringLiteral("Impossibile effettuare lo scarico."),
-                   ui::vbExclamation, g_strAppName);
-        if (!quantityAccepted)
-            QuantityBox::reselect(*txtQuantita);
-        return false;
-    }
-    return true;
 }
 
 SaleRow frmScarico::currentRow() const
@@ -361,26 +260,20 @@ SaleRow frmScarico::currentRow() const
 }
 
 // The stock change and the new row go to disk together (StockMovement).
-bool frmScarico::ScaricaQuantita()
+bool frmScarico::recordMovement()
 {
-    if (StockMovement::recordSale(currentRow()) == StockMovement::Result::ItemNotFound) {
-        ui::MsgBox(QStringLiteral("Articolo non trovato. Impossibile effettuare lo scarico."), ui::vbExclamation,
-                   g_strAppName);
-        return false;
-    }
-    return true;
+    return itemFound(StockMovement::recordSale(currentRow()),
+                     QStringLiteral("Articolo non trovato. Impossibile effettuare lo scarico."));
 }
 
-void frmScarico::cmdScarica_Click()
+void frmScarico::cmdMuovi_Click()
 {
     // Enter presses the button without leaving the box: the amount is worked
     // out again as leaving a number box would, so the row agrees with itself.
     QWidget *focused = QApplication::focusWidget();
     if (focused == txtQuantita || focused == txtPrezzo || focused == txtSconto)
         CalcolaSaldo();
-    if (!ControllaCampi() || !QuantityBox::confirmed(*txtQuantita))
-        return;
-    if (!ScaricaQuantita())
+    if (!checkedAndRecorded())
         return;
     if (!IsNumeric(txtSaldo->text()))
         txtSaldo->setText(QStringLiteral("0"));
@@ -404,70 +297,31 @@ void frmScarico::cmdScarica_Click()
     }
 }
 
-void frmScarico::PulisciCampi()
-{
-    txtData->setText(today().toString(QStringLiteral("dd/MM/yyyy")));
-    for (QLineEdit *box : {txtCodice, txtDescrizione, txtQuantita, txtPrezzo, txtListino, txtQuantitaDisponibile,
-                           txtSaldo, txtSconto, txtCodicePagamento, txtDescrizionePagamento})
-        box->clear();
-    // A box left while a question was open never lost its highlight.
-    for (QLineEdit *box : {txtCodice, txtData, txtQuantita, txtPrezzo, txtSconto})
-        if (!box->hasFocus())
-            NormalizzaCampo(box);
-}
-
-void frmScarico::LeggiScarico(long number)
-{
-    auto database = ShopDatabase::open();
-    auto rs = database->openRecordset(QStringLiteral("select * from scarico where sc_Codice = ") + QString::number(number));
-    if (rs->recordCount() != 0) {
-        txtData->setText(ControllaData(rs->value(QStringLiteral("sc_Data")), 0));
-        txtCodice->setText(NullToEmpty(rs->value(QStringLiteral("sc_Codice_Articolo"))).toString());
-        txtSconto->setText(MoneyText::display(rs->value(QStringLiteral("sc_Sconto"))));
-        txtCodicePagamento->setText(
-            MoneyText::display(NullToDefault(rs->value(QStringLiteral("sc_Pagamento")), 0)));
-        txtDescrizionePagamento->setText(CercaValore(QStringLiteral("Pagamenti"), QStringLiteral("pag_Codice"),
-                                                     QStringLiteral("pag_Descrizione"),
-                                                     txtCodicePagamento->text(), 0));
-        const QVariant quantity = rs->value(QStringLiteral("sc_Quantita"));
-        txtQuantita->setText(IsNull(quantity) ? QString() : StockQuantity::text(quantity.toDouble()));
-        txtPrezzo->setText(MoneyText::display(rs->value(QStringLiteral("sc_Prezzo"))));
-    }
-    rs->close();
-}
-
-void frmScarico::cmdSalva_Click()
-{
-    // The stock follows the change: the stored quantity of the stored item
-    // back in, the shown one out.
-    if (StockMovement::changeSale(p_lng_Codice_Scarico, currentRow()) == StockMovement::Result::ItemNotFound)
-        ui::MsgBox(QStringLiteral("Articolo non trovato. Impossibile modificare la quantità."), ui::vbExclamation,
-                   g_strAppName);
-}
-
-void frmScarico::cmdCancella_Click()
-{
-    if (ui::MsgBox(QStringLiteral("Eliminare definiticamente lo scarico corrente?"), ui::vbYesNo | ui::vbQuestion,
-                   g_strAppName)
-        == ui::vbNo)
-        return;
-    // What the row says was sold goes back into stock, whatever the boxes show.
-    if (StockMovement::deleteSale(p_lng_Codice_Scarico) == StockMovement::Result::ItemNotFound)
-        ui::MsgBox(QStringLiteral("Articolo non trovato. Impossibile modificare la quantità."), ui::vbExclamation,
-                   g_strAppName);
-    ui::MsgBox(QStringLiteral("Il dato è stato cancellato."), ui::vbInformation, g_strAppName);
-    close();
-}
-
 void frmScarico::cmdPagamento_Click()
 {
-    frmHelp picker(this);
-    picker.QryTable = QStringLiteral("Pagamenti");
-    picker.QryBoundColumn = QStringLiteral("pag_Codice");
-    picker.QryListField = QStringLiteral("pag_Descrizione");
-    picker.QryOrder = QStringLiteral("pag_Descrizione");
-    picker.ButtonNew = false;
-    picker.showModal();
-    txtCodicePagamento->setText(NullToEmpty(picker.QrySelected).toString());
-    txtDescrizionePagamento->setText(NullToEmpty(picker.QryText).toString());
+    const auto [descrizione, codice] = pick(QStringLiteral("Pagamenti"), QStringLiteral("pag_Codice"),
+                                            QStringLiteral("pag_Descrizione"));
+    txtCodicePagamento->setText(codice);
+    txtDescrizionePagamento->setText(descrizione);
+}
+
+void frmScarico::showRecorded(db::Recordset &rs)
+{
+    txtSconto->setText(MoneyText::display(rs.value(QStringLiteral("sc_Sconto"))));
+    txtCodicePagamento->setText(MoneyText::display(NullToDefault(rs.value(QStringLiteral("sc_Pagamento")), 0)));
+    txtDescrizionePagamento->setText(CercaValore(QStringLiteral("Pagamenti"), QStringLiteral("pag_Codice"),
+                                                 QStringLiteral("pag_Descrizione"), txtCodicePagamento->text(), 0));
+}
+
+// The stock follows the change: the stored quantity of the stored item back
+// in, the shown one out.
+StockMovement::Result frmScarico::changeMovement()
+{
+    return StockMovement::changeSale(p_lng_Codice_Scarico, currentRow());
+}
+
+// What the row says was sold goes back into stock, whatever the boxes show.
+StockMovement::Result frmScarico::deleteMovement()
+{
+    return StockMovement::deleteSale(p_lng_Codice_Scarico);
 }
