@@ -13,16 +13,18 @@
 #include "rules/ShopDatabase.h"
 #include "rules/StockQuantity.h"
 #include "skin/ctrl_SkinableForm.h"
+#include "stock/CounterLook.h"
 #include "stock/QuantityBox.h"
 #include "ui/Messages.h"
 
+#include <QBoxLayout>
+#include <QGridLayout>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
 namespace {
-
-const QString kLineBreak = QStringLiteral("\r\n");
 
 bool isEnter(int key)
 {
@@ -86,6 +88,35 @@ void StockMovementWindow::wire()
 }
 
 // Also runs again when an opener shows the window on another movement or mode.
+QGridLayout *StockMovementWindow::newBoxGrid()
+{
+    auto *grid = new QGridLayout;
+    grid->setHorizontalSpacing(10);
+    grid->setVerticalSpacing(2);
+    return grid;
+}
+
+void StockMovementWindow::putBox(QGridLayout *grid, QWidget *box, const QString &caption, int row, int column, int span)
+{
+    grid->addWidget(CounterLook::label(this, caption, box), row, column, 1, span);
+    grid->addWidget(box, row + 1, column, 1, span);
+}
+
+void StockMovementWindow::layOut(QGridLayout *grid, QPushButton *action)
+{
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(action);
+    buttons->addWidget(cmdSalva);
+    buttons->addWidget(cmdCancella);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setSpacing(10);
+    layout->addLayout(grid);
+    layout->addStretch();
+    layout->addLayout(buttons);
+}
+
 void StockMovementWindow::Form_Load()
 {
     m_activated = false;

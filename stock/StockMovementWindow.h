@@ -10,6 +10,7 @@
 
 #include <utility>
 
+class QGridLayout;
 class QLineEdit;
 class QPushButton;
 namespace db { class Recordset; }
@@ -35,6 +36,14 @@ protected:
 
     // Called by the kind's constructor once its boxes and buttons are built.
     void wire();
+    // The line break of the window's messages.
+    static inline const QString kLineBreak = QStringLiteral("\r\n");
+
+    // The boxes' grid, each box under its caption.
+    static QGridLayout *newBoxGrid();
+    void putBox(QGridLayout *grid, QWidget *box, const QString &caption, int row, int column, int span = 1);
+    // The kind's boxes above, its own button then Salva and Cancella below.
+    void layOut(QGridLayout *grid, QPushButton *action);
 
     bool eventFilter(QObject *watched, QEvent *event) override;
 

@@ -23,13 +23,6 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPushButton>
-#include <QVBoxLayout>
-
-namespace {
-
-const QString kLineBreak = QStringLiteral("\r\n");
-
-} // namespace
 
 frmCarico::frmCarico(QWidget *parent)
     : StockMovementWindow(Kind::Load, parent)
@@ -75,14 +68,8 @@ void frmCarico::buildLayout()
     for (QLineEdit *box : {txtData, txtQuantita, txtQuantitaDisponibile, txtCarico, txtCaricoIE, txtListino})
         box->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
-    auto *grid = new QGridLayout;
-    grid->setHorizontalSpacing(10);
-    grid->setVerticalSpacing(2);
-    auto put = [&](QWidget *box, const QString &caption, int row, int column, int span = 1) {
-        grid->addWidget(CounterLook::label(this, caption, box), row, column, 1, span);
-        grid->addWidget(box, row + 1, column, 1, span);
-    };
-    put(txtData, QStringLiteral("Data"), 0, 0);
+    auto *grid = newBoxGrid();
+    putBox(grid, txtData, QStringLiteral("Data"), 0, 0);
     auto *codeRow = new QHBoxLayout;
     codeRow->setSpacing(4);
     codeRow->addWidget(txtCodice, 1);
@@ -91,28 +78,18 @@ void frmCarico::buildLayout()
     grid->addWidget(CounterLook::label(this, QStringLiteral("Codice"), txtCodice), 0, 1, 1, 2);
     grid->addLayout(codeRow, 1, 1, 1, 2);
     grid->addWidget(chkUsato, 1, 3, Qt::AlignLeft | Qt::AlignVCenter);
-    put(txtDescrizione, QStringLiteral("Descrizione"), 2, 0, 4);
-    put(txtTaglia, QStringLiteral("Taglia"), 4, 0);
-    put(txtColore, QStringLiteral("Colore"), 4, 1, 2);
-    put(txtQuantitaDisponibile, QStringLiteral("Q. Disp."), 4, 3);
-    put(txtQuantita, QStringLiteral("Quantità"), 6, 0);
-    put(txtCaricoIE, QStringLiteral("Carico € I.E."), 6, 1);
-    put(txtCarico, QStringLiteral("Carico €"), 6, 2);
-    put(txtListino, QStringLiteral("Listino €"), 6, 3);
+    putBox(grid, txtDescrizione, QStringLiteral("Descrizione"), 2, 0, 4);
+    putBox(grid, txtTaglia, QStringLiteral("Taglia"), 4, 0);
+    putBox(grid, txtColore, QStringLiteral("Colore"), 4, 1, 2);
+    putBox(grid, txtQuantitaDisponibile, QStringLiteral("Q. Disp."), 4, 3);
+    putBox(grid, txtQuantita, QStringLiteral("Quantità"), 6, 0);
+    putBox(grid, txtCaricoIE, QStringLiteral("Carico € I.E."), 6, 1);
+    putBox(grid, txtCarico, QStringLiteral("Carico €"), 6, 2);
+    putBox(grid, txtListino, QStringLiteral("Listino €"), 6, 3);
     for (int column = 0; column < 4; ++column)
         grid->setColumnStretch(column, 1);
 
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(cmdCarica);
-    buttons->addWidget(cmdSalva);
-    buttons->addWidget(cmdCancella);
-
-    auto *layout = new QVBoxLayout(this);
-    layout->setSpacing(10);
-    layout->addLayout(grid);
-    layout->addStretch();
-    layout->addLayout(buttons);
+    layOut(grid, cmdCarica);
 
     setTabOrder(chkUsato, txtData);
     setTabOrder(txtData, txtCodice);

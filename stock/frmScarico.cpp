@@ -28,11 +28,8 @@
 #include <QMdiSubWindow>
 #include <QPushButton>
 #include <QScreen>
-#include <QVBoxLayout>
 
 namespace {
-
-const QString kLineBreak = QStringLiteral("\r\n");
 
 void letPendingEventsRun()
 {
@@ -99,22 +96,16 @@ void frmScarico::buildLayout()
     for (QLineEdit *box : {txtData, txtQuantitaDisponibile, txtQuantita, txtListino, txtSconto, txtPrezzo, txtSaldo})
         box->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
-    auto *grid = new QGridLayout;
-    grid->setHorizontalSpacing(10);
-    grid->setVerticalSpacing(2);
-    auto put = [&](QWidget *box, const QString &caption, int row, int column, int span = 1) {
-        grid->addWidget(CounterLook::label(this, caption, box), row, column, 1, span);
-        grid->addWidget(box, row + 1, column, 1, span);
-    };
-    put(txtCodice, QStringLiteral("Codice"), 0, 0, 2);
-    put(txtData, QStringLiteral("Data"), 0, 5);
-    put(txtDescrizione, QStringLiteral("Descrizione"), 2, 0, 6);
-    put(txtQuantitaDisponibile, QStringLiteral("Quantità Disp."), 4, 0);
-    put(txtQuantita, QStringLiteral("Quantità"), 4, 1);
-    put(txtListino, QStringLiteral("Listino €"), 4, 2);
-    put(txtSconto, QStringLiteral("Sconto €"), 4, 3);
-    put(txtPrezzo, QStringLiteral("Prezzo €"), 4, 4);
-    put(txtSaldo, QStringLiteral("Saldo €"), 4, 5);
+    auto *grid = newBoxGrid();
+    putBox(grid, txtCodice, QStringLiteral("Codice"), 0, 0, 2);
+    putBox(grid, txtData, QStringLiteral("Data"), 0, 5);
+    putBox(grid, txtDescrizione, QStringLiteral("Descrizione"), 2, 0, 6);
+    putBox(grid, txtQuantitaDisponibile, QStringLiteral("Quantità Disp."), 4, 0);
+    putBox(grid, txtQuantita, QStringLiteral("Quantità"), 4, 1);
+    putBox(grid, txtListino, QStringLiteral("Listino €"), 4, 2);
+    putBox(grid, txtSconto, QStringLiteral("Sconto €"), 4, 3);
+    putBox(grid, txtPrezzo, QStringLiteral("Prezzo €"), 4, 4);
+    putBox(grid, txtSaldo, QStringLiteral("Saldo €"), 4, 5);
     auto *payment = new QHBoxLayout;
     payment->setSpacing(4);
     payment->addWidget(txtDescrizionePagamento, 1);
@@ -124,17 +115,7 @@ void frmScarico::buildLayout()
     for (int column = 0; column < 6; ++column)
         grid->setColumnStretch(column, 1);
 
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(cmdScarica);
-    buttons->addWidget(cmdSalva);
-    buttons->addWidget(cmdCancella);
-
-    auto *layout = new QVBoxLayout(this);
-    layout->setSpacing(10);
-    layout->addLayout(grid);
-    layout->addStretch();
-    layout->addLayout(buttons);
+    layOut(grid, cmdScarica);
 
     setTabOrder(txtQuantita, txtSconto);
     setTabOrder(txtSconto, txtPrezzo);
