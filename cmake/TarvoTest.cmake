@@ -42,3 +42,10 @@ function(tarvo_crash_test_timeout name)
     set_tests_properties(${name}_server PROPERTIES TIMEOUT 0)
   endif()
 endfunction()
+
+# tarvo_test_fixture(<library> <links...>): a fixture the tests share,
+# compiled once: its folder is on the include path of every test linking it.
+function(tarvo_test_fixture name)
+  target_include_directories(${name} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/tests/common)
+  target_link_libraries(${name} PUBLIC tarvo_options Qt6::Test ${ARGN})
+endfunction()

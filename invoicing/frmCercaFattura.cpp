@@ -42,10 +42,7 @@
 
 namespace {
 
-constexpr int twips(int value)
-{
-    return value / skin::frame::kTwipsPerPixel;
-}
+using skin::frame::twips;
 
 // Below this inner width the layout stays as it is.
 constexpr int kNarrowestLayout = 8600;

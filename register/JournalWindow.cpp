@@ -24,14 +24,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-namespace {
-
-constexpr int twips(int value)
-{
-    return value / skin::frame::kTwipsPerPixel;
-}
-
-} // namespace
+using skin::frame::twips;
 
 JournalWindow::JournalWindow(JournalKind kind, QWidget *parent)
     : QWidget(parent)

@@ -37,10 +37,7 @@
 
 namespace {
 
-constexpr int twips(int value)
-{
-    return value / skin::frame::kTwipsPerPixel;
-}
+using skin::frame::twips;
 
 // The list starts 2790 twips below the window's top edge (its caption
 // included) and ends 200 twips above its bottom edge; the buttons stand above

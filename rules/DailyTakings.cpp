@@ -16,7 +16,7 @@ QString literal(const QDate &date)
     return QLatin1Char('#') + date.toString(QStringLiteral("MM/dd/yyyy")) + QLatin1Char('#');
 }
 
-double number(const QVariant &value)
+double sumOrZero(const QVariant &value)
 {
     return value.isNull() ? 0 : value.toDouble();
 }
@@ -42,8 +42,8 @@ DailyTakings DailyTakings::read(const QDate &from, const QDate &to)
             const QVariant code = rs->value(QStringLiteral("sc_Pagamento"));
             line.pagamento = code.isNull() ? QString() : code.toString().trimmed();
             line.vendite = rs->value(QStringLiteral("Vendite")).toInt();
-            line.sconti = number(rs->value(QStringLiteral("Sconti")));
-            line.incasso = number(rs->value(QStringLiteral("Incasso")));
+            line.sconti = sumOrZero(rs->value(QStringLiteral("Sconti")));
+            line.incasso = sumOrZero(rs->value(QStringLiteral("Incasso")));
             byCode << line;
             rs->moveNext();
         }

@@ -12,6 +12,11 @@ namespace skin {
 // from its right end, borders 150 units (10 px) wide.
 namespace frame {
 constexpr int kTwipsPerPixel = 15;
+// A length the forms give in twips, in pixels.
+constexpr int twips(int value)
+{
+    return value / kTwipsPerPixel;
+}
 constexpr int kButtonTop = 45 / kTwipsPerPixel;
 constexpr int kButtonRightGap = 75 / kTwipsPerPixel;
 constexpr int kBorderWidth = 150 / kTwipsPerPixel;

@@ -37,10 +37,7 @@
 
 namespace {
 
-constexpr int twips(int value)
-{
-    return value / skin::frame::kTwipsPerPixel;
-}
+using skin::frame::twips;
 
 constexpr int kListTop = 2290;     // twips from the window's top edge
 constexpr int kListBottom = 500;
