@@ -14,8 +14,8 @@
 #include "invoicing/ApriRicercaFattura.h"
 #include "invoicing/EsportaFattureElettroniche.h"
 #include "invoicing/FatturaRighe.h"
+#include "invoicing/SceltaCliente.h"
 #include "invoicing/StampaFattura.h"
-#include "lookup/frmHelp.h"
 #include "register/frmAnagrafica.h"
 #include "rules/InvoiceArchive.h"
 #include "rules/InvoiceDrafts.h"
@@ -343,14 +343,7 @@ void FatturaComandi::cmdCercaAnagrafica_Click()
 {
     errors::ErrorTrap trap(QStringLiteral("frmFattura.cmdCercaAnagrafica_Click"));
     trap.run([&] {
-        frmHelp picker(&m_c.window);
-        picker.QryTable = QStringLiteral("Anagrafica");
-        picker.QryBoundColumn = QStringLiteral("anag_Contatore");
-        picker.QryListField = QStringLiteral("anag_Denominazione");
-        picker.QryOrder = QStringLiteral("anag_Denominazione");
-        picker.ButtonNew = false;
-        picker.showModal();
-        campo(2)->setText(QString::number(ValLong(NullToEmpty(picker.QrySelected).toString())));
+        campo(2)->setText(SceltaCliente::scegli(&m_c.window));
     });
 }
 

@@ -75,11 +75,11 @@ void FatturaRighe::buildGrid(QWidget &window)
 {
     m_grid = new data::Grid(&window);
     m_grid->setObjectName(QStringLiteral("m_grid"));
-    data::GridColumn numero(QStringLiteral("Numero Fattura"), QStringLiteral("df_Numero_Fattura"));
+    data::GridColumn numeroFattura(QStringLiteral("Numero Fattura"), QStringLiteral("df_Numero_Fattura"));
     // Filled from the header before the line is written: a line always
     // belongs to the invoice on screen.
-    numero.locked = true;
-    numero.width = 100;
+    numeroFattura.locked = true;
+    numeroFattura.width = 100;
     data::GridColumn descrizione(QStringLiteral("Descrizione"), QStringLiteral("df_Descrizione"));
     descrizione.width = 240;
     data::GridColumn quantita(QStringLiteral("Quantità"), QStringLiteral("df_Quantità"));
@@ -95,9 +95,9 @@ void FatturaRighe::buildGrid(QWidget &window)
     data::GridColumn iva(QStringLiteral("IVA"), QStringLiteral("df_IVA"));
     iva.kind = data::GridColumn::Kind::Number;
     iva.width = 140;
-    for (data::GridColumn *column : {&numero, &descrizione, &quantita, &prezzo, &importo})
+    for (data::GridColumn *column : {&numeroFattura, &descrizione, &quantita, &prezzo, &importo})
         column->button = true;
-    m_grid->setColumns({numero, descrizione, quantita, prezzo, importo, iva});
+    m_grid->setColumns({numeroFattura, descrizione, quantita, prezzo, importo, iva});
     m_grid->setAllowAddNew(false);
     m_grid->setAllowUpdate(false);
     m_grid->setDataSource(m_dettagli);
