@@ -6,41 +6,16 @@
 #include "db/Database.h"
 #include "db/SqlText.h"
 #include "report/ReportControl.h"
-#include "rules/InvoiceVatSummary.h"
 #include "rules/ShopDatabase.h"
 #include "rules/TypedNumber.h"
+#include "rules/invoicing/InvoiceReader.h"
 #include "ui/Messages.h"
-
-#include <QHash>
 
 namespace {
 
 // Slot 0 stays empty; group k takes 2k - 1 and 2k, the total and the number
 // the two after the last group: slots 1 to 20 hold at most nine groups.
 constexpr int kMostVatGroups = (report::kFormulaSlots - 3) / 2;
-
-struct VatCode {
-    QString description;
-    double rate = 0;
-};
-
-// Description and rate of a VAT code, the rate read as the number it is.
-VatCode lookUpVatCode(db::Database &database, const QVariant &code)
-{
-    VatCode found;
-    if (!code.isValid() || code.isNull())
-        return found;
-    std::unique_ptr<db::Recordset> rs = database.openRecordset(
-        QStringLiteral("select IVA_Descrizione, IVA_Aliquota from IVA where IVA_Codice = ")
-        + QString::number(code.toLongLong()));
-    if (rs->recordCount() != 0) {
-        const QVariant description = rs->value(QStringLiteral("IVA_Descrizione"));
-        found.description = description.isNull() ? QString() : description.toString();
-        found.rate = InvoiceVatSummary::rate(rs->value(QStringLiteral("IVA_Aliquota")));
-    }
-    rs->close();
-    return found;
-}
 
 // "07-00012" -> "12": the sequence without its year, as a number.
 QString sequencePart(const QString &numero)
@@ -65,25 +40,11 @@ void StampaFattura(const QString &numero, bool anteprima, short copie)
     Report.set(report::prop::WindowTitle, QStringLiteral("Stampa della fattura numero ") + numero);
 
     std::shared_ptr<db::Database> database = ShopDatabase::open();
-    std::unique_ptr<db::Recordset> rs = database->openRecordset(
-        QStringLiteral("select * from [Dettaglio Fattura] where df_Numero_Fattura = ") + db::quoted(numero)
-        + QStringLiteral(" order by df_IVA"));
-    if (rs->recordCount() == 0) {
-        rs->close();
+    const StoredInvoice invoice = InvoiceReader(*database).read(numero);
+    if (invoice.lines.empty())
         return;
-    }
 
-    InvoiceVatSummary summary;
-    QHash<QString, VatCode> codes;   // looked up once per code
-    for (rs->moveFirst(); !rs->eof(); rs->moveNext()) {
-        const QVariant code = rs->value(QStringLiteral("df_IVA"));
-        const QString key = code.isNull() ? QString() : QString::number(code.toLongLong());
-        if (!codes.contains(key))
-            codes.insert(key, lookUpVatCode(*database, code));
-        summary.addLine(code, rs->value(QStringLiteral("df_Importo")), codes.value(key).rate);
-    }
-    rs->close();
-
+    const InvoiceVatSummary &summary = invoice.vatSummary;
     const std::vector<InvoiceVatSummary::Group> groups = summary.groups();
     if (int(groups.size()) > kMostVatGroups) {
         ui::MsgBox(QStringLiteral("La fattura ha righe con %1 codici IVA diversi: se ne possono stampare al più %2.")
@@ -95,9 +56,9 @@ void StampaFattura(const QString &numero, bool anteprima, short copie)
     int slot = 1;
     int k = 1;
     for (const InvoiceVatSummary::Group &group : groups) {
-        const QString key = group.code ? QString::number(*group.code) : QString();
+        const QString description = group.code ? invoice.vatCode(*group.code).description : QString();
         Report.set(report::prop::Formulas, slot++,
-                   QStringLiteral("Descrizione_Iva_%1=").arg(k) + db::formulaQuoted(codes.value(key).description));
+                   QStringLiteral("Descrizione_Iva_%1=").arg(k) + db::formulaQuoted(description));
         Report.set(report::prop::Formulas, slot++,
                    QStringLiteral("Importo_IVA_%1=").arg(k) + InvoiceVatSummary::reportAmount(group.vatCents));
         ++k;

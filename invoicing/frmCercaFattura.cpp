@@ -16,7 +16,7 @@
 #include "db/Recordset.h"
 #include "rules/invoicing/InvoiceList.h"
 #include "invoicing/RichiamaFattura.h"
-#include "lookup/frmHelp.h"
+#include "invoicing/SceltaCliente.h"
 #include "report/ReportControl.h"
 #include "report/ReportProperties.h"
 #include "skin/FrameGeometry.h"
@@ -212,14 +212,7 @@ ListExport frmCercaFattura::listToExport() const
 
 void frmCercaFattura::cmdHelp_Click()
 {
-    frmHelp picker(this);
-    picker.QryTable = QStringLiteral("Anagrafica");
-    picker.QryBoundColumn = QStringLiteral("anag_Contatore");
-    picker.QryListField = QStringLiteral("anag_Denominazione");
-    picker.QryOrder = QStringLiteral("anag_Denominazione");
-    picker.ButtonNew = false;
-    picker.showModal();
-    const QString counter = QString::number(ValLong(NullToEmpty(picker.QrySelected).toString()));
+    const QString counter = SceltaCliente::scegli(this);
     txtCodiceCliente->setText(counter);
     txtCliente->setText(CercaValore(QStringLiteral("Anagrafica"), QStringLiteral("anag_Contatore"),
                                     QStringLiteral("anag_Denominazione"), counter, 1));

@@ -13,7 +13,10 @@
 #include "db/Database.h"
 #include "db/DbError.h"
 #include "db/Recordset.h"
+#include "invoicing/FatturaComandi.h"
+#include "invoicing/FatturaRighe.h"
 #include "rules/InvoiceArchive.h"
+#include "rules/ShopDatabase.h"
 #include "skin/CardToolbarStrip.h"
 #include "skin/ImageToolbar.h"
 #include "skin/ctrl_SkinableForm.h"
@@ -47,15 +50,11 @@ QLabel *label(const QString &text, QWidget *parent)
 
 } // namespace
 
-const QString frmFattura::kTrapLabel = QStringLiteral("frmFattura.toolbar_Buttonclick");
 const QString frmFattura::kLoadLabel = QStringLiteral("frmFattura.Load");
 const QString frmFattura::kAllInvoices = QStringLiteral("select * from Fattura order by fat_Numero");
 
 frmFattura::frmFattura(QWidget *parent)
     : QWidget(parent)
-    , CardCommands({.one = QStringLiteral(" una fattura."),
-                    .oneNew = QStringLiteral(" una nuova fattura."),
-                    .saveBeforePrint = QStringLiteral("E' necessario salvare la fattura prima di stampare.")})
     , m_focus(*this)
 {
     setObjectName(QStringLiteral("frmFattura"));
@@ -68,15 +67,28 @@ frmFattura::frmFattura(QWidget *parent)
 
     datPrimaryRs = new data::DataControl(this);
     datPrimaryRs->setObjectName(QStringLiteral("datPrimaryRs"));
-    datDettagli = new data::DataControl(this);
-    datDettagli->setObjectName(QStringLiteral("datDettagli"));
     datPagamenti = new data::DataControl(this);
     datPagamenti->setObjectName(QStringLiteral("datPagamenti"));
     m_binder = new data::FieldBinder(*datPrimaryRs, this);
 
     buildHeader();
     buildToolbar();
-    buildGrid();
+    m_righe = new FatturaRighe(*this, *datPrimaryRs, *txtFields(0), *txtTotale);
+    TDBGrid1 = m_righe->grid();
+    datDettagli = m_righe->dettagli();
+    m_comandi = std::make_unique<FatturaComandi>(FatturaComandi::Controlli{
+        .window = *this,
+        .testata = *datPrimaryRs,
+        .binder = *m_binder,
+        .campi = m_fields,
+        .cliente = *txtCliente,
+        .pagata = *chkPagata,
+        .totale = *txtTotale,
+        .anteprima = *chkAnteprima,
+        .copie = *txtCopie,
+        .contatore = *txtToolbar,
+        .righe = *m_righe,
+    });
     buildLayout();
     giveWindowLife(*this, ctrl_SkinableForm1, {
         .loadLabel = kLoadLabel,
@@ -89,7 +101,7 @@ frmFattura::frmFattura(QWidget *parent)
     for (auto signal : {&data::DataControl::refreshed, &data::DataControl::currentChanged})
         connect(datPrimaryRs, signal, this, &frmFattura::RecordCambiato);
     connect(datPrimaryRs, &data::DataControl::editModeChanged, this, [this] {
-        AggiornaContatore();
+        m_comandi->AggiornaContatore();
         MostraPagamento();
     });
 }
@@ -113,7 +125,7 @@ void frmFattura::buildHeader()
     txtFields(0)->setReadOnly(true);
     txtFields(2)->setFixedWidth(60);
     txtFields(2)->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    connect(txtFields(0), &QLineEdit::textChanged, this, [this] { Aggiornagrid(); });
+    connect(txtFields(0), &QLineEdit::textChanged, this, [this] { m_righe->Aggiornagrid(); });
     connect(txtFields(2), &QLineEdit::textChanged, this, [this] { MostraCliente(); });
 
     txtCliente = new QLineEdit(this);
@@ -259,19 +271,19 @@ void frmFattura::Form_Load()
     // saved (it stopped meanwhile): they would turn up in the next New.
     step([&] {
         datPrimaryRs->setDatabaseName(g_strDbPath);
-        InvoiceArchive(*database()).removeStrayLines();
+        InvoiceArchive(*ShopDatabase::open()).removeStrayLines();
     });
     step([&] {
         datPrimaryRs->setRecordSource(kAllInvoices);
         datPrimaryRs->refresh();
-        db::Recordset *rs = fatture();
+        db::Recordset *rs = m_comandi->fatture();
         if (rs->recordCount() == 0) {
             rs->addNew();
             ui::MsgBox(QStringLiteral("In questo momento non sono presenti fatture in archivio. ")
                            + QStringLiteral("La prima fattura è pronta per essere inserita. ") + QStringLiteral("\r\n")
                            + QStringLiteral("Completare i dati, quindi premere il tasto salva per salvare la prima fattura."),
                        ui::vbInformation, g_strAppName);
-            txtFields(0)->setText(CercaNumeroFattura());
+            txtFields(0)->setText(m_comandi->CercaNumeroFattura());
             txtFields(1)->setText(today().toString(QStringLiteral("dd/MM/yyyy")));
         } else {
             rs->moveLast();
@@ -291,8 +303,8 @@ void frmFattura::Form_Load()
         }
         MostraPagamento();
     });
-    step([&] { CaricaIva(); });
-    AggiornaContatore();
+    step([&] { m_righe->CaricaIva(); });
+    m_comandi->AggiornaContatore();
     ResetPointer();
 }
 
@@ -306,7 +318,7 @@ void frmFattura::Form_Activate()
 void frmFattura::Form_Unload()
 {
     m_focus.stop();
-    errors::runReported(QStringLiteral("frmFattura.Form_Unload"), [this] { AbbandonaNuova(); });
+    errors::runReported(QStringLiteral("frmFattura.Form_Unload"), [this] { m_comandi->AbbandonaNuova(); });
     ResetPointer();
 }
 
@@ -315,55 +327,54 @@ void frmFattura::PopolaToolBar()
     m_strip.populate(skin::ToolbarCard::Fattura, ctrl_SkinableForm1->SkinPath(), kToolbarPictures, *this);
 }
 
-db::Recordset *frmFattura::fatture() const
-{
-    db::Recordset *rs = datPrimaryRs->recordset();
-    if (!rs)
-        throw db::DbError(db::ErrorKind::NoCurrentRecord, 91,
-                          QStringLiteral("Variabile oggetto o variabile del blocco With non impostata."));
-    return rs;
-}
-
-// The shared connection of the shop's database (the data controls use the
-// same one, so their writes and these share a transaction).
-std::shared_ptr<db::Database> frmFattura::database() const
-{
-    return db::Database::open(g_strDbPath, QStringLiteral(";PWD=") + g_strDbPassword);
-}
-
-QString frmFattura::numero() const
-{
-    return txtFields(0)->text();
-}
-
 int frmFattura::editState() const
 {
-    return int(datPrimaryRs->editMode());
+    return m_comandi->editState();
 }
 
-void frmFattura::AggiornaContatore()
+void frmFattura::imgToolbar1_Click(int index)
 {
-    try {
-        db::Recordset *rs = datPrimaryRs->recordset();
-        if (!rs || !rs->isOpen())
-            return;
-        // A new invoice not saved yet stands at position 0.
-        const int position = rs->editMode() == db::EditMode::Adding ? 0 : rs->absolutePosition() + 1;
-        txtToolbar->setText(QStringLiteral("Fattura: ") + QString::number(position)
-                            + QStringLiteral(" di ") + QString::number(rs->recordCount()));
-    } catch (...) {
-        // The counter is a courtesy: it never stops the window.
-    }
+    m_comandi->imgToolbar1_Click(index);
+}
+
+void frmFattura::cmdCambiaNumero_Click()
+{
+    m_comandi->cmdCambiaNumero_Click();
+}
+
+void frmFattura::cmdCercaAnagrafica_Click()
+{
+    m_comandi->cmdCercaAnagrafica_Click();
+}
+
+void frmFattura::cmdNuovaAnagrafica_Click()
+{
+    m_comandi->cmdNuovaAnagrafica_Click();
+}
+
+void frmFattura::cmdFatturaElettronica_Click()
+{
+    m_comandi->cmdFatturaElettronica_Click();
+}
+
+void frmFattura::TDBGrid1_ButtonClick(int column)
+{
+    m_righe->TDBGrid1_ButtonClick(column);
+}
+
+bool frmFattura::MostraFattura(const QString &numero)
+{
+    return m_comandi->MostraFattura(numero);
 }
 
 void frmFattura::RecordCambiato()
 {
-    AggiornaContatore();
+    m_comandi->AggiornaContatore();
     MostraPagamento();
     try {
         db::Recordset *rs = datPrimaryRs->recordset();
         if (rs && rs->recordCount() != 0)
-            AggiornaTotale();
+            m_righe->AggiornaTotale();
     } catch (...) {
         // Errors of the record change are ignored, as they always were.
     }
@@ -403,7 +414,7 @@ void frmFattura::ScegliPagamento(int index)
     if (m_showingPagamento)
         return;
     errors::runReported(QStringLiteral("frmFattura.dbcboPagamenti_Click"), [&] {
-        db::Recordset *rs = fatture();
+        db::Recordset *rs = m_comandi->fatture();
         if (rs->editMode() == db::EditMode::None) {
             if (rs->absolutePosition() < 0)
                 return;

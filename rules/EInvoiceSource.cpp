@@ -4,10 +4,9 @@
 #include "db/Recordset.h"
 #include "db/SqlText.h"
 #include "rules/InvoiceLine.h"
-#include "rules/InvoiceVatSummary.h"
 #include "rules/ShopIdentity.h"
+#include "rules/invoicing/InvoiceReader.h"
 
-#include <QHash>
 #include <QLocale>
 
 namespace {
@@ -16,16 +15,6 @@ QString text(const db::Recordset &rs, const QString &field)
 {
     const QVariant value = rs.value(field);
     return value.isNull() ? QString() : value.toString().trimmed();
-}
-
-QDate date(const db::Recordset &rs, const QString &field)
-{
-    const QVariant value = rs.value(field);
-    if (value.isNull())
-        return {};
-    if (value.typeId() == QMetaType::QDateTime)
-        return value.toDateTime().date();
-    return value.toDate();
 }
 
 QString isoLiteral(const QDate &d)
@@ -56,19 +45,17 @@ EInvoiceDocument EInvoiceSource::invoice(const QString &numero) const
 {
     EInvoiceDocument doc;
     doc.numero = numero;
-    std::unique_ptr<db::Recordset> header = m_db.openRecordset(
-        QStringLiteral("select * from Fattura where fat_Numero = ") + db::quoted(numero));
-    if (header->eof())
+    const StoredInvoice stored = InvoiceReader(m_db).read(numero);
+    if (!stored.headerFound)
         return doc;
-    doc.data = date(*header, QStringLiteral("fat_Data"));
-    doc.pagamento = text(*header, QStringLiteral("fat_Descrizione_Pagamento"));
-    doc.dataPagamento = date(*header, QStringLiteral("fat_Data_Pagamento"));
-    const QVariant cliente = header->value(QStringLiteral("fat_Codice_Cliente"));
-    header->close();
+    doc.data = stored.date;
+    doc.pagamento = stored.payment;
+    doc.dataPagamento = stored.paymentDate;
 
-    if (!cliente.isNull()) {
+    if (!stored.customer.isNull()) {
         std::unique_ptr<db::Recordset> rs = m_db.openRecordset(
-            QStringLiteral("select * from Anagrafica where anag_Contatore = ") + QString::number(cliente.toLongLong()));
+            QStringLiteral("select * from Anagrafica where anag_Contatore = ")
+            + QString::number(stored.customer.toLongLong()));
         if (!rs->eof()) {
             doc.clienteTrovato = true;
             EInvoiceCustomer &c = doc.cliente;
@@ -86,46 +73,26 @@ EInvoiceDocument EInvoiceSource::invoice(const QString &numero) const
         rs->close();
     }
 
-    // The lines in the order they were typed, each with its VAT code's rate
-    // and nature (looked up once per code).
-    struct Code { bool found = false; double rate = 0; QString natura; };
-    QHash<qlonglong, Code> codes;
-    std::unique_ptr<db::Recordset> lines = m_db.openRecordset(
-        QStringLiteral("select * from [Dettaglio Fattura] where df_Numero_Fattura = ") + db::quoted(numero));
-    for (; !lines->eof(); lines->moveNext()) {
+    // The lines in the order they were row, each with its VAT code's rate
+    // and nature. A number stored as text reads as the engine reads texts
+    // given to number fields, with the decimal comma: the line and the VAT
+    // summary then see the same amount.
+    const QLocale italian(QLocale::Italian, QLocale::Italy);
+    for (const StoredInvoice::Line &row : stored.lines) {
         EInvoiceLine line;
-        line.descrizione = text(*lines, QStringLiteral("df_Descrizione"));
-        // A number stored as text reads as the engine reads texts given
-        // to number fields, with the decimal comma: the line and the VAT
-        // summary then see the same amount.
-        const QLocale italian(QLocale::Italian, QLocale::Italy);
-        line.quantita = InvoiceLine::number(lines->value(QStringLiteral("df_Quantità")), italian);
-        line.prezzo = InvoiceLine::number(lines->value(QStringLiteral("df_Prezzo")), italian);
-        const QVariant importo = lines->value(QStringLiteral("df_Importo"));
-        if (!importo.isNull())
-            line.importo = InvoiceLine::number(importo, italian);
-        line.codiceIva = lines->value(QStringLiteral("df_IVA"));
+        line.descrizione = row.description.isNull() ? QString() : row.description.toString().trimmed();
+        line.quantita = InvoiceLine::number(row.quantity, italian);
+        line.prezzo = InvoiceLine::number(row.price, italian);
+        if (!row.amount.isNull())
+            line.importo = InvoiceLine::number(row.amount, italian);
+        line.codiceIva = row.vatCode;
         if (!line.codiceIva.isNull()) {
-            const qlonglong key = line.codiceIva.toLongLong();
-            if (!codes.contains(key)) {
-                Code code;
-                std::unique_ptr<db::Recordset> rs = m_db.openRecordset(
-                    QStringLiteral("select IVA_Aliquota, IVA_Natura from IVA where IVA_Codice = ") + QString::number(key));
-                if (!rs->eof()) {
-                    code.found = true;
-                    code.rate = InvoiceVatSummary::rate(rs->value(QStringLiteral("IVA_Aliquota")));
-                    code.natura = text(*rs, QStringLiteral("IVA_Natura"));
-                }
-                rs->close();
-                codes.insert(key, code);
-            }
-            const Code &code = codes[key];
+            const StoredInvoice::VatCode code = stored.vatCode(line.codiceIva);
             line.codiceIvaTrovato = code.found;
             line.aliquota = code.rate;
-            line.natura = code.natura;
+            line.natura = code.nature.trimmed();
         }
         doc.righe.push_back(line);
     }
-    lines->close();
     return doc;
 }

@@ -154,6 +154,14 @@ void InvoiceArchive::storeTotal(const QString &numero)
                  + QStringLiteral(" where fat_Numero = ") + number(numero));
 }
 
+void InvoiceArchive::writeLine(const QString &numero, const std::function<void()> &writeLine)
+{
+    WriteTransaction transaction(m_db);
+    writeLine();
+    storeTotal(numero);
+    transaction.commit();
+}
+
 InvoiceArchive::Result InvoiceArchive::saveNew(const QString &numero, const std::function<void()> &writeHeader)
 {
     OwnClaims claims(m_db.path());

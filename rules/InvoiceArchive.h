@@ -68,6 +68,11 @@ public:
     // Lines no header owns (an invoice being typed when the program stopped),
     // except those a till is typing (InvoiceDrafts); returns how many went.
     int removeStrayLines();
+    // One line of the invoice written, changed or deleted by `writeLine`, and
+    // the header's total with it (when there is a header), in one transaction
+    // opened and ended here: an error of either rolls both back and goes on
+    // to the caller.
+    void writeLine(const QString &numero, const std::function<void()> &writeLine);
     // fat_Imponibile := the sum of the invoice's lines (no header: nothing).
     void storeTotal(const QString &numero);
     double linesTotal(const QString &numero) const;

@@ -304,7 +304,7 @@ bool Grid::updateRow()
         if (bad < 0) {
             bool added = false;
             try {
-                added = m_model->writePending();
+                writeThrough([&] { added = m_model->writePending(); });
             } catch (const db::DbError &error) {
                 bool showMessage = true;
                 Q_EMIT dataError(error, showMessage);
@@ -324,6 +324,14 @@ bool Grid::updateRow()
     syncRecordset(currentRow());
     viewport()->update();
     return true;
+}
+
+void Grid::writeThrough(const std::function<void()> &write)
+{
+    if (m_rowWrite)
+        m_rowWrite(write);
+    else
+        write();
 }
 
 void Grid::cancelRow()
@@ -354,7 +362,7 @@ bool Grid::deleteRow()
     {
         const QScopedValueRollback<bool> guard(m_writing, true);
         try {
-            m_model->deleteRow(row);
+            writeThrough([&] { m_model->deleteRow(row); });
         } catch (const db::DbError &error) {
             bool showMessage = true;
             Q_EMIT dataError(error, showMessage);

@@ -7,6 +7,7 @@
 #include <QTableView>
 #include <QVariant>
 #include <functional>
+#include <utility>
 
 namespace db { class Recordset; }
 
@@ -54,6 +55,13 @@ public:
     void addValueItem(int index, const QVariant &value, const QString &displayText);
     // The value list of a column as the window filled it.
     QList<GridValueItem> valueItems(int index) const;
+
+    // Runs every write of a row, its update or its delete, inside `around`,
+    // which calls the write it is given exactly once (or throws). A window
+    // puts a row's write in one transaction with the writes that go with it.
+    // An error thrown by `around` is a refused write, as if the write threw.
+    using RowWrite = std::function<void(const std::function<void()> &write)>;
+    void setRowWrite(RowWrite around) { m_rowWrite = std::move(around); }
 
     void setAllowAddNew(bool allow);
     bool allowAddNew() const;
@@ -147,6 +155,7 @@ private:
     void applyColumnLayout();
     void onFocusChanged(QWidget *old, QWidget *now);
     void showCellMessage(int column, const QString &message);
+    void writeThrough(const std::function<void()> &write);
 
     RecordsetModel *m_model;
     GridDelegate *m_delegate;
@@ -154,6 +163,7 @@ private:
     QPointer<db::Recordset> m_followed;
     QPointer<db::Recordset> m_direct;
     QPointer<QWidget> m_editor;
+    RowWrite m_rowWrite;
     int m_editorColumn = -1;
     bool m_editStartPending = false;   // the edited cell held a pending value
     QVariant m_editStartValue;

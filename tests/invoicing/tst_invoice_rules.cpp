@@ -28,6 +28,7 @@ private Q_SLOTS:
     void total();
     void writesKeepAnInvoiceWhole();
     void aNewInvoiceTakesOnlyTheLinesTypedForIt();
+    void aLineAndTheTotalAreWrittenTogether();
     void aClaimOutlivesALostServerConnection();
 };
 
@@ -217,6 +218,49 @@ void TestInvoiceRules::writesKeepAnInvoiceWhole()
         header(QString::fromLatin1(numero))();
     QCOMPARE(archive.highestNumber(), QStringLiteral("26-99999"));
     QCOMPARE(archive.nextFreeNumber(QDate(2026, 12, 6)), QStringLiteral("26-100002"));
+}
+
+// A line written, changed or deleted moves the header's total with it; a
+// write that fails half-way leaves both the lines and the total as they were.
+void TestInvoiceRules::aLineAndTheTotalAreWrittenTogether()
+{
+    TestShopDatabase shop;
+    db::Database &database = shop.database();
+    InvoiceArchive archive(database);
+    const QString numero = QStringLiteral("26-00001");
+    const auto insertLine = [&](double amount) {
+        return [&database, numero, amount] {
+            database.execute(QStringLiteral("insert into [Dettaglio Fattura] (df_Numero_Fattura, df_Importo) values ('%1', %2)")
+                                 .arg(numero).arg(amount));
+        };
+    };
+    const auto total = [&] { return shop.scalar(QStringLiteral("select fat_Imponibile from Fattura")).toDouble(); };
+    database.execute(QStringLiteral("insert into Fattura (fat_Numero, fat_Imponibile) values ('%1', 0)").arg(numero));
+
+    archive.writeLine(numero, insertLine(2));
+    archive.writeLine(numero, insertLine(1.5));
+    QCOMPARE(total(), 3.5);
+
+    // The line is written, then the write fails: the line goes back too.
+    QVERIFY_THROWS_EXCEPTION(db::DbError, archive.writeLine(numero, [&] {
+        insertLine(100)();
+        database.execute(QStringLiteral("delete from Nessuna"));
+    }));
+    QCOMPARE(shop.count(QStringLiteral("[Dettaglio Fattura]")), 2);
+    QCOMPARE(total(), 3.5);
+
+    archive.writeLine(numero, [&] {
+        database.execute(QStringLiteral("delete from [Dettaglio Fattura] where df_Importo = 2"));
+    });
+    QCOMPARE(total(), 1.5);
+
+    // The lines of an invoice not saved yet have no total to follow them.
+    archive.writeLine(QStringLiteral("26-00002"), [&] {
+        database.execute(QStringLiteral("insert into [Dettaglio Fattura] (df_Numero_Fattura, df_Importo) values ('26-00002', 7)"));
+    });
+    QCOMPARE(archive.linesTotal(QStringLiteral("26-00002")), 7.0);
+    QCOMPARE(shop.count(QStringLiteral("Fattura")), 1);
+    QCOMPARE(total(), 1.5);
 }
 
 // Lines under a number that no editor holds were left by a program that

@@ -1,32 +1,33 @@
-// The commands of the invoice editor: the picture row, "Cambia Numero" and
-// the customer buttons.
-#include "invoicing/frmFattura.h"
+#include "invoicing/FatturaComandi.h"
 
-#include "rules/general/DateText.h"
 #include "app/GeneralFunc6.h"
 #include "app/Globals.h"
 #include "app/OpenWindow.h"
-#include "rules/general/Today.h"
 #include "app/errors/ErrorTrap.h"
 #include "app/modZandri.h"
 #include "data/DataControl.h"
 #include "data/FieldBinder.h"
-#include "data/Grid.h"
 #include "db/Database.h"
+#include "db/DbError.h"
 #include "db/Recordset.h"
 #include "db/SqlText.h"
 #include "invoicing/ApriRicercaFattura.h"
 #include "invoicing/EsportaFattureElettroniche.h"
+#include "invoicing/FatturaRighe.h"
+#include "invoicing/SceltaCliente.h"
 #include "invoicing/StampaFattura.h"
-#include "lookup/frmHelp.h"
 #include "register/frmAnagrafica.h"
 #include "rules/InvoiceArchive.h"
 #include "rules/InvoiceDrafts.h"
 #include "rules/InvoiceNumber.h"
+#include "rules/ShopDatabase.h"
+#include "rules/general/DateText.h"
+#include "rules/general/Today.h"
 #include "ui/Messages.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QWidget>
 #include <algorithm>
 
 namespace {
@@ -36,25 +37,57 @@ constexpr int kAdding = int(db::EditMode::Adding);
 
 } // namespace
 
-QString frmFattura::numeroOccupato(const QString &numero)
+const QString FatturaComandi::kTrapLabel = QStringLiteral("frmFattura.toolbar_Buttonclick");
+
+FatturaComandi::FatturaComandi(const Controlli &controlli)
+    : CardCommands({.one = QStringLiteral(" una fattura."),
+                    .oneNew = QStringLiteral(" una nuova fattura."),
+                    .saveBeforePrint = QStringLiteral("E' necessario salvare la fattura prima di stampare.")})
+    , m_c(controlli)
 {
-    return QStringLiteral("La fattura inserita risulta già esistente. ") + QStringLiteral("Impossibile assegnare il numero ")
-        + numero + QStringLiteral(" alla fattura corrente");
 }
 
-QString frmFattura::numeroCambiato(const QString &proposto, const QString &assegnato)
+int FatturaComandi::editState() const
+{
+    return int(m_c.testata.editMode());
+}
+
+db::Recordset *FatturaComandi::fatture() const
+{
+    db::Recordset *rs = m_c.testata.recordset();
+    if (!rs)
+        throw db::DbError(db::ErrorKind::NoCurrentRecord, 91,
+                          QStringLiteral("Variabile oggetto o variabile del blocco With non impostata."));
+    return rs;
+}
+
+QString FatturaComandi::numero() const
+{
+    return campo(0)->text();
+}
+
+void FatturaComandi::AggiornaContatore()
+{
+    try {
+        db::Recordset *rs = m_c.testata.recordset();
+        if (!rs || !rs->isOpen())
+            return;
+        // A new invoice not saved yet stands at position 0.
+        const int position = rs->editMode() == db::EditMode::Adding ? 0 : rs->absolutePosition() + 1;
+        m_c.contatore.setText(QStringLiteral("Fattura: ") + QString::number(position)
+                              + QStringLiteral(" di ") + QString::number(rs->recordCount()));
+    } catch (...) {
+        // The counter is a courtesy: it never stops the window.
+    }
+}
+
+QString FatturaComandi::numeroCambiato(const QString &proposto, const QString &assegnato)
 {
     return QStringLiteral("Il numero ") + proposto + QStringLiteral(" è stato assegnato nel frattempo a un'altra fattura. ")
         + QStringLiteral("La fattura corrente è stata salvata con il numero ") + assegnato + QStringLiteral(".");
 }
 
-QString frmFattura::numeroInUso(const QString &proposto, const QString &assegnato)
-{
-    return QStringLiteral("Il numero ") + proposto + QStringLiteral(" è già in uso per un'altra fattura in corso. ")
-        + QStringLiteral("La fattura corrente prende il numero ") + assegnato + QStringLiteral(".");
-}
-
-void frmFattura::imgToolbar1_Click(int index)
+void FatturaComandi::imgToolbar1_Click(int index)
 {
     errors::ErrorTrap trap(kTrapLabel);
     EseguiComando(trap, index);
@@ -62,36 +95,36 @@ void frmFattura::imgToolbar1_Click(int index)
 
 // A line being typed is written first; one the database refuses ends the
 // command.
-bool frmFattura::prepareCommand(errors::ErrorTrap &trap)
+bool FatturaComandi::prepareCommand(errors::ErrorTrap &trap)
 {
     Q_UNUSED(trap)
-    return ScriviRigaInCorso();
+    return m_c.righe.ScriviRigaInCorso();
 }
 
 // One statement: a write the database refuses never reaches the message that
 // says it was saved.
-void frmFattura::saveRecord(errors::ErrorTrap &trap)
+void FatturaComandi::saveRecord(errors::ErrorTrap &trap)
 {
     trap.run([&] { Salva(); });
 }
 
-db::Recordset *frmFattura::records() const
+db::Recordset *FatturaComandi::records() const
 {
     return fatture();
 }
 
-QString frmFattura::CercaNumeroFattura()
+QString FatturaComandi::CercaNumeroFattura()
 {
     QString numero;
     errors::ErrorTrap trap(QStringLiteral("frmFattura.CercaNumeroFattura"));
-    trap.run([&] { numero = InvoiceArchive(*database()).nextFreeNumber(today()); });
+    trap.run([&] { numero = InvoiceArchive(*ShopDatabase::open()).nextFreeNumber(today()); });
     return numero;
 }
 
-bool frmFattura::ControllaFattura()
+bool FatturaComandi::ControllaFattura()
 {
-    if (txtFields(0)->text().trimmed().isEmpty() || txtFields(1)->text().trimmed().isEmpty()
-        || txtCliente->text().trimmed().isEmpty()) {
+    if (campo(0)->text().trimmed().isEmpty() || campo(1)->text().trimmed().isEmpty()
+        || m_c.cliente.text().trimmed().isEmpty()) {
         informa(QStringLiteral("I campi Numero Fattura, Data e Cliente sono obbligatori.") + QStringLiteral("\r\n")
                 + QStringLiteral("Impossibile salvare la fattura corrente."));
         return false;
@@ -99,42 +132,36 @@ bool frmFattura::ControllaFattura()
     return true;
 }
 
-void frmFattura::CancellaDettagli(const QString &numero)
-{
-    database()->execute(QStringLiteral("delete from [Dettaglio Fattura] where df_Numero_Fattura = ")
-                        + db::quoted(numero, QLatin1Char('"')));
-}
-
-void frmFattura::Nuova(errors::ErrorTrap &trap)
+void FatturaComandi::Nuova(errors::ErrorTrap &trap)
 {
     if (!trap.run([&] { fatture()->addNew(); }))
         return;
-    trap.run([&] { chkPagata->setChecked(false); });
+    trap.run([&] { m_c.pagata.setChecked(false); });
     trap.run([&] {
         const QString proposto = CercaNumeroFattura();
         // A new invoice starts without lines, whatever an earlier one left.
-        InvoiceArchive(*database()).discardUnsaved(proposto);
-        txtFields(0)->setText(proposto);
+        InvoiceArchive(*ShopDatabase::open()).discardUnsaved(proposto);
+        campo(0)->setText(proposto);
     });
-    trap.run([&] { txtFields(1)->setText(today().toString(QStringLiteral("dd/MM/yy"))); });
-    trap.run([&] { txtTotale->setText(QStringLiteral("0")); });
+    trap.run([&] { campo(1)->setText(today().toString(QStringLiteral("dd/MM/yy"))); });
+    trap.run([&] { m_c.totale.setText(QStringLiteral("0")); });
 }
 
-void frmFattura::Cerca()
+void FatturaComandi::Cerca()
 {
-    close();
+    m_c.window.close();
     ApriRicercaFattura();
 }
 
 // The date boxes hold what the user typed ("08/12/26"); the header gets the
 // dates they stand for, with a four-digit year, and Null for an empty
 // payment date. False (with the date message) when a date is not one.
-bool frmFattura::ScriviDate()
+bool FatturaComandi::ScriviDate()
 {
     db::Recordset *rs = fatture();
     const char *fields[] = {nullptr, "fat_Data", nullptr, "fat_Data_Pagamento"};
     for (int index : {1, 3}) {
-        const QString text = txtFields(index)->text().trimmed();
+        const QString text = campo(index)->text().trimmed();
         const QDate date = DateText::parse(text);
         if (!text.isEmpty() && !date.isValid()) {
             ResetPointer();
@@ -148,14 +175,14 @@ bool frmFattura::ScriviDate()
     return true;
 }
 
-void frmFattura::Salva()
+void FatturaComandi::Salva()
 {
     if (!ControllaFattura())
         return;
     if (!ScriviDate())
         return;
     db::Recordset *rs = fatture();
-    InvoiceArchive archive(*database());
+    InvoiceArchive archive(*ShopDatabase::open());
     const QString saved = numero();
     if (rs->editMode() == db::EditMode::Adding) {
         // Another till may have saved the number shown meanwhile: the invoice
@@ -164,14 +191,14 @@ void frmFattura::Salva()
             rs->setValue(QStringLiteral("fat_Numero"), numero);
             rs->update();
         });
-        InvoiceDrafts::release(database()->path(), saved);
-        InvoiceDrafts::release(database()->path(), assigned);
+        InvoiceDrafts::release(ShopDatabase::open()->path(), saved);
+        InvoiceDrafts::release(ShopDatabase::open()->path(), assigned);
         requeryOn(assigned);
         if (assigned != saved)
             informa(numeroCambiato(saved, assigned), ui::vbExclamation);
         if (rs->recordCount() < 2) {
             informa(QStringLiteral("La fattura è stata salvata"));
-            close();
+            m_c.window.close();
             return;
         }
     } else {
@@ -185,7 +212,7 @@ void frmFattura::Salva()
 }
 
 // After a save the editor shows the invoice just saved.
-void frmFattura::requeryOn(const QString &saved)
+void FatturaComandi::requeryOn(const QString &saved)
 {
     db::Recordset *rs = fatture();
     rs->requery();
@@ -193,7 +220,7 @@ void frmFattura::requeryOn(const QString &saved)
     AggiornaContatore();
 }
 
-void frmFattura::Elimina(errors::ErrorTrap &trap)
+void FatturaComandi::Elimina(errors::ErrorTrap &trap)
 {
     // With no invoice left there is nothing to ask about.
     bool none = true;
@@ -205,7 +232,7 @@ void frmFattura::Elimina(errors::ErrorTrap &trap)
     bool deleted = false;
     trap.run([&] {
         db::Recordset *rs = fatture();
-        InvoiceArchive(*database()).deleteInvoice(numero(), [rs] { rs->deleteRecord(); });
+        InvoiceArchive(*ShopDatabase::open()).deleteInvoice(numero(), [rs] { rs->deleteRecord(); });
         deleted = true;
     });
     if (deleted)
@@ -214,7 +241,7 @@ void frmFattura::Elimina(errors::ErrorTrap &trap)
 
 // After a delete: the first invoice; with none left the editor stands on
 // no invoice, its lines grid empty, until New.
-void frmFattura::VaiAllaPrima()
+void FatturaComandi::VaiAllaPrima()
 {
     db::Recordset *rs = fatture();
     rs->requery();
@@ -222,36 +249,36 @@ void frmFattura::VaiAllaPrima()
         rs->moveLast();
         rs->moveFirst();
     } else {
-        m_binder->showCurrent();
-        Aggiornagrid();
-        AggiornaTotale();
+        m_c.binder.showCurrent();
+        m_c.righe.Aggiornagrid();
+        m_c.righe.AggiornaTotale();
     }
     AggiornaContatore();
 }
 
-void frmFattura::cmdFatturaElettronica_Click()
+void FatturaComandi::cmdFatturaElettronica_Click()
 {
     errors::ErrorTrap trap(QStringLiteral("frmFattura.cmdFatturaElettronica_Click"));
-    if (!ScriviRigaInCorso())
+    if (!m_c.righe.ScriviRigaInCorso())
         return;
     if (editState() != kNone) {
         informa(QStringLiteral("E' necessario salvare la fattura prima di esportarla."));
         return;
     }
     const QString esportata = numero();
-    trap.run([&] { EsportaFattureElettroniche(this, {esportata}); });
+    trap.run([&] { EsportaFattureElettroniche(&m_c.window, {esportata}); });
 }
 
-void frmFattura::Stampa(errors::ErrorTrap &trap)
+void FatturaComandi::Stampa(errors::ErrorTrap &trap)
 {
     const QString stampato = numero();
-    const bool anteprima = chkAnteprima->isChecked();
-    const short copie = short(std::clamp<qlonglong>(ValLong(txtCopie->text()), 0, 32767));
+    const bool anteprima = m_c.anteprima.isChecked();
+    const short copie = short(std::clamp<qlonglong>(ValLong(m_c.copie.text()), 0, 32767));
     trap.run([&] { StampaFattura(stampato, anteprima, copie); });
 }
 
 // A move gives up an unsaved new invoice first.
-void frmFattura::moveRecord(errors::ErrorTrap &trap, int index)
+void FatturaComandi::moveRecord(errors::ErrorTrap &trap, int index)
 {
     trap.run([&] { AbbandonaNuova(); });
     trap.run([&] {
@@ -261,21 +288,21 @@ void frmFattura::moveRecord(errors::ErrorTrap &trap, int index)
     });
 }
 
-void frmFattura::AbbandonaNuova()
+void FatturaComandi::AbbandonaNuova()
 {
-    db::Recordset *rs = datPrimaryRs->recordset();
+    db::Recordset *rs = m_c.testata.recordset();
     if (!rs || rs->editMode() != db::EditMode::Adding)
         return;
     const QString abbandonato = numero();
-    TDBGrid1->cancelRow();
+    m_c.righe.AnnullaRigaInCorso();
     rs->cancelUpdate();
-    InvoiceArchive(*database()).discardUnsaved(abbandonato);
+    InvoiceArchive(*ShopDatabase::open()).discardUnsaved(abbandonato);
     if (rs->recordCount() != 0 && rs->absolutePosition() < 0)
         rs->moveFirst();
-    m_binder->showCurrent();
+    m_c.binder.showCurrent();
 }
 
-bool frmFattura::MostraFattura(const QString &cercato)
+bool FatturaComandi::MostraFattura(const QString &cercato)
 {
     db::Recordset *rs = fatture();
     AbbandonaNuova();
@@ -284,17 +311,10 @@ bool frmFattura::MostraFattura(const QString &cercato)
     return !rs->noMatch();
 }
 
-// A line still being typed is written first, under the invoice it was typed
-// for; when the grid refuses it (its cell says why) the command waits.
-bool frmFattura::ScriviRigaInCorso()
-{
-    return !TDBGrid1->isRowDirty() || TDBGrid1->updateRow();
-}
-
-void frmFattura::cmdCambiaNumero_Click()
+void FatturaComandi::cmdCambiaNumero_Click()
 {
     errors::ErrorTrap trap(QStringLiteral("frmFattura.cmdCambiaNumer_Click"));
-    if (!ScriviRigaInCorso())
+    if (!m_c.righe.ScriviRigaInCorso())
         return;
     if (editState() != kAdding) {
         ui::MsgBox(QStringLiteral("La fattura è già stata salvata. Impossibile cambiare il numero."), ui::vbExclamation,
@@ -311,31 +331,24 @@ void frmFattura::cmdCambiaNumero_Click()
         const QString found = CercaValore(QStringLiteral("Fattura"), QStringLiteral("fat_Numero"), QStringLiteral("fat_Numero"),
                                           *built, 0);
         if (!found.isEmpty()
-            || InvoiceArchive(*database()).renumberLines(numero(), *built) == InvoiceArchive::Result::NumberTaken) {
-            ui::MsgBox(numeroOccupato(*built), ui::vbExclamation, g_strAppName);
+            || InvoiceArchive(*ShopDatabase::open()).renumberLines(numero(), *built) == InvoiceArchive::Result::NumberTaken) {
+            ui::MsgBox(FatturaRighe::numeroOccupato(*built), ui::vbExclamation, g_strAppName);
             return;
         }
-        txtFields(0)->setText(*built);
+        campo(0)->setText(*built);
     });
 }
 
-void frmFattura::cmdCercaAnagrafica_Click()
+void FatturaComandi::cmdCercaAnagrafica_Click()
 {
     errors::ErrorTrap trap(QStringLiteral("frmFattura.cmdCercaAnagrafica_Click"));
     trap.run([&] {
-        frmHelp picker(this);
-        picker.QryTable = QStringLiteral("Anagrafica");
-        picker.QryBoundColumn = QStringLiteral("anag_Contatore");
-        picker.QryListField = QStringLiteral("anag_Denominazione");
-        picker.QryOrder = QStringLiteral("anag_Denominazione");
-        picker.ButtonNew = false;
-        picker.showModal();
-        txtFields(2)->setText(QString::number(ValLong(NullToEmpty(picker.QrySelected).toString())));
+        campo(2)->setText(SceltaCliente::scegli(&m_c.window));
     });
 }
 
 // The card's own New: a card holding unsaved changes keeps them and says so.
-void frmFattura::cmdNuovaAnagrafica_Click()
+void FatturaComandi::cmdNuovaAnagrafica_Click()
 {
     errors::ErrorTrap trap(QStringLiteral("frmFattura.cmdNuovaAnagrafica_Click"));
     trap.run([&] {
