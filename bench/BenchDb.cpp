@@ -24,8 +24,8 @@
 #include "rules/StockQuantity.h"
 
 #ifdef TARVO_BENCH_WITH_APP
-#include "app/Globals.h"
-#include "app/modZandri.h"
+#include "base/Globals.h"
+#include "base/modZandri.h"
 #endif
 
 #include <QCoreApplication>

@@ -1,6 +1,6 @@
 #include "invoicing/ApriRicercaFattura.h"
 
-#include "app/OpenWindow.h"
+#include "base/OpenWindow.h"
 #include "invoicing/frmCercaFattura.h"
 #include "ui/MdiChild.h"
 

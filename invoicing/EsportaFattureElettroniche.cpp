@@ -1,6 +1,6 @@
 #include "invoicing/EsportaFattureElettroniche.h"
 
-#include "app/Globals.h"
+#include "base/Globals.h"
 #include "rules/EInvoiceExport.h"
 #include "rules/ShopDatabase.h"
 #include "ui/Messages.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/CardCommands.h"
+#include "base/CardCommands.h"
 
 #include <QString>
 #include <array>

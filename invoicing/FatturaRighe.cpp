@@ -1,9 +1,9 @@
 #include "invoicing/FatturaRighe.h"
 
-#include "app/GeneralFunc6.h"
-#include "app/Globals.h"
-#include "app/errors/ErrorTrap.h"
-#include "app/modZandri.h"
+#include "base/GeneralFunc6.h"
+#include "base/Globals.h"
+#include "base/errors/ErrorTrap.h"
+#include "base/modZandri.h"
 #include "data/DataControl.h"
 #include "data/Grid.h"
 #include "data/RecordsetModel.h"

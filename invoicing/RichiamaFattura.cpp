@@ -1,9 +1,9 @@
 #include "invoicing/RichiamaFattura.h"
 
-#include "app/GeneralFunc6.h"
-#include "app/Globals.h"
-#include "app/OpenWindow.h"
-#include "app/errors/ErrorTrap.h"
+#include "base/GeneralFunc6.h"
+#include "base/Globals.h"
+#include "base/OpenWindow.h"
+#include "base/errors/ErrorTrap.h"
 #include "invoicing/frmFattura.h"
 #include "ui/Messages.h"
 #include "ui/WindowLife.h"

@@ -1,7 +1,7 @@
 #include "invoicing/SceltaCliente.h"
 
-#include "app/GeneralFunc6.h"
-#include "app/modZandri.h"
+#include "base/GeneralFunc6.h"
+#include "base/modZandri.h"
 #include "lookup/frmHelp.h"
 
 QString SceltaCliente::scegli(QWidget *parent)

@@ -1,8 +1,8 @@
 #include "invoicing/StampaFattura.h"
 
-#include "app/Globals.h"
-#include "app/print/MainReport.h"
-#include "app/print/ResetReport.h"
+#include "base/Globals.h"
+#include "base/print/MainReport.h"
+#include "base/print/ResetReport.h"
 #include "db/Database.h"
 #include "db/SqlText.h"
 #include "report/ReportControl.h"

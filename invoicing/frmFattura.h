@@ -1,7 +1,7 @@
 #pragma once
 
 #include "skin/CardToolbarStrip.h"
-#include "stock/BoxFocus.h"
+#include "base/BoxFocus.h"
 
 #include <QString>
 #include <QWidget>

@@ -1,7 +1,7 @@
 #include "lookup/frmAbout.h"
 
-#include "app/Globals.h"
-#include "app/ProgramWindow.h"
+#include "base/Globals.h"
+#include "base/ProgramWindow.h"
 #include "skin/ctrl_SkinableButton.h"
 #include "skin/ctrl_SkinableForm.h"
 #include "ui/Messages.h"

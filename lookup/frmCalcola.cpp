@@ -1,6 +1,6 @@
 #include "lookup/frmCalcola.h"
 
-#include "app/GeneralFunc6.h"
+#include "base/GeneralFunc6.h"
 #include "rules/MoneyText.h"
 
 #include <QFont>

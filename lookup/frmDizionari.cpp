@@ -1,9 +1,9 @@
 #include "lookup/frmDizionari.h"
 
-#include "app/GeneralFunc6.h"
-#include "app/Globals.h"
-#include "app/ProgramWindow.h"
-#include "app/modZandri.h"
+#include "base/GeneralFunc6.h"
+#include "base/Globals.h"
+#include "base/ProgramWindow.h"
+#include "base/modZandri.h"
 #include "data/DataControl.h"
 #include "data/Grid.h"
 #include "db/DbError.h"

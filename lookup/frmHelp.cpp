@@ -1,7 +1,7 @@
 #include "lookup/frmHelp.h"
 
-#include "app/Globals.h"
-#include "app/errors/TopLevelReporter.h"
+#include "base/Globals.h"
+#include "base/errors/TopLevelReporter.h"
 #include "data/DataControl.h"
 #include "db/DbError.h"
 #include "db/Recordset.h"

@@ -2,11 +2,11 @@
 // delete, print and the four moves.
 #include "register/frmAnagrafica.h"
 
-#include "app/GeneralFunc6.h"
-#include "app/Globals.h"
-#include "app/errors/ErrorTrap.h"
-#include "app/print/MainReport.h"
-#include "app/print/ResetReport.h"
+#include "base/GeneralFunc6.h"
+#include "base/Globals.h"
+#include "base/errors/ErrorTrap.h"
+#include "base/print/MainReport.h"
+#include "base/print/ResetReport.h"
 #include "data/DataControl.h"
 #include "db/Database.h"
 #include "db/Recordset.h"

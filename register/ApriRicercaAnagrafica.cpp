@@ -1,6 +1,6 @@
 #include "register/ApriRicercaAnagrafica.h"
 
-#include "app/OpenWindow.h"
+#include "base/OpenWindow.h"
 #include "register/frmCercaAnagrafica.h"
 #include "ui/MdiChild.h"
 

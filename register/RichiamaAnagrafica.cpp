@@ -1,9 +1,9 @@
 #include "register/RichiamaAnagrafica.h"
 
-#include "app/GeneralFunc6.h"
-#include "app/Globals.h"
-#include "app/OpenWindow.h"
-#include "app/errors/ErrorTrap.h"
+#include "base/GeneralFunc6.h"
+#include "base/Globals.h"
+#include "base/OpenWindow.h"
+#include "base/errors/ErrorTrap.h"
 #include "register/frmAnagrafica.h"
 #include "ui/Messages.h"
 #include "ui/WindowLife.h"

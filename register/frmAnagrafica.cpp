@@ -1,9 +1,9 @@
 #include "register/frmAnagrafica.h"
 
-#include "app/GeneralFunc6.h"
-#include "app/Globals.h"
-#include "app/ProgramWindow.h"
-#include "app/errors/TopLevelReporter.h"
+#include "base/GeneralFunc6.h"
+#include "base/Globals.h"
+#include "base/ProgramWindow.h"
+#include "base/errors/TopLevelReporter.h"
 #include "data/DataControl.h"
 #include "data/FieldBinder.h"
 #include "db/DbError.h"

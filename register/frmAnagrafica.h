@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/CardCommands.h"
+#include "base/CardCommands.h"
 #include "skin/CardToolbarStrip.h"
-#include "stock/BoxFocus.h"
+#include "base/BoxFocus.h"
 
 #include <QString>
 #include <QWidget>

@@ -1,8 +1,8 @@
 #include "register/frmDatiAzienda.h"
 
-#include "app/Globals.h"
-#include "app/ProgramWindow.h"
-#include "app/errors/ErrorTrap.h"
+#include "base/Globals.h"
+#include "base/ProgramWindow.h"
+#include "base/errors/ErrorTrap.h"
 #include "db/Database.h"
 #include "db/Recordset.h"
 #include "db/SqlText.h"

@@ -2,12 +2,12 @@
 // the supplier picker and "Salva e Carica".
 #include "stock/frmPrestazioni.h"
 
-#include "app/GeneralFunc6.h"
-#include "app/Globals.h"
-#include "app/OpenWindow.h"
-#include "app/errors/ErrorTrap.h"
-#include "app/print/MainReport.h"
-#include "app/print/ResetReport.h"
+#include "base/GeneralFunc6.h"
+#include "base/Globals.h"
+#include "base/OpenWindow.h"
+#include "base/errors/ErrorTrap.h"
+#include "base/print/MainReport.h"
+#include "base/print/ResetReport.h"
 #include "data/DataControl.h"
 #include "data/FieldBinder.h"
 #include "data/Grid.h"

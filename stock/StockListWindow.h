@@ -1,6 +1,6 @@
 #pragma once
 
-#include "stock/BoxFocus.h"
+#include "base/BoxFocus.h"
 #include "rules/stock/StockList.h"
 
 #include <QWidget>

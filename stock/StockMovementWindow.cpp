@@ -1,10 +1,10 @@
 #include "stock/StockMovementWindow.h"
 
-#include "app/GeneralFunc6.h"
-#include "app/Globals.h"
-#include "app/ProgramWindow.h"
+#include "base/GeneralFunc6.h"
+#include "base/Globals.h"
+#include "base/ProgramWindow.h"
 #include "rules/general/Today.h"
-#include "app/errors/TopLevelReporter.h"
+#include "base/errors/TopLevelReporter.h"
 #include "db/Database.h"
 #include "db/Recordset.h"
 #include "ui/WindowLife.h"
@@ -13,8 +13,8 @@
 #include "rules/ShopDatabase.h"
 #include "rules/StockQuantity.h"
 #include "skin/ctrl_SkinableForm.h"
-#include "stock/CounterLook.h"
-#include "stock/QuantityBox.h"
+#include "base/CounterLook.h"
+#include "base/QuantityBox.h"
 #include "ui/Messages.h"
 
 #include <QBoxLayout>

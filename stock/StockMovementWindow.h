@@ -2,7 +2,7 @@
 
 #include "rules/StockItemLookup.h"
 #include "rules/StockMovement.h"
-#include "stock/BoxFocus.h"
+#include "base/BoxFocus.h"
 
 #include <QList>
 #include <QString>

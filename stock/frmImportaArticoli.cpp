@@ -1,8 +1,8 @@
 #include "stock/frmImportaArticoli.h"
 
-#include "app/Globals.h"
-#include "app/ProgramWindow.h"
-#include "app/errors/ErrorTrap.h"
+#include "base/Globals.h"
+#include "base/ProgramWindow.h"
+#include "base/errors/ErrorTrap.h"
 #include "rules/CsvReader.h"
 #include "rules/ShopDatabase.h"
 #include "skin/ctrl_SkinableButton.h"

@@ -1,7 +1,7 @@
 #include "stock/frmListaCarico.h"
 
-#include "app/OpenWindow.h"
-#include "app/modZandri.h"
+#include "base/OpenWindow.h"
+#include "base/modZandri.h"
 #include "stock/frmCarico.h"
 
 frmListaCarico::frmListaCarico(QWidget *parent)

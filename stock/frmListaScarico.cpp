@@ -1,7 +1,7 @@
 #include "stock/frmListaScarico.h"
 
-#include "app/OpenWindow.h"
-#include "app/modZandri.h"
+#include "base/OpenWindow.h"
+#include "base/modZandri.h"
 #include "stock/frmScarico.h"
 
 frmListaScarico::frmListaScarico(QWidget *parent)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/CardCommands.h"
+#include "base/CardCommands.h"
 #include "skin/CardToolbarStrip.h"
 
 #include <QString>

@@ -11,9 +11,9 @@
 // rounds. Judged: open under 1 s, print under 300 ms.
 //
 //   QT_QPA_PLATFORM=offscreen bench-card <shop.mdb> [prints] [rounds]
-#include "app/Globals.h"
-#include "app/OpenWindow.h"
-#include "app/main/mdiTarvo.h"
+#include "base/Globals.h"
+#include "base/OpenWindow.h"
+#include "quirnel/mdiTarvo.h"
 #include "db/Connection.h"
 #include "db/TextFunctions.h"
 #include "report/ReportControl.h"

@@ -20,9 +20,9 @@
 // the search falls back to the scan, and the figures say so.
 //
 //   QT_QPA_PLATFORM=offscreen bench-catalogue <shop.mdb> [searches] [rounds]
-#include "app/Globals.h"
-#include "app/OpenWindow.h"
-#include "app/main/mdiTarvo.h"
+#include "base/Globals.h"
+#include "base/OpenWindow.h"
+#include "quirnel/mdiTarvo.h"
 #include "data/Grid.h"
 #include "db/Database.h"
 #include "db/Connection.h"

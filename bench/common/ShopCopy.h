@@ -2,7 +2,7 @@
 
 // The program pointed at a copy of a large shop in a temporary folder, as
 // the window benchmarks work: the original is never written.
-#include "app/Globals.h"
+#include "base/Globals.h"
 #include "skin/SkinPath.h"
 
 #include <QFile>

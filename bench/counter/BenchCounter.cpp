@@ -13,7 +13,7 @@
 // rounds.
 //
 //   QT_QPA_PLATFORM=offscreen bench-counter <shop.mdb> [scans] [sales] [rounds]
-#include "app/Globals.h"
+#include "base/Globals.h"
 #include "rules/general/Today.h"
 #include "db/Database.h"
 #include "db/Connection.h"

@@ -2,10 +2,10 @@
 // finish:  QT_QPA_PLATFORM=offscreen counter-shots <folder>
 // Writes frmCarico.png, frmScarico.png and quirnel.png (the main window with
 // both) into the folder, from a small shop made in a temporary folder.
-#include "app/Globals.h"
+#include "base/Globals.h"
 #include "rules/general/Today.h"
-#include "app/main/WindowWiring.h"
-#include "app/main/mdiTarvo.h"
+#include "quirnel/WindowWiring.h"
+#include "quirnel/mdiTarvo.h"
 #include "db/Database.h"
 #include "lookup/frmCalcola.h"
 #include "skin/SkinPath.h"

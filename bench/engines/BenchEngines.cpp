@@ -29,7 +29,7 @@
 //   QT_QPA_PLATFORM=offscreen bench-engines <shop.mdb> <folder with tarvo.ini> [samples]
 #include "ServerProbe.h"
 
-#include "app/Globals.h"
+#include "base/Globals.h"
 #include "rules/general/Today.h"
 #include "db/Database.h"
 #include "db/DatabaseSettings.h"

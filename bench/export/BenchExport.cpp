@@ -14,10 +14,10 @@
 // of the small one.
 //
 //   QT_QPA_PLATFORM=offscreen bench-export <shop.mdb> [rows]
-#include "app/Globals.h"
-#include "app/OpenWindow.h"
-#include "app/ViewExport.h"
-#include "app/main/mdiTarvo.h"
+#include "base/Globals.h"
+#include "base/OpenWindow.h"
+#include "base/ViewExport.h"
+#include "quirnel/mdiTarvo.h"
 #include "data/Grid.h"
 #include "db/Connection.h"
 #include "db/Database.h"

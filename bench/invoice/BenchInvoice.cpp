@@ -18,9 +18,9 @@
 // Judged: open under 300 ms, a move under 5 ms.
 //
 //   QT_QPA_PLATFORM=offscreen bench-invoice <shop.mdb> [moves] [rounds]
-#include "app/Globals.h"
-#include "app/OpenWindow.h"
-#include "app/main/mdiTarvo.h"
+#include "base/Globals.h"
+#include "base/OpenWindow.h"
+#include "quirnel/mdiTarvo.h"
 #include "data/Grid.h"
 #include "db/Connection.h"
 #include "db/TextFunctions.h"

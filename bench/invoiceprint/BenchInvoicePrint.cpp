@@ -12,8 +12,8 @@
 //   QT_QPA_PLATFORM=offscreen bench-invoice-print <shop.mdb> [prints] [rounds] [--sample file.pdf]
 //
 // --sample also prints a three-line invoice at two rates to that file.
-#include "app/Globals.h"
-#include "app/main/mdiTarvo.h"
+#include "base/Globals.h"
+#include "quirnel/mdiTarvo.h"
 #include "db/Database.h"
 #include "db/Connection.h"
 #include "db/TextFunctions.h"

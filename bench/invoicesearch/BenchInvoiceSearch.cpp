@@ -15,8 +15,8 @@
 // under 50 ms.
 //
 //   QT_QPA_PLATFORM=offscreen bench-invoice-search <shop.mdb> [searches] [rounds]
-#include "app/OpenWindow.h"
-#include "app/main/mdiTarvo.h"
+#include "base/OpenWindow.h"
+#include "quirnel/mdiTarvo.h"
 #include "db/Connection.h"
 #include "db/TextFunctions.h"
 #include "invoicing/frmCercaFattura.h"

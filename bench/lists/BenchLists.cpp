@@ -23,9 +23,9 @@
 // takings under 50 ms; the scroll must not hold every row.
 //
 //   QT_QPA_PLATFORM=offscreen bench-lists <shop.mdb> [rounds]
-#include "app/Globals.h"
-#include "app/OpenWindow.h"
-#include "app/main/mdiTarvo.h"
+#include "base/Globals.h"
+#include "base/OpenWindow.h"
+#include "quirnel/mdiTarvo.h"
 #include "data/Grid.h"
 #include "data/RecordsetModel.h"
 #include "db/Database.h"

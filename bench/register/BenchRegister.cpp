@@ -20,9 +20,9 @@
 // 50 ms, the recall under 50 ms.
 //
 //   QT_QPA_PLATFORM=offscreen bench-register <shop.mdb> [searches] [rounds]
-#include "app/Globals.h"
-#include "app/OpenWindow.h"
-#include "app/main/mdiTarvo.h"
+#include "base/Globals.h"
+#include "base/OpenWindow.h"
+#include "quirnel/mdiTarvo.h"
 #include "db/Connection.h"
 #include "db/TextFunctions.h"
 #include "register/RichiamaAnagrafica.h"

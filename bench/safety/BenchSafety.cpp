@@ -3,7 +3,7 @@
 // The file copy and the backup both end with the copy synced to the disk.
 #include "../common/BenchClock.h"
 
-#include "app/safety/ShopSafety.h"
+#include "safety/ShopSafety.h"
 #include "db/Database.h"
 #include "db/DatabaseCopy.h"
 #include "db/SchemaVersions.h"

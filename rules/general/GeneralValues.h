@@ -5,7 +5,7 @@
 
 // The general functions on values that need no window: typed dates and
 // their literals, Null handling, numbers in text. The windows' half
-// (app/GeneralFunc6.h: pointer, field highlight, the date check that says
+// (base/GeneralFunc6.h: pointer, field highlight, the date check that says
 // what was wrong) stands on these.
 
 // Checks and completes a typed date: "061226" and "06122026" become

@@ -1,8 +1,8 @@
 #include "TestShopDatabase.h"
 
-#include "app/Globals.h"
-#include "app/errors/ErrorTrap.h"
-#include "app/modZandri.h"
+#include "base/Globals.h"
+#include "base/errors/ErrorTrap.h"
+#include "base/modZandri.h"
 #include "db/DbError.h"
 #include "ui/ScriptedMessages.h"
 

@@ -3,10 +3,10 @@
 #include "LodderRegistration.h"
 #include "SkinTestFiles.h"
 
-#include "app/Globals.h"
-#include "app/errors/ErrorClock.h"
-#include "app/errors/LogObject.h"
-#include "app/print/MainReport.h"
+#include "base/Globals.h"
+#include "base/errors/ErrorClock.h"
+#include "base/errors/LogObject.h"
+#include "base/print/MainReport.h"
 #include "data/Grid.h"
 #include "skin/SkinPath.h"
 

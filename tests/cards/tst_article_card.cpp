@@ -4,8 +4,8 @@
 
 #include "CardFixture.h"
 
-#include "app/OpenWindow.h"
-#include "app/errors/TarvoApplication.h"
+#include "base/OpenWindow.h"
+#include "base/errors/TarvoApplication.h"
 #include "data/DataControl.h"
 #include "data/Grid.h"
 #include "db/Database.h"

@@ -3,10 +3,10 @@
 
 #include "CardFixture.h"
 
-#include "app/main/MenuCommands.h"
-#include "app/errors/TarvoApplication.h"
-#include "app/main/WindowWiring.h"
-#include "app/main/mdiTarvo.h"
+#include "quirnel/MenuCommands.h"
+#include "base/errors/TarvoApplication.h"
+#include "quirnel/WindowWiring.h"
+#include "quirnel/mdiTarvo.h"
 #include "stock/frmCarico.h"
 #include "ui/MdiChild.h"
 #include "data/Grid.h"

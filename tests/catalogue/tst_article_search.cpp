@@ -4,8 +4,8 @@
 
 #include "CardFixture.h"
 
-#include "app/Globals.h"
-#include "app/OpenWindow.h"
+#include "base/Globals.h"
+#include "base/OpenWindow.h"
 #include "db/Database.h"
 #include "report/ReportProperties.h"
 #include "rules/ShopDatabase.h"

@@ -1,9 +1,9 @@
 #include "CounterFixture.h"
 
-#include "app/Globals.h"
+#include "base/Globals.h"
 #include "rules/general/Today.h"
-#include "app/main/WindowWiring.h"
-#include "app/main/mdiTarvo.h"
+#include "quirnel/WindowWiring.h"
+#include "quirnel/mdiTarvo.h"
 #include "skin/SkinPath.h"
 #include "ui/WindowRegistry.h"
 

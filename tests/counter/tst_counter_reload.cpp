@@ -4,8 +4,8 @@
 // window in change mode turns it back to new loads or sales.
 #include "CounterFixture.h"
 
-#include "app/OpenWindow.h"
-#include "app/main/mdiTarvo.h"
+#include "base/OpenWindow.h"
+#include "quirnel/mdiTarvo.h"
 #include "stock/frmCarico.h"
 #include "stock/frmScarico.h"
 #include "ui/ScriptedMessages.h"

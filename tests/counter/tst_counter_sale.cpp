@@ -1,6 +1,6 @@
 #include "CounterFixture.h"
 
-#include "app/main/mdiTarvo.h"
+#include "quirnel/mdiTarvo.h"
 #include "lookup/frmCalcola.h"
 #include "lookup/frmHelp.h"
 #include "rules/StockMovement.h"

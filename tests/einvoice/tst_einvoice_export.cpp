@@ -5,8 +5,8 @@
 #include "EInvoiceShopFixture.h"
 #include "FileSizeLimit.h"
 
-#include "app/Globals.h"
-#include "app/print/MainReport.h"
+#include "base/Globals.h"
+#include "base/print/MainReport.h"
 #include "db/Database.h"
 #include "invoicing/StampaFattura.h"
 #include "report/ReportControl.h"

@@ -3,9 +3,9 @@
 
 #include "LodderRegistration.h"
 
-#include "app/errors/ComponentActivation.h"
-#include "app/errors/ErrorTrap.h"
-#include "app/errors/LogObject.h"
+#include "base/errors/ComponentActivation.h"
+#include "base/errors/ErrorTrap.h"
+#include "base/errors/LogObject.h"
 #include "lodder/IDeb.h"
 
 #include <QFile>

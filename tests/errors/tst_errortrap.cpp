@@ -4,11 +4,11 @@
 
 #include "LodderRegistration.h"
 
-#include "app/Globals.h"
-#include "app/errors/ErrorClock.h"
-#include "app/errors/ErrorTrap.h"
-#include "app/errors/LogObject.h"
-#include "app/errors/TarvoApplication.h"
+#include "base/Globals.h"
+#include "base/errors/ErrorClock.h"
+#include "base/errors/ErrorTrap.h"
+#include "base/errors/LogObject.h"
+#include "base/errors/TarvoApplication.h"
 #include "db/DbError.h"
 #include "ui/ScriptedMessages.h"
 

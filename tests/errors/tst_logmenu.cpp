@@ -4,11 +4,11 @@
 
 #include "LodderRegistration.h"
 
-#include "app/Globals.h"
-#include "app/errors/ErrorClock.h"
-#include "app/errors/LogObject.h"
-#include "app/main/WindowWiring.h"
-#include "app/main/mdiTarvo.h"
+#include "base/Globals.h"
+#include "base/errors/ErrorClock.h"
+#include "base/errors/LogObject.h"
+#include "quirnel/WindowWiring.h"
+#include "quirnel/mdiTarvo.h"
 #include "ui/ScriptedMessages.h"
 
 #include <QAction>

@@ -3,8 +3,8 @@
 // fattura.rpt lays out from them.
 #include "TestShopDatabase.h"
 
-#include "app/Globals.h"
-#include "app/print/MainReport.h"
+#include "base/Globals.h"
+#include "base/print/MainReport.h"
 #include "invoicing/StampaFattura.h"
 #include "report/ReportControl.h"
 #include "ui/ScriptedMessages.h"

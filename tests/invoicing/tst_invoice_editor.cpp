@@ -4,7 +4,7 @@
 
 #include "CardFixture.h"
 
-#include "app/Globals.h"
+#include "base/Globals.h"
 #include "rules/general/Today.h"
 #include "data/DataControl.h"
 #include "data/Grid.h"

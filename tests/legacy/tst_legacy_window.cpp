@@ -4,7 +4,7 @@
 // progress bar and the summary at the end.
 #include "CardFixture.h"
 #include "LegacyTestFiles.h"
-#include "app/legacy/frmImportaArchivio.h"
+#include "legacyimport/frmImportaArchivio.h"
 #include "skin/ctrl_SkinableButton.h"
 #include "ui/MdiChild.h"
 #include "ui/WindowRegistry.h"

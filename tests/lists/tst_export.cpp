@@ -4,7 +4,7 @@
 
 #include "ListsFixture.h"
 
-#include "app/ViewExport.h"
+#include "base/ViewExport.h"
 #include "data/Grid.h"
 #include "register/frmPrimaNota.h"
 #include "rules/CsvTable.h"

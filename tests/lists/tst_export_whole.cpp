@@ -7,7 +7,7 @@
 #include "ListsFixture.h"
 #include "XlsxReader.h"
 
-#include "app/ViewExport.h"
+#include "base/ViewExport.h"
 #include "data/Grid.h"
 #include "data/RecordsetModel.h"
 #include "invoicing/frmCercaFattura.h"

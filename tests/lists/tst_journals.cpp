@@ -14,7 +14,7 @@
 #include "skin/ctrl_SkinableButton.h"
 #include "ui/WindowRegistry.h"
 
-#include "app/Globals.h"
+#include "base/Globals.h"
 
 #include <QApplication>
 #include <QFile>

@@ -3,7 +3,7 @@
 
 #include "CounterFixture.h"
 
-#include "app/main/mdiTarvo.h"
+#include "quirnel/mdiTarvo.h"
 #include "data/Grid.h"
 #include "data/RecordsetModel.h"
 #include "db/Database.h"

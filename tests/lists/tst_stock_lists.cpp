@@ -4,7 +4,7 @@
 
 #include "ListsFixture.h"
 
-#include "app/Globals.h"
+#include "base/Globals.h"
 #include "data/DataControl.h"
 #include "data/Grid.h"
 #include "data/RecordsetModel.h"

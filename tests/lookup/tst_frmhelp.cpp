@@ -3,7 +3,7 @@
 #include "TestShopDatabase.h"
 
 #include "lookup/frmHelp.h"
-#include "app/Globals.h"
+#include "base/Globals.h"
 #include "db/Database.h"
 #include "ui/ScriptedMessages.h"
 

@@ -3,9 +3,9 @@
 // is refused and kept; a migration that fails anywhere leaves the target as
 // it was; the server's text keys are the engine's.
 #include "TestShopDatabase.h"
-#include "migra/MigraError.h"
+#include "tools/migra/MigraError.h"
 #include "PgConnection.h"
-#include "migra/PgShopSchema.h"
+#include "tools/migra/PgShopSchema.h"
 #include "db/DatabaseCopy.h"
 #include "db/TextKeys.h"
 

@@ -4,7 +4,7 @@
 // and "group by" with testo, as the engine writes them on either database.
 #include "db/TextFunctions.h"
 #include "PgConnection.h"
-#include "migra/PgShopSchema.h"
+#include "tools/migra/PgShopSchema.h"
 
 #include <QtTest>
 #include <algorithm>

@@ -3,7 +3,7 @@
 
 #include "CardFixture.h"
 
-#include "app/errors/TarvoApplication.h"
+#include "base/errors/TarvoApplication.h"
 #include "data/DataControl.h"
 #include "db/Database.h"
 #include "register/frmAnagrafica.h"

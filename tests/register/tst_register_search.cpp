@@ -4,11 +4,11 @@
 
 #include "CardFixture.h"
 
-#include "app/Globals.h"
-#include "app/errors/TarvoApplication.h"
-#include "app/main/MenuCommands.h"
-#include "app/main/WindowWiring.h"
-#include "app/main/mdiTarvo.h"
+#include "base/Globals.h"
+#include "base/errors/TarvoApplication.h"
+#include "quirnel/MenuCommands.h"
+#include "quirnel/WindowWiring.h"
+#include "quirnel/mdiTarvo.h"
 #include "skin/ImageToolbar.h"
 #include "ui/MdiChild.h"
 #include "data/DataControl.h"

@@ -1,8 +1,8 @@
 // The print helpers of the windows: the main window's control and ResetReport.
 #include "MemorySource.h"
-#include "app/Globals.h"
-#include "app/print/MainReport.h"
-#include "app/print/ResetReport.h"
+#include "base/Globals.h"
+#include "base/print/MainReport.h"
+#include "base/print/ResetReport.h"
 #include "report/ReportControl.h"
 #include "report/ReportPreview.h"
 

@@ -2,7 +2,7 @@
 //   recovery-child <shop> <backup folder>
 // Prints "READY" before the check starts; exits 0 when the program would go
 // on. The safety test kills it at moments spread over the check.
-#include "app/safety/SafetyCommands.h"
+#include "safety/SafetyCommands.h"
 #include "ui/ScriptedMessages.h"
 
 #include <QApplication>

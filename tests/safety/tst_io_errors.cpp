@@ -1,7 +1,7 @@
 #include "FaultyVfs.h"
 #include "TestShopDatabase.h"
 
-#include "app/safety/ShopSafety.h"
+#include "safety/ShopSafety.h"
 #include "db/DatabaseCopy.h"
 #include "rules/StockMovement.h"
 

@@ -1,8 +1,8 @@
 #include "AnotherProgramLock.h"
 #include "TestShopDatabase.h"
 
-#include "app/safety/SafetyCommands.h"
-#include "app/safety/ShopSafety.h"
+#include "safety/SafetyCommands.h"
+#include "safety/ShopSafety.h"
 #include "db/DatabaseCopy.h"
 #include "db/SchemaVersions.h"
 #include "db/TextFunctions.h"

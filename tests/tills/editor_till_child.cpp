@@ -15,7 +15,7 @@
 // Standard input closed: the editor is closed and the program ends.
 #include "SkinTestFiles.h"
 
-#include "app/Globals.h"
+#include "base/Globals.h"
 #include "rules/general/Today.h"
 #include "data/Grid.h"
 #include "invoicing/frmFattura.h"

@@ -8,7 +8,7 @@
 #include "AnotherProgramLock.h"
 #include "TestShopDatabase.h"
 
-#include "app/safety/ShopSafety.h"
+#include "safety/ShopSafety.h"
 #include "db/DatabaseCopy.h"
 #include "rules/InvoiceArchive.h"
 #include "rules/InvoiceDrafts.h"

@@ -1,0 +1,33 @@
+#include "base/Globals.h"
+#include "quirnel/Main.h"
+#include "quirnel/SelfCheck.h"
+#include "safety/SafetyCommands.h"
+#include "safety/ShopSafety.h"
+#include "base/errors/TarvoApplication.h"
+#include "ui/Translations.h"
+
+#include <QLocale>
+#include <cstring>
+
+int main(int argc, char *argv[])
+{
+    // The self-check shows no window: it runs also where there is no screen
+    // (a terminal, an installation script).
+    for (int i = 1; i < argc; ++i)
+        if (std::strcmp(argv[i], "--verifica") == 0 && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+    errors::TarvoApplication application(argc, argv);
+    ui::installItalianTranslations(application);
+    // Amounts are typed and read the Italian way ("3,50"), as the grids and
+    // the prints show them, also on a desktop set to another language.
+    QLocale::setDefault(QLocale(QLocale::Italian, QLocale::Italy));
+    QCoreApplication::setApplicationName(QStringLiteral("Qorda"));
+    if (application.arguments().contains(QStringLiteral("--verifica")))
+        return runSelfCheck();
+    // A damaged file is never written, a newer one never touched: the
+    // program ends before its first window.
+    if (!safety::checkAtStart(programFolder() + QStringLiteral("/tarvo.mdb"), safety::defaultBackupFolder()))
+        return 1;
+    Main();
+    return application.exec();
+}

@@ -1,0 +1,241 @@
+#include "safety/SafetyCommands.h"
+
+#include "base/Globals.h"
+#include "safety/ShopSafety.h"
+#include "db/DatabaseSettings.h"
+#include "db/Database.h"
+#include "db/DatabaseCopy.h"
+#include "ui/Messages.h"
+#include "ui/ProgressFeedback.h"
+
+#include <sqlite3.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLocale>
+#include <QProgressDialog>
+#include <optional>
+
+namespace safety {
+
+namespace {
+
+QString pickFolder(QWidget *parent)
+{
+    QDir().mkpath(defaultBackupFolder());
+    return QFileDialog::getExistingDirectory(parent, QStringLiteral("Cartella del backup"), defaultBackupFolder());
+}
+
+QString shown(const QString &path)
+{
+    return QDir::toNativeSeparators(path);
+}
+
+bool recover(const QString &databasePath, const QString &backup, bool keepDamaged)
+{
+    try {
+        putInPlace(databasePath, backup, keepDamaged);
+        return true;
+    } catch (const db::DbError &error) {
+        ui::MsgBox(QStringLiteral("Ripristino non riuscito.\n%1").arg(error.description()), ui::vbCritical, QString());
+        return false;
+    }
+}
+
+// No shop's file: a recovery stopped halfway, or the file lost. With no
+// backup and no damaged file kept it is a new installation, left as it is
+// (the first window that opens the file says so). False when the program
+// must not go on.
+bool offerMissingShop(const QString &databasePath, const QString &backupFolder)
+{
+    const QString backup = newestGoodBackup(backupFolder);
+    const QString damaged = damagedPath(databasePath);
+    const bool damagedKept = QFileInfo::exists(damaged);
+    if (backup.isEmpty() && !damagedKept)
+        return true;
+    const QString kept = damagedKept ? QStringLiteral(" Il file danneggiato è conservato in %1.").arg(shown(damaged))
+                                     : QString();
+    if (backup.isEmpty()) {
+        ui::MsgBox(QStringLiteral("Il database %1 manca e non c'è un backup valido da ripristinare.%2 Il programma "
+                                  "si chiude senza modificare nulla.").arg(shown(databasePath), kept),
+                   ui::vbCritical, QString());
+        return false;
+    }
+    const QString question = QStringLiteral("Il database %1 manca.%2\n\nRipristinare l'ultimo backup valido (%3)?")
+                                 .arg(shown(databasePath), kept, QFileInfo(backup).fileName());
+    if (ui::MsgBox(question, ui::vbYesNo | ui::vbCritical, QString()) != ui::vbYes)
+        return false;
+    return recover(databasePath, backup, false);
+}
+
+// A quick check of the file; when it fails, the newest good backup offered
+// in its place. False when the program must not go on.
+bool offerDamagedShop(const QString &databasePath, const QString &backupFolder)
+{
+    QString problem;
+    std::optional<db::DbError> failure;
+    ui::ProgressFeedback check(QStringLiteral("Controllo del database in corso..."));
+    check.run([&] {
+        try {
+            problem = quickCheck(databasePath);
+        } catch (const db::DbError &error) {
+            failure = error;
+        }
+    });
+    if (failure) {
+        ui::MsgBox(failure->description(), ui::vbCritical, QString());
+        return false;
+    }
+    if (problem == QLatin1String("ok"))
+        return true;
+    db::Database::closeAll();
+    const QString backup = newestGoodBackup(backupFolder);
+    if (backup.isEmpty()) {
+        ui::MsgBox(QStringLiteral("Il database %1 è danneggiato e non c'è un backup valido da ripristinare. "
+                                  "Il programma si chiude senza modificarlo.").arg(shown(databasePath)),
+                   ui::vbCritical, QString());
+        return false;
+    }
+    const QString question = QStringLiteral("Il database %1 è danneggiato.\n\nRipristinare l'ultimo backup "
+                                            "valido (%2)? Il file danneggiato resta conservato accanto.")
+                                 .arg(shown(databasePath), QFileInfo(backup).fileName());
+    if (ui::MsgBox(question, ui::vbYesNo | ui::vbCritical, QString()) != ui::vbYes)
+        return false;
+    // The damaged file is set aside by its name, never written.
+    return recover(databasePath, backup, true);
+}
+
+} // namespace
+
+void runBackup(QWidget *parent, const QString &databasePath)
+{
+    const QString folder = pickFolder(parent);
+    if (folder.isEmpty())
+        return;
+    QProgressDialog progress(QStringLiteral("Backup del database in corso..."), QStringLiteral("Annulla"), 0, 100, parent);
+    progress.setWindowTitle(g_strAppName);
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(0);
+    try {
+        const QString made = copyShop(databasePath, folder, QDateTime::currentDateTime(), [&](int done, int total) {
+            progress.setValue(total > 0 ? int(qint64(done) * 100 / total) : 100);
+            QApplication::processEvents();
+            return !progress.wasCanceled();
+        });
+        progress.setValue(100);
+        // The check reads the whole copy: on its own thread, the windows
+        // painted meanwhile. It cannot be left halfway: the copy would stay
+        // unchecked.
+        std::optional<db::DbError> failure;
+        ui::ProgressFeedback check(QStringLiteral("Verifica della copia in corso..."), parent);
+        check.run([&] {
+            try {
+                checkCopy(made, false);
+            } catch (const db::DbError &error) {
+                failure = error;
+            }
+        });
+        if (failure)
+            throw *failure;
+        ui::MsgBox(QStringLiteral("Backup completato e verificato:\n%1").arg(QDir::toNativeSeparators(made)),
+                   ui::vbInformation, g_strAppName);
+    } catch (const db::DbError &error) {
+        progress.cancel();
+        ui::MsgBox(QStringLiteral("Backup non riuscito.\n%1").arg(error.description()), ui::vbCritical, g_strAppName);
+    }
+}
+
+void runRestore(QWidget *parent, const QString &databasePath, const std::function<bool()> &closeWindows)
+{
+    const QString file = QFileDialog::getOpenFileName(parent, QStringLiteral("Backup da ripristinare"),
+                                                      defaultBackupFolder(),
+                                                      QStringLiteral("Database di Tarvo (*.mdb)"));
+    if (file.isEmpty())
+        return;
+    const BackupContents contents = inspectBackup(file);
+    if (!contents.refusal.isEmpty()) {
+        ui::MsgBox(QStringLiteral("Impossibile ripristinare %1.\n%2\nIl database non è stato modificato.")
+                       .arg(QDir::toNativeSeparators(file), contents.refusal),
+                   ui::vbCritical, g_strAppName);
+        return;
+    }
+    const QLocale italian(QLocale::Italian, QLocale::Italy);
+    const QString question =
+        QStringLiteral("Ripristinare il backup del %1?\n\nArticoli: %2\nVendite: %3\nFatture: %4\n\n"
+                       "Tutto ciò che è stato registrato dopo andrà perso; il database attuale resta "
+                       "conservato in una copia accanto. Le finestre aperte verranno chiuse.")
+            .arg(contents.written.toString(QStringLiteral("dd/MM/yyyy HH:mm")), italian.toString(contents.articles),
+                 italian.toString(contents.sales), italian.toString(contents.invoices));
+    if (ui::MsgBox(question, ui::vbYesNo | ui::vbQuestion | ui::vbDefaultButton2, g_strAppName) != ui::vbYes)
+        return;
+    if (closeWindows && !closeWindows()) {
+        ui::MsgBox(QStringLiteral("Chiudere tutte le finestre prima del ripristino."), ui::vbExclamation, g_strAppName);
+        return;
+    }
+    try {
+        const QString kept = restore(databasePath, file, QDateTime::currentDateTime());
+        ui::MsgBox(QStringLiteral("Ripristino completato.\nIl database precedente è conservato in:\n%1")
+                       .arg(QDir::toNativeSeparators(kept)),
+                   ui::vbInformation, g_strAppName);
+    } catch (const db::DbError &error) {
+        ui::MsgBox(QStringLiteral("Ripristino non riuscito.\n%1").arg(error.description()), ui::vbCritical, g_strAppName);
+    }
+}
+
+bool checkAtStart(const QString &databasePath, const QString &backupFolder)
+{
+    // A shop on a server: its schema is brought up to date there; the file
+    // checks and the daily copies are the server's business.
+    try {
+        if (db::DatabaseSettings::beside(databasePath).copiesItself()) {
+            upgradeShop(databasePath, QDate::currentDate());
+            return true;
+        }
+    } catch (const db::DbError &error) {
+        ui::MsgBox(error.description(), ui::vbCritical, QString());
+        return false;
+    }
+    // Copies killed halfway, each as big as the shop.
+    db::removeStaleCopies(QFileInfo(databasePath).absolutePath());
+    db::removeStaleCopies(backupFolder);
+    if (!QFileInfo::exists(databasePath)) {
+        if (!offerMissingShop(databasePath, backupFolder))
+            return false;
+        if (!QFileInfo::exists(databasePath))
+            return true; // a new installation
+    } else if (!offerDamagedShop(databasePath, backupFolder)) {
+        return false;
+    }
+    // Both can take a while on a large shop: a window says what is going on.
+    // Neither can stop halfway, so "Annulla" only closes that window.
+    std::optional<db::DbError> failure;
+    ui::ProgressFeedback upgrade(QStringLiteral("Aggiornamento del database in corso..."));
+    upgrade.run([&] {
+        try {
+            upgradeShop(databasePath, QDate::currentDate());
+        } catch (const db::DbError &error) {
+            failure = error;
+        }
+    });
+    if (failure) {
+        ui::MsgBox(failure->description(), ui::vbCritical, QString());
+        return false;
+    }
+    ui::ProgressFeedback daily(QStringLiteral("Backup giornaliero in corso..."));
+    daily.run([&] {
+        try {
+            dailyBackUp(databasePath, backupFolder, QDateTime::currentDateTime(),
+                        db::DatabaseSettings::backupsToKeep(databasePath));
+        } catch (const db::DbError &error) {
+            failure = error;
+        }
+    });
+    if (failure)
+        ui::MsgBox(QStringLiteral("Backup giornaliero non eseguito.\n%1").arg(failure->description()),
+                   ui::vbExclamation, QString());
+    return true;
+}
+
+} // namespace safety
