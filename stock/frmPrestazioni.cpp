@@ -10,7 +10,6 @@
 #include "app/print/ResetReport.h"
 #include "data/DataControl.h"
 #include "data/Grid.h"
-#include "db/DbError.h"
 #include "db/Recordset.h"
 #include "lookup/frmHelp.h"
 #include "report/ReportControl.h"
