@@ -8,7 +8,6 @@
 
 QString g_strAppName;
 QString &g_strDbPath = ShopDatabase::path();
-QString g_strConnString;
 QString &g_strDbPassword = ShopDatabase::password();
 
 namespace {

@@ -5,7 +5,6 @@
 // Program-wide values, set once by Main and never changed afterwards.
 extern QString g_strAppName;      // "Qorda": title of nearly every message box
 extern QString &g_strDbPath;      // program folder + "/tarvo.mdb" (ShopDatabase::path())
-extern QString g_strConnString;   // connection string of the article search
 extern QString &g_strDbPassword;  // stays empty: the database has no password (ShopDatabase::password())
 
 // The user's program folder: the database, the logs, the backups and the

@@ -15,8 +15,6 @@ mdiTarvo &Main()
     QCoreApplication::setApplicationName(QStringLiteral("Qorda"));
     g_strAppName = QStringLiteral("Qorda");
     g_strDbPath = programFolder() + QStringLiteral("/tarvo.mdb");
-    g_strConnString = QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Persist Security Info=False; Data Source=")
-        + g_strDbPath + QStringLiteral(";");
     skin::setDefaultSkinPath(installedFile(QStringLiteral("shpix")));
 
     app::wireWindows();
