@@ -3,6 +3,7 @@
 #include "app/Globals.h"
 #include "app/main/WindowWiring.h"
 #include "app/main/mdiTarvo.h"
+#include "db/ProgramFolder.h"
 #include "skin/SkinPath.h"
 #include "ui/WindowRegistry.h"
 
@@ -14,7 +15,7 @@ mdiTarvo &Main()
     // every window title ("Qorda - Brellan — Qorda").
     QCoreApplication::setApplicationName(QStringLiteral("Qorda"));
     g_strAppName = QStringLiteral("Qorda");
-    g_strDbPath = programFolder() + QStringLiteral("/tarvo.mdb");
+    g_strDbPath = db::ProgramFolder::databasePath();
     skin::setDefaultSkinPath(installedFile(QStringLiteral("shpix")));
 
     app::wireWindows();
