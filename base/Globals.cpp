@@ -1,38 +1,28 @@
 #include "base/Globals.h"
 
+#include "db/ProgramFolder.h"
 #include "rules/ShopDatabase.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 
 QString g_strAppName;
 QString &g_strDbPath = ShopDatabase::path();
-QString g_strConnString;
 QString &g_strDbPassword = ShopDatabase::password();
-
-namespace {
-QString g_programFolder;
-}
 
 QString programFolder()
 {
-    if (!g_programFolder.isEmpty())
-        return g_programFolder;
-    const QString home = qEnvironmentVariable("TARVO_HOME");
-    if (!home.isEmpty())
-        return QDir(home).absolutePath();
-    return installFolder();
+    return db::ProgramFolder::path();
 }
 
 void setProgramFolder(const QString &folder)
 {
-    g_programFolder = folder;
+    db::ProgramFolder::set(folder);
 }
 
 QString installFolder()
 {
-    return QCoreApplication::applicationDirPath();
+    return db::ProgramFolder::installPath();
 }
 
 QString installedFile(const QString &name)

@@ -4,20 +4,17 @@
 
 // Program-wide values, set once by Main and never changed afterwards.
 extern QString g_strAppName;      // "Qorda": title of nearly every message box
-extern QString &g_strDbPath;      // program folder + "/tarvo.mdb" (ShopDatabase::path())
-extern QString g_strConnString;   // connection string of the article search
+extern QString &g_strDbPath;      // the shop's database, set by Main (ShopDatabase::path())
 extern QString &g_strDbPassword;  // stays empty: the database has no password (ShopDatabase::password())
 
-// The user's program folder: the database, the logs, the backups and the
-// settings are found by fixed names inside it. It is the folder named by
-// TARVO_HOME, otherwise the folder of the program file (a program folder
-// installed by the build). Tests point it at a folder of their own.
+// The user's program folder (db::ProgramFolder::path()): the database, the
+// logs, the backups and the settings are found by fixed names inside it.
+// Tests point it at a folder of their own.
 QString programFolder();
 void setProgramFolder(const QString &folder);
 
 // The folder of the program file, with the templates, the skin and the tools
-// installed beside it; the same as the program folder unless the program
-// was installed by the package.
+// installed beside it (db::ProgramFolder::installPath()).
 QString installFolder();
 
 // A file the program brings (template, skin folder): the program folder's

@@ -3,6 +3,7 @@
 #include "base/Globals.h"
 #include "quirnel/WindowWiring.h"
 #include "quirnel/mdiTarvo.h"
+#include "db/ProgramFolder.h"
 #include "skin/SkinPath.h"
 #include "ui/WindowRegistry.h"
 
@@ -14,9 +15,7 @@ mdiTarvo &Main()
     // every window title ("Qorda - Brellan — Qorda").
     QCoreApplication::setApplicationName(QStringLiteral("Qorda"));
     g_strAppName = QStringLiteral("Qorda");
-    g_strDbPath = programFolder() + QStringLiteral("/tarvo.mdb");
-    g_strConnString = QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Persist Security Info=False; Data Source=")
-        + g_strDbPath + QStringLiteral(";");
+    g_strDbPath = db::ProgramFolder::databasePath();
     skin::setDefaultSkinPath(installedFile(QStringLiteral("shpix")));
 
     app::wireWindows();

@@ -4,6 +4,7 @@
 #include "safety/SafetyCommands.h"
 #include "safety/ShopSafety.h"
 #include "base/errors/TarvoApplication.h"
+#include "db/ProgramFolder.h"
 #include "ui/Translations.h"
 
 #include <QLocale>
@@ -26,7 +27,7 @@ int main(int argc, char *argv[])
         return runSelfCheck();
     // A damaged file is never written, a newer one never touched: the
     // program ends before its first window.
-    if (!safety::checkAtStart(programFolder() + QStringLiteral("/tarvo.mdb"), safety::defaultBackupFolder()))
+    if (!safety::checkAtStart(db::ProgramFolder::databasePath(), safety::defaultBackupFolder()))
         return 1;
     Main();
     return application.exec();

@@ -2,27 +2,32 @@
 
 #include "base/GeneralFunc6.h"
 #include "base/Globals.h"
+#include "base/OpenWindow.h"
 #include "base/ProgramWindow.h"
 #include "base/errors/ErrorTrap.h"
 #include "base/errors/TopLevelReporter.h"
-#include "base/modZandri.h"
+#include "base/print/MainReport.h"
+#include "base/print/ResetReport.h"
 #include "data/DataControl.h"
-#include "data/FieldBinder.h"
 #include "data/Grid.h"
-#include "db/DbError.h"
 #include "db/Recordset.h"
-#include "rules/TypedNumber.h"
+#include "lookup/frmHelp.h"
+#include "report/ReportControl.h"
+#include "report/ReportProperties.h"
 #include "skin/CardToolbarStrip.h"
 #include "skin/ImageToolbar.h"
 #include "skin/ctrl_SkinableForm.h"
+#include "stock/ArticleFields.h"
+#include "stock/ArticleStockItems.h"
+#include "stock/frmCarico.h"
+#include "stock/frmCercaPrestazione.h"
 #include "ui/Messages.h"
 
 #include <QAction>
-#include <QEvent>
+#include <QCoreApplication>
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QStyle>
@@ -30,28 +35,18 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include <cmath>
-
 namespace {
 
 const QString kAllArticles = QStringLiteral("select * from Articoli order by art_Codice");
 
 constexpr int kToolbarPictures = 9;
 
-// Stock item grid columns.
-constexpr int kColArticolo = 0;
-constexpr int kColBarcode = 1;
-constexpr int kColQuantita = 4;
+// The picture row's commands by position.
+const QStringList kPictureKeys = {QStringLiteral("New"),   QStringLiteral("Open"),     QStringLiteral("Save"),
+                                  QStringLiteral("Delete"), QStringLiteral("Print"),   QStringLiteral("First"),
+                                  QStringLiteral("Previous"), QStringLiteral("Next"), QStringLiteral("Last")};
 
-// The stock items count whole pieces in a long integer, the range every
-// load and sale moves them in.
-bool isStockQuantity(const QVariant &value)
-{
-    if (IsNull(value) || value.toString().trimmed().isEmpty())
-        return true;
-    const std::optional<double> quantity = TypedNumber::quantity(value.toString());
-    return quantity && *quantity == std::floor(*quantity);
-}
+constexpr int kAdding = int(db::EditMode::Adding);
 
 QLabel *fieldLabel(const QString &text, QWidget *parent)
 {
@@ -63,7 +58,6 @@ QLabel *fieldLabel(const QString &text, QWidget *parent)
 } // namespace
 
 const QString frmPrestazioni::kTrapLabel = QStringLiteral("frmprestazione.toolbar_Buttonclick");
-const QString frmPrestazioni::kGridTrapLabel = QStringLiteral("frmFattura.Aggiornagrid");
 
 frmPrestazioni::frmPrestazioni(QWidget *parent)
     : QWidget(parent)
@@ -81,12 +75,12 @@ frmPrestazioni::frmPrestazioni(QWidget *parent)
 
     datPrimaryRS = new data::DataControl(this);
     datPrimaryRS->setObjectName(QStringLiteral("datPrimaryRS"));
-    datDettagli = new data::DataControl(this);
-    datDettagli->setObjectName(QStringLiteral("datDettagli"));
-    datDettagli->setProperty("Caption", QStringLiteral("Dettagli"));
-    m_binder = new data::FieldBinder(*datPrimaryRS, this);
 
-    buildFields();
+    m_fields = new ArticleFields(*this, *this, *datPrimaryRS);
+    buildButtons();
+    m_items = new ArticleStockItems(*this, *m_fields);
+    TDBGrid1 = m_items->grid();
+    datDettagli = m_items->source();
     buildToolbars();
     buildLayout();
     giveWindowLife(*this, ctrl_SkinableForm1, {
@@ -104,38 +98,8 @@ frmPrestazioni::frmPrestazioni(QWidget *parent)
 
 frmPrestazioni::~frmPrestazioni() = default;
 
-QLineEdit *frmPrestazioni::addBox(const QString &name, const QString &field, int maxLength)
+void frmPrestazioni::buildButtons()
 {
-    auto *box = new QLineEdit(this);
-    box->setObjectName(name);
-    box->setMaxLength(maxLength);
-    const bool price = field == QLatin1String("art_Prezzo_Carico") || field == QLatin1String("art_Prezzo_Listino");
-    const bool number = price || field == QLatin1String("art_Quantita") || field == QLatin1String("art_Codice");
-    if (number)
-        box->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    const db::NumberLimits limits = price ? TypedNumber::kAmount
-        : field == QLatin1String("art_Quantita") ? TypedNumber::kQuantity : db::NumberLimits{};
-    m_binder->bind(box, field, number ? data::FieldKind::Number : data::FieldKind::Text, limits);
-    return box;
-}
-
-void frmPrestazioni::buildFields()
-{
-    txtCodice = addBox(QStringLiteral("txtCodice"), QStringLiteral("art_Codice"), 20);
-    txtCodice->setReadOnly(true);
-    txtCodice->setVisible(false);
-    txtDescrizione = addBox(QStringLiteral("txtDescrizione"), QStringLiteral("art_Descrizione"), 255);
-    txtFornitore = addBox(QStringLiteral("txtFornitore"), QStringLiteral("art_Fornitore"), 255);
-    txtNote = addBox(QStringLiteral("txtNote"), QStringLiteral("art_Note"), 255);
-    txtVarie = addBox(QStringLiteral("txtVarie"), QStringLiteral("art_Varie"), 255);
-    txtCarico = addBox(QStringLiteral("txtCarico"), QStringLiteral("art_Prezzo_Carico"), 10);
-    txtPrezzo = addBox(QStringLiteral("txtPrezzo"), QStringLiteral("art_Prezzo_Listino"), 10);
-    txtQuantita = addBox(QStringLiteral("txtQuantita"), QStringLiteral("art_Quantita"), 10);
-    txtQuantita->setVisible(false);
-
-    for (QLineEdit *box : {txtCodice, txtDescrizione, txtNote, txtVarie, txtCarico, txtPrezzo, txtQuantita})
-        box->installEventFilter(this);
-
     cmdHelp = new QToolButton(this);
     cmdHelp->setObjectName(QStringLiteral("cmdHelp"));
     cmdHelp->setToolTip(QStringLiteral("Elenco Prestazioni"));
@@ -158,29 +122,6 @@ void frmPrestazioni::buildFields()
     cmdImporta->setObjectName(QStringLiteral("cmdImporta"));
     cmdImporta->setToolTip(QStringLiteral("Importa fattura da file"));
     cmdImporta->setVisible(false);
-
-    TDBGrid1 = new data::Grid(this);
-    TDBGrid1->setObjectName(QStringLiteral("TDBGrid1"));
-    data::GridColumn articolo(QStringLiteral("Codice Articolo"), QStringLiteral("ca_Codice_Articolo"));
-    articolo.visible = false;   // always the card's own article
-    data::GridColumn barcode(QStringLiteral("Codice articolo"), QStringLiteral("ca_Codice"));
-    barcode.scannerInput = true;
-    barcode.width = 170;
-    data::GridColumn taglia(QStringLiteral("Taglia"), QStringLiteral("ca_Taglia"));
-    taglia.width = 90;
-    data::GridColumn colore(QStringLiteral("Colore"), QStringLiteral("ca_Colore"));
-    colore.width = 130;
-    data::GridColumn quantita(QStringLiteral("Quantità"), QStringLiteral("ca_Quantita"));
-    quantita.kind = data::GridColumn::Kind::Number;
-    TDBGrid1->setColumns({articolo, barcode, taglia, colore, quantita});
-    TDBGrid1->setAllowAddNew(true);
-    TDBGrid1->setAllowUpdate(true);
-    TDBGrid1->setAllowDelete(true);
-    TDBGrid1->horizontalHeader()->setStretchLastSection(true);
-    connect(TDBGrid1, &data::Grid::keyPress, this, &frmPrestazioni::TDBGrid1_KeyPress);
-    connect(TDBGrid1, &data::Grid::beforeUpdate, this, &frmPrestazioni::TDBGrid1_BeforeUpdate);
-    connect(TDBGrid1, &data::Grid::beforeDelete, this, &frmPrestazioni::TDBGrid1_BeforeDelete);
-    connect(TDBGrid1, &data::Grid::dataError, this, &frmPrestazioni::TDBGrid1_Error);
 }
 
 void frmPrestazioni::buildToolbars()
@@ -316,11 +257,11 @@ void frmPrestazioni::Form_Load()
         db::Recordset *rs = articoli();
         if (rs->recordCount() == 0) {
             rs->addNew();
-            setDettagliAvailable(false);
+            m_items->setAvailable(false);
         } else {
             rs->moveLast();
             rs->moveFirst();
-            setDettagliAvailable(true);
+            m_items->setAvailable(true);
         }
     });
     AggiornaContatore();
@@ -336,10 +277,7 @@ void frmPrestazioni::PopolaToolBar()
 
 db::Recordset *frmPrestazioni::articoli() const
 {
-    db::Recordset *rs = datPrimaryRS->recordset();
-    if (!rs)
-        throw db::DbError(db::ErrorKind::NoCurrentRecord, 91, QStringLiteral("Variabile oggetto o variabile del blocco With non impostata."));
-    return rs;
+    return &m_fields->records();
 }
 
 int frmPrestazioni::editState() const
@@ -350,7 +288,7 @@ int frmPrestazioni::editState() const
 // The code of the card as a number: what txtCodice starts with, as digits.
 QString frmPrestazioni::codiceNumerico() const
 {
-    return QString::number(ValLong(txtCodice->text()));
+    return QString::number(m_fields->code());
 }
 
 void frmPrestazioni::AggiornaContatore()
@@ -369,87 +307,142 @@ void frmPrestazioni::AggiornaContatore()
 
 void frmPrestazioni::AggiornaDettagli()
 {
-    const qlonglong code = ValLong(txtCodice->text());
-    if (code == 0)
+    m_items->reload();
+}
+
+// ------------------------------------------- the commands of both toolbars
+
+void frmPrestazioni::Toolbar1_ButtonClick(const QString &key)
+{
+    errors::ErrorTrap trap(kTrapLabel);
+    // A key of no command runs as no position, which says "Errore".
+    EseguiComando(trap, int(kPictureKeys.indexOf(key)) + 1);
+}
+
+void frmPrestazioni::imgToolbar1_Click(int index)
+{
+    errors::ErrorTrap trap(kTrapLabel);
+    EseguiComando(trap, index >= 1 && index <= kPictureKeys.size() ? index : 0);
+}
+
+bool frmPrestazioni::prepareCommand(errors::ErrorTrap &trap)
+{
+    trap.run([&] { ControllaQuantita(); });
+    return true;
+}
+
+void frmPrestazioni::saveRecord(errors::ErrorTrap &trap)
+{
+    trap.run([&] { SalvaArticolo(false); });
+    trap.run([&] { m_items->setAvailable(editState() != kAdding); });
+}
+
+// The grid follows the card: off while a new article is not saved.
+void frmPrestazioni::afterCommand(int index)
+{
+    if (editState() == kAdding)
+        m_items->setAvailable(false);
+    else if (index != New)
+        m_items->setAvailable(true);
+    ResetPointer();
+}
+
+void frmPrestazioni::Nuovo(errors::ErrorTrap &trap)
+{
+    trap.run([&] { articoli()->addNew(); });
+    trap.run([&] { txtDescrizione->setFocus(); });
+    trap.run([&] { m_items->setAvailable(false); });
+}
+
+void frmPrestazioni::Elimina(errors::ErrorTrap &trap)
+{
+    if (!confermaCancellazione(QStringLiteral("Cancellare definitivamente l'articolo corrente?")))
         return;
-    errors::ErrorTrap trap(kGridTrapLabel);
-    trap.run([&] { datDettagli->setDatabaseName(g_strDbPath); });
-    trap.run([&] {
-        datDettagli->setRecordSource(QStringLiteral("select * from [Codice Articolo] where ca_Codice_Articolo = ")
-                                     + QString::number(code));
-    });
-    trap.run([&] { datDettagli->refresh(); });
-    trap.run([&] {
-        if (TDBGrid1->dataSource() != datDettagli)
-            TDBGrid1->setDataSource(datDettagli);
-        TDBGrid1->rebind();
-    });
+    trap.run([&] { articoli()->deleteRecord(); });
+    trap.run([&] { articoli()->moveFirst(); });
 }
 
-// Stock items belong to a stored article: without one shown the grid stays
-// off whatever the command asked.
-void frmPrestazioni::setDettagliAvailable(bool available)
+void frmPrestazioni::Stampa(errors::ErrorTrap &trap)
 {
-    TDBGrid1->setEnabled(available && ValLong(txtCodice->text()) != 0);
+    namespace prop = report::prop;
+    trap.run([] { ResetReport(); });
+    trap.run([] { MainReport().set(prop::ReportFileName, ReportTemplatePath(QStringLiteral("articoli.rpt"))); });
+    trap.run([] { MainReport().set(prop::ReportSource, 2); });
+    trap.run([] { MainReport().set(prop::WindowLeft, 0); });
+    trap.run([] { MainReport().set(prop::WindowTop, 0); });
+    trap.run([] { MainReport().set(prop::WindowTitle, QStringLiteral("Lista Articoli")); });
+    trap.run([] { MainReport().set(prop::Destination, 0); });
+    // The stored article is printed: the formula names its code only.
+    trap.run([&] {
+        MainReport().set(prop::SelectionFormula, QStringLiteral("{articoli.art_Codice} = ") + codiceNumerico());
+    });
+    trap.run([] { MainReport().set(prop::Action, 1); });
 }
 
-bool frmPrestazioni::eventFilter(QObject *watched, QEvent *event)
+bool frmPrestazioni::ControllaDati()
 {
-    if (auto *box = qobject_cast<QLineEdit *>(watched)) {
-        if (event->type() == QEvent::FocusIn)
-            EvidenziaCampo(box);
-        else if (event->type() == QEvent::FocusOut)
-            NormalizzaCampo(box);
+    return m_fields->check();
+}
+
+void frmPrestazioni::ControllaQuantita()
+{
+    m_fields->settleQuantity();
+}
+
+bool frmPrestazioni::SalvaArticolo(bool Silenzioso)
+{
+    if (!ControllaDati()) {
+        ResetPointer();
+        return false;
     }
-    return QWidget::eventFilter(watched, event);
+    m_fields->write();
+    if (!Silenzioso) {
+        ResetPointer();
+        ui::MsgBox(QStringLiteral("L'articolo è stato salvato"), ui::vbInformation, g_strAppName);
+    }
+    return true;
 }
 
-// ------------------------------------------------------------ stock items
-
-void frmPrestazioni::TDBGrid1_KeyPress(int column, int &keyAscii)
+void frmPrestazioni::cmdHelp_Click()
 {
-    if (column != kColBarcode)
+    frmHelp picker(this);
+    picker.QryTable = QStringLiteral("Fornitore");
+    picker.QryBoundColumn = QStringLiteral("fo_Descrizione");
+    picker.QryListField = QStringLiteral("fo_Descrizione");
+    picker.QryOrder = QStringLiteral("fo_Descrizione");
+    picker.ButtonNew = false;
+    // A list of 7980 twips, the picker widening its window to match.
+    picker.QrySize = 7980.0f / float(frmHelp::BaseListWidthTwips);
+    picker.showModal();
+    // Closing the picker without a choice keeps the supplier the article has.
+    if (!picker.QryAborted)
+        txtFornitore->setText(NullToEmpty(picker.QryText).toString());
+}
+
+// A stock item typed in the grid belongs to the article shown now: it is
+// written before a command can show another article or close the card.
+void frmPrestazioni::ScriviDettaglio()
+{
+    m_items->writePendingRow();
+}
+
+// The stock load opens only on a saved article: a save the check or the
+// database refused keeps the card open with what the user typed.
+void frmPrestazioni::cmdEsporta_Click()
+{
+    ScriviDettaglio();
+    ControllaQuantita();
+    if (!SalvaArticolo(true))
         return;
-    // A scanner ends each code with CR, LF or both: the carriage return is
-    // dropped, the line feed (the bar-code column's end of code) writes the
-    // row and moves down, ready for the next scan.
-    if (keyAscii == 13)
-        keyAscii = 0;
+    ApriCaricoNuovo();
+    close();
 }
 
-void frmPrestazioni::TDBGrid1_BeforeUpdate(bool &cancel)
+// The card gives way to the article search. The search opens once the
+// events pending now have run, the card's own closing among them (the
+// command that asked for it is still running on the card).
+void frmPrestazioni::ApriRicerca()
 {
-    const qlonglong code = ValLong(txtCodice->text());
-    try {
-        if (code == 0 || datPrimaryRS->editMode() == db::EditMode::Adding)
-            throw db::DbError(db::ErrorKind::NoCurrentRecord, 3021,
-                              QStringLiteral("Salvare l'articolo prima di inserirne i codici."));
-        if (!isStockQuantity(TDBGrid1->columnValue(kColQuantita))) {
-            ui::MsgBox(QStringLiteral("La quantità deve essere un numero intero compreso tra -2147483648 e 2147483647."),
-                       ui::vbExclamation, g_strAppName);
-            cancel = true;
-            return;
-        }
-        TDBGrid1->setColumnValue(kColArticolo, code);
-    } catch (const db::DbError &error) {
-        // A stock item that belongs to no stored article is never written.
-        ui::MsgBox(QStringLiteral("Si è verificato un errore durante l'esecuzione del programma: ") + QStringLiteral("\r\n")
-                   + error.description());
-        cancel = true;
-    }
-}
-
-void frmPrestazioni::TDBGrid1_BeforeDelete(bool &cancel)
-{
-    const int answer = ui::MsgBox(QStringLiteral("Cancellare definitivamente il codice a barre selezionato?"),
-                                  ui::vbYesNo | ui::vbQuestion | ui::vbDefaultButton2, g_strAppName);
-    cancel = answer != ui::vbYes;
-}
-
-// A bar code missing or already there is said in words, never as a bare
-// error number; the row keeps what was typed.
-void frmPrestazioni::TDBGrid1_Error(const db::DbError &error, bool &showMessage)
-{
-    showMessage = false;
-    ErroreDati(error);
+    close();
+    QMetaObject::invokeMethod(qApp, [] { openWindow<frmCercaPrestazione>(); }, Qt::QueuedConnection);
 }

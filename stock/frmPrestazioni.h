@@ -2,28 +2,32 @@
 
 #include "base/CardCommands.h"
 #include "skin/CardToolbarStrip.h"
+#include "stock/ArticleBoxes.h"
 
 #include <QString>
 #include <QWidget>
 #include <functional>
 
+class ArticleFields;
+class ArticleStockItems;
 class ImageToolbar;
-class QAction;
 class QFrame;
 class QLabel;
 class QLineEdit;
 class QToolBar;
 class QToolButton;
 class ctrl_SkinableForm;
-namespace data { class DataControl; class FieldBinder; class Grid; }
-namespace db { class DbError; class Recordset; }
+namespace data { class DataControl; class Grid; }
+namespace db { class Recordset; }
 namespace errors { class ErrorTrap; }
 
 // The article card: one article of Articoli at a time, with its stock items
 // (one bar code per size and colour) in the grid below. Only Save writes the
 // article; moving to another article drops what was not saved. The grid
-// writes a stock item when the user leaves its row.
-class frmPrestazioni : public QWidget, private CardCommands {
+// writes a stock item when the user leaves its row. The card holds the
+// toolbars, the buttons and the layout; the article's boxes and the stock
+// items are its collaborators.
+class frmPrestazioni : public QWidget, public ArticleBoxes, private CardCommands {
     Q_OBJECT
 public:
     explicit frmPrestazioni(QWidget *parent = nullptr);
@@ -49,15 +53,8 @@ public:
     void cmdEsporta_Click();
     void cmdHelp_Click();
 
-    // Controls, by the names the program has always used.
-    QLineEdit *txtCodice = nullptr;
-    QLineEdit *txtDescrizione = nullptr;
-    QLineEdit *txtFornitore = nullptr;
-    QLineEdit *txtNote = nullptr;
-    QLineEdit *txtVarie = nullptr;
-    QLineEdit *txtCarico = nullptr;
-    QLineEdit *txtPrezzo = nullptr;
-    QLineEdit *txtQuantita = nullptr;
+    // Controls, by the names the program has always used (the article's
+    // boxes come with ArticleBoxes).
     QLineEdit *txtToolBar = nullptr;
     QToolBar *Toolbar1 = nullptr;
     ImageToolbar *imgToolbar1 = nullptr;
@@ -70,21 +67,16 @@ public:
     data::DataControl *datDettagli = nullptr;
     ctrl_SkinableForm *ctrl_SkinableForm1 = nullptr;
 
-    static const QString kTrapLabel;       // both toolbars
-    static const QString kGridTrapLabel;   // the stock item reload
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
+    static const QString kTrapLabel;   // both toolbars
 
 private:
-    void buildFields();
+    void buildButtons();
     void buildToolbars();
     void buildLayout();
     void Form_Load();
     bool mayShowOtherArticles();
     QString queryShown() const;
     void PopolaToolBar();
-    QLineEdit *addBox(const QString &name, const QString &field, int maxLength);
 
     // The picture row's commands (CardCommands).
     void beforeCommand() override { ScriviDettaglio(); }
@@ -106,14 +98,9 @@ private:
     void AggiornaContatore();
     void ScriviDettaglio();
     void ApriRicerca();
-    void setDettagliAvailable(bool available);
 
-    void TDBGrid1_KeyPress(int column, int &keyAscii);
-    void TDBGrid1_BeforeUpdate(bool &cancel);
-    void TDBGrid1_BeforeDelete(bool &cancel);
-    void TDBGrid1_Error(const db::DbError &error, bool &showMessage);
-
-    data::FieldBinder *m_binder = nullptr;
+    ArticleFields *m_fields = nullptr;
+    ArticleStockItems *m_items = nullptr;
     QLabel *lblDettagli = nullptr;
     skin::CardToolbarStrip m_strip;
     bool m_built = false;   // skin and toolbar, made by the first load only

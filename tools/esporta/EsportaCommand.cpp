@@ -1,6 +1,6 @@
 #include "EsportaCommand.h"
 
-#include "db/ProgramDatabase.h"
+#include "db/ProgramFolder.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -86,5 +86,5 @@ QString EsportaCommand::databasePath(const QString &given)
 {
     if (!given.isEmpty())
         return given;
-    return db::programDatabasePath();
+    return db::ProgramFolder::databasePath();
 }

@@ -36,6 +36,6 @@ public:
     static bool readOptions(const QStringList &args, const QStringList &names, QHash<QString, QString> &values);
     // A date typed GG/MM/AAAA; invalid (and said) otherwise.
     static QDate date(const QString &option, const QString &text);
-    // --database FILE, or the user's tarvo.mdb (db::programDatabasePath()).
+    // --database FILE, or the user's tarvo.mdb (db::ProgramFolder::databasePath()).
     static QString databasePath(const QString &given);
 };

@@ -4,7 +4,7 @@
 // left as it is and the import refused. Exit code 0 only when imported.
 #include "db/Database.h"
 #include "db/DbError.h"
-#include "db/ProgramDatabase.h"
+#include "db/ProgramFolder.h"
 #include "legacy/LegacyImport.h"
 
 #include <QCoreApplication>
@@ -51,7 +51,7 @@ int main(int argc, char **argv)
         return kUsage;
     }
     if (database.isEmpty())
-        database = db::programDatabasePath();
+        database = db::ProgramFolder::databasePath();
     if (!QFileInfo::exists(database)) {
         say(stderr, QStringLiteral("tarvo-importa: il database %1 non esiste.").arg(database));
         return kNotImported;

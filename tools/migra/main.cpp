@@ -8,7 +8,7 @@
 #include "MigraError.h"
 #include "ShopMigration.h"
 #include "TargetAddress.h"
-#include "db/ProgramDatabase.h"
+#include "db/ProgramFolder.h"
 
 #include <QCoreApplication>
 #include <QStringList>
@@ -51,7 +51,7 @@ int main(int argc, char **argv)
         return kUsage;
     }
     if (source.isEmpty())
-        source = db::programDatabasePath();
+        source = db::ProgramFolder::databasePath();
 
     std::unique_ptr<migra::TargetAddress> address;
     try {

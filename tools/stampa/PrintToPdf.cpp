@@ -6,7 +6,7 @@
 #include "report/ReportControl.h"
 #include "report/ReportProperties.h"
 #include "db/DbError.h"
-#include "db/ProgramDatabase.h"
+#include "db/ProgramFolder.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -97,12 +97,12 @@ int main(int argc, char **argv)
         std::fputs(kUsageText, stderr);
         return kUsage;
     }
-    const QDir programFolder(QCoreApplication::applicationDirPath());
+    const QDir programFolder(db::ProgramFolder::installPath());
     // A bare name is a template of the program folder, as the windows name them.
     QString templatePath = o.templateName;
     if (!QFileInfo::exists(templatePath) && QFileInfo(templatePath).fileName() == templatePath)
         templatePath = programFolder.filePath(templatePath);
-    const QString database = o.database.isEmpty() ? db::programDatabasePath() : o.database;
+    const QString database = o.database.isEmpty() ? db::ProgramFolder::databasePath() : o.database;
     const QString pdf = QFileInfo(o.pdf).absoluteFilePath();
 
     ReportControl report;

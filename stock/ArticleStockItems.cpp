@@ -1,0 +1,150 @@
+#include "stock/ArticleStockItems.h"
+
+#include "base/GeneralFunc6.h"
+#include "base/Globals.h"
+#include "base/errors/ErrorTrap.h"
+#include "base/modZandri.h"
+#include "data/DataControl.h"
+#include "data/Grid.h"
+#include "db/DbError.h"
+#include "rules/TypedNumber.h"
+#include "stock/ArticleFields.h"
+#include "ui/Messages.h"
+
+#include <QHeaderView>
+#include <QWidget>
+
+#include <cmath>
+
+namespace {
+
+// The grid's columns.
+constexpr int kColArticolo = 0;
+constexpr int kColBarcode = 1;
+constexpr int kColQuantita = 4;
+
+// The stock items count whole pieces in a long integer, the range every
+// load and sale moves them in.
+bool isStockQuantity(const QVariant &value)
+{
+    if (IsNull(value) || value.toString().trimmed().isEmpty())
+        return true;
+    const std::optional<double> quantity = TypedNumber::quantity(value.toString());
+    return quantity && *quantity == std::floor(*quantity);
+}
+
+} // namespace
+
+const QString ArticleStockItems::kTrapLabel = QStringLiteral("frmFattura.Aggiornagrid");
+
+ArticleStockItems::ArticleStockItems(QWidget &card, const ArticleFields &article)
+    : QObject(&card)
+    , m_article(article)
+{
+    datDettagli = new data::DataControl(&card);
+    datDettagli->setObjectName(QStringLiteral("datDettagli"));
+    datDettagli->setProperty("Caption", QStringLiteral("Dettagli"));
+
+    TDBGrid1 = new data::Grid(&card);
+    TDBGrid1->setObjectName(QStringLiteral("TDBGrid1"));
+    data::GridColumn articolo(QStringLiteral("Codice Articolo"), QStringLiteral("ca_Codice_Articolo"));
+    articolo.visible = false;   // always the card's own article
+    data::GridColumn barcode(QStringLiteral("Codice articolo"), QStringLiteral("ca_Codice"));
+    barcode.scannerInput = true;
+    barcode.width = 170;
+    data::GridColumn taglia(QStringLiteral("Taglia"), QStringLiteral("ca_Taglia"));
+    taglia.width = 90;
+    data::GridColumn colore(QStringLiteral("Colore"), QStringLiteral("ca_Colore"));
+    colore.width = 130;
+    data::GridColumn quantita(QStringLiteral("Quantità"), QStringLiteral("ca_Quantita"));
+    quantita.kind = data::GridColumn::Kind::Number;
+    TDBGrid1->setColumns({articolo, barcode, taglia, colore, quantita});
+    TDBGrid1->setAllowAddNew(true);
+    TDBGrid1->setAllowUpdate(true);
+    TDBGrid1->setAllowDelete(true);
+    TDBGrid1->horizontalHeader()->setStretchLastSection(true);
+    connect(TDBGrid1, &data::Grid::keyPress, this, &ArticleStockItems::TDBGrid1_KeyPress);
+    connect(TDBGrid1, &data::Grid::beforeUpdate, this, &ArticleStockItems::TDBGrid1_BeforeUpdate);
+    connect(TDBGrid1, &data::Grid::beforeDelete, this, &ArticleStockItems::TDBGrid1_BeforeDelete);
+    connect(TDBGrid1, &data::Grid::dataError, this, &ArticleStockItems::TDBGrid1_Error);
+}
+
+ArticleStockItems::~ArticleStockItems() = default;
+
+void ArticleStockItems::reload()
+{
+    const qlonglong code = m_article.code();
+    if (code == 0)
+        return;
+    errors::ErrorTrap trap(kTrapLabel);
+    trap.run([&] { datDettagli->setDatabaseName(g_strDbPath); });
+    trap.run([&] {
+        datDettagli->setRecordSource(QStringLiteral("select * from [Codice Articolo] where ca_Codice_Articolo = ")
+                                     + QString::number(code));
+    });
+    trap.run([&] { datDettagli->refresh(); });
+    trap.run([&] {
+        if (TDBGrid1->dataSource() != datDettagli)
+            TDBGrid1->setDataSource(datDettagli);
+        TDBGrid1->rebind();
+    });
+}
+
+void ArticleStockItems::setAvailable(bool available)
+{
+    TDBGrid1->setEnabled(available && m_article.code() != 0);
+}
+
+void ArticleStockItems::writePendingRow()
+{
+    if (TDBGrid1->isEnabled() && TDBGrid1->isRowDirty())
+        TDBGrid1->updateRow();
+}
+
+void ArticleStockItems::TDBGrid1_KeyPress(int column, int &keyAscii)
+{
+    if (column != kColBarcode)
+        return;
+    // A scanner ends each code with CR, LF or both: the carriage return is
+    // dropped, the line feed (the bar-code column's end of code) writes the
+    // row and moves down, ready for the next scan.
+    if (keyAscii == 13)
+        keyAscii = 0;
+}
+
+void ArticleStockItems::TDBGrid1_BeforeUpdate(bool &cancel)
+{
+    const qlonglong code = m_article.code();
+    try {
+        if (code == 0 || m_article.beingAdded())
+            throw db::DbError(db::ErrorKind::NoCurrentRecord, 3021,
+                              QStringLiteral("Salvare l'articolo prima di inserirne i codici."));
+        if (!isStockQuantity(TDBGrid1->columnValue(kColQuantita))) {
+            ui::MsgBox(QStringLiteral("La quantità deve essere un numero intero compreso tra -2147483648 e 2147483647."),
+                       ui::vbExclamation, g_strAppName);
+            cancel = true;
+            return;
+        }
+        TDBGrid1->setColumnValue(kColArticolo, code);
+    } catch (const db::DbError &error) {
+        // A stock item that belongs to no stored article is never written.
+        ui::MsgBox(QStringLiteral("Si è verificato un errore durante l'esecuzione del programma: ") + QStringLiteral("\r\n")
+                   + error.description());
+        cancel = true;
+    }
+}
+
+void ArticleStockItems::TDBGrid1_BeforeDelete(bool &cancel)
+{
+    const int answer = ui::MsgBox(QStringLiteral("Cancellare definitivamente il codice a barre selezionato?"),
+                                  ui::vbYesNo | ui::vbQuestion | ui::vbDefaultButton2, g_strAppName);
+    cancel = answer != ui::vbYes;
+}
+
+// A bar code missing or already there is said in words, never as a bare
+// error number; the row keeps what was typed.
+void ArticleStockItems::TDBGrid1_Error(const db::DbError &error, bool &showMessage)
+{
+    showMessage = false;
+    ErroreDati(error);
+}
