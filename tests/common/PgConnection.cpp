@@ -82,48 +82,6 @@ qint64 PgConnection::scalar(const QString &sql)
     return result.rows() > 0 && result.columns() > 0 ? result.integer(0, 0) : 0;
 }
 
-void PgConnection::beginCopy(const QString &copySql)
-{
-    PGresult *result = PQexec(m_connection, copySql.toUtf8().constData());
-    const ExecStatusType status = PQresultStatus(result);
-    const QString error = errorOf(result);
-    PQclear(result);
-    if (status != PGRES_COPY_IN)
-        throw MigraError(error);
-}
-
-void PgConnection::sendCopy(const QByteArray &data)
-{
-    if (PQputCopyData(m_connection, data.constData(), int(data.size())) != 1)
-        throw MigraError(lastError());
-}
-
-qint64 PgConnection::endCopy()
-{
-    if (PQputCopyEnd(m_connection, nullptr) != 1)
-        throw MigraError(lastError());
-    QString error;
-    qint64 rows = -1;
-    while (PGresult *result = PQgetResult(m_connection)) {
-        if (PQresultStatus(result) == PGRES_COMMAND_OK)
-            rows = QByteArray(PQcmdTuples(result)).toLongLong();
-        else if (error.isEmpty())
-            error = errorOf(result);
-        PQclear(result);
-    }
-    if (!error.isEmpty())
-        throw MigraError(error);
-    return rows;
-}
-
-void PgConnection::abandonCopy()
-{
-    if (PQputCopyEnd(m_connection, "tarvo-migra: copia interrotta") != 1)
-        return;
-    while (PGresult *result = PQgetResult(m_connection))
-        PQclear(result);
-}
-
 QString PgConnection::quotedIdentifier(const QString &name)
 {
     return QLatin1Char('"') + QString(name).replace(QLatin1Char('"'), QLatin1String("\"\"")) + QLatin1Char('"');

@@ -29,15 +29,6 @@ public:
     PgResult exec(const QString &sql, const QStringList &parameters);
     qint64 scalar(const QString &sql);
 
-    // COPY ... FROM STDIN: start it, send data in any chunks, end it; end
-    // gives the number of rows the server took.
-    void beginCopy(const QString &copySql);
-    void sendCopy(const QByteArray &data);
-    qint64 endCopy();
-    // Ends a COPY that cannot go on (the file could not be read): the server
-    // drops what it took, and the connection can roll back.
-    void abandonCopy();
-
     static QString quotedIdentifier(const QString &name);
     static QString quotedLiteral(const QString &text);
 
