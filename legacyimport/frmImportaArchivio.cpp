@@ -7,6 +7,7 @@
 #include "db/Database.h"
 #include "legacy/LegacyImport.h"
 #include "rules/ShopDatabase.h"
+#include "base/ImportButtons.h"
 #include "skin/ctrl_SkinableButton.h"
 #include "skin/ctrl_SkinableForm.h"
 #include "ui/DefaultButton.h"
@@ -52,17 +53,10 @@ frmImportaArchivio::frmImportaArchivio(QWidget *parent)
 
     txtArchivio = new QLineEdit(this);
     txtArchivio->setObjectName(QStringLiteral("txtArchivio"));
-    cmdSfoglia = new ctrl_SkinableButton(QStringLiteral("Sfoglia..."), this);
-    cmdSfoglia->setObjectName(QStringLiteral("cmdSfoglia"));
-    cmdImporta = new ctrl_SkinableButton(QStringLiteral("Importa"), this);
-    cmdImporta->setObjectName(QStringLiteral("cmdImporta"));
-    cmdChiudi = new ctrl_SkinableButton(QStringLiteral("Chiudi"), this);
-    cmdChiudi->setObjectName(QStringLiteral("cmdChiudi"));
-    for (ctrl_SkinableButton *button : {cmdSfoglia, cmdImporta, cmdChiudi})
-        button->setFixedSize(112, 30);
-    connect(cmdSfoglia, &ctrl_SkinableButton::Click, this, [this] { cmdSfoglia_Click(); });
-    connect(cmdImporta, &ctrl_SkinableButton::Click, this, [this] { cmdImporta_Click(); });
-    connect(cmdChiudi, &ctrl_SkinableButton::Click, this, [this] { close(); });
+    const ImportButtons buttons(this, [this] { cmdSfoglia_Click(); }, [this] { cmdImporta_Click(); });
+    cmdSfoglia = buttons.cmdSfoglia;
+    cmdImporta = buttons.cmdImporta;
+    cmdChiudi = buttons.cmdChiudi;
 
     lblTabella = new QLabel(this);
     lblTabella->setObjectName(QStringLiteral("lblTabella"));
@@ -76,21 +70,13 @@ frmImportaArchivio::frmImportaArchivio(QWidget *parent)
     txtRiepilogo->setReadOnly(true);
     txtRiepilogo->setLineWrapMode(QPlainTextEdit::NoWrap);
 
-    auto *file = new QHBoxLayout;
-    file->addWidget(new QLabel(QStringLiteral("Archivio"), this));
-    file->addWidget(txtArchivio, 1);
-    file->addWidget(cmdSfoglia);
-    auto *bottom = new QHBoxLayout;
-    bottom->addWidget(cmdChiudi);
-    bottom->addStretch(1);
-    bottom->addWidget(cmdImporta);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(10, 10, 10, 10);
-    layout->addLayout(file);
+    layout->addLayout(buttons.fileRow(QStringLiteral("Archivio"), txtArchivio));
     layout->addWidget(lblTabella);
     layout->addWidget(prgImportazione);
     layout->addWidget(txtRiepilogo, 1);
-    layout->addLayout(bottom);
+    layout->addLayout(buttons.bottomRow());
 
     m_progressTimer->setInterval(100);
     connect(m_progressTimer, &QTimer::timeout, this, &frmImportaArchivio::showProgress);

@@ -5,6 +5,7 @@
 #include "base/errors/ErrorTrap.h"
 #include "rules/CsvReader.h"
 #include "rules/ShopDatabase.h"
+#include "base/ImportButtons.h"
 #include "skin/ctrl_SkinableButton.h"
 #include "skin/ctrl_SkinableForm.h"
 #include "ui/BusyPointer.h"
@@ -57,17 +58,10 @@ frmImportaArticoli::frmImportaArticoli(QWidget *parent)
     txtFile = new QLineEdit(this);
     txtFile->setObjectName(QStringLiteral("txtFile"));
     txtFile->setReadOnly(true);
-    cmdSfoglia = new ctrl_SkinableButton(QStringLiteral("Sfoglia..."), this);
-    cmdSfoglia->setObjectName(QStringLiteral("cmdSfoglia"));
-    cmdImporta = new ctrl_SkinableButton(QStringLiteral("Importa"), this);
-    cmdImporta->setObjectName(QStringLiteral("cmdImporta"));
-    cmdChiudi = new ctrl_SkinableButton(QStringLiteral("Chiudi"), this);
-    cmdChiudi->setObjectName(QStringLiteral("cmdChiudi"));
-    for (ctrl_SkinableButton *button : {cmdSfoglia, cmdImporta, cmdChiudi})
-        button->setFixedSize(112, 30);
-    connect(cmdSfoglia, &ctrl_SkinableButton::Click, this, [this] { cmdSfoglia_Click(); });
-    connect(cmdImporta, &ctrl_SkinableButton::Click, this, [this] { cmdImporta_Click(); });
-    connect(cmdChiudi, &ctrl_SkinableButton::Click, this, [this] { close(); });
+    const ImportButtons buttons(this, [this] { cmdSfoglia_Click(); }, [this] { cmdImporta_Click(); });
+    cmdSfoglia = buttons.cmdSfoglia;
+    cmdImporta = buttons.cmdImporta;
+    cmdChiudi = buttons.cmdChiudi;
 
     grdAnteprima = new QTableWidget(this);
     grdAnteprima->setObjectName(QStringLiteral("grdAnteprima"));
@@ -90,25 +84,17 @@ frmImportaArticoli::frmImportaArticoli(QWidget *parent)
     txtEsito->setObjectName(QStringLiteral("txtEsito"));
     txtEsito->setReadOnly(true);
 
-    auto *file = new QHBoxLayout;
-    file->addWidget(new QLabel(QStringLiteral("Listino (CSV)"), this));
-    file->addWidget(txtFile, 1);
-    file->addWidget(cmdSfoglia);
     auto *middle = new QHBoxLayout;
     middle->addLayout(mapping);
     middle->addWidget(txtEsito, 1);
-    auto *bottom = new QHBoxLayout;
-    bottom->addWidget(cmdChiudi);
-    bottom->addStretch(1);
-    bottom->addWidget(cmdImporta);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(10, 10, 10, 10);
-    layout->addLayout(file);
+    layout->addLayout(buttons.fileRow(QStringLiteral("Listino (CSV)"), txtFile));
     layout->addWidget(new QLabel(QStringLiteral("Prime righe del file"), this));
     layout->addWidget(grdAnteprima, 1);
     layout->addLayout(middle);
     layout->addWidget(chkAggiorna);
-    layout->addLayout(bottom);
+    layout->addLayout(buttons.bottomRow());
 
     giveWindowLife(*this, ctrl_SkinableForm1, {
         .loadLabel = QStringLiteral("frmImportaArticoli.Form_Load"),
