@@ -79,7 +79,8 @@ void CardCommands::EseguiComando(errors::ErrorTrap &trap, int index)
     case Previous:
     case Next:
     case Last:
-        moveRecord(trap, index);
+        if (!leavesRecord(index) || mayLeave())
+            moveRecord(trap, index);
         break;
     default:
         ResetPointer();
@@ -89,6 +90,50 @@ void CardCommands::EseguiComando(errors::ErrorTrap &trap, int index)
             ui::MsgBox(QStringLiteral("Errore"));
     }
     afterCommand(index);
+}
+
+bool CardCommands::holdsWork() const
+{
+    return editState() != kNone;
+}
+
+bool CardCommands::saveWork()
+{
+    runCommand(Save);
+    return !holdsWork();
+}
+
+void CardCommands::discardWork()
+{
+    db::Recordset *rs = nullptr;
+    try {
+        rs = records();
+    } catch (...) {
+        return; // a card without records holds nothing to give up
+    }
+    if (rs && rs->isOpen() && rs->editMode() != db::EditMode::None)
+        rs->cancelUpdate();
+}
+
+bool CardCommands::leavesRecord(int index) const
+{
+    const db::Recordset *rs = nullptr;
+    try {
+        rs = records();
+    } catch (...) {
+        return false;
+    }
+    if (!rs || !rs->isOpen())
+        return false;
+    const bool adding = rs->editMode() == db::EditMode::Adding;
+    switch (index) {
+    case Previous:
+        return !adding && rs->absolutePosition() >= 1;
+    case Next:
+        return !adding && rs->absolutePosition() < rs->recordCount() - 1;
+    default:
+        return true;
+    }
 }
 
 void CardCommands::moveRecord(errors::ErrorTrap &trap, int index)

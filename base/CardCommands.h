@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/UnsavedWork.h"
+
 #include <QString>
 
 namespace db { class Recordset; }
@@ -16,9 +18,10 @@ struct CardWords {
 // 3 Save, 4 Delete, 5 Print, 6 First, 7 Previous, 8 Next, 9 Last. Every
 // statement runs through the command's trap: the first error is reported and
 // logged, and the command goes on with its next statement. A card with
-// unsaved changes refuses New, Search and Delete, and a record being added
-// is not printed. The card fills in what each command does to its records.
-class CardCommands {
+// unsaved changes refuses New, Search and Delete, asks before a move leaves
+// them (UnsavedWork), and a record being added is not printed. The card
+// fills in what each command does to its records.
+class CardCommands : public UnsavedWork {
 public:
     enum Command { New = 1, Search, Save, Delete, Print, First, Previous, Next, Last };
 
@@ -55,6 +58,18 @@ protected:
     virtual void afterCommand(int index) { Q_UNUSED(index) }
     // Whether "Errore" carries the program's name as its title.
     virtual bool titlesError() const { return false; }
+    // Runs a command as its picture does, under the card's own trap.
+    virtual void runCommand(int index) = 0;
+    // Whether the move `index` leaves the record shown (and what is typed
+    // into it): not Previous on the first record nor Next on the last, and
+    // by default not Previous or Next from a record being added.
+    virtual bool leavesRecord(int index) const;
+
+    // Unsaved work is a record in edit; saving it is the Save command, giving
+    // it up cancels the edit.
+    bool holdsWork() const override;
+    bool saveWork() override;
+    void discardWork() override;
 
     // One move of `rs`; Previous and Next stay within the records.
     static void step(db::Recordset &rs, int index);

@@ -52,6 +52,27 @@ int FatturaComandi::editState() const
     return int(m_c.testata.editMode());
 }
 
+bool FatturaComandi::holdsWork() const
+{
+    return editState() != kNone || m_c.righe.rigaInCorso();
+}
+
+bool FatturaComandi::leavesRecord(int index) const
+{
+    return editState() == kAdding || CardCommands::leavesRecord(index);
+}
+
+void FatturaComandi::discardWork()
+{
+    m_c.righe.AnnullaRigaInCorso();
+    if (editState() == kAdding) {
+        AbbandonaNuova();
+        return;
+    }
+    CardCommands::discardWork();
+    m_c.binder.showCurrent();
+}
+
 db::Recordset *FatturaComandi::fatture() const
 {
     db::Recordset *rs = m_c.testata.recordset();

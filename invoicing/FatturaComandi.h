@@ -57,6 +57,8 @@ public:
 
     // 0 browsing, 1 editing, 2 adding (a new invoice not saved yet).
     int editState() const override;
+    // An edited header or a line being typed.
+    bool holdsWork() const override;
 
     static const QString kTrapLabel;
 
@@ -69,6 +71,11 @@ private:
     db::Recordset *records() const override;
     void moveRecord(errors::ErrorTrap &trap, int index) override;
     void Cerca() override;
+    void runCommand(int index) override { imgToolbar1_Click(index); }
+    // Every move leaves a new invoice.
+    bool leavesRecord(int index) const override;
+    // A new invoice goes with its lines; an edited one shows what is stored.
+    void discardWork() override;
 
     bool ControllaFattura();
     void Nuova(errors::ErrorTrap &trap);

@@ -66,6 +66,11 @@ bool FatturaRighe::ScriviRigaInCorso()
     return !m_grid->isRowDirty() || m_grid->updateRow();
 }
 
+bool FatturaRighe::rigaInCorso() const
+{
+    return m_grid->isRowDirty();
+}
+
 void FatturaRighe::AnnullaRigaInCorso()
 {
     m_grid->cancelRow();

@@ -38,6 +38,8 @@ public:
     bool ScriviRigaInCorso();
     // Drops a line being typed.
     void AnnullaRigaInCorso();
+    // Whether a line is being typed and not written yet.
+    bool rigaInCorso() const;
 
     // The message of a number that is a stored invoice's.
     static QString numeroOccupato(const QString &numero);

@@ -18,12 +18,9 @@ bool RichiamaFattura(const QString &numero)
         if (!trap.run([&] { editor = &openWindow<frmFattura>(); }))
             return false;
     }
-    // The editor keeps a new invoice being typed: the user saves it first.
-    if (editor->editState() == 2) {
-        ui::MsgBox(QStringLiteral("I dati non sono stati salvati. Salvare prima di ricercare") + QStringLiteral(" una fattura."),
-                   ui::vbInformation, g_strAppName);
+    // What is typed into the editor is saved or given up as the user says.
+    if (!editor->mayLeave())
         return false;
-    }
     bool found = false;
     if (!trap.run([&] { found = editor->MostraFattura(numero); }))
         return false;

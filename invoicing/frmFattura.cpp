@@ -96,6 +96,7 @@ frmFattura::frmFattura(QWidget *parent)
         .activateLabel = QStringLiteral("frmFattura.Form_Activate"),
         .activate = [this] { Form_Activate(); },
         .unload = [this] { Form_Unload(); },
+        .mayClose = [this] { return mayLeave(); },
     });
 
     for (auto signal : {&data::DataControl::refreshed, &data::DataControl::currentChanged})
@@ -325,6 +326,16 @@ void frmFattura::Form_Unload()
 void frmFattura::PopolaToolBar()
 {
     m_strip.populate(skin::ToolbarCard::Fattura, ctrl_SkinableForm1->SkinPath(), kToolbarPictures, *this);
+}
+
+bool frmFattura::mayLeave()
+{
+    return m_comandi->mayLeave();
+}
+
+bool frmFattura::holdsWork() const
+{
+    return m_comandi->holdsWork();
 }
 
 int frmFattura::editState() const

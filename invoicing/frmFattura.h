@@ -49,6 +49,10 @@ public:
     bool MostraFattura(const QString &numero);
     // 0 browsing, 1 editing, 2 adding (a new invoice not saved yet).
     int editState() const;
+    // Asks "Salvare le modifiche?" when the invoice holds unsaved work; true
+    // when the user may leave it.
+    bool mayLeave();
+    bool holdsWork() const;
 
     // Controls, by the names the program has always used.
     QLineEdit *txtFields(int index) const { return m_fields.at(std::size_t(index)); }

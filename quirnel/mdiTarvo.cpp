@@ -1,5 +1,8 @@
 #include "quirnel/mdiTarvo.h"
 
+#include <algorithm>
+#include <QPointer>
+
 #include "base/GeneralFunc6.h"
 #include "base/OpenWindow.h"
 #include "quirnel/MenuCommands.h"
@@ -217,14 +220,16 @@ void mdiTarvo::showEvent(QShowEvent *event)
     QMainWindow::showEvent(event);
 }
 
-// Every child runs its own close code; one that refuses (unsaved data the
-// user wants to keep) keeps the program open.
+// Every child runs its own close code, the active one first; the first that
+// refuses (work the user wants to keep) keeps the program open, and the
+// windows after it are not asked.
 void mdiTarvo::closeEvent(QCloseEvent *event)
 {
-    m_area->closeAllSubWindows();
-    const QList<QMdiSubWindow *> left = m_area->subWindowList();
-    for (QMdiSubWindow *frame : left) {
-        if (frame->isVisible()) {
+    QList<QMdiSubWindow *> frames = m_area->subWindowList(QMdiArea::ActivationHistoryOrder);
+    std::reverse(frames.begin(), frames.end());
+    for (const QPointer<QMdiSubWindow> frame : frames) {
+        if (frame && frame->isVisible() && !frame->close()) {
+            m_area->setActiveSubWindow(frame);
             event->ignore();
             return;
         }

@@ -20,6 +20,9 @@ void RichiamaAnagrafica(const QString &contatore)
         if (!trap.run([&] { card = &openWindow<frmAnagrafica>(); }))
             return;
     }
+    // What is typed into the card is saved or given up as the user says.
+    if (!card->mayLeave())
+        return;
     bool found = true;
     trap.run([&] { found = card->MostraAnagrafica(ValLong(contatore)); });
     if (!found)

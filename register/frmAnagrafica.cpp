@@ -91,6 +91,7 @@ frmAnagrafica::frmAnagrafica(QWidget *parent)
         .activateLabel = QStringLiteral("frmAnagrafica.Form_Activate"),
         .activate = [this] { Form_Activate(); },
         .unload = [this] { m_focus.stop(); ResetPointer(); },
+        .mayClose = [this] { return mayLeave(); },
     });
 
     connect(datPrimaryRs, &data::DataControl::refreshed, this, &frmAnagrafica::AggiornaContatore);

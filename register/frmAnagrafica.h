@@ -32,6 +32,9 @@ public:
     // picture is the card's emblem and runs nothing.
     void imgToolbar1_Click(int index);
     bool ControllaAnagrafica();
+    // Asks "Salvare le modifiche?" when the entry holds unsaved work.
+    using CardCommands::mayLeave;
+    using CardCommands::holdsWork;
 
     // Moves the card to the entry with this register number; false (the
     // card staying where it was) when there is none.
@@ -77,6 +80,7 @@ private:
     void deleteRecord(errors::ErrorTrap &trap) override { Elimina(trap); }
     void printRecord(errors::ErrorTrap &trap) override { Stampa(trap); }
     db::Recordset *records() const override { return anagrafiche(); }
+    void runCommand(int index) override { imgToolbar1_Click(index); }
     void Nuova(errors::ErrorTrap &trap);
     void SalvaAnagrafica();
     void Elimina(errors::ErrorTrap &trap);

@@ -117,6 +117,7 @@ frmDatiAzienda::frmDatiAzienda(QWidget *parent)
         .load = [this] { Form_Load(); },
         .activateLabel = QStringLiteral("frmDatiAzienda.Form_Activate"),
         .activate = [this] { txtFields(0)->setFocus(); },
+        .mayClose = [this] { return mayLeave(); },
     });
     life.defaultButton().setButton(cmdSalva, [this] { cmdSalva->click(); });
     resize(640, 520);
@@ -159,6 +160,28 @@ void frmDatiAzienda::Leggi()
         grdIva->setItem(row, kNatura, new QTableWidgetItem(text("IVA_Natura")));
     }
     rs->close();
+    m_stored = typed();
+}
+
+QStringList frmDatiAzienda::typed() const
+{
+    QStringList texts;
+    for (QLineEdit *box : m_fields)
+        texts << box->text();
+    for (int row = 0; row < grdIva->rowCount(); ++row)
+        texts << (grdIva->item(row, kNatura) ? grdIva->item(row, kNatura)->text() : QString());
+    return texts;
+}
+
+bool frmDatiAzienda::holdsWork() const
+{
+    return m_built && typed() != m_stored;
+}
+
+bool frmDatiAzienda::saveWork()
+{
+    cmdSalva_Click();
+    return !holdsWork();
 }
 
 void frmDatiAzienda::cmdSalva_Click()

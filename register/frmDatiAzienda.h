@@ -1,5 +1,8 @@
 #pragma once
 
+#include "base/UnsavedWork.h"
+
+#include <QStringList>
 #include <QWidget>
 #include <array>
 
@@ -11,7 +14,7 @@ class ctrl_SkinableForm;
 // "Dati azienda": the shop's fiscal identity (table Azienda), written once
 // and used by the electronic invoices and the letterhead of the prints, and
 // the nature of each VAT code (IVA_Natura), which a rate of 0 % needs.
-class frmDatiAzienda : public QWidget {
+class frmDatiAzienda : public QWidget, public UnsavedWork {
     Q_OBJECT
 public:
     explicit frmDatiAzienda(QWidget *parent = nullptr);
@@ -32,10 +35,17 @@ public:
 
     static const QString kSaved;
 
+    // What is typed differs from what was read or saved last.
+    bool holdsWork() const override;
+
 private:
     void Form_Load();
     void Leggi();
+    QStringList typed() const;
+    bool saveWork() override;
+    void discardWork() override { Leggi(); }
 
     std::array<QLineEdit *, 12> m_fields{};
+    QStringList m_stored;   // the texts as read or saved last
     bool m_built = false;
 };

@@ -18,6 +18,7 @@
 #include "ui/Messages.h"
 
 #include <QBoxLayout>
+#include <QCheckBox>
 #include <QGridLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -76,6 +77,8 @@ void StockMovementWindow::wire()
         .unloadLabel = name + QStringLiteral(".Form_Unload"),
         .unload = [this] { Form_Unload(); },
         .recordKey = [this] { return QVariantList{p_bln_Modifica, qlonglong(movementNumber())}; },
+        .mayReload = [this] { return mayLoadAnother(); },
+        .mayClose = [this] { return mayLeave(); },
     });
     for (QLineEdit *box : m_watchedBoxes)
         box->installEventFilter(this);
@@ -117,17 +120,72 @@ void StockMovementWindow::layOut(QGridLayout *grid, QPushButton *action)
     layout->addLayout(buttons);
 }
 
+QStringList StockMovementWindow::typed() const
+{
+    QStringList texts;
+    for (const QLineEdit *box : findChildren<QLineEdit *>())
+        if (!box->isReadOnly())
+            texts << box->text();
+    for (const QCheckBox *box : findChildren<QCheckBox *>())
+        texts << QString::number(box->isChecked());
+    return texts;
+}
+
+void StockMovementWindow::markStored()
+{
+    m_stored = typed();
+}
+
+bool StockMovementWindow::holdsWork() const
+{
+    return m_life && m_life->isLoaded() && typed() != m_stored;
+}
+
+bool StockMovementWindow::saveWork()
+{
+    const QString routine = m_changeMode ? QStringLiteral("cmdSalva_Click") : m_words.moveRoutine;
+    errors::runReported(m_words.windowName + QLatin1Char('.') + routine, [this] {
+        if (m_changeMode)
+            cmdSalva_Click();
+        else
+            recordTyped();
+    });
+    return !holdsWork();
+}
+
+void StockMovementWindow::discardWork()
+{
+    markStored();
+}
+
+// The opener has already named the other movement: the question and a save
+// are about the one shown, and the window keeps it when the user stays.
+bool StockMovementWindow::mayLoadAnother()
+{
+    const bool askedMode = p_bln_Modifica;
+    const long askedNumber = movementNumber();
+    p_bln_Modifica = m_changeMode;
+    setMovementNumber(m_loadedNumber);
+    if (!mayLeave())
+        return false;
+    p_bln_Modifica = askedMode;
+    setMovementNumber(askedNumber);
+    return true;
+}
+
 void StockMovementWindow::Form_Load()
 {
     m_activated = false;
     m_skipEnter = false;
     m_codeHeld = false;
     m_changeMode = p_bln_Modifica;
+    m_loadedNumber = movementNumber();
     startAfresh();
     if (m_changeMode) {
         txtData->clear();
         LeggiMovimento(movementNumber());
     }
+    markStored();
     m_life->defaultButton().clear();
     beforeSkin();
     // The skin last: a missing picture is reported, the window works all the same.
@@ -260,7 +318,10 @@ bool StockMovementWindow::ControllaCampi()
 
 bool StockMovementWindow::checkedAndRecorded()
 {
-    return ControllaCampi() && QuantityBox::confirmed(*txtQuantita) && recordMovement();
+    if (!(ControllaCampi() && QuantityBox::confirmed(*txtQuantita) && recordMovement()))
+        return false;
+    markStored();
+    return true;
 }
 
 bool StockMovementWindow::itemFound(StockMovement::Result result, const QString &refusal)
@@ -280,6 +341,7 @@ void StockMovementWindow::PulisciCampi()
     for (QLineEdit *box : std::as_const(m_typedBoxes))
         if (!box->hasFocus())
             NormalizzaCampo(box);
+    markStored();
 }
 
 void StockMovementWindow::LeggiMovimento(long number)
@@ -300,7 +362,8 @@ void StockMovementWindow::LeggiMovimento(long number)
 
 void StockMovementWindow::cmdSalva_Click()
 {
-    itemFound(changeMovement(), QStringLiteral("Articolo non trovato. Impossibile modificare la quantità."));
+    if (itemFound(changeMovement(), QStringLiteral("Articolo non trovato. Impossibile modificare la quantità.")))
+        markStored();
 }
 
 void StockMovementWindow::cmdCancella_Click()
@@ -309,6 +372,7 @@ void StockMovementWindow::cmdCancella_Click()
         return;
     itemFound(deleteMovement(), QStringLiteral("Articolo non trovato. Impossibile modificare la quantità."));
     ui::MsgBox(QStringLiteral("Il dato è stato cancellato."), ui::vbInformation, g_strAppName);
+    markStored();
     close();
 }
 

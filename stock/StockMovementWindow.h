@@ -3,6 +3,7 @@
 #include "rules/StockItemLookup.h"
 #include "rules/StockMovement.h"
 #include "base/BoxFocus.h"
+#include "base/UnsavedWork.h"
 
 #include <QList>
 #include <QString>
@@ -20,8 +21,10 @@ namespace ui { class WindowLife; }
 // A window that records stock movements of one kind: the date, the bar code
 // looked up as it is left, the quantity and the price of a new movement, or
 // one recorded movement shown in change mode to be saved or deleted. The
-// window of each kind builds its boxes and fills in what is its own.
-class StockMovementWindow : public QWidget {
+// window of each kind builds its boxes and fills in what is its own. Boxes
+// typed and not recorded, or a recorded movement changed and not saved, are
+// work the window asks about before it closes or loads another.
+class StockMovementWindow : public QWidget, public UnsavedWork {
     Q_OBJECT
 public:
     enum class Kind { Load, Sale };
@@ -30,6 +33,8 @@ public:
 
     // Set by the opener before the window is shown.
     bool p_bln_Modifica = false;
+
+    bool holdsWork() const override;
 
 protected:
     StockMovementWindow(Kind kind, QWidget *parent);
@@ -49,6 +54,10 @@ protected:
 
     // The number of the movement the opener names for change mode.
     virtual long movementNumber() const = 0;
+    virtual void setMovementNumber(long number) = 0;
+    // Records the typed movement as the kind's button does, without asking
+    // for another; true when it was recorded.
+    virtual bool recordTyped() { return checkedAndRecorded(); }
     virtual void Form_Activate() = 0;
     virtual void Form_Unload();
     // Empties the boxes and shows the buttons of the mode, in the kind's order.
@@ -71,6 +80,8 @@ protected:
     virtual void PulisciCampi();
 
     void showModeButtons();
+    // What the boxes show now is what is stored: nothing to ask about.
+    void markStored();
     bool ControllaCampi();
     // The fields are right, the quantity confirmed and the movement recorded.
     bool checkedAndRecorded();
@@ -107,6 +118,11 @@ protected:
     bool m_codeHeld = false;
 
 private:
+    bool saveWork() override;
+    void discardWork() override;
+    bool mayLoadAnother();
+    QStringList typed() const;
+
     void Form_Load();
     void txtCodice_GotFocus();
     void txtCodice_KeyUp();
@@ -128,6 +144,8 @@ private:
     };
     static Words wordsOf(Kind kind);
 
+    QStringList m_stored;
+    long m_loadedNumber = 0;
     const Kind m_kind;
     const Words m_words;
     BoxFocus m_focus;

@@ -22,6 +22,7 @@ public:
 
 protected:
     long movementNumber() const override { return p_lng_Codice_Carico; }
+    void setMovementNumber(long number) override { p_lng_Codice_Carico = number; }
     void Form_Activate() override;
     void startAfresh() override;
     void boxLeft(QLineEdit *box) override;

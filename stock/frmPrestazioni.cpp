@@ -88,6 +88,7 @@ frmPrestazioni::frmPrestazioni(QWidget *parent)
         .load = [this] { Form_Load(); },
         .recordKey = [this] { return QVariantList{queryShown()}; },
         .mayReload = [this] { return mayShowOtherArticles(); },
+        .mayClose = [this] { return mayLeave(); },
     });
 
     connect(datPrimaryRS, &data::DataControl::refreshed, this, &frmPrestazioni::AggiornaContatore);
@@ -222,16 +223,16 @@ QString frmPrestazioni::queryShown() const
     return p_strQuery.isEmpty() ? kAllArticles : p_strQuery;
 }
 
-// Another select while an article is being changed or added: the card keeps
-// it, as the article search would, and its member names what it shows.
+// Told to show other articles, the card first asks about what is typed into
+// it; kept, it goes on showing the articles it showed.
 bool frmPrestazioni::mayShowOtherArticles()
 {
-    if (editState() == int(db::EditMode::None))
-        return true;
-    ui::MsgBox(QStringLiteral("I dati non sono stati salvati. Salvare prima di ricercare") + QStringLiteral(" un articolo."),
-               ui::vbInformation, g_strAppName);
+    const QString asked = p_strQuery;
     p_strQuery = datPrimaryRS->recordSource();
-    return false;
+    if (!mayLeave())
+        return false;
+    p_strQuery = asked;
+    return true;
 }
 
 // Runs on the first show, after the opener has set p_strQuery, and again

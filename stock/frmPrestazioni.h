@@ -44,6 +44,9 @@ public:
     bool ControllaDati();
     void ControllaQuantita();
     void AggiornaDettagli();
+    // Asks "Salvare le modifiche?" when the article holds unsaved work.
+    using CardCommands::mayLeave;
+    using CardCommands::holdsWork;
 
     // The nine commands by key ("New", "Open", "Save", "Delete", "Print",
     // "First", "Previous", "Next", "Last"), as Toolbar1 runs them, and by
@@ -87,6 +90,7 @@ private:
     void deleteRecord(errors::ErrorTrap &trap) override { Elimina(trap); }
     void printRecord(errors::ErrorTrap &trap) override { Stampa(trap); }
     db::Recordset *records() const override { return articoli(); }
+    void runCommand(int index) override { imgToolbar1_Click(index); }
     void afterCommand(int index) override;
     bool titlesError() const override { return true; }
     void Nuovo(errors::ErrorTrap &trap);

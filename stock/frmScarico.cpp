@@ -247,7 +247,8 @@ bool frmScarico::recordMovement()
                      QStringLiteral("Articolo non trovato. Impossibile effettuare lo scarico."));
 }
 
-void frmScarico::cmdMuovi_Click()
+// The sale of the boxes, added to the operation's running total.
+bool frmScarico::recordTyped()
 {
     // Enter presses the button without leaving the box: the amount is worked
     // out again as leaving a number box would, so the row agrees with itself.
@@ -255,11 +256,18 @@ void frmScarico::cmdMuovi_Click()
     if (focused == txtQuantita || focused == txtPrezzo || focused == txtSconto)
         CalcolaSaldo();
     if (!checkedAndRecorded())
-        return;
+        return false;
     if (!IsNumeric(txtSaldo->text()))
         txtSaldo->setText(QStringLiteral("0"));
     if (m_calcola)
         m_calcola->Aggiungi(MoneyText::value(txtSaldo->text()));
+    return true;
+}
+
+void frmScarico::cmdMuovi_Click()
+{
+    if (!recordTyped())
+        return;
     const int answer = ui::MsgBox(QStringLiteral("L'articolo è stato scaricato correttamente. ") + kLineBreak
                                       + QStringLiteral("Si desidera scaricare un altro articolo nella stessa operazione?"),
                                   ui::vbYesNoCancel | ui::vbQuestion, g_strAppName);

@@ -25,6 +25,8 @@ public:
 
 protected:
     long movementNumber() const override { return p_lng_Codice_Scarico; }
+    void setMovementNumber(long number) override { p_lng_Codice_Scarico = number; }
+    bool recordTyped() override;
     void Form_Activate() override;
     void Form_Unload() override;
     void startAfresh() override;

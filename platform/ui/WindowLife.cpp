@@ -130,6 +130,10 @@ bool WindowLife::eventFilter(QObject *watched, QEvent *event)
         return false;
     case QEvent::Close: {
         // The window's close code may refuse; only a close that stands unloads.
+        if (m_loaded && m_code.mayClose && !m_code.mayClose()) {
+            event->ignore();
+            return true;
+        }
         passToWindow(event);
         if (event->isAccepted())
             run(m_code.unloadLabel, m_code.unload);

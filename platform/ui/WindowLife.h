@@ -17,8 +17,8 @@ namespace ui {
 //   its public members;
 // - its activate code runs each time it becomes the active window, as an MDI
 //   child of the main window or as a window of its own;
-// - its unload code runs when it closes (a close its own close code refused
-//   runs nothing);
+// - its unload code runs when it closes (a close its own close code or its
+//   mayClose refused runs nothing);
 // - each of them runs under its label through the window's runner (the
 //   program's error reporter);
 // - Enter presses its one default button (defaultButton());
@@ -54,6 +54,9 @@ public:
         // Asked before a reload; false keeps the window as it is (a window
         // with unsaved changes asks its user first, or refuses).
         std::function<bool()> mayReload{};
+        // Asked before the window closes (by the user, its own code or the
+        // program's exit); false keeps it open as it is.
+        std::function<bool()> mayClose{};
         Runner runner{};
     };
 

@@ -183,8 +183,8 @@ void TestArticleCard::shownAgainWithAnotherQueryReloads()
     QTest::keyClicks(card.txtNote, QStringLiteral("da stirare"));
     card.p_strQuery = QStringLiteral("select * from Articoli where art_Codice = 3");
     showProgramWindow(card);
-    QCOMPARE(m_f->messages().texts(),
-             QStringList{QStringLiteral("I dati non sono stati salvati. Salvare prima di ricercare un articolo.")});
+    // Asked about the change, the user stays (Annulla, the default).
+    QCOMPARE(m_f->messages().texts(), QStringList{QStringLiteral("Salvare le modifiche?")});
     QCOMPARE(card.txtToolBar->text(), QStringLiteral("Articolo: 2 di 3"));
     QCOMPARE(card.txtNote->text(), QStringLiteral("da stirare"));
     QCOMPARE(card.datPrimaryRS->editMode(), db::EditMode::Editing);
@@ -306,15 +306,16 @@ void TestArticleCard::browsingStopsAtTheEndsAndDropsChanges()
     click(Next);
     QCOMPARE(card.txtToolBar->text(), QStringLiteral("Articolo: 3 di 3"));
 
-    // A change left behind is dropped, never written.
+    // A change left behind with "No" is dropped, never written.
     card.txtDescrizione->setText(QStringLiteral("Pantalone modificato"));
+    m_f->messages().queueAnswer(ui::vbNo);
     click(Previous);
     QCOMPARE(card.datPrimaryRS->editMode(), db::EditMode::None);
     click(Last);
     QCOMPARE(card.txtDescrizione->text(), QStringLiteral("Pantalone chino"));
     click(First);
     QCOMPARE(card.txtToolBar->text(), QStringLiteral("Articolo: 1 di 3"));
-    QVERIFY(m_f->messages().texts().isEmpty());
+    QCOMPARE(m_f->messages().texts(), QStringList{QStringLiteral("Salvare le modifiche?")});
     QCOMPARE(m_f->count(QStringLiteral("Articoli where art_Descrizione = 'Pantalone modificato'")), 0);
 }
 
@@ -375,10 +376,11 @@ void TestArticleCard::printIsRefusedWhileAddingAndPrintsTheStoredArticle()
     QCOMPARE(m_f->messages().texts(), QStringList{QStringLiteral("E' necessario salvare l'articolo prima di stampare.")});
     QCOMPARE(m_f->report().runCount(), 0);
 
+    m_f->messages().queueAnswer(ui::vbNo); // the new article is given up
     click(Last);
     card.txtDescrizione->setText(QStringLiteral("Non ancora salvata"));
     click(Print);
-    QCOMPARE(m_f->messages().messages().size(), 1);
+    QCOMPARE(m_f->messages().messages().size(), 2);
     QCOMPARE(m_f->report().runCount(), 1);
     QCOMPARE(m_f->report().get(report::prop::SelectionFormula).toString(), QStringLiteral("{articoli.art_Codice} = 2"));
     QCOMPARE(m_f->report().get(report::prop::ReportFileName).toString(), m_f->folder() + QStringLiteral("/articoli.rpt"));

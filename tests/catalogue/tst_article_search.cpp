@@ -288,10 +288,10 @@ void TestArticleSearch::doubleClickMovesTheCard()
     doubleClickRow(2);
     QCOMPARE(card->txtDescrizione->text(), QStringLiteral("Scarponcino"));
 
-    // A card holding unsaved changes keeps them and says so.
+    // A card holding unsaved changes asks; Annulla (the default) keeps them.
     card->txtDescrizione->setText(QStringLiteral("Scarponcino alto"));
     doubleClickRow(0);
-    QCOMPARE(m_f->messages().texts(), QStringList{kUnsaved});
+    QCOMPARE(m_f->messages().texts(), QStringList{QStringLiteral("Salvare le modifiche?")});
     QCOMPARE(card->txtDescrizione->text(), QStringLiteral("Scarponcino alto"));
     QVERIFY(m_f->log().isEmpty());
 }

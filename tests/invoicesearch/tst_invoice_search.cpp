@@ -240,8 +240,8 @@ void TestInvoiceSearch::doubleClickShowsTheInvoiceInTheEditor()
     QCOMPARE(editor->editState(), 2);
     search.show();
     doubleClick();
-    QCOMPARE(m_f->messages().texts(),
-             QStringList{QStringLiteral("I dati non sono stati salvati. Salvare prima di ricercare una fattura.")});
+    // Asked about the new invoice, the user stays with it (Annulla, the default).
+    QCOMPARE(m_f->messages().texts(), QStringList{QStringLiteral("Salvare le modifiche?")});
     QVERIFY(search.isVisible());
     QCOMPARE(editor->editState(), 2);
     QVERIFY(m_f->log().isEmpty());

@@ -168,6 +168,7 @@ void TestRegisterCard::opensOnTheFirstEntryWithItsFieldsInTabOrder()
     static_cast<QTextEdit *>(card.txtFields(8))->setPlainText(QString(300, QLatin1Char('x')));
     QCOMPARE(card.fieldText(8).size(), 255);
 
+    m_f->messages().queueAnswer(ui::vbNo); // the typed note is given up
     click(Next);
     QCOMPARE(card.fieldText(1), QStringLiteral("Tessiture Dell'Orto"));
     QVERIFY(card.chkFornitore->isChecked());
@@ -184,15 +185,17 @@ void TestRegisterCard::browsingStopsAtTheEndsSilently()
     click(Next);
     QCOMPARE(card.txtToolbar->text(), QStringLiteral("3 di 3"));
     QCOMPARE(card.fieldText(1), QStringLiteral("Bianchi Mario"));
-    // A change left behind is dropped, never written.
+    // A change left behind with "No" is dropped, never written.
     type(4, QStringLiteral(" Mare"));
+    m_f->messages().queueAnswer(ui::vbNo);
     click(Previous);
     QCOMPARE(card.txtToolbar->text(), QStringLiteral("2 di 3"));
     click(First);
     QCOMPARE(card.txtToolbar->text(), QStringLiteral("1 di 3"));
-    QVERIFY(m_f->messages().texts().isEmpty());
+    QCOMPARE(m_f->messages().texts(), QStringList{QStringLiteral("Salvare le modifiche?")});
     QCOMPARE(m_f->count(QStringLiteral("Anagrafica where anag_Località = 'Cesena'")), 1);
     // A change saved is written to that entry only.
+    m_f->messages().clear();
     type(9, QStringLiteral("Svizzera"));
     click(Save);
     QCOMPARE(m_f->messages().texts(), QStringList{kSaved});
@@ -337,10 +340,11 @@ void TestRegisterCard::printRefusedWhileAddingAndPrintsTheStoredEntry()
     QCOMPARE(m_f->messages().texts(), QStringList{QStringLiteral("E' necessario salvare l'anagrafica prima di stampare.")});
     QCOMPARE(m_f->report().runCount(), 0);
 
+    m_f->messages().queueAnswer(ui::vbNo); // the new entry is given up
     click(Last);
     static_cast<QTextEdit *>(card.txtFields(1))->setPlainText(QStringLiteral("Non ancora salvata"));
     click(Print);
-    QCOMPARE(m_f->messages().messages().size(), 1);
+    QCOMPARE(m_f->messages().messages().size(), 2);
     QCOMPARE(m_f->report().runCount(), 1);
     QCOMPARE(m_f->report().get(report::prop::ReportFileName).toString(), m_f->folder() + QStringLiteral("/clienti.rpt"));
     QCOMPARE(m_f->report().get(report::prop::SelectionFormula).toString(), QStringLiteral("{anagrafica.anag_Contatore} = 2"));
