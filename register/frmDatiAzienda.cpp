@@ -130,8 +130,9 @@ void frmDatiAzienda::Form_Load()
     if (m_built)
         return;
     m_built = true;
-    ctrl_SkinableForm1->LoadSkin(this, {cmdSalva, cmdChiudi});
     Leggi();
+    // The skin last: a missing picture is reported, the window works all the same.
+    ctrl_SkinableForm1->LoadSkin(this, {cmdSalva, cmdChiudi});
 }
 
 void frmDatiAzienda::Leggi()
