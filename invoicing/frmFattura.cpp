@@ -1,5 +1,6 @@
 #include "invoicing/frmFattura.h"
 
+#include "base/CardKeys.h"
 #include "base/GeneralFunc6.h"
 #include "base/Globals.h"
 #include "base/ProgramWindow.h"
@@ -202,6 +203,7 @@ void frmFattura::buildToolbar()
     imgToolbar1 = m_strip.pictures;
     txtToolbar = m_strip.counter;
     connect(imgToolbar1, &ImageToolbar::pictureClicked, this, [this](int index) { imgToolbar1_Click(index); });
+    CardKeys::give(*this, *imgToolbar1, [this](int index) { imgToolbar1_Click(index); });
 }
 
 void frmFattura::buildLayout()

@@ -12,6 +12,7 @@
 #include "skin/SkinError.h"
 #include "skin/ctrl_SkinableForm.h"
 #include "ui/MdiChild.h"
+#include "ui/Messages.h"
 
 #include <QAction>
 #include <QApplication>
@@ -44,6 +45,7 @@ mdiTarvo::mdiTarvo(QWidget *parent)
     setMainReport(m_report);
     setMainMdiArea(m_area);
     connect(m_report, &report::ReportControl::reportProduced, this, &mdiTarvo::skinPreview);
+    connect(m_area, &QMdiArea::subWindowActivated, this, &mdiTarvo::followActivation);
     resize(1024, 740);
     buildMenus();
     refreshCommands();
@@ -85,7 +87,6 @@ void mdiTarvo::buildMenus()
     addCommand(file, QStringLiteral("mnuFileScaricoItem"), QStringLiteral("Scarico"), QKeySequence(QStringLiteral("Ctrl+S")));
     QAction *separator = file->addSeparator();
     separator->setObjectName(QStringLiteral("nihil"));
-    separator->setText(QStringLiteral("-"));
     addCommand(file, QStringLiteral("mnuAnagraficheItem"), QStringLiteral("Anagrafiche"), QKeySequence(QStringLiteral("Ctrl+G")));
     addCommand(file, QStringLiteral("mnuFattureItem"), QStringLiteral("Fatture"), QKeySequence(QStringLiteral("Ctrl+I")));
     addCommand(file, QStringLiteral("mnuFileDatiAziendaItem"), QStringLiteral("Dati azienda"), QKeySequence());
@@ -123,6 +124,19 @@ void mdiTarvo::buildMenus()
     addCommand(help, QStringLiteral("mnuRegistroErroriItem"), QStringLiteral("Registro degli errori..."), QKeySequence());
     addCommand(help, QStringLiteral("mnuArchivioErroriItem"), QStringLiteral("Archivio degli errori..."), QKeySequence());
 
+    // The main window's own keys, in no menu: the F1 list names them.
+    addKey(QStringLiteral("mnuTastiItem"), QStringLiteral("L'elenco dei tasti"), QKeySequence(Qt::Key_F1),
+           [this] { showKeys(); });
+    addKey(QStringLiteral("mnuChiudiFinestraItem"), QStringLiteral("Chiude la finestra attiva"),
+           QKeySequence(Qt::CTRL | Qt::Key_F4), [this] {
+               if (QMdiSubWindow *active = m_area->activeSubWindow())
+                   active->close();
+           });
+    addKey(QStringLiteral("mnuFinestraSuccessivaItem"), QStringLiteral("La finestra successiva"),
+           QKeySequence(Qt::CTRL | Qt::Key_Tab), [this] { m_area->activateNextSubWindow(); });
+    addKey(QStringLiteral("mnuFinestraPrecedenteItem"), QStringLiteral("La finestra precedente"),
+           QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab), [this] { m_area->activatePreviousSubWindow(); });
+
     // "About..." has no items: the title itself is the command.
     QAction *about = addCommand(nullptr, QStringLiteral("mnuAbout"), QStringLiteral("About..."), QKeySequence());
     menuBar()->addAction(about);
@@ -133,7 +147,66 @@ void mdiTarvo::buildMenus()
 
 QAction *mdiTarvo::commandAction(const QString &command) const
 {
+    if (QAction *key = m_keys.value(command))
+        return key;
     return m_commands.value(command);
+}
+
+// A key of the main window itself, always enabled.
+QAction *mdiTarvo::addKey(const QString &name, const QString &caption, const QKeySequence &keys,
+                          const std::function<void()> &run)
+{
+    auto *action = new QAction(caption, this);
+    action->setObjectName(name);
+    action->setShortcut(keys);
+    action->setShortcutContext(Qt::WindowShortcut);
+    connect(action, &QAction::triggered, this, run);
+    addAction(action);
+    m_keys.insert(name, action);
+    return action;
+}
+
+QList<frmTasti::Row> mdiTarvo::keyRows() const
+{
+    QList<frmTasti::Row> rows;
+    for (QMenu *menu : menuBar()->findChildren<QMenu *>())
+        for (QAction *action : menu->actions())
+            if (!action->shortcut().isEmpty())
+                rows << frmTasti::Row{action->shortcut().toString(QKeySequence::NativeText),
+                                      menu->title() + QStringLiteral(" > ") + action->text()};
+    for (const QString &name : {QStringLiteral("mnuChiudiFinestraItem"), QStringLiteral("mnuFinestraSuccessivaItem"),
+                               QStringLiteral("mnuFinestraPrecedenteItem"), QStringLiteral("mnuTastiItem")}) {
+        const QAction *key = m_keys.value(name);
+        rows << frmTasti::Row{key->shortcut().toString(QKeySequence::NativeText), key->text()};
+    }
+    rows << frmTasti::Row{QStringLiteral("Invio"), QStringLiteral("Il pulsante predefinito della finestra (Trova, Aggiorna, Carica, …)")};
+    rows << frmTasti::Row{QStringLiteral("Esc"), QStringLiteral("Chiude un elenco, una ricerca o una lista")};
+    rows << frmTasti::Row{QStringLiteral("Tab / Maiusc+Tab"), QStringLiteral("Il campo successivo / precedente")};
+    rows << frmTasti::Row{QStringLiteral("Alt"), QStringLiteral("Il menu del programma")};
+    return rows;
+}
+
+// The window active when another first shows is the one that opened it
+// (the invoice for its print preview, the search for the card it opened).
+void mdiTarvo::followActivation(QMdiSubWindow *frame)
+{
+    if (!frame)
+        return;
+    if (!frame->property("openerKnown").toBool()) {
+        frame->setProperty("openerKnown", true);
+        const QPointer<QMdiSubWindow> opener = m_lastActive;
+        connect(frame, &QObject::destroyed, this, [this, opener] {
+            if (opener && opener->isVisible())
+                m_area->setActiveSubWindow(opener);
+        });
+    }
+    m_lastActive = frame;
+}
+
+void mdiTarvo::showKeys()
+{
+    frmTasti keys(keyRows(), this);
+    ui::messageService().execModal(keys);
 }
 
 void mdiTarvo::refreshCommands()
@@ -179,6 +252,9 @@ void mdiTarvo::mnuFornitoriItem_Click()
 
 bool mdiTarvo::isMenuShortcut(const QKeySequence &keys) const
 {
+    for (QAction *action : m_keys)
+        if (action->shortcut() == keys)
+            return true;
     for (QAction *action : m_commands)
         if (!action->shortcut().isEmpty() && action->shortcut() == keys && action->isEnabled())
             return true;

@@ -1,11 +1,17 @@
 #pragma once
 
+#include "lookup/frmTasti.h"
+
 #include <QHash>
+#include <QList>
+#include <QPointer>
+#include <functional>
 #include <QMainWindow>
 #include <QString>
 
 class QAction;
 class QMdiArea;
+class QMdiSubWindow;
 namespace report { class ReportControl; }
 
 // The main window: the MDI frame whose menu bar opens every working window
@@ -39,8 +45,16 @@ private:
     void mnuFornitoriItem_Click();
     void skinPreview();
     bool isMenuShortcut(const QKeySequence &keys) const;
+    QAction *addKey(const QString &name, const QString &caption, const QKeySequence &keys, const std::function<void()> &run);
+    // F1: the key list, with the menu's keys and the main window's own.
+    void showKeys();
+    QList<frmTasti::Row> keyRows() const;
+    // A window that closes gives the keyboard back to the one it was opened from.
+    void followActivation(QMdiSubWindow *frame);
 
     QMdiArea *m_area;
     report::ReportControl *m_report;
     QHash<QString, QAction *> m_commands;
+    QHash<QString, QAction *> m_keys;
+    QPointer<QMdiSubWindow> m_lastActive;
 };

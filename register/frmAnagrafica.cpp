@@ -1,5 +1,6 @@
 #include "register/frmAnagrafica.h"
 
+#include "base/CardKeys.h"
 #include "base/GeneralFunc6.h"
 #include "base/Globals.h"
 #include "base/ProgramWindow.h"
@@ -170,6 +171,7 @@ void frmAnagrafica::buildToolbar()
     imgToolbar1 = m_strip.pictures;
     txtToolbar = m_strip.counter;
     connect(imgToolbar1, &ImageToolbar::pictureClicked, this, [this](int index) { imgToolbar1_Click(index); });
+    CardKeys::give(*this, *imgToolbar1, [this](int index) { imgToolbar1_Click(index); });
 }
 
 void frmAnagrafica::buildLayout()

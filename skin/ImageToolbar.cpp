@@ -1,6 +1,7 @@
 #include "skin/ImageToolbar.h"
 
 #include <QHelpEvent>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QToolTip>
@@ -13,6 +14,7 @@ ImageToolbar::ImageToolbar(QWidget *parent)
     setObjectName(QStringLiteral("imgToolbar1"));
     setMouseTracking(true);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    setFocusPolicy(Qt::TabFocus);
 }
 
 void ImageToolbar::setImageLists(const skin::ImageList &normal, const skin::ImageList &hover,
@@ -61,6 +63,13 @@ QRect ImageToolbar::pictureRect(int index) const
 QString ImageToolbar::toolTipOf(int index) const
 {
     return index >= 1 && index <= count() ? m_normal.key(index) : QString();
+}
+
+QString ImageToolbar::hintOf(int index) const
+{
+    if (index >= 1 && index <= count() && index <= m_hints.size())
+        return m_hints.at(index - 1);
+    return toolTipOf(index);
 }
 
 ImageToolbar::Look ImageToolbar::look(int index) const
@@ -115,7 +124,7 @@ bool ImageToolbar::event(QEvent *event)
         auto *help = static_cast<QHelpEvent *>(event);
         const int index = pictureAt(help->pos());
         if (index > 0)
-            QToolTip::showText(help->globalPos(), toolTipOf(index), this, pictureRect(index));
+            QToolTip::showText(help->globalPos(), hintOf(index), this, pictureRect(index));
         else
             QToolTip::hideText();
         return true;
@@ -144,6 +153,55 @@ void ImageToolbar::paintEvent(QPaintEvent *)
                                                                        : m_normal;
         painter.drawPixmap(pictureRect(i).topLeft(), list.picture(i));
     }
+    if (hasFocus() && m_focusIndex >= 1 && m_focusIndex <= count()) {
+        painter.setPen(QPen(palette().color(QPalette::Highlight), 2, Qt::DotLine));
+        painter.drawRect(pictureRect(m_focusIndex).adjusted(1, 1, -1, -1));
+    }
+}
+
+void ImageToolbar::keyPressEvent(QKeyEvent *event)
+{
+    if (count() == 0) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    switch (event->key()) {
+    case Qt::Key_Left:
+        m_focusIndex = m_focusIndex <= 1 ? count() : m_focusIndex - 1;
+        update();
+        break;
+    case Qt::Key_Right:
+        m_focusIndex = m_focusIndex >= count() ? 1 : m_focusIndex + 1;
+        update();
+        break;
+    case Qt::Key_Space:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        if (event->modifiers() & ~Qt::KeypadModifier) {
+            QWidget::keyPressEvent(event);
+            return;
+        }
+        Q_EMIT pictureClicked(m_focusIndex, toolTipOf(m_focusIndex));
+        break;
+    default:
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+}
+
+void ImageToolbar::focusInEvent(QFocusEvent *event)
+{
+    if (m_focusIndex < 1 || m_focusIndex > count())
+        m_focusIndex = count() > 0 ? 1 : 0;
+    update();
+    QWidget::focusInEvent(event);
+}
+
+void ImageToolbar::focusOutEvent(QFocusEvent *event)
+{
+    update();
+    QWidget::focusOutEvent(event);
 }
 
 void ImageToolbar::mousePressEvent(QMouseEvent *event)

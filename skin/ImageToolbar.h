@@ -5,13 +5,16 @@
 #include <QList>
 #include <QPointer>
 #include <QRect>
+#include <QStringList>
 #include <QWidget>
 
 // A card's row of command pictures (imgToolbar1(1..N)), each with a normal,
 // a pointer-over and a pressed look taken from three image lists of the same
 // order. One picture at a time is highlighted; the highlight goes when the
 // pointer crosses the row's own background (the frame around the pictures)
-// or one of the watched areas, normally the window itself.
+// or one of the watched areas, normally the window itself. The row takes
+// the focus with Tab: Left and Right move along it, Space or Enter presses
+// the picture with the focus frame.
 class ImageToolbar : public QWidget {
     Q_OBJECT
 public:
@@ -30,6 +33,11 @@ public:
     int count() const { return int(m_rects.size()); }
     QRect pictureRect(int index) const;
     QString toolTipOf(int index) const;
+    // What the tool tips show instead of the keys (the command and its key).
+    void setHints(const QStringList &hints) { m_hints = hints; }
+    QString hintOf(int index) const;
+    // The picture the keyboard stands on while the row has the focus.
+    int focusedIndex() const { return m_focusIndex; }
     Look look(int index) const;
     bool isHighlighted() const { return m_highlighted; }
     int highlightedIndex() const { return m_highlightedIndex; }
@@ -50,6 +58,9 @@ protected:
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
 
 private:
     void pointerOverPicture(int index);
@@ -62,6 +73,8 @@ private:
     QList<QRect> m_rects;
     QList<Look> m_looks;
     QList<QPointer<QWidget>> m_watched;
+    QStringList m_hints;
+    int m_focusIndex = 0;
     bool m_highlighted = false;
     int m_highlightedIndex = 0;
     int m_pressedIndex = 0;

@@ -1,5 +1,6 @@
 #include "stock/frmPrestazioni.h"
 
+#include "base/CardKeys.h"
 #include "base/GeneralFunc6.h"
 #include "base/Globals.h"
 #include "base/OpenWindow.h"
@@ -161,6 +162,7 @@ void frmPrestazioni::buildToolbars()
     imgToolbar1 = m_strip.pictures;
     txtToolBar = m_strip.counter;
     connect(imgToolbar1, &ImageToolbar::pictureClicked, this, [this](int index) { imgToolbar1_Click(index); });
+    CardKeys::give(*this, *imgToolbar1, [this](int index) { imgToolbar1_Click(index); });
 }
 
 void frmPrestazioni::buildLayout()

@@ -208,7 +208,7 @@ void TestMainWindow::menuOrderWithTheSeparator()
                                 "mnuFileBackupItem", "mnuFileRipristinaItem", "mnuFileImportaArchivioItem", "mnuFileImportaArticoliItem"}));
     auto *separator = m_main->findChild<QMenu *>(QStringLiteral("mnuFile"))->actions().at(7);
     QVERIFY(separator->isSeparator());
-    QCOMPARE(separator->text(), QStringLiteral("-"));
+    QVERIFY(separator->text().isEmpty()); // a line, no stray "-"
 }
 
 void TestMainWindow::itemsWithoutAWindowAreDisabled()
