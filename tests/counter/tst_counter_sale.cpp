@@ -152,7 +152,7 @@ void TestCounterSale::scanFillsAndEnterSells()
     QCOMPARE(CounterFixture::focused(), CounterFixture::box(window, "txtQuantita"));
     QCOMPARE(text(window, "txtDescrizione"), QStringLiteral("Giacca - 48 - Blu"));
     QCOMPARE(text(window, "txtQuantita"), QStringLiteral("1"));
-    QCOMPARE(text(window, "txtListino"), QStringLiteral("20"));
+    QCOMPARE(text(window, "txtListino"), QStringLiteral("20,00"));
     QCOMPARE(text(window, "txtPrezzo"), QStringLiteral("20,00"));
     QCOMPARE(text(window, "txtSconto"), QStringLiteral("0"));
     QCOMPARE(text(window, "txtSaldo"), QStringLiteral("20,00"));
@@ -224,7 +224,7 @@ void TestCounterSale::noListPriceKeepsTypedPrice()
     QWidget &window = shop.open(QStringLiteral("mnuFileScaricoItem"));
     CounterFixture::type(QStringLiteral("5555"));
     CounterFixture::enter();
-    QCOMPARE(text(window, "txtListino"), QStringLiteral("0"));
+    QCOMPARE(text(window, "txtListino"), QStringLiteral("0,00"));
     CounterFixture::type(QStringLiteral("2"));
     tab();
     tab();
