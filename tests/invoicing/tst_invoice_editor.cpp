@@ -63,6 +63,8 @@ private Q_SLOTS:
     void deleteTakesTheLinesWithTheHeader();
     void withNoInvoiceLeftTheGridWritesNothing();
     void articlePickFillsTheLineAndACancelLeavesIt();
+    void aCustomerPickGivenUpKeepsTheCustomer_data();
+    void aCustomerPickGivenUpKeepsTheCustomer();
     void lineArithmetic_data();
     void lineArithmetic();
     void typedAmountsReadOnceAndWithinSense_data();
@@ -573,6 +575,41 @@ void TestInvoiceEditor::withNoInvoiceLeftTheGridWritesNothing()
     click(New);
     QCOMPARE(editor.txtFields(0)->text(), QStringLiteral("26-00001"));
     QVERIFY(grid.allowAddNew());
+}
+
+// Escape or Annulla in the customer picker leaves the invoice's customer as
+// it was (it used to become 0, and the search then found nothing).
+void TestInvoiceEditor::aCustomerPickGivenUpKeepsTheCustomer_data()
+{
+    QTest::addColumn<bool>("annulla");
+    QTest::newRow("Escape") << false;
+    QTest::newRow("Annulla") << true;
+}
+
+void TestInvoiceEditor::aCustomerPickGivenUpKeepsTheCustomer()
+{
+    QFETCH(bool, annulla);
+    addCustomers();
+    frmFattura &editor = openEditor();
+    click(New);
+    pickCustomer(QStringLiteral("Rossi Abbigliamento"));
+    QString caption;
+    m_f->messages().queueModal([&caption, annulla](QDialog &dialog) {
+        caption = dialog.windowTitle();
+        auto *filter = dialog.findChild<QLineEdit *>(QStringLiteral("txtFiltro"));
+        QTest::keyClicks(filter, QStringLiteral("dell'"));
+        QTest::keyClick(filter, Qt::Key_Down);
+        if (annulla)
+            dialog.findChild<QPushButton *>(QStringLiteral("cmdAnnulla"))->click();
+        else
+            QTest::keyClick(dialog.findChild<QListWidget *>(QStringLiteral("dblHelp")), Qt::Key_Escape);
+        return dialog.result();
+    });
+    m_editor->cmdCercaAnagrafica->click();
+    QCOMPARE(caption, QStringLiteral("Scelta cliente"));
+    QCOMPARE(m_f->messages().modals(), (QStringList{"frmHelp", "frmHelp"}));
+    QCOMPARE(editor.txtFields(2)->text(), QStringLiteral("1"));
+    QCOMPARE(editor.txtCliente->text(), QStringLiteral("Rossi Abbigliamento"));
 }
 
 void TestInvoiceEditor::articlePickFillsTheLineAndACancelLeavesIt()
