@@ -286,8 +286,8 @@ void TestInvoiceEditor::anInvoiceOfThreeLinesForAPickedCustomer()
     grid.setColumnValue(Iva, 1);
     QVERIFY(grid.updateRow());
     QCOMPARE(cell(0, Iva), QStringLiteral("IVA 22%"));
-    QCOMPARE(cell(1, Prezzo), QStringLiteral("3,5"));
-    QCOMPARE(cell(1, Importo), QStringLiteral("10,5"));
+    QCOMPARE(cell(1, Prezzo), QStringLiteral("3,50"));
+    QCOMPARE(cell(1, Importo), QStringLiteral("10,50"));
     QCOMPARE(cell(2, Iva), QStringLiteral("IVA 4%"));
     QCOMPARE(editor.txtTotale->text(), QStringLiteral("120,3"));
     click(Save);
@@ -653,9 +653,9 @@ void TestInvoiceEditor::lineArithmetic_data()
     QTest::addColumn<QString>("more");               // then typed into that price
     QTest::addColumn<QString>("total");
     QTest::newRow("a minus sign leaves the amount") << QStringList{"2", "-"} << QString() << "3" << "-6";
-    QTest::newRow("a point under Italian settings") << QStringList{"1", "3.50"} << "3,5" << "" << "3,5";
-    QTest::newRow("tenths add up to 0,3") << QStringList{"1", "0,1", "1", "0,2"} << "0,2" << "" << "0,3";
-    QTest::newRow("a text-only line counts 0") << QStringList{"", "", "2", "4"} << "8" << "" << "8";
+    QTest::newRow("a point under Italian settings") << QStringList{"1", "3.50"} << "3,50" << "" << "3,5";
+    QTest::newRow("tenths add up to 0,3") << QStringList{"1", "0,1", "1", "0,2"} << "0,20" << "" << "0,3";
+    QTest::newRow("a text-only line counts 0") << QStringList{"", "", "2", "4"} << "8,00" << "" << "8";
 }
 
 void TestInvoiceEditor::lineArithmetic()
