@@ -306,6 +306,11 @@ bool Grid::editorKeyPress(QWidget *editor, QKeyEvent *event)
         return true;   // the handler moved on or closed the editor
     if (keyAscii == 0)
         return true;
+    // A value list goes on with what was typed before (a rate of two digits).
+    if (qobject_cast<QComboBox *>(editor) && keyAscii == original && keyAscii >= 32) {
+        typeCharacter(QChar(keyAscii));
+        return true;
+    }
     if (keyAscii == original && (keyAscii == kBackspace || keyAscii >= 32))
         return false;  // the editor types it
     if (keyAscii == kBackspace)

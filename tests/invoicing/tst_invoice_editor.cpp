@@ -65,6 +65,8 @@ private Q_SLOTS:
     void articlePickFillsTheLineAndACancelLeavesIt();
     void aCustomerPickGivenUpKeepsTheCustomer_data();
     void aCustomerPickGivenUpKeepsTheCustomer();
+    void vatChosenByRateOrCode_data();
+    void vatChosenByRateOrCode();
     void lineArithmetic_data();
     void lineArithmetic();
     void typedAmountsReadOnceAndWithinSense_data();
@@ -644,6 +646,41 @@ void TestInvoiceEditor::articlePickFillsTheLineAndACancelLeavesIt()
                                        "and df_Prezzo = 12.5 and df_Importo = 12.5 and df_IVA = 3 and df_Numero_Fattura = '26-00001'")), 1);
     QCOMPARE(editor.txtTotale->text(), QStringLiteral("12,5"));
     QCOMPARE(m_f->scalar(QStringLiteral("select fat_Imponibile from Fattura")).toDouble(), 12.5);
+}
+
+// The VAT of a line: a new line shows at once the rate it takes when the
+// user chooses none; typed in the cell, a rate ("22") or a code chooses it.
+void TestInvoiceEditor::vatChosenByRateOrCode_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("nothing typed: the proposed rate") << "" << 3 << "IVA 22%";
+    QTest::newRow("rate 4") << "4" << 1 << "IVA 4%";
+    QTest::newRow("rate 10") << "10" << 2 << "IVA 10%";
+    QTest::newRow("rate 22") << "22" << 3 << "IVA 22%";
+    QTest::newRow("code 2") << "2" << 2 << "IVA 10%";
+    QTest::newRow("rate 4 after a code") << "34" << 1 << "IVA 4%";
+}
+
+void TestInvoiceEditor::vatChosenByRateOrCode()
+{
+    QFETCH(QString, typed);
+    QFETCH(int, code);
+    QFETCH(QString, shown);
+    addInvoice(QStringLiteral("26-00001"), {});
+    frmFattura &editor = openEditor();
+    data::Grid &grid = *editor.TDBGrid1;
+    QVERIFY(grid.setCurrentCell(0, Descrizione));
+    QCOMPARE(cell(0, Iva), QString());
+    typeInGrid(grid, QStringLiteral("Libro\t1\t10"));
+    QCOMPARE(cell(0, Iva), QStringLiteral("IVA 22%"));
+    QCOMPARE(cell(0, Importo), QStringLiteral("10,00"));
+    QVERIFY(grid.setCurrentCell(0, Iva));
+    typeInGrid(grid, typed);
+    QVERIFY(grid.updateRow());
+    QCOMPARE(cell(0, Iva), shown);
+    QCOMPARE(m_f->count(QStringLiteral("[Dettaglio Fattura] where df_IVA = %1").arg(code)), 1);
 }
 
 void TestInvoiceEditor::lineArithmetic_data()
