@@ -220,9 +220,11 @@ void frmHelp::FillList()
                 rs->moveFirst();
         }
         AddRows(RowsPerFill);
-    } catch (const db::DbError &e) {
+    } catch (const db::DbError &) {
+        // The user reads what failed; the statement and the engine's words
+        // go to the log.
         QApplication::restoreOverrideCursor();
-        ui::MsgBox(e.description(), ui::vbCritical);
+        errors::TopLevelReporter::report(std::current_exception(), QStringLiteral("frmHelp.Form_Load"));
         QApplication::setOverrideCursor(Qt::BusyCursor);
     }
 }
@@ -342,9 +344,9 @@ void frmHelp::AddAllRows()
     QApplication::setOverrideCursor(Qt::BusyCursor);
     try {
         AddRows(std::numeric_limits<int>::max());
-    } catch (const db::DbError &e) {
+    } catch (const db::DbError &) {
         QApplication::restoreOverrideCursor();
-        ui::MsgBox(e.description(), ui::vbCritical);
+        errors::TopLevelReporter::report(std::current_exception(), QStringLiteral("frmHelp.dblHelp_Scroll"));
         return;
     }
     QApplication::restoreOverrideCursor();
