@@ -86,7 +86,7 @@ QString ErrorWords::whatFailed(const QString &label)
             continue;
         const QString verb = verbOf(handler);
         if (verb.isEmpty())
-            return QStringLiteral("Impossibile completare il comando su ") + object;
+            return QStringLiteral("Impossibile completare il comando");
         return QStringLiteral("Impossibile ") + verb + QLatin1Char(' ') + object;
     }
     return QStringLiteral("Impossibile completare l'operazione");

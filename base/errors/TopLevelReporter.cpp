@@ -45,7 +45,7 @@ QString logNote(const ErrObject &error, const QString &label)
 ErrObject logFailure(const ErrObject &why)
 {
     return {why.number, QStringLiteral("Impossibile scrivere il registro degli errori: controllare lo spazio sul "
-                                       "disco e i permessi della cartella log del programma")};
+                                       "disco e i permessi della cartella log del programma.")};
 }
 
 QString describe(const QString &label, const ErrObject &error)

@@ -22,6 +22,19 @@
 #include <QPushButton>
 #include <QtTest>
 
+namespace {
+
+// The places of the day's log lines ("14:05:09: <place: errore n: ...>").
+QStringList logPlaces(const QByteArray &log)
+{
+    QStringList places;
+    for (const QString &line : QString::fromUtf8(log).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts))
+        places << line.section(QStringLiteral(": <"), 1).section(QStringLiteral(": errore "), 0, 0);
+    return places;
+}
+
+} // namespace
+
 class TestJournals : public QObject {
     Q_OBJECT
 private Q_SLOTS:
@@ -279,8 +292,8 @@ void TestJournals::errorsOfAggiornaAndStampaAreReported()
     g_strDbPath = m_f->folder() + QStringLiteral("/manca/tarvo.mdb");
     window.cmdAggiorna->click();
     g_strDbPath = shop;
-    QCOMPARE(m_f->log(), QByteArray("14:05:09: <frmNotaFornitori.cmdStampa_Click>\r\n"
-                                    "14:05:09: <frmNotaFornitori.cmdAggiorna_Click>\r\n"));
+    QCOMPARE(logPlaces(m_f->log()), (QStringList{QStringLiteral("frmNotaFornitori.cmdStampa_Click"),
+                                                 QStringLiteral("frmNotaFornitori.cmdAggiorna_Click")}));
     QCOMPARE(m_f->messages().texts().size(), 2);
 }
 

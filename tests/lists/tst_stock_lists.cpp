@@ -26,6 +26,15 @@
 
 namespace {
 
+// The places of the day's log lines ("14:05:09: <place: errore n: ...>").
+QStringList logPlaces(const QByteArray &log)
+{
+    QStringList places;
+    for (const QString &line : QString::fromUtf8(log).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts))
+        places << line.section(QStringLiteral(": <"), 1).section(QStringLiteral(": errore "), 0, 0);
+    return places;
+}
+
 const QString kSearchFailed = QStringLiteral("Si è verificato un errore. Riprovare la ricerca con nuovi dati. ");
 const QString kLoadSql = QStringLiteral(
     "Select * from carico, articoli, [codice articolo] where [codice articolo].ca_Codice = carico.ca_Codice_Articolo "
@@ -413,7 +422,7 @@ void TestStockLists::printErrorsAreLoggedUnderTheirLabels()
     QFile::remove(m_f->folder() + QStringLiteral("/listascarichi.rpt"));
     open(true).cmdStampa->click();
     open(false).cmdStampa->click();
-    QCOMPARE(m_f->log(), QByteArray("14:05:09: <mdiTarvo.stampaIVA>\r\n14:05:09: <Stampa Scarichi>\r\n"));
+    QCOMPARE(logPlaces(m_f->log()), (QStringList{QStringLiteral("mdiTarvo.stampaIVA"), QStringLiteral("Stampa Scarichi")}));
     QCOMPARE(m_f->messages().texts().size(), 2);
 }
 

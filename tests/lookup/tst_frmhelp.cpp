@@ -507,7 +507,15 @@ void TestFrmHelp::wrongFieldShowsTheEngineError()
     QCOMPARE(help.QryAborted, true);
     QCOMPARE(m_messages->messages().size(), 1);
     QCOMPARE(m_messages->messages().first().style, int(ui::vbCritical));
-    QVERIFY(m_messages->messages().first().text.contains("art_Nonesiste", Qt::CaseInsensitive));
+    // What failed in plain words; the field's name and the statement are
+    // for the log.
+    QCOMPARE(m_messages->messages().first().text,
+             QStringLiteral("Si è verificato un errore durante l'esecuzione del programma.\r\nErrore numero: %1\r\n"
+                            "Descrizione: Impossibile leggere l'elenco: riprovare; se l'errore si ripete, chiudere e "
+                            "riaprire il programma e, se non basta, rivolgersi all'assistenza indicando il numero "
+                            "dell'errore.")
+                 .arg(m_messages->messages().first().text.section("Errore numero: ", 1).section("\r\n", 0, 0)));
+    QVERIFY(!m_messages->messages().first().text.contains("art_Nonesiste", Qt::CaseInsensitive));
 }
 
 void TestFrmHelp::typingJumpsToAMatchingRow()

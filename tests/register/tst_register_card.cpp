@@ -22,6 +22,15 @@
 
 namespace {
 
+// The places of the day's log lines ("14:05:09: <place: errore n: ...>").
+QStringList logPlaces(const QByteArray &log)
+{
+    QStringList places;
+    for (const QString &line : QString::fromUtf8(log).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts))
+        places << line.section(QStringLiteral(": <"), 1).section(QStringLiteral(": errore "), 0, 0);
+    return places;
+}
+
 const QString kSaved = QStringLiteral("L'anagrafica è stata salvata");
 const QString kRequired = QStringLiteral("I campi Denominazione, Indirizzo e Località sono obbligatori.\r\n"
                                          "Impossibile salvare l'anagrafica corrente.");
@@ -267,7 +276,7 @@ void TestRegisterCard::aRefusedWriteIsNeverReportedAsSaved()
     QCOMPARE(m_f->messages().texts().size(), 1);
     QVERIFY2(m_f->messages().texts().at(0).startsWith(QStringLiteral("Si è verificato un errore durante l'esecuzione del programma.\r\n")),
              qPrintable(m_f->messages().texts().at(0)));
-    QCOMPARE(m_f->log(), QByteArray("14:05:09: <frmAnagrafica.Toolbar_Buttonclick>\r\n"));
+    QCOMPARE(logPlaces(m_f->log()), QStringList{QStringLiteral("frmAnagrafica.Toolbar_Buttonclick")});
     QCOMPARE(m_f->count(QStringLiteral("Anagrafica")), 1);
     QCOMPARE(card.datPrimaryRs->editMode(), db::EditMode::Adding);
     QCOMPARE(card.fieldText(1), QStringLiteral("Neri"));

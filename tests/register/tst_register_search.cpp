@@ -30,6 +30,15 @@
 
 namespace {
 
+// The places of the day's log lines ("14:05:09: <place: errore n: ...>").
+QStringList logPlaces(const QByteArray &log)
+{
+    QStringList places;
+    for (const QString &line : QString::fromUtf8(log).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts))
+        places << line.section(QStringLiteral(": <"), 1).section(QStringLiteral(": errore "), 0, 0);
+    return places;
+}
+
 const QString kNoMatch = QStringLiteral("Nessuna anagrafica trovata con le caratteristiche specificate");
 
 } // namespace
@@ -419,8 +428,8 @@ void TestRegisterSearch::errorsAreReportedUnderTheirLabels()
     frmCercaAnagrafica &search = openSearch();
     search.TrovaAnagrafica();
     g_strDbPath = shop;
-    QCOMPARE(m_f->log(), QByteArray("14:05:09: <frmAnagrafica.Load>\r\n14:05:09: <modFerlani.RichiamaAnagrafica>\r\n"
-                                    "14:05:09: <frmCercaAnagrafica.TrovaAnagrafica>\r\n"));
+    QCOMPARE(logPlaces(m_f->log()), (QStringList{QStringLiteral("frmAnagrafica.Load"), QStringLiteral("modFerlani.RichiamaAnagrafica"),
+                                                 QStringLiteral("frmCercaAnagrafica.TrovaAnagrafica")}));
     QCOMPARE(m_f->messages().texts().size(), 3);
     for (const QString &text : m_f->messages().texts())
         QVERIFY2(text.startsWith(QStringLiteral("Si è verificato un errore durante l'esecuzione del programma.")), qPrintable(text));
