@@ -17,13 +17,14 @@
 
 namespace {
 const QDateTime kSixDecember(QDate(2026, 12, 6), QTime(14, 5, 9));
+} // namespace
 
+// A message the library showed (a member's type: not in an unnamed namespace).
 struct Shown {
     QString title, text;
     int style = 0;
     bool operator==(const Shown &) const = default;
 };
-} // namespace
 
 namespace QTest {
 template <>
