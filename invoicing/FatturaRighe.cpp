@@ -187,6 +187,9 @@ void FatturaRighe::TDBGrid1_ButtonClick(int column)
         picker.QryListField = QStringLiteral("art_Descrizione");
         picker.QryOrder = QStringLiteral("art_descrizione");
         picker.ButtonNew = false;
+        // Below the cell whose button opened it.
+        picker.QryField = m_grid->viewport();
+        picker.QryFieldArea = m_grid->visualRect(m_grid->currentIndex());
         picker.showModal();
         // A pick given up leaves the line as it was.
         if (picker.QryAborted)
