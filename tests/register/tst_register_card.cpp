@@ -16,20 +16,13 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QTextEdit>
+#include "LogPlaces.h"
+
 #include <QtTest>
 
 #include <sqlite3.h>
 
 namespace {
-
-// The places of the day's log lines ("14:05:09: <place: errore n: ...>").
-QStringList logPlaces(const QByteArray &log)
-{
-    QStringList places;
-    for (const QString &line : QString::fromUtf8(log).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts))
-        places << line.section(QStringLiteral(": <"), 1).section(QStringLiteral(": errore "), 0, 0);
-    return places;
-}
 
 const QString kSaved = QStringLiteral("L'anagrafica è stata salvata");
 const QString kRequired = QStringLiteral("I campi Denominazione, Indirizzo e Località sono obbligatori.\r\n"

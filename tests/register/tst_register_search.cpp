@@ -26,18 +26,11 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QTreeWidget>
+#include "LogPlaces.h"
+
 #include <QtTest>
 
 namespace {
-
-// The places of the day's log lines ("14:05:09: <place: errore n: ...>").
-QStringList logPlaces(const QByteArray &log)
-{
-    QStringList places;
-    for (const QString &line : QString::fromUtf8(log).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts))
-        places << line.section(QStringLiteral(": <"), 1).section(QStringLiteral(": errore "), 0, 0);
-    return places;
-}
 
 const QString kNoMatch = QStringLiteral("Nessuna anagrafica trovata con le caratteristiche specificate");
 
