@@ -57,7 +57,7 @@ void ErroreDati(const db::DbError &error)
     if (error.kind() == db::ErrorKind::DuplicateKey)
         showDuplicateKey();
     else
-        errors::TopLevelReporter::report(errors::ErrObject{error.number(), error.description(), error.detail()},
+        errors::TopLevelReporter::report(errors::currentError(std::make_exception_ptr(error)),
                                          QStringLiteral("modZandri.ErroreDati"));
 }
 

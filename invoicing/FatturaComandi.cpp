@@ -364,7 +364,7 @@ void FatturaComandi::cmdCercaAnagrafica_Click()
 {
     errors::ErrorTrap trap(QStringLiteral("frmFattura.cmdCercaAnagrafica_Click"));
     trap.run([&] {
-        campo(2)->setText(SceltaCliente::scegli(&m_c.window));
+        SceltaCliente::scegli(*campo(2));
     });
 }
 

@@ -6,6 +6,7 @@
 #include "base/modZandri.h"
 #include "data/DataControl.h"
 #include "data/Grid.h"
+#include "data/GridFormat.h"
 #include "data/RecordsetModel.h"
 #include "db/Database.h"
 #include "db/Recordset.h"
@@ -110,6 +111,7 @@ void FatturaRighe::buildGrid(QWidget &window)
 
     connect(m_grid, &data::Grid::buttonClick, this, &FatturaRighe::TDBGrid1_ButtonClick);
     connect(m_grid, &data::Grid::change, this, &FatturaRighe::RicalcolaRiga);
+    connect(m_grid, &data::Grid::change, this, &FatturaRighe::ProponiIva);
     connect(m_grid, &data::Grid::afterColUpdate, this, &FatturaRighe::RicalcolaRiga);
     connect(m_grid, &data::Grid::beforeUpdate, this, &FatturaRighe::TDBGrid1_BeforeUpdate);
     connect(m_grid, &data::Grid::beforeDelete, this, &FatturaRighe::TDBGrid1_BeforeDelete);
@@ -136,7 +138,13 @@ void FatturaRighe::CaricaIva()
     m_ivaCodes.clear();
     while (iva->recordCount() != 0 && !iva->eof()) {
         const QVariant code = iva->value(QStringLiteral("IVA_Codice"));
-        m_grid->addValueItem(Iva, code, NullToEmpty(iva->value(QStringLiteral("IVA_Descrizione"))).toString());
+        // Typed in the cell, the rate ("22") chooses the code as the code does.
+        const QVariant rate = iva->value(QStringLiteral("IVA_Aliquota"));
+        QStringList keys;
+        if (rate.isValid() && !rate.isNull())
+            keys << data::GridFormat::display(rate, QStringLiteral("General Number"));
+        keys << NullToEmpty(code).toString();
+        m_grid->addValueItem(Iva, code, NullToEmpty(iva->value(QStringLiteral("IVA_Descrizione"))).toString(), keys);
         m_ivaCodes.append(code);
         iva->moveNext();
     }
@@ -184,6 +192,9 @@ void FatturaRighe::TDBGrid1_ButtonClick(int column)
         picker.QryListField = QStringLiteral("art_Descrizione");
         picker.QryOrder = QStringLiteral("art_descrizione");
         picker.ButtonNew = false;
+        // Below the cell whose button opened it.
+        picker.QryField = m_grid->viewport();
+        picker.QryFieldArea = m_grid->visualRect(m_grid->currentIndex());
         picker.showModal();
         // A pick given up leaves the line as it was.
         if (picker.QryAborted)
@@ -195,6 +206,17 @@ void FatturaRighe::TDBGrid1_ButtonClick(int column)
                                                      QStringLiteral("art_Prezzo_Listino"), codice, 1));
         RicalcolaRiga();
     });
+}
+
+// A line being typed shows at once the VAT it will take when the user
+// chooses none: the cell names the rate, and the user may change it.
+void FatturaRighe::ProponiIva()
+{
+    if (!m_grid->isRowDirty() || !m_grid->columnText(Iva).trimmed().isEmpty())
+        return;
+    const QVariant code = InvoiceLine::defaultVatCode(m_ivaCodes);
+    if (code.isValid())
+        m_grid->setColumnValue(Iva, code);
 }
 
 // The amount of the line follows its quantity and price. A quantity or

@@ -47,6 +47,7 @@ public:
 private:
     void buildGrid(QWidget &window);
     void RicalcolaRiga();
+    void ProponiIva();
     bool ImportoNeiLimiti();
     void TDBGrid1_BeforeUpdate(bool &cancel);
     void TDBGrid1_BeforeDelete(bool &cancel);

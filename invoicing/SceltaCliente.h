@@ -1,12 +1,12 @@
 #pragma once
 
-#include <QString>
+class QLineEdit;
 
-class QWidget;
-
-// The customer pick of the invoice windows: the list of Anagrafica by name.
+// The customer pick of the invoice windows: the list of Anagrafica by name,
+// opened beside the box of the customer's number.
 class SceltaCliente {
 public:
-    // The anag_Contatore chosen, as text; "0" when the pick is given up.
-    static QString scegli(QWidget *parent);
+    // The box takes the anag_Contatore chosen; a pick given up leaves it as
+    // it was and returns false.
+    static bool scegli(QLineEdit &campo);
 };

@@ -212,8 +212,9 @@ ListExport frmCercaFattura::listToExport() const
 
 void frmCercaFattura::cmdHelp_Click()
 {
-    const QString counter = SceltaCliente::scegli(this);
-    txtCodiceCliente->setText(counter);
+    if (!SceltaCliente::scegli(*txtCodiceCliente))
+        return;
+    const QString counter = txtCodiceCliente->text();
     txtCliente->setText(CercaValore(QStringLiteral("Anagrafica"), QStringLiteral("anag_Contatore"),
                                     QStringLiteral("anag_Denominazione"), counter, 1));
 }

@@ -34,7 +34,8 @@
 namespace {
 
 const QString kSearchFailed = QStringLiteral("Si è verificato un errore. Riprovare la ricerca con nuovi dati. ");
-const QString kPickerTip = QStringLiteral("Fai click qui per l'elenco dei Comuni");
+const QString kPickerTips[2] = {QStringLiteral("Fai click qui per l'elenco degli Articoli"),
+                                QStringLiteral("Fai click qui per l'elenco dei Fornitori")};
 
 } // namespace
 
@@ -90,7 +91,7 @@ void StockListWindow::buildFilters()
     for (int i = 0; i < 2; ++i) {
         cmdHelp[i] = new QPushButton(QStringLiteral("..."), this);
         cmdHelp[i]->setObjectName(QStringLiteral("cmdHelp_%1").arg(i));
-        cmdHelp[i]->setToolTip(kPickerTip);
+        cmdHelp[i]->setToolTip(kPickerTips[i]);
         cmdHelp[i]->setFixedWidth(28);
         cmdHelp[i]->setFocusPolicy(Qt::NoFocus);
         connect(cmdHelp[i], &QPushButton::clicked, this, [this, i] { cmdHelp_Click(i); });
@@ -299,8 +300,10 @@ void StockListWindow::cmdHelp_Click(int index)
         picker.QryBoundColumn = QStringLiteral("fo_Descrizione");
         picker.QryListField = QStringLiteral("fo_Descrizione");
         picker.QryOrder = QStringLiteral("fo_Descrizione");
+        picker.QryField = txtFornitore;
         picker.showModal();
-        txtFornitore->setText(picker.QryText);
+        if (!picker.QryAborted)
+            txtFornitore->setText(picker.QryText);
     }
 }
 

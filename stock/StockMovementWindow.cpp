@@ -376,14 +376,18 @@ void StockMovementWindow::cmdCancella_Click()
     close();
 }
 
-std::pair<QString, QString> StockMovementWindow::pick(const QString &table, const QString &bound, const QString &listed)
+std::optional<std::pair<QString, QString>> StockMovementWindow::pick(const QString &table, const QString &bound,
+                                                                     const QString &listed, QWidget *field)
 {
     frmHelp picker(this);
     picker.QryTable = table;
     picker.QryBoundColumn = bound;
     picker.QryListField = listed;
     picker.QryOrder = listed;
+    picker.QryField = field;
     picker.ButtonNew = false;
     picker.showModal();
-    return {NullToEmpty(picker.QryText).toString(), NullToEmpty(picker.QrySelected).toString()};
+    if (picker.QryAborted)
+        return std::nullopt;
+    return std::make_pair(NullToEmpty(picker.QryText).toString(), NullToEmpty(picker.QrySelected).toString());
 }

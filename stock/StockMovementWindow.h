@@ -8,6 +8,7 @@
 #include <QList>
 #include <QString>
 #include <QWidget>
+#include <optional>
 
 #include <utility>
 
@@ -87,9 +88,11 @@ protected:
     bool checkedAndRecorded();
     // False, after saying so, when the movement's stock item was not found.
     static bool itemFound(StockMovement::Result result, const QString &refusal);
-    // The picker on `table`, listing `listed` and bound to `bound`: the
-    // listed value chosen and the bound one.
-    std::pair<QString, QString> pick(const QString &table, const QString &bound, const QString &listed);
+    // The picker on `table`, listing `listed` and bound to `bound`, opened
+    // beside `field`: the listed value chosen and the bound one; nothing
+    // when the pick is given up (the boxes stay as they were).
+    std::optional<std::pair<QString, QString>> pick(const QString &table, const QString &bound, const QString &listed,
+                                                    QWidget *field);
 
     // Set by the kind when it builds its boxes.
     ctrl_SkinableForm *ctrl_SkinableForm1 = nullptr;

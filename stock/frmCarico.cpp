@@ -263,16 +263,22 @@ StockMovement::Result frmCarico::deleteMovement()
 
 void frmCarico::cmdHelpCodice_Click()
 {
-    const auto [codice, descrizione] = pick(QStringLiteral("Articoli"), QStringLiteral("art_Descrizione"),
-                                            QStringLiteral("art_Codice"));
+    const auto picked = pick(QStringLiteral("Articoli"), QStringLiteral("art_Descrizione"), QStringLiteral("art_Codice"),
+                             txtCodice);
+    if (!picked)
+        return;
+    const auto &[codice, descrizione] = *picked;
     txtCodice->setText(codice);
     txtDescrizione->setText(descrizione);
 }
 
 void frmCarico::cmdHelpDescrizione_Click()
 {
-    const auto [descrizione, codice] = pick(QStringLiteral("Articoli"), QStringLiteral("art_Codice"),
-                                            QStringLiteral("art_Descrizione"));
+    const auto picked = pick(QStringLiteral("Articoli"), QStringLiteral("art_Codice"), QStringLiteral("art_Descrizione"),
+                             txtDescrizione);
+    if (!picked)
+        return;
+    const auto &[descrizione, codice] = *picked;
     txtCodice->setText(codice);
     txtDescrizione->setText(descrizione);
 }

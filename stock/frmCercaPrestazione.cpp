@@ -238,8 +238,12 @@ void frmCercaPrestazione::cmdHelp_Click(int index)
     picker.ButtonNew = false;
     // A window of 8000 twips with a list of 7980.
     picker.QrySize = 7980.0f / float(frmHelp::BaseListWidthTwips);
+    QLineEdit *field = index == 0 ? txtFornitore : txtDescrizione;
+    picker.QryField = field;
     picker.showModal();
-    (index == 0 ? txtFornitore : txtDescrizione)->setText(picker.QryText);
+    // A pick given up leaves the criterion typed.
+    if (!picker.QryAborted)
+        field->setText(picker.QryText);
 }
 
 // The card shows the article picked; a card holding unsaved changes keeps

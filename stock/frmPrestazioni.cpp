@@ -413,6 +413,7 @@ void frmPrestazioni::cmdHelp_Click()
     picker.QryBoundColumn = QStringLiteral("fo_Descrizione");
     picker.QryListField = QStringLiteral("fo_Descrizione");
     picker.QryOrder = QStringLiteral("fo_Descrizione");
+    picker.QryField = txtFornitore;
     picker.ButtonNew = false;
     // A list of 7980 twips, the picker widening its window to match.
     picker.QrySize = 7980.0f / float(frmHelp::BaseListWidthTwips);

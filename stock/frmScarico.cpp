@@ -28,6 +28,7 @@
 #include <QMdiSubWindow>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
 
 namespace {
 
@@ -91,8 +92,16 @@ void frmScarico::buildLayout()
     cmdScarica = CounterLook::pictureButton(this, "cmdScarica", CounterLook::Picture::Unload, QStringLiteral("Scarica Articolo"));
     cmdSalva = CounterLook::pictureButton(this, "cmdSalva", CounterLook::Picture::Save, QStringLiteral("Salva Scarico"));
     cmdCancella = CounterLook::pictureButton(this, "cmdCancella", CounterLook::Picture::Delete, QStringLiteral("Cancella Scarico"));
-    for (QPushButton *button : {cmdPagamento, cmdScarica, cmdSalva, cmdCancella})
+    for (QPushButton *button : {cmdScarica, cmdSalva, cmdCancella})
         button->setFocusPolicy(Qt::ClickFocus);
+    // The payment is chosen from the keyboard too: Alt+P anywhere in the
+    // window, or Tab onto the button and Enter or Space.
+    cmdPagamento->setFocusPolicy(Qt::StrongFocus);
+    cmdPagamento->setAutoDefault(true);
+    auto *paymentKey = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_P), this);
+    paymentKey->setObjectName(QStringLiteral("keyPagamento"));
+    paymentKey->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(paymentKey, &QShortcut::activated, cmdPagamento, &QPushButton::click);
     for (QLineEdit *box : {txtData, txtQuantitaDisponibile, txtQuantita, txtListino, txtSconto, txtPrezzo, txtSaldo})
         box->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
@@ -120,6 +129,7 @@ void frmScarico::buildLayout()
     setTabOrder(txtQuantita, txtSconto);
     setTabOrder(txtSconto, txtPrezzo);
     setTabOrder(txtPrezzo, txtData);
+    setTabOrder(txtData, cmdPagamento);
     resize(640, 330);
 
     m_moveButton = cmdScarica;
@@ -214,6 +224,8 @@ void frmScarico::CalcolaSaldo()
         SaleAmount::compute(MoneyText::value(txtListino->text()), MoneyText::value(txtPrezzo->text()),
                             MoneyText::value(txtSconto->text()), StockQuantity::typed(txtQuantita->text()));
     txtSaldo->setText(MoneyText::format(amount.amountDue));
+    // The list price is an amount as the price beside it: "12,50", not "12,5".
+    txtListino->setText(MoneyText::format(MoneyText::value(txtListino->text())));
     if (amount.unitPrice)
         txtPrezzo->setText(MoneyText::format(*amount.unitPrice));
 }
@@ -288,10 +300,17 @@ void frmScarico::cmdMuovi_Click()
 
 void frmScarico::cmdPagamento_Click()
 {
-    const auto [descrizione, codice] = pick(QStringLiteral("Pagamenti"), QStringLiteral("pag_Codice"),
-                                            QStringLiteral("pag_Descrizione"));
-    txtCodicePagamento->setText(codice);
-    txtDescrizionePagamento->setText(descrizione);
+    const auto picked = pick(QStringLiteral("Pagamenti"), QStringLiteral("pag_Codice"), QStringLiteral("pag_Descrizione"),
+                             txtDescrizionePagamento);
+    // A pick given up keeps the payment chosen before.
+    if (picked) {
+        const auto &[descrizione, codice] = *picked;
+        txtCodicePagamento->setText(codice);
+        txtDescrizionePagamento->setText(descrizione);
+    }
+    // The keyboard goes on from the payment to the quantity, where Enter
+    // records the sale; it does not stay on the button to open it again.
+    txtQuantita->setFocus(Qt::TabFocusReason);
 }
 
 void frmScarico::showRecorded(db::Recordset &rs)

@@ -10,6 +10,7 @@ namespace {
 // The number the windows have always shown for a failure that carries no
 // number of its own ("Errore definito dall'applicazione o dall'oggetto").
 constexpr long kGeneralErrorNumber = 1004;
+constexpr long kDiskFull = 3026;
 }
 
 ErrObject currentError(std::exception_ptr error)
@@ -19,7 +20,12 @@ ErrObject currentError(std::exception_ptr error)
     try {
         std::rethrow_exception(error);
     } catch (const db::DbError &e) {
-        return {e.number(), e.description(), e.detail()};
+        ErrObject::Nature nature = ErrObject::Nature::Program;
+        if (e.kind() == db::ErrorKind::Busy)
+            nature = ErrObject::Nature::Busy;
+        else if (e.kind() == db::ErrorKind::Io)
+            nature = e.number() == kDiskFull ? ErrObject::Nature::DiskFull : ErrObject::Nature::Storage;
+        return {e.number(), e.description(), e.detail(), nature};
     } catch (const rules::RuleError &e) {
         return {e.number(), e.description()};
     } catch (const AppError &e) {

@@ -8,9 +8,13 @@ namespace errors {
 
 // The current error as the traps and the log library see it.
 struct ErrObject {
+    // What the user can do about it: the program's fault (try again), the
+    // archive busy, the disk full, the archive out of reach.
+    enum class Nature { Program, Busy, DiskFull, Storage };
     long number = 0;
     QString description;
     QString detail{};   // for the log only (a server's own words), never shown
+    Nature nature = Nature::Program;
 };
 
 // An error raised by the program's own code (the Err.Raise of the windows).

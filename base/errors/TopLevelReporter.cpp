@@ -2,6 +2,7 @@
 
 #include "base/Globals.h"
 #include "base/errors/ErrorClock.h"
+#include "base/errors/ErrorWords.h"
 #include "base/errors/LogObject.h"
 
 #include "ui/Messages.h"
@@ -22,9 +23,37 @@ ErrObject fromStatus(const lodder::DebStatus &status)
     return {status.number, status.description};
 }
 
+// The error as the user reads it: its number, and in place of the engine's
+// words what failed and what to do.
+ErrObject inPlainWords(const ErrObject &error, const QString &label)
+{
+    return {error.number, ErrorWords::shown(error, label)};
+}
+
+// The log line's note: the place, then the number, the engine's words (the
+// statement among them) and a server's own words.
+QString logNote(const ErrObject &error, const QString &label)
+{
+    QString note = label + QStringLiteral(": errore ") + QString::number(error.number) + QStringLiteral(": ")
+                 + error.description;
+    if (!error.detail.isEmpty())
+        note += QStringLiteral(": ") + error.detail;
+    return note;
+}
+
+// A log the program could not write: the user learns it in plain words.
+ErrObject logFailure(const ErrObject &why)
+{
+    return {why.number, QStringLiteral("Impossibile scrivere il registro degli errori: controllare lo spazio sul "
+                                       "disco e i permessi della cartella log del programma.")};
+}
+
 QString describe(const QString &label, const ErrObject &error)
 {
-    return QStringLiteral("quirnel: %1: errore %2: %3").arg(label).arg(error.number).arg(error.description);
+    QString text = QStringLiteral("quirnel: %1: errore %2: %3").arg(label).arg(error.number).arg(error.description);
+    if (!error.detail.isEmpty())
+        text += QStringLiteral(": ") + error.detail;
+    return text;
 }
 
 } // namespace
@@ -70,14 +99,14 @@ void TopLevelReporter::report(const ErrObject &error, const QString &label) noex
     }
 
     try {
-        const lodder::DebStatus shown = deb->WriteStandardMsg(toDebErr(error));
+        const lodder::DebStatus shown = deb->WriteStandardMsg(toDebErr(inPlainWords(error, label)));
         if (!shown.ok()) {
             showWithoutLogObject(error, label, fromStatus(shown));
             return;
         }
         const QDateTime moment = clockNow();
         QString logName = logFileName(moment);
-        QString note = error.detail.isEmpty() ? label : label + QStringLiteral(": ") + error.detail;
+        QString note = logNote(error, label);
         QString folder = programFolder() + QStringLiteral("/log");
         const lodder::DebStatus logged = deb->WriteLog(logName, note, &folder);
         if (!logged.ok())
@@ -95,7 +124,7 @@ void TopLevelReporter::showWithoutLogObject(const ErrObject &error, const QStrin
                         .arg(why.number)
                         .arg(why.description));
     try {
-        ui::MsgBox(standardText(error), ui::vbOKOnly | ui::vbCritical, QStringLiteral("Errore"));
+        ui::MsgBox(standardText(inPlainWords(error, label)), ui::vbOKOnly | ui::vbCritical, QStringLiteral("Errore"));
     } catch (...) {
         toStandardError(QStringLiteral("quirnel: impossibile mostrare il messaggio di errore"));
     }
@@ -108,13 +137,13 @@ void TopLevelReporter::logNotWritten(const ErrObject &error, const QString &labe
     toStandardError(describe(label, error));
     toStandardError(QStringLiteral("quirnel: log non scritto: errore %1: %2").arg(why.number).arg(why.description));
     try {
-        const lodder::DebStatus shown = g_oDeb().WriteStandardMsg(toDebErr(why));
+        const lodder::DebStatus shown = g_oDeb().WriteStandardMsg(toDebErr(logFailure(why)));
         if (shown.ok())
             return;
     } catch (...) {
     }
     try {
-        ui::MsgBox(standardText(why), ui::vbOKOnly | ui::vbCritical, QStringLiteral("Errore"));
+        ui::MsgBox(standardText(logFailure(why)), ui::vbOKOnly | ui::vbCritical, QStringLiteral("Errore"));
     } catch (...) {
     }
 }

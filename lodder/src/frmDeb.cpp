@@ -141,7 +141,7 @@ void frmDeb::showRecord()
     m_txtRoutine->setText(boxText(r.errRoutine));
     m_txtNota->setText(r.nota);
     if (onRecord)
-        m_txtRecords->setText(QStringLiteral("Log Record N°") + QString::number(m_datLog.absolutePosition())
+        m_txtRecords->setText(QStringLiteral("Log Record N°") + QString::number(m_datLog.absolutePosition() + 1)
                               + QStringLiteral(" di ") + QString::number(m_datLog.recordCount()));
     else if (m_datLog.editMode() != LogBrowser::EditMode::Adding)
         m_txtRecords->clear();

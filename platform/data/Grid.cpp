@@ -177,12 +177,12 @@ void Grid::clearValueItems(int index)
     setColumn(index, c);
 }
 
-void Grid::addValueItem(int index, const QVariant &value, const QString &displayText)
+void Grid::addValueItem(int index, const QVariant &value, const QString &displayText, const QStringList &keys)
 {
     if (index < 0 || index >= columnCount())
         return;
     GridColumn c = column(index);
-    c.addValueItem(value, displayText);
+    c.addValueItem(value, displayText, keys);
     setColumn(index, c);
 }
 

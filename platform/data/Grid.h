@@ -52,7 +52,7 @@ public:
     void setColumnButton(int index, bool button);
     void setColumnScannerInput(int index, bool scanner);
     void clearValueItems(int index);
-    void addValueItem(int index, const QVariant &value, const QString &displayText);
+    void addValueItem(int index, const QVariant &value, const QString &displayText, const QStringList &keys = {});
     // The value list of a column as the window filled it.
     QList<GridValueItem> valueItems(int index) const;
 
@@ -165,6 +165,7 @@ private:
     QPointer<QWidget> m_editor;
     RowWrite m_rowWrite;
     int m_editorColumn = -1;
+    QString m_typedInList;   // what was typed so far in the open value list
     bool m_editStartPending = false;   // the edited cell held a pending value
     QVariant m_editStartValue;
     bool m_allowDelete = false;

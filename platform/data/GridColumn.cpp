@@ -10,9 +10,41 @@ GridColumn::GridColumn(const QString &caption_, const QString &dataField_)
 {
 }
 
-void GridColumn::addValueItem(const QVariant &value, const QString &displayText)
+void GridColumn::addValueItem(const QVariant &value, const QString &displayText, const QStringList &keys)
 {
-    valueItems.append(GridValueItem{value, displayText});
+    valueItems.append(GridValueItem{value, displayText, keys});
+}
+
+int GridColumn::typedItemIndex(const QString &typed, int after) const
+{
+    const QString text = typed.trimmed();
+    if (text.isEmpty() || valueItems.isEmpty())
+        return -1;
+    qsizetype mostKeys = 0;
+    for (const GridValueItem &item : valueItems)
+        mostKeys = qMax(mostKeys, item.keys.size());
+    for (qsizetype key = 0; key < mostKeys; ++key)
+        for (int i = 0; i < valueItems.size(); ++i)
+            if (key < valueItems.at(i).keys.size()
+                && valueItems.at(i).keys.at(key).compare(text, Qt::CaseInsensitive) == 0)
+                return i;
+    const int count = int(valueItems.size());
+    for (int step = 1; step <= count; ++step) {
+        const GridValueItem &item = valueItems.at((qMax(after, -1) + step) % count);
+        bool starts = item.displayText.startsWith(text, Qt::CaseInsensitive);
+        for (const QString &key : item.keys)
+            starts = starts || key.startsWith(text, Qt::CaseInsensitive);
+        if (starts)
+            return (qMax(after, -1) + step) % count;
+    }
+    return -1;
+}
+
+QString GridColumn::effectiveNumberFormat() const
+{
+    if (!numberFormat.isEmpty() || limits.decimals <= 0)
+        return numberFormat;
+    return QStringLiteral("#,##0.") + QString(limits.decimals, QLatin1Char('0'));
 }
 
 int GridColumn::valueItemIndex(const QVariant &value) const
@@ -70,7 +102,7 @@ QString GridColumn::displayText(const QVariant &value) const
     // Text typed by the user and not yet written shows as typed.
     if (value.typeId() == QMetaType::QString)
         return value.toString();
-    return GridFormat::display(value, numberFormat);
+    return GridFormat::display(value, effectiveNumberFormat());
 }
 
 Qt::Alignment GridColumn::effectiveAlignment(const QVariant &sample) const

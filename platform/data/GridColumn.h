@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 #include <Qt>
 
@@ -14,6 +15,10 @@ namespace data {
 struct GridValueItem {
     QVariant value;
     QString displayText;
+    // Texts that choose the item when typed in the cell, besides the start
+    // of its display text: a VAT code is chosen by its rate ("22") as well
+    // as by its code. Earlier keys win over later ones.
+    QStringList keys;
 };
 
 // What the grid does with a column: the field it shows, how it shows it and
@@ -47,9 +52,17 @@ public:
     QList<GridValueItem> valueItems;
     bool translateValues = true;  // show an item's text in place of its value
 
-    void addValueItem(const QVariant &value, const QString &displayText);
+    void addValueItem(const QVariant &value, const QString &displayText, const QStringList &keys = {});
     // The item whose value equals `value` (3, 3.0 and "3" match), or -1.
     int valueItemIndex(const QVariant &value) const;
+    // The item that `typed` chooses, or -1: a key typed whole (the first
+    // keys of every item before the later ones), else the first item after
+    // `after` whose display text or a key starts with it.
+    int typedItemIndex(const QString &typed, int after = -1) const;
+    // The display format: the window's, or for a column of numbers kept to
+    // a number of decimals (an amount: two) that many decimals, the
+    // thousands grouped ("1.234,50"), as the other amounts of the grids.
+    QString effectiveNumberFormat() const;
     bool hasValueList() const { return !valueItems.isEmpty(); }
     bool isBound() const { return !dataField.isEmpty(); }
 

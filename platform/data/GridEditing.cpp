@@ -180,15 +180,18 @@ void Grid::typeCharacter(QChar character)
         else
             line->insert(QString(character));
     } else if (auto *combo = qobject_cast<QComboBox *>(m_editor.data())) {
-        // Typing picks the next item starting with the letter.
-        const int count = combo->count();
-        for (int i = 1; i <= count; ++i) {
-            const int candidate = (qMax(combo->currentIndex(), -1) + i) % count;
-            if (combo->itemText(candidate).startsWith(character, Qt::CaseInsensitive)) {
-                combo->setCurrentIndex(candidate);
-                break;
-            }
+        // What is typed chooses an item by a key ("22" the VAT at 22%) or by
+        // the start of its text; a character that continues nothing starts
+        // afresh (the same letter again goes on to the next item).
+        const GridColumn &listed = column(col);
+        int found = listed.typedItemIndex(m_typedInList + character, combo->currentIndex() - 1);
+        if (found < 0) {
+            m_typedInList.clear();
+            found = listed.typedItemIndex(QString(character), combo->currentIndex());
         }
+        m_typedInList += character;
+        if (found >= 0)
+            combo->setCurrentIndex(found);
     }
 }
 
@@ -254,6 +257,7 @@ void Grid::editorOpened(QWidget *editor, const QModelIndex &index)
 {
     m_editor = editor;
     m_editorColumn = index.column();
+    m_typedInList.clear();
     m_editStartPending = m_model->isPending(index.row(), index.column());
     m_editStartValue = m_model->value(index.row(), index.column());
 }
@@ -302,6 +306,11 @@ bool Grid::editorKeyPress(QWidget *editor, QKeyEvent *event)
         return true;   // the handler moved on or closed the editor
     if (keyAscii == 0)
         return true;
+    // A value list goes on with what was typed before (a rate of two digits).
+    if (qobject_cast<QComboBox *>(editor) && keyAscii == original && keyAscii >= 32) {
+        typeCharacter(QChar(keyAscii));
+        return true;
+    }
     if (keyAscii == original && (keyAscii == kBackspace || keyAscii >= 32))
         return false;  // the editor types it
     if (keyAscii == kBackspace)

@@ -164,9 +164,13 @@ QString GridFormat::displayPattern(double number, const QString &fullPattern)
     const int minDecimals = int(decimalPart.count(QLatin1Char('0')));
     const int maxDecimals = minDecimals + int(decimalPart.count(QLatin1Char('#')));
 
-    // Half away from zero, as a shop expects 0,005 to become 0,01.
+    // Half away from zero on the decimal the number stands for, as a shop
+    // expects 0,005 to become 0,01 and 2,675 (stored a hair below) 2,68:
+    // the scaled number is taken at its 15 significant digits, which a
+    // double holds exactly, before it is rounded.
     const double scale = std::pow(10.0, maxDecimals);
-    double rounded = std::round(std::fabs(number) * scale + 1e-9 * std::fabs(number) * scale) / scale;
+    const double scaled = QString::number(std::fabs(number) * scale, 'g', 15).toDouble();
+    double rounded = std::round(scaled) / scale;
     const bool negative = number < 0 && rounded != 0.0;
 
     QString digits = QString::number(rounded, 'f', maxDecimals);

@@ -87,6 +87,10 @@ QVariant RecordsetModel::convert(int column, const QVariant &pending, QString *m
             if (item.displayText.compare(text.trimmed(), Qt::CaseInsensitive) == 0)
                 return item.value;
         }
+        for (const GridValueItem &item : col.valueItems) {
+            if (item.keys.contains(text.trimmed(), Qt::CaseInsensitive))
+                return item.value;
+        }
     }
     bool ok = true;
     QVariant converted;

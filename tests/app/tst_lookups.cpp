@@ -219,7 +219,10 @@ void TestLookups::erroreDatiByKind()
     // Any other refused write is the standard error, never silence.
     ErroreDati(db::DbError(db::ErrorKind::General, 3022, QStringLiteral("qualcosa")));
     QCOMPARE(messages.texts(), QStringList{QStringLiteral("Si è verificato un errore durante l'esecuzione del programma."
-                                                          "\r\nErrore numero: 3022\r\nDescrizione: qualcosa")});
+                                                          "\r\nErrore numero: 3022\r\nDescrizione: Impossibile completare "
+                                                          "l'operazione: riprovare; se l'errore si ripete, chiudere e "
+                                                          "riaprire il programma e, se non basta, rivolgersi "
+                                                          "all'assistenza indicando il numero dell'errore.")});
     messages.clear();
     // The duplicate key the engine really reports.
     try {

@@ -305,7 +305,8 @@ void TestMainWindow::fornitoriTrapReportsAndGoesOn()
     QCOMPARE(messages.messages().size(), 1);
     QVERIFY(messages.texts().first().startsWith(
         QStringLiteral("Si è verificato un errore durante l'esecuzione del programma.")));
-    QVERIFY(messages.texts().first().contains(QStringLiteral("Variabile oggetto non impostata")));
+    QVERIFY(messages.texts().first().contains(QStringLiteral("Impossibile aprire l'elenco dei fornitori: riprovare")));
+    QVERIFY(!messages.texts().first().contains(QStringLiteral("Variabile oggetto non impostata")));
     // The steps after the failing one ran all the same.
     frmDizionari *dictionary = ui::WindowRegistry::existingInstance<frmDizionari>();
     QVERIFY(dictionary);

@@ -32,7 +32,9 @@
 namespace {
 
 const QString kStandardNoRecord = QStringLiteral(
-    "Si è verificato un errore durante l'esecuzione del programma.\r\nErrore numero: 3021\r\nDescrizione: Nessun record corrente.");
+    "Si è verificato un errore durante l'esecuzione del programma.\r\nErrore numero: 3021\r\nDescrizione: Impossibile "
+    "completare il comando: riprovare; se l'errore si ripete, chiudere e riaprire il programma e, se non basta, "
+    "rivolgersi all'assistenza indicando il numero dell'errore.");
 const QString kRequired = QStringLiteral("Impossibile salvare la prestazione corrente.\r\nI campi Codice e descrizione sono obbligatori.");
 const QString kSaved = QStringLiteral("L'articolo è stato salvato");
 
@@ -423,7 +425,7 @@ void TestArticleCard::deletingTheOnlyArticleIsReportedAndLogged()
     QCOMPARE(m_f->messages().texts(),
              (QStringList{QStringLiteral("Cancellare definitivamente l'articolo corrente?"), kStandardNoRecord}));
     QCOMPARE(m_f->messages().messages().at(0).style, int(ui::vbYesNo | ui::vbExclamation));
-    QCOMPARE(m_f->log(), QByteArray("14:05:09: <frmprestazione.toolbar_Buttonclick>\r\n"));
+    QCOMPARE(m_f->log(), QByteArray("14:05:09: <frmprestazione.toolbar_Buttonclick: errore 3021: Nessun record corrente.>\r\n"));
     QCOMPARE(m_f->count(QStringLiteral("Articoli")), 0);
     QCOMPARE(card.txtToolBar->text(), QStringLiteral("Articolo: 0 di 0"));
 
@@ -548,7 +550,7 @@ void TestArticleCard::aSaveTheDatabaseRefusesIsNotReportedAsSaved()
     QCOMPARE(card.datPrimaryRS->editMode(), db::EditMode::Editing);
     QVERIFY(card.txtDescrizione->text().endsWith(QStringLiteral(" blu")));
     QCOMPARE(m_f->count(QStringLiteral("Articoli where art_Descrizione like '* blu'")), 0);
-    QVERIFY(m_f->log().contains("<frmprestazione.toolbar_Buttonclick>"));
+    QVERIFY(m_f->log().contains("<frmprestazione.toolbar_Buttonclick: errore "));
 }
 
 void TestArticleCard::stockItemsFollowTheArticleShown()

@@ -99,6 +99,7 @@ private Q_SLOTS:
     void cancelClosesWindowAndTotal();
     void sellingMoreThanStockGoesNegative();
     void paymentPicker();
+    void paymentByKeyboard();
     void checksListEveryWrongField();
     void orphanArticleRefocusesOnce();
     void changeModeSavesWithStockCorrection();
@@ -152,7 +153,7 @@ void TestCounterSale::scanFillsAndEnterSells()
     QCOMPARE(CounterFixture::focused(), CounterFixture::box(window, "txtQuantita"));
     QCOMPARE(text(window, "txtDescrizione"), QStringLiteral("Giacca - 48 - Blu"));
     QCOMPARE(text(window, "txtQuantita"), QStringLiteral("1"));
-    QCOMPARE(text(window, "txtListino"), QStringLiteral("20"));
+    QCOMPARE(text(window, "txtListino"), QStringLiteral("20,00"));
     QCOMPARE(text(window, "txtPrezzo"), QStringLiteral("20,00"));
     QCOMPARE(text(window, "txtSconto"), QStringLiteral("0"));
     QCOMPARE(text(window, "txtSaldo"), QStringLiteral("20,00"));
@@ -224,7 +225,7 @@ void TestCounterSale::noListPriceKeepsTypedPrice()
     QWidget &window = shop.open(QStringLiteral("mnuFileScaricoItem"));
     CounterFixture::type(QStringLiteral("5555"));
     CounterFixture::enter();
-    QCOMPARE(text(window, "txtListino"), QStringLiteral("0"));
+    QCOMPARE(text(window, "txtListino"), QStringLiteral("0,00"));
     CounterFixture::type(QStringLiteral("2"));
     tab();
     tab();
@@ -333,6 +334,59 @@ void TestCounterSale::paymentPicker()
     QCOMPARE(text(window, "txtDescrizionePagamento"), QStringLiteral("Bancomat"));
     messages.queueAnswer(ui::vbNo);
     button(window, "cmdScarica")->click();
+    QCOMPARE(shop.scalar(QStringLiteral("select sc_Pagamento from scarico")).toString(), QStringLiteral("BA"));
+}
+
+// The payment without the mouse: Alt+P opens the picker, the filter finds
+// "Bancomat", Enter takes it and the focus goes on to the quantity, where
+// Enter records the sale. Tab also reaches the button after the date; a pick
+// given up there keeps the payment chosen and leaves the button too.
+void TestCounterSale::paymentByKeyboard()
+{
+    CounterFixture shop;
+    WatchingMessages messages;
+    QWidget &window = shop.open(QStringLiteral("mnuFileScaricoItem"));
+    CounterFixture::type(QStringLiteral("1234"));
+    CounterFixture::enter();
+    QString caption;
+    messages.queueModal([&caption](QDialog &dialog) {
+        caption = dialog.windowTitle();
+        auto *filter = dialog.findChild<QLineEdit *>(QStringLiteral("txtFiltro"));
+        QTest::keyClicks(filter, QStringLiteral("banc"));
+        QTest::keyClick(filter, Qt::Key_Return);
+        return dialog.result();
+    });
+    shop.activateMain();
+    QCOMPARE(CounterFixture::focused(), CounterFixture::box(window, "txtQuantita"));
+    QTest::keyClick(CounterFixture::focused(), Qt::Key_P, Qt::AltModifier);
+    QCOMPARE(messages.modals(), QStringList{QStringLiteral("frmHelp")});
+    QCOMPARE(caption, QStringLiteral("Scelta pagamento"));
+    QCOMPARE(text(window, "txtCodicePagamento"), QStringLiteral("BA"));
+    QCOMPARE(text(window, "txtDescrizionePagamento"), QStringLiteral("Bancomat"));
+    // The offscreen platform gives the keyboard back to no window when the
+    // picker closes; a desktop gives it back to the main window.
+    shop.activateMain();
+    QCOMPARE(CounterFixture::focused(), CounterFixture::box(window, "txtQuantita"));
+
+    CounterFixture::box(window, "txtData")->setFocus(Qt::OtherFocusReason);
+    tab();
+    QCOMPARE(CounterFixture::focused(), button(window, "cmdPagamento"));
+    messages.queueModal([](QDialog &dialog) {
+        QTest::keyClick(dialog.findChild<QLineEdit *>(QStringLiteral("txtFiltro")), Qt::Key_Escape);
+        return dialog.result();
+    });
+    QTest::keyClick(button(window, "cmdPagamento"), Qt::Key_Return);
+    QCOMPARE(messages.modals().size(), 2);
+    QCOMPARE(text(window, "txtCodicePagamento"), QStringLiteral("BA"));
+    QCOMPARE(text(window, "txtDescrizionePagamento"), QStringLiteral("Bancomat"));
+    // The offscreen platform gives the keyboard back to no window when the
+    // picker closes; a desktop gives it back to the main window.
+    shop.activateMain();
+    QCOMPARE(CounterFixture::focused(), CounterFixture::box(window, "txtQuantita"));
+
+    messages.queueAnswer(ui::vbNo);
+    CounterFixture::enter();
+    QCOMPARE(messages.modals().size(), 2);
     QCOMPARE(shop.scalar(QStringLiteral("select sc_Pagamento from scarico")).toString(), QStringLiteral("BA"));
 }
 

@@ -7,6 +7,7 @@
 #include "base/Globals.h"
 #include "base/errors/ErrorClock.h"
 #include "base/errors/ErrorTrap.h"
+#include "base/errors/ErrorWords.h"
 #include "base/errors/LogObject.h"
 #include "base/errors/TarvoApplication.h"
 #include "db/DbError.h"
@@ -24,13 +25,19 @@ namespace {
 
 const QDateTime kSixDecember(QDate(2026, 12, 6), QTime(14, 5, 9));
 
-QString standardText(long number, const QString &description)
+// What the user reads for the programmer's kind of fault.
+const QString kTryAgain = QStringLiteral("riprovare; se l'errore si ripete, chiudere e riaprire il programma e, se "
+                                         "non basta, rivolgersi all'assistenza indicando il numero dell'errore");
+
+// The standard message: what failed and what to do, never the engine's words.
+QString plain(long number, const QString &whatFailed, const QString &todo = kTryAgain)
 {
     return QStringLiteral("Si è verificato un errore durante l'esecuzione del programma.\r\n"
-                          "Errore numero: %1\r\nDescrizione: %2")
+                          "Errore numero: %1\r\nDescrizione: %2: %3.")
         .arg(number)
-        .arg(description);
+        .arg(whatFailed, todo);
 }
+
 
 QByteArray contents(const QString &path)
 {
@@ -74,6 +81,9 @@ private Q_SLOTS:
     void logFolderNotCreatable();
     void lodderMissingFallsBackToOwnMessage();
     void labels();
+    void plainWordsByPlace_data();
+    void plainWordsByPlace();
+    void statementGoesToTheLogNotTheMessage();
 
 private:
     void sendUserEvent(QObject *receiver);
@@ -156,10 +166,11 @@ void ErrorTrapTest::firstErrorReportedLoggedAndResumed()
     const auto &shown = m_messages->messages().at(0);
     QCOMPARE(shown.title, QStringLiteral("Errore"));
     QCOMPARE(shown.style, int(ui::vbOKOnly | ui::vbCritical));
-    QCOMPARE(shown.text, standardText(3078, QStringLiteral("Tabella [Fornitore] inesistente.")));
+    QCOMPARE(shown.text, plain(3078, QStringLiteral("Impossibile aprire l'elenco dei fornitori")));
     // The log folder is created by the first logged error.
     QCOMPARE(QDir(logFolder()).entryList(QDir::Files), QStringList{QStringLiteral("20261206.log")});
-    QCOMPARE(contents(logFolder() + QStringLiteral("/20261206.log")), QByteArray("14:05:09: <mdiTarvo.mnuCodiciIva>\r\n"));
+    QCOMPARE(contents(logFolder() + QStringLiteral("/20261206.log")),
+             QByteArray("14:05:09: <mdiTarvo.mnuCodiciIva: errore 3078: Tabella [Fornitore] inesistente.>\r\n"));
 
     // Disarmed, the trap lets the next error through to its caller.
     QVERIFY_THROWS_EXCEPTION(errors::AppError, trap.run([] { throw errors::AppError(5, QStringLiteral("x")); }));
@@ -178,9 +189,14 @@ void ErrorTrapTest::serverWordsGoToTheLogOnly()
                           QStringLiteral("server closed the connection unexpectedly"));
     }));
     QCOMPARE(m_messages->messages().size(), 1);
-    QCOMPARE(m_messages->messages().at(0).text, standardText(3051, description));
+    QCOMPARE(m_messages->messages().at(0).text,
+             plain(3051, QStringLiteral("Impossibile salvare lo scarico"),
+                   QStringLiteral("l'archivio non è raggiungibile o non è scrivibile: controllare il disco o il "
+                                  "collegamento al server e riprovare; se l'errore si ripete, rivolgersi "
+                                  "all'assistenza indicando il numero dell'errore")));
     QCOMPARE(contents(logFolder() + QStringLiteral("/20261206.log")),
-             QByteArray("14:05:09: <frmScarico.cmdRegistra_Click: server closed the connection unexpectedly>\r\n"));
+             (QStringLiteral("14:05:09: <frmScarico.cmdRegistra_Click: errore 3051: ") + description
+              + QStringLiteral(": server closed the connection unexpectedly>\r\n")).toUtf8());
 }
 
 void ErrorTrapTest::secondErrorReachesTheTopLevelReporter()
@@ -200,10 +216,11 @@ void ErrorTrapTest::secondErrorReachesTheTopLevelReporter()
     sendUserEvent(control);
 
     QCOMPARE(steps, QStringList{QStringLiteral("ripreso")});
-    QCOMPARE(m_messages->texts(), (QStringList{standardText(3021, QStringLiteral("Nessun record corrente.")),
-                                               standardText(94, QStringLiteral("Utilizzo non valido di Null."))}));
+    QCOMPARE(m_messages->texts(), (QStringList{plain(3021, QStringLiteral("Impossibile completare l'operazione")),
+                                               plain(94, QStringLiteral("Impossibile completare l'operazione"))}));
     QCOMPARE(contents(logFolder() + QStringLiteral("/20261206.log")),
-             QByteArray("14:05:09: <frmProva.cmdEsegui_Click>\r\n14:05:09: <frmProva.cmdEsegui>\r\n"));
+             QByteArray("14:05:09: <frmProva.cmdEsegui_Click: errore 3021: Nessun record corrente.>\r\n"
+                        "14:05:09: <frmProva.cmdEsegui: errore 94: Utilizzo non valido di Null.>\r\n"));
 
     // The program goes on: the next run of the handler is trapped afresh.
     steps.clear();
@@ -218,8 +235,9 @@ void ErrorTrapTest::handlerWithoutTrap()
     window.setObjectName(QStringLiteral("frmSenzaTrap"));
     window.handler = [] { throw std::runtime_error("indice fuori intervallo"); };
     sendUserEvent(&window);
-    QCOMPARE(m_messages->texts(), QStringList{standardText(1004, QStringLiteral("indice fuori intervallo"))});
-    QCOMPARE(contents(logFolder() + QStringLiteral("/20261206.log")), QByteArray("14:05:09: <frmSenzaTrap>\r\n"));
+    QCOMPARE(m_messages->texts(), QStringList{plain(1004, QStringLiteral("Impossibile completare l'operazione"))});
+    QCOMPARE(contents(logFolder() + QStringLiteral("/20261206.log")),
+             QByteArray("14:05:09: <frmSenzaTrap: errore 1004: indice fuori intervallo>\r\n"));
 }
 
 void ErrorTrapTest::errorOfAnEventBelongsToTheRunningTrap()
@@ -239,8 +257,9 @@ void ErrorTrapTest::errorOfAnEventBelongsToTheRunningTrap()
     QVERIFY(!trap.armed());
     QVERIFY(trap.run([&] { steps << QStringLiteral("passo seguente"); }));
     QCOMPARE(steps, QStringList{QStringLiteral("passo seguente")});
-    QCOMPARE(m_messages->texts(), QStringList{standardText(3078, QStringLiteral("Tabella [Fornitore] inesistente."))});
-    QCOMPARE(contents(logFolder() + QStringLiteral("/20261206.log")), QByteArray("14:05:09: <mdiTarvo.mnuCodiciIva>\r\n"));
+    QCOMPARE(m_messages->texts(), QStringList{plain(3078, QStringLiteral("Impossibile aprire l'elenco dei fornitori"))});
+    QCOMPARE(contents(logFolder() + QStringLiteral("/20261206.log")),
+             QByteArray("14:05:09: <mdiTarvo.mnuCodiciIva: errore 3078: Tabella [Fornitore] inesistente.>\r\n"));
 
     // The statement throws too after the event's error: that is a second
     // error, and it goes on to the caller.
@@ -268,10 +287,11 @@ void ErrorTrapTest::errorOfAnEventBelongsToTheRunningTrap()
     QVERIFY(!outer.run([&] { sendUserEvent(control); }));
     QCOMPARE(runs, 1);
     QCOMPARE(m_messages->texts(),
-             (QStringList{standardText(91, QStringLiteral("Variabile oggetto non impostata.")),
-                          standardText(94, QStringLiteral("Utilizzo non valido di Null."))}));
+             (QStringList{plain(91, QStringLiteral("Impossibile leggere il dizionario")),
+                          plain(94, QStringLiteral("Impossibile aprire l'elenco dei fornitori"))}));
     QCOMPARE(contents(logFolder() + QStringLiteral("/20261206.log")),
-             QByteArray("14:05:09: <frmDizionari.Load>\r\n14:05:09: <mdiTarvo.mnuCodiciIva>\r\n"));
+             QByteArray("14:05:09: <frmDizionari.Load: errore 91: Variabile oggetto non impostata.>\r\n"
+                        "14:05:09: <mdiTarvo.mnuCodiciIva: errore 94: Utilizzo non valido di Null.>\r\n"));
 }
 
 void ErrorTrapTest::errorsEitherSideOfMidnight()
@@ -283,8 +303,8 @@ void ErrorTrapTest::errorsEitherSideOfMidnight()
     errors::ErrorTrap after(QStringLiteral("frmFattura.Load"));
     after.run([] { throw errors::AppError(2, QStringLiteral("dopo")); });
 
-    QCOMPARE(contents(logFolder() + QStringLiteral("/20261231.log")), QByteArray("23:59:58: <frmFattura.Load>\r\n"));
-    QCOMPARE(contents(logFolder() + QStringLiteral("/20270101.log")), QByteArray("00:00:02: <frmFattura.Load>\r\n"));
+    QCOMPARE(contents(logFolder() + QStringLiteral("/20261231.log")), QByteArray("23:59:58: <frmFattura.Load: errore 1: prima>\r\n"));
+    QCOMPARE(contents(logFolder() + QStringLiteral("/20270101.log")), QByteArray("00:00:02: <frmFattura.Load: errore 2: dopo>\r\n"));
 }
 
 void ErrorTrapTest::logFolderNotCreatable()
@@ -293,8 +313,10 @@ void ErrorTrapTest::logFolderNotCreatable()
     setProgramFolder(m_tmp->filePath(QStringLiteral("manca/programma")));
     errors::ErrorTrap trap(QStringLiteral("frmAnagrafica.Load"));
     QVERIFY(!trap.run([] { throw errors::AppError(3021, QStringLiteral("Nessun record corrente.")); }));
-    QCOMPARE(m_messages->texts(), (QStringList{standardText(3021, QStringLiteral("Nessun record corrente.")),
-                                               standardText(76, QStringLiteral("Impossibile trovare il percorso."))}));
+    QCOMPARE(m_messages->texts(),
+             (QStringList{plain(3021, QStringLiteral("Impossibile leggere l'anagrafica")),
+                          plain(76, QStringLiteral("Impossibile scrivere il registro degli errori"),
+                                QStringLiteral("controllare lo spazio sul disco e i permessi della cartella log del programma"))}));
     QVERIFY(!QFileInfo::exists(m_tmp->filePath(QStringLiteral("manca"))));
 }
 
@@ -306,7 +328,7 @@ void ErrorTrapTest::lodderMissingFallsBackToOwnMessage()
     QCOMPARE(m_messages->messages().size(), 1);
     QCOMPARE(m_messages->messages().at(0).title, QStringLiteral("Errore"));
     QCOMPARE(m_messages->messages().at(0).style, int(ui::vbOKOnly | ui::vbCritical));
-    QCOMPARE(m_messages->texts().at(0), standardText(3021, QStringLiteral("Nessun record corrente.")));
+    QCOMPARE(m_messages->texts().at(0), plain(3021, QStringLiteral("Impossibile leggere gli articoli")));
     QVERIFY(!QFileInfo::exists(logFolder()));
 
     // Once the library is registered again, the next error reaches the log.
@@ -314,7 +336,63 @@ void ErrorTrapTest::lodderMissingFallsBackToOwnMessage()
     errors::ErrorTrap next(QStringLiteral("frmArticoli.Load"));
     next.run([] { throw errors::AppError(5, QStringLiteral("x")); });
     QCOMPARE(m_messages->messages().size(), 2);
-    QCOMPARE(contents(logFolder() + QStringLiteral("/20261206.log")), QByteArray("14:05:09: <frmArticoli.Load>\r\n"));
+    QCOMPARE(contents(logFolder() + QStringLiteral("/20261206.log")), QByteArray("14:05:09: <frmArticoli.Load: errore 5: x>\r\n"));
+}
+
+// What failed, named from the place of the error, and what to do, from the
+// kind of failure.
+void ErrorTrapTest::plainWordsByPlace_data()
+{
+    QTest::addColumn<QString>("label");
+    QTest::addColumn<int>("nature");
+    QTest::addColumn<QString>("shown");
+    using N = errors::ErrObject::Nature;
+    const QString again = QStringLiteral(": ") + kTryAgain + QLatin1Char('.');
+    QTest::newRow("load list, refresh") << "frmListaCarico.cmdAggiorna_Click" << int(N::Program)
+                                        << QStringLiteral("Impossibile leggere i carichi") + again;
+    QTest::newRow("unload list, print") << "Stampa Scarichi" << int(N::Program)
+                                        << QStringLiteral("Impossibile stampare gli scarichi") + again;
+    QTest::newRow("invoice lines") << "frmFattura.Aggiornagrid" << int(N::Program)
+                                   << QStringLiteral("Impossibile leggere la fattura") + again;
+    QTest::newRow("counter sale") << "frmScarico.cmdScarica_Click" << int(N::Busy)
+                                  << QStringLiteral("Impossibile salvare lo scarico: l'archivio è occupato da un'altra "
+                                                    "cassa o da un altro programma: riprovare tra qualche istante.");
+    QTest::newRow("stock load, disk full") << "frmCarico.cmdCarica_Click" << int(N::DiskFull)
+                                           << QStringLiteral("Impossibile salvare il carico: il disco è pieno: "
+                                                             "liberare spazio e riprovare.");
+    QTest::newRow("search shared by two windows") << "frmCercaDistinta.TrovaDistinte" << int(N::Program)
+                                                  << QStringLiteral("Impossibile completare la ricerca") + again;
+    QTest::newRow("card toolbar") << "frmAnagrafica.Toolbar_Buttonclick" << int(N::Program)
+                                  << QStringLiteral("Impossibile completare il comando") + again;
+    QTest::newRow("unknown place") << "frmNuova.Qualcosa" << int(N::Program)
+                                   << QStringLiteral("Impossibile completare l'operazione") + again;
+}
+
+void ErrorTrapTest::plainWordsByPlace()
+{
+    QFETCH(QString, label);
+    QFETCH(int, nature);
+    QFETCH(QString, shown);
+    errors::ErrObject error{3000, QStringLiteral("Errore del motore")};
+    error.nature = errors::ErrObject::Nature(nature);
+    QCOMPARE(errors::ErrorWords::shown(error, label), shown);
+}
+
+// A statement the engine refused: the user reads what failed, the log keeps
+// the number, the engine's words and the statement.
+void ErrorTrapTest::statementGoesToTheLogNotTheMessage()
+{
+    const QString statement = QStringLiteral("select * from carico where ca_Data >= #13/45/2026#");
+    errors::ErrorTrap trap(QStringLiteral("frmListaCarico.cmdAggiorna_Click"));
+    QVERIFY(!trap.run([&] {
+        throw db::DbError(db::ErrorKind::Syntax, 3075,
+                          QStringLiteral("Errore di sintassi nella data nell'espressione della query '%1'.").arg(statement));
+    }));
+    QCOMPARE(m_messages->texts(), QStringList{plain(3075, QStringLiteral("Impossibile leggere i carichi"))});
+    QVERIFY(!m_messages->texts().at(0).contains(QStringLiteral("select"), Qt::CaseInsensitive));
+    QCOMPARE(contents(logFolder() + QStringLiteral("/20261206.log")),
+             (QStringLiteral("14:05:09: <frmListaCarico.cmdAggiorna_Click: errore 3075: Errore di sintassi nella data "
+                             "nell'espressione della query '") + statement + QStringLiteral("'.>\r\n")).toUtf8());
 }
 
 void ErrorTrapTest::labels()

@@ -2,6 +2,7 @@
 #include "data/GridFormat.h"
 
 #include <QDate>
+#include <cmath>
 #include <QTest>
 
 using data::GridColumn;
@@ -18,6 +19,10 @@ private Q_SLOTS:
     void parseDate_data();
     void parseDate();
     void valueListMatchesCodesWhateverTheirType();
+    void amountCellsShowCents_data();
+    void amountCellsShowCents();
+    void valueItemChosenByTypedKey_data();
+    void valueItemChosenByTypedKey();
     void columnKindAndAlignment();
 };
 
@@ -35,6 +40,10 @@ void TestGridFormat::display_data()
     QTest::newRow("euro small") << QVariant(0.5) << "Standard" << "0,50";
     QTest::newRow("euro negative") << QVariant(-1234.5) << "Standard" << "-1.234,50";
     QTest::newRow("no negative zero") << QVariant(-0.004) << "Standard" << "0,00";
+    // Millions keep their cents (a relative nudge once added ten cents here).
+    QTest::newRow("euro millions") << QVariant(99999999.99) << "Standard" << "99.999.999,99";
+    QTest::newRow("euro millions, cents kept") << QVariant(5000000.01) << "#,##0.00" << "5.000.000,01";
+    QTest::newRow("half a cent stored a hair below") << QVariant(1.005) << "0.00" << "1,01";
     QTest::newRow("two decimals") << QVariant(1936.27) << "0.00" << "1936,27";
     QTest::newRow("general number") << QVariant(1.5) << "General Number" << "1,5";
     QTest::newRow("no format whole") << QVariant(1950.0) << "" << "1950";
@@ -159,6 +168,79 @@ void TestGridFormat::valueListMatchesCodesWhateverTheirType()
     payment.addValueItem(QStringLiteral("CO"), QStringLiteral("Contanti"));
     QCOMPARE(payment.valueItemIndex(QStringLiteral("CO")), 0);
     QCOMPARE(payment.valueItemIndex(QStringLiteral("co")), -1);
+}
+
+// A column of amounts (numbers kept to cents) shows every value with two
+// decimals and the thousands grouped, as the other amounts of the grids;
+// what it shows reads back as the same number, and "1.000" typed stays 1
+// (the point alone is a decimal point, as everywhere in the program).
+void TestGridFormat::amountCellsShowCents_data()
+{
+    QTest::addColumn<QVariant>("stored");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("3 x 0,20") << QVariant(3 * 0.2) << "0,60";
+    QTest::newRow("12.5") << QVariant(12.5) << "12,50";
+    QTest::newRow("whole, stored as an integer") << QVariant(qlonglong(20)) << "20,00";
+    QTest::newRow("zero") << QVariant(0.0) << "0,00";
+    QTest::newRow("negative") << QVariant(-4.5) << "-4,50";
+    QTest::newRow("a negative that rounds to zero") << QVariant(-0.001) << "0,00";
+    QTest::newRow("half a cent rounds up") << QVariant(2.675) << "2,68";
+    QTest::newRow("thousands") << QVariant(1000.0) << "1.000,00";
+    QTest::newRow("the largest amount") << QVariant(99999999.99) << "99.999.999,99";
+    QTest::newRow("Null") << QVariant() << "";
+}
+
+void TestGridFormat::amountCellsShowCents()
+{
+    QFETCH(QVariant, stored);
+    QFETCH(QString, shown);
+    GridColumn amount(QStringLiteral("Importo"), QStringLiteral("df_Importo"));
+    amount.kind = GridColumn::Kind::Number;
+    amount.limits = db::NumberLimits{99999999.99, 2};
+    QCOMPARE(amount.displayText(stored), shown);
+    if (!shown.isEmpty()) {
+        bool ok = false;
+        QCOMPARE(GridFormat::parseNumber(shown, &ok, amount.limits).toDouble(), std::round(stored.toDouble() * 100) / 100 + 0.0);
+        QVERIFY(ok);
+    }
+    bool ok = false;
+    QCOMPARE(GridFormat::parseNumber(QStringLiteral("1.000"), &ok, amount.limits).toDouble(), 1.0);
+    // A quantity keeps its decimals as they are; a format the window gives wins.
+    GridColumn quantity(QStringLiteral("Quantità"), QStringLiteral("df_Quantità"));
+    quantity.limits = db::NumberLimits{2147483647.0, -1};
+    QCOMPARE(quantity.displayText(QVariant(2.5)), QStringLiteral("2,5"));
+    amount.numberFormat = QStringLiteral("0.00");
+    QCOMPARE(amount.displayText(QVariant(1000.0)), QStringLiteral("1000,00"));
+}
+
+// The VAT column: an item is chosen by its rate typed whole, by its code, or
+// by the start of its text; a rate wins over a code of the same digits.
+void TestGridFormat::valueItemChosenByTypedKey_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<int>("after");
+    QTest::addColumn<int>("item");
+    QTest::newRow("rate 22") << "22" << -1 << 2;
+    QTest::newRow("rate 4") << "4" << -1 << 0;
+    QTest::newRow("rate 10") << "10" << -1 << 1;
+    QTest::newRow("code 3") << "3" << -1 << 2;
+    QTest::newRow("code 2, on its way to 22") << "2" << -1 << 1;
+    QTest::newRow("blanks around") << " 22 " << -1 << 2;
+    QTest::newRow("start of the text") << "iva 1" << -1 << 1;
+    QTest::newRow("a letter goes on to the next item") << "i" << 0 << 1;
+    QTest::newRow("nothing") << "7" << -1 << -1;
+}
+
+void TestGridFormat::valueItemChosenByTypedKey()
+{
+    QFETCH(QString, typed);
+    QFETCH(int, after);
+    QFETCH(int, item);
+    GridColumn vat(QStringLiteral("IVA"), QStringLiteral("df_IVA"));
+    vat.addValueItem(qlonglong(1), QStringLiteral("IVA 4%"), {QStringLiteral("4"), QStringLiteral("1")});
+    vat.addValueItem(qlonglong(2), QStringLiteral("IVA 10%"), {QStringLiteral("10"), QStringLiteral("2")});
+    vat.addValueItem(qlonglong(3), QStringLiteral("IVA 22%"), {QStringLiteral("22"), QStringLiteral("3")});
+    QCOMPARE(vat.typedItemIndex(typed, after), item);
 }
 
 void TestGridFormat::columnKindAndAlignment()

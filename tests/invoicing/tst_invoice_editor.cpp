@@ -63,6 +63,10 @@ private Q_SLOTS:
     void deleteTakesTheLinesWithTheHeader();
     void withNoInvoiceLeftTheGridWritesNothing();
     void articlePickFillsTheLineAndACancelLeavesIt();
+    void aCustomerPickGivenUpKeepsTheCustomer_data();
+    void aCustomerPickGivenUpKeepsTheCustomer();
+    void vatChosenByRateOrCode_data();
+    void vatChosenByRateOrCode();
     void lineArithmetic_data();
     void lineArithmetic();
     void typedAmountsReadOnceAndWithinSense_data();
@@ -284,8 +288,8 @@ void TestInvoiceEditor::anInvoiceOfThreeLinesForAPickedCustomer()
     grid.setColumnValue(Iva, 1);
     QVERIFY(grid.updateRow());
     QCOMPARE(cell(0, Iva), QStringLiteral("IVA 22%"));
-    QCOMPARE(cell(1, Prezzo), QStringLiteral("3,5"));
-    QCOMPARE(cell(1, Importo), QStringLiteral("10,5"));
+    QCOMPARE(cell(1, Prezzo), QStringLiteral("3,50"));
+    QCOMPARE(cell(1, Importo), QStringLiteral("10,50"));
     QCOMPARE(cell(2, Iva), QStringLiteral("IVA 4%"));
     QCOMPARE(editor.txtTotale->text(), QStringLiteral("120,3"));
     click(Save);
@@ -576,6 +580,41 @@ void TestInvoiceEditor::withNoInvoiceLeftTheGridWritesNothing()
     QVERIFY(grid.allowAddNew());
 }
 
+// Escape or Annulla in the customer picker leaves the invoice's customer as
+// it was (it used to become 0, and the search then found nothing).
+void TestInvoiceEditor::aCustomerPickGivenUpKeepsTheCustomer_data()
+{
+    QTest::addColumn<bool>("annulla");
+    QTest::newRow("Escape") << false;
+    QTest::newRow("Annulla") << true;
+}
+
+void TestInvoiceEditor::aCustomerPickGivenUpKeepsTheCustomer()
+{
+    QFETCH(bool, annulla);
+    addCustomers();
+    frmFattura &editor = openEditor();
+    click(New);
+    pickCustomer(QStringLiteral("Rossi Abbigliamento"));
+    QString caption;
+    m_f->messages().queueModal([&caption, annulla](QDialog &dialog) {
+        caption = dialog.windowTitle();
+        auto *filter = dialog.findChild<QLineEdit *>(QStringLiteral("txtFiltro"));
+        QTest::keyClicks(filter, QStringLiteral("dell'"));
+        QTest::keyClick(filter, Qt::Key_Down);
+        if (annulla)
+            dialog.findChild<QPushButton *>(QStringLiteral("cmdAnnulla"))->click();
+        else
+            QTest::keyClick(dialog.findChild<QListWidget *>(QStringLiteral("dblHelp")), Qt::Key_Escape);
+        return dialog.result();
+    });
+    m_editor->cmdCercaAnagrafica->click();
+    QCOMPARE(caption, QStringLiteral("Scelta cliente"));
+    QCOMPARE(m_f->messages().modals(), (QStringList{"frmHelp", "frmHelp"}));
+    QCOMPARE(editor.txtFields(2)->text(), QStringLiteral("1"));
+    QCOMPARE(editor.txtCliente->text(), QStringLiteral("Rossi Abbigliamento"));
+}
+
 void TestInvoiceEditor::articlePickFillsTheLineAndACancelLeavesIt()
 {
     addInvoice(QStringLiteral("26-00001"), {});
@@ -610,6 +649,41 @@ void TestInvoiceEditor::articlePickFillsTheLineAndACancelLeavesIt()
     QCOMPARE(m_f->scalar(QStringLiteral("select fat_Imponibile from Fattura")).toDouble(), 12.5);
 }
 
+// The VAT of a line: a new line shows at once the rate it takes when the
+// user chooses none; typed in the cell, a rate ("22") or a code chooses it.
+void TestInvoiceEditor::vatChosenByRateOrCode_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("nothing typed: the proposed rate") << "" << 3 << "IVA 22%";
+    QTest::newRow("rate 4") << "4" << 1 << "IVA 4%";
+    QTest::newRow("rate 10") << "10" << 2 << "IVA 10%";
+    QTest::newRow("rate 22") << "22" << 3 << "IVA 22%";
+    QTest::newRow("code 2") << "2" << 2 << "IVA 10%";
+    QTest::newRow("rate 4 after a code") << "34" << 1 << "IVA 4%";
+}
+
+void TestInvoiceEditor::vatChosenByRateOrCode()
+{
+    QFETCH(QString, typed);
+    QFETCH(int, code);
+    QFETCH(QString, shown);
+    addInvoice(QStringLiteral("26-00001"), {});
+    frmFattura &editor = openEditor();
+    data::Grid &grid = *editor.TDBGrid1;
+    QVERIFY(grid.setCurrentCell(0, Descrizione));
+    QCOMPARE(cell(0, Iva), QString());
+    typeInGrid(grid, QStringLiteral("Libro\t1\t10"));
+    QCOMPARE(cell(0, Iva), QStringLiteral("IVA 22%"));
+    QCOMPARE(cell(0, Importo), QStringLiteral("10,00"));
+    QVERIFY(grid.setCurrentCell(0, Iva));
+    typeInGrid(grid, typed);
+    QVERIFY(grid.updateRow());
+    QCOMPARE(cell(0, Iva), shown);
+    QCOMPARE(m_f->count(QStringLiteral("[Dettaglio Fattura] where df_IVA = %1").arg(code)), 1);
+}
+
 void TestInvoiceEditor::lineArithmetic_data()
 {
     QTest::addColumn<QStringList>("typed");          // quantity, price of each line
@@ -617,9 +691,9 @@ void TestInvoiceEditor::lineArithmetic_data()
     QTest::addColumn<QString>("more");               // then typed into that price
     QTest::addColumn<QString>("total");
     QTest::newRow("a minus sign leaves the amount") << QStringList{"2", "-"} << QString() << "3" << "-6";
-    QTest::newRow("a point under Italian settings") << QStringList{"1", "3.50"} << "3,5" << "" << "3,5";
-    QTest::newRow("tenths add up to 0,3") << QStringList{"1", "0,1", "1", "0,2"} << "0,2" << "" << "0,3";
-    QTest::newRow("a text-only line counts 0") << QStringList{"", "", "2", "4"} << "8" << "" << "8";
+    QTest::newRow("a point under Italian settings") << QStringList{"1", "3.50"} << "3,50" << "" << "3,5";
+    QTest::newRow("tenths add up to 0,3") << QStringList{"1", "0,1", "1", "0,2"} << "0,20" << "" << "0,3";
+    QTest::newRow("a text-only line counts 0") << QStringList{"", "", "2", "4"} << "8,00" << "" << "8";
 }
 
 void TestInvoiceEditor::lineArithmetic()

@@ -17,13 +17,14 @@
 
 namespace {
 const QDateTime kSixDecember(QDate(2026, 12, 6), QTime(14, 5, 9));
+} // namespace
 
+// A message the library showed (a member's type: not in an unnamed namespace).
 struct Shown {
     QString title, text;
     int style = 0;
     bool operator==(const Shown &) const = default;
 };
-} // namespace
 
 namespace QTest {
 template <>
@@ -42,7 +43,7 @@ private Q_SLOTS:
     void folderWithoutDatabaseShowsNoWindow();
     void wrongPasswordShowsNoWindow();
     void emptyTableDisablesTheToolbar();
-    void browsesCountingFromZero();
+    void browsesCountingFromOne();
     void deleteTheOnlyRecord_data();
     void deleteTheOnlyRecord();
     void newRecordAndChangesAreWritten();
@@ -162,25 +163,25 @@ void LogViewerTest::emptyTableDisablesTheToolbar()
     QCOMPARE(m_shown, (QList<Shown>{{"Lodder", "Nessun dato disponibile.", 64}}));
 }
 
-void LogViewerTest::browsesCountingFromZero()
+void LogViewerTest::browsesCountingFromOne()
 {
     createDatabase();
     addNotes(3);
     readDbLog([](QDialog &window) {
-        QCOMPARE(counter(window), QStringLiteral("Log Record N°0 di 3"));
+        QCOMPARE(counter(window), QStringLiteral("Log Record N°1 di 3"));
         QCOMPARE(box(window, "txtID")->text(), QStringLiteral("1"));
         QVERIFY(box(window, "txtID")->isReadOnly());
         QCOMPARE(box(window, "txtClasse")->text(), QStringLiteral("Class"));
         QCOMPARE(box(window, "txtDataOra")->text(), QStringLiteral("260612 14.05.09"));
         QCOMPARE(box(window, "txtNota")->text(), QStringLiteral("nota 1"));
         click(window, "MovePrevious");   // at the first: nothing
-        QCOMPARE(counter(window), QStringLiteral("Log Record N°0 di 3"));
-        click(window, "MoveNext");
         QCOMPARE(counter(window), QStringLiteral("Log Record N°1 di 3"));
+        click(window, "MoveNext");
+        QCOMPARE(counter(window), QStringLiteral("Log Record N°2 di 3"));
         QCOMPARE(box(window, "txtNota")->text(), QStringLiteral("nota 2"));
         click(window, "MoveLast");
         click(window, "MoveNext");       // at the last: nothing
-        QCOMPARE(counter(window), QStringLiteral("Log Record N°2 di 3"));
+        QCOMPARE(counter(window), QStringLiteral("Log Record N°3 di 3"));
         QCOMPARE(box(window, "txtID")->text(), QStringLiteral("3"));
         click(window, "MoveFirst");
         QCOMPARE(box(window, "txtNota")->text(), QStringLiteral("nota 1"));
@@ -233,7 +234,7 @@ void LogViewerTest::newRecordAndChangesAreWritten()
         click(window, "Open");
         QCOMPARE(rows(), 2);
         click(window, "Save");
-        QCOMPARE(counter(window), QStringLiteral("Log Record N°2 di 3"));
+        QCOMPARE(counter(window), QStringLiteral("Log Record N°3 di 3"));
         QCOMPARE(box(window, "txtID")->text(), QStringLiteral("3"));
 
         click(window, "MoveFirst");
@@ -269,7 +270,7 @@ void LogViewerTest::refusedWriteIsReportedAndKept()
         QTest::keyClicks(box(window, "txtNota"), QStringLiteral(" cambiata"));
         click(window, "Save");
         click(window, "MoveNext");
-        QCOMPARE(counter(window), QStringLiteral("Log Record N°0 di 2"));
+        QCOMPARE(counter(window), QStringLiteral("Log Record N°1 di 2"));
         QCOMPARE(box(window, "txtNota")->text(), QStringLiteral("nota 1 cambiata"));
         QTest::keyClicks(box(window, "txtNumeroErrore"), QStringLiteral("x"));
         click(window, "Save");
