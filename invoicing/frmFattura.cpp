@@ -22,6 +22,7 @@
 #include "skin/ImageToolbar.h"
 #include "skin/ctrl_SkinableForm.h"
 #include "ui/MdiChild.h"
+#include "ui/WindowPlaces.h"
 #include "ui/Messages.h"
 
 #include <QCheckBox>
@@ -311,9 +312,14 @@ void frmFattura::Form_Load()
     ResetPointer();
 }
 
+// The editor stays where the user put it; it opens in the top left corner
+// the first time.
 void frmFattura::Form_Activate()
 {
-    if (QMdiSubWindow *frame = ui::mdiFrameOf(*this))
+    if (m_placed)
+        return;
+    m_placed = true;
+    if (QMdiSubWindow *frame = ui::mdiFrameOf(*this); frame && ui::WindowPlaces::file().isEmpty())
         frame->move(0, 0);
 }
 

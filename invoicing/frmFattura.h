@@ -101,6 +101,7 @@ private:
     data::FieldBinder *m_binder = nullptr;
     FatturaRighe *m_righe = nullptr;
     std::unique_ptr<FatturaComandi> m_comandi;
+    bool m_placed = false;
     BoxFocus m_focus;
     skin::CardToolbarStrip m_strip;
     bool m_built = false;

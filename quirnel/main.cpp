@@ -6,8 +6,10 @@
 #include "base/errors/TarvoApplication.h"
 #include "db/ProgramFolder.h"
 #include "ui/Translations.h"
+#include "ui/WindowPlaces.h"
 
 #include <QLocale>
+#include <QSettings>
 #include <cstring>
 
 int main(int argc, char *argv[])
@@ -29,6 +31,9 @@ int main(int argc, char *argv[])
     // program ends before its first window.
     if (!safety::checkAtStart(db::ProgramFolder::databasePath(), safety::defaultBackupFolder()))
         return 1;
+    // Each window opens where this user last left it.
+    ui::WindowPlaces::setFile(
+        QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Tarvo"), QStringLiteral("finestre")).fileName());
     Main();
     return application.exec();
 }

@@ -1,6 +1,7 @@
 #include "ui/MdiChild.h"
 
 #include "ui/WindowLife.h"
+#include "ui/WindowPlaces.h"
 
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -45,6 +46,10 @@ QMdiSubWindow *showMdiChild(QMdiArea &area, QWidget &window)
     window.show();
     if (wanted.isValid() && window.size() != wanted)
         frame->resize(frame->size() + (wanted - window.size()));
+    if (!frame->property("placeFollowed").toBool()) {
+        frame->setProperty("placeFollowed", true);
+        WindowPlaces::follow(*frame, window.objectName());
+    }
     // Shown again by an opener that may have set other members.
     if (wasLoaded)
         life->shownAgain();

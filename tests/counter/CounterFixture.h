@@ -27,6 +27,8 @@ public:
     CounterFixture &operator=(const CounterFixture &) = delete;
 
     db::Database &database() const;
+    // The shop's folder, where the program finds its report templates.
+    QString folder() const { return m_shop.folder(); }
     void refuseWrites(const QString &eventOnTable) const { m_shop.refuseWrites(eventOnTable); }
     QVariant scalar(const QString &legacySql) const;
     long stock(const QString &barcode) const;
