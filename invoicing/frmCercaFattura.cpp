@@ -225,6 +225,9 @@ ListExport frmCercaFattura::listToExport() const
 void frmCercaFattura::cmdHelp_Click()
 {
     const QString counter = SceltaCliente::scegli(this);
+    // Nothing picked (counter 0, no customer's): the filter stays as it was.
+    if (counter == QLatin1String("0"))
+        return;
     txtCodiceCliente->setText(counter);
     txtCliente->setText(CercaValore(QStringLiteral("Anagrafica"), QStringLiteral("anag_Contatore"),
                                     QStringLiteral("anag_Denominazione"), counter, 1));

@@ -283,7 +283,9 @@ void frmCercaPrestazione::cmdHelp_Click(int index)
     // A window of 8000 twips with a list of 7980.
     picker.QrySize = 7980.0f / float(frmHelp::BaseListWidthTwips);
     picker.showModal();
-    (index == 0 ? txtFornitore : txtDescrizione)->setText(picker.QryText);
+    // Nothing picked: the criterion stays as it was.
+    if (!picker.QryText.isEmpty())
+        (index == 0 ? txtFornitore : txtDescrizione)->setText(picker.QryText);
 }
 
 // The card shows the article picked; a card holding unsaved changes keeps

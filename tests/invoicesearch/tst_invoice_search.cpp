@@ -10,6 +10,8 @@
 #include "ui/WindowRegistry.h"
 
 #include <QComboBox>
+#include <QDialog>
+#include <QPushButton>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -37,6 +39,7 @@ private Q_SLOTS:
     void aWrongDateIsSaidAndNothingSearched_data();
     void aWrongDateIsSaidAndNothingSearched();
     void theNewestTwoHundredAreListed();
+    void theCustomerPickerLeftWithNothingKeepsTheFilter();
     void nuovaRicercaEmptiesFiltersAndList();
     void printListsTheInvoicesShown();
     void doubleClickShowsTheInvoiceInTheEditor();
@@ -229,6 +232,22 @@ void TestInvoiceSearch::theNewestTwoHundredAreListed()
     QTreeWidgetItem *second = search.lvwFatture->topLevelItem(1);
     QCOMPARE((QStringList{second->text(1), second->text(2), second->text(3), second->text(4)}),
              (QStringList{"05/03/2026", "Rossi Moda", "Si", "05/03/2026"}));
+}
+
+void TestInvoiceSearch::theCustomerPickerLeftWithNothingKeepsTheFilter()
+{
+    frmCercaFattura &search = openSearch();
+    search.txtCodiceCliente->setText(QStringLiteral("2"));
+    search.txtCliente->setText(QStringLiteral("Dell'Orto"));
+    m_f->messages().queueModal([](QDialog &dialog) {
+        dialog.reject();
+        return dialog.result();
+    });
+    search.cmdHelp->click();
+    QCOMPARE(search.txtCodiceCliente->text(), QStringLiteral("2"));
+    QCOMPARE(search.txtCliente->text(), QStringLiteral("Dell'Orto"));
+    search.TrovaFatture();
+    QCOMPARE(listedNumbers(), (QStringList{"26-00002", "07-00012"}));
 }
 
 void TestInvoiceSearch::nuovaRicercaEmptiesFiltersAndList()
