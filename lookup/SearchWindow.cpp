@@ -19,6 +19,7 @@
 #include "ui/Messages.h"
 #include "ui/WindowLife.h"
 
+#include <QApplication>
 #include <QEvent>
 #include <QFrame>
 #include <QGridLayout>
@@ -48,6 +49,11 @@ SearchWindow::SearchWindow(const SearchWindowLook &look, QWidget *parent)
     ctrl_SkinableForm1 = new ctrl_SkinableForm(this);
     ctrl_SkinableForm1->setObjectName(QStringLiteral("ctrl_SkinableForm1"));
     ctrl_SkinableForm1->setCaption(look.caption);
+    // Where the user was, for coming back to it.
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget *, QWidget *now) {
+        if (now && isAncestorOf(now))
+            m_lastFocus = now;
+    });
 }
 
 SearchWindow::~SearchWindow() = default;
@@ -69,11 +75,16 @@ void SearchWindow::build()
 }
 
 // The first activation puts the focus in the first criterion; later ones
-// leave it where the user left it (a row of the list, a box).
+// leave it where the user left it (a row of the list, a box), also after
+// the window stepped aside.
 void SearchWindow::Form_Activate()
 {
-    if (m_activatedOnce)
+    if (m_activatedOnce) {
+        QWidget *focused = QApplication::focusWidget();
+        if (m_lastFocus && !(focused && isAncestorOf(focused)))
+            m_lastFocus->setFocus(Qt::ActiveWindowFocusReason);
         return;
+    }
     m_activatedOnce = true;
     if (const std::function<void()> first = activation())
         first();
@@ -265,6 +276,14 @@ void SearchWindow::placeList()
         list.setTop(std::min(list.bottom() + 1, list.top() + line));
     }
     m_list->setGeometry(list.left(), list.top(), std::max(0, list.width()), std::max(0, list.height()));
+}
+
+// Shown again after stepping aside: the focus goes back where it was.
+void SearchWindow::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (m_activatedOnce && m_lastFocus)
+        m_lastFocus->setFocus(Qt::OtherFocusReason);
 }
 
 void SearchWindow::keyPressEvent(QKeyEvent *event)

@@ -2,6 +2,7 @@
 
 #include <QIcon>
 #include <QList>
+#include <QPointer>
 #include <QStringList>
 #include <QWidget>
 
@@ -84,6 +85,7 @@ protected:
     void mouseMoveEvent(QMouseEvent *event) override;
     // Escape closes the window (keys the focused box or list leaves unused).
     void keyPressEvent(QKeyEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
     const QList<ctrl_SkinableButton *> &buttons() const { return m_buttons; }
     bool isBuilt() const { return m_built; }
@@ -134,4 +136,5 @@ private:
     bool m_overButton = false;
     bool m_built = false;
     bool m_activatedOnce = false;
+    QPointer<QWidget> m_lastFocus;   // the last widget of the window that had the focus
 };

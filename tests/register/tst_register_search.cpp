@@ -26,6 +26,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QTreeWidget>
 #include <QtTest>
 
@@ -48,6 +49,7 @@ private Q_SLOTS:
     void aNameIsFoundByAnyOfItsWords();
     void onlyTheFirstHundredByName();
     void nuovaRicercaKeepsCountryAndType();
+    void theKeyboardFindsOpensAndComesBackToItsPlace();
     void doubleClickShowsTheEntryOnTheCard();
     void recallOfANumberNoLongerThereKeepsTheCard();
     void printListsTheEntriesShown();
@@ -340,6 +342,46 @@ void TestRegisterSearch::doubleClickShowsTheEntryOnTheCard()
     QVERIFY(search.isVisible());
     QCOMPARE(search.txtDenominazione->text(), QStringLiteral("Rossi*"));
     QCOMPARE(listedCodes(), (QStringList{"1", "2"}));
+    QVERIFY(m_f->messages().texts().isEmpty());
+}
+
+// Tab from the filters reaches the list; Enter on a row shows it on the card;
+// the search, shown again, keeps its row and runs nothing; Escape closes it.
+void TestRegisterSearch::theKeyboardFindsOpensAndComesBackToItsPlace()
+{
+    frmAnagrafica &card = ui::WindowRegistry::defaultInstance<frmAnagrafica>();
+    card.show();
+    frmCercaAnagrafica &search = openSearch();
+    search.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&search));
+    QCOMPARE(QApplication::focusWidget(), search.txtCodice);
+    search.txtDenominazione->setText(QStringLiteral("sconto"));
+    QTest::keyClick(search.txtCodice, Qt::Key_Return);
+    QCOMPARE(listedCodes(), (QStringList{"5", "6"}));
+    search.cboTipo->setFocus();
+    QTest::keyClick(search.cboTipo, Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), search.lvwAnagrafica);
+    QTest::keyClick(search.lvwAnagrafica, Qt::Key_Down);
+    QTest::keyClick(search.lvwAnagrafica, Qt::Key_Down);
+    QCOMPARE(search.lvwAnagrafica->currentItem()->text(0), QStringLiteral("6"));
+    const QString statement = search.lastStatement();
+    search.txtDenominazione->setText(QStringLiteral("typed after the search"));
+    search.lvwAnagrafica->setFocus();
+    QTest::keyClick(search.lvwAnagrafica, Qt::Key_Return);
+    QCOMPARE(card.fieldText(1), QStringLiteral("Sconto 1000"));
+    QVERIFY(!search.isVisible());
+
+    card.imgToolbar1_Click(2);
+    search.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&search));
+    QCOMPARE(search.lastStatement(), statement);
+    QCOMPARE(listedCodes(), (QStringList{"5", "6"}));
+    QCOMPARE(search.lvwAnagrafica->currentItem()->text(0), QStringLiteral("6"));
+
+    QPointer<frmCercaAnagrafica> closing(&search);
+    QTest::keyClick(search.lvwAnagrafica, Qt::Key_Escape);
+    QTRY_VERIFY(!closing);
+    m_search = nullptr;
     QVERIFY(m_f->messages().texts().isEmpty());
 }
 
