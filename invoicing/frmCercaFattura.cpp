@@ -17,6 +17,7 @@
 #include "rules/invoicing/InvoiceList.h"
 #include "invoicing/RichiamaFattura.h"
 #include "invoicing/SceltaCliente.h"
+#include "lookup/DateCriterion.h"
 #include "report/ReportControl.h"
 #include "report/ReportProperties.h"
 #include "skin/FrameGeometry.h"
@@ -51,6 +52,8 @@ constexpr int kListTop = 2290;
 constexpr int kListBottomGap = 300;
 constexpr int kMargin = 8;
 constexpr int kButtonTops[] = {8, 44, 80, 116};
+// The search lists the newest invoices, up to this many.
+constexpr int kListedAtMost = 200;
 
 QString customerName(const QVariant &counter)
 {
@@ -149,13 +152,10 @@ void frmCercaFattura::print()
 
 bool frmCercaFattura::eventFilter(QObject *watched, QEvent *event)
 {
-    // A date box leaves with its date completed ("0503" -> "05/03/2026"),
-    // or emptied after saying what was wrong.
-    if (event->type() == QEvent::FocusOut && (watched == txtDataInizio || watched == txtDataFine)) {
-        auto *box = static_cast<QLineEdit *>(watched);
-        if (!box->text().trimmed().isEmpty())
-            box->setText(ControllaData(box->text(), 1));
-    }
+    // A date box leaves with its date completed ("0503" -> "05/03/2026");
+    // a wrong date stays as typed, for Trova to say what is wrong with it.
+    if (event->type() == QEvent::FocusOut && (watched == txtDataInizio || watched == txtDataFine))
+        dateCriterionLeft(static_cast<QLineEdit *>(watched));
     return SearchWindow::eventFilter(watched, event);
 }
 
@@ -176,17 +176,19 @@ void frmCercaFattura::resizeEvent(QResizeEvent *event)
     Frame1->setGeometry(inside.left() + kMargin, inside.top() + kMargin,
                         std::max(0, exportLeft - kMargin - inside.left() - kMargin),
                         std::max(0, twips(kListTop) - 2 * kMargin));
-    lvwFatture->setGeometry(inside.left() + kMargin, inside.top() + twips(kListTop),
-                            std::max(0, inside.width() - twips(200)),
-                            std::max(0, inside.height() - twips(kListTop + kListBottomGap)));
+    setListArea(QRect(inside.left() + kMargin, inside.top() + twips(kListTop), std::max(0, inside.width() - twips(200)),
+                      std::max(0, inside.height() - twips(kListTop + kListBottomGap))));
 }
 
 void frmCercaFattura::TrovaFatture()
 {
+    // A date the date check refuses is said, and nothing is searched.
+    if (!dateCriterionAccepted(txtDataInizio) || !dateCriterionAccepted(txtDataFine))
+        return;
     m_lastFilters = {txtNumero->text(), txtDataInizio->text(), txtDataFine->text(), txtCodiceCliente->text(),
                      cboSaldata->currentText()};
     m_lastStatement = invoiceSearchStatement(m_lastFilters);
-    runSearch(kSearchLabel, m_lastStatement, [this](db::Recordset &rs) {
+    const bool ran = runSearch(kSearchLabel, m_lastStatement, [this](db::Recordset &rs) {
         auto *item = new QTreeWidgetItem(lvwFatture);
         item->setText(0, NullToEmpty(rs.value(QStringLiteral("fat_Numero"))).toString());
         item->setText(1, db::FieldText::display(rs.value(QStringLiteral("fat_data"))));
@@ -194,6 +196,16 @@ void frmCercaFattura::TrovaFatture()
         item->setText(3, paidText(rs.value(QStringLiteral("fat_Pagato"))));
         item->setText(4, db::FieldText::display(rs.value(QStringLiteral("fat_Data_Pagamento"))));
     }, QStringLiteral("Nessuna fattura trovata con le caratteristiche specificate"));
+    // A full list may be the newest 200 of more: it says so.
+    const int listed = lvwFatture->topLevelItemCount();
+    if (!ran || listed < kListedAtMost)
+        return;
+    errors::ErrorTrap trap(kSearchLabel);
+    trap.run([&] {
+        const qlonglong total = countOf(invoiceCountStatement(m_lastFilters));
+        if (total > listed)
+            sayFound(shownOf(QStringLiteral("Mostrate"), listed, total, QStringLiteral("fatture")));
+    });
 }
 
 void frmCercaFattura::PulisciRicerca()

@@ -19,9 +19,12 @@
 #include "ui/Messages.h"
 #include "ui/WindowLife.h"
 
+#include <QApplication>
 #include <QEvent>
 #include <QFrame>
 #include <QGridLayout>
+#include <QKeyEvent>
+#include <QLocale>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiSubWindow>
@@ -46,6 +49,11 @@ SearchWindow::SearchWindow(const SearchWindowLook &look, QWidget *parent)
     ctrl_SkinableForm1 = new ctrl_SkinableForm(this);
     ctrl_SkinableForm1->setObjectName(QStringLiteral("ctrl_SkinableForm1"));
     ctrl_SkinableForm1->setCaption(look.caption);
+    // Where the user was, for coming back to it.
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget *, QWidget *now) {
+        if (now && isAncestorOf(now))
+            m_lastFocus = now;
+    });
 }
 
 SearchWindow::~SearchWindow() = default;
@@ -60,10 +68,26 @@ void SearchWindow::build()
         .loadLabel = m_look.name + QStringLiteral(".Form_Load"),
         .load = [this] { Form_Load(); },
         .activateLabel = m_look.name + QStringLiteral(".Form_Activate"),
-        .activate = activation(),
+        .activate = [this] { Form_Activate(); },
     });
     life.defaultButton().setButton(cmdTrova, [this] { cmdTrova->click(); });
     resize(m_look.size);
+}
+
+// The first activation puts the focus in the first criterion; later ones
+// leave it where the user left it (a row of the list, a box), also after
+// the window stepped aside.
+void SearchWindow::Form_Activate()
+{
+    if (m_activatedOnce) {
+        QWidget *focused = QApplication::focusWidget();
+        if (m_lastFocus && !(focused && isAncestorOf(focused)))
+            m_lastFocus->setFocus(Qt::ActiveWindowFocusReason);
+        return;
+    }
+    m_activatedOnce = true;
+    if (const std::function<void()> first = activation())
+        first();
 }
 
 void SearchWindow::buildButtons()
@@ -100,6 +124,22 @@ void SearchWindow::buildList()
     for (int column = 0; column < m_look.widths.size(); ++column)
         m_list->setColumnWidth(column, m_look.widths.at(column));
     connect(m_list, &QTreeWidget::itemDoubleClicked, this, [this] { rowChosen(); });
+    // Enter on a row opens it, as a double-click does (eventFilter).
+    m_list->installEventFilter(this);
+    lblEsito = new QLabel(this);
+    lblEsito->setObjectName(QStringLiteral("lblEsito"));
+    QFont bold = lblEsito->font();
+    bold.setBold(true);
+    lblEsito->setFont(bold);
+    lblEsito->hide();
+    // The list comes before the buttons in the Tab order.
+    QWidget *last = m_list;
+    for (QWidget *button : std::as_const(m_buttons)) {
+        if (button->focusPolicy() != Qt::NoFocus) {
+            setTabOrder(last, button);
+            last = button;
+        }
+    }
 }
 
 void SearchWindow::Form_Load()
@@ -126,6 +166,13 @@ bool SearchWindow::eventFilter(QObject *watched, QEvent *event)
 {
     if (event->type() == QEvent::MouseMove && m_buttons.contains(static_cast<ctrl_SkinableButton *>(watched)))
         m_overButton = true;
+    if (watched == m_list && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if ((key == Qt::Key_Return || key == Qt::Key_Enter) && chosenRow()) {
+            rowChosen();
+            return true;
+        }
+    }
     return QWidget::eventFilter(watched, event);
 }
 
@@ -186,9 +233,66 @@ bool SearchWindow::runSearch(const QString &label, const QString &statement,
     });
     m_list->setUpdatesEnabled(true);
     m_searched = ran;
-    if (ran && !found)
-        ui::MsgBox(nothingFound, ui::vbInformation, g_strAppName);
+    sayFound(ran && !found ? nothingFound : QString());
     return ran;
+}
+
+qlonglong SearchWindow::countOf(const QString &statement)
+{
+    auto database = db::Database::open(g_strDbPath);
+    auto rs = database->openRecordset(statement);
+    return rs->eof() ? 0 : rs->value(0).toLongLong();
+}
+
+QString SearchWindow::shownOf(const QString &verb, int listed, qlonglong total, const QString &noun)
+{
+    const QLocale italian(QLocale::Italian, QLocale::Italy);
+    return verb + QLatin1Char(' ') + italian.toString(listed) + QStringLiteral(" di ") + italian.toString(total)
+           + QLatin1Char(' ') + noun;
+}
+
+void SearchWindow::sayFound(const QString &note)
+{
+    lblEsito->setText(note);
+    lblEsito->setVisible(!note.isEmpty());
+    placeList();
+}
+
+void SearchWindow::setListArea(const QRect &area)
+{
+    m_listArea = area;
+    m_hasListArea = true;
+    placeList();
+}
+
+void SearchWindow::placeList()
+{
+    if (!m_hasListArea)
+        return;
+    QRect list = m_listArea;
+    if (!lblEsito->isHidden()) {
+        const int line = lblEsito->sizeHint().height() + 4;
+        lblEsito->setGeometry(list.left(), list.top(), list.width(), line);
+        list.setTop(std::min(list.bottom() + 1, list.top() + line));
+    }
+    m_list->setGeometry(list.left(), list.top(), std::max(0, list.width()), std::max(0, list.height()));
+}
+
+// Shown again after stepping aside: the focus goes back where it was.
+void SearchWindow::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (m_activatedOnce && m_lastFocus)
+        m_lastFocus->setFocus(Qt::OtherFocusReason);
+}
+
+void SearchWindow::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void SearchWindow::emptySearch(const QList<QLineEdit *> &boxes, QLineEdit *first)
@@ -197,6 +301,7 @@ void SearchWindow::emptySearch(const QList<QLineEdit *> &boxes, QLineEdit *first
         box->clear();
     m_list->clear();
     m_searched = false;
+    sayFound(QString());
     first->setFocus();
 }
 

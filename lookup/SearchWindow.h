@@ -2,6 +2,7 @@
 
 #include <QIcon>
 #include <QList>
+#include <QPointer>
 #include <QStringList>
 #include <QWidget>
 
@@ -50,6 +51,13 @@ public:
     ctrl_SkinableButton *cmdStampa = nullptr;
     ctrl_SkinableForm *ctrl_SkinableForm1 = nullptr;
     QFrame *Frame1 = nullptr;   // the criteria's frame, where the window has one
+    // Above the list: what the last search found when the list alone does
+    // not say it (nothing, or only the first rows of more); hidden otherwise.
+    QLabel *lblEsito = nullptr;
+
+    // "Mostrate 200 di 1.234 fatture": `listed` of `total`, the verb agreeing
+    // with the noun ("Mostrate", "Mostrati").
+    static QString shownOf(const QString &verb, int listed, qlonglong total, const QString &noun);
 
 protected:
     explicit SearchWindow(const SearchWindowLook &look, QWidget *parent);
@@ -60,7 +68,8 @@ protected:
     void build();
     virtual void buildCriteria() = 0;
     virtual void buildOwnButtons() {}
-    // What runs when the window is activated; none by default.
+    // What runs when the window is activated for the first time (later
+    // activations keep the user's place); none by default.
     virtual std::function<void()> activation() { return {}; }
     void addButton(ctrl_SkinableButton *button);
     QTreeWidget *list() const { return m_list; }
@@ -74,6 +83,9 @@ protected:
 
     bool eventFilter(QObject *watched, QEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
+    // Escape closes the window (keys the focused box or list leaves unused).
+    void keyPressEvent(QKeyEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
     const QList<ctrl_SkinableButton *> &buttons() const { return m_buttons; }
     bool isBuilt() const { return m_built; }
@@ -86,9 +98,18 @@ protected:
     QIcon rowEmblem() const;
 
     // Runs `statement` under `label` and adds a row for each record; says
-    // `nothingFound` when it ran and found none. False when it failed.
+    // `nothingFound` above the list when it ran and found none. False when
+    // it failed.
     bool runSearch(const QString &label, const QString &statement,
                    const std::function<void(db::Recordset &)> &addRow, const QString &nothingFound);
+    // The number the statement "Select count(*) as n ..." counts.
+    static qlonglong countOf(const QString &statement);
+    // The note above the list; an empty text hides it and gives its room
+    // back to the list.
+    void sayFound(const QString &note);
+    // Where the list goes: the whole `area`, less the note's line above it
+    // while a note shows.
+    void setListArea(const QRect &area);
     // Empties `boxes` and the list, then puts the focus in `first`.
     void emptySearch(const QList<QLineEdit *> &boxes, QLineEdit *first);
     // The selected row of the list, if any.
@@ -105,9 +126,15 @@ private:
     void buildButtons();
     void buildList();
     void Form_Load();
+    void Form_Activate();
+    void placeList();
 
     const SearchWindowLook m_look;
     QList<ctrl_SkinableButton *> m_buttons;
+    QRect m_listArea;
+    bool m_hasListArea = false;
     bool m_overButton = false;
     bool m_built = false;
+    bool m_activatedOnce = false;
+    QPointer<QWidget> m_lastFocus;   // the last widget of the window that had the focus
 };

@@ -45,6 +45,8 @@ using skin::frame::twips;
 constexpr int kListTop = 2790;
 constexpr int kMargin = 8;
 constexpr int kButtonTops[] = {8, 44, 80, 116};
+// The search lists the first entries by name, up to this many.
+constexpr int kListedAtMost = 100;
 
 } // namespace
 
@@ -137,9 +139,8 @@ void frmCercaAnagrafica::resizeEvent(QResizeEvent *event)
     Frame1->setGeometry(inside.left() + kMargin, inside.top() + kMargin,
                         std::max(0, exportLeft - kMargin - inside.left() - kMargin),
                         std::max(0, twips(kListTop) - kMargin - inside.top() - kMargin));
-    lvwAnagrafica->setGeometry(inside.left() + kMargin, twips(kListTop),
-                               std::max(0, width() - twips(200) - 2 * inside.left()),
-                               std::max(0, height() - twips(2990)));
+    setListArea(QRect(inside.left() + kMargin, twips(kListTop), std::max(0, width() - twips(200) - 2 * inside.left()),
+                      std::max(0, height() - twips(2990))));
 }
 
 void frmCercaAnagrafica::addItem(qlonglong contatore, const QString &denominazione, const QString &stato,
@@ -159,12 +160,22 @@ void frmCercaAnagrafica::TrovaAnagrafica()
     m_lastFilters = {txtCodice->text(), txtDenominazione->text(), txtPartitaIva->text(), txtStato->text(),
                      cboTipo->currentText()};
     m_lastStatement = registerSearchStatement(m_lastFilters);
-    runSearch(kSearchLabel, m_lastStatement, [this](db::Recordset &rs) {
+    const bool ran = runSearch(kSearchLabel, m_lastStatement, [this](db::Recordset &rs) {
         addItem(rs.value(QStringLiteral("anag_contatore")).toLongLong(),
                 NullToEmpty(rs.value(QStringLiteral("anag_denominazione"))).toString(),
                 NullToEmpty(rs.value(QStringLiteral("anag_stato"))).toString(),
                 NullToEmpty(rs.value(QStringLiteral("anag_Partita_IVA"))).toString());
-    }, QStringLiteral("Nessuna anagrafica trovata con le caratteristiche specificate"));
+    }, RegisterList::noMatch());
+    // A full list may be the first 100 of more: it says so.
+    const int listed = lvwAnagrafica->topLevelItemCount();
+    if (!ran || listed < kListedAtMost)
+        return;
+    errors::ErrorTrap trap(kSearchLabel);
+    trap.run([&] {
+        const qlonglong total = countOf(registerCountStatement(m_lastFilters));
+        if (total > listed)
+            sayFound(shownOf(QStringLiteral("Mostrate"), listed, total, QStringLiteral("anagrafiche")));
+    });
 }
 
 void frmCercaAnagrafica::PulisciRicerca()

@@ -11,7 +11,9 @@
 #include "base/print/ResetReport.h"
 #include "data/DataControl.h"
 #include "data/Grid.h"
+#include "data/RecordsetModel.h"
 #include "db/Recordset.h"
+#include "lookup/DateCriterion.h"
 #include "lookup/frmHelp.h"
 #include "report/ReportControl.h"
 #include "report/ReportProperties.h"
@@ -26,6 +28,7 @@
 #include <QGridLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QScrollBar>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -188,10 +191,32 @@ void StockListWindow::buildGrid()
     top->addSpacing(12);
     top->addLayout(buttons);
 
+    lblEsito = new QLabel(this);
+    lblEsito->setObjectName(QStringLiteral("lblEsito"));
+    QFont bold = lblEsito->font();
+    bold.setBold(true);
+    lblEsito->setFont(bold);
+    lblEsito->hide();
+
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(8, 8, 8, 8);
     layout->addLayout(top);
+    layout->addWidget(lblEsito);
     layout->addWidget(TDBGrid1, 1);
+
+    // Tab goes through the filters, Trova, the grid, then Stampa and Esporta.
+    QWidget *last = nullptr;
+    for (QWidget *next : {static_cast<QWidget *>(txtCodiceArticolo), static_cast<QWidget *>(txtFornitore),
+                          static_cast<QWidget *>(cboUsato), static_cast<QWidget *>(txtDataInizio),
+                          static_cast<QWidget *>(txtDataFine), static_cast<QWidget *>(cmdTrova),
+                          static_cast<QWidget *>(TDBGrid1), static_cast<QWidget *>(cmdStampa),
+                          static_cast<QWidget *>(cmdEsporta)}) {
+        if (next->focusPolicy() == Qt::NoFocus)
+            continue;
+        if (last)
+            setTabOrder(last, next);
+        last = next;
+    }
 }
 
 void StockListWindow::Form_Load()
@@ -205,28 +230,64 @@ void StockListWindow::Form_Load()
     }
 }
 
-// Back from a load or sale opened by "Rich.": a row changed or deleted there
-// shows as it is now.
+// The first activation puts the focus in the first filter; later ones keep
+// the user's place. Back from a load or sale opened by "Rich.", a row
+// changed or deleted there shows as it is now, the list where it was.
 void StockListWindow::Form_Activate()
 {
-    txtCodiceArticolo->setFocus();
+    if (!m_activatedOnce) {
+        m_activatedOnce = true;
+        txtCodiceArticolo->setFocus();
+    }
+    if (!m_backFromRow)
+        return;
+    m_backFromRow = false;
     if (m_searched && m_data->recordset()) {
+        const int row = TDBGrid1->currentRow();
+        const int column = TDBGrid1->currentColumn();
+        const int scrolled = TDBGrid1->verticalScrollBar()->value();
         m_data->refresh();
         TDBGrid1->rebind();
+        const int rows = TDBGrid1->recordsetModel()->recordCount();
+        if (row >= 0 && rows > 0)
+            TDBGrid1->setCurrentCell(std::min(row, rows - 1), std::max(column, 0));
+        TDBGrid1->verticalScrollBar()->setValue(scrolled);
     }
+}
+
+void StockListWindow::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void StockListWindow::codeChanged()
 {
+    // The article picked stays the criterion while the box shows its code.
+    if (!m_pickedArticle.isEmpty()) {
+        if (txtCodiceArticolo->text() == m_pickedArticle)
+            return;
+        m_pickedArticle.clear();
+    }
     errors::runReported(objectName() + QStringLiteral(".txtCodiceArticolo_Change"),
                         [this] { txtDescrizioneArticolo->setText(descriptionOf(txtCodiceArticolo->text())); });
 }
 
 void StockListWindow::Trova(const QString &sortField)
 {
-    const StockListSearch search = m_kind.list.search({txtCodiceArticolo->text(), txtFornitore->text(),
-                                                  cboUsato->currentText(), txtDataInizio->text(), txtDataFine->text()},
-                                                 sortField);
+    // A date the date check refuses is said, and nothing is searched.
+    if (!dateCriterionAccepted(txtDataInizio) || !dateCriterionAccepted(txtDataFine))
+        return;
+    StockListFilters filters{txtCodiceArticolo->text(), txtFornitore->text(), cboUsato->currentText(),
+                             txtDataInizio->text(), txtDataFine->text()};
+    if (!m_pickedArticle.isEmpty()) {
+        filters.codice.clear();
+        filters.articolo = m_pickedArticle;
+    }
+    const StockListSearch search = m_kind.list.search(filters, sortField);
     if (search.refused) {
         ui::MsgBox(kSearchFailed, ui::vbCritical, g_strAppName);
         return;
@@ -247,9 +308,10 @@ void StockListWindow::Trova(const QString &sortField)
         ui::MsgBox(kSearchFailed, ui::vbCritical, g_strAppName);
         return;
     }
-    if (!found)
-        ui::MsgBox(m_kind.list.noMatch(), ui::vbInformation, g_strAppName);
-    else
+    // What was found is in the grid; finding nothing is said above it.
+    lblEsito->setText(found ? QString() : m_kind.list.noMatch());
+    lblEsito->setVisible(!found);
+    if (found)
         TDBGrid1->rebind();
 }
 
@@ -266,6 +328,7 @@ void StockListWindow::rowButtonClick()
     const QVariant key = TDBGrid1->columnValue(kKeyColumn);
     if (!key.isValid() || key.isNull())
         return;
+    m_backFromRow = true;
     richiama(long(key.toLongLong()));
 }
 
@@ -292,9 +355,17 @@ void StockListWindow::cmdHelp_Click(int index)
         picker.QryBoundColumn = QStringLiteral("art_Codice");
         picker.QryListField = QStringLiteral("art_Descrizione");
         picker.QryOrder = QStringLiteral("art_Descrizione");
+        picker.QryField = txtCodiceArticolo;
         picker.showModal();
-        txtCodiceArticolo->setText(NullToEmpty(picker.QrySelected).toString());
-        txtDescrizioneArticolo->setText(NullToEmpty(picker.QryText).toString());
+        const QString article = NullToEmpty(picker.QrySelected).toString();
+        if (picker.QryAborted || article.isEmpty())
+            return;   // nothing picked: the filter stays as it was
+        // The load list's box holds an item's bar code: the article picked
+        // is kept as the criterion while the box shows its code.
+        if (m_kind.list.kind() == StockList::Kind::Loads)
+            m_pickedArticle = article;
+        txtCodiceArticolo->setText(article);
+        txtDescrizioneArticolo->setText(picker.QryText);
     } else {
         picker.QryTable = QStringLiteral("Fornitore");
         picker.QryBoundColumn = QStringLiteral("fo_Descrizione");
@@ -307,9 +378,11 @@ void StockListWindow::cmdHelp_Click(int index)
     }
 }
 
+// A date is completed on leaving its box; a wrong one stays, for Trova to
+// say what is wrong with it.
 void StockListWindow::dateLeft(QLineEdit *box)
 {
-    box->setText(ControllaData(box->text(), 0));
+    dateCriterionLeft(box);
 }
 
 bool StockListWindow::eventFilter(QObject *watched, QEvent *event)

@@ -6,6 +6,7 @@
 #include <QWidget>
 
 class QComboBox;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 class ctrl_SkinableButton;
@@ -51,6 +52,11 @@ public:
     ctrl_SkinableButton *cmdEsporta = nullptr;
     data::Grid *TDBGrid1 = nullptr;
     ctrl_SkinableForm *ctrl_SkinableForm1 = nullptr;
+    // Above the grid: "Nessun carico trovato ..." when the search found none.
+    QLabel *lblEsito = nullptr;
+    // The article picked for the load list's filter, while its box shows
+    // the article's code; empty when the box holds a typed bar code.
+    QString pickedArticle() const { return m_pickedArticle; }
 
     static constexpr int kRichColumn = 6;
     static constexpr int kKeyColumn = 7;
@@ -60,6 +66,8 @@ protected:
     data::DataControl *dataControl() const { return m_data; }
     bool eventFilter(QObject *watched, QEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
+    // Escape closes the list.
+    void keyPressEvent(QKeyEvent *event) override;
 
     // The description shown for the typed code.
     virtual QString descriptionOf(const QString &code) const = 0;
@@ -81,7 +89,10 @@ private:
     BoxFocus m_focus;
     QString m_formula;
     QString m_lastStatement;
+    QString m_pickedArticle;
     bool m_searched = false;
+    bool m_activatedOnce = false;
+    bool m_backFromRow = false;   // "Rich." opened a row's window
     bool m_overButton = false;
     bool m_built = false;
 };

@@ -41,6 +41,7 @@ using skin::frame::twips;
 
 constexpr int kListTop = 2290;     // twips from the window's top edge
 constexpr int kListBottom = 500;
+const QString kNothingFound = QStringLiteral("Nessun articolo trovato");
 
 } // namespace
 
@@ -63,6 +64,9 @@ frmCercaPrestazione::frmCercaPrestazione(QWidget *parent)
     });
     connect(lvwFatture->verticalScrollBar(), &QScrollBar::valueChanged, this, [this] { fillWhileScrolledToEnd(); });
     connect(lvwFatture->verticalScrollBar(), &QScrollBar::rangeChanged, this, [this] { fillWhileScrolledToEnd(); });
+    m_counting.setSingleShot(true);
+    m_counting.setInterval(kCountPause);
+    connect(&m_counting, &QTimer::timeout, this, [this] { countMatches(); });
 }
 
 frmCercaPrestazione::~frmCercaPrestazione() = default;
@@ -119,6 +123,9 @@ void frmCercaPrestazione::TrovaDistinte()
     lvwFatture->clear();
     m_pages.reset();
     m_lastFilter.clear();
+    m_counting.stop();
+    m_total = -1;
+    sayFound(QString());
     ArticleSearchCriteria criteria{QString(), txtDescrizione->text(), chkGenerica->isChecked(), txtFornitore->text()};
     bool ran = true;
     if (!txtCodice->text().trimmed().isEmpty()) {
@@ -128,8 +135,12 @@ void frmCercaPrestazione::TrovaDistinte()
         });
         // A bar code of no stock item finds nothing: an expected condition,
         // met at every keystroke, not an error.
-        if (!ran || criteria.articolo.isEmpty())
+        if (!ran)
             return;
+        if (criteria.articolo.isEmpty()) {
+            sayFound(kNothingFound);
+            return;
+        }
     }
     m_lastFilter = articleSearchFilter(criteria);
     trap.run([&] {
@@ -137,6 +148,33 @@ void frmCercaPrestazione::TrovaDistinte()
         fillMore(kRowsPerPage);
         fillWhileScrolledToEnd();
     });
+    if (lvwFatture->topLevelItemCount() == 0)
+        sayFound(kNothingFound);
+    else if (!allListed())
+        m_counting.start();   // how many there are, once the typing pauses
+}
+
+// The matches beyond the rows listed are counted once the user stops
+// typing: the list follows every keystroke, the count reads every match.
+void frmCercaPrestazione::countMatches()
+{
+    if (allListed())
+        return;
+    errors::ErrorTrap trap(kSearchLabel);
+    trap.run([&] {
+        const QString filter = m_lastFilter.isEmpty() ? QString() : QStringLiteral(" where ") + m_lastFilter;
+        m_total = countOf(QStringLiteral("Select count(*) as n from articoli") + filter);
+        sayShown();
+    });
+}
+
+void frmCercaPrestazione::sayShown()
+{
+    const int listed = lvwFatture->topLevelItemCount();
+    if (m_total > listed)
+        sayFound(shownOf(QStringLiteral("Mostrati"), listed, m_total, QStringLiteral("articoli")));
+    else
+        sayFound(QString());
 }
 
 bool frmCercaPrestazione::allListed() const
@@ -144,13 +182,16 @@ bool frmCercaPrestazione::allListed() const
     return !m_pages;
 }
 
-void frmCercaPrestazione::addRow(const QString &codice, const QString &descrizione, const QString &fornitore)
+void frmCercaPrestazione::addRow(const QString &codice, const QString &descrizione, const QString &fornitore,
+                                 qlonglong quantita)
 {
     auto *item = new QTreeWidgetItem(lvwFatture);
     item->setIcon(0, m_icon);
     item->setText(1, codice);
     item->setText(2, descrizione);
     item->setText(3, fornitore);
+    item->setText(4, QString::number(quantita));
+    item->setTextAlignment(4, Qt::AlignRight | Qt::AlignVCenter);
 }
 
 bool frmCercaPrestazione::fillMore(int rows)
@@ -160,9 +201,11 @@ bool frmCercaPrestazione::fillMore(int rows)
     lvwFatture->setUpdatesEnabled(false);
     const auto enableUpdates = qScopeGuard([this] { lvwFatture->setUpdatesEnabled(true); });
     for (const FoundArticle &article : m_pages->next(rows))
-        addRow(QString::number(article.codice), article.descrizione, article.fornitore);
+        addRow(QString::number(article.codice), article.descrizione, article.fornitore, article.quantita);
     if (m_pages->atEnd())
         m_pages.reset();
+    if (m_total >= 0)
+        sayShown();
     return !allListed();
 }
 
@@ -201,6 +244,7 @@ void frmCercaPrestazione::cmdCancella_Click()
     // Emptying the description searches again: what that lists goes too.
     emptySearch({txtCodice, txtDescrizione, txtFornitore}, txtCodice);
     m_pages.reset();
+    m_counting.stop();
 }
 
 void frmCercaPrestazione::cmdStampa_Click()
@@ -283,6 +327,6 @@ void frmCercaPrestazione::resizeEvent(QResizeEvent *event)
     for (int i = 0; i < 3; ++i)
         buttons().at(i)->move(buttonLeft, inside.top() + tops[i]);
     const int listTop = std::max(twips(kListTop), inside.top() + 124);
-    lvwFatture->setGeometry(twips(250), listTop, std::max(0, width() - twips(500)),
-                            std::max(0, height() - listTop - twips(kListBottom)));
+    setListArea(QRect(twips(250), listTop, std::max(0, width() - twips(500)),
+                      std::max(0, height() - listTop - twips(kListBottom))));
 }

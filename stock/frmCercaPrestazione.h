@@ -2,6 +2,8 @@
 
 #include "lookup/SearchWindow.h"
 
+#include <QTimer>
+
 #include <memory>
 
 class QCheckBox;
@@ -45,6 +47,8 @@ public:
 
     static const QString kSearchLabel;
     static constexpr int kRowsPerPage = 100;
+    // The pause in the typing after which the matches are counted, in ms.
+    static constexpr int kCountPause = 300;
 
 protected:
     void buildCriteria() override;
@@ -59,9 +63,13 @@ protected:
 private:
     void lvwFatture_ColumnClick(int column);
     void fillWhileScrolledToEnd();
-    void addRow(const QString &codice, const QString &descrizione, const QString &fornitore);
+    void addRow(const QString &codice, const QString &descrizione, const QString &fornitore, qlonglong quantita);
+    void countMatches();
+    void sayShown();
 
     std::unique_ptr<ArticleSearchPages> m_pages;   // the rows not listed yet
     QString m_lastFilter;
+    QTimer m_counting;        // counts the matches when the typing pauses
+    qlonglong m_total = -1;   // how many the last search matches; -1: not counted yet
     QIcon m_icon;
 };

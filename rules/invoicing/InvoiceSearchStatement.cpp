@@ -8,8 +8,8 @@
 namespace {
 
 // The statement from `head` (its select and from clauses) on: the
-// conditions of the filled filters and the order.
-QString searchStatement(const QString &head, const InvoiceSearchFilters &filters)
+// conditions of the filled filters, and the order unless `ordered` is false.
+QString searchStatement(const QString &head, const InvoiceSearchFilters &filters, bool ordered = true)
 {
     QString sql = head + QStringLiteral(" where ");
     const QString numero = filters.numero.trimmed();
@@ -28,7 +28,7 @@ QString searchStatement(const QString &head, const InvoiceSearchFilters &filters
     else if (filters.saldata == QLatin1String("No"))
         sql += QStringLiteral(" fat_Pagato = 0") + QStringLiteral(" and ");
     sql.chop(5);
-    return sql + QStringLiteral(" order by fat_Data desc, fat_Numero desc");
+    return ordered ? sql + QStringLiteral(" order by fat_Data desc, fat_Numero desc") : sql;
 }
 
 } // namespace
@@ -36,6 +36,11 @@ QString searchStatement(const QString &head, const InvoiceSearchFilters &filters
 QString invoiceSearchStatement(const InvoiceSearchFilters &filters)
 {
     return searchStatement(QStringLiteral("Select top 200 * from fattura"), filters);
+}
+
+QString invoiceCountStatement(const InvoiceSearchFilters &filters)
+{
+    return searchStatement(QStringLiteral("Select count(*) as n from fattura"), filters, false);
 }
 
 QString invoiceExportStatement(const InvoiceSearchFilters &filters)

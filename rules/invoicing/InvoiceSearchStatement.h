@@ -17,6 +17,8 @@ struct InvoiceSearchFilters {
 // literal; the dates reach the statement month first, as the database reads
 // them; the customer is the whole number the text starts with.
 QString invoiceSearchStatement(const InvoiceSearchFilters &filters);
+// How many invoices the search matches, the 200 listed and those beyond.
+QString invoiceCountStatement(const InvoiceSearchFilters &filters);
 // The same search for an export: every matching invoice, in the same order,
 // with its customer's name (anag_Denominazione).
 QString invoiceExportStatement(const InvoiceSearchFilters &filters);

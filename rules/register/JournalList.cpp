@@ -2,6 +2,13 @@
 
 #include "rules/general/GeneralValues.h"
 
+namespace {
+
+const QString kDefaultStart = QStringLiteral("01/01/1900");
+const QString kDefaultEnd = QStringLiteral("01/01/2100");
+
+} // namespace
+
 QString JournalList::title() const
 {
     return m_kind == Kind::PrimaNota ? QStringLiteral("Prima Nota") : QStringLiteral("Nota Fornitori");
@@ -15,23 +22,32 @@ QString JournalList::table() const
 QList<ExportColumn> JournalList::columns()
 {
     using K = ExportColumn::Kind;
-    const ExportColumn fattura(QStringLiteral("Fattura"), QStringLiteral("pn_Fattura"));
     return {{QStringLiteral("Data"), QStringLiteral("pn_Data"), K::Date},
             {QStringLiteral("Descrizione"), QStringLiteral("pn_Descrizione")},
-            fattura,
+            {QStringLiteral("Fattura"), QStringLiteral("pn_Fattura")},
             {QStringLiteral("Uscita Lire"), QStringLiteral("pn_Uscita_Lire"), K::Number},
-            fattura,
             {QStringLiteral("Importo"), QStringLiteral("pn_Uscita_Euro"), K::Amount},
             {QStringLiteral("Note"), QStringLiteral("pn_Note")}};
 }
 
+QString JournalList::periodCondition(const QString &from, const QString &to) const
+{
+    return QStringLiteral(" pn_Data between ") + DataSql(from, kDefaultStart) + QStringLiteral(" and ")
+           + QStringLiteral(" ") + DataSql(to, kDefaultEnd);
+}
+
 QString JournalList::periodStatement(const QString &from, const QString &to) const
 {
-    QString sql = QStringLiteral("Select * from ") + table() + QStringLiteral(" where ");
-    sql += QStringLiteral(" pn_Data between ") + DataSql(from, QStringLiteral("01/01/1900")) + QStringLiteral(" and ");
-    sql += QStringLiteral(" ") + DataSql(to, QStringLiteral("01/01/2100")) + QStringLiteral(" and ");
-    sql.chop(5);
-    return sql;
+    return QStringLiteral("Select * from ") + table() + QStringLiteral(" where ") + periodCondition(from, to)
+           + QStringLiteral(" order by pn_Data, pn_id");
+}
+
+QString JournalList::amountsStatement(const QString &from, const QString &to, Amounts amounts) const
+{
+    return QStringLiteral("Select sum(pn_Uscita_Euro) as n from ") + table() + QStringLiteral(" where ")
+           + periodCondition(from, to)
+           + (amounts == Amounts::Exits ? QStringLiteral(" and pn_Uscita_Euro > 0")
+                                        : QStringLiteral(" and pn_Uscita_Euro < 0"));
 }
 
 QString JournalList::emptyStatement() const

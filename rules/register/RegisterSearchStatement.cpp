@@ -3,6 +3,9 @@
 #include "rules/general/GeneralValues.h"
 #include "db/SqlText.h"
 
+#include <QRegularExpression>
+#include <QStringList>
+
 namespace {
 
 QString pattern(const QString &trimmed)
@@ -10,15 +13,39 @@ QString pattern(const QString &trimmed)
     return db::quoted(db::typedLikePattern(trimmed), QLatin1Char('"'));
 }
 
-QString searchStatement(const QString &head, const RegisterSearchFilters &filters)
+QString nameLike(const QString &pattern)
 {
-    QString sql = head + QStringLiteral(" * from anagrafica where ");
+    return QStringLiteral("anag_Denominazione like ") + db::quoted(pattern, QLatin1Char('"'));
+}
+
+// The name: typed with * or ?, the pattern as typed; else each typed word
+// starts the name or one of its words (after a blank, an apostrophe or a
+// dash), in any order.
+QString nameCondition(const QString &trimmed)
+{
+    if (trimmed.contains(QLatin1Char('*')) || trimmed.contains(QLatin1Char('?')))
+        return nameLike(db::typedLikePattern(trimmed));
+    static const QRegularExpression blanks(QStringLiteral("\\s+"));
+    QStringList words;
+    for (const QString &word : trimmed.split(blanks, Qt::SkipEmptyParts)) {
+        const QString literal = db::typedLikePattern(word) + QLatin1Char('*');
+        words << QStringLiteral("(") + nameLike(literal) + QStringLiteral(" or ") + nameLike(QStringLiteral("* ") + literal)
+                     + QStringLiteral(" or ") + nameLike(QStringLiteral("*'") + literal) + QStringLiteral(" or ")
+                     + nameLike(QStringLiteral("*-") + literal) + QStringLiteral(")");
+    }
+    return words.join(QStringLiteral(" and "));
+}
+
+// From the table on: the conditions of the filled filters, without order.
+QString searchFrom(const RegisterSearchFilters &filters)
+{
+    QString sql = QStringLiteral(" from anagrafica where ");
     const QString codice = filters.codice.trimmed();
     if (!codice.isEmpty())
         sql += QStringLiteral("anag_contatore = ") + QString::number(ValLong(codice)) + QStringLiteral(" and ");
     const QString denominazione = filters.denominazione.trimmed();
     if (!denominazione.isEmpty())
-        sql += QStringLiteral("anag_Denominazione like ") + pattern(denominazione) + QStringLiteral(" and ");
+        sql += nameCondition(denominazione) + QStringLiteral(" and ");
     const QString partitaIva = filters.partitaIva.trimmed();
     if (!partitaIva.isEmpty())
         sql += QStringLiteral(" anag_partita_Iva like ") + pattern(partitaIva) + QStringLiteral(" and ");
@@ -30,7 +57,12 @@ QString searchStatement(const QString &head, const RegisterSearchFilters &filter
     else if (filters.tipo == QLatin1String("Fornitori"))
         sql += QStringLiteral(" anag_Fornitore <> 0 and ");
     sql.chop(5);
-    return sql + QStringLiteral(" order by anag_Denominazione");
+    return sql;
+}
+
+QString searchStatement(const QString &head, const RegisterSearchFilters &filters)
+{
+    return head + QStringLiteral(" *") + searchFrom(filters) + QStringLiteral(" order by anag_Denominazione");
 }
 
 } // namespace
@@ -38,6 +70,11 @@ QString searchStatement(const QString &head, const RegisterSearchFilters &filter
 QString registerSearchStatement(const RegisterSearchFilters &filters)
 {
     return searchStatement(QStringLiteral("Select top 100"), filters);
+}
+
+QString registerCountStatement(const RegisterSearchFilters &filters)
+{
+    return QStringLiteral("Select count(*) as n") + searchFrom(filters);
 }
 
 QString registerExportStatement(const RegisterSearchFilters &filters)

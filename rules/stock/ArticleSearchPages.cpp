@@ -2,9 +2,13 @@
 
 #include "db/Database.h"
 #include "db/DbError.h"
+#include "db/Recordset.h"
 #include "db/SqlText.h"
 #include "db/Statement.h"
 #include "db/TextKeys.h"
+
+#include <QHash>
+#include <QStringList>
 
 namespace {
 
@@ -142,6 +146,35 @@ std::unique_ptr<ArticleSearchPages> ArticleSearchPages::prepare(std::shared_ptr<
 }
 
 QList<FoundArticle> ArticleSearchPages::next(int rows)
+{
+    QList<FoundArticle> found = nextPage(rows);
+    addStock(found);
+    return found;
+}
+
+// The stock of the page's articles, in one statement.
+void ArticleSearchPages::addStock(QList<FoundArticle> &found)
+{
+    if (found.isEmpty())
+        return;
+    QStringList codes;
+    QHash<qlonglong, qsizetype> rowOf;
+    for (qsizetype i = 0; i < found.size(); ++i) {
+        codes << QString::number(found.at(i).codice);
+        rowOf.insert(found.at(i).codice, i);
+    }
+    auto rs = m_database->openRecordset(
+        QStringLiteral("select ca_Codice_Articolo, sum(ca_Quantita) as q from [Codice Articolo] "
+                       "where ca_Codice_Articolo in (")
+        + codes.join(QStringLiteral(", ")) + QStringLiteral(") group by ca_Codice_Articolo"));
+    for (; !rs->eof(); rs->moveNext()) {
+        const auto row = rowOf.constFind(rs->value(0).toLongLong());
+        if (row != rowOf.constEnd())
+            found[*row].quantita = rs->value(1).toLongLong();
+    }
+}
+
+QList<FoundArticle> ArticleSearchPages::nextPage(int rows)
 {
     QList<FoundArticle> found;
     if (m_atEnd)

@@ -12,6 +12,7 @@ struct FoundArticle {
     qlonglong codice = 0;
     QString descrizione;   // Null read as empty
     QString fornitore;
+    qlonglong quantita = 0;   // the stock: the sum of its items' quantities
 };
 
 // The articles the search finds, read a page at a time in code order, each
@@ -29,15 +30,18 @@ public:
     static QString matchQuery(const QString &typed);
     static bool databaseHasIndex(db::Database &database);
 
-    // The next articles, at most `rows`; fewer only at the end.
+    // The next articles, at most `rows`; fewer only at the end. Each comes
+    // with its stock.
     QList<FoundArticle> next(int rows);
     bool atEnd() const { return m_atEnd; }
     bool usesIndex() const { return !m_match.isEmpty(); }
 
 private:
     ArticleSearchPages() = default;
+    QList<FoundArticle> nextPage(int rows);
     QList<FoundArticle> nearPage(qlonglong from, int rows);
     qlonglong windowEnd(qlonglong from);
+    void addStock(QList<FoundArticle> &found);
 
     std::shared_ptr<db::Database> m_database;
     QByteArray m_statement;

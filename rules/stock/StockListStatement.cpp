@@ -38,6 +38,12 @@ void addUsato(StockListSearch &search, const QString &usato, const QString &fiel
     }
 }
 
+bool isWholeNumber(const QString &code)
+{
+    static const QRegularExpression wholeNumber(QStringLiteral("^[0-9]{1,18}$"));
+    return wholeNumber.match(code).hasMatch();
+}
+
 void finish(StockListSearch &search, const QString &sortField)
 {
     search.sql.chop(5);
@@ -52,7 +58,15 @@ StockListSearch loadListSearch(const StockListFilters &filters, const QString &s
     StockListSearch search;
     search.sql = QStringLiteral("Select * from carico, articoli, [codice articolo] where [codice articolo].ca_Codice = "
                                 "carico.ca_Codice_Articolo and art_Codice = [codice articolo].ca_Codice_Articolo and ");
-    if (!filters.codice.trimmed().isEmpty()) {
+    const QString articolo = filters.articolo.trimmed();
+    if (!articolo.isEmpty()) {
+        if (!isWholeNumber(articolo)) {
+            search.refused = true;
+            return search;
+        }
+        search.sql += QStringLiteral("art_Codice = ") + articolo + QStringLiteral(" and ");
+        search.formula = QStringLiteral("{articoli.art_Codice} = ") + articolo + QStringLiteral(" and ");
+    } else if (!filters.codice.trimmed().isEmpty()) {
         const QString code = QLatin1Char('"') + db::escaped(filters.codice, QLatin1Char('"')) + QLatin1Char('"');
         search.sql += QStringLiteral("carico.ca_Codice_Articolo = ") + code + QStringLiteral(" and ");
         search.formula = QStringLiteral("{carico.ca_Codice_Articolo} = ") + code + QStringLiteral(" and ");
@@ -76,8 +90,7 @@ StockListSearch unloadListSearch(const StockListFilters &filters, const QString 
                                 "and art_Codice = ca_Codice_Articolo and ");
     const QString code = filters.codice.trimmed();
     if (!code.isEmpty()) {
-        static const QRegularExpression wholeNumber(QStringLiteral("^[0-9]{1,18}$"));
-        if (!wholeNumber.match(code).hasMatch()) {
+        if (!isWholeNumber(code)) {
             search.refused = true;
             return search;
         }

@@ -9,6 +9,7 @@ struct StockListFilters {
     QString usato;        // text of cboUsato
     QString dataInizio;   // dd/mm/yyyy or empty
     QString dataFine;
+    QString articolo{};   // load list: the article picked (art_Codice), in place of a bar code
 };
 
 // The statement and the report's selection formula of one search of a stock

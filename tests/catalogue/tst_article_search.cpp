@@ -16,7 +16,9 @@
 
 #include <QCheckBox>
 #include <QFile>
+#include <QHash>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QTreeWidget>
 #include <QtTest>
@@ -79,8 +81,13 @@ void TestArticleSearch::init()
     addArticle(QStringLiteral("Camicia [blu] N_1"), QStringLiteral("Verdi"));
     addArticle(QStringLiteral("Cappotto \"Lana\" *extra*"), QStringLiteral("Verdi"));
     addArticle(QStringLiteral("Cappotto lungo"), QStringLiteral("Verdi"));
-    m_f->execute(QStringLiteral("insert into [Codice Articolo] (ca_Codice, ca_Codice_Articolo) values ('800123', 3)"));
-    m_f->execute(QStringLiteral("insert into [Codice Articolo] (ca_Codice, ca_Codice_Articolo) values ('O''1', 5)"));
+    // Article 3 has 6 in stock over two items, article 5 one, the others none.
+    m_f->execute(QStringLiteral("insert into [Codice Articolo] (ca_Codice, ca_Codice_Articolo, ca_Quantita) "
+                                "values ('800123', 3, 4)"));
+    m_f->execute(QStringLiteral("insert into [Codice Articolo] (ca_Codice, ca_Codice_Articolo, ca_Quantita) "
+                                "values ('800124', 3, 2)"));
+    m_f->execute(QStringLiteral("insert into [Codice Articolo] (ca_Codice, ca_Codice_Articolo, ca_Quantita) "
+                                "values ('O''1', 5, 1)"));
 }
 
 void TestArticleSearch::cleanup()
@@ -176,8 +183,16 @@ void TestArticleSearch::criteriaFindTheArticles()
         QTest::mouseClick(search.cmdTrova, Qt::LeftButton);
         QCOMPARE(search.lastFilter(), filter);
         QCOMPARE(listedCodes(), codes);
-        for (int i = 0; i < search.lvwFatture->topLevelItemCount(); ++i)
-            QVERIFY(search.lvwFatture->topLevelItem(i)->text(4).isEmpty());
+        // "Quantità": the article's stock, the sum of its items.
+        const QHash<QString, QString> stock{{QStringLiteral("3"), QStringLiteral("6")},
+                                            {QStringLiteral("5"), QStringLiteral("1")}};
+        for (int i = 0; i < search.lvwFatture->topLevelItemCount(); ++i) {
+            const QTreeWidgetItem *row = search.lvwFatture->topLevelItem(i);
+            QCOMPARE(row->text(4), stock.value(row->text(1), QStringLiteral("0")));
+        }
+        // Finding nothing is said above the list, not in a message.
+        QCOMPARE(search.lblEsito->isHidden() ? QString() : search.lblEsito->text(),
+                 codes.isEmpty() ? QStringLiteral("Nessun articolo trovato") : QString());
         QCOMPARE(m_f->messages().texts(), QStringList());
         QVERIFY(m_f->log().isEmpty());
     }
@@ -196,11 +211,20 @@ void TestArticleSearch::theListFollowsTheTypingAndFillsAsItScrolls()
     const int firstScreen = search.lvwFatture->topLevelItemCount();
     QVERIFY2(firstScreen >= 10 && firstScreen < 502, qPrintable(QString::number(firstScreen)));
     QVERIFY(!search.allListed());
+    // Once the typing pauses, the list says how many it shows of how many.
+    QTRY_COMPARE(search.lblEsito->text(), QStringLiteral("Mostrati %1 di 502 articoli").arg(firstScreen));
+    QVERIFY(!search.lblEsito->isHidden());
     search.lvwFatture->scrollToBottom();
     QVERIFY(search.lvwFatture->topLevelItemCount() > firstScreen);
+    QCOMPARE(search.lblEsito->text(),
+             QStringLiteral("Mostrati %1 di 502 articoli").arg(search.lvwFatture->topLevelItemCount()));
     while (!search.allListed())
         search.lvwFatture->scrollToBottom();
     QCOMPARE(search.lvwFatture->topLevelItemCount(), 502);
+    QVERIFY(search.lblEsito->isHidden());
+    // Typing on starts again: a search of no match says so at once.
+    QTest::keyClicks(search.txtDescrizione, QStringLiteral("zzz"));
+    QCOMPARE(search.lblEsito->text(), QStringLiteral("Nessun articolo trovato"));
 }
 
 void TestArticleSearch::nuovaRicercaEmptiesCriteriaAndList()

@@ -10,7 +10,10 @@
 #include "ui/WindowRegistry.h"
 
 #include <QComboBox>
+#include <QDialog>
+#include <QPushButton>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QTreeWidget>
 #include <QtTest>
@@ -33,7 +36,10 @@ private Q_SLOTS:
 
     void filtersMakeTheStatementAndTheList_data();
     void filtersMakeTheStatementAndTheList();
+    void aWrongDateIsSaidAndNothingSearched_data();
+    void aWrongDateIsSaidAndNothingSearched();
     void theNewestTwoHundredAreListed();
+    void theCustomerPickerLeftWithNothingKeepsTheFilter();
     void nuovaRicercaEmptiesFiltersAndList();
     void printListsTheInvoicesShown();
     void doubleClickShowsTheInvoiceInTheEditor();
@@ -109,7 +115,7 @@ void TestInvoiceSearch::filtersMakeTheStatementAndTheList_data()
     QTest::addColumn<QString>("cliente");
     QTest::addColumn<QString>("saldata");
     QTest::addColumn<QString>("statement");
-    QTest::addColumn<QStringList>("numbers");   // empty: the no-match message
+    QTest::addColumn<QStringList>("numbers");   // empty: the no-match note
 
     QTest::newRow("every box empty: only the period, two blanks between the dates")
         << "" << "" << "" << "" << "Tutte" << kTop + kAllDates + kOrder
@@ -157,8 +163,51 @@ void TestInvoiceSearch::filtersMakeTheStatementAndTheList()
     QTest::mouseClick(search.cmdTrova, Qt::LeftButton);
     QCOMPARE(search.lastStatement(), statement);
     QCOMPARE(listedNumbers(), numbers);
-    QCOMPARE(m_f->messages().texts(), numbers.isEmpty() ? QStringList{kNoMatch} : QStringList());
+    // Finding nothing is said above the list, not in a message.
+    QCOMPARE(search.lblEsito->isHidden() ? QString() : search.lblEsito->text(),
+             numbers.isEmpty() ? kNoMatch : QString());
+    QVERIFY(m_f->messages().texts().isEmpty());
     QVERIFY(m_f->log().isEmpty());
+}
+
+void TestInvoiceSearch::aWrongDateIsSaidAndNothingSearched_data()
+{
+    QTest::addColumn<bool>("start");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("a day February does not have") << true << "31/02/2026"
+        << "ERRORE:[31/02/2026] Formato data non corretto!";
+    QTest::newRow("six digits that are no date") << false << "123456" << "ERRORE:[12/34/56] Formato data non corretto!";
+    QTest::newRow("letters") << false << "abcdef" << "ERRORE:[abcdef] Formato data non corretto!";
+}
+
+void TestInvoiceSearch::aWrongDateIsSaidAndNothingSearched()
+{
+    QFETCH(bool, start);
+    QFETCH(QString, typed);
+    QFETCH(QString, message);
+    frmCercaFattura &search = openSearch();
+    search.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&search));
+    search.txtNumero->setText(QStringLiteral("26"));
+    search.TrovaFatture();
+    const QString before = search.lastStatement();
+    QCOMPARE(listedNumbers(), (QStringList{"26-00002", "26-00001"}));
+    QLineEdit *box = start ? search.txtDataInizio : search.txtDataFine;
+    box->setFocus();
+    QTest::keyClicks(box, typed);
+    QTest::keyClick(box, Qt::Key_Return);
+    QCOMPARE(m_f->messages().texts(), QStringList{message});
+    QCOMPARE(search.lastStatement(), before);
+    QCOMPARE(listedNumbers(), (QStringList{"26-00002", "26-00001"}));
+    QCOMPARE(box->text(), typed);
+    QCOMPARE(QApplication::focusWidget(), box);
+    QVERIFY(box->font().bold());
+    // Put right, the date is searched.
+    box->setText(start ? QStringLiteral("01/05/2026") : QStringLiteral("1/5/26"));
+    QTest::keyClick(box, Qt::Key_Return);
+    QCOMPARE(listedNumbers(), start ? QStringList{"26-00002"} : QStringList{"26-00001"});
+    QCOMPARE(m_f->messages().texts().size(), 1);
 }
 
 // A shop with years of invoices still sees this month's first; the columns
@@ -171,6 +220,10 @@ void TestInvoiceSearch::theNewestTwoHundredAreListed()
     search.TrovaFatture();
     const QStringList numbers = listedNumbers();
     QCOMPARE(numbers.size(), 200);
+    // The list says it shows the newest 200 of more.
+    QVERIFY(!search.lblEsito->isHidden());
+    QCOMPARE(search.lblEsito->text(), QStringLiteral("Mostrate 200 di 234 fatture"));
+    QVERIFY(m_f->messages().texts().isEmpty());
     QCOMPARE(numbers.mid(0, 4), (QStringList{"26-00002", "26-00001", "25-00150", "24-00230"}));
     QCOMPARE(numbers.last(), QStringLiteral("24-00034"));
     QTreeWidgetItem *first = search.lvwFatture->topLevelItem(0);
@@ -179,6 +232,22 @@ void TestInvoiceSearch::theNewestTwoHundredAreListed()
     QTreeWidgetItem *second = search.lvwFatture->topLevelItem(1);
     QCOMPARE((QStringList{second->text(1), second->text(2), second->text(3), second->text(4)}),
              (QStringList{"05/03/2026", "Rossi Moda", "Si", "05/03/2026"}));
+}
+
+void TestInvoiceSearch::theCustomerPickerLeftWithNothingKeepsTheFilter()
+{
+    frmCercaFattura &search = openSearch();
+    search.txtCodiceCliente->setText(QStringLiteral("2"));
+    search.txtCliente->setText(QStringLiteral("Dell'Orto"));
+    m_f->messages().queueModal([](QDialog &dialog) {
+        dialog.reject();
+        return dialog.result();
+    });
+    search.cmdHelp->click();
+    QCOMPARE(search.txtCodiceCliente->text(), QStringLiteral("2"));
+    QCOMPARE(search.txtCliente->text(), QStringLiteral("Dell'Orto"));
+    search.TrovaFatture();
+    QCOMPARE(listedNumbers(), (QStringList{"26-00002", "07-00012"}));
 }
 
 void TestInvoiceSearch::nuovaRicercaEmptiesFiltersAndList()

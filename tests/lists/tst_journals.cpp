@@ -18,7 +18,10 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
+#include <QScopeGuard>
 #include <QPushButton>
 #include "LogPlaces.h"
 
@@ -33,9 +36,10 @@ private Q_SLOTS:
     void cleanup();
 
     void bothOpenAtOnceEachOnItsTable();
-    void aggiornaAndStampaHaveTheirOwnPeriods_data();
-    void aggiornaAndStampaHaveTheirOwnPeriods();
+    void stampaPrintsThePeriodShown_data();
+    void stampaPrintsThePeriodShown();
     void datesAreCheckedOnLeaving();
+    void totalsAndOrderOfThePeriod();
     void rowsAreAddedChangedAndDeleted();
     void aRefusedRowStaysForCorrection_data();
     void aRefusedRowStaysForCorrection();
@@ -85,10 +89,16 @@ void TestJournals::bothOpenAtOnceEachOnItsTable()
     QVERIFY(cash.isVisible() && suppliers.isVisible());
     QCOMPARE(cash.windowTitle(), QStringLiteral("Prima Nota"));
     QCOMPARE(suppliers.windowTitle(), QStringLiteral("Nota Fornitori"));
-    QCOMPARE(cash.lastStatement(), QStringLiteral("Select * from [Prima Nota] where pn_id = 0"));
-    QCOMPARE(suppliers.lastStatement(), QStringLiteral("Select * from [Nota Fornitori] where pn_id = 0"));
-    QCOMPARE(cash.TDBGrid1->recordsetModel()->recordCount(), 0);
-    QVERIFY(cash.txtDataInizio->text().isEmpty() && cash.txtDataFine->text().isEmpty());
+    // Each opens on the current month, its rows shown.
+    QCOMPARE(cash.lastStatement(), QStringLiteral("Select * from [Prima Nota] where  pn_Data between #12/01/2026# and  "
+                                                  "#12/31/2026# order by pn_Data, pn_id"));
+    QCOMPARE(suppliers.lastStatement(), QStringLiteral("Select * from [Nota Fornitori] where  pn_Data between "
+                                                       "#12/01/2026# and  #12/31/2026# order by pn_Data, pn_id"));
+    QCOMPARE(cash.txtDataInizio->text(), QStringLiteral("01/12/2026"));
+    QCOMPARE(cash.txtDataFine->text(), QStringLiteral("31/12/2026"));
+    QCOMPARE(cash.TDBGrid1->recordsetModel()->recordCount(), 1);
+    QCOMPARE(cash.TDBGrid1->recordsetModel()->index(0, 1).data().toString(), QStringLiteral("Affitto"));
+    QCOMPARE(suppliers.TDBGrid1->recordsetModel()->index(0, 1).data().toString(), QStringLiteral("Rossi"));
 
     cash.cmdAggiorna->click();
     suppliers.cmdAggiorna->click();
@@ -97,12 +107,12 @@ void TestJournals::bothOpenAtOnceEachOnItsTable()
     QStringList headings;
     for (int c = 0; c < cash.TDBGrid1->columnCount(); ++c)
         headings << cash.TDBGrid1->column(c).caption;
-    QCOMPARE(headings, (QStringList{"Data", "Descrizione", "Fattura", "Uscita Lire", "Fattura", "Importo", "Note"}));
+    QCOMPARE(headings, (QStringList{"Data", "Descrizione", "Fattura", "Uscita Lire", "Importo", "Note"}));
     QCOMPARE(cash.TDBGrid1->column(3).numberFormat, QStringLiteral("#,##0"));
-    QCOMPARE(cash.TDBGrid1->column(5).numberFormat, QStringLiteral("Standard"));
+    QCOMPARE(cash.TDBGrid1->column(4).numberFormat, QStringLiteral("Standard"));
 }
 
-void TestJournals::aggiornaAndStampaHaveTheirOwnPeriods_data()
+void TestJournals::stampaPrintsThePeriodShown_data()
 {
     QTest::addColumn<bool>("cash");
     QTest::addColumn<QString>("from");
@@ -111,23 +121,25 @@ void TestJournals::aggiornaAndStampaHaveTheirOwnPeriods_data()
     QTest::addColumn<QString>("formula");
     QTest::newRow("cash, both empty")
         << true << "" << ""
-        << "Select * from [Prima Nota] where  pn_Data between #01/01/1900# and  #01/01/2100#"
-        << "{prima nota.pn_data} >= date(2000,01,01) and {prima nota.pn_data} <=  date(2200,01,01)";
+        << "Select * from [Prima Nota] where  pn_Data between #01/01/1900# and  #01/01/2100# order by pn_Data, pn_id"
+        << "{prima nota.pn_data} >= date(1900,01,01) and {prima nota.pn_data} <=  date(2100,01,01)";
     QTest::newRow("cash, December, month first")
         << true << "01/12/2026" << "31/12/2026"
-        << "Select * from [Prima Nota] where  pn_Data between #12/01/2026# and  #12/31/2026#"
+        << "Select * from [Prima Nota] where  pn_Data between #12/01/2026# and  #12/31/2026# order by pn_Data, pn_id"
         << "{prima nota.pn_data} >= date(2026,12,01) and {prima nota.pn_data} <=  date(2026,12,31)";
     QTest::newRow("suppliers, both empty")
         << false << "" << ""
-        << "Select * from [Nota Fornitori] where  pn_Data between #01/01/1900# and  #01/01/2100#"
-        << "{Nota Fornitori.pn_data} >= date(2000,01,01) and {Nota Fornitori.pn_data} <=  date(2200,01,01)";
+        << "Select * from [Nota Fornitori] where  pn_Data between #01/01/1900# and  #01/01/2100# order by pn_Data, pn_id"
+        << "{Nota Fornitori.pn_data} >= date(1900,01,01) and {Nota Fornitori.pn_data} <=  date(2100,01,01)";
     QTest::newRow("suppliers, from a day on")
         << false << "05/03/2026" << ""
-        << "Select * from [Nota Fornitori] where  pn_Data between #03/05/2026# and  #01/01/2100#"
-        << "{Nota Fornitori.pn_data} >= date(2026,03,05) and {Nota Fornitori.pn_data} <=  date(2200,01,01)";
+        << "Select * from [Nota Fornitori] where  pn_Data between #03/05/2026# and  #01/01/2100# order by pn_Data, pn_id"
+        << "{Nota Fornitori.pn_data} >= date(2026,03,05) and {Nota Fornitori.pn_data} <=  date(2100,01,01)";
 }
 
-void TestJournals::aggiornaAndStampaHaveTheirOwnPeriods()
+// Stampa prints the period the grid shows, also when the boxes were changed
+// since without Aggiorna.
+void TestJournals::stampaPrintsThePeriodShown()
 {
     QFETCH(bool, cash);
     QFETCH(QString, from);
@@ -139,6 +151,8 @@ void TestJournals::aggiornaAndStampaHaveTheirOwnPeriods()
     window.txtDataFine->setText(to);
     window.cmdAggiorna->click();
     QCOMPARE(window.lastStatement(), sql);
+    window.txtDataInizio->setText(QStringLiteral("01/01/2000"));
+    window.txtDataFine->setText(QStringLiteral("01/01/2200"));
     window.cmdStampa->click();
     QCOMPARE(m_f->report().runCount(), 1);
     QCOMPARE(m_f->report().get(report::prop::ReportFileName).toString(), m_f->folder() + QStringLiteral("/prinota.rpt"));
@@ -148,21 +162,97 @@ void TestJournals::aggiornaAndStampaHaveTheirOwnPeriods()
     QCOMPARE(m_f->log(), QByteArray());
 }
 
+// A date is completed on leaving its box; a wrong one stays, and Aggiorna
+// (or Enter in the box) says what is wrong with it and loads nothing.
 void TestJournals::datesAreCheckedOnLeaving()
 {
+    for (bool cash : {true, false}) {
+        JournalWindow &window = open(cash);
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        const QString shown = window.lastStatement();
+        window.txtDataInizio->setFocus();
+        window.txtDataInizio->setText(QStringLiteral("01112026"));
+        window.txtDataFine->setFocus();
+        QApplication::processEvents();
+        QCOMPARE(window.txtDataInizio->text(), QStringLiteral("01/11/2026"));
+        window.txtDataFine->setText(QStringLiteral("31/02/2026"));
+        window.txtDataInizio->setFocus();
+        QApplication::processEvents();
+        QCOMPARE(window.txtDataFine->text(), QStringLiteral("31/02/2026"));
+        QVERIFY(m_f->messages().texts().isEmpty());
+        QTest::keyClick(window.txtDataInizio, Qt::Key_Return);
+        QCOMPARE(m_f->messages().texts(), QStringList{QStringLiteral("ERRORE:[31/02/2026] Formato data non corretto!")});
+        QCOMPARE(window.lastStatement(), shown);
+        QCOMPARE(QApplication::focusWidget(), window.txtDataFine);
+        QVERIFY(window.txtDataFine->font().bold());
+        window.cmdAggiorna->click();
+        QCOMPARE(m_f->messages().texts().size(), 2);
+        QCOMPARE(window.lastStatement(), shown);
+        m_f->messages().clear();
+    }
+}
+
+// The rows in date order, the period's totals under the grid following
+// Aggiorna and every row written (an amount above zero is an exit, below
+// zero an entry); Enter in a date box is Aggiorna; Escape closes.
+void TestJournals::totalsAndOrderOfThePeriod()
+{
+    const QLocale previous;
+    QLocale::setDefault(QLocale(QLocale::Italian, QLocale::Italy));
+    const auto restore = qScopeGuard([&previous] { QLocale::setDefault(previous); });
+    for (const char *row : {"#12/20/2026#, 'Affitto', 500", "#12/02/2026#, 'Rimborso', -30.5",
+                            "#11/28/2026#, 'Novembre', 99", "#12/02/2026#, 'Cancelleria', 12.25",
+                            "#12/01/2026#, 'Luce', 80"})
+        m_f->execute(QStringLiteral("insert into [Prima Nota] (pn_Data, pn_Descrizione, pn_Uscita_Euro) values (%1)")
+                         .arg(QLatin1String(row)));
     JournalWindow &window = open(true);
     window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    data::Grid &grid = *window.TDBGrid1;
+    const auto shownRows = [&grid] {
+        QStringList order;
+        for (int row = 0; row < grid.recordsetModel()->recordCount(); ++row)
+            order << grid.recordsetModel()->value(row, 1).toString();
+        return order;
+    };
+    QCOMPARE(shownRows(), (QStringList{"Luce", "Rimborso", "Cancelleria", "Affitto"}));
+    QCOMPARE(window.lblEntrate->text(), QStringLiteral("Entrate: 30,50"));
+    QCOMPARE(window.lblUscite->text(), QStringLiteral("Uscite: 592,25"));
+    QCOMPARE(window.lblSaldo->text(), QStringLiteral("Saldo: -561,75"));
+    // Under the grid, above the buttons.
+    QVERIFY(window.lblSaldo->y() > grid.geometry().bottom());
+    QVERIFY(window.lblSaldo->geometry().bottom() < window.cmdChiudi->y());
+    // The label of the period's start does not run into its box.
+    const QLabel *start = nullptr;
+    for (const QLabel *label : window.findChildren<QLabel *>())
+        if (label->buddy() == window.txtDataInizio)
+            start = label;
+    QVERIFY(start);
+    QCOMPARE(start->text(), QStringLiteral("Nota tra il"));
+    QVERIFY(start->x() + start->sizeHint().width() <= window.txtDataInizio->x());
+
+    // A row written moves the totals.
+    QVERIFY(grid.setCurrentCell(4, 0));
+    typeInGrid(grid, QStringLiteral("15/12/2026\tIncasso\t\t\t-100\r"));
+    QVERIFY(grid.updateRow());
+    QCOMPARE(window.lblEntrate->text(), QStringLiteral("Entrate: 130,50"));
+    QCOMPARE(window.lblSaldo->text(), QStringLiteral("Saldo: -461,75"));
+
+    // Enter in a date box loads the period typed.
     window.txtDataInizio->setFocus();
-    QApplication::processEvents();
-    window.txtDataInizio->setText(QStringLiteral("01122026"));
-    window.txtDataFine->setFocus();
-    QApplication::processEvents();
-    QCOMPARE(window.txtDataInizio->text(), QStringLiteral("01/12/2026"));
-    window.txtDataFine->setText(QStringLiteral("31/02/2026"));
-    window.txtDataInizio->setFocus();
-    QApplication::processEvents();
-    QCOMPARE(window.txtDataFine->text(), QString());
+    window.txtDataInizio->setText(QStringLiteral("28/11/2026"));
+    window.txtDataFine->setText(QStringLiteral("02/12/2026"));
+    QTest::keyClick(window.txtDataInizio, Qt::Key_Return);
+    QCOMPARE(shownRows(), (QStringList{"Novembre", "Luce", "Rimborso", "Cancelleria"}));
+    QCOMPARE(window.lblUscite->text(), QStringLiteral("Uscite: 191,25"));
+    QCOMPARE(window.lblSaldo->text(), QStringLiteral("Saldo: -160,75"));
     QVERIFY(m_f->messages().texts().isEmpty());
+
+    QPointer<JournalWindow> closing(&window);
+    window.txtDataInizio->setFocus();
+    QTest::keyClick(window.txtDataInizio, Qt::Key_Escape);
+    QTRY_VERIFY(!closing);
 }
 
 void TestJournals::rowsAreAddedChangedAndDeleted()
@@ -171,7 +261,7 @@ void TestJournals::rowsAreAddedChangedAndDeleted()
     data::Grid &grid = *window.TDBGrid1;
     QVERIFY(grid.setCurrentCell(0, 0));
     QVERIFY(grid.isAddNewRow());
-    typeInGrid(grid, QStringLiteral("03/12/2026\tCancelleria\tF12\t\t\t12,50\tcarta\r"));
+    typeInGrid(grid, QStringLiteral("03/12/2026\tCancelleria\tF12\t\t12,50\tcarta\r"));
     QVERIFY(grid.updateRow());
     QVERIFY(m_f->messages().texts().isEmpty());
     QCOMPARE(m_f->count(QStringLiteral("[Prima Nota]")), 1);
@@ -203,7 +293,7 @@ void TestJournals::aRefusedRowStaysForCorrection_data()
     QTest::newRow("a day that does not exist")
         << 0 << "31/02/2026" << "Il valore \"31/02/2026\" della colonna \"Data\" non è una data valida (gg/mm/aaaa).";
     QTest::newRow("letters as an amount")
-        << 5 << "dodici" << "Il valore \"dodici\" della colonna \"Importo\" non è un numero valido.";
+        << 4 << "dodici" << "Il valore \"dodici\" della colonna \"Importo\" non è un numero valido.";
 }
 
 void TestJournals::aRefusedRowStaysForCorrection()
@@ -260,7 +350,7 @@ void TestJournals::aMonthKeptAndPrinted()
     data::Grid &grid = *window.TDBGrid1;
     for (int day = 1; day <= 3; ++day) {
         QVERIFY(grid.setCurrentCell(day - 1, 0));
-        typeInGrid(grid, QStringLiteral("0%1/12/2026\tIncasso\t\t\t\t%2\r").arg(day).arg(day * 100));
+        typeInGrid(grid, QStringLiteral("0%1/12/2026\tIncasso\t\t\t%2\r").arg(day).arg(day * 100));
         QVERIFY(grid.updateRow());
     }
     QCOMPARE(m_f->count(QStringLiteral("[Prima Nota]")), 3);

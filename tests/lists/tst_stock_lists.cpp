@@ -20,7 +20,11 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QFile>
+#include <QDialog>
+#include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
+#include <QPointer>
 #include <QPushButton>
 #include "LogPlaces.h"
 
@@ -49,7 +53,10 @@ private Q_SLOTS:
     void filtersMakeStatementFormulaAndRows();
     void articleCodeMustBeAWholeNumber_data();
     void articleCodeMustBeAWholeNumber();
-    void impossibleDateIsEmptiedOnLeaving();
+    void aWrongDateStopsTheSearch_data();
+    void aWrongDateStopsTheSearch();
+    void theLoadListPickerFiltersByTheArticle();
+    void activationKeepsThePlaceAndEscapeCloses();
     void typingACodeShowsItsDescription();
     void printUsesTheLastSearch();
     void headerSortsOnlyAfterASearch();
@@ -211,9 +218,11 @@ void TestStockLists::filtersMakeStatementFormulaAndRows()
     shown.sort();
     codes.sort();
     QCOMPARE(shown, codes);
+    // Finding nothing is said above the grid, not in a message.
     const QString none = loads ? QStringLiteral("Nessun carico trovato con le caratteristiche specificate")
                                : QStringLiteral("Nessuno scarico trovato con le caratteristiche specificate");
-    QCOMPARE(m_f->messages().texts(), codes.isEmpty() ? QStringList{none} : QStringList());
+    QCOMPARE(list.lblEsito->isHidden() ? QString() : list.lblEsito->text(), codes.isEmpty() ? none : QString());
+    QVERIFY(m_f->messages().texts().isEmpty());
 }
 
 void TestStockLists::articleCodeMustBeAWholeNumber_data()
@@ -236,22 +245,143 @@ void TestStockLists::articleCodeMustBeAWholeNumber()
     QVERIFY(!list.TDBGrid1->recordset());
 }
 
-void TestStockLists::impossibleDateIsEmptiedOnLeaving()
+void TestStockLists::aWrongDateStopsTheSearch_data()
+{
+    QTest::addColumn<bool>("loads");
+    QTest::addColumn<bool>("start");
+    QTest::addColumn<bool>("enter");   // Enter in the box, else a click on Trova
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("loads, start, Enter") << true << true << true << "31/02/2026"
+        << "ERRORE:[31/02/2026] Formato data non corretto!";
+    QTest::newRow("loads, end, Trova") << true << false << false << "31/02/2026"
+        << "ERRORE:[31/02/2026] Formato data non corretto!";
+    QTest::newRow("sales, start, Trova") << false << true << false << "123456"
+        << "ERRORE:[12/34/56] Formato data non corretto!";
+    QTest::newRow("sales, end, Enter") << false << false << true << "ieri" << "ERRORE:[ieri] Formato data non corretto!";
+}
+
+// A date the date check refuses stays in its box when left; the search says
+// what is wrong with it, marks the box and runs nothing.
+void TestStockLists::aWrongDateStopsTheSearch()
+{
+    QFETCH(bool, loads);
+    QFETCH(bool, start);
+    QFETCH(bool, enter);
+    QFETCH(QString, typed);
+    QFETCH(QString, message);
+    StockListWindow &list = open(loads);
+    list.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&list));
+    list.txtDataInizio->clear();
+    list.txtDataFine->clear();
+    list.cmdTrova->click();
+    const QString before = list.lastStatement();
+    const int found = rows(list);
+    QCOMPARE(found, 4);
+    QLineEdit *box = start ? list.txtDataInizio : list.txtDataFine;
+    QLineEdit *other = start ? list.txtDataFine : list.txtDataInizio;
+    box->setFocus();
+    QTest::keyClicks(box, typed);
+    other->setFocus();
+    QApplication::processEvents();
+    QCOMPARE(box->text(), typed);
+    QVERIFY(m_f->messages().texts().isEmpty());
+    if (enter) {
+        box->setFocus();
+        QTest::keyClick(box, Qt::Key_Return);
+    } else {
+        list.cmdTrova->click();
+    }
+    QCOMPARE(m_f->messages().texts(), QStringList{message});
+    QCOMPARE(list.lastStatement(), before);
+    QCOMPARE(rows(list), found);
+    QCOMPARE(box->text(), typed);
+    QCOMPARE(QApplication::focusWidget(), box);
+    QVERIFY(box->font().bold());
+    // A date typed as eight digits is completed on leaving, and searched.
+    box->setText(QStringLiteral("06122026"));
+    other->setFocus();
+    QApplication::processEvents();
+    QCOMPARE(box->text(), QStringLiteral("06/12/2026"));
+    list.cmdTrova->click();
+    QVERIFY(list.lastStatement().endsWith(start ? QStringLiteral("between #12/06/2026# and  #01/01/2100#")
+                                                : QStringLiteral("between #01/01/1900# and  #12/06/2026#")));
+    QCOMPARE(m_f->messages().texts().size(), 1);
+}
+
+// The article picker of the load list filters the loads by the article, not
+// by a bar code equal to its number; typing over it is a bar code again.
+void TestStockLists::theLoadListPickerFiltersByTheArticle()
 {
     StockListWindow &list = open(true);
-    list.activateWindow();
-    list.txtDataInizio->setFocus();
-    QApplication::processEvents();
-    list.txtDataInizio->setText(QStringLiteral("31/02/2026"));
-    list.txtDataFine->setFocus();
-    QApplication::processEvents();
-    QCOMPARE(list.txtDataInizio->text(), QString());
-    list.txtDataFine->setText(QStringLiteral("06122026"));
-    list.txtFornitore->setFocus();
-    QApplication::processEvents();
-    QCOMPARE(list.txtDataFine->text(), QStringLiteral("06/12/2026"));
+    list.txtDataInizio->clear();
+    list.txtDataFine->clear();
+    QCOMPARE(list.cmdHelp[0]->toolTip(), QStringLiteral("Fai click qui per l'elenco degli articoli"));
+    QCOMPARE(list.cmdHelp[1]->toolTip(), QStringLiteral("Fai click qui per l'elenco dei fornitori"));
+    m_f->messages().queueModal([](QDialog &dialog) {
+        auto *shown = dialog.findChild<QListWidget *>(QStringLiteral("dblHelp"));
+        shown->setCurrentItem(shown->findItems(QStringLiteral("Giacca"), Qt::MatchExactly).value(0));
+        QTest::keyClick(shown, Qt::Key_Return);
+        return dialog.result();
+    });
+    list.cmdHelp[0]->click();
+    QCOMPARE(list.txtCodiceArticolo->text(), QStringLiteral("42"));
+    QCOMPARE(list.txtDescrizioneArticolo->text(), QStringLiteral("Giacca"));
     list.cmdTrova->click();
-    QVERIFY(list.lastStatement().endsWith(QStringLiteral(" carico.ca_Data between #01/01/1900# and  #12/06/2026#")));
+    QCOMPARE(list.lastStatement(),
+             kLoadSql + "art_Codice = 42 and  carico.ca_Data between #01/01/1900# and  #01/01/2100#");
+    QCOMPARE(list.selectionFormula(),
+             QStringLiteral("{articoli.art_Codice} = 42 and {carico.ca_Data} >= date(1900,01,01) and "
+                            "{carico.ca_data} <= date(2100,01,01)"));
+    QStringList shown = column(list, 1);
+    shown.sort();
+    QCOMPARE(shown, (QStringList{"1234", "1234U"}));
+    QVERIFY(list.lblEsito->isHidden());
+    // A picker left with nothing picked leaves the filter as it was.
+    m_f->messages().queueModal([](QDialog &dialog) {
+        dialog.reject();
+        return dialog.result();
+    });
+    list.cmdHelp[0]->click();
+    QCOMPARE(list.txtCodiceArticolo->text(), QStringLiteral("42"));
+    QCOMPARE(list.pickedArticle(), QStringLiteral("42"));
+    list.txtCodiceArticolo->setText(QStringLiteral("5555"));
+    QVERIFY(list.pickedArticle().isEmpty());
+    QCOMPARE(list.txtDescrizioneArticolo->text(), QStringLiteral("Sciarpa"));
+    list.cmdTrova->click();
+    QVERIFY(list.lastStatement().startsWith(kLoadSql + "carico.ca_Codice_Articolo = \"5555\" and "));
+    QVERIFY(m_f->messages().texts().isEmpty());
+}
+
+// Coming back to the list keeps the row the user was on and runs nothing;
+// Escape closes the list.
+void TestStockLists::activationKeepsThePlaceAndEscapeCloses()
+{
+    for (bool loads : {true, false}) {
+        StockListWindow &list = open(loads);
+        list.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&list));
+        QCOMPARE(QApplication::focusWidget(), list.txtCodiceArticolo);
+        list.txtDataInizio->clear();
+        list.cmdTrova->click();
+        QVERIFY(list.TDBGrid1->setCurrentCell(2, 2));
+        list.TDBGrid1->setFocus();
+        db::Recordset *shown = list.TDBGrid1->recordset();
+        StockListWindow &other = open(!loads);
+        other.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&other));
+        list.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&list));
+        QCOMPARE(list.TDBGrid1->currentRow(), 2);
+        QCOMPARE(list.TDBGrid1->recordset(), shown);
+        QCOMPARE(QApplication::focusWidget(), list.TDBGrid1);
+        QPointer<StockListWindow> closing(&list);
+        list.txtFornitore->setFocus();
+        QTest::keyClick(list.txtFornitore, Qt::Key_Escape);
+        QTRY_VERIFY(!closing);
+        delete &other;
+    }
 }
 
 void TestStockLists::typingACodeShowsItsDescription()

@@ -24,7 +24,9 @@
 #include <QMdiSubWindow>
 #include <QTextEdit>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QTreeWidget>
 #include "LogPlaces.h"
 
@@ -45,8 +47,11 @@ private Q_SLOTS:
 
     void filtersMakeTheStatementAndTheList_data();
     void filtersMakeTheStatementAndTheList();
+    void aNameIsFoundByAnyOfItsWords_data();
+    void aNameIsFoundByAnyOfItsWords();
     void onlyTheFirstHundredByName();
     void nuovaRicercaKeepsCountryAndType();
+    void theKeyboardFindsOpensAndComesBackToItsPlace();
     void doubleClickShowsTheEntryOnTheCard();
     void recallOfANumberNoLongerThereKeepsTheCard();
     void printListsTheEntriesShown();
@@ -128,7 +133,7 @@ void TestRegisterSearch::filtersMakeTheStatementAndTheList_data()
     QTest::addColumn<QString>("stato");
     QTest::addColumn<QString>("tipo");
     QTest::addColumn<QString>("statement");
-    QTest::addColumn<QStringList>("codes");   // empty: the no-match message
+    QTest::addColumn<QStringList>("codes");   // empty: the no-match note
 
     const QString top = QStringLiteral("Select top 100 * from anagrafica where ");
     const QString order = QStringLiteral(" order by anag_Denominazione");
@@ -139,14 +144,22 @@ void TestRegisterSearch::filtersMakeTheStatementAndTheList_data()
         << top + "anag_contatore = 2" + order << QStringList{"2"};
     QTest::newRow("number of letters only looks for 0") << "ab" << "" << "" << "" << "Tutte"
         << top + "anag_contatore = 0" + order << QStringList();
-    QTest::newRow("exact name") << "" << " Rossi " << "" << "" << "Tutte"
-        << top + "anag_Denominazione like \"Rossi\"" + order << QStringList{"1"};
+    QTest::newRow("a word without wildcards starts the name or one of its words") << "" << " Rossi " << "" << "" << "Tutte"
+        << top + "(anag_Denominazione like \"Rossi*\" or anag_Denominazione like \"* Rossi*\" or "
+                 "anag_Denominazione like \"*'Rossi*\" or anag_Denominazione like \"*-Rossi*\")" + order
+        << QStringList{"1", "2"};
+    QTest::newRow("the exact name, typed with a wildcard") << "" << "Rossi?" << "" << "" << "Tutte"
+        << top + "anag_Denominazione like \"Rossi?\"" + order << QStringList();
     QTest::newRow("name with the any-text wildcard") << "" << "rossi*" << "" << "" << "Tutte"
         << top + "anag_Denominazione like \"rossi*\"" + order << QStringList{"1", "2"};
     QTest::newRow("one-character wildcard") << "" << "Sconto 100?" << "" << "" << "Tutte"
         << top + "anag_Denominazione like \"Sconto 100?\"" + order << QStringList{"5", "6"};
     QTest::newRow("percent is a plain character") << "" << "Sconto 100%" << "" << "" << "Tutte"
-        << top + "anag_Denominazione like \"Sconto 100%\"" + order << QStringList{"5"};
+        << top + "(anag_Denominazione like \"Sconto*\" or anag_Denominazione like \"* Sconto*\" or "
+                 "anag_Denominazione like \"*'Sconto*\" or anag_Denominazione like \"*-Sconto*\") and "
+                 "(anag_Denominazione like \"100%*\" or anag_Denominazione like \"* 100%*\" or "
+                 "anag_Denominazione like \"*'100%*\" or anag_Denominazione like \"*-100%*\")" + order
+        << QStringList{"5"};
     QTest::newRow("underscore is a plain character") << "" << "" << "IT_123" << "" << "Tutte"
         << top + " anag_partita_Iva like \"IT_123\"" + order << QStringList{"5"};
     QTest::newRow("apostrophe") << "" << "Dell'Orto*" << "" << "" << "Tutte"
@@ -190,7 +203,58 @@ void TestRegisterSearch::filtersMakeTheStatementAndTheList()
     QTest::mouseClick(search.cmdTrova, Qt::LeftButton);
     QCOMPARE(search.lastStatement(), statement);
     QCOMPARE(listedCodes(), codes);
-    QCOMPARE(m_f->messages().texts(), codes.isEmpty() ? QStringList{kNoMatch} : QStringList());
+    // Finding nothing is said above the list, not in a message.
+    QCOMPARE(search.lblEsito->isHidden() ? QString() : search.lblEsito->text(), codes.isEmpty() ? kNoMatch : QString());
+    QVERIFY(m_f->messages().texts().isEmpty());
+    QVERIFY(m_f->log().isEmpty());
+}
+
+// Names of several words, with accents and apostrophes, found as a shop
+// owner types them: any word, its start, any case; * and ? as typed.
+void TestRegisterSearch::aNameIsFoundByAnyOfItsWords_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QStringList>("names");   // in name order
+    QTest::newRow("a surname first or last") << "Rossi"
+        << QStringList{"Bianchi-Rossi Sara", "Mario Rossi", "Rossi", "Rossi Abbigliamento", "Rossi Mario"};
+    QTest::newRow("the start of a word, in any case") << "ross"
+        << QStringList{"Bianchi-Rossi Sara", "Mario Rossi", "Rossi", "Rossi Abbigliamento", "Rossi Mario"};
+    QTest::newRow("two words in either order") << "mario  rossi" << QStringList{"Mario Rossi", "Rossi Mario"};
+    QTest::newRow("an apostrophe") << "D'Angelo" << QStringList{"D'Angelo Luca", "Studio D'Angelo"};
+    QTest::newRow("the word after an apostrophe") << "angelo" << QStringList{"D'Angelo Luca", "Studio D'Angelo"};
+    QTest::newRow("an apostrophe and a second word") << "luca d'angelo" << QStringList{"D'Angelo Luca"};
+    QTest::newRow("an accented letter") << "Nicolò" << QStringList{"Nicolò Bianchi"};
+    QTest::newRow("an accented capital") << "NICOLÒ" << QStringList{"Nicolò Bianchi"};
+    QTest::newRow("the start of a word with an accent") << "nicol" << QStringList{"Nicolò Bianchi"};
+    QTest::newRow("the middle of a word is not its start") << "ossi" << QStringList();
+    QTest::newRow("typed * keeps the start of the name") << "rossi*"
+        << QStringList{"Rossi", "Rossi Abbigliamento", "Rossi Mario"};
+    QTest::newRow("typed ? is one character of the whole name") << "?ossi" << QStringList{"Rossi"};
+    QTest::newRow("typed * inside the name") << "*d'angelo" << QStringList{"Studio D'Angelo"};
+    QTest::newRow("a quote closing the text finds nothing") << "x' or ''='" << QStringList();
+    QTest::newRow("a double quote closing the text finds nothing") << "x\" or \"\"=\"" << QStringList();
+}
+
+void TestRegisterSearch::aNameIsFoundByAnyOfItsWords()
+{
+    QFETCH(QString, typed);
+    QFETCH(QStringList, names);
+    for (const QString &name : {QStringLiteral("Rossi Mario"), QStringLiteral("Mario Rossi"), QStringLiteral("Brossi Luca"),
+                                QStringLiteral("Bianchi-Rossi Sara"), QStringLiteral("D'Angelo Luca"),
+                                QStringLiteral("Studio D'Angelo"), QStringLiteral("Nicolò Bianchi")})
+        addEntry(name, QStringLiteral("Italia"), QString(), false);
+    frmCercaAnagrafica &search = openSearch();
+    search.txtDenominazione->setText(typed);
+    QTest::mouseClick(search.cmdTrova, Qt::LeftButton);
+    QStringList listed;
+    for (int i = 0; i < search.lvwAnagrafica->topLevelItemCount(); ++i)
+        listed << search.lvwAnagrafica->topLevelItem(i)->text(1);
+    QCOMPARE(listed, names);
+    QCOMPARE(search.lblEsito->isHidden() ? QString() : search.lblEsito->text(), names.isEmpty() ? kNoMatch : QString());
+    // The export finds the same entries.
+    QCOMPARE(search.listToExport().statement.section(QStringLiteral(" from "), 1),
+             search.lastStatement().section(QStringLiteral(" from "), 1));
+    QVERIFY(m_f->messages().texts().isEmpty());
     QVERIFY(m_f->log().isEmpty());
 }
 
@@ -212,6 +276,14 @@ void TestRegisterSearch::onlyTheFirstHundredByName()
     QCOMPARE(first->data(0, Qt::UserRole).toString(), QStringLiteral("A") + first->text(0));
     QVERIFY(!first->icon(0).isNull());
     QCOMPARE(search.lvwAnagrafica->topLevelItem(99)->text(1), QStringLiteral("Cliente 100"));
+    // The list says it shows the first 100 of more.
+    QVERIFY(!search.lblEsito->isHidden());
+    QCOMPARE(search.lblEsito->text(), QStringLiteral("Mostrate 100 di 120 anagrafiche"));
+    // A search of fewer says nothing more than its list.
+    search.txtDenominazione->setText(QStringLiteral("cliente 00"));
+    search.TrovaAnagrafica();
+    QCOMPARE(search.lvwAnagrafica->topLevelItemCount(), 9);
+    QVERIFY(search.lblEsito->isHidden());
     QVERIFY(m_f->messages().texts().isEmpty());
     QCOMPARE(search.lvwAnagrafica->headerItem()->text(3), QStringLiteral("Partita IVA"));
 }
@@ -272,6 +344,46 @@ void TestRegisterSearch::doubleClickShowsTheEntryOnTheCard()
     QVERIFY(search.isVisible());
     QCOMPARE(search.txtDenominazione->text(), QStringLiteral("Rossi*"));
     QCOMPARE(listedCodes(), (QStringList{"1", "2"}));
+    QVERIFY(m_f->messages().texts().isEmpty());
+}
+
+// Tab from the filters reaches the list; Enter on a row shows it on the card;
+// the search, shown again, keeps its row and runs nothing; Escape closes it.
+void TestRegisterSearch::theKeyboardFindsOpensAndComesBackToItsPlace()
+{
+    frmAnagrafica &card = ui::WindowRegistry::defaultInstance<frmAnagrafica>();
+    card.show();
+    frmCercaAnagrafica &search = openSearch();
+    search.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&search));
+    QCOMPARE(QApplication::focusWidget(), search.txtCodice);
+    search.txtDenominazione->setText(QStringLiteral("sconto"));
+    QTest::keyClick(search.txtCodice, Qt::Key_Return);
+    QCOMPARE(listedCodes(), (QStringList{"5", "6"}));
+    search.cboTipo->setFocus();
+    QTest::keyClick(search.cboTipo, Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), search.lvwAnagrafica);
+    QTest::keyClick(search.lvwAnagrafica, Qt::Key_Down);
+    QTest::keyClick(search.lvwAnagrafica, Qt::Key_Down);
+    QCOMPARE(search.lvwAnagrafica->currentItem()->text(0), QStringLiteral("6"));
+    const QString statement = search.lastStatement();
+    search.txtDenominazione->setText(QStringLiteral("typed after the search"));
+    search.lvwAnagrafica->setFocus();
+    QTest::keyClick(search.lvwAnagrafica, Qt::Key_Return);
+    QCOMPARE(card.fieldText(1), QStringLiteral("Sconto 1000"));
+    QVERIFY(!search.isVisible());
+
+    card.imgToolbar1_Click(2);
+    search.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&search));
+    QCOMPARE(search.lastStatement(), statement);
+    QCOMPARE(listedCodes(), (QStringList{"5", "6"}));
+    QCOMPARE(search.lvwAnagrafica->currentItem()->text(0), QStringLiteral("6"));
+
+    QPointer<frmCercaAnagrafica> closing(&search);
+    QTest::keyClick(search.lvwAnagrafica, Qt::Key_Escape);
+    QTRY_VERIFY(!closing);
+    m_search = nullptr;
     QVERIFY(m_f->messages().texts().isEmpty());
 }
 
