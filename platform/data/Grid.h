@@ -146,6 +146,8 @@ private:
     bool commitEditor(bool validate);
     void cancelEditor();
     bool isEditing() const;
+    // Whether the open cell editor holds anything typed.
+    bool editorHoldsText() const;
     bool moveTo(int row, int column);
     bool moveNextCell(bool backwards);
     int firstVisibleColumn() const;

@@ -136,6 +136,14 @@ bool Grid::handleKeyCode(int keyAscii, Qt::KeyboardModifiers modifiers)
             moveDown();
         return true;
     case kTab:
+        // An empty new row lets Tab go on to the window's next control: a
+        // keyboard user is never caught in the grid.
+        if (isAddNewRow() && !isRowDirty() && !editorHoldsText()) {
+            if (isEditing())
+                cancelEditor();
+            QWidget::focusNextPrevChild(!(modifiers & Qt::ShiftModifier));
+            return true;
+        }
         if (commitEditor(true))
             moveNextCell(modifiers & Qt::ShiftModifier);
         return true;
@@ -158,6 +166,17 @@ bool Grid::handleKeyCode(int keyAscii, Qt::KeyboardModifiers modifiers)
             typeCharacter(QChar(keyAscii));
         return true;
     }
+}
+
+bool Grid::editorHoldsText() const
+{
+    if (!isEditing())
+        return false;
+    if (const auto *line = qobject_cast<const QLineEdit *>(m_editor.data()))
+        return !line->text().isEmpty();
+    if (const auto *combo = qobject_cast<const QComboBox *>(m_editor.data()))
+        return !combo->currentText().isEmpty();
+    return true;
 }
 
 void Grid::typeCharacter(QChar character)
