@@ -317,8 +317,8 @@ void TestStockLists::theLoadListPickerFiltersByTheArticle()
     StockListWindow &list = open(true);
     list.txtDataInizio->clear();
     list.txtDataFine->clear();
-    QCOMPARE(list.cmdHelp[0]->toolTip(), QStringLiteral("Fai click qui per l'elenco degli articoli"));
-    QCOMPARE(list.cmdHelp[1]->toolTip(), QStringLiteral("Fai click qui per l'elenco dei fornitori"));
+    QCOMPARE(list.cmdHelp[0]->toolTip(), QStringLiteral("Fai click qui per l'elenco degli Articoli"));
+    QCOMPARE(list.cmdHelp[1]->toolTip(), QStringLiteral("Fai click qui per l'elenco dei Fornitori"));
     m_f->messages().queueModal([](QDialog &dialog) {
         auto *shown = dialog.findChild<QListWidget *>(QStringLiteral("dblHelp"));
         shown->setCurrentItem(shown->findItems(QStringLiteral("Giacca"), Qt::MatchExactly).value(0));

@@ -2,6 +2,7 @@
 #include "ui/DefaultButton.h"
 #include "ui/MdiChild.h"
 #include "ui/WindowLife.h"
+#include "ui/WindowPlaces.h"
 #include "ui/WindowRegistry.h"
 
 #include <QApplication>
@@ -103,6 +104,8 @@ private Q_SLOTS:
     void registryForgetsADestroyedWindow();
     void mdiChildShownTwiceHasOneFrameAndComesToFront();
     void windowClosingItselfTakesItsFrame();
+    void aWindowOpensWhereItWasLeft_data();
+    void aWindowOpensWhereItWasLeft();
     void frameCloseRespectsTheWindowsCloseCode();
     void enterPressesTheDefaultButton();
     void enterWithoutDefaultDoesNothing();
@@ -154,6 +157,50 @@ void TestWindows::mdiChildShownTwiceHasOneFrameAndComesToFront()
     QCOMPARE(area.subWindowList().size(), 2);
     QCOMPARE(area.activeSubWindow(), frame);
     QVERIFY(first->isVisible());
+}
+
+void TestWindows::aWindowOpensWhereItWasLeft_data()
+{
+    QTest::addColumn<QPoint>("left");      // where the user leaves the window
+    QTest::addColumn<bool>("inSight");
+    QTest::newRow("in the area") << QPoint(120, 80) << true;
+    QTest::newRow("at the top left corner") << QPoint(0, 0) << true;
+    QTest::newRow("beyond the right edge") << QPoint(900, 80) << false;
+    QTest::newRow("above the area") << QPoint(40, -30) << false;
+}
+
+void TestWindows::aWindowOpensWhereItWasLeft()
+{
+    QFETCH(QPoint, left);
+    QFETCH(bool, inSight);
+    QTemporaryDir folder;
+    WindowPlaces::setFile(folder.filePath(QStringLiteral("finestre.ini")));
+    QMdiArea area;
+    area.resize(800, 600);
+    area.show();
+    const auto open = [&area] {
+        auto *window = new QWidget;
+        window->setObjectName(QStringLiteral("frmFattura"));
+        window->resize(300, 200);
+        return showMdiChild(area, *window);
+    };
+    QMdiSubWindow *first = open();
+    const QPoint cascaded = first->pos();
+    first->move(left);
+    first->resize(340, 220);
+    first->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    WindowPlaces::setFile(folder.filePath(QStringLiteral("finestre.ini"))); // as a new start reads it
+
+    QMdiSubWindow *again = open();
+    QCOMPARE(again->pos(), inSight ? left : cascaded);
+    if (inSight)
+        QCOMPARE(again->size(), QSize(340, 220));
+    // Another window has a place of its own.
+    auto *other = new QWidget;
+    other->setObjectName(QStringLiteral("frmAnagrafica"));
+    QCOMPARE(showMdiChild(area, *other)->pos(), QPoint(28, 28));
+    WindowPlaces::setFile(QString());
 }
 
 void TestWindows::windowClosingItselfTakesItsFrame()
