@@ -127,6 +127,11 @@ void mdiTarvo::buildMenus()
     // The main window's own keys, in no menu: the F1 list names them.
     addKey(QStringLiteral("mnuTastiItem"), QStringLiteral("L'elenco dei tasti"), QKeySequence(Qt::Key_F1),
            [this] { showKeys(); });
+    addKey(QStringLiteral("mnuMenuItem"), QStringLiteral("Il menu del programma (poi le frecce e Invio)"),
+           QKeySequence(Qt::Key_F10), [this] {
+               if (!menuBar()->actions().isEmpty())
+                   menuBar()->setActiveAction(menuBar()->actions().constFirst());
+           });
     addKey(QStringLiteral("mnuChiudiFinestraItem"), QStringLiteral("Chiude la finestra attiva"),
            QKeySequence(Qt::CTRL | Qt::Key_F4), [this] {
                if (QMdiSubWindow *active = m_area->activeSubWindow())
@@ -174,7 +179,7 @@ QList<frmTasti::Row> mdiTarvo::keyRows() const
             if (!action->shortcut().isEmpty())
                 rows << frmTasti::Row{action->shortcut().toString(QKeySequence::NativeText),
                                       menu->title() + QStringLiteral(" > ") + action->text()};
-    for (const QString &name : {QStringLiteral("mnuChiudiFinestraItem"), QStringLiteral("mnuFinestraSuccessivaItem"),
+    for (const QString &name : {QStringLiteral("mnuMenuItem"), QStringLiteral("mnuChiudiFinestraItem"), QStringLiteral("mnuFinestraSuccessivaItem"),
                                QStringLiteral("mnuFinestraPrecedenteItem"), QStringLiteral("mnuTastiItem")}) {
         const QAction *key = m_keys.value(name);
         rows << frmTasti::Row{key->shortcut().toString(QKeySequence::NativeText), key->text()};
@@ -182,7 +187,6 @@ QList<frmTasti::Row> mdiTarvo::keyRows() const
     rows << frmTasti::Row{QStringLiteral("Invio"), QStringLiteral("Il pulsante predefinito della finestra (Trova, Aggiorna, Carica, …)")};
     rows << frmTasti::Row{QStringLiteral("Esc"), QStringLiteral("Chiude un elenco, una ricerca o una lista")};
     rows << frmTasti::Row{QStringLiteral("Tab / Maiusc+Tab"), QStringLiteral("Il campo successivo / precedente")};
-    rows << frmTasti::Row{QStringLiteral("Alt"), QStringLiteral("Il menu del programma")};
     return rows;
 }
 

@@ -182,6 +182,7 @@ void TestKeyboardDay::f1ListsTheKeysOfTheCards()
                                     QStringLiteral("F4=Schede (articolo, anagrafica, fattura): Salva"),
                                     QStringLiteral("Ctrl+Fine=Schede (articolo, anagrafica, fattura): Ultimo"),
                                     QStringLiteral("Ctrl+F4=Chiude la finestra attiva"),
+                                    QStringLiteral("F10=Il menu del programma (poi le frecce e Invio)"),
                                     QStringLiteral("Ctrl+I=File > Fatture")})
         QVERIFY2(shown.contains(expected), qPrintable(shown.join(QLatin1Char('\n'))));
 }
