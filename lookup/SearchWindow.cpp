@@ -1,5 +1,7 @@
 #include "lookup/SearchWindow.h"
 
+#include "lookup/OutcomeLabel.h"
+
 #include "base/Globals.h"
 #include "base/ProgramWindow.h"
 #include "base/errors/ErrorTrap.h"
@@ -126,12 +128,7 @@ void SearchWindow::buildList()
     connect(m_list, &QTreeWidget::itemDoubleClicked, this, [this] { rowChosen(); });
     // Enter on a row opens it, as a double-click does (eventFilter).
     m_list->installEventFilter(this);
-    lblEsito = new QLabel(this);
-    lblEsito->setObjectName(QStringLiteral("lblEsito"));
-    QFont bold = lblEsito->font();
-    bold.setBold(true);
-    lblEsito->setFont(bold);
-    lblEsito->hide();
+    lblEsito = newOutcomeLabel(this);
     // The list comes before the buttons in the Tab order.
     QWidget *last = m_list;
     for (QWidget *button : std::as_const(m_buttons)) {

@@ -1,5 +1,7 @@
 #include "stock/StockListWindow.h"
 
+#include "lookup/OutcomeLabel.h"
+
 #include "base/GeneralFunc6.h"
 #include "base/ViewExport.h"
 #include "base/Globals.h"
@@ -191,12 +193,7 @@ void StockListWindow::buildGrid()
     top->addSpacing(12);
     top->addLayout(buttons);
 
-    lblEsito = new QLabel(this);
-    lblEsito->setObjectName(QStringLiteral("lblEsito"));
-    QFont bold = lblEsito->font();
-    bold.setBold(true);
-    lblEsito->setFont(bold);
-    lblEsito->hide();
+    lblEsito = newOutcomeLabel(this);
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(8, 8, 8, 8);
