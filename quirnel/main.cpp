@@ -1,6 +1,7 @@
 #include "base/Globals.h"
 #include "quirnel/Main.h"
 #include "quirnel/SelfCheck.h"
+#include "quirnel/mdiTarvo.h"
 #include "safety/SafetyCommands.h"
 #include "safety/ShopSafety.h"
 #include "base/errors/TarvoApplication.h"
@@ -27,13 +28,17 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationName(QStringLiteral("Qorda"));
     if (application.arguments().contains(QStringLiteral("--verifica")))
         return runSelfCheck();
-    // A damaged file is never written, a newer one never touched: the
-    // program ends before its first window.
-    if (!safety::checkAtStart(db::ProgramFolder::databasePath(), safety::defaultBackupFolder()))
+    // A file whose header or schema is damaged is never written, a newer one
+    // never touched: the program ends before its first window.
+    const QString shop = db::ProgramFolder::databasePath();
+    if (!safety::openAtStart(shop, safety::defaultBackupFolder()))
         return 1;
     // Each window opens where this user last left it.
     ui::WindowPlaces::setFile(
         QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Tarvo"), QStringLiteral("finestre")).fileName());
-    Main();
+    mdiTarvo &window = Main();
+    // The day's check of every page and its backup run behind the window:
+    // the counter is ready at once, and a write waits only for the check.
+    safety::checkBehind(&window, shop, safety::defaultBackupFolder(), [&window] { return window.closeEveryWindow(); });
     return application.exec();
 }

@@ -97,13 +97,7 @@ void mdiTarvo::buildMenus()
     QAction *restore = file->addAction(QStringLiteral("Ripristina…"));
     restore->setObjectName(QStringLiteral("mnuFileRipristinaItem"));
     connect(restore, &QAction::triggered, this, [this] {
-        safety::runRestore(this, g_strDbPath, [this] {
-            m_area->closeAllSubWindows();
-            // Closed windows go on their next turn of the event loop: with
-            // them their record sets, which must let go of the file now.
-            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-            return m_area->subWindowList().isEmpty();
-        });
+        safety::runRestore(this, g_strDbPath, [this] { return closeEveryWindow(); });
     });
     addCommand(file, QStringLiteral("mnuFileImportaArchivioItem"), QStringLiteral("Importa archivio precedente…"), QKeySequence());
     addCommand(file, QStringLiteral("mnuFileImportaArticoliItem"), QStringLiteral("Importa articoli…"), QKeySequence());
@@ -148,6 +142,15 @@ void mdiTarvo::buildMenus()
 
     for (QMenu *menu : {file, lists, help})
         connect(menu, &QMenu::aboutToShow, this, &mdiTarvo::refreshCommands);
+}
+
+bool mdiTarvo::closeEveryWindow()
+{
+    m_area->closeAllSubWindows();
+    // Closed windows go on their next turn of the event loop: with them
+    // their record sets, which must let go of the file now.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    return m_area->subWindowList().isEmpty();
 }
 
 QAction *mdiTarvo::commandAction(const QString &command) const

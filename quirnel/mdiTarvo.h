@@ -31,6 +31,9 @@ public:
     // (created if needed), its members, shown as a child or brought to the
     // front, normal pointer.
     void runCommand(const QString &command);
+    // Closes every child window (each asks about its unsaved work first) and
+    // lets go of their record sets; false when one stayed open.
+    bool closeEveryWindow();
     // Enables the items whose window is wired, disables the others.
     void refreshCommands();
 

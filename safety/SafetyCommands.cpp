@@ -2,9 +2,11 @@
 
 #include "base/Globals.h"
 #include "safety/ShopSafety.h"
+#include "safety/StartCheck.h"
 #include "db/DatabaseSettings.h"
 #include "db/Database.h"
 #include "db/DatabaseCopy.h"
+#include "db/WriteGate.h"
 #include "ui/Messages.h"
 #include "ui/ProgressFeedback.h"
 
@@ -15,6 +17,13 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLocale>
+#include <QMainWindow>
+#include <QStatusBar>
+#include <QScopeGuard>
+#include <QThread>
+#include <QTimer>
+#include <memory>
+#include <atomic>
 #include <QProgressDialog>
 #include <optional>
 
@@ -70,26 +79,10 @@ bool offerMissingShop(const QString &databasePath, const QString &backupFolder)
     return recover(databasePath, backup, false);
 }
 
-// A quick check of the file; when it fails, the newest good backup offered
-// in its place. False when the program must not go on.
+// The file found damaged: the newest good backup offered in its place.
+// False when the program must not go on.
 bool offerDamagedShop(const QString &databasePath, const QString &backupFolder)
 {
-    QString problem;
-    std::optional<db::DbError> failure;
-    ui::ProgressFeedback check(QStringLiteral("Controllo del database in corso..."));
-    check.run([&] {
-        try {
-            problem = quickCheck(databasePath);
-        } catch (const db::DbError &error) {
-            failure = error;
-        }
-    });
-    if (failure) {
-        ui::MsgBox(failure->description(), ui::vbCritical, QString());
-        return false;
-    }
-    if (problem == QLatin1String("ok"))
-        return true;
     db::Database::closeAll();
     const QString backup = newestGoodBackup(backupFolder);
     if (backup.isEmpty()) {
@@ -103,8 +96,54 @@ bool offerDamagedShop(const QString &databasePath, const QString &backupFolder)
                                  .arg(shown(databasePath), QFileInfo(backup).fileName());
     if (ui::MsgBox(question, ui::vbYesNo | ui::vbCritical, QString()) != ui::vbYes)
         return false;
-    // The damaged file is set aside by its name, never written.
-    return recover(databasePath, backup, true);
+    // The damaged file is set aside by its name, never written; the file
+    // put in its place is open to writes again.
+    db::WriteGate::release(databasePath);
+    if (recover(databasePath, backup, true))
+        return true;
+    db::WriteGate::refuse(databasePath, QStringLiteral("ripristino non riuscito"));
+    return false;
+}
+
+// The header and the schema, read before any window opens the file; when
+// they are damaged, the newest good backup offered. False when the program
+// must not go on.
+bool offerIfHeaderDamaged(const QString &databasePath, const QString &backupFolder)
+{
+    QString problem;
+    try {
+        problem = headerCheck(databasePath);
+    } catch (const db::DbError &error) {
+        ui::MsgBox(error.description(), ui::vbCritical, QString());
+        return false;
+    }
+    return problem == QLatin1String("ok") || offerDamagedShop(databasePath, backupFolder);
+}
+
+// Writes waiting for the check's verdict (their windows are in the middle
+// of a save: none may be closed under them).
+int writesWaiting = 0;
+
+// A write that comes while the check runs: the user sees why it waits, and
+// may give it up (it is then refused, nothing written).
+void waitForTheCheck(QWidget *window, const std::function<bool()> &decided)
+{
+    if (!QCoreApplication::instance() || QThread::currentThread() != QCoreApplication::instance()->thread()) {
+        while (!decided())
+            QThread::msleep(20);
+        return;
+    }
+    ++writesWaiting;
+    const auto done = qScopeGuard([] { --writesWaiting; });
+    ui::ProgressFeedback wait(QStringLiteral("Controllo del database in corso: la registrazione attende il suo "
+                                             "esito..."), window);
+    wait.setDelay(0);
+    std::atomic<bool> gaveUp {false};
+    wait.setCancelHandler([&] { gaveUp.store(true); });
+    wait.run([&] {
+        while (!decided() && !gaveUp.load())
+            QThread::msleep(20);
+    });
 }
 
 } // namespace
@@ -184,7 +223,7 @@ void runRestore(QWidget *parent, const QString &databasePath, const std::functio
     }
 }
 
-bool checkAtStart(const QString &databasePath, const QString &backupFolder)
+bool openAtStart(const QString &databasePath, const QString &backupFolder)
 {
     // A shop on a server: its schema is brought up to date there; the file
     // checks and the daily copies are the server's business.
@@ -205,11 +244,12 @@ bool checkAtStart(const QString &databasePath, const QString &backupFolder)
             return false;
         if (!QFileInfo::exists(databasePath))
             return true; // a new installation
-    } else if (!offerDamagedShop(databasePath, backupFolder)) {
+    } else if (!offerIfHeaderDamaged(databasePath, backupFolder)) {
         return false;
     }
-    // Both can take a while on a large shop: a window says what is going on.
-    // Neither can stop halfway, so "Annulla" only closes that window.
+    // Rare, and the windows need the new schema: done before them, a window
+    // saying what is going on. It cannot stop halfway, so "Annulla" only
+    // closes that window.
     std::optional<db::DbError> failure;
     ui::ProgressFeedback upgrade(QStringLiteral("Aggiornamento del database in corso..."));
     upgrade.run([&] {
@@ -223,19 +263,68 @@ bool checkAtStart(const QString &databasePath, const QString &backupFolder)
         ui::MsgBox(failure->description(), ui::vbCritical, QString());
         return false;
     }
-    ui::ProgressFeedback daily(QStringLiteral("Backup giornaliero in corso..."));
-    daily.run([&] {
-        try {
-            dailyBackUp(databasePath, backupFolder, QDateTime::currentDateTime(),
-                        db::DatabaseSettings::backupsToKeep(databasePath));
-        } catch (const db::DbError &error) {
-            failure = error;
-        }
-    });
-    if (failure)
-        ui::MsgBox(QStringLiteral("Backup giornaliero non eseguito.\n%1").arg(failure->description()),
-                   ui::vbExclamation, QString());
     return true;
+}
+
+StartCheck *checkBehind(QMainWindow *window, const QString &databasePath, const QString &backupFolder,
+                        const std::function<bool()> &closeWindows)
+{
+    if (db::DatabaseSettings::beside(databasePath).copiesItself() || !QFileInfo::exists(databasePath))
+        return nullptr;
+    auto *check = new StartCheck(databasePath, backupFolder, db::DatabaseSettings::backupsToKeep(databasePath), window);
+    if (!check->due())
+        return check;
+    db::WriteGate::setWaiter([window](const std::function<bool()> &decided) { waitForTheCheck(window, decided); });
+    QObject::connect(check, &StartCheck::progress, window, [window](const QString &text) {
+        if (text.isEmpty())
+            window->statusBar()->clearMessage();
+        else
+            window->statusBar()->showMessage(text);
+    });
+    auto settle = std::make_shared<std::function<void()>>();
+    *settle = [=] {
+        // A save waiting for the verdict is refused first; then the windows
+        // let go of the file before it is set aside.
+        if (writesWaiting > 0) {
+            QTimer::singleShot(20, window, *settle);
+            return;
+        }
+        if (!closeWindows()) {
+            ui::MsgBox(QStringLiteral("Il database %1 è danneggiato: non vi viene registrato nulla. Chiudere tutte "
+                                      "le finestre e ripristinare un backup (File, Ripristina…).")
+                           .arg(shown(databasePath)),
+                       ui::vbCritical, g_strAppName);
+            return;
+        }
+        if (!offerDamagedShop(databasePath, backupFolder))
+            QCoreApplication::exit(1);
+        else
+            window->statusBar()->showMessage(QStringLiteral("Database ripristinato dall'ultimo backup valido."));
+    };
+    QObject::connect(check, &StartCheck::damaged, window, [settle] { (*settle)(); });
+    QObject::connect(check, &StartCheck::backupFailed, window, [](const QString &description) {
+        ui::MsgBox(QStringLiteral("Backup giornaliero non eseguito.\n%1").arg(description), ui::vbExclamation,
+                   QString());
+    });
+    check->start();
+    return check;
+}
+
+bool checkAtStart(const QString &databasePath, const QString &backupFolder)
+{
+    if (!openAtStart(databasePath, backupFolder))
+        return false;
+    if (db::DatabaseSettings::beside(databasePath).copiesItself() || !QFileInfo::exists(databasePath))
+        return true;
+    StartCheck check(databasePath, backupFolder, db::DatabaseSettings::backupsToKeep(databasePath));
+    bool goesOn = true;
+    QObject::connect(&check, &StartCheck::damaged, &check, [&] { goesOn = offerDamagedShop(databasePath, backupFolder); });
+    QObject::connect(&check, &StartCheck::backupFailed, &check, [](const QString &description) {
+        ui::MsgBox(QStringLiteral("Backup giornaliero non eseguito.\n%1").arg(description), ui::vbExclamation,
+                   QString());
+    });
+    check.runHere();
+    return goesOn;
 }
 
 } // namespace safety

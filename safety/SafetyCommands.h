@@ -3,11 +3,14 @@
 #include <QString>
 #include <functional>
 
+class QMainWindow;
 class QWidget;
 
 // The File menu's "Backup…" and "Ripristina…", and the check of the shop's
 // file at start.
 namespace safety {
+
+class StartCheck;
 
 // Asks for the folder (the program's backup folder by default), copies the
 // shop with a progress bar, checks the copy and says where it is.
@@ -18,9 +21,23 @@ void runBackup(QWidget *parent, const QString &databasePath);
 // the shop's file, keeping the current one beside it.
 void runRestore(QWidget *parent, const QString &databasePath, const std::function<bool()> &closeWindows);
 
-// At start (before any window): a quick integrity check (on failure: says so and offers the
-// newest good backup), the schema upgrade, the daily backup. False when
-// the program must not go on with the file.
+// Before the main window: a shop on a server brought up to date there; the
+// half copies removed; a missing file offered the newest good backup; the
+// header and the schema read (a damaged file offered the newest good
+// backup); the schema upgraded. False when the program must not go on.
+bool openAtStart(const QString &databasePath, const QString &backupFolder);
+
+// Once the main window shows, on the first start of the day: the check of
+// every page and the daily backup behind it (StartCheck), said in the
+// window's status bar; a write that comes during the check waits for its
+// verdict and says so. A damaged file is offered the newest good backup
+// once `closeWindows` has closed every window; with none, or declined, the
+// program ends without writing to it. The object belongs to `window`; null
+// for a shop on a server or a new installation.
+StartCheck *checkBehind(QMainWindow *window, const QString &databasePath, const QString &backupFolder,
+                        const std::function<bool()> &closeWindows);
+
+// Both at once on this thread, to their end (a start without windows).
 bool checkAtStart(const QString &databasePath, const QString &backupFolder);
 
 } // namespace safety

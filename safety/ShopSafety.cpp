@@ -4,6 +4,7 @@
 #include "db/Database.h"
 #include "db/DatabaseSettings.h"
 #include "db/DatabaseCopy.h"
+#include "db/EngineErrors.h"
 #include "db/SchemaVersions.h"
 #include "db/ShopLock.h"
 #include "db/TextFunctions.h"
@@ -44,6 +45,7 @@ struct ReadOnlyFile {
         db::registerTextFunctions(handle);
     }
     ~ReadOnlyFile() { sqlite3_close_v2(handle); }
+    void run(const char *sql) const { sqlite3_exec(handle, sql, nullptr, nullptr, nullptr); }
     qint64 scalar(const char *sql, bool *ok) const
     {
         sqlite3_stmt *statement = nullptr;
@@ -161,10 +163,25 @@ QString copyShop(const QString &databasePath, const QString &folder, const QDate
     db::removeStaleCopies(folder);
     requireSpace(folder, sizeOf(databasePath));
     const QString target = QDir(folder).filePath(backupFileName(when));
-    const auto shop = db::Database::open(databasePath);
-    if (shop->copiesItself())
+    if (db::DatabaseSettings::beside(databasePath).copiesItself())
         throw refusal(serverCopiesMessage());
-    db::copyDatabase(shop->handle(), target, progress);
+    if (!QFileInfo::exists(databasePath))
+        throw db::errors::fileNotFound(databasePath);
+    // A connection of its own, on any thread, reading one moment of the
+    // file from the first page to the last: what the windows write
+    // meanwhile neither waits for the copy nor makes it start again.
+    db::ShopLock::share(databasePath);
+    try {
+        ReadOnlyFile shop(databasePath);
+        bool ok = false;
+        shop.run("begin");
+        shop.scalar("select count(*) from sqlite_master", &ok);
+        db::copyDatabase(shop.handle, target, progress);
+    } catch (...) {
+        db::ShopLock::unshare(databasePath);
+        throw;
+    }
+    db::ShopLock::unshare(databasePath);
     return target;
 }
 
@@ -190,22 +207,26 @@ void keepNewest(const QString &folder, int keep)
         QFile::remove(QDir(folder).filePath(backups.at(i)));
 }
 
-QString dailyBackUp(const QString &databasePath, const QString &folder, const QDateTime &now, int keep)
+bool dailyBackupDue(const QString &folder, const QDateTime &now)
 {
     const QString today = QStringLiteral("tarvo-") + now.toString(QStringLiteral("yyyyMMdd")) + QStringLiteral("-??????.mdb");
     // A half copy left after the cleanup is one another till is writing now:
     // today's backup is on its way.
-    const auto madeOrUnderway = [&] {
-        db::removeStaleCopies(folder);
-        return !QDir(folder).entryList({today, today + QStringLiteral(".parziale")}, QDir::Files).isEmpty();
-    };
-    if (madeOrUnderway())
+    db::removeStaleCopies(folder);
+    return QDir(folder).entryList({today, today + QStringLiteral(".parziale")}, QDir::Files).isEmpty();
+}
+
+QString dailyBackUp(const QString &databasePath, const QString &folder, const QDateTime &now, int keep,
+                    const Progress &progress)
+{
+    if (!dailyBackupDue(folder, now))
         return QString();
     QString made;
     try {
-        made = backUp(databasePath, folder, now, {}, true);
+        made = copyShop(databasePath, folder, now, progress);
+        checkCopy(made, true);
     } catch (const db::DbError &error) {
-        if (error.kind() == db::ErrorKind::Busy && madeOrUnderway())
+        if (error.kind() == db::ErrorKind::Busy && !dailyBackupDue(folder, now))
             return QString();
         throw;
     }
@@ -315,12 +336,56 @@ void upgradeShop(const QString &databasePath, const QDate &today)
     db::Database::closeAll(); // the next open reads the new schema
 }
 
-QString quickCheck(const QString &databasePath)
+QString headerCheck(const QString &databasePath)
+{
+    QFile file(databasePath);
+    if (!file.open(QIODevice::ReadOnly))
+        return QStringLiteral("file non leggibile");
+    const QByteArray header = file.read(100);
+    if (header.size() < 100 || !header.startsWith(QByteArray("SQLite format 3\0", 16)))
+        return QStringLiteral("intestazione del file non valida");
+    const auto number = [&](int at, int bytes) {
+        quint32 value = 0;
+        for (int i = 0; i < bytes; ++i)
+            value = value << 8 | quint8(header.at(at + i));
+        return value;
+    };
+    const quint32 pageSize = number(16, 2) == 1 ? 65536 : number(16, 2);
+    if (pageSize < 512 || (pageSize & (pageSize - 1)) != 0)
+        return QStringLiteral("dimensione di pagina non valida");
+    // The page count in the header holds when it was written with the
+    // header's change counter; the log may hold pages beyond it.
+    const bool countHolds = number(92, 4) == number(24, 4);
+    if (countHolds && qint64(number(28, 4)) * pageSize > file.size())
+        return QStringLiteral("file troncato: %1 pagine dichiarate, %2 presenti")
+            .arg(number(28, 4))
+            .arg(file.size() / pageSize);
+    file.close();
+    db::ShopLock::share(databasePath);
+    QString problem;
+    {
+        ReadOnlyFile shop(databasePath);
+        bool ok = false;
+        shop.scalar("select count(*) from sqlite_master where sql is not null", &ok);
+        if (ok)
+            shop.scalar("pragma user_version", &ok);
+        if (!ok)
+            problem = QString::fromUtf8(sqlite3_errmsg(shop.handle));
+    }
+    db::ShopLock::unshare(databasePath);
+    return problem.isEmpty() ? QStringLiteral("ok") : problem;
+}
+
+QString quickCheck(const QString &databasePath, const std::function<bool()> &goOn)
 {
     db::ShopLock::share(databasePath);
     QString result;
     {
         ReadOnlyFile file(databasePath);
+        if (goOn)
+            sqlite3_progress_handler(
+                file.handle, 100000, [](void *goOn) { return (*static_cast<const std::function<bool()> *>(goOn))() ? 0 : 1; },
+                const_cast<std::function<bool()> *>(&goOn));
         result = db::integrityOf(file.handle, true);
     }
     db::ShopLock::unshare(databasePath);

@@ -33,11 +33,16 @@ QString copyShop(const QString &databasePath, const QString &folder, const QDate
                  const Progress &progress = {});
 void checkCopy(const QString &copy, bool quickCheck);
 
+// Whether the day of `now` has no backup in `folder` yet, made or on its
+// way from another till: the first start of the day.
+bool dailyBackupDue(const QString &folder, const QDateTime &now);
 // At the first start of a day: a backup into `folder` (its copy checked
 // with quick_check) unless one of that day is there already or another till
 // is writing it now, then only the newest `keep` backups are kept.
-// Returns the new backup's path, empty when none was due.
-QString dailyBackUp(const QString &databasePath, const QString &folder, const QDateTime &now, int keep = 30);
+// Returns the new backup's path, empty when none was due. Any thread:
+// the copy reads through a connection of its own.
+QString dailyBackUp(const QString &databasePath, const QString &folder, const QDateTime &now, int keep = 30,
+                    const Progress &progress = {});
 // Removes the oldest backups of `folder` beyond the newest `keep`.
 void keepNewest(const QString &folder, int keep);
 
@@ -72,11 +77,16 @@ QString damagedPath(const QString &databasePath);
 // copy beside it before each step. Throws (newer file, failed step).
 void upgradeShop(const QString &databasePath, const QDate &today);
 
+// "ok", or what is wrong with the file's header or its schema: what every
+// start reads before the windows open (a few pages, whatever the size).
+QString headerCheck(const QString &databasePath);
+
 // "ok", or what `quick_check` finds wrong with the file, read through a
 // read-only connection of its own (nothing is written, not even the
 // checkpoint a closing connection makes). Throws DbError while another
-// program is replacing the file.
-QString quickCheck(const QString &databasePath);
+// program is replacing the file. `goOn` is asked now and then; false stops
+// the check (its result then names the interruption).
+QString quickCheck(const QString &databasePath, const std::function<bool()> &goOn = {});
 
 // The newest backup of `folder` that passes inspectBackup; empty if none.
 QString newestGoodBackup(const QString &folder);

@@ -10,6 +10,7 @@
 #include "TextFunctions.h"
 #include "TextKeys.h"
 #include "Translator.h"
+#include "WriteGate.h"
 
 #include <libpq-fe.h>
 #include <sqlite3.h>
@@ -192,7 +193,8 @@ void Connection::schemaChanged()
 
 int Connection::refuseCommitIfReplaced(void *connection)
 {
-    return static_cast<Connection *>(connection)->fileReplaced() ? 1 : 0;
+    auto *self = static_cast<Connection *>(connection);
+    return self->fileReplaced() || WriteGate::refusesCommit(self->m_path) ? 1 : 0;
 }
 
 bool Connection::fileReplaced()
@@ -407,6 +409,8 @@ int Connection::execute(const QString &legacy)
     const Translation &t = *translated.translation;
     if (t.kind == Translation::Kind::Select)
         throw errors::selectNotExecutable();
+    if (m_depth == 0 && m_handle)
+        WriteGate::beforeWrite(m_path);
     Statement *s = statement(t.sql, legacy);
     int changes = 0;
     {
@@ -431,6 +435,9 @@ void Connection::beginTrans()
     if (m_depth == 0 && m_server) {
         m_session->begin();
     } else if (m_depth == 0) {
+        // Waits here, before the file's write lock is taken: other tills
+        // go on writing meanwhile.
+        WriteGate::beforeWrite(m_path);
         runPlain("begin immediate");
         if (fileReplaced()) {
             abandonTransaction();

@@ -1,4 +1,5 @@
 #include "EngineErrors.h"
+#include "WriteGate.h"
 
 #include <sqlite3.h>
 
@@ -140,6 +141,8 @@ DbError fromSqlite(sqlite3 *handle, int rc, const QString &statement)
     case SQLITE_CONSTRAINT_ROWID:
         return duplicateKey();
     case SQLITE_CONSTRAINT_COMMITHOOK: // the only hook: Connection's check of the file
+        if (handle && WriteGate::refusesCommit(QString::fromUtf8(sqlite3_db_filename(handle, "main"))))
+            return WriteGate::refusal(QString::fromUtf8(sqlite3_db_filename(handle, "main")));
         return fileReplaced();
     case SQLITE_CONSTRAINT_NOTNULL:
         return DbError(ErrorKind::General, 3058,

@@ -1,0 +1,96 @@
+#include "safety/StartCheck.h"
+
+#include "safety/ShopSafety.h"
+#include "db/DbError.h"
+#include "db/WriteGate.h"
+
+#include <QLocale>
+
+namespace safety {
+
+StartCheck::StartCheck(QString databasePath, QString backupFolder, int backupsToKeep, QObject *parent)
+    : QObject(parent)
+    , m_path(std::move(databasePath))
+    , m_folder(std::move(backupFolder))
+    , m_keep(backupsToKeep)
+    , m_now(QDateTime::currentDateTime())
+    , m_due(dailyBackupDue(m_folder, m_now))
+{
+}
+
+StartCheck::~StartCheck()
+{
+    stop();
+    if (m_thread.joinable())
+        m_thread.join();
+}
+
+void StartCheck::stop()
+{
+    m_stop.store(true);
+}
+
+void StartCheck::start()
+{
+    if (!m_due || m_thread.joinable())
+        return;
+    // Held before the window can write: the first write waits for the verdict.
+    db::WriteGate::hold(m_path);
+    m_running.store(true);
+    m_thread = std::thread([this] { work(); });
+}
+
+void StartCheck::runHere()
+{
+    if (!m_due)
+        return;
+    db::WriteGate::hold(m_path);
+    m_running.store(true);
+    work();
+}
+
+void StartCheck::work()
+{
+    const auto goOn = [this] { return !m_stop.load(); };
+    Q_EMIT progress(QStringLiteral("Controllo del database in corso..."));
+    QString problem;
+    try {
+        problem = quickCheck(m_path, goOn);
+    } catch (const db::DbError &error) {
+        problem = error.description();
+    }
+    if (m_stop.load()) {
+        // Ended before its verdict (the program closes): nothing waits for it.
+        db::WriteGate::release(m_path);
+    } else if (problem == QLatin1String("ok")) {
+        db::WriteGate::pass(m_path);
+        Q_EMIT sound();
+    } else {
+        db::WriteGate::refuse(m_path, problem);
+        Q_EMIT damaged(problem);
+        m_running.store(false);
+        Q_EMIT progress(QString());
+        Q_EMIT finished();
+        return;
+    }
+    if (!m_stop.load()) {
+        Q_EMIT progress(QStringLiteral("Backup giornaliero in corso..."));
+        int shown = -1;
+        try {
+            dailyBackUp(m_path, m_folder, m_now, m_keep, [&](int done, int total) {
+                const int percent = total > 0 ? int(qint64(done) * 100 / total) : 100;
+                if (percent != shown)
+                    Q_EMIT progress(QStringLiteral("Backup giornaliero in corso... %1%").arg(shown = percent));
+                return goOn();
+            });
+        } catch (const db::DbError &error) {
+            if (!m_stop.load())
+                Q_EMIT backupFailed(error.description());
+        }
+    }
+    m_running.store(false);
+    Q_EMIT progress(QString());
+    Q_EMIT finished();
+}
+
+} // namespace safety

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QDateTime>
+#include <QObject>
+#include <QString>
+#include <atomic>
+#include <thread>
+
+namespace safety {
+
+// What the start does with the shop's file behind the main window, on a
+// thread and connections of its own. On the first start of the day (no
+// backup of the day yet) it reads every page of the file, the writes
+// waiting for its verdict (db::WriteGate), then makes the daily backup;
+// the other starts have read the header and the schema before the window
+// and do nothing here.
+class StartCheck : public QObject {
+    Q_OBJECT
+public:
+    StartCheck(QString databasePath, QString backupFolder, int backupsToKeep, QObject *parent = nullptr);
+    // Stops what still runs (a backup left halfway is removed; the next
+    // start makes it) and waits for it.
+    ~StartCheck() override;
+
+    // Whether this start reads every page and makes the daily backup.
+    bool due() const { return m_due; }
+    // On a thread of its own; the signals arrive on the caller's thread.
+    void start();
+    // The same work on the calling thread, to its end.
+    void runHere();
+    bool running() const { return m_running.load(); }
+    void stop();
+
+Q_SIGNALS:
+    // A line for the status bar; empty once everything is done.
+    void progress(const QString &text);
+    // Every page read: the file is sound, or damaged (writes are refused).
+    void sound();
+    void damaged(const QString &problem);
+    void backupFailed(const QString &description);
+    void finished();
+
+private:
+    void work();
+
+    QString m_path;
+    QString m_folder;
+    int m_keep;
+    QDateTime m_now;
+    bool m_due;
+    std::thread m_thread;
+    std::atomic<bool> m_running {false};
+    std::atomic<bool> m_stop {false};
+};
+
+} // namespace safety
