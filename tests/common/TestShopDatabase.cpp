@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QThread>
+#include <sqlite3.h>
 #include <libpq-fe.h>
 #include <unistd.h>
 
@@ -247,4 +248,18 @@ bool TestShopDatabase::waitUntilNoOneConnected(const QString &path, int millisec
         QThread::msleep(5);
     }
     return true;
+}
+
+qint64 TestShopDatabase::scalarInFile(const QString &path, const char *sql)
+{
+    sqlite3 *handle = nullptr;
+    sqlite3_open_v2(QFile::encodeName(path).constData(), &handle, SQLITE_OPEN_READONLY, nullptr);
+    sqlite3_busy_timeout(handle, 5000);
+    sqlite3_stmt *statement = nullptr;
+    qint64 value = -1;
+    if (sqlite3_prepare_v2(handle, sql, -1, &statement, nullptr) == SQLITE_OK && sqlite3_step(statement) == SQLITE_ROW)
+        value = sqlite3_column_int64(statement, 0);
+    sqlite3_finalize(statement);
+    sqlite3_close_v2(handle);
+    return value;
 }

@@ -55,6 +55,10 @@ public:
     // Another till's write, through a connection of its own to the shop at
     // `path` (a statement as it runs on SQLite).
     static void writeAsAnotherTill(const QString &path, const QString &sql);
+    // The first column of the first row of `sql` read from the SQLite file
+    // at `path` through a read-only connection of its own; -1 when there is
+    // none (no file, no row, a failed statement).
+    static qint64 scalarInFile(const QString &path, const char *sql);
 
     // A copy of the shop as it is now, in `folder` (made here), and the path
     // of the copy's database file: the file copied, or on the server a

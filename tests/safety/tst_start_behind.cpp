@@ -52,15 +52,7 @@ QString failureOf(Work work)
 
 qint64 countIn(const QString &path, const char *sql)
 {
-    sqlite3 *handle = nullptr;
-    sqlite3_open_v2(QFile::encodeName(path).constData(), &handle, SQLITE_OPEN_READONLY, nullptr);
-    sqlite3_stmt *statement = nullptr;
-    qint64 value = -1;
-    if (sqlite3_prepare_v2(handle, sql, -1, &statement, nullptr) == SQLITE_OK && sqlite3_step(statement) == SQLITE_ROW)
-        value = sqlite3_column_int64(statement, 0);
-    sqlite3_finalize(statement);
-    sqlite3_close_v2(handle);
-    return value;
+    return TestShopDatabase::scalarInFile(path, sql);
 }
 
 void fill(const TestShopDatabase &shop, int articles)

@@ -147,16 +147,7 @@ namespace {
 // One number read from the file through a connection of the test's own.
 qint64 numberIn(const QString &path, const char *sql)
 {
-    sqlite3 *handle = nullptr;
-    sqlite3_open_v2(QFile::encodeName(path).constData(), &handle, SQLITE_OPEN_READONLY, nullptr);
-    sqlite3_busy_timeout(handle, 5000);
-    sqlite3_stmt *statement = nullptr;
-    qint64 value = -1;
-    if (sqlite3_prepare_v2(handle, sql, -1, &statement, nullptr) == SQLITE_OK && sqlite3_step(statement) == SQLITE_ROW)
-        value = sqlite3_column_int64(statement, 0);
-    sqlite3_finalize(statement);
-    sqlite3_close_v2(handle);
-    return value;
+    return TestShopDatabase::scalarInFile(path, sql);
 }
 
 qint64 salesIn(const QString &path)
