@@ -51,11 +51,12 @@
 #include "../common/BenchJudge.h"
 #include "../common/RawQuery.h"
 
+#include <QAbstractItemDelegate>
 #include <QApplication>
 #include <QDate>
 #include <QFile>
 #include <QLineEdit>
-#include <QScrollBar>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QTreeWidget>
 #include <algorithm>
@@ -81,39 +82,41 @@ using bench::Rounds;
 #define RAW_COLUMNS "s.sc_Data, s.sc_Codice_Articolo, a.art_Descrizione, s.sc_Usato, s.sc_Quantita, s.sc_Prezzo, s.sc_Codice "
 #define RAW_JOIN "join [Codice Articolo] c on c.ca_Codice = s.sc_Codice_Articolo join Articoli a on a.art_Codice = c.ca_Codice_Articolo "
 
-// Counts the paints of the grid's viewport.
-class PaintWatch : public QObject {
+// The rows the grid paints: its delegate, wrapped so that each cell painted
+// names its row (the grid's own delegate paints it).
+class PaintedRows : public QAbstractItemDelegate {
 public:
-    int paints = 0;
-    bool eventFilter(QObject *, QEvent *event) override
+    explicit PaintedRows(data::Grid &grid)
+        : QAbstractItemDelegate(&grid)
+        , m_inner(grid.itemDelegate())
     {
-        paints += event->type() == QEvent::Paint;
-        return false;
+        grid.setItemDelegate(this);
     }
+    void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        rows.insert(index.row());
+        m_inner->paint(painter, option, index);
+    }
+    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        return m_inner->sizeHint(option, index);
+    }
+    mutable QSet<int> rows;
+
+private:
+    QAbstractItemDelegate *m_inner;
 };
 
-// The rows of the grid inside its viewport: what its screen shows.
-int rowsOnScreen(const data::Grid &grid)
-{
-    const int first = grid.rowAt(0);
-    if (first < 0)
-        return 0;
-    int last = grid.rowAt(grid.viewport()->height() - 1);
-    if (last < 0)
-        last = grid.model()->rowCount() - 1;
-    return last - first + 1;
-}
-
-// Lets the event loop run until the grid has painted since `paintsBefore`
-// with its rows read, and `ready` holds; the rows on its screen, 0 when
-// it never did (within 30 s).
-int waitForScreen(data::Grid &grid, const PaintWatch &watch, int paintsBefore, const std::function<bool()> &ready = {})
+// Lets the event loop run until the grid has painted rows since `painted`
+// was cleared and `ready` holds; the rows painted, 0 when it never did
+// (within 30 s).
+int waitForScreen(const PaintedRows &painted, const std::function<bool()> &ready = {})
 {
     const auto deadline = Clock::now() + std::chrono::seconds(30);
     do {
         QCoreApplication::processEvents();
-        if (watch.paints > paintsBefore && grid.recordsetModel()->cachedRowCount() > 0 && (!ready || ready()))
-            return rowsOnScreen(grid);
+        if (!painted.rows.isEmpty() && (!ready || ready()))
+            return int(painted.rows.size());
     } while (Clock::now() < deadline);
     return 0;
 }
@@ -128,23 +131,23 @@ QString iso(const QDate &date)
     return date.toString(Qt::ISODate);
 }
 
-// "Trova" over a period until the first screen is painted: the rows on
-// the screen.
-int trova(frmListaScarico &list, const PaintWatch &watch, const QDate &from, const QDate &to)
+// "Trova" over a period until the first screen is painted: the rows
+// painted.
+int trova(frmListaScarico &list, PaintedRows &painted, const QDate &from, const QDate &to)
 {
-    const int before = watch.paints;
+    painted.rows.clear();
     list.txtDataInizio->setText(dayFirst(from));
     list.txtDataFine->setText(dayFirst(to));
     list.TrovaScarichi(QString());
-    return waitForScreen(*list.TDBGrid1, watch, before);
+    return waitForScreen(painted);
 }
 
 // A click on the "Prezzo" header until the first screen is painted again.
-int sortByPrice(frmListaScarico &list, const PaintWatch &watch)
+int sortByPrice(frmListaScarico &list, PaintedRows &painted)
 {
-    const int before = watch.paints;
+    painted.rows.clear();
     Q_EMIT list.TDBGrid1->headClick(5);
-    return waitForScreen(*list.TDBGrid1, watch, before);
+    return waitForScreen(painted);
 }
 
 // The prices of the first `count` rows, in order.
@@ -232,8 +235,7 @@ int main(int argc, char **argv)
     list.resize(1000, 700);
     frmIncassi &takings = openWindow<frmIncassi>();
     openWindow<frmListaScarico>();   // the list in front again
-    PaintWatch watch;
-    list.TDBGrid1->viewport()->installEventFilter(&watch);
+    PaintedRows painted(*list.TDBGrid1);
     QCoreApplication::processEvents();
 
     std::mt19937_64 random(15);
@@ -257,11 +259,11 @@ int main(int argc, char **argv)
     std::fflush(stdout);
 
     // Warm-up, both sides alike: every statement once on the hot period/day.
-    int painted = trova(list, watch, hot.first, hot.second);
-    if (!list.TDBGrid1->isVisible() || painted == 0)
+    const int firstRows = trova(list, painted, hot.first, hot.second);
+    if (!list.TDBGrid1->isVisible() || firstRows == 0)
         std::fprintf(stderr, "bench-lists: the list's grid is %s and painted %d rows\n",
-                     list.TDBGrid1->isVisible() ? "shown" : "hidden", painted);
-    sortByPrice(list, watch);
+                     list.TDBGrid1->isVisible() ? "shown" : "hidden", firstRows);
+    sortByPrice(list, painted);
     takings.txtDataInizio->setText(dayFirst(hotDay));
     takings.txtDataFine->setText(dayFirst(hotDay));
     takings.cmdAggiorna_Click();
@@ -282,7 +284,7 @@ int main(int argc, char **argv)
             for (const bool cold : {false, true}) {
                 const auto when = cold ? coldPeriod() : hot;
                 auto start = Clock::now();
-                painting(trova(list, watch, when.first, when.second));
+                painting(trova(list, painted, when.first, when.second));
                 (cold ? b : a).push_back(millis(Clock::now() - start));
                 start = Clock::now();
                 const int rows = rawScreen.read({iso(when.first), iso(when.second)});
@@ -290,7 +292,7 @@ int main(int argc, char **argv)
                 wrong += rows != 40;
 
                 start = Clock::now();
-                painting(sortByPrice(list, watch));
+                painting(sortByPrice(list, painted));
                 (cold ? d : c).push_back(millis(Clock::now() - start));
                 start = Clock::now();
                 rawSorted.read({iso(when.first), iso(when.second)});
@@ -308,17 +310,15 @@ int main(int argc, char **argv)
             }
             // To the end of the hot period in the engine's order, as Ctrl+End
             // does: the grid reads on block by block.
-            painting(trova(list, watch, hot.first, hot.second));
+            painting(trova(list, painted, hot.first, hot.second));
             data::Grid &grid = *list.TDBGrid1;
             data::RecordsetModel *model = grid.recordsetModel();
             auto start = Clock::now();
-            const int before = watch.paints;
+            painted.rows.clear();
             while (model->canFetchMore({}))
                 model->fetchMore({});
             grid.scrollToBottom();
-            painting(waitForScreen(grid, watch, before, [&] {
-                return grid.rowAt(grid.viewport()->height() - 1) < 0 || grid.rowAt(grid.viewport()->height() - 1) >= model->rowCount() - 2;
-            }));
+            painting(waitForScreen(painted, [&] { return painted.rows.contains(model->rowCount() - 1); }));
             e.push_back(millis(Clock::now() - start));
             rowsAtEnd = model->rowCount();
             heldAtEnd = model->cachedRowCount();
