@@ -20,7 +20,9 @@
 // with the copy synced to the disk.
 //
 //   bench-safety <shop.mdb> [work folder]   (the shop is only read: the
-//   bench works on a copy of it in the work folder)
+//   bench works on a copy of it in the work folder, which needs room for
+//   three copies of the shop; on the large shop it takes about a quarter of
+//   an hour, most of it the integrity checks of the backups)
 #include "../common/BenchClock.h"
 
 #include "safety/ShopSafety.h"
