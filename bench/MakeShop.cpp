@@ -1,8 +1,17 @@
-// bench-mkshop [path] [scale]: a shop of several years, built from the
-// shipped schema. At scale 1 (the default): 200,000 articles, 1,000,000
-// stock items with EAN-13 bar codes, 500,000 loads, 5,000,000 sales, 20,000
-// register entries and 50,000 invoices of 4 lines; other scales multiply
-// every count. One transaction, prepared inserts, indexes last.
+// bench-mkshop [path] [scale] [--ordine casuale|data]: a shop of several
+// years, built from the shipped schema. At scale 1 (the default): 200,000
+// articles, 1,000,000 stock items with EAN-13 bar codes, 500,000 loads,
+// 5,000,000 sales, 20,000 register entries and 50,000 invoices of 4 lines;
+// other scales multiply every count. One transaction, prepared inserts,
+// indexes last.
+//
+// The sales are written in one of two shapes, the same rows in both for the
+// same scale: "casuale" (the default) in random date order, the worst case
+// for a list over a period (its rows lie on pages all over the table);
+// "data" in date order, as a shop that records its sales day by day writes
+// them. Both end with the sales' digest, a sum over the rows read back from
+// the file that does not depend on their order: two shops of the same scale
+// print the same digest whatever their shape.
 #include "db/Database.h"
 
 #include <QByteArray>
@@ -85,26 +94,73 @@ private:
     sqlite3_stmt *m_s = nullptr;
 };
 
-std::string isoDay(std::mt19937 &random)
-{
-    static const QDate first(2019, 1, 1);
-    return first.addDays(long(random() % 2900)).toString(QStringLiteral("yyyy-MM-dd")).toStdString();
-}
-
 const char *const words[] = {"Maglia", "Camicia", "Gonna", "Jeans", "Giacca", "Cappotto", "Sciarpa", "Felpa",
                              "Pantalone", "Abito", "Cintura", "Borsa"};
 const char *const colours[] = {"rosso", "blu", "nero", "bianco", "verde", "grigio", "beige", "giallo"};
 const char *const sizes[] = {"XS", "S", "M", "L", "XL", "XXL"};
 const char *const payments[] = {"CO", "BA", "CC", "AS", "BO"};
 
+// One generated sale, before it is written.
+struct Sale {
+    int item;
+    int day;       // days after 2019-01-01
+    int cents;     // the price above 5.00, in cents
+    int quantity;
+    int payment;
+};
+
+std::string isoOf(int day)
+{
+    static const QDate first(2019, 1, 1);
+    return first.addDays(day).toString(QStringLiteral("yyyy-MM-dd")).toStdString();
+}
+
+// A digest of one sale as stored, summed over the rows: order plays no part.
+quint64 saleDigest(const std::string &code, const std::string &date, double quantity, double price, double saldo,
+                   const std::string &payment)
+{
+    const std::string row = code + '|' + date + '|' + std::to_string(qint64(quantity * 100 + 0.5)) + '|'
+                            + std::to_string(qint64(price * 100 + 0.5)) + '|' + std::to_string(qint64(saldo * 100 + 0.5))
+                            + '|' + payment;
+    quint64 hash = 1469598103934665603ULL;   // FNV-1a
+    for (const unsigned char c : row)
+        hash = (hash ^ c) * 1099511628211ULL;
+    return hash;
+}
+
+int randomDay(std::mt19937 &random)
+{
+    return int(random() % 2900);
+}
+
+std::string isoDay(std::mt19937 &random)
+{
+    return isoOf(randomDay(random));
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
-    const QString path = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(TARVO_BENCH_SHOP);
-    const double scale = argc > 2 ? std::atof(argv[2]) : 1.0;
-    if (!(scale > 0) || scale > 10) {
-        std::fprintf(stderr, "usage: bench-mkshop [file] [scale, 0 < scale <= 10, default 1]\n");
+    std::vector<std::string> args;
+    bool dateOrder = false;
+    for (int a = 1; a < argc; ++a) {
+        const std::string arg = argv[a];
+        if (arg == "--ordine" && a + 1 < argc) {
+            const std::string shape = argv[++a];
+            if (shape != "data" && shape != "casuale") {
+                std::fprintf(stderr, "bench-mkshop: --ordine casuale or --ordine data\n");
+                return 2;
+            }
+            dateOrder = shape == "data";
+        } else {
+            args.push_back(arg);
+        }
+    }
+    const QString path = !args.empty() ? QString::fromStdString(args[0]) : QStringLiteral(TARVO_BENCH_SHOP);
+    const double scale = args.size() > 1 ? std::atof(args[1].c_str()) : 1.0;
+    if (!(scale > 0) || scale > 10 || args.size() > 2) {
+        std::fprintf(stderr, "usage: bench-mkshop [file] [scale, 0 < scale <= 10, default 1] [--ordine casuale|data]\n");
         return 2;
     }
     const Counts n = scaled(scale);
@@ -146,6 +202,7 @@ int main(int argc, char **argv)
     }
 
     std::mt19937 random(20260101);
+    quint64 written = 0;
     check(db, sqlite3_exec(db, "begin", nullptr, nullptr, nullptr), "begin");
     {
         Insert article(db, "insert into Articoli (art_Codice, art_Descrizione, art_Fornitore, art_Prezzo_Carico, "
@@ -171,12 +228,25 @@ int main(int argc, char **argv)
         }
         Insert sale(db, "insert into scarico (sc_Codice_Articolo, sc_Data, sc_Quantita, sc_Prezzo, sc_Sconto, sc_Saldo, "
                         "sc_Pagamento, sc_Usato) values (?,?,?,?,?,?,?,?)");
+        // Drawn in one order whatever the shape, so that both shapes hold
+        // the same rows and every later table the same draws.
+        std::vector<Sale> drawn(static_cast<size_t>(sales));
         for (int s = 0; s < sales; ++s) {
-            const int i = int(random() % items);
-            const double price = 5 + int(random() % 30000) / 100.0;
-            const int quantity = 1 + int(random() % 3);
-            sale.text(1, itemCode(i)).text(2, isoDay(random)).real(3, quantity).real(4, price).real(5, 0)
-                .real(6, price * quantity).text(7, payments[s % 5]).integer(8, i % 10 == 9 ? -1 : 0).run();
+            Sale &one = drawn[size_t(s)];
+            one.item = int(random() % items);
+            one.cents = int(random() % 30000);
+            one.quantity = 1 + int(random() % 3);
+            one.day = randomDay(random);
+            one.payment = s % 5;
+        }
+        if (dateOrder)
+            std::stable_sort(drawn.begin(), drawn.end(), [](const Sale &a, const Sale &b) { return a.day < b.day; });
+        for (const Sale &one : drawn) {
+            const double price = 5 + one.cents / 100.0;
+            const std::string code = itemCode(one.item), date = isoOf(one.day);
+            sale.text(1, code).text(2, date).real(3, one.quantity).real(4, price).real(5, 0)
+                .real(6, price * one.quantity).text(7, payments[one.payment]).integer(8, one.item % 10 == 9 ? -1 : 0).run();
+            written += saleDigest(code, date, one.quantity, price, price * one.quantity, payments[one.payment]);
         }
         Insert person(db, "insert into Anagrafica (anag_Denominazione, anag_Indirizzo, anag_Località, anag_Stato, "
                           "anag_Partita_IVA, anag_Fornitore) values (?,?,?,'Italia',?,?)");
@@ -209,7 +279,36 @@ int main(int argc, char **argv)
     check(db, sqlite3_exec(db, "commit; analyze", nullptr, nullptr, nullptr), "commit");
     check(db, sqlite3_exec(db, "pragma journal_mode=wal", nullptr, nullptr, nullptr), "wal");
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    std::printf("bench-mkshop: %s built in %.1f s (scale %g: %d articles, %d items, %d loads, %d sales)\n",
-                qPrintable(path), seconds, scale, articles, items, loads, sales);
+
+    // The sales read back: the digest of what the file holds, and in the
+    // date-ordered shape the row order checked.
+    quint64 stored = 0;
+    long long rows = 0, outOfOrder = 0;
+    {
+        sqlite3_stmt *s = nullptr;
+        check(db, sqlite3_prepare_v2(db, "select sc_Codice_Articolo, sc_Data, sc_Quantita, sc_Prezzo, sc_Saldo, sc_Pagamento "
+                                         "from scarico order by rowid", -1, &s, nullptr), "read back");
+        std::string previous;
+        while (sqlite3_step(s) == SQLITE_ROW) {
+            const auto text = [s](int c) { return std::string(reinterpret_cast<const char *>(sqlite3_column_text(s, c))); };
+            const std::string date = text(1);
+            stored += saleDigest(text(0), date, sqlite3_column_double(s, 2), sqlite3_column_double(s, 3),
+                                 sqlite3_column_double(s, 4), text(5));
+            outOfOrder += date < previous;
+            previous = date;
+            ++rows;
+        }
+        sqlite3_finalize(s);
+    }
+    std::printf("bench-mkshop: %s built in %.1f s (scale %g: %d articles, %d items, %d loads, %d sales, %s)\n",
+                qPrintable(path), seconds, scale, articles, items, loads, sales,
+                dateOrder ? "sales in date order" : "sales in random date order");
+    std::printf("bench-mkshop: sales digest %016llx over %lld rows; %lld rows follow a later date\n",
+                static_cast<unsigned long long>(stored), rows, outOfOrder);
+    if (stored != written || rows != sales || (dateOrder && outOfOrder != 0)) {
+        std::fprintf(stderr, "bench-mkshop: the sales read back differ from those written (digest %016llx written)\n",
+                     static_cast<unsigned long long>(written));
+        return 1;
+    }
     return 0;
 }

@@ -5,10 +5,14 @@
 //     on a hot article (the same one again) and on cold ones (articles
 //     picked at random over the whole table, each opened as the article
 //     search opens it);
-// beside the raw SQLite query of the same rows with every cell formatted to
-// text (what the page shows, without laying it out). Both sides are warmed
-// alike; figures are medians of each round, the summary min / median of the
-// rounds. Judged: open under 1 s, print under 300 ms.
+// beside raw SQLite reading the same rows with every cell formatted to text:
+// for the open, the statements the card's first screen needs (the first
+// article, the count of the articles, the first article's stock items); for
+// the print, the rows of the article's page (what the page shows, without
+// laying it out). Both sides are warmed alike; figures are medians of each
+// round, the summary min / median of the rounds. Ours includes building
+// the window (skin, toolbars, grids) on each open, which raw has no part
+// of. Judged: open under 100 ms, print under 300 ms.
 //
 //   QT_QPA_PLATFORM=offscreen bench-card <shop.mdb> [prints] [rounds]
 #include "base/Globals.h"
@@ -23,6 +27,8 @@
 #include "ui/WindowRegistry.h"
 
 #include "../common/BenchClock.h"
+#include "../common/BenchJudge.h"
+#include "../common/RawQuery.h"
 
 #include <QApplication>
 #include <QFile>
@@ -68,20 +74,8 @@ private:
     sqlite3_stmt *m_statement = nullptr;
 };
 
-struct Rounds {
-    std::vector<double> ours, raw;
-};
-
-bool judge(const char *what, const Rounds &r, double limitMs)
-{
-    const double m = median(r.ours);
-    const bool pass = m < limitMs;
-    std::printf("%-34s %8.1f / %8.1f ms | raw %7.3f / %7.3f ms | under %4.0f ms: %s\n", what,
-                *std::min_element(r.ours.begin(), r.ours.end()), m,
-                r.raw.empty() ? 0.0 : *std::min_element(r.raw.begin(), r.raw.end()), median(r.raw), limitMs,
-                pass ? "PASS" : "FAIL");
-    return pass;
-}
+using bench::judge;
+using bench::Rounds;
 
 frmPrestazioni &openCard(const QString &query)
 {
@@ -134,6 +128,18 @@ int main(int argc, char **argv)
     db::registerTextFunctions(raw);   // the schema's columns name its collation
     db::Connection::applyReadSettings(raw);   // the engine's page cache
     RawArticle rawArticle(raw);
+    // The card's first screen, plainly: the first article, how many there
+    // are, its stock items.
+    bench::RawQuery rawFirst(raw, "select * from Articoli order by art_Codice limit 1");
+    bench::RawQuery rawCount(raw, "select count(*) from Articoli");
+    bench::RawQuery rawItems(raw, "select * from [Codice Articolo] where ca_Codice_Articolo = ?1");
+    const auto rawOpen = [&] {
+        rawFirst.read();
+        const qlonglong first = rawFirst.firstColumn().value(0).toLongLong();
+        rawCount.read();
+        rawItems.read(first);
+        return rawCount.last();
+    };
     sqlite3_stmt *max = nullptr;
     sqlite3_prepare_v2(raw, "select max(art_Codice) from Articoli", -1, &max, nullptr);
     sqlite3_step(max);
@@ -146,7 +152,8 @@ int main(int argc, char **argv)
 
     std::printf("bench-card: %s, %lld articles, %d prints x %d rounds\n", argv[1], last, prints, rounds);
     std::printf("ours: the card's own handlers through the engine and the report control (preview built);\n"
-                "raw: one prepared SQLite select of the same rows, every cell formatted to text.\n");
+                "raw: the open's first screen (first article, count, its items) and the print's rows as prepared\n"
+                "SQLite selects, every cell formatted to text.\n");
     std::mt19937_64 random(7);
     Rounds open, hot, cold;
     int pages = 0;
@@ -155,14 +162,18 @@ int main(int argc, char **argv)
     openCard(QString()).Toolbar1_ButtonClick(QStringLiteral("Print"));
     closePreview(main);
     rawArticle.read(1);
+    rawOpen();
     for (int round = 0; round < rounds; ++round) {
-        std::vector<double> openMs, hotMs, coldMs, rawHot, rawCold;
+        std::vector<double> openMs, rawOpenMs, hotMs, coldMs, rawHot, rawCold;
         for (int i = 0; i < prints; ++i) {
             closeCard();
             auto start = Clock::now();
             frmPrestazioni &card = openCard(QString());
             openMs.push_back(millis(Clock::now() - start));
-            if (!card.txtToolBar->text().startsWith(QStringLiteral("Articolo: 1 di ")))
+            start = Clock::now();
+            const QString count = rawOpen();
+            rawOpenMs.push_back(millis(Clock::now() - start));
+            if (card.txtToolBar->text() != QStringLiteral("Articolo: 1 di ") + count)
                 std::fprintf(stderr, "bench-card: the card shows \"%s\"\n", qPrintable(card.txtToolBar->text()));
 
             start = Clock::now();
@@ -187,6 +198,7 @@ int main(int argc, char **argv)
             rawCold.push_back(millis(Clock::now() - start));
         }
         open.ours.push_back(median(openMs));
+        open.raw.push_back(median(rawOpenMs));
         hot.ours.push_back(median(hotMs));
         hot.raw.push_back(median(rawHot));
         cold.ours.push_back(median(coldMs));
@@ -198,7 +210,7 @@ int main(int argc, char **argv)
     if (!messages.texts().isEmpty())
         std::fprintf(stderr, "bench-card: messages shown: %s\n", qPrintable(messages.texts().join(QLatin1String(" | "))));
     std::printf("\nmin / median of the rounds' medians\n");
-    bool pass = judge("open the card (all articles)", open, 1000);
+    bool pass = judge("open the card (all articles)", open, 100);
     pass = judge("Print, hot article", hot, 300) && pass;
     pass = judge("Print, cold articles", cold, 300) && pass;
     sqlite3_close(raw);

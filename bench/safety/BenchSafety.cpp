@@ -1,6 +1,28 @@
-// The upgrade of a large shop, its backup against a plain copy of the file,
-// and the integrity checks the program runs, on the same file in one run.
-// The file copy and the backup both end with the copy synced to the disk.
+// The shop's file kept safe, on a copy of a large shop, each figure beside
+// plain work of the same kind in the same run and judged against a limit:
+//   upgrade: the copy set back to an older version of the schema (what the
+//     later steps added taken away, its version number put back), then
+//     upgraded as the program does at start (safety copy of the file before
+//     each step included); from the version before the last (the last
+//     step) and from version 1 (every text index of the tables built again,
+//     as the step to version 2 does). Raw: copying the file once per step
+//     (cp + fsync), the work a step's safety copy stands for. Judged: within
+//     3x of it. After each upgrade the schema must be the original's again
+//     (tables, columns, indexes, triggers), else the set-back was wrong.
+//   backup: the online backup API against copying the file (cp + fsync),
+//     within 3x; the whole backup command (copy + integrity_check of the
+//     copy) against cp + fsync + plain SQLite's integrity_check of the copy,
+//     within 1.5x;
+//   the check at start (quick_check through the program's read-only open)
+//     against plain SQLite's quick_check of the same file, within 1.5x.
+// Every side reads the file once before it is timed (the system's cache
+// warm alike); medians of 3 runs. The file copy and the backup both end
+// with the copy synced to the disk.
+//
+//   bench-safety <shop.mdb> [work folder]   (the shop is only read: the
+//   bench works on a copy of it in the work folder, which needs room for
+//   three copies of the shop; on the large shop it takes about a quarter of
+//   an hour, most of it the integrity checks of the backups)
 #include "../common/BenchClock.h"
 
 #include "safety/ShopSafety.h"
@@ -12,15 +34,20 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStringList>
 #include <QTemporaryDir>
 #include <cstdio>
 #include <fcntl.h>
+#include <string>
+#include <sqlite3.h>
 #include <unistd.h>
 
 using bench::Clock;
 using bench::millis;
 
 namespace {
+
+const QDate kToday(2026, 12, 8);
 
 // cp and fsync: what "as fast as copying the file" means.
 double copyFileMs(const QString &from, const QString &to)
@@ -35,6 +62,100 @@ double copyFileMs(const QString &from, const QString &to)
     return millis(Clock::now() - start);
 }
 
+void exec(sqlite3 *handle, const QString &sql)
+{
+    char *message = nullptr;
+    if (sqlite3_exec(handle, sql.toUtf8().constData(), nullptr, nullptr, &message) != SQLITE_OK)
+        qFatal("bench-safety: %s: %s", qPrintable(sql), message ? message : "");
+}
+
+QStringList rows(sqlite3 *handle, const QString &sql)
+{
+    QStringList out;
+    sqlite3_stmt *statement = nullptr;
+    if (sqlite3_prepare_v2(handle, sql.toUtf8().constData(), -1, &statement, nullptr) != SQLITE_OK)
+        qFatal("bench-safety: %s: %s", qPrintable(sql), sqlite3_errmsg(handle));
+    while (sqlite3_step(statement) == SQLITE_ROW) {
+        QStringList cells;
+        for (int c = 0; c < sqlite3_column_count(statement); ++c)
+            cells << QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(statement, c)));
+        out << cells.join(QLatin1Char('|'));
+    }
+    sqlite3_finalize(statement);
+    return out;
+}
+
+// A plain SQLite connection to the file, as any SQLite tool opens it.
+class Plain {
+public:
+    explicit Plain(const QString &path, bool write = false)
+    {
+        if (sqlite3_open_v2(QFile::encodeName(path).constData(), &handle,
+                            write ? SQLITE_OPEN_READWRITE : SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK)
+            qFatal("bench-safety: cannot open %s", qPrintable(path));
+    }
+    ~Plain() { sqlite3_close(handle); }
+    sqlite3 *handle = nullptr;
+};
+
+// What the schema holds, as the upgrade must leave it: every object by type
+// and name, every table's columns with their types and defaults.
+QStringList schemaOf(const QString &path)
+{
+    Plain file(path);
+    QStringList out = rows(file.handle, QStringLiteral("select type, name, tbl_name from sqlite_schema order by 1, 2"));
+    for (const QString &table : rows(file.handle, QStringLiteral("select name from sqlite_schema where type = 'table' "
+                                                                 "and name not like 'sqlite_%' order by name"))) {
+        QStringList columns = rows(file.handle, QStringLiteral("select name, type, dflt_value, pk from pragma_table_info('%1')")
+                                                    .arg(QString(table).replace(QLatin1Char('\''), QStringLiteral("''"))));
+        columns.sort();
+        out << table + QStringLiteral(": ") + columns.join(QStringLiteral(", "));
+    }
+    out << rows(file.handle, QStringLiteral("pragma user_version"));
+    return out;
+}
+
+// Sets a copy of a shop at the latest version back to `version`: what the
+// later steps add is taken away, as a file of that version lacks it.
+void setBack(const QString &path, int version)
+{
+    Plain file(path, true);
+    exec(file.handle, QStringLiteral("begin"));
+    if (version < 3) {
+        // Electronic invoicing: the shop's identity, the customers' and the
+        // VAT codes' new columns, the text indexes of the invoices since 2.
+        exec(file.handle, QStringLiteral("drop index if exists Fattura_OrdineNumero; "
+                                         "drop index if exists DettaglioFattura_NumeroEsatto; drop table Azienda; "
+                                         "alter table Anagrafica drop column anag_Codice_Destinatario; "
+                                         "alter table Anagrafica drop column anag_PEC; "
+                                         "alter table Anagrafica drop column anag_Provincia; "
+                                         "alter table IVA drop column IVA_Natura"));
+    }
+    if (version < 2) {
+        // The step to version 2 builds every text index of the tables again.
+        for (const char *index : {"Articoli_Descrizione", "Articoli_Fornitore", "CodiceArticolo_Codice",
+                                     "carico_CodiceArticolo", "scarico_CodiceArticolo", "Anagrafica_Denominazione",
+                                     "Anagrafica_OrdineDenominazione", "Fattura_Numero", "DettaglioFattura_Numero",
+                                     "Pagamenti_Codice", "Fornitore_Descrizione"})
+            exec(file.handle, QStringLiteral("drop index if exists \"%1\"").arg(QLatin1String(index)));
+    }
+    exec(file.handle, QStringLiteral("pragma user_version = %1").arg(version));
+    exec(file.handle, QStringLiteral("commit"));
+}
+
+struct Figure {
+    std::string what;
+    double ours, raw, limitRatio;
+    bool judged() const { return ours <= limitRatio * raw; }
+};
+
+bool print(const Figure &f)
+{
+    std::printf("%-46s %9.0f ms | raw %9.0f ms | x%5.2f | within %.1fx: %s\n", f.what.c_str(), f.ours, f.raw,
+                f.raw > 0 ? f.ours / f.raw : 0.0, f.limitRatio, f.judged() ? "PASS" : "FAIL");
+    return f.judged();
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -42,57 +163,129 @@ int main(int argc, char **argv)
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
     if (args.size() < 2) {
-        std::fprintf(stderr, "uso: bench-safety <copia di shop.mdb> [cartella]\n");
+        std::fprintf(stderr, "uso: bench-safety <shop.mdb> [cartella di lavoro]\n");
         return 2;
     }
-    const QString shop = args.at(1);
     QTemporaryDir scratch(args.size() > 2 ? args.at(2) + QStringLiteral("/bench-safety-XXXXXX") : QString());
     if (!scratch.isValid()) {
         std::fprintf(stderr, "bench-safety: cartella di lavoro non creata: %s\n", qPrintable(scratch.errorString()));
         return 1;
     }
     const QString folder = scratch.path();
-    std::printf("shop %s: %.0f MB\n", qPrintable(shop), QFileInfo(shop).size() / 1048576.0);
-
-    int version = 0;
+    const QString shop = folder + QStringLiteral("/tarvo.mdb");
     {
-        const auto database = db::Database::open(shop);
-        version = db::SchemaVersions::versionOf(database->handle());
+        // The original through SQLite's backup, so that a file in WAL mode
+        // comes whole.
+        Plain original(args.at(1));
+        db::copyDatabase(original.handle, shop);
     }
-    auto start = Clock::now();
-    safety::upgradeShop(shop, QDate(2026, 12, 8));
-    const double upgradeMs = millis(Clock::now() - start);
-    std::printf("upgrade v%d -> v%d, safety copies included: %.0f ms\n", version, db::SchemaVersions::latest(),
-                upgradeMs);
-    for (int v = version; v < db::SchemaVersions::latest(); ++v)
-        QFile::remove(safety::safetyCopyPath(shop, QDate(2026, 12, 8), v));
+    QFile::setPermissions(shop, QFile::ReadOwner | QFile::WriteOwner);
+    std::printf("shop %s: %.0f MB, schema version %d; working on a copy in %s\n", qPrintable(args.at(1)),
+                QFileInfo(shop).size() / 1048576.0, db::SchemaVersions::versionOf(Plain(shop).handle), qPrintable(folder));
+    const QStringList schema = schemaOf(shop);
+    std::vector<Figure> figures;
+    bool sameSchema = true;
 
-    // Warm both sides alike: the file is read once before either is timed.
-    copyFileMs(shop, folder + QStringLiteral("/warm.mdb"));
-    QFile::remove(folder + QStringLiteral("/warm.mdb"));
-    std::vector<double> copies, backups, onlineCopies;
-    for (int round = 0; round < 3; ++round) {
-        copies.push_back(copyFileMs(shop, folder + QStringLiteral("/copia.mdb")));
+    // The upgrades, each from a fresh set-back copy.
+    const int latest = db::SchemaVersions::latest();
+    for (const int from : {latest - 1, 1}) {
+        const QString old = folder + QStringLiteral("/vecchio.mdb");
+        QFile::remove(old);
+        QFile::copy(shop, old);
+        setBack(old, from);
+        const int steps = latest - from;
+        // Both sides read the file once first.
+        copyFileMs(old, folder + QStringLiteral("/caldo.mdb"));
+        std::vector<double> copies;
+        for (int i = 0; i < 3 * steps; ++i)
+            copies.push_back(copyFileMs(old, folder + QStringLiteral("/copia.mdb")));
         QFile::remove(folder + QStringLiteral("/copia.mdb"));
-        start = Clock::now();
+        QFile::remove(folder + QStringLiteral("/caldo.mdb"));
+        const auto start = Clock::now();
+        safety::upgradeShop(old, kToday);
+        const double upgradeMs = millis(Clock::now() - start);
+        for (int v = from; v < latest; ++v)
+            QFile::remove(safety::safetyCopyPath(old, kToday, v));
+        const QStringList after = schemaOf(old);
+        if (after != schema) {
+            sameSchema = false;
+            for (const QString &line : after)
+                if (!schema.contains(line))
+                    std::fprintf(stderr, "bench-safety: after the upgrade from v%d: %s\n", from, qPrintable(line));
+            for (const QString &line : schema)
+                if (!after.contains(line))
+                    std::fprintf(stderr, "bench-safety: missing after the upgrade from v%d: %s\n", from, qPrintable(line));
+        }
+        const QString what = QStringLiteral("upgrade v%1 -> v%2 (raw: %3 file cop%4)")
+                                 .arg(from).arg(latest).arg(steps).arg(steps == 1 ? "y" : "ies");
+        figures.push_back({what.toStdString(), upgradeMs, bench::median(copies) * steps, 3});
+        QFile::remove(old);
+        db::Database::closeAll();
+    }
+
+    // The backups: both sides read the file once first.
+    copyFileMs(shop, folder + QStringLiteral("/caldo.mdb"));
+    QFile::remove(folder + QStringLiteral("/caldo.mdb"));
+    std::vector<double> copies, backups, rawBackups, onlineCopies;
+    for (int round = 0; round < 3; ++round) {
+        const QString copy = folder + QStringLiteral("/copia.mdb");
+        copies.push_back(copyFileMs(shop, copy));
+        {
+            const auto start = Clock::now();
+            copyFileMs(shop, copy);
+            Plain file(copy);
+            const QStringList verdict = rows(file.handle, QStringLiteral("pragma integrity_check(10)"));
+            rawBackups.push_back(millis(Clock::now() - start));
+            if (verdict != QStringList{QStringLiteral("ok")})
+                std::fprintf(stderr, "bench-safety: integrity_check of the copy: %s\n", qPrintable(verdict.join(QLatin1Char(' '))));
+        }
+        QFile::remove(copy);
+        auto start = Clock::now();
         db::copyDatabase(db::Database::open(shop)->handle(), folder + QStringLiteral("/online.mdb"));
         onlineCopies.push_back(millis(Clock::now() - start));
         QFile::remove(folder + QStringLiteral("/online.mdb"));
         start = Clock::now();
-        const QString made = safety::backUp(shop, folder, QDateTime(QDate(2026, 12, 8), QTime(9, 0, round)));
+        const QString made = safety::backUp(shop, folder + QStringLiteral("/backup"),
+                                            QDateTime(kToday, QTime(9, 0, round)));
         backups.push_back(millis(Clock::now() - start));
         QFile::remove(made);
     }
-    const double copy = bench::median(copies);
-    const double backup = bench::median(backups);
-    const double online = bench::median(onlineCopies);
-    start = Clock::now();
-    const QString quick = db::integrityOf(db::Database::open(shop)->handle(), true);
-    const double quickMs = millis(Clock::now() - start);
-    std::printf("file copy + fsync            %8.0f ms\n", copy);
-    std::printf("online backup API + fsync    %8.0f ms  x%.1f of the file copy, within 3x: %s\n", online,
-                online / copy, online <= 3 * copy ? "PASS" : "FAIL");
-    std::printf("whole backup command (copy + integrity_check of the copy) %8.0f ms\n", backup);
-    std::printf("quick_check at start         %8.0f ms (%s)\n", quickMs, qPrintable(quick));
-    return online <= 3 * copy && quick == QLatin1String("ok") ? 0 : 1;
+    db::Database::closeAll();
+    figures.push_back({"online backup API + fsync (raw: cp + fsync)", bench::median(onlineCopies), bench::median(copies), 3});
+    figures.push_back({"backup command: copy + integrity_check", bench::median(backups), bench::median(rawBackups), 1.5});
+
+    // The check at start: the program's read-only open and quick_check
+    // against plain SQLite's, each run once before it is timed.
+    std::vector<double> checks, rawChecks;
+    QString quick;
+    for (int round = 0; round < 4; ++round) {
+        auto start = Clock::now();
+        quick = safety::quickCheck(shop);
+        const double ours = millis(Clock::now() - start);
+        start = Clock::now();
+        QStringList plain;
+        {
+            Plain file(shop);
+            plain = rows(file.handle, QStringLiteral("pragma quick_check(10)"));
+        }
+        const double raw = millis(Clock::now() - start);
+        if (round > 0) {
+            checks.push_back(ours);
+            rawChecks.push_back(raw);
+        }
+        if (plain != QStringList{QStringLiteral("ok")})
+            std::fprintf(stderr, "bench-safety: plain quick_check: %s\n", qPrintable(plain.join(QLatin1Char(' '))));
+    }
+    figures.push_back({"quick_check at start", bench::median(checks), bench::median(rawChecks), 1.5});
+
+    std::printf("\nmedians of 3 runs (the upgrades: one run each)\n");
+    bool pass = true;
+    for (const Figure &f : figures)
+        pass = print(f) && pass;
+    std::printf("%-46s %s: %s\n", "schema after each upgrade", sameSchema ? "as the original's" : "DIFFERENT",
+                sameSchema ? "PASS" : "FAIL");
+    std::printf("%-46s %s: %s\n", "the check's verdict", qPrintable(quick), quick == QLatin1String("ok") ? "PASS" : "FAIL");
+    pass = pass && sameSchema && quick == QLatin1String("ok");
+    std::printf("%s\n", pass ? "PASS" : "FAIL");
+    return pass ? 0 : 1;
 }
