@@ -118,6 +118,9 @@ void copyDatabase(sqlite3 *source, const QString &target, const std::function<bo
     };
     if (rc != SQLITE_OK)
         throw abandon(errors::fromSqlite(copy, rc, target));
+    // The half file is nobody's until it is whole and synced below: it needs
+    // neither a journal nor a sync of its own while it is written.
+    sqlite3_exec(copy, "pragma journal_mode=off; pragma synchronous=off", nullptr, nullptr, nullptr);
     sqlite3_backup *backup = sqlite3_backup_init(copy, "main", source, "main");
     if (!backup)
         throw abandon(errors::fromSqlite(copy, sqlite3_errcode(copy), target));
