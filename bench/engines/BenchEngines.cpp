@@ -48,7 +48,6 @@
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
-#include <QSettings>
 #include <QSignalBlocker>
 #include <QTemporaryDir>
 #include <QTreeWidget>
@@ -123,33 +122,6 @@ QStringList sampleBarcodes(const QString &file, int count)
     return codes;
 }
 
-// The server copy: CREATE DATABASE <name>_bench TEMPLATE <name>, and a
-// tarvo.ini naming it in `folder`.
-QString makeServerCopy(const QString &iniFolder, const QString &folder, QString *copyName)
-{
-    QSettings ini(QDir(iniFolder).filePath(QStringLiteral("tarvo.ini")), QSettings::IniFormat);
-    const QString original = ini.value(QStringLiteral("database/dbname")).toString();
-    *copyName = original + QStringLiteral("_bench");
-    bench::ServerProbe admin(iniFolder, QStringLiteral("postgres"));
-    if (!admin.ok())
-        return QStringLiteral("cannot connect: ") + admin.error();
-    admin.exec(QStringLiteral("DROP DATABASE IF EXISTS \"%1\"").arg(*copyName));
-    const auto start = Clock::now();
-    if (!admin.exec(QStringLiteral("CREATE DATABASE \"%1\" TEMPLATE \"%2\" STRATEGY FILE_COPY").arg(*copyName, original)))
-        return QStringLiteral("cannot copy %1: %2").arg(original, admin.error());
-    std::printf("server copy %s of %s made in %.1f s\n", qPrintable(*copyName), qPrintable(original),
-                millis(Clock::now() - start) / 1000);
-    QSettings copy(QDir(folder).filePath(QStringLiteral("tarvo.ini")), QSettings::IniFormat);
-    for (const QString &key : ini.allKeys())
-        copy.setValue(key, ini.value(key));
-    copy.setValue(QStringLiteral("database/dbname"), *copyName);
-    copy.sync();
-    // The report's data source asks for the file even on a server shop.
-    QFile placeholder(QDir(folder).filePath(QStringLiteral("tarvo.mdb")));
-    placeholder.open(QIODevice::WriteOnly);
-    return QString();
-}
-
 } // namespace
 
 int main(int argc, char *argv[])
@@ -169,7 +141,7 @@ int main(int argc, char *argv[])
     }
     QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner);
     QString copyName;
-    const QString copyError = makeServerCopy(QString::fromLocal8Bit(argv[2]), serverFolder.path(), &copyName);
+    const QString copyError = bench::makeServerCopy(QString::fromLocal8Bit(argv[2]), serverFolder.path(), &copyName);
     if (!copyError.isEmpty()) {
         std::fprintf(stderr, "bench-engines: %s\n", qPrintable(copyError));
         return 1;
@@ -361,8 +333,7 @@ int main(int argc, char *argv[])
     std::printf("\nchecks: %s\n", mismatches ? "the sides DIFFER (see above)" : "both sides gave the same windows, lists and pages");
     g_strDbPath = file;
     db::Database::closeAll();
-    bench::ServerProbe admin(QString::fromLocal8Bit(argv[2]), QStringLiteral("postgres"));
-    admin.exec(QStringLiteral("DROP DATABASE IF EXISTS \"%1\" WITH (FORCE)").arg(copyName));
+    bench::dropServerCopy(QString::fromLocal8Bit(argv[2]), copyName);
     std::printf("%s\n", failures == 0 && mismatches == 0 ? "PASS" : "FAIL");
     return failures == 0 && mismatches == 0 ? 0 : 1;
 }
