@@ -173,6 +173,17 @@ int main(int argc, char *argv[])
     if (argc == 5 && qstrcmp(argv[1], "--print") == 0)
         return printChild(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]),
                           QString::fromLocal8Bit(argv[4]));
+    if (argc == 5 && qstrcmp(argv[1], "--scan") == 0) {
+        // The scan alone, over and over on one key, for a profiler.
+        ShopDatabase::setLocation(QDir(QString::fromLocal8Bit(argv[2])).filePath(QStringLiteral("tarvo.mdb")));
+        const auto start = Clock::now();
+        for (int i = 0; i < std::atoi(argv[4]); ++i) {
+            StockItemInfo info = StockItemLookup::item(QString::fromLocal8Bit(argv[3]));
+            StockItemLookup::article(info);
+        }
+        std::printf("%.3f ms per scan\n", millis(Clock::now() - start) / std::max(1, std::atoi(argv[4])));
+        return 0;
+    }
     if (argc < 3) {
         std::fprintf(stderr, "usage: bench-server <shop.mdb> <folder with tarvo.ini> [samples]\n");
         return 2;
