@@ -45,7 +45,8 @@ RawServer::RawServer(const QString &iniFolder, const QString &dbname)
     values.push_back(nullptr);
     m_connection = PQconnectdbParams(keywords.data(), values.data(), 0);
     m_ok = PQstatus(m_connection) == CONNECTION_OK
-           && exec("SET DateStyle = ISO, YMD; SET extra_float_digits = 1; SET search_path = public, pg_catalog");
+           && exec("SET DateStyle = ISO, YMD; SET extra_float_digits = 1; SET search_path = public, pg_catalog; "
+                   "SET max_parallel_workers_per_gather = 0");
 }
 
 RawServer::~RawServer()
@@ -66,7 +67,8 @@ bool RawServer::prepare(const char *name, const char *sql)
     return done;
 }
 
-int RawServer::run(const char *name, const std::vector<QByteArray> &values, std::vector<QByteArray> *first)
+int RawServer::run(const char *name, const std::vector<QByteArray> &values, std::vector<QByteArray> *first,
+                   std::vector<QByteArray> *column)
 {
     const std::vector<const char *> v = pointers(values);
     PGresult *result = PQexecPrepared(m_connection, name, int(v.size()), v.data(), nullptr, nullptr, 0);
@@ -74,8 +76,11 @@ int RawServer::run(const char *name, const std::vector<QByteArray> &values, std:
     int rows = -1;
     if (status == PGRES_TUPLES_OK || status == PGRES_COMMAND_OK) {
         rows = PQntuples(result);
-        for (int r = 0; r < rows; ++r)
+        for (int r = 0; r < rows; ++r) {
             readCells(result, r);
+            if (column)
+                column->push_back(QByteArray(PQgetvalue(result, r, 0)));
+        }
         if (first && rows > 0)
             for (int c = 0; c < PQnfields(result); ++c)
                 first->push_back(PQgetisnull(result, 0, c) ? QByteArray() : QByteArray(PQgetvalue(result, 0, c)));

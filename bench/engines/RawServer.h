@@ -2,8 +2,9 @@
 
 // The raw libpq baseline of the server benches: one connection of its own,
 // set up as the program's (ISO dates, the shop's functions first on the
-// search path), statements written by hand and prepared once, every cell of
-// every row read, as a careful program on libpq alone would do it.
+// search path, no parallel workers), statements written by hand and
+// prepared once, every cell of every row read, as a careful program on
+// libpq alone would do it.
 #include <QByteArray>
 #include <QString>
 #include <vector>
@@ -27,8 +28,10 @@ public:
     // Prepares `sql` under `name`; false on failure.
     bool prepare(const char *name, const char *sql);
     // Runs a prepared statement and reads every cell: the rows, -1 on
-    // failure. `first`: the cells of the first row, when wanted.
-    int run(const char *name, const std::vector<QByteArray> &values, std::vector<QByteArray> *first = nullptr);
+    // failure. `first`: the cells of the first row, `column`: the first
+    // cell of every row, when wanted.
+    int run(const char *name, const std::vector<QByteArray> &values, std::vector<QByteArray> *first = nullptr,
+            std::vector<QByteArray> *column = nullptr);
     // A statement without a result wanted (BEGIN, COMMIT); false on failure.
     bool exec(const char *sql);
     // Reads a prepared statement's rows one at a time (single-row mode),
