@@ -4,10 +4,12 @@
 //            article (StockItemLookup, as the unload window does on a scan);
 //            raw: the two selects, prepared once;
 //   sale     StockMovement::recordSale, committed; raw: BEGIN, the stock
-//            UPDATE, the INSERT ... RETURNING, COMMIT. Both sides flush the
-//            server's WAL once at the commit: the raw side's COMMIT is timed
-//            apart, and the sale is judged with that shared flush taken off
-//            both sides;
+//            UPDATE, the INSERT ... RETURNING, COMMIT. Both sides wait once
+//            for the server's WAL flush at the commit: the raw side's COMMIT
+//            is timed apart, and the sale is measured once more with the
+//            copy's commits not waiting for the flush (synchronous_commit
+//            off, on new connections of both sides), where the work alone
+//            is judged;
 //   report   the day's sales laid out in pages (listascarichi.rpt through
 //            ReportEngine on a DbReportSource); raw: the same join for the
 //            day, every cell read;
@@ -43,7 +45,9 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
+#include <memory>
 #include <random>
 #include <sys/resource.h>
 
@@ -207,21 +211,31 @@ int main(int argc, char *argv[])
     const QString shop = serverFolder.filePath(QStringLiteral("tarvo.mdb"));
     ShopDatabase::setLocation(shop);
     bench::ServerProbe probe(serverFolder.path(), copyName);
-    bench::RawServer raw(serverFolder.path(), copyName);
-    if (!probe.ok() || !raw.ok() || !raw.prepare("item", itemSql) || !raw.prepare("article", articleSql)
-        || !raw.prepare("stock", stockSql) || !raw.prepare("sale", saleSql) || !raw.prepare("sales", salesSql)) {
-        std::fprintf(stderr, "bench-server: %s %s\n", qPrintable(probe.error()), qPrintable(raw.error()));
+    const auto connectRaw = [&] {
+        auto side = std::make_unique<bench::RawServer>(serverFolder.path(), copyName);
+        if (!side->ok() || !side->prepare("item", itemSql) || !side->prepare("article", articleSql)
+            || !side->prepare("stock", stockSql) || !side->prepare("sale", saleSql)
+            || !side->prepare("sales", salesSql)) {
+            std::fprintf(stderr, "bench-server: raw libpq: %s\n", qPrintable(side->error()));
+            std::exit(1);
+        }
+        return side;
+    };
+    std::unique_ptr<bench::RawServer> rawSide = connectRaw();
+    bench::RawServer &keys = *rawSide;
+    if (!probe.ok()) {
+        std::fprintf(stderr, "bench-server: %s\n", qPrintable(probe.error()));
         return 1;
     }
 
     // Keys: bar codes spread over the items, never used twice; days of sales.
     std::mt19937_64 random(7);
     QStringList barcodes;
-    raw.prepare("byrow", "SELECT \"ca_Codice\" FROM \"Codice Articolo\" WHERE rowid >= $1 ORDER BY rowid LIMIT 1");
+    keys.prepare("byrow", "SELECT \"ca_Codice\" FROM \"Codice Articolo\" WHERE rowid >= $1 ORDER BY rowid LIMIT 1");
     // Cold keys twice over: each side's own, never just read by the other.
-    while (barcodes.size() < 4 * (samples + 1)) {
+    while (barcodes.size() < 6 * (samples + 1)) {
         std::vector<QByteArray> first;
-        raw.run("byrow", {QByteArray::number(std::uniform_int_distribution<int>(1, 1000000)(random))}, &first);
+        keys.run("byrow", {QByteArray::number(std::uniform_int_distribution<int>(1, 1000000)(random))}, &first);
         if (!first.empty() && !barcodes.contains(QString::fromUtf8(first[0])))
             barcodes << QString::fromUtf8(first[0]);
     }
@@ -237,6 +251,7 @@ int main(int argc, char *argv[])
         std::function<QString(const QString &)> ours, raw;
         QString hot;
         QStringList cold, rawCold;
+        bool withoutFlush = false;   // the copy's commits skip the WAL flush, on both sides
     };
     Sampled saleCommit;
     const auto ourScan = [](const QString &code) {
@@ -246,9 +261,9 @@ int main(int argc, char *argv[])
     };
     const auto rawScan = [&](const QString &code) {
         std::vector<QByteArray> item, article;
-        if (raw.run("item", {code.toUtf8()}, &item) < 1)
+        if (rawSide->run("item", {code.toUtf8()}, &item) < 1)
             return QStringLiteral("|");
-        raw.run("article", {item[1]}, &article);
+        rawSide->run("article", {item[1]}, &article);
         return QString::fromUtf8(item[1]) + QLatin1Char('|') + (article.size() > 1 ? QString::fromUtf8(article[1]) : QString());
     };
     const auto ourSale = [](const QString &code) {
@@ -262,10 +277,10 @@ int main(int argc, char *argv[])
                                                                             : QStringLiteral("not found");
     };
     const auto rawSale = [&](const QString &code) {
-        bool done = raw.exec("BEGIN") && raw.run("stock", {code.toUtf8(), "1"}) >= 0
-                    && raw.run("sale", {"2026-12-08", code.toUtf8(), "1", "20", "0", "20", "CO", "0"}) == 1;
+        bool done = rawSide->exec("BEGIN") && rawSide->run("stock", {code.toUtf8(), "1"}) >= 0
+                    && rawSide->run("sale", {"2026-12-08", code.toUtf8(), "1", "20", "0", "20", "CO", "0"}) == 1;
         const auto commit = Clock::now();
-        done = raw.exec("COMMIT") && done;
+        done = rawSide->exec("COMMIT") && done;
         saleCommit.rawCommit.push_back(millis(Clock::now() - commit));
         return done ? QStringLiteral("done") : QStringLiteral("failed");
     };
@@ -275,7 +290,7 @@ int main(int argc, char *argv[])
     };
     const auto rawDay = [&](const QString &day) {
         const QDate date = QDate::fromString(day, Qt::ISODate);
-        return QString::number(raw.run("sales", period(date, date)));
+        return QString::number(rawSide->run("sales", period(date, date)));
     };
     const std::vector<Action> actions = {
         {"scan", ourScan, rawScan, barcodes.first(), barcodes.mid(1, samples), barcodes.mid(2 * (samples + 1), samples)},
@@ -283,6 +298,9 @@ int main(int argc, char *argv[])
          barcodes.mid(3 * (samples + 1), samples)},
         {"report: the day's sales", ourDay, rawDay, QStringLiteral("2025-03-14"), days.mid(1, samples),
          days.mid(samples + 1, samples)},
+        // Last: it changes the copy's settings.
+        {"sale without the WAL flush", ourSale, rawSale, barcodes.at(4 * (samples + 1)),
+         barcodes.mid(4 * (samples + 1) + 1, samples), barcodes.mid(5 * (samples + 1), samples), true},
     };
 
     std::printf("bench-server: the server copy %s of the large shop, %d samples per figure in %d rounds\n",
@@ -291,6 +309,14 @@ int main(int argc, char *argv[])
                 "prepared once; stmts = statements the server ran per action (pg_stat_statements, median).\n\n");
     int failures = 0, mismatches = 0;
     for (const Action &a : actions) {
+        if (a.withoutFlush) {
+            // The work of a sale without the flush both sides wait for at
+            // their commit: new connections on both sides, the copy's
+            // commits no longer waiting for the disk.
+            probe.exec(QStringLiteral("ALTER DATABASE \"%1\" SET synchronous_commit = off").arg(copyName));
+            db::Database::closeAll();
+            rawSide = connectRaw();
+        }
         for (int i = 0; i < 3; ++i) {
             a.ours(a.hot);
             a.raw(a.hot);
@@ -329,21 +355,17 @@ int main(int argc, char *argv[])
                 s.wall.add(ours, rawWall);
             }
             const QByteArray what = QByteArray(a.what) + (cold ? " cold" : " hot");
-            const bool sale = QByteArray(a.what) == "sale";
+            const bool sale = QByteArray(a.what).startsWith("sale");
             const bool report = QByteArray(a.what).startsWith("report");
             std::printf("%s: statements per action, ours %.0f, raw %.0f\n", what.constData(), median(oursStatements),
                         median(rawStatements));
             if (report) {
                 failures += bench::judge(what.constData(), s.wall, cold ? 0 : 50) ? 0 : 1;
             } else if (sale) {
-                // The commit's WAL flush, the same on both sides, off both.
-                const double flush = median(saleCommit.rawCommit);
-                bench::Rounds work;
-                for (size_t i = 0; i < s.wall.ours.size(); ++i)
-                    work.add({std::max(0.0, s.wall.ours[i] - flush)}, {std::max(0.0, s.wall.raw[i] - flush)});
-                bench::judge(what.constData(), s.wall, 0);
-                std::printf("%-42s %8.3f ms (raw COMMIT, median; both sides flush once)\n", "  of which the commit", flush);
-                failures += judgeRatio(QByteArray("  " + what + " less the commit").constData(), work, 2) ? 0 : 1;
+                failures += judgeRatio(what.constData(), s.wall, 2) ? 0 : 1;
+                // Each side waits once for the server's WAL flush at its
+                // commit: the raw side's COMMIT shows what that costs.
+                std::printf("%-42s %8.3f ms (raw COMMIT, median)\n", "  of which the commit", median(saleCommit.rawCommit));
             } else {
                 failures += judgeRatio(what.constData(), s.wall, 2) ? 0 : 1;
             }
