@@ -27,6 +27,7 @@
 // also holds the round trips, the client and the window).
 //
 //   QT_QPA_PLATFORM=offscreen bench-engines <shop.mdb> <folder with tarvo.ini> [samples]
+#include "RawServer.h"
 #include "ServerProbe.h"
 
 #include "base/Globals.h"
@@ -48,7 +49,6 @@
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
-#include <QSettings>
 #include <QSignalBlocker>
 #include <QTemporaryDir>
 #include <QTreeWidget>
@@ -85,6 +85,8 @@ struct Measure {
     QStringList coldKeys;   // one per sample, never used before
     QStringList warmKeys = {};   // empty: the hot key
     const char *keyLabel = "cold";   // of coldKeys when there is no hot key
+    Action raw = {};        // the same work on raw libpq (bench-server judges it)
+    QStringList rawColdKeys = {};   // the raw side's own cold keys; empty: coldKeys
 };
 
 double minOf(const std::vector<double> &v)
@@ -123,33 +125,6 @@ QStringList sampleBarcodes(const QString &file, int count)
     return codes;
 }
 
-// The server copy: CREATE DATABASE <name>_bench TEMPLATE <name>, and a
-// tarvo.ini naming it in `folder`.
-QString makeServerCopy(const QString &iniFolder, const QString &folder, QString *copyName)
-{
-    QSettings ini(QDir(iniFolder).filePath(QStringLiteral("tarvo.ini")), QSettings::IniFormat);
-    const QString original = ini.value(QStringLiteral("database/dbname")).toString();
-    *copyName = original + QStringLiteral("_bench");
-    bench::ServerProbe admin(iniFolder, QStringLiteral("postgres"));
-    if (!admin.ok())
-        return QStringLiteral("cannot connect: ") + admin.error();
-    admin.exec(QStringLiteral("DROP DATABASE IF EXISTS \"%1\"").arg(*copyName));
-    const auto start = Clock::now();
-    if (!admin.exec(QStringLiteral("CREATE DATABASE \"%1\" TEMPLATE \"%2\" STRATEGY FILE_COPY").arg(*copyName, original)))
-        return QStringLiteral("cannot copy %1: %2").arg(original, admin.error());
-    std::printf("server copy %s of %s made in %.1f s\n", qPrintable(*copyName), qPrintable(original),
-                millis(Clock::now() - start) / 1000);
-    QSettings copy(QDir(folder).filePath(QStringLiteral("tarvo.ini")), QSettings::IniFormat);
-    for (const QString &key : ini.allKeys())
-        copy.setValue(key, ini.value(key));
-    copy.setValue(QStringLiteral("database/dbname"), *copyName);
-    copy.sync();
-    // The report's data source asks for the file even on a server shop.
-    QFile placeholder(QDir(folder).filePath(QStringLiteral("tarvo.mdb")));
-    placeholder.open(QIODevice::WriteOnly);
-    return QString();
-}
-
 } // namespace
 
 int main(int argc, char *argv[])
@@ -169,7 +144,7 @@ int main(int argc, char *argv[])
     }
     QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner);
     QString copyName;
-    const QString copyError = makeServerCopy(QString::fromLocal8Bit(argv[2]), serverFolder.path(), &copyName);
+    const QString copyError = bench::makeServerCopy(QString::fromLocal8Bit(argv[2]), serverFolder.path(), &copyName);
     if (!copyError.isEmpty()) {
         std::fprintf(stderr, "bench-engines: %s\n", qPrintable(copyError));
         return 1;
@@ -180,6 +155,68 @@ int main(int argc, char *argv[])
         return 1;
     }
     Side sides[2] = {{"SQLite", file}, {"server", serverFolder.filePath(QStringLiteral("tarvo.mdb")), &probe}};
+    // The raw libpq baseline: the same work, statements written by hand and
+    // prepared once.
+    bench::RawServer raw(serverFolder.path(), copyName);
+    const bool rawReady =
+        raw.ok()
+        && raw.prepare("item", "SELECT \"ca_Codice\", \"ca_Codice_Articolo\", \"ca_Taglia\", \"ca_Colore\", "
+                               "\"ca_Quantita\" FROM \"Codice Articolo\" WHERE tarvo_key(\"ca_Codice\") = tarvo_key($1)")
+        && raw.prepare("article", "SELECT * FROM \"Articoli\" WHERE \"art_Codice\" = $1")
+        && raw.prepare("stock", "UPDATE \"Codice Articolo\" SET \"ca_Quantita\" = coalesce(\"ca_Quantita\", 0) - $2 "
+                                "WHERE tarvo_key(\"ca_Codice\") = tarvo_key($1)")
+        && raw.prepare("sale", "INSERT INTO scarico (\"sc_Data\", \"sc_Codice_Articolo\", \"sc_Quantita\", \"sc_Prezzo\", "
+                               "\"sc_Sconto\", \"sc_Saldo\", \"sc_Pagamento\", \"sc_Usato\") "
+                               "VALUES ($1, $2, $3, $4, $5, $6, $7, $8) RETURNING \"sc_Codice\"")
+        && raw.prepare("search", "SELECT \"art_Codice\", \"art_Descrizione\", \"art_Fornitore\" FROM \"Articoli\" "
+                                 "WHERE tarvo_key(\"art_Descrizione\") OPERATOR(pg_catalog.~~) $1 "
+                                 "ORDER BY \"art_Codice\" LIMIT 100")
+        && raw.prepare("stocks", "SELECT \"ca_Codice_Articolo\", sum(\"ca_Quantita\") FROM \"Codice Articolo\" "
+                                 "WHERE \"ca_Codice_Articolo\" = ANY($1::bigint[]) GROUP BY 1")
+        && raw.prepare("card", "SELECT * FROM \"Articoli\" a LEFT JOIN \"Codice Articolo\" c "
+                               "ON c.\"ca_Codice_Articolo\" = a.\"art_Codice\" WHERE a.\"art_Codice\" = $1 "
+                               "ORDER BY a.\"art_Codice\", tarvo_sort(c.\"ca_Codice\")")
+        && raw.prepare("sales", "SELECT s.*, c.*, a.* FROM scarico s JOIN \"Codice Articolo\" c "
+                                "ON tarvo_key(c.\"ca_Codice\") = tarvo_key(s.\"sc_Codice_Articolo\") "
+                                "JOIN \"Articoli\" a ON a.\"art_Codice\" = c.\"ca_Codice_Articolo\" "
+                                "WHERE s.\"sc_Data\" >= $1 AND s.\"sc_Data\" < $2 ORDER BY s.\"sc_Data\", s.\"sc_Codice\"");
+    if (!rawReady) {
+        std::fprintf(stderr, "bench-engines: raw libpq: %s\n", qPrintable(raw.error()));
+        return 1;
+    }
+    const auto rawScan = [&](const QString &code) {
+        std::vector<QByteArray> item;
+        if (raw.run("item", {code.toUtf8()}, &item) > 0)
+            raw.run("article", {item[1]});
+        return QString();
+    };
+    const auto rawSale = [&](const QString &code) {
+        raw.exec("BEGIN");
+        raw.run("stock", {code.toUtf8(), "1"});
+        raw.run("sale", {"2026-12-08", code.toUtf8(), "1", "20", "0", "20", "CO", "0"});
+        raw.exec("COMMIT");
+        return QString();
+    };
+    const auto rawKeystroke = [&](const QString &key) {
+        const bool anywhere = key.startsWith(QLatin1Char('*'));
+        const QByteArray text = key.mid(anywhere ? 1 : 0).toLower().toUtf8();
+        std::vector<QByteArray> rows;
+        raw.run("search", {(anywhere ? "%" : "") + text + "%"}, nullptr, &rows);
+        QByteArrayList list;
+        for (const QByteArray &code : rows)
+            list << code;
+        raw.run("stocks", {"{" + list.join(',') + "}"});
+        return QString();
+    };
+    const auto rawCard = [&](const QString &code) {
+        raw.run("card", {code.toUtf8()});
+        return QString();
+    };
+    const auto rawDay = [&](const QString &day) {
+        const QDate date = QDate::fromString(day, QStringLiteral("yyyy,MM,dd"));
+        raw.run("sales", {date.toString(Qt::ISODate).toUtf8(), date.addDays(1).toString(Qt::ISODate).toUtf8()});
+        return QString();
+    };
 
     g_strAppName = QStringLiteral("Qorda");
     g_strDbPath = file;
@@ -199,7 +236,9 @@ int main(int argc, char *argv[])
     search.show();
 
     // Keys: a warm-up and `samples` cold ones per action, never shared.
-    const QStringList barcodes = sampleBarcodes(file, 2 * (samples + 1));
+    // Twice over: the raw side's cold keys are cold for it too, never the
+    // ones the program's server side has just read.
+    const QStringList barcodes = sampleBarcodes(file, 4 * (samples + 1));
     std::mt19937_64 random(11);
     const auto numbers = [&](int count, int from, int to) {
         QStringList keys;
@@ -273,33 +312,38 @@ int main(int argc, char *argv[])
         modelNumbers += typedKeys(n, true);
     const QDate firstDay(2019, 1, 1);
     QStringList days;
-    for (const QString &n : numbers(samples, 0, 2400))
+    for (const QString &n : numbers(2 * samples, 0, 2400))
         days << firstDay.addDays(n.toInt()).toString(QStringLiteral("yyyy,MM,dd"));
+    const QStringList cards = numbers(2 * samples, 1, 200000);
 
     std::vector<Measure> measures = {
-        {"scan to ready", scan, barcodes.first(), barcodes.mid(1, samples)},
-        {"recorded sale", sale, barcodes.at(samples + 1), barcodes.mid(samples + 2, samples)},
+        {"scan to ready", scan, barcodes.first(), barcodes.mid(1, samples), {}, "cold", rawScan,
+         barcodes.mid(2 * (samples + 1), samples)},
+        {"recorded sale", sale, barcodes.at(samples + 1), barcodes.mid(samples + 2, samples), {}, "cold", rawSale,
+         barcodes.mid(3 * (samples + 1), samples)},
         {"keystroke \"giac\" from the start", keystroke, QString(), repeat(typedKeys(QStringLiteral("giac"), false)),
-         typedKeys(QStringLiteral("giac"), false), "hot"},
+         typedKeys(QStringLiteral("giac"), false), "hot", rawKeystroke},
         {"keystroke \"giac\" anywhere", keystroke, QString(), repeat(typedKeys(QStringLiteral("giac"), true)),
-         typedKeys(QStringLiteral("giac"), true), "hot"},
+         typedKeys(QStringLiteral("giac"), true), "hot", rawKeystroke},
         {"keystroke model no. anywhere", keystroke, QString(), modelNumbers.mid(0, samples),
-         typedKeys(QStringLiteral("99999"), true), "cold"},
+         typedKeys(QStringLiteral("99999"), true), "cold", rawKeystroke},
         {"report: article card", [&](const QString &k) { return printReport("articoli.rpt", QStringLiteral("{articoli.art_Codice} = ") + k); },
-         QStringLiteral("12345"), numbers(samples, 1, 200000)},
+         QStringLiteral("12345"), cards.mid(0, samples), {}, "cold", rawCard, cards.mid(samples)},
         {"report: the day's sales", [&](const QString &k) {
              return printReport("listascarichi.rpt", QStringLiteral("{scarico.sc_Data} >= date(%1) and {scarico.sc_data} <= date(%1)").arg(k)); },
-         QStringLiteral("2025,03,14"), days},
+         QStringLiteral("2025,03,14"), days.mid(0, samples), {}, "cold", rawDay, days.mid(samples)},
     };
 
     std::printf("bench-engines: %s against server database %s, %d samples per figure\n", argv[1], qPrintable(copyName),
                 samples);
     std::printf("wall = the whole action as the program runs it (window, engine, round trips, server);\n"
                 "srv = the server's planning + execution of the action's statements (pg_stat_statements);\n"
-                "stmts = statements sent per action (BEGIN/SAVEPOINT/COMMIT included); ratio = server wall / SQLite wall\n"
+                "stmts = statements sent per action (BEGIN/SAVEPOINT/COMMIT included); ratio = server wall / SQLite wall;\n"
+                "raw = raw libpq doing the same database work (no window), statements written by hand and prepared\n"
+                "once; x raw = server wall / raw (bench-server judges the scan and the sale against it)\n"
                 "(medians). The sale holds one durable commit on each side; srv leaves out the commit's WAL flush.\n"
                 "Verdict: the median under 50 ms on the server.\n\n");
-    std::printf("%-34s %-4s | SQLite wall min/med ms | server wall min/med/max ms   | srv med/max ms  | stmts | ratio | srv<50 | wall<50\n",
+    std::printf("%-34s %-4s | SQLite wall min/med ms | server wall min/med/max ms   | srv med/max ms  | stmts | ratio | raw med  | x raw | srv<50 | wall<50\n",
                 "action", "key");
     int mismatches = 0, failures = 0;
     for (const Measure &m : measures) {
@@ -310,11 +354,14 @@ int main(int argc, char *argv[])
                 for (const QString &key : warmKeys) {
                     g_strDbPath = side.path;
                     m.action(key);
+                    if (side.probe)
+                        m.raw(key);
                 }
         for (int cold = 0; cold < 2; ++cold) {
             if (!cold && m.hotKey.isEmpty())
                 continue;   // a keystroke's text is its key: the typed sequences are the hot ones
             Samples got[2];
+            std::vector<double> rawWall;
             for (int i = 0; i < samples; ++i) {
                 const QString key = cold || m.hotKey.isEmpty() ? m.coldKeys.at(i) : m.hotKey;
                 QString results[2];
@@ -339,6 +386,10 @@ int main(int argc, char *argv[])
                         got[s].statements.push_back(double(work.statements));
                     }
                 }
+                const QString rawKey = cold && !m.rawColdKeys.isEmpty() ? m.rawColdKeys.at(i) : key;
+                const auto rawStart = Clock::now();
+                m.raw(rawKey);
+                rawWall.push_back(millis(Clock::now() - rawStart));
                 if (results[0] != results[1] || results[0].startsWith(QLatin1String("error"))) {
                     if (++mismatches <= 5)
                         std::fprintf(stderr, "bench-engines: %s \"%s\": SQLite gives \"%s\", the server \"%s\"\n", m.what,
@@ -349,11 +400,13 @@ int main(int argc, char *argv[])
             const double server = median(got[1].serverMs), wall = median(got[1].wall);
             const bool serverPass = server < 50, wallPass = wall < 50;
             failures += serverPass ? 0 : 1;
-            std::printf("%-34s %-4s | %9.2f / %9.2f | %8.2f / %8.2f / %8.2f | %6.2f / %6.2f | %5.0f | x%5.1f | %-6s | %s\n", m.what,
+            const double rawMedian = median(rawWall);
+            std::printf("%-34s %-4s | %9.2f / %9.2f | %8.2f / %8.2f / %8.2f | %6.2f / %6.2f | %5.0f | x%5.1f | %8.3f | x%5.1f | %-6s | %s\n", m.what,
                         !keyed ? m.keyLabel : cold ? "cold" : "hot", minOf(got[0].wall), median(got[0].wall),
                         minOf(got[1].wall), wall, maxOf(got[1].wall), server, maxOf(got[1].serverMs),
                         median(got[1].statements),
-                        median(got[0].wall) > 0 ? wall / median(got[0].wall) : 0.0, serverPass ? "PASS" : "FAIL",
+                        median(got[0].wall) > 0 ? wall / median(got[0].wall) : 0.0, rawMedian,
+                        rawMedian > 0 ? wall / rawMedian : 0.0, serverPass ? "PASS" : "FAIL",
                         wallPass ? "PASS" : "FAIL");
             std::fflush(stdout);
         }
@@ -361,8 +414,7 @@ int main(int argc, char *argv[])
     std::printf("\nchecks: %s\n", mismatches ? "the sides DIFFER (see above)" : "both sides gave the same windows, lists and pages");
     g_strDbPath = file;
     db::Database::closeAll();
-    bench::ServerProbe admin(QString::fromLocal8Bit(argv[2]), QStringLiteral("postgres"));
-    admin.exec(QStringLiteral("DROP DATABASE IF EXISTS \"%1\" WITH (FORCE)").arg(copyName));
+    bench::dropServerCopy(QString::fromLocal8Bit(argv[2]), copyName);
     std::printf("%s\n", failures == 0 && mismatches == 0 ? "PASS" : "FAIL");
     return failures == 0 && mismatches == 0 ? 0 : 1;
 }

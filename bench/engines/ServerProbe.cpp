@@ -2,7 +2,12 @@
 
 #include "db/DatabaseSettings.h"
 
+#include "../common/BenchClock.h"
+
 #include <QDir>
+#include <QFile>
+#include <QSettings>
+#include <cstdio>
 #include <libpq-fe.h>
 #include <vector>
 
@@ -57,6 +62,37 @@ ServerWork ServerProbe::total()
     }
     PQclear(result);
     return work;
+}
+
+QString makeServerCopy(const QString &iniFolder, const QString &folder, QString *copyName)
+{
+    QSettings ini(QDir(iniFolder).filePath(QStringLiteral("tarvo.ini")), QSettings::IniFormat);
+    const QString original = ini.value(QStringLiteral("database/dbname")).toString();
+    *copyName = original + QStringLiteral("_bench");
+    ServerProbe admin(iniFolder, QStringLiteral("postgres"));
+    if (!admin.ok())
+        return QStringLiteral("cannot connect: ") + admin.error();
+    admin.exec(QStringLiteral("DROP DATABASE IF EXISTS \"%1\"").arg(*copyName));
+    const auto start = Clock::now();
+    if (!admin.exec(QStringLiteral("CREATE DATABASE \"%1\" TEMPLATE \"%2\" STRATEGY FILE_COPY").arg(*copyName, original)))
+        return QStringLiteral("cannot copy %1: %2").arg(original, admin.error());
+    std::printf("server copy %s of %s made in %.1f s\n", qPrintable(*copyName), qPrintable(original),
+                millis(Clock::now() - start) / 1000);
+    QSettings copy(QDir(folder).filePath(QStringLiteral("tarvo.ini")), QSettings::IniFormat);
+    for (const QString &key : ini.allKeys())
+        copy.setValue(key, ini.value(key));
+    copy.setValue(QStringLiteral("database/dbname"), *copyName);
+    copy.sync();
+    // The report's data source asks for the file even on a server shop.
+    QFile placeholder(QDir(folder).filePath(QStringLiteral("tarvo.mdb")));
+    placeholder.open(QIODevice::WriteOnly);
+    return QString();
+}
+
+void dropServerCopy(const QString &iniFolder, const QString &copyName)
+{
+    ServerProbe admin(iniFolder, QStringLiteral("postgres"));
+    admin.exec(QStringLiteral("DROP DATABASE IF EXISTS \"%1\" WITH (FORCE)").arg(copyName));
 }
 
 } // namespace bench

@@ -36,6 +36,14 @@ private:
     bool m_ok = false;
 };
 
+// The bench's working copy of the server database `iniFolder`/tarvo.ini
+// names: CREATE DATABASE <name>_bench TEMPLATE <name>, and a tarvo.ini
+// naming it (and an empty tarvo.mdb beside it) in `folder`. Returns the
+// failure, empty when done.
+QString makeServerCopy(const QString &iniFolder, const QString &folder, QString *copyName);
+// Drops the copy again.
+void dropServerCopy(const QString &iniFolder, const QString &copyName);
+
 // The work an action caused: the totals after it minus those before.
 inline ServerWork operator-(const ServerWork &after, const ServerWork &before)
 {

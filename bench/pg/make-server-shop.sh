@@ -9,7 +9,7 @@
 # Result: cluster 15/bench on port 5439 (socket /var/run/postgresql), role
 # root (peer login, CREATEDB, pg_read_all_stats), database shopv3 with
 # pg_stat_statements, and bench/pg/server/tarvo.ini naming it: pass that
-# folder to bench-engines. Stop it with `pg_ctlcluster 15 bench stop`,
+# folder to bench-engines and bench-server (the program beside raw libpq). Stop it with `pg_ctlcluster 15 bench stop`,
 # remove it with `pg_dropcluster --stop 15 bench`.
 set -eu
 SHOP=${1:-/work/shop/shop-v3.mdb}

@@ -133,6 +133,9 @@ std::shared_ptr<Connection> Connection::openServer(const QString &path, const Da
 
 bool Connection::serverInTransaction() const
 {
+    // A read still sending its rows shows the connection busy: settled
+    // first, it shows whether a transaction is open.
+    m_session->settle();
     return PQtransactionStatus(m_server) != PQTRANS_IDLE;
 }
 
@@ -495,7 +498,7 @@ void Connection::abandonTransaction()
     m_depth = 0;
     if (m_server) {
         m_session->ended();
-        if (serverInTransaction())
+        if (serverInTransaction())   // settles a read still sending its rows
             PQclear(PQexec(m_server, "rollback"));
     } else if (!sqlite3_get_autocommit(m_handle)) {
         sqlite3_exec(m_handle, "rollback", nullptr, nullptr, nullptr);

@@ -13,8 +13,9 @@ constexpr int anchorRows = 16;        // rows read again before each page
 constexpr int largestPage = 1 << 22;
 
 // The select of a keyed set, one page at a time: its keys, and its fields
-// too when `withColumns`.
-QString pageSql(const Translation &t, const Translation *filter, bool withColumns)
+// too when `withColumns`. The first page (`firstLimit` not negative) has
+// its limit written in and no offset; later ones bind both.
+QString pageSql(const Translation &t, const Translation *filter, bool withColumns, qint64 firstLimit = -1)
 {
     QString sql = QStringLiteral("SELECT ");
     if (withColumns)
@@ -32,6 +33,8 @@ QString pageSql(const Translation &t, const Translation *filter, bool withColumn
         // Pages of keys alone may be read through an index that covers them,
         // in that index's order: every page must follow the same order.
         sql += QStringLiteral(" ORDER BY ") + t.keyColumns;
+    if (firstLimit >= 0)
+        return sql + QStringLiteral(" LIMIT ") + QString::number(firstLimit);
     return sql + QStringLiteral(" LIMIT ? OFFSET ?");
 }
 
@@ -109,17 +112,6 @@ void Recordset::Impl::readPage(int wanted, bool first)
 {
     const Translation &t = *translation;
     const bool withColumns = first || t.orderNeedsSelectList;
-    Statement *statement = nullptr;
-    if (filterTranslation) {
-        statement = connection->statement(pageSql(t, filterTranslation.get(), withColumns), source);
-    } else {
-        QString &sql = withColumns ? t.pageSqlWithColumns : t.pageSqlKeys;
-        if (sql.isEmpty())
-            sql = pageSql(t, nullptr, withColumns);
-        statement = connection->statement(sql, source, withColumns ? t.pageWithColumns : t.pageKeys);
-    }
-    StatementUse use(statement);
-
     const int anchor = std::min(consumed, anchorRows);
     const int offset = consumed - anchor;
     qint64 limit = wanted < 0 ? -1 : qint64(wanted) + anchor;
@@ -129,6 +121,26 @@ void Recordset::Impl::readPage(int wanted, bool first)
         const qint64 room = std::max<qint64>(0, top - offset);
         limit = limit < 0 ? room : std::min(limit, room);
     }
+    // A lookup reads its first page only: a statement of its own.
+    const bool firstRead = first && offset == 0 && limit >= 0;
+    Statement *statement = nullptr;
+    if (filterTranslation) {
+        statement = connection->statement(pageSql(t, filterTranslation.get(), withColumns, firstRead ? limit : -1),
+                                          source);
+    } else if (firstRead) {
+        if (t.firstPageSql.isEmpty() || t.firstPageLimit != limit) {
+            t.firstPageSql = pageSql(t, nullptr, true, limit);
+            t.firstPageLimit = limit;
+            t.firstPage = CachedStatement();
+        }
+        statement = connection->statement(t.firstPageSql, source, t.firstPage);
+    } else {
+        QString &sql = withColumns ? t.pageSqlWithColumns : t.pageSqlKeys;
+        if (sql.isEmpty())
+            sql = pageSql(t, nullptr, withColumns);
+        statement = connection->statement(sql, source, withColumns ? t.pageWithColumns : t.pageKeys);
+    }
+    StatementUse use(statement);
 
     const int mainEnd = t.selectListLiterals + t.fromLiterals + t.whereLiterals;
     const int firstLiteral = withColumns ? 0 : t.selectListLiterals;
@@ -141,8 +153,10 @@ void Recordset::Impl::readPage(int wanted, bool first)
     }
     Connection::bindLiterals(statement, literals, mainEnd, int(literals.size()), next);
     next += int(literals.size()) - mainEnd;
-    connection->bindLimit(statement, next, limit);
-    statement->bindInteger(next + 1, offset);
+    if (!firstRead) {
+        connection->bindLimit(statement, next, limit);
+        statement->bindInteger(next + 1, offset);
+    }
 
     if (!shape) {
         connection->shapeOf(t, statement);

@@ -20,6 +20,8 @@ RowStream::RowStream(Connection &connection, const QString &sql, const std::vect
         m_statement = m_own.get();
     }
     Connection::bindLiterals(m_statement, parameters, 0, int(parameters.size()), 1);
+    // A report of years of sales never holds the whole result.
+    m_statement->readRowByRow();
     if (int(m_kinds.size()) > m_statement->columnCount())
         m_kinds.resize(size_t(m_statement->columnCount()));
 }

@@ -17,6 +17,8 @@ namespace db {
 // back, and the use after that connects again. What the server kept for
 // the old connection (prepared statements) is gone: a statement prepared
 // under an older generation prepares itself again.
+class ServerStatement;
+
 class ServerSession {
 public:
     // Takes a connection libpq made; sets it up as the engine reads it.
@@ -39,6 +41,20 @@ public:
     // inside one it throws DbError 3051. Throws 3051 as well when the
     // server cannot be reached.
     void ready();
+    // The same before a read, without asking the connection first whether
+    // the server has ended it (a system call each time): a read the lost
+    // connection breaks runs again on a new one anyway.
+    void readyToRead();
+    // A statement whose rows are still coming, one at a time, holds the
+    // connection; settle() takes the rest of them into that statement's
+    // memory, so that something else can be sent. ready() settles first.
+    void streaming(ServerStatement *statement) { m_streaming = statement; }
+    void streamEnded(const ServerStatement *statement)
+    {
+        if (m_streaming == statement)
+            m_streaming = nullptr;
+    }
+    void settle();
     // After a failure: whether the connection is gone.
     bool lost() const;
     // Connects anew; throws DbError 3051 when the server cannot be reached.
@@ -72,6 +88,7 @@ private:
     bool m_ending = false;
     QString m_lastWords;
     QByteArray m_transactionId;
+    ServerStatement *m_streaming = nullptr;
 };
 
 } // namespace db

@@ -41,8 +41,9 @@ ServerStatement::ServerStatement(ServerSession &session, const SchemaCatalog &ca
 
 ServerStatement::~ServerStatement()
 {
-    PQclear(m_result);
+    reset();
     PQclear(m_description);
+    m_session.settle();
     pg_conn *connection = m_session.handle();
     if (m_generation == m_session.generation() && PQstatus(connection) == CONNECTION_OK
         && PQtransactionStatus(connection) != PQTRANS_INERROR)
@@ -51,7 +52,10 @@ ServerStatement::~ServerStatement()
 
 void ServerStatement::ensurePrepared(const QString &source) const
 {
-    m_session.ready();
+    if (m_reads)
+        m_session.readyToRead();
+    else
+        m_session.ready();
     if (m_generation != m_session.generation())
         prepare(source);
 }
@@ -82,6 +86,129 @@ pg_result *ServerStatement::run() const
         values[i] = m_null[i] ? nullptr : m_values[i].constData();
     return PQexecPrepared(m_session.handle(), m_name.constData(), int(values.size()), values.data(), nullptr,
                           nullptr, 0);
+}
+
+bool ServerStatement::send() const
+{
+    std::vector<const char *> values(m_values.size());
+    for (size_t i = 0; i < m_values.size(); ++i)
+        values[i] = m_null[i] ? nullptr : m_values[i].constData();
+    return PQsendQueryPrepared(m_session.handle(), m_name.constData(), int(values.size()), values.data(), nullptr,
+                               nullptr, 0)
+           && PQsetSingleRowMode(m_session.handle());
+}
+
+void ServerStatement::startStream(const QString &source)
+{
+    ensurePrepared(source);
+    bool sent = send();
+    if (!sent && m_session.lost() && !m_session.inTransaction()) {
+        m_session.reconnect();
+        prepare(source);
+        sent = send();
+    }
+    if (!sent) {
+        // Nothing is under way: whatever libpq began is read and dropped.
+        while (pg_result *rest = PQgetResult(m_session.handle()))
+            PQclear(rest);
+        throw errors::fromServer(m_session.handle(), nullptr, source);
+    }
+    m_streamed = true;
+    m_streaming = true;
+    m_session.streaming(this);
+    m_rows = 0;
+    m_row = -1;
+    m_changes = 0;
+}
+
+pg_result *ServerStatement::nextStreamedResult()
+{
+    if (m_nextHeld < m_held.size()) {
+        pg_result *result = m_held[m_nextHeld];
+        m_held[m_nextHeld++] = nullptr;
+        return result;
+    }
+    if (!m_streaming)
+        return nullptr;
+    pg_result *result = PQgetResult(m_session.handle());
+    if (!result)
+        endStream();
+    return result;
+}
+
+void ServerStatement::endStream()
+{
+    if (m_streaming) {
+        while (pg_result *rest = PQgetResult(m_session.handle()))
+            PQclear(rest);
+        m_streaming = false;
+        m_session.streamEnded(this);
+    }
+    for (size_t i = m_nextHeld; i < m_held.size(); ++i)
+        PQclear(m_held[i]);
+    m_held.clear();
+    m_nextHeld = 0;
+}
+
+void ServerStatement::holdRest()
+{
+    // Only the rows still on the connection: those held already stay.
+    while (m_streaming) {
+        pg_result *result = PQgetResult(m_session.handle());
+        if (!result) {
+            m_streaming = false;
+            break;
+        }
+        m_held.push_back(result);
+    }
+    m_session.streamEnded(this);
+}
+
+bool ServerStatement::nextStreamedRow(const QString &source)
+{
+    if (m_ended)
+        return false;
+    PQclear(m_result);
+    m_result = nullptr;
+    pg_result *result = nextStreamedResult();
+    const ExecStatusType status = result ? PQresultStatus(result) : PGRES_FATAL_ERROR;
+    if (status == PGRES_SINGLE_TUPLE) {
+        m_result = result;
+        m_row = 0;
+        m_rows = 1;
+        m_rowGiven = true;
+        return true;
+    }
+    endStream();
+    m_ended = true;
+    if (status == PGRES_TUPLES_OK || status == PGRES_COMMAND_OK) {
+        m_result = result;   // no rows, the columns' shape
+        m_row = 0;
+        m_rows = 0;
+        return false;
+    }
+    if (!m_rowGiven && m_session.lost() && !m_session.inTransaction()) {
+        // The connection went before the first row: nothing was read yet,
+        // the read runs again on a new one.
+        PQclear(result);
+        m_ended = false;
+        m_session.reconnect();
+        prepare(source);
+        if (send()) {
+            m_streaming = true;
+            m_session.streaming(this);
+            m_rowGiven = true;   // it runs again once only
+            return nextStreamedRow(source);
+        }
+        result = nullptr;
+        m_ended = true;
+    }
+    // Rows already given are not the whole result: the failure is told,
+    // never an end.
+    const DbError error = result ? errors::fromServer(m_session.handle(), result, source)
+                                 : errors::serverUnreachable(m_session.handle());
+    PQclear(result);
+    throw error;
 }
 
 void ServerStatement::bindNull(int parameter)
@@ -152,8 +279,17 @@ void ServerStatement::execute(const QString &source)
 
 bool ServerStatement::step(const QString &source)
 {
-    if (!m_result)
-        execute(source);
+    if (!m_running) {
+        if (m_rowByRow && m_reads) {
+            startStream(source);
+            m_running = true;
+        } else {
+            execute(source);
+            m_running = true;
+        }
+    }
+    if (m_streamed)
+        return nextStreamedRow(source);
     if (m_row < m_rows)
         ++m_row;
     return m_row < m_rows;
@@ -161,10 +297,13 @@ bool ServerStatement::step(const QString &source)
 
 void ServerStatement::reset()
 {
+    // Rows not read are read and dropped: the connection is free again.
+    endStream();
     PQclear(m_result);
     m_result = nullptr;
     m_row = -1;
     m_rows = 0;
+    m_running = m_rowByRow = m_streamed = m_ended = m_rowGiven = false;
 }
 
 const pg_result *ServerStatement::shape() const

@@ -31,8 +31,13 @@ public:
     // Runs to the next row: true on a row, false at the end. A failure
     // throws DbError, its text naming `source` (the statement as written).
     virtual bool step(const QString &source) = 0;
-    // Ready to run again with other values (the last ones stay bound).
+    // Ready to run again with other values (the last ones stay bound);
+    // the next run reads its result whole again.
     virtual void reset() = 0;
+    // The next run reads its rows as they come, without holding the whole
+    // result (a long report): SQLite always does; the server is asked for
+    // one row at a time instead of the whole result at the first step.
+    virtual void readRowByRow() {}
     // Stepped and not reset yet.
     virtual bool busy() const = 0;
 

@@ -59,6 +59,13 @@ struct Translation {
     mutable QString pageSqlKeys;
     mutable CachedStatement pageWithColumns;
     mutable CachedStatement pageKeys;
+    // The first page of a set without a filter: its limit written in the
+    // text, no offset, so that the server plans a lookup once and reuses
+    // the plan (a limit and an offset it is not told make it plan every
+    // run anew).
+    mutable QString firstPageSql;
+    mutable qint64 firstPageLimit = -1;
+    mutable CachedStatement firstPage;
     // Updates of one row by its key, by the fields they write.
     mutable QHash<quint64, QString> updateSql;
 

@@ -3,6 +3,7 @@
 #include "db/Statement.h"
 
 #include "db/Recordset.h"
+#include "db/RowStream.h"
 #include "db/SqlText.h"
 #include "Connection.h"
 #include "SchemaCatalog.h"
@@ -29,6 +30,9 @@ private Q_SLOTS:
     void textOrderIgnoresCaseAndAccents_data();
     void textOrderIgnoresCaseAndAccents();
     void largeSetOpensWithItsFirstPage();
+    void rowsReadOneAtATimeReadAsALookupReads_data();
+    void rowsReadOneAtATimeReadAsALookupReads();
+    void otherStatementsRunBetweenTheRowsOfAStream();
 };
 
 void EngineTest::openReusesOneConnection()
@@ -334,6 +338,100 @@ void EngineTest::largeSetOpensWithItsFirstPage()
     rs->movePrevious();
     rs->moveNext();
     QCOMPARE(rs->value("ca_Quantita").toDouble(), 5.0);
+}
+
+void EngineTest::rowsReadOneAtATimeReadAsALookupReads_data()
+{
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QVariant>("description");
+    QTest::addColumn<QVariant>("price");
+    QTest::addColumn<bool>("used");
+    QTest::addColumn<QDate>("lastSale");
+    QTest::newRow("Nulls") << 1 << QVariant() << QVariant() << false << QDate();
+    QTest::newRow("quotes, decimals, a date") << 2 << QVariant(QStringLiteral("Dell'Orto \"doppio\""))
+                                              << QVariant(1234.56) << true << QDate(2025, 3, 14);
+    QTest::newRow("accents, a tenth") << 3 << QVariant(QStringLiteral("Perù àèìòù ÀÈ")) << QVariant(0.1) << false
+                                      << QDate(2026, 12, 31);
+    QTest::newRow("empty text, a whole price") << 4 << QVariant(QString(QLatin1String(""))) << QVariant(20.0) << true
+                                               << QDate();
+}
+
+// A lookup reads its first page with its limit written in the statement; a
+// report reads its rows one at a time (on the server: one row per message,
+// not the whole result): both read every kind of value alike.
+void EngineTest::rowsReadOneAtATimeReadAsALookupReads()
+{
+    QFETCH(int, code);
+    QFETCH(QVariant, description);
+    QFETCH(QVariant, price);
+    QFETCH(bool, used);
+    QFETCH(QDate, lastSale);
+    TestDatabase db;
+    db->execute(QStringLiteral("insert into Articoli (art_Codice, art_Usato) values (1, 0)"));
+    db->execute(QStringLiteral("insert into Articoli (art_Codice, art_Descrizione, art_Prezzo_Listino, art_Usato, "
+                               "art_Data_Ultima_Vendita) values (2, \"Dell'Orto \"\"doppio\"\"\", 1234.56, -1, #3/14/2025#)"));
+    db->execute(QStringLiteral("insert into Articoli (art_Codice, art_Descrizione, art_Prezzo_Listino, art_Usato, "
+                               "art_Data_Ultima_Vendita) values (3, 'Perù àèìòù ÀÈ', 0.1, 0, #12/31/2026#)"));
+    db->execute(QStringLiteral("insert into Articoli (art_Codice, art_Descrizione, art_Prezzo_Listino, art_Usato) "
+                               "values (4, '', 20, -1)"));
+
+    const QString select = QStringLiteral("select art_Descrizione, art_Prezzo_Listino, art_Usato, "
+                                          "art_Data_Ultima_Vendita from Articoli where art_Codice = %1").arg(code);
+    auto lookup = db->openRecordset(select);
+    QCOMPARE(lookup->recordCount(), 1);
+    QCOMPARE(lookup->value(0).isNull(), description.isNull());
+    QCOMPARE(lookup->value(0).toString(), description.toString());
+    QCOMPARE(lookup->value(1).isNull(), price.isNull());
+    QCOMPARE(lookup->value(1).toDouble(), price.toDouble());
+    QCOMPARE(lookup->value(2).toBool(), used);
+    QCOMPARE(lookup->value(3).toDate(), lastSale);
+
+    const db::Connection::Translated translated = db->connection()->translate(select, false);
+    std::vector<db::FieldKind> kinds;
+    for (const db::ColumnInfo &column : translated.translation->shape->columns)
+        kinds.push_back(column.kind);
+    QCOMPARE(int(kinds.size()), 4);
+    db::RowStream rows(*db->connection(), translated.translation->sql, translated.literals, kinds);
+    QVERIFY(rows.next());
+    for (int c = 0; c < 4; ++c) {
+        QCOMPARE(rows.value(c).isNull(), lookup->value(c).isNull());
+        QCOMPARE(rows.value(c), lookup->value(c));
+    }
+    QVERIFY(!rows.next());
+}
+
+// A report's rows come one at a time while the program looks other things
+// up, writes, and reads the report's own statement again inside it: every
+// statement sees its own rows, the stream all of its own, in order.
+void EngineTest::otherStatementsRunBetweenTheRowsOfAStream()
+{
+    TestDatabase db;
+    {
+        db::Transaction transaction(*db);
+        for (int i = 1; i <= 300; ++i)
+            db->execute(QStringLiteral("insert into Fornitore (fo_Descrizione) values ('F%1')").arg(i, 3, 10, QLatin1Char('0')));
+        transaction.commit();
+    }
+    const QString sql = QStringLiteral("SELECT fo_Descrizione FROM Fornitore ORDER BY fo_Descrizione");
+    db::RowStream rows(*db->connection(), sql, {}, {db::FieldKind::Text});
+    int read = 0;
+    while (rows.next()) {
+        ++read;
+        QCOMPARE(rows.value(0).toString(), QStringLiteral("F%1").arg(read, 3, 10, QLatin1Char('0')));
+        if (read == 100) {
+            auto found = db->openRecordset(QStringLiteral("select * from Fornitore where fo_Descrizione = 'F250'"));
+            QCOMPARE(found->recordCount(), 1);
+            db::RowStream again(*db->connection(), sql, {}, {db::FieldKind::Text});
+            int inner = 0;
+            while (again.next())
+                ++inner;
+            QCOMPARE(inner, 300);
+        }
+        if (read == 200)
+            db->execute(QStringLiteral("insert into Articoli (art_Descrizione) values ('scritto a metà')"));
+    }
+    QCOMPARE(read, 300);
+    QCOMPARE(db.count(QStringLiteral("Articoli where art_Descrizione = 'scritto a metà'")), 1);
 }
 
 QTEST_GUILESS_MAIN(EngineTest)

@@ -1,12 +1,18 @@
 // A till on the server whose connection is lost (the server ends it or
 // restarts, the network breaks at a bad moment): the next lookup and sale go
 // through on a new connection, a read broken on its way runs again, a change
-// whose answer was lost is never sent twice, and what the user reads is
-// Italian, libpq's words kept for the log. Only in the server run.
+// whose answer was lost is never sent twice, a long read broken halfway is a
+// failure and never a shorter list, the statements prepared on the lost
+// connection are prepared once again on the new one, and what the user reads
+// is Italian, libpq's words kept for the log. Only in the server run.
 #include "CuttingProxy.h"
 #include "TestDatabase.h"
 
 #include "db/Database.h"
+#include "db/RowStream.h"
+#include "db/SelectStream.h"
+#include "db/Statement.h"
+#include "Connection.h"
 #include "rules/StockItemLookup.h"
 #include "rules/StockMovement.h"
 
@@ -16,7 +22,9 @@
 #include <QtTest>
 #include <libpq-fe.h>
 
-namespace {
+// Named: the test is compiled as part of a unity file, where a closure over a
+// type of an unnamed namespace draws a warning.
+namespace reconnect {
 
 const QString kUnreachable = QStringLiteral("Impossibile collegarsi al database sul server. Controllare che il server "
                                             "sia acceso e raggiungibile, poi riprovare.");
@@ -24,10 +32,11 @@ const QString kOutcomeUnknown = QStringLiteral("Il collegamento con il database 
                                                "salvataggio: non è certo che sia stato registrato. Controllare prima "
                                                "di ripetere l'operazione.");
 
-// Statements of the test's own, on the server directly (not through the till).
-QStringList askServer(const QByteArray &sql)
+// Statements of the test's own, on the server directly (not through the till):
+// in the cluster's default database, or in `database`.
+QStringList askServer(const QByteArray &sql, const QString &database = QString())
 {
-    PGconn *connection = PQconnectdb("");
+    PGconn *connection = PQconnectdb(database.isEmpty() ? "" : ("dbname=" + database.toUtf8()).constData());
     if (PQstatus(connection) != CONNECTION_OK)
         qFatal("no PostgreSQL server: %s", PQerrorMessage(connection));
     PGresult *result = PQexec(connection, sql.constData());
@@ -74,12 +83,41 @@ public:
     CuttingProxy proxy;
 };
 
+// The till's statements prepared on its connection whose text holds
+// `marker`, and how many times they ran there (the server's own count of
+// the plans it used).
+struct Prepared {
+    int statements = 0;
+    int runs = 0;
+};
+
+Prepared preparedOnTheTill(db::Database &database, const QString &marker)
+{
+    db::Statement *statement = database.statement(QStringLiteral(
+        "SELECT count(*), coalesce(sum(generic_plans + custom_plans), 0) FROM pg_prepared_statements "
+        "WHERE strpos(statement, ?) > 0"));
+    const db::StatementUse use(statement);
+    statement->bindText(1, marker);
+    if (!statement->step(QString()))
+        return {};
+    return {int(statement->columnInteger(0)), int(statement->columnInteger(1))};
+}
+
+bool restartTheServer()
+{
+    return QProcess::execute(QStringLiteral("pg_ctlcluster"),
+                             {qEnvironmentVariable("PGVERSION"), QStringLiteral("regress"), QStringLiteral("restart"),
+                              QStringLiteral("-m"), QStringLiteral("fast")}) == 0;
+}
+
 SaleRow sale()
 {
     return SaleRow{QStringLiteral("06/12/2026"), QStringLiteral("1234"), 1, 10, 0, 10, QStringLiteral("CO")};
 }
 
-} // namespace
+} // namespace reconnect
+
+using namespace reconnect;
 
 class TestReconnect : public QObject {
     Q_OBJECT
@@ -105,10 +143,7 @@ private Q_SLOTS:
         if (restart) {
             if (!qEnvironmentVariableIsSet("PG_CLUSTER_CONF_ROOT"))
                 QSKIP("no throwaway cluster to restart");
-            QCOMPARE(QProcess::execute(QStringLiteral("pg_ctlcluster"),
-                                       {qEnvironmentVariable("PGVERSION"), QStringLiteral("regress"),
-                                        QStringLiteral("restart"), QStringLiteral("-m"), QStringLiteral("fast")}),
-                     0);
+            QVERIFY(restartTheServer());
         } else {
             till.endConnections();
         }
@@ -117,6 +152,89 @@ private Q_SLOTS:
         QCOMPARE(StockMovement::recordSale(sale()), StockMovement::Result::Done);
         QCOMPARE(till.stock(), 2);
         QCOMPARE(till.sales(), 1);
+    }
+
+    // A lookup repeated with other bar codes runs one statement prepared
+    // once on the connection; on the connection made anew after a loss it
+    // is prepared once more and reused again.
+    void aLookupIsPreparedOnceAndOnceMoreOnANewConnection_data()
+    {
+        lookupAndSaleGoOnAfterTheConnectionIsLost_data();
+    }
+
+    void aLookupIsPreparedOnceAndOnceMoreOnANewConnection()
+    {
+        QFETCH(bool, restart);
+        Till till;
+        const QString lookup = QStringLiteral("FROM \"Codice Articolo\" WHERE tarvo_key(\"ca_Codice\")");
+        for (const char *code : {"1234", "x1", "X2", "Dell'Orto", "1234"})
+            StockItemLookup::item(QLatin1String(code));
+        Prepared prepared = preparedOnTheTill(till.database(), lookup);
+        QCOMPARE(prepared.statements, 1);
+        QCOMPARE(prepared.runs, 5);
+
+        if (restart) {
+            if (!qEnvironmentVariableIsSet("PG_CLUSTER_CONF_ROOT"))
+                QSKIP("no throwaway cluster to restart");
+            QVERIFY(restartTheServer());
+        } else {
+            till.endConnections();
+        }
+        QCOMPARE(StockItemLookup::item(QStringLiteral("1234")).quantita, QStringLiteral("3"));
+        QCOMPARE(StockItemLookup::item(QStringLiteral("x3")).quantita, QString());
+        QCOMPARE(StockItemLookup::item(QStringLiteral("1234")).articolo, QStringLiteral("42"));
+        prepared = preparedOnTheTill(till.database(), lookup);
+        QCOMPARE(prepared.statements, 1);
+        QCOMPARE(prepared.runs, 3);
+    }
+
+    // Rows read one at a time (a report, an export), the connection lost
+    // halfway: reading on fails with the connection's error; it never ends
+    // as if the rows read were all there is.
+    void aLongReadBrokenHalfwayFailsInsteadOfEndingShort_data()
+    {
+        QTest::addColumn<bool>("exported");
+        QTest::newRow("a report's rows") << false;
+        QTest::newRow("an export's rows") << true;
+    }
+
+    void aLongReadBrokenHalfwayFailsInsteadOfEndingShort()
+    {
+        QFETCH(bool, exported);
+        Till till;
+        // Far more than the connection's buffers hold: the server is still
+        // sending when the connection goes.
+        const int suppliers = 40000;
+        askServer("INSERT INTO \"Fornitore\" (\"fo_Descrizione\") SELECT 'Fornitore ' || n || ' ' || repeat('x', 200) "
+                  "FROM generate_series(1, " + QByteArray::number(suppliers) + ") n",
+                  till.serverDatabase());
+        int read = 0;
+        bool ended = false;
+        const db::DbError error = expectDbError([&] {
+            const auto readOn = [&](auto &rows) {
+                while (rows.next()) {
+                    QVERIFY(rows.value(0).toString().startsWith(QLatin1String("Fornitore ")));
+                    if (++read == 10)
+                        till.endConnections();
+                }
+                ended = true;
+            };
+            if (exported) {
+                db::SelectStream rows(till.path(), QStringLiteral("select fo_Descrizione from Fornitore"));
+                readOn(rows);
+            } else {
+                db::RowStream rows(*till.database().connection(),
+                                   QStringLiteral("SELECT \"fo_Descrizione\" FROM \"Fornitore\""), {},
+                                   {db::FieldKind::Text});
+                readOn(rows);
+            }
+        });
+        QVERIFY2(!ended, qPrintable(QStringLiteral("ended after %1 rows").arg(read)));
+        QVERIFY2(read >= 10 && read < suppliers, qPrintable(QString::number(read)));
+        QCOMPARE(error.number(), 3051L);
+        QCOMPARE(error.description(), kUnreachable);
+        // The till goes on, on a new connection.
+        QCOMPARE(StockItemLookup::item(QStringLiteral("1234")).quantita, QStringLiteral("3"));
     }
 
     void aReadBrokenOnItsWayRunsAgain()
