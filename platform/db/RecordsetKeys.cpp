@@ -52,6 +52,8 @@ void Recordset::Impl::run()
     consumed = 0;
     position = 0;
     onDeleted = false;
+    headEnd = -1;
+    tailBroken = false;
     if (!translation->keyed) {
         complete = true;
         runWhole();
@@ -151,8 +153,9 @@ void Recordset::Impl::readPage(int wanted, bool first)
     const int keyColumn = withColumns ? visibleColumns() : 0;
     // The first page goes straight into the set (it starts empty); later
     // ones are checked against it first.
+    const int head = headRows();
     std::vector<qint64> later;
-    std::vector<qint64> &fresh = count == 0 ? keys : later;
+    std::vector<qint64> &fresh = head == 0 && !tailed() ? keys : later;
     const size_t before = fresh.size();
     int returned = 0;
     try {
@@ -170,13 +173,21 @@ void Recordset::Impl::readPage(int wanted, bool first)
         fresh.resize(before);
         throw;
     }
-    if (count > 0) {
+    const bool lastPage = limit < 0 || returned < limit || (top >= 0 && offset + returned >= top);
+    if (tailed()) {
+        if (head > 0)
+            dropRowsAlreadyHere(later, returned);
+        consumed = offset + returned;
+        placeInGap(later, lastPage);
+        return;
+    }
+    if (head > 0) {
         dropRowsAlreadyHere(later, returned);
         keys.insert(keys.end(), later.begin(), later.end());
     }
     count = int(keys.size()) / std::max(1, keyCount);
     consumed = offset + returned;
-    complete = limit < 0 || returned < limit || (top >= 0 && consumed >= top);
+    complete = lastPage;
 }
 
 // The page was read from a few rows before the last key of the set: rows up
@@ -186,6 +197,7 @@ void Recordset::Impl::dropRowsAlreadyHere(std::vector<qint64> &fresh, int return
 {
     const size_t width = size_t(keyCount);
     const int window = std::min(returned, 3 * anchorRows);
+    const int count = headRows();
     const qint64 *last = keys.data() + size_t(count - 1) * width;
     int start = 0;
     for (int r = window - 1; r >= 0; --r) {
@@ -219,6 +231,8 @@ void Recordset::Impl::readTimedPage(bool first)
     QElapsedTimer timer;
     timer.start();
     readPage(nextPage, first);
+    if (tailBroken)
+        readAgainWithoutTail();
     if (nextPage < 0 || timer.elapsed() >= slowPageMs)
         nextPage = -1;
     else
@@ -227,6 +241,8 @@ void Recordset::Impl::readTimedPage(bool first)
 
 bool Recordset::Impl::reach(int wanted)
 {
+    while (inGap(wanted))
+        readTimedPage(false);
     while (wanted >= count && !complete)
         readTimedPage(false);
     return wanted >= 0 && wanted < count;
@@ -234,6 +250,11 @@ bool Recordset::Impl::reach(int wanted)
 
 void Recordset::Impl::readAll()
 {
+    while (tailed()) {
+        readPage(-1, false);
+        if (tailBroken)
+            readAgainWithoutTail();
+    }
     while (!complete)
         readPage(-1, false);
 }
