@@ -27,6 +27,9 @@ private Q_SLOTS:
     void writesMeanwhileNeitherRepeatNorSkipRows();
     void refusedCommitLeavesNoTransaction_data();
     void refusedCommitLeavesNoTransaction();
+
+private:
+    void checkLastRowWithoutTheKeysBefore();
 };
 
 namespace {
@@ -165,6 +168,15 @@ void PagingTest::lastRowWithoutTheKeysBefore_data()
 // delete then shows the rows that the set read whole shows, in its order.
 void PagingTest::lastRowWithoutTheKeysBefore()
 {
+    try {
+        checkLastRowWithoutTheKeysBefore();
+    } catch (const db::DbError &error) {
+        QFAIL(qPrintable(error.description() + QLatin1Char(' ') + error.detail()));
+    }
+}
+
+void PagingTest::checkLastRowWithoutTheKeysBefore()
+{
     QFETCH(QString, query);
     QFETCH(QString, keyField);
     QFETCH(int, page);
@@ -268,10 +280,12 @@ void PagingTest::lastRowWithoutTheKeysBefore()
     auto other = db->openRecordset(query);
     other->moveLast();
     const QString gone = left.at(left.size() / 2);
-    for (const char *deletion : {"delete from carico where ca_Codice = '%1'", "delete from Articoli where art_Codice = '%1'",
-                                 "delete from Fattura where fat_Numero = '%1'",
-                                 "delete from Anagrafica where anag_Contatore = '%1'"})
-        TestShopDatabase::writeAsAnotherTill(db.path(), QString::fromLatin1(deletion).arg(gone));
+    const QHash<QString, QString> deletion{
+        {QStringLiteral("carico.ca_Codice"), QStringLiteral("delete from carico where ca_Codice = %1")},
+        {QStringLiteral("art_Codice"), QStringLiteral("delete from Articoli where art_Codice = %1")},
+        {QStringLiteral("fat_Numero"), QStringLiteral("delete from Fattura where fat_Numero = '%1'")},
+        {QStringLiteral("anag_Contatore"), QStringLiteral("delete from Anagrafica where anag_Contatore = %1")}};
+    TestShopDatabase::writeAsAnotherTill(db.path(), deletion.value(keyField).arg(gone));
     other->movePrevious();
     QCOMPARE(other->value(keyField).toString(), left.at(left.size() - 2));
     other->setAbsolutePosition(1);
