@@ -21,14 +21,9 @@ const char *const kIndexedPage =
     "join Articoli a on a.art_Codice = t.rowid "
     "where ArticoliTrigrammi match ?1 and t.rowid > ?2 and a.art_Descrizione like ?3 "
     "and (?4 is null or a.art_Fornitore like ?4) order by t.rowid limit ?5";
-// ?7 the plain text typed, lowered: SQLite's own lower and instr pass over
-// the descriptions that cannot hold it before the like reads the others (a
-// description with a letter beyond ASCII is always read by the like).
 const char *const kScannedPage =
     "select art_Codice, art_Descrizione, art_Fornitore from Articoli "
-    "where art_Codice > ?2 and (?6 is null or art_Codice = ?6) "
-    "and (?7 is null or instr(lower(art_Descrizione), ?7) > 0 or art_Descrizione glob '*[^ -~]*') "
-    "and (?3 is null or art_Descrizione like ?3) "
+    "where art_Codice > ?2 and (?6 is null or art_Codice = ?6) and (?3 is null or art_Descrizione like ?3) "
     "and (?4 is null or art_Fornitore like ?4) order by art_Codice limit ?5";
 
 // On the server: ?1 a plain pattern of the folded description (server's
@@ -97,17 +92,6 @@ QString serverPrefilter(const QString &typed, bool anywhere)
     return longest.size() < 3 ? QString() : QLatin1Char('%') + escaped(longest) + QLatin1Char('%');
 }
 
-// The text typed as SQLite's lower() writes it, when it is plain printable
-// ASCII without a wildcard: every description the like can match holds it
-// (or a letter beyond ASCII). Empty otherwise: no pass before the like.
-QString asciiPrefilter(const QString &typed)
-{
-    for (const QChar c : typed)
-        if (c.unicode() < 0x20 || c.unicode() > 0x7e || QStringLiteral("*?#[]").contains(c))
-            return QString();
-    return typed.toLower();
-}
-
 } // namespace
 
 QString ArticleSearchPages::matchQuery(const QString &typed)
@@ -147,7 +131,6 @@ std::unique_ptr<ArticleSearchPages> ArticleSearchPages::prepare(std::shared_ptr<
         search->m_descrizione = criteria.generica ? QStringLiteral("*") + pattern + QStringLiteral("*")
                                                   : pattern + QStringLiteral("*");
         // A bar code names one article: the index has nothing to add.
-        search->m_prefilter = asciiPrefilter(criteria.descrizione);
         if (search->m_articolo < 0 && index == db::TextSearch::FoldedKeyLike)
             search->m_match = serverPrefilter(criteria.descrizione, criteria.generica);
         else if (search->m_articolo < 0 && index == db::TextSearch::TrigramTable)
@@ -234,8 +217,6 @@ QList<FoundArticle> ArticleSearchPages::nextPage(int rows)
         statement->bindInteger(6, m_articolo);
     else
         statement->bindNull(6);
-    if (m_statement == kScannedPage)
-        bindText(statement, 7, m_prefilter);
     while (statement->step(sql)) {
         FoundArticle article;
         article.codice = statement->columnInteger(0);

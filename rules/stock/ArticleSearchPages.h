@@ -49,7 +49,6 @@ private:
     bool m_nearFirst = false;  // the server's like: the nearest articles by code first
     qlonglong m_articolo = -1; // -1: no bar code criterion
     QString m_descrizione;   // like patterns in the engine's dialect; empty: none
-    QString m_prefilter;     // the description typed, lowered, for SQLite's instr; empty: none
     QString m_fornitore;
     qlonglong m_lastCode = 0;
     bool m_atEnd = false;

@@ -7,8 +7,6 @@
 #include "base/Globals.h"
 #include "base/OpenWindow.h"
 #include "db/Database.h"
-#include "db/Recordset.h"
-#include "db/SqlText.h"
 #include "report/ReportProperties.h"
 #include "rules/ShopDatabase.h"
 #include "skin/ctrl_SkinableButton.h"
@@ -41,8 +39,6 @@ private Q_SLOTS:
 
     void criteriaFindTheArticles_data();
     void criteriaFindTheArticles();
-    void shortTextsListWhatTheLikeFinds_data();
-    void shortTextsListWhatTheLikeFinds();
     void theListFollowsTheTypingAndFillsAsItScrolls();
     void nuovaRicercaEmptiesCriteriaAndList();
     void codesSortAsTexts();
@@ -200,49 +196,6 @@ void TestArticleSearch::criteriaFindTheArticles()
         QCOMPARE(m_f->messages().texts(), QStringList());
         QVERIFY(m_f->log().isEmpty());
     }
-}
-
-void TestArticleSearch::shortTextsListWhatTheLikeFinds_data()
-{
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<bool>("anywhere");
-    QTest::newRow("one letter anywhere") << "e" << true;
-    QTest::newRow("one capital at the start") << "C" << false;
-    QTest::newRow("two letters anywhere") << "ar" << true;
-    QTest::newRow("two letters, other case") << "CH" << true;
-    QTest::newRow("a letter an accent ignores the case of") << "é" << true;
-    QTest::newRow("letter and blank") << "a " << true;
-    QTest::newRow("a digit") << "1" << true;
-    QTest::newRow("k, which the Kelvin sign folds to") << "k" << true;
-    QTest::newRow("s, which the long s folds to") << "s" << false;
-    QTest::newRow("nothing has it") << "qz" << true;
-    QTest::newRow("a wildcard") << "a?" << true;
-}
-
-// A text too short for the description index lists, in code order, every
-// article the engine's like finds, accented and unusual letters included.
-void TestArticleSearch::shortTextsListWhatTheLikeFinds()
-{
-    QFETCH(QString, typed);
-    QFETCH(bool, anywhere);
-    for (const QString &description :
-         {QStringLiteral("ÉCHARPE perché"), QStringLiteral("Écharpe"), QStringLiteral("giacca CHÉ"),
-          QStringLiteral("Cappa \u212A blu"), QStringLiteral("\u017Fcarpa"), QStringLiteral("Kilt"),
-          QStringLiteral("ARCO 1"), QStringLiteral("Tab\tcon tab")})
-        addArticle(description, QStringLiteral("Verdi"));
-    QStringList expected;
-    const QString pattern = (anywhere ? QStringLiteral("*") : QString()) + typed + QStringLiteral("*");
-    for (auto rs = ShopDatabase::open()->openRecordset(
-             QStringLiteral("select art_Codice from Articoli where art_Descrizione like ") + db::quoted(pattern)
-             + QStringLiteral(" order by art_Codice"));
-         !rs->eof(); rs->moveNext())
-        expected << rs->value(0).toString();
-    frmCercaPrestazione &search = openSearch();
-    search.chkGenerica->setChecked(anywhere);
-    search.txtDescrizione->setText(typed);
-    QTest::mouseClick(search.cmdTrova, Qt::LeftButton);
-    QCOMPARE(listedCodes(), expected);
-    QCOMPARE(m_f->messages().texts(), QStringList());
 }
 
 void TestArticleSearch::theListFollowsTheTypingAndFillsAsItScrolls()
