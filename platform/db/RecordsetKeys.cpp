@@ -11,6 +11,7 @@ namespace {
 
 constexpr int anchorRows = 16;        // rows read again before each page
 constexpr int largestPage = 1 << 22;
+constexpr qint64 shortTop = 1000;
 
 // The select of a keyed set, one page at a time: its keys, and its fields
 // too when `withColumns`.
@@ -61,6 +62,13 @@ void Recordset::Impl::run()
     }
     complete = false;
     nextPage = std::max(1, firstPage);
+    // A short "top N" (the searches' lists) comes whole in its first page,
+    // with its fields: no row is fetched again one by one.
+    if (!translation->limit.isEmpty()) {
+        const qint64 top = translation->limit.toLongLong();
+        if (top > nextPage && top <= shortTop)
+            nextPage = int(top);
+    }
     try {
         readTimedPage(true);
     } catch (...) {
