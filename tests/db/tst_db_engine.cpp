@@ -35,6 +35,7 @@ private Q_SLOTS:
     void sortedListsReadTheirOrderFromAnIndex_data();
     void sortedListsReadTheirOrderFromAnIndex();
     void serverStepAddsTheSortIndexes();
+    void likeOfAPatternPerRow();
 };
 
 void EngineTest::openReusesOneConnection()
@@ -510,6 +511,53 @@ void EngineTest::serverStepAddsTheSortIndexes()
     QCOMPARE(db->openRecordset("select sc_Prezzo from scarico")->value("sc_Prezzo").toDouble(), 12.5);
     QCOMPARE(db->openRecordset("select art_Descrizione from Articoli")->value("art_Descrizione").toString(),
              QStringLiteral("Giacca"));
+}
+
+// The like keeps what it learnt of a constant pattern for the rows of a
+// statement; a pattern that changes from row to row is read afresh each
+// time, ASCII text or not.
+void EngineTest::likeOfAPatternPerRow()
+{
+    SKIP_ON_SERVER("SQLite's own function");
+    TestDatabase db;
+    const QList<QPair<QString, QString>> pairs = {
+        {"GIACCA blu", "*cca*"}, {"giacca blu", "G*"},     {"Scarpa", "*CCA*"},   {"perché", "*CHÉ"},
+        {"Borsa 12", "*##"},     {"Borsa 1x", "*##"},      {"abc", "a?c"},        {"ABC", "[a-b]bc"},
+        {"Città", "*TÀ"},        {"città", "*ta"},         {"x", ""},             {"", "*"},
+        {"Kilt", "k*"},          {"\u212Ailt", "k*"},     {"Nome*", "nome[*]"},  {"ab", "*b*b*"}};
+    for (const auto &[value, pattern] : pairs)
+        db->execute(QStringLiteral("insert into Prestazione (pre_Descrizione) values (%1)").arg(db::quoted(value)));
+    QStringList expected;
+    for (const auto &[value, pattern] : pairs)
+        if (db::likeMatches(pattern, value))
+            expected << value;
+    // Each value beside its own pattern, in one statement.
+    QStringList rows;
+    for (int i = 0; i < pairs.size(); ++i)
+        rows << QStringLiteral("select %1 as n, %2 as v, %3 as p").arg(i).arg(db::quoted(pairs.at(i).first, QLatin1Char('\'')),
+                                                                           db::quoted(pairs.at(i).second, QLatin1Char('\'')));
+    QStringList found;
+    sqlite3_stmt *statement = nullptr;
+    const QByteArray text = QStringLiteral("select v from (%1) where v like p order by n")
+                                .arg(rows.join(QStringLiteral(" union all ")))
+                                .toUtf8();
+    QCOMPARE(sqlite3_prepare_v2(db->handle(), text.constData(), -1, &statement, nullptr), SQLITE_OK);
+    while (sqlite3_step(statement) == SQLITE_ROW)
+        found << QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(statement, 0)));
+    sqlite3_finalize(statement);
+    QCOMPARE(found, expected);
+    QVERIFY(expected.contains(QStringLiteral("GIACCA blu")) && !expected.contains(QStringLiteral("Scarpa")));
+    // The same patterns as constants of their own statements.
+    for (const auto &[value, pattern] : pairs) {
+        const QByteArray one = QStringLiteral("select count(*) from Prestazione where pre_Descrizione = %1 and "
+                                              "pre_Descrizione like %2")
+                                   .arg(db::quoted(value, QLatin1Char('\'')), db::quoted(pattern, QLatin1Char('\'')))
+                                   .toUtf8();
+        QCOMPARE(sqlite3_prepare_v2(db->handle(), one.constData(), -1, &statement, nullptr), SQLITE_OK);
+        QCOMPARE(sqlite3_step(statement), SQLITE_ROW);
+        QCOMPARE(sqlite3_column_int(statement, 0) >= 1, db::likeMatches(pattern, value));
+        sqlite3_finalize(statement);
+    }
 }
 
 QTEST_GUILESS_MAIN(EngineTest)
