@@ -14,6 +14,7 @@
 #include "db/FieldText.h"
 #include "db/Database.h"
 #include "db/Recordset.h"
+#include "rules/ShopDatabase.h"
 #include "rules/invoicing/InvoiceList.h"
 #include "invoicing/RichiamaFattura.h"
 #include "invoicing/SceltaCliente.h"
@@ -33,6 +34,8 @@
 #include <QEvent>
 #include <QFrame>
 #include <QGridLayout>
+#include <QHash>
+#include <QSet>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -55,10 +58,31 @@ constexpr int kButtonTops[] = {8, 44, 80, 116};
 // The search lists the newest invoices, up to this many.
 constexpr int kListedAtMost = 200;
 
-QString customerName(const QVariant &counter)
+// The register number an invoice names, as the lookup by number reads it
+// (the leading number of its text; 0 for none).
+qlonglong customerKey(const QVariant &counter)
 {
-    return CercaValore(QStringLiteral("Anagrafica"), QStringLiteral("anag_Contatore"),
-                       QStringLiteral("Anag_Denominazione"), NullToEmpty(counter), 1);
+    return ValLong(db::FieldText::display(NullToEmpty(counter)));
+}
+
+// The names of the customers of the listed invoices, in one statement; a
+// number no entry has is missing (an empty name).
+QHash<qlonglong, QString> customerNames(const QList<QPair<QTreeWidgetItem *, qlonglong>> &customers)
+{
+    QStringList keys;
+    QSet<qlonglong> seen;
+    for (const auto &customer : customers)
+        if (!seen.contains(customer.second)) {
+            seen.insert(customer.second);
+            keys << QString::number(customer.second);
+        }
+    QHash<qlonglong, QString> names;
+    auto rs = ShopDatabase::open()->openRecordset(
+        QStringLiteral("select anag_Contatore, anag_Denominazione from Anagrafica where anag_Contatore in (")
+        + keys.join(QStringLiteral(", ")) + QLatin1Char(')'));
+    for (; !rs->eof(); rs->moveNext())
+        names.insert(rs->value(0).toLongLong(), db::FieldText::display(NullToEmpty(rs->value(1))));
+    return names;
 }
 
 QString paidText(const QVariant &paid)
@@ -188,14 +212,24 @@ void frmCercaFattura::TrovaFatture()
     m_lastFilters = {txtNumero->text(), txtDataInizio->text(), txtDataFine->text(), txtCodiceCliente->text(),
                      cboSaldata->currentText()};
     m_lastStatement = invoiceSearchStatement(m_lastFilters);
-    const bool ran = runSearch(kSearchLabel, m_lastStatement, [this](db::Recordset &rs) {
+    // The customers' names are read together once the invoices are listed.
+    QList<QPair<QTreeWidgetItem *, qlonglong>> customers;
+    const bool ran = runSearch(kSearchLabel, m_lastStatement, [&](db::Recordset &rs) {
         auto *item = new QTreeWidgetItem(lvwFatture);
         item->setText(0, NullToEmpty(rs.value(QStringLiteral("fat_Numero"))).toString());
         item->setText(1, db::FieldText::display(rs.value(QStringLiteral("fat_data"))));
-        item->setText(2, customerName(rs.value(QStringLiteral("fat_codice_Cliente"))));
+        customers.append({item, customerKey(rs.value(QStringLiteral("fat_codice_Cliente")))});
         item->setText(3, paidText(rs.value(QStringLiteral("fat_Pagato"))));
         item->setText(4, db::FieldText::display(rs.value(QStringLiteral("fat_Data_Pagamento"))));
     }, QStringLiteral("Nessuna fattura trovata con le caratteristiche specificate"));
+    if (!customers.isEmpty()) {
+        errors::ErrorTrap names(kSearchLabel);
+        names.run([&] {
+            const QHash<qlonglong, QString> named = customerNames(customers);
+            for (const auto &[item, key] : std::as_const(customers))
+                item->setText(2, named.value(key));
+        });
+    }
     // A full list may be the newest 200 of more: it says so.
     const int listed = lvwFatture->topLevelItemCount();
     if (!ran || listed < kListedAtMost)

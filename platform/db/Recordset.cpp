@@ -96,7 +96,7 @@ void Recordset::moveLast()
     if (d->count == 0)
         throw errors::noCurrentRecord();
     dropPending(*d, this);
-    d->readAll();
+    d->readToEnd();
     d->position = d->count - 1;
     d->onDeleted = false;
     Q_EMIT currentChanged();
@@ -313,6 +313,7 @@ void Recordset::close()
         return;
     dropPending(*d, this);
     d->open = false;
+    d->headEnd = -1;
     d->keys.clear();
     d->rows.clear();
     d->forgetRows();

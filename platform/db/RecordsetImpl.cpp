@@ -62,6 +62,10 @@ const RawRow &Recordset::Impl::currentRow()
         throw errors::noCurrentRecord();
     if (keyCount == 0)
         return rows[size_t(position)];
+    if (inGap(position))
+        reach(position); // a move back from the last keys
+    if (position >= count)
+        throw errors::noCurrentRecord();
     if (size_t(position) < firstRows.size() && !firstRows[size_t(position)].cells.empty())
         return firstRows[size_t(position)];
     const auto cached = cache.constFind(position);
@@ -149,13 +153,24 @@ int Recordset::Impl::findFrom(const QString &criterion, int start)
         }
         if (single.empty() && multiple.empty())
             return -1;
-        // Further pages of keys are read only as far as the first match.
-        for (int p = start; reach(p); ++p) {
+        const auto matches = [&](int p) {
             const qint64 *key = keyAt(p);
-            if (keyCount == 1 ? single.count(*key) > 0
-                              : multiple.count(std::vector<qint64>(key, key + keyCount)) > 0)
-                return p;
+            return keyCount == 1 ? single.count(*key) > 0
+                                 : multiple.count(std::vector<qint64>(key, key + keyCount)) > 0;
+        };
+        // The only match, among the last keys: the keys before them stay unread.
+        if (tailed() && single.size() + multiple.size() == 1) {
+            for (int p = start; p < headEnd; ++p)
+                if (matches(p))
+                    return p;
+            for (int p = std::max(start, tailStart); p < count; ++p)
+                if (matches(p))
+                    return p;
         }
+        // Further pages of keys are read only as far as the first match.
+        for (int p = start; reach(p); ++p)
+            if (matches(p))
+                return p;
         return -1;
     }
 
@@ -291,7 +306,9 @@ void Recordset::Impl::writeChanges()
                 changedElsewhere();
         }
     });
-    if (!complete)
+    // Rows read on may meet it again where it sorts now (not the last keys:
+    // those are not read again).
+    if (!complete || (tailed() && position < headEnd))
         edited.insert(std::vector<qint64>(key, key + keyCount));
     forgetRow(position);
 }
@@ -381,8 +398,18 @@ void Recordset::Impl::deleteCurrent()
     }
     keys.erase(keys.begin() + ptrdiff_t(position) * keyCount, keys.begin() + ptrdiff_t(position + 1) * keyCount);
     --count;
-    if (!complete)
+    if (tailed()) {
+        if (position < headEnd) {
+            --headEnd;
+            --consumed;
+        }
+        if (position < tailStart)
+            --tailStart;
+        if (headEnd == tailStart)
+            headEnd = -1;
+    } else if (!complete) {
         --consumed;
+    }
     reach(position); // the row that follows, if any, is the next one
     forgetRows();
     onDeleted = true;

@@ -40,6 +40,22 @@ struct Recordset::Impl {
     // true when the row at `position` exists.
     bool reach(int position);
     void readAll();
+    // The last row without the keys before it, where the set can say how
+    // many rows it holds and read its order backwards: the count and the
+    // last page of keys, the keys between read when a position needs them
+    // (RecordsetTail.cpp). Otherwise every key, as readAll().
+    void readToEnd();
+    bool readTail();
+    bool tailed() const { return headEnd >= 0; }
+    bool inGap(int at) const { return tailed() && at >= headEnd && at < tailStart; }
+    // A page read on from the keys before the gap: into the gap, the rows
+    // past it checked against the last keys; false when they differ (rows
+    // written elsewhere meanwhile), after which the set holds the keys as
+    // read from the start.
+    void placeInGap(const std::vector<qint64> &fresh, bool lastPage);
+    void readAgainWithoutTail();
+    int headRows() const { return tailed() ? headEnd : count; }
+    bool tailBroken = false;    // placeInGap met other rows than the last keys
     void readPage(int wanted, bool first);
     // readPage of the next page size, which grows, or becomes "the rest"
     // after a slow page.
@@ -87,6 +103,10 @@ struct Recordset::Impl {
     QHash<int, RawRow> cache;   // keyed sets: other rows read, by position
     int count = 0;
     int position = 0;           // -1 = BOF, count = EOF
+    // After readTail(): keys [0, headEnd) read from the start, [tailStart,
+    // count) the last ones, between them not read yet (count is exact).
+    int headEnd = -1;
+    int tailStart = 0;
     bool onDeleted = false;
 
     EditMode mode = EditMode::None;

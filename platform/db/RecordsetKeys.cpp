@@ -11,6 +11,7 @@ namespace {
 
 constexpr int anchorRows = 16;        // rows read again before each page
 constexpr int largestPage = 1 << 22;
+constexpr qint64 shortTop = 1000;
 
 // The select of a keyed set, one page at a time: its keys, and its fields
 // too when `withColumns`. The first page (`firstLimit` not negative) has
@@ -55,6 +56,8 @@ void Recordset::Impl::run()
     consumed = 0;
     position = 0;
     onDeleted = false;
+    headEnd = -1;
+    tailBroken = false;
     if (!translation->keyed) {
         complete = true;
         runWhole();
@@ -62,6 +65,13 @@ void Recordset::Impl::run()
     }
     complete = false;
     nextPage = std::max(1, firstPage);
+    // A short "top N" (the searches' lists) comes whole in its first page,
+    // with its fields: no row is fetched again one by one.
+    if (!translation->limit.isEmpty()) {
+        const qint64 top = translation->limit.toLongLong();
+        if (top > nextPage && top <= shortTop)
+            nextPage = int(top);
+    }
     try {
         readTimedPage(true);
     } catch (...) {
@@ -165,8 +175,9 @@ void Recordset::Impl::readPage(int wanted, bool first)
     const int keyColumn = withColumns ? visibleColumns() : 0;
     // The first page goes straight into the set (it starts empty); later
     // ones are checked against it first.
+    const int head = headRows();
     std::vector<qint64> later;
-    std::vector<qint64> &fresh = count == 0 ? keys : later;
+    std::vector<qint64> &fresh = head == 0 && !tailed() ? keys : later;
     const size_t before = fresh.size();
     int returned = 0;
     try {
@@ -184,13 +195,21 @@ void Recordset::Impl::readPage(int wanted, bool first)
         fresh.resize(before);
         throw;
     }
-    if (count > 0) {
+    const bool lastPage = limit < 0 || returned < limit || (top >= 0 && offset + returned >= top);
+    if (tailed()) {
+        if (head > 0)
+            dropRowsAlreadyHere(later, returned);
+        consumed = offset + returned;
+        placeInGap(later, lastPage);
+        return;
+    }
+    if (head > 0) {
         dropRowsAlreadyHere(later, returned);
         keys.insert(keys.end(), later.begin(), later.end());
     }
     count = int(keys.size()) / std::max(1, keyCount);
     consumed = offset + returned;
-    complete = limit < 0 || returned < limit || (top >= 0 && consumed >= top);
+    complete = lastPage;
 }
 
 // The page was read from a few rows before the last key of the set: rows up
@@ -200,6 +219,7 @@ void Recordset::Impl::dropRowsAlreadyHere(std::vector<qint64> &fresh, int return
 {
     const size_t width = size_t(keyCount);
     const int window = std::min(returned, 3 * anchorRows);
+    const int count = headRows();
     const qint64 *last = keys.data() + size_t(count - 1) * width;
     int start = 0;
     for (int r = window - 1; r >= 0; --r) {
@@ -233,6 +253,8 @@ void Recordset::Impl::readTimedPage(bool first)
     QElapsedTimer timer;
     timer.start();
     readPage(nextPage, first);
+    if (tailBroken)
+        readAgainWithoutTail();
     if (nextPage < 0 || timer.elapsed() >= slowPageMs)
         nextPage = -1;
     else
@@ -241,6 +263,8 @@ void Recordset::Impl::readTimedPage(bool first)
 
 bool Recordset::Impl::reach(int wanted)
 {
+    while (inGap(wanted))
+        readTimedPage(false);
     while (wanted >= count && !complete)
         readTimedPage(false);
     return wanted >= 0 && wanted < count;
@@ -248,6 +272,11 @@ bool Recordset::Impl::reach(int wanted)
 
 void Recordset::Impl::readAll()
 {
+    while (tailed()) {
+        readPage(-1, false);
+        if (tailBroken)
+            readAgainWithoutTail();
+    }
     while (!complete)
         readPage(-1, false);
 }

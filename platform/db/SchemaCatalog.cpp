@@ -40,6 +40,41 @@ const ColumnMeta *TableMeta::column(QStringView name) const
     return it == byFoldedName.cend() ? nullptr : &columns[size_t(*it)];
 }
 
+namespace {
+
+// The plain columns each index of a table begins with, in index order; an
+// expression (a text key) ends the list.
+std::vector<QStringList> indexesOf(sqlite3 *handle, const QString &table)
+{
+    std::vector<QStringList> indexes;
+    sqlite3_stmt *list = nullptr;
+    sqlite3_prepare_v2(handle,
+                       "select l.name, x.cid, x.name from pragma_index_list(?1) l, pragma_index_xinfo(l.name) x "
+                       "where x.key = 1 order by l.name, x.seqno",
+                       -1, &list, nullptr);
+    const QByteArray name = table.toUtf8();
+    sqlite3_bind_text(list, 1, name.constData(), int(name.size()), SQLITE_STATIC);
+    QString current;
+    bool ended = false;
+    while (list && sqlite3_step(list) == SQLITE_ROW) {
+        const QString index = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(list, 0)));
+        if (index != current || indexes.empty()) {
+            current = index;
+            indexes.emplace_back();
+            ended = false;
+        }
+        if (sqlite3_column_int(list, 1) < 0)
+            ended = true;
+        if (!ended)
+            indexes.back() << QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(list, 2)));
+    }
+    sqlite3_finalize(list);
+    std::erase_if(indexes, [](const QStringList &columns) { return columns.isEmpty(); });
+    return indexes;
+}
+
+} // namespace
+
 void SchemaCatalog::load(sqlite3 *handle)
 {
     m_tables.clear();
@@ -85,6 +120,7 @@ void SchemaCatalog::load(sqlite3 *handle)
         sqlite3_finalize(info);
         for (ColumnMeta &column : table.columns)
             column.kind = kindFromDeclaredType(column.declaredType, column.primaryKey && keyColumns == 1);
+        table.indexes = indexesOf(handle, name);
         addTable(std::move(table));
     }
 }

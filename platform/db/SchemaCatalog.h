@@ -2,6 +2,7 @@
 
 #include <QHash>
 #include <QString>
+#include <QStringList>
 #include <QStringView>
 #include <vector>
 
@@ -30,6 +31,9 @@ struct TableMeta {
     QString rowKey = QStringLiteral("rowid");
     std::vector<ColumnMeta> columns;
     QHash<QString, int> byFoldedName;
+    // The indexes of the file's table, each as the columns it begins with
+    // (up to its first expression); the server's planner needs none of this.
+    std::vector<QStringList> indexes;
     const ColumnMeta *column(QStringView name) const;
 };
 

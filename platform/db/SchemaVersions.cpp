@@ -142,6 +142,23 @@ void addElectronicInvoicing(sqlite3 *handle)
     createTextKeyIndexes(handle);
 }
 
+// Version 4: indexes for the lists sorted by price (a period of loads or
+// sales read in price order, not sorted whole) and for the article grid by
+// the date of the last sale; then the statistics of the two movement
+// tables, from a sample, without which SQLite would rather sort the period
+// than walk the price index.
+const QString sortedListIndexes = QStringLiteral(
+    "CREATE INDEX IF NOT EXISTS carico_PrezzoData ON carico (ca_Prezzo, ca_Data);"
+    "CREATE INDEX IF NOT EXISTS scarico_PrezzoData ON scarico (sc_Prezzo, sc_Data);"
+    "CREATE INDEX IF NOT EXISTS Articoli_DataUltimaVendita ON Articoli (art_Data_Ultima_Vendita);");
+
+void addSortedListIndexes(sqlite3 *handle)
+{
+    run(handle, sortedListIndexes);
+    run(handle, QStringLiteral("pragma analysis_limit = 1000; analyze carico; analyze scarico; "
+                               "pragma analysis_limit = 0;"));
+}
+
 } // namespace
 
 const std::vector<SchemaVersions::Step> &SchemaVersions::steps()
@@ -150,6 +167,7 @@ const std::vector<SchemaVersions::Step> &SchemaVersions::steps()
         {1, QStringLiteral("ricerca di una parte qualsiasi della descrizione"), addTrigramSearch},
         {2, QStringLiteral("file leggibile da ogni programma SQLite"), dropDeclaredCollation},
         {3, QStringLiteral("fatture elettroniche"), addElectronicInvoicing},
+        {4, QStringLiteral("elenchi ordinati per prezzo e per data dell'ultima vendita"), addSortedListIndexes},
     };
     return all;
 }
@@ -205,7 +223,14 @@ void SchemaVersions::upgrade(sqlite3 *handle, const std::function<void(int)> &be
 
 const std::vector<SchemaVersions::ServerStep> &SchemaVersions::serverSteps()
 {
-    static const std::vector<ServerStep> steps;
+    static const std::vector<ServerStep> steps = {
+        {4, QStringLiteral("elenchi ordinati per prezzo e per data dell'ultima vendita"),
+         QStringLiteral("CREATE INDEX IF NOT EXISTS \"carico_PrezzoData\" ON carico (\"ca_Prezzo\", \"ca_Data\");"
+                        "CREATE INDEX IF NOT EXISTS \"scarico_PrezzoData\" ON scarico (\"sc_Prezzo\", \"sc_Data\");"
+                        "CREATE INDEX IF NOT EXISTS \"Articoli_DataUltimaVendita\" ON \"Articoli\" "
+                        "(\"art_Data_Ultima_Vendita\");"
+                        "ANALYZE carico; ANALYZE scarico;")},
+    };
     return steps;
 }
 

@@ -1,6 +1,7 @@
 #include "TextFunctions.h"
 
 #include <sqlite3.h>
+#include <string>
 
 namespace db {
 
@@ -147,6 +148,19 @@ bool wildcardMatch(const Ch *p, const Ch *pend, const Ch *s, const Ch *send)
     return p == pend;
 }
 
+char asciiLower(char c)
+{
+    return c >= 'A' && c <= 'Z' ? char(c + ('a' - 'A')) : c;
+}
+
+std::string lowerAscii(const unsigned char *text, int len)
+{
+    std::string out(reinterpret_cast<const char *>(text), size_t(len));
+    for (char &c : out)
+        c = asciiLower(c);
+    return out;
+}
+
 bool isAscii(const unsigned char *text, int len)
 {
     for (int i = 0; i < len; ++i)
@@ -164,12 +178,29 @@ void likeCallback(sqlite3_context *context, int, sqlite3_value **argv)
     const auto *value = sqlite3_value_text(argv[1]);
     const int valueLen = sqlite3_value_bytes(argv[1]);
     bool result;
-    if (isAscii(pattern, patternLen) && isAscii(value, valueLen)) {
-        QByteArray p(reinterpret_cast<const char *>(pattern), patternLen);
-        QByteArray v(reinterpret_cast<const char *>(value), valueLen);
-        p = p.toLower();
-        v = v.toLower();
-        result = wildcardMatch(p.constData(), p.constData() + p.size(), v.constData(), v.constData() + v.size());
+    if (isAscii(value, valueLen) && isAscii(pattern, patternLen)) {
+        // The pattern lowered once for the statement (kept with its
+        // argument), the value on the stack: a scan of every description
+        // allocates nothing per row.
+        const auto *kept = static_cast<const std::string *>(sqlite3_get_auxdata(context, 0));
+        std::string own;
+        if (!kept) {
+            own = lowerAscii(pattern, patternLen);
+            sqlite3_set_auxdata(context, 0, new std::string(own),
+                                [](void *data) { delete static_cast<std::string *>(data); });
+        }
+        const std::string &p = kept ? *kept : own;
+        char shortValue[256];
+        std::string longValue;
+        char *v = shortValue;
+        if (valueLen > int(sizeof shortValue)) {
+            longValue.resize(size_t(valueLen));
+            v = longValue.data();
+        }
+        for (int i = 0; i < valueLen; ++i)
+            v[i] = asciiLower(char(value[i]));
+        result = wildcardMatch(p.data(), p.data() + p.size(), static_cast<const char *>(v),
+                               static_cast<const char *>(v) + valueLen);
     } else {
         result = likeMatches(QString::fromUtf8(reinterpret_cast<const char *>(pattern), patternLen),
                              QString::fromUtf8(reinterpret_cast<const char *>(value), valueLen));

@@ -333,6 +333,65 @@ QString Translator::emitOrder(int from, int to) const
     });
 }
 
+// Rows that tie on the order are kept apart by their keys. Where an index of
+// one table begins with the order's columns (plain columns of that table,
+// ascending, no text), the index's further columns break ties first: the
+// index then yields the whole order and a page is read from it without a
+// sort ("order by sc_Prezzo" over the index on price and date).
+QString Translator::indexTieBreakers(int from, int to, const std::vector<FromTable> &tables) const
+{
+    if (m_server)
+        return QString();
+    QStringList ordered;
+    for (int i = from; i < to;) {
+        const Token::Kind kind = m_lexed.tokens[size_t(i)].kind;
+        if (kind != Token::Kind::Word && kind != Token::Kind::Bracketed)
+            return QString();
+        ordered << LegacyLexer::text(m_source, m_lexed.tokens[size_t(i)]).toString();
+        int next = i + 1;
+        if (isWord(next, "asc"))
+            ++next;
+        if (next < to && !isPunct(next, ","))
+            return QString();
+        i = next + 1;
+    }
+    if (ordered.isEmpty())
+        return QString();
+    for (const FromTable &named : tables) {
+        const TableMeta *table = m_catalog.table(named.table);
+        if (!table)
+            continue;
+        QStringList columns;
+        for (const QString &name : std::as_const(ordered)) {
+            const ColumnMeta *column = table->column(name);
+            if (!column || column->kind == FieldKind::Text)
+                break;
+            columns << SchemaCatalog::fold(column->name);
+        }
+        if (columns.size() != ordered.size())
+            continue;
+        for (const QStringList &index : table->indexes) {
+            if (index.size() <= columns.size())
+                continue;
+            bool begins = true;
+            for (qsizetype c = 0; c < columns.size() && begins; ++c)
+                begins = SchemaCatalog::fold(index.at(c)) == columns.at(c);
+            if (!begins)
+                continue;
+            QString more;
+            for (qsizetype c = columns.size(); c < index.size(); ++c) {
+                const ColumnMeta *column = table->column(index.at(c));
+                if (!column || column->kind == FieldKind::Text)
+                    break;
+                more += QStringLiteral(", ") + named.reference + QLatin1Char('.') + quotedName(column->name);
+            }
+            if (!more.isEmpty())
+                return more;
+        }
+    }
+    return QString();
+}
+
 // Groups by the folded key of a text column: the same groups as its
 // collation, and the key indexes of the schema serve them.
 QString Translator::emitGroup(int from, int to) const
@@ -682,7 +741,8 @@ void Translator::buildSelect(Translation &t) const
         if (orderPos >= 0) {
             if (!isWord(orderPos + 1, "by"))
                 throw errors::syntax(QStringLiteral("BY mancante dopo ORDER"), m_source);
-            t.orderBy = emitOrder(orderPos + 2, m_count) + QStringLiteral(", ") + t.keyColumns;
+            t.orderBy = emitOrder(orderPos + 2, m_count) + indexTieBreakers(orderPos + 2, m_count, tables)
+                        + QStringLiteral(", ") + t.keyColumns;
             // "order by 2" or an alias of the select list: the keys cannot be
             // sorted without the select list.
             for (int i = orderPos + 2; i < m_count; ++i)

@@ -32,6 +32,9 @@ private:
     QString emitCompared(int from, int to) const;
     // An order by list: a text column sorts by its sort key, then by TESTO.
     QString emitOrder(int from, int to) const;
+    // Columns that make an index serve the whole order, to go before the
+    // row keys; empty, or ", " and the columns.
+    QString indexTieBreakers(int from, int to, const std::vector<FromTable> &tables) const;
     QString emitGroup(int from, int to) const;
     QString emitGrouped(int from, int to) const;
     // The end of the text column reference starting at `index`, or -1.

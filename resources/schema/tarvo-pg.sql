@@ -22,7 +22,7 @@
 -- pragma user_version. A change of tarvo.sql changes this file alike.
 
 CREATE TABLE tarvo_schema (version integer NOT NULL);
-INSERT INTO tarvo_schema (version) VALUES (3);
+INSERT INTO tarvo_schema (version) VALUES (4);
 
 -- lower() of ASCII and of the accented capitals of Italian; any other
 -- letter (Ü, Ç) keeps its case and accent, as in SQLite's lower(). The
@@ -157,6 +157,7 @@ CREATE TABLE "Articoli" (
 CREATE UNIQUE INDEX "Articoli_rowid" ON "Articoli" (rowid);
 CREATE INDEX "Articoli_Descrizione" ON "Articoli" (tarvo_sort("art_Descrizione"));
 CREATE INDEX "Articoli_Fornitore" ON "Articoli" (tarvo_key("art_Fornitore"));
+CREATE INDEX "Articoli_DataUltimaVendita" ON "Articoli" ("art_Data_Ultima_Vendita");
 -- Any part of a description ("Ricerca Generica"): SQLite's trigram table
 -- ArticoliTrigrammi becomes a trigram index of the folded descriptions,
 -- kept by the server itself (no triggers).
@@ -186,6 +187,7 @@ CREATE TABLE carico (
 );
 CREATE UNIQUE INDEX "carico_rowid" ON carico (rowid);
 CREATE INDEX "carico_Data" ON carico ("ca_Data");
+CREATE INDEX "carico_PrezzoData" ON carico ("ca_Prezzo", "ca_Data");
 CREATE INDEX "carico_CodiceArticolo" ON carico (tarvo_key("ca_Codice_Articolo"));
 
 CREATE TABLE scarico (
@@ -202,6 +204,7 @@ CREATE TABLE scarico (
 );
 CREATE UNIQUE INDEX "scarico_rowid" ON scarico (rowid);
 CREATE INDEX "scarico_Data" ON scarico ("sc_Data");
+CREATE INDEX "scarico_PrezzoData" ON scarico ("sc_Prezzo", "sc_Data");
 CREATE INDEX "scarico_CodiceArticolo" ON scarico (tarvo_key("sc_Codice_Articolo"));
 
 CREATE TABLE "Anagrafica" (

@@ -13,7 +13,7 @@
 -- step of the upgrade (platform/db/SchemaVersions.cpp). Columns added by a
 -- step are written here as SQLite writes them after "alter table ... add
 -- column", so that an upgraded file and a new one have the same schema.
-PRAGMA user_version = 3;
+PRAGMA user_version = 4;
 
 CREATE TABLE Articoli (
     art_Codice INTEGER PRIMARY KEY AUTOINCREMENT,
@@ -29,6 +29,8 @@ CREATE TABLE Articoli (
     art_Note TEXT,
     art_Varie TEXT
 );
+-- The article grid sorted by the date of the last sale.
+CREATE INDEX Articoli_DataUltimaVendita ON Articoli (art_Data_Ultima_Vendita);
 -- Any part of a description ("Ricerca Generica"): a trigram index of the
 -- descriptions, kept in step with Articoli by the triggers below, inside the
 -- statement (and so the transaction) that changes the article.
@@ -65,6 +67,8 @@ CREATE TABLE carico (
     ca_Usato YESNO DEFAULT 0
 );
 CREATE INDEX carico_Data ON carico (ca_Data);
+-- The lists sorted by price read the period in price order from here.
+CREATE INDEX carico_PrezzoData ON carico (ca_Prezzo, ca_Data);
 
 CREATE TABLE scarico (
     sc_Codice INTEGER PRIMARY KEY AUTOINCREMENT,
@@ -78,6 +82,7 @@ CREATE TABLE scarico (
     sc_Usato YESNO DEFAULT 0
 );
 CREATE INDEX scarico_Data ON scarico (sc_Data);
+CREATE INDEX scarico_PrezzoData ON scarico (sc_Prezzo, sc_Data);
 
 CREATE TABLE Anagrafica (
     anag_Contatore INTEGER PRIMARY KEY AUTOINCREMENT,

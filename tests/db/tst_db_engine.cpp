@@ -6,11 +6,14 @@
 #include "db/RowStream.h"
 #include "db/SqlText.h"
 #include "Connection.h"
+#include "RecordsetImpl.h"
 #include "SchemaCatalog.h"
+#include "SchemaVersions.h"
 #include "TextFunctions.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <algorithm>
 #include <sqlite3.h>
 
 // Connections, transactions, the delivered schema and large sets.
@@ -33,6 +36,10 @@ private Q_SLOTS:
     void rowsReadOneAtATimeReadAsALookupReads_data();
     void rowsReadOneAtATimeReadAsALookupReads();
     void otherStatementsRunBetweenTheRowsOfAStream();
+    void sortedListsReadTheirOrderFromAnIndex_data();
+    void sortedListsReadTheirOrderFromAnIndex();
+    void serverStepAddsTheSortIndexes();
+    void likeOfAPatternPerRow();
 };
 
 void EngineTest::openReusesOneConnection()
@@ -432,6 +439,221 @@ void EngineTest::otherStatementsRunBetweenTheRowsOfAStream()
     }
     QCOMPARE(read, 300);
     QCOMPARE(db.count(QStringLiteral("Articoli where art_Descrizione = 'scritto a metà'")), 1);
+void EngineTest::sortedListsReadTheirOrderFromAnIndex_data()
+{
+    QTest::addColumn<QString>("query");
+    QTest::addColumn<QString>("tieBreakers");   // what goes before the row keys
+    QTest::addColumn<QString>("index");         // the index that yields the order; empty: none
+    const QString sales = QStringLiteral("Select * from scarico, articoli, [codice articolo] where ca_Codice = "
+                                         "sc_Codice_Articolo and art_Codice = ca_Codice_Articolo and  sc_Data between "
+                                         "#2/1/2025# and  #3/31/2025#");
+    const QString loads = QStringLiteral("Select * from carico, articoli, [codice articolo] where [codice "
+                                         "articolo].ca_Codice = carico.ca_Codice_Articolo and art_Codice = [codice "
+                                         "articolo].ca_Codice_Articolo and  carico.ca_Data between #2/1/2025# and  "
+                                         "#3/31/2025#");
+    QTest::newRow("sales by price") << sales + " order by sc_Prezzo" << "\"sc_Prezzo\", \"scarico\".\"sc_Data\""
+                                    << "scarico_PrezzoData";
+    QTest::newRow("loads by price") << loads + " order by ca_Prezzo" << "\"ca_Prezzo\", \"carico\".\"ca_Data\""
+                                    << "carico_PrezzoData";
+    QTest::newRow("articles by last sale") << "select * from articoli order by art_Data_Ultima_Vendita"
+                                           << "\"art_Data_Ultima_Vendita\"" << "Articoli_DataUltimaVendita";
+    // Orders no index begins with keep the keys alone as tie breakers.
+    QTest::newRow("sales by price, descending") << sales + " order by sc_Prezzo desc" << "\"sc_Prezzo\" desc" << "";
+    QTest::newRow("sales by quantity") << sales + " order by sc_Quantita" << "\"sc_Quantita\"" << "";
+    QTest::newRow("sales by date") << sales + " order by sc_Data" << "\"sc_Data\"" << "scarico_Data";
+}
+
+// The lists sorted by a header click read a page in the order of an index
+// (no sort of the whole period) and list the same rows in that order as a
+// sort of every row would.
+void EngineTest::sortedListsReadTheirOrderFromAnIndex()
+{
+    SKIP_ON_SERVER("SQLite's query plans");
+    QFETCH(QString, query);
+    QFETCH(QString, tieBreakers);
+    QFETCH(QString, index);
+    TestDatabase db;
+    const QString sql = db->translate(query);
+    const qsizetype order = sql.indexOf(QLatin1String(" ORDER BY "));
+    QVERIFY2(order > 0, qPrintable(sql));
+    const QString table = query.contains(QLatin1String("from scarico")) ? QStringLiteral("scarico")
+                          : query.contains(QLatin1String("from carico")) ? QStringLiteral("carico")
+                                                                          : QStringLiteral("Articoli");
+    QVERIFY2(sql.mid(order + 10).startsWith(tieBreakers + QStringLiteral(", \"%1\".rowid").arg(table)),
+             qPrintable(sql));
+
+    // Two years of movements, prices repeating within a day and across
+    // days, some without a price; the statistics the upgrade gathers.
+    const QString fill = QStringLiteral(
+        "WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 5999) "
+        "INSERT INTO %1 (%2_Codice_Articolo, %2_Data, %2_Quantita, %2_Prezzo) "
+        "SELECT 'C' || (i % 40), date('2024-06-01', '+' || ((i * 7) % 730) || ' days'), i % 5, "
+        "CASE WHEN i % 97 = 0 THEN NULL ELSE (i * 13) % 50 END FROM n");
+    for (const QString &table : {QStringLiteral("scarico"), QStringLiteral("carico")}) {
+        const QString statement = fill.arg(table, table == QLatin1String("scarico") ? "sc" : "ca");
+        db::Statement *insert = db->statement(statement);
+        const db::StatementUse use(insert);
+        insert->step(statement);
+    }
+    const QString articles = QStringLiteral(
+        "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 300) "
+        "INSERT INTO Articoli (art_Codice, art_Descrizione) SELECT i, 'Articolo ' || i FROM n");
+    {
+        db::Statement *insert = db->statement(articles);
+        const db::StatementUse use(insert);
+        insert->step(articles);
+    }
+    for (int i = 0; i < 40; ++i)
+        db->execute(QStringLiteral("insert into [Codice Articolo] (ca_Codice, ca_Codice_Articolo) values ('C%1', %2)")
+                        .arg(i).arg(1 + i % 2));
+    db->execute("update Articoli set art_Data_Ultima_Vendita = '2025-0' || (1 + art_Codice % 9) || '-01' "
+                "where art_Codice % 7 <> 0");
+    QCOMPARE(sqlite3_exec(db->handle(), "pragma analysis_limit = 1000; analyze carico; analyze scarico", nullptr,
+                          nullptr, nullptr),
+             SQLITE_OK);
+    db->connection()->schemaChanged();
+
+    QByteArray plan;
+    sqlite3_stmt *statement = nullptr;
+    const QString paged = db->translate(query) + QStringLiteral(" LIMIT 64");
+    QCOMPARE(sqlite3_prepare_v2(db->handle(), ("explain query plan " + paged).toUtf8().constData(), -1, &statement,
+                                nullptr),
+             SQLITE_OK);
+    while (sqlite3_step(statement) == SQLITE_ROW)
+        plan += reinterpret_cast<const char *>(sqlite3_column_text(statement, 3)) + QByteArray("\n");
+    sqlite3_finalize(statement);
+    if (!index.isEmpty()) {
+        QVERIFY2(plan.contains(index.toUtf8()), plan.constData());
+        QVERIFY2(!plan.contains("TEMP B-TREE"), plan.constData());
+    }
+
+    // The rows, read page by page, in the order of the sort of all of them.
+    const QString key = table == QLatin1String("scarico") ? QStringLiteral("scarico.sc_Codice")
+                        : table == QLatin1String("carico") ? QStringLiteral("carico.ca_Codice")
+                                                            : QStringLiteral("art_Codice");
+    QStringList expected;
+    {
+        const QString orderBy = query.mid(query.indexOf(QLatin1String(" order by ")) + 10);
+        auto all = db->openRecordset(query.left(query.indexOf(QLatin1String(" order by "))));
+        struct Row { QVariant sort; QString date; qlonglong code; };
+        std::vector<Row> rows;
+        const QString sortField = orderBy.section(' ', 0, 0);
+        const QString dateField = table == QLatin1String("scarico") ? QStringLiteral("sc_Data")
+                                  : table == QLatin1String("carico") ? QStringLiteral("carico.ca_Data")
+                                                                      : QStringLiteral("art_Data_Ultima_Vendita");
+        if (all->recordCount() > 0) {
+            all->moveFirst();
+            while (!all->eof()) {
+                rows.push_back({all->value(sortField), all->value(dateField).toString(), all->value(key).toLongLong()});
+                all->moveNext();
+            }
+        }
+        const bool descending = orderBy.endsWith(QLatin1String(" desc"));
+        const bool byDate = !index.isEmpty() && sortField != QLatin1String("sc_Data");
+        std::stable_sort(rows.begin(), rows.end(), [&](const Row &a, const Row &b) {
+            // Null first, as SQLite sorts it ascending.
+            const auto less = [](const QVariant &x, const QVariant &y) {
+                if (!x.isValid() || !y.isValid())
+                    return !x.isValid() && y.isValid();
+                return QVariant::compare(x, y) == QPartialOrdering::Less;
+            };
+            if (less(a.sort, b.sort) || less(b.sort, a.sort))
+                return descending ? less(b.sort, a.sort) : less(a.sort, b.sort);
+            if (byDate && a.date != b.date)
+                return a.date < b.date;
+            return a.code < b.code;
+        });
+        for (const Row &row : rows)
+            expected << QString::number(row.code);
+    }
+    QVERIFY(expected.size() > 100);
+    const int firstPage = db::Recordset::Impl::firstPage;
+    db::Recordset::Impl::firstPage = 7;
+    QStringList listed;
+    auto sorted = db->openRecordset(query);
+    sorted->moveFirst();
+    while (!sorted->eof()) {
+        listed << QString::number(sorted->value(key).toLongLong());
+        sorted->moveNext();
+    }
+    db::Recordset::Impl::firstPage = firstPage;
+    QCOMPARE(listed, expected);
+}
+
+// On the server the same indexes come with the server's step: a shop whose
+// schema is at version 3 is brought to the latest one, each row kept.
+void EngineTest::serverStepAddsTheSortIndexes()
+{
+    if (!TestShopDatabase::onServer())
+        QSKIP("the server's own schema step");
+    TestDatabase db;
+    const QStringList indexes{QStringLiteral("scarico_PrezzoData"), QStringLiteral("carico_PrezzoData"),
+                              QStringLiteral("Articoli_DataUltimaVendita")};
+    for (const QString &index : indexes)
+        db->connection()->runPlain(QStringLiteral("DROP INDEX \"%1\"").arg(index).toUtf8().constData());
+    db->connection()->runPlain("UPDATE tarvo_schema SET version = 3");
+    db->execute("insert into scarico (sc_Codice_Articolo, sc_Data, sc_Prezzo) values ('abc', #11/3/2026#, 12.5)");
+    db->execute("insert into Articoli (art_Descrizione, art_Data_Ultima_Vendita) values ('Giacca', #11/2/2026#)");
+    QCOMPARE(db::SchemaVersions::versionOf(*db), 3);
+    db::SchemaVersions::upgradeServer(*db);
+    QCOMPARE(db::SchemaVersions::versionOf(*db), db::SchemaVersions::latest());
+    for (const QString &index : indexes) {
+        const QString sql = QStringLiteral("select count(*) from pg_indexes where indexname = '%1'").arg(index);
+        db::Statement *statement = db->statement(sql);
+        const db::StatementUse use(statement);
+        QVERIFY(statement->step(sql));
+        QCOMPARE(statement->columnInteger(0), qint64(1));
+    }
+    QCOMPARE(db->openRecordset("select sc_Prezzo from scarico")->value("sc_Prezzo").toDouble(), 12.5);
+    QCOMPARE(db->openRecordset("select art_Descrizione from Articoli")->value("art_Descrizione").toString(),
+             QStringLiteral("Giacca"));
+}
+
+// The like keeps what it learnt of a constant pattern for the rows of a
+// statement; a pattern that changes from row to row is read afresh each
+// time, ASCII text or not.
+void EngineTest::likeOfAPatternPerRow()
+{
+    SKIP_ON_SERVER("SQLite's own function");
+    TestDatabase db;
+    const QList<QPair<QString, QString>> pairs = {
+        {"GIACCA blu", "*cca*"}, {"giacca blu", "G*"},     {"Scarpa", "*CCA*"},   {"perché", "*CHÉ"},
+        {"Borsa 12", "*##"},     {"Borsa 1x", "*##"},      {"abc", "a?c"},        {"ABC", "[a-b]bc"},
+        {"Città", "*TÀ"},        {"città", "*ta"},         {"x", ""},             {"", "*"},
+        {"Kilt", "k*"},          {"\u212Ailt", "k*"},     {"Nome*", "nome[*]"},  {"ab", "*b*b*"}};
+    for (const auto &[value, pattern] : pairs)
+        db->execute(QStringLiteral("insert into Prestazione (pre_Descrizione) values (%1)").arg(db::quoted(value)));
+    QStringList expected;
+    for (const auto &[value, pattern] : pairs)
+        if (db::likeMatches(pattern, value))
+            expected << value;
+    // Each value beside its own pattern, in one statement.
+    QStringList rows;
+    for (int i = 0; i < pairs.size(); ++i)
+        rows << QStringLiteral("select %1 as n, %2 as v, %3 as p").arg(i).arg(db::quoted(pairs.at(i).first, QLatin1Char('\'')),
+                                                                           db::quoted(pairs.at(i).second, QLatin1Char('\'')));
+    QStringList found;
+    sqlite3_stmt *statement = nullptr;
+    const QByteArray text = QStringLiteral("select v from (%1) where v like p order by n")
+                                .arg(rows.join(QStringLiteral(" union all ")))
+                                .toUtf8();
+    QCOMPARE(sqlite3_prepare_v2(db->handle(), text.constData(), -1, &statement, nullptr), SQLITE_OK);
+    while (sqlite3_step(statement) == SQLITE_ROW)
+        found << QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(statement, 0)));
+    sqlite3_finalize(statement);
+    QCOMPARE(found, expected);
+    QVERIFY(expected.contains(QStringLiteral("GIACCA blu")) && !expected.contains(QStringLiteral("Scarpa")));
+    // The same patterns as constants of their own statements.
+    for (const auto &[value, pattern] : pairs) {
+        const QByteArray one = QStringLiteral("select count(*) from Prestazione where pre_Descrizione = %1 and "
+                                              "pre_Descrizione like %2")
+                                   .arg(db::quoted(value, QLatin1Char('\'')), db::quoted(pattern, QLatin1Char('\'')))
+                                   .toUtf8();
+        QCOMPARE(sqlite3_prepare_v2(db->handle(), one.constData(), -1, &statement, nullptr), SQLITE_OK);
+        QCOMPARE(sqlite3_step(statement), SQLITE_ROW);
+        QCOMPARE(sqlite3_column_int(statement, 0) >= 1, db::likeMatches(pattern, value));
+        sqlite3_finalize(statement);
+    }
 }
 
 QTEST_GUILESS_MAIN(EngineTest)

@@ -2,6 +2,7 @@
 
 #include "RecordsetImpl.h"
 #include "db/Recordset.h"
+#include "db/SqlText.h"
 
 #include <functional>
 #include <sqlite3.h>
@@ -17,12 +18,18 @@ private Q_SLOTS:
     void movesAcrossPagesKeepTheLegacyCount_data();
     void movesAcrossPagesKeepTheLegacyCount();
     void findFirstReadsOnToTheMatch();
+    void lastRowWithoutTheKeysBefore_data();
+    void lastRowWithoutTheKeysBefore();
+    void lastRowOfAnEmptySet();
     void deleteAndAddNewOnAPagedSet();
     void aSlowPageBringsTheRestAtOnce();
     void writesMeanwhileNeitherRepeatNorSkipRows_data();
     void writesMeanwhileNeitherRepeatNorSkipRows();
     void refusedCommitLeavesNoTransaction_data();
     void refusedCommitLeavesNoTransaction();
+
+private:
+    void checkLastRowWithoutTheKeysBefore();
 };
 
 namespace {
@@ -135,6 +142,177 @@ void PagingTest::movesAcrossPagesKeepTheLegacyCount()
     jump->requery();
     QCOMPARE(jump->absolutePosition(), 0);
     QCOMPARE(readToEnd(*jump).size(), rows);
+}
+
+void PagingTest::lastRowWithoutTheKeysBefore_data()
+{
+    QTest::addColumn<QString>("query");
+    QTest::addColumn<QString>("keyField");
+    QTest::addColumn<int>("page");
+    const QString articles = QStringLiteral("select * from Articoli order by art_Codice");
+    QTest::newRow("articles by code, with gaps") << articles << "art_Codice" << 4;
+    QTest::newRow("articles, one row a page") << articles << "art_Codice" << 1;
+    QTest::newRow("invoices by number") << "select * from Fattura order by fat_Numero" << "fat_Numero" << 4;
+    QTest::newRow("names descending, ties and Nulls")
+        << "select * from Anagrafica order by anag_Denominazione desc" << "anag_Contatore" << 3;
+    QTest::newRow("one table without an order")
+        << "select * from Anagrafica where anag_Fornitore = 0" << "anag_Contatore" << 4;
+    QTest::newRow("a list of three tables by price")
+        << "Select * from carico, articoli, [codice articolo] where [codice articolo].ca_Codice = "
+           "carico.ca_Codice_Articolo and art_Codice = [codice articolo].ca_Codice_Articolo and  carico.ca_Data "
+           "between #1/1/2026# and  #12/31/2026# order by ca_Prezzo"
+        << "carico.ca_Codice" << 5;
+}
+
+// MoveLast reads the count and the last keys only; every move, find and
+// delete then shows the rows that the set read whole shows, in its order.
+void PagingTest::lastRowWithoutTheKeysBefore()
+{
+    try {
+        checkLastRowWithoutTheKeysBefore();
+    } catch (const db::DbError &error) {
+        QFAIL(qPrintable(error.description() + QLatin1Char(' ') + error.detail()));
+    }
+}
+
+void PagingTest::checkLastRowWithoutTheKeysBefore()
+{
+    QFETCH(QString, query);
+    QFETCH(QString, keyField);
+    QFETCH(int, page);
+    TestDatabase db;
+    // Codes with gaps, names repeated and missing, prices repeated.
+    for (int i = 1; i <= 60; ++i) {
+        const int code = i * 5 + i % 4;
+        db->execute(QStringLiteral("insert into Articoli (art_Codice, art_Descrizione) values (%1, 'A%2')")
+                        .arg(code).arg(i));
+        db->execute(QStringLiteral("insert into [Codice Articolo] (ca_Codice, ca_Codice_Articolo) values ('B%1', %2)")
+                        .arg(i).arg(code));
+        db->execute(QStringLiteral("insert into carico (ca_Codice_Articolo, ca_Data, ca_Prezzo) "
+                                   "values ('B%1', #%2/1/2026#, %3)").arg(i).arg(1 + i % 12).arg(i % 7 ? QString::number(i % 5) : QStringLiteral("null")));
+        db->execute(QStringLiteral("insert into Fattura (fat_Numero, fat_Data) values ('%1-%2', #1/1/2026#)")
+                        .arg(25 + i % 2).arg(1000 - i * 7, 5, 10, QLatin1Char('0')));
+        db->execute(QStringLiteral("insert into Anagrafica (anag_Denominazione, anag_Fornitore) values (%1, %2)")
+                        .arg(i % 9 == 0 ? QStringLiteral("null") : QStringLiteral("'Nome %1'").arg(i % 17))
+                        .arg(i % 5 == 0 ? -1 : 0));
+    }
+    const auto keysOf = [&](db::Recordset &rs) {
+        QStringList keys;
+        if (rs.recordCount() == 0)
+            return keys;
+        rs.moveFirst();
+        while (!rs.eof()) {
+            keys << rs.value(keyField).toString();
+            rs.moveNext();
+        }
+        return keys;
+    };
+    // The keys as the set read whole lists them.
+    QStringList whole;
+    {
+        const PageSize all(100000);
+        whole = keysOf(*db->openRecordset(query));
+    }
+    const int n = int(whole.size());
+    QVERIFY(n > 3 * page + 8);
+    const PageSize size(page);
+    const auto at = [&](db::Recordset &rs, int position) {
+        QCOMPARE(rs.absolutePosition(), position);
+        QCOMPARE(rs.value(keyField).toString(), whole.at(position));
+    };
+
+    auto rs = db->openRecordset(query);
+    rs->moveLast();
+    QVERIFY(rs->recordCountFinal());
+    QCOMPARE(rs->recordCount(), n);
+    at(*rs, n - 1);
+    // Back from the last keys into the ones not read yet.
+    for (int i = 2; i <= page + 3; ++i) {
+        rs->movePrevious();
+        at(*rs, n - i);
+    }
+    rs->moveFirst();
+    for (int i = 1; i <= page + 3; ++i) {
+        rs->moveNext();
+        at(*rs, i);
+    }
+    rs->moveLast();
+    at(*rs, n - 1);
+    rs->moveNext();
+    QVERIFY(rs->eof());
+    QCOMPARE(rs->recordCount(), n);
+
+    // Finds: in the last keys, and between the first and the last ones.
+    for (const int wanted : {n - 2, n / 2, 1}) {
+        auto found = db->openRecordset(query);
+        found->moveLast();
+        found->moveFirst();
+        found->findFirst(keyField + QStringLiteral(" = ") + db::quoted(whole.at(wanted)));
+        QVERIFY(!found->noMatch());
+        at(*found, wanted);
+        QCOMPARE(found->recordCount(), n);
+        QCOMPARE(keysOf(*found), whole);
+    }
+    auto jump = db->openRecordset(query);
+    jump->moveLast();
+    jump->setAbsolutePosition(n / 3);
+    at(*jump, n / 3);
+
+    // Deletes on the first and on the last keys, as a card deletes.
+    auto card = db->openRecordset(query);
+    card->moveLast();
+    card->moveFirst();
+    card->deleteRecord();
+    card->moveFirst();
+    QCOMPARE(card->value(keyField).toString(), whole.at(1));
+    QCOMPARE(card->recordCount(), n - 1);
+    card->moveLast();
+    card->deleteRecord();
+    card->movePrevious();
+    QCOMPARE(card->value(keyField).toString(), whole.at(n - 2));
+    QCOMPARE(card->absolutePosition(), n - 3);
+    QCOMPARE(card->recordCount(), n - 2);
+    QCOMPARE(keysOf(*card), whole.mid(1, n - 2));
+
+    // Another till deletes a row not read yet: the set read on from the
+    // start holds every other row once, on the row it showed.
+    QStringList left = whole.mid(1, n - 2);
+    auto other = db->openRecordset(query);
+    other->moveLast();
+    const QString gone = left.at(left.size() / 2);
+    const QHash<QString, QString> deletion{
+        {QStringLiteral("carico.ca_Codice"), QStringLiteral("delete from carico where ca_Codice = %1")},
+        {QStringLiteral("art_Codice"), QStringLiteral("delete from Articoli where art_Codice = %1")},
+        {QStringLiteral("fat_Numero"), QStringLiteral("delete from Fattura where fat_Numero = '%1'")},
+        {QStringLiteral("anag_Contatore"), QStringLiteral("delete from Anagrafica where anag_Contatore = %1")}};
+    TestShopDatabase::writeAsAnotherTill(db.path(), deletion.value(keyField).arg(gone));
+    other->movePrevious();
+    QCOMPARE(other->value(keyField).toString(), left.at(left.size() - 2));
+    other->setAbsolutePosition(1);
+    QCOMPARE(other->value(keyField).toString(), left.at(1));
+    other->moveLast();
+    QCOMPARE(other->value(keyField).toString(), left.last());
+    left.removeOne(gone);
+    QCOMPARE(keysOf(*other), left);
+    QCOMPARE(other->recordCount(), int(left.size()));
+}
+
+void PagingTest::lastRowOfAnEmptySet()
+{
+    const PageSize size(4);
+    TestDatabase db;
+    auto rs = db->openRecordset(QStringLiteral("select * from Articoli order by art_Codice"));
+    QCOMPARE(rs->recordCount(), 0);
+    QCOMPARE(expectDbError([&] { rs->moveLast(); }).number(), 3021L);
+    QVERIFY(rs->eof() && rs->bof());
+    // A set read whole that just ends past its first page: no tail to read.
+    for (int i = 1; i <= 6; ++i)
+        db->execute(QStringLiteral("insert into Articoli (art_Descrizione) values ('A%1')").arg(i));
+    rs->requery();
+    rs->moveLast();
+    QCOMPARE(rs->recordCount(), 6);
+    QCOMPARE(rs->absolutePosition(), 5);
+    QCOMPARE(rs->value("art_Descrizione").toString(), QStringLiteral("A6"));
 }
 
 void PagingTest::findFirstReadsOnToTheMatch()

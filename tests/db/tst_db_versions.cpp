@@ -18,6 +18,8 @@ class VersionsTest : public QObject {
 private Q_SLOTS:
     void upgradeFromFirstReleaseKeepsEveryRow();
     void upgradeFromPreviousVersionKeepsEveryRow();
+    void upgradeAddsTheSortIndexes_data();
+    void upgradeAddsTheSortIndexes();
     void newerDatabaseIsRefusedUntouched();
     void failedStepLeavesTheVersionBefore();
     void plainSqliteReadsTheFile_data();
@@ -87,8 +89,11 @@ struct Raw {
     QStringList schema() const
     {
         QStringList out;
+        // The planner's statistics (sqlite_stat1, from an upgrade's sample)
+        // are the file's data about itself, not its schema.
         for (QString sql : rows(QStringLiteral("select type || ' ' || name || ' ' || sql from sqlite_schema "
-                                               "where sql is not null order by name")))
+                                               "where sql is not null and name not like 'sqlite^_stat%' escape '^' "
+                                               "order by name")))
             out << sql.simplified();
         return out;
     }
@@ -180,7 +185,7 @@ void VersionsTest::upgradeFromFirstReleaseKeepsEveryRow()
         // Upgrading again is nothing to do.
         db::SchemaVersions::upgrade(raw.handle, [&](int version) { copiesAt << version; });
     }
-    QCOMPARE(copiesAt, (QList<int>{0, 1, 2}));
+    QCOMPARE(copiesAt, (QList<int>{0, 1, 2, 3}));
     Raw plain(path, false);
     QCOMPARE(plain.content(), withElectronicInvoicing(before));
     QCOMPARE(plain.rows(QStringLiteral("pragma integrity_check")), QStringList{QStringLiteral("3:ok")});
@@ -199,7 +204,7 @@ void VersionsTest::upgradeFromPreviousVersionKeepsEveryRow()
     // release's file brought there by the earlier steps only.
     QTemporaryDir dir;
     const QString path = makeFirstReleaseShop(dir);
-    const int previous = db::SchemaVersions::latest() - 1;
+    const int previous = 2;
     QStringList before;
     {
         Raw raw(path, true);
@@ -216,7 +221,7 @@ void VersionsTest::upgradeFromPreviousVersionKeepsEveryRow()
         Raw raw(path, true);
         db::SchemaVersions::upgrade(raw.handle, [&](int version) { copiesAt << version; });
     }
-    QCOMPARE(copiesAt, QList<int>{previous});
+    QCOMPARE(copiesAt, (QList<int>{previous, previous + 1}));
     Raw plain(path, false);
     QCOMPARE(db::SchemaVersions::versionOf(plain.handle), db::SchemaVersions::latest());
     // Every row as it was, the new columns empty, the new table without rows.
@@ -227,6 +232,59 @@ void VersionsTest::upgradeFromPreviousVersionKeepsEveryRow()
     plain.exec(QStringLiteral("insert into Azienda (az_Codice) values (1)"));
     QCOMPARE(plain.rows(QStringLiteral("select az_Regime_Fiscale, az_Nazione, az_Progressivo_Invio from Azienda")),
              QStringList{QStringLiteral("3:RF01|3:IT|1:0")});
+}
+
+void VersionsTest::upgradeAddsTheSortIndexes_data()
+{
+    QTest::addColumn<QString>("index");
+    QTest::addColumn<QString>("columns");
+    QTest::newRow("sales by price") << "scarico_PrezzoData" << "sc_Prezzo,sc_Data";
+    QTest::newRow("loads by price") << "carico_PrezzoData" << "ca_Prezzo,ca_Data";
+    QTest::newRow("articles by last sale") << "Articoli_DataUltimaVendita" << "art_Data_Ultima_Vendita";
+}
+
+// A shop at version 3 gets the indexes of the sorted lists, each row kept,
+// after one safety copy; the statistics of the movement tables come with
+// them, as the planner needs them to read a period in price order.
+void VersionsTest::upgradeAddsTheSortIndexes()
+{
+    QFETCH(QString, index);
+    QFETCH(QString, columns);
+    QTemporaryDir dir;
+    const QString path = makeFirstReleaseShop(dir);
+    QStringList before;
+    {
+        Raw raw(path, true);
+        for (const db::SchemaVersions::Step &step : db::SchemaVersions::steps())
+            if (step.version <= 3)
+                step.apply(raw.handle);
+        raw.exec(QStringLiteral("pragma user_version = 3; drop table if exists sqlite_stat1"));
+        raw.exec(QStringLiteral("insert into scarico (sc_Codice_Articolo, sc_Data, sc_Prezzo) "
+                                "values ('abc', '2026-11-03', 12.5), ('abc', '2026-10-01', null)"));
+        QCOMPARE(raw.rows(QStringLiteral("select count(*) from pragma_index_list('%1') where name = '%2'")
+                              .arg(index.section(QLatin1Char('_'), 0, 0), index)),
+                 QStringList{QStringLiteral("1:0")});
+        before = raw.content();
+    }
+    QList<int> copiesAt;
+    {
+        Raw raw(path, true);
+        db::SchemaVersions::upgrade(raw.handle, [&](int version) { copiesAt << version; });
+    }
+    QCOMPARE(copiesAt, QList<int>{3});
+    Raw plain(path, false);
+    QCOMPARE(db::SchemaVersions::versionOf(plain.handle), 4);
+    QCOMPARE(plain.content(), before);
+    QCOMPARE(plain.rows(QStringLiteral("pragma integrity_check")), QStringList{QStringLiteral("3:ok")});
+    QCOMPARE(plain.schema(), installedSchema());
+    QStringList indexed;
+    for (const QString &row : plain.rows(QStringLiteral("select name from pragma_index_info('%1') order by seqno")
+                                             .arg(index)))
+        indexed << row.mid(2);
+    QCOMPARE(indexed.join(QLatin1Char(',')), columns);
+    QCOMPARE(plain.rows(QStringLiteral("select count(distinct tbl) from sqlite_stat1 "
+                                       "where tbl in ('carico', 'scarico')")),
+             QStringList{QStringLiteral("1:2")});
 }
 
 void VersionsTest::newerDatabaseIsRefusedUntouched()
