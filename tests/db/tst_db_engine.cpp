@@ -439,6 +439,8 @@ void EngineTest::otherStatementsRunBetweenTheRowsOfAStream()
     }
     QCOMPARE(read, 300);
     QCOMPARE(db.count(QStringLiteral("Articoli where art_Descrizione = 'scritto a metà'")), 1);
+}
+
 void EngineTest::sortedListsReadTheirOrderFromAnIndex_data()
 {
     QTest::addColumn<QString>("query");
