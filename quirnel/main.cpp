@@ -36,9 +36,12 @@ int main(int argc, char *argv[])
     // Each window opens where this user last left it.
     ui::WindowPlaces::setFile(
         QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Tarvo"), QStringLiteral("finestre")).fileName());
+    // The day's check of every page and its backup run behind the window,
+    // begun while it is built: the counter is ready at once, and a write
+    // waits only for the check.
+    safety::StartCheck *check = safety::beginCheck(shop, safety::defaultBackupFolder());
     mdiTarvo &window = Main();
-    // The day's check of every page and its backup run behind the window:
-    // the counter is ready at once, and a write waits only for the check.
-    safety::checkBehind(&window, shop, safety::defaultBackupFolder(), [&window] { return window.closeEveryWindow(); });
+    safety::checkBehind(&window, shop, safety::defaultBackupFolder(), [&window] { return window.closeEveryWindow(); },
+                        check);
     return application.exec();
 }

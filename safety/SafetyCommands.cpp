@@ -266,14 +266,30 @@ bool openAtStart(const QString &databasePath, const QString &backupFolder)
     return true;
 }
 
-StartCheck *checkBehind(QMainWindow *window, const QString &databasePath, const QString &backupFolder,
-                        const std::function<bool()> &closeWindows)
+StartCheck *beginCheck(const QString &databasePath, const QString &backupFolder)
 {
     if (db::DatabaseSettings::beside(databasePath).copiesItself() || !QFileInfo::exists(databasePath))
         return nullptr;
-    auto *check = new StartCheck(databasePath, backupFolder, db::DatabaseSettings::backupsToKeep(databasePath), window);
-    if (!check->due())
+    auto *check = new StartCheck(databasePath, backupFolder, db::DatabaseSettings::backupsToKeep(databasePath));
+    check->holdSignals();
+    check->start();
+    return check;
+}
+
+StartCheck *checkBehind(QMainWindow *window, const QString &databasePath, const QString &backupFolder,
+                        const std::function<bool()> &closeWindows, StartCheck *begun)
+{
+    if (db::DatabaseSettings::beside(databasePath).copiesItself() || !QFileInfo::exists(databasePath))
+        return nullptr;
+    StartCheck *check = begun;
+    if (check)
+        check->setParent(window);
+    else
+        check = new StartCheck(databasePath, backupFolder, db::DatabaseSettings::backupsToKeep(databasePath), window);
+    if (!check->due()) {
+        check->listen();
         return check;
+    }
     db::WriteGate::setWaiter([window](const std::function<bool()> &decided) { waitForTheCheck(window, decided); });
     QObject::connect(check, &StartCheck::progress, window, [window](const QString &text) {
         if (text.isEmpty())
@@ -307,6 +323,7 @@ StartCheck *checkBehind(QMainWindow *window, const QString &databasePath, const 
                    QString());
     });
     check->start();
+    check->listen();
     return check;
 }
 

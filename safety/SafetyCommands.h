@@ -27,15 +27,21 @@ void runRestore(QWidget *parent, const QString &databasePath, const std::functio
 // backup); the schema upgraded. False when the program must not go on.
 bool openAtStart(const QString &databasePath, const QString &backupFolder);
 
+// Before the main window is built: the day's check (below) started on its
+// thread, so that it runs while the window is made. Null for a shop on a
+// server or a new installation.
+StartCheck *beginCheck(const QString &databasePath, const QString &backupFolder);
+
 // Once the main window shows, on the first start of the day: the check of
 // every page and the daily backup behind it (StartCheck), said in the
 // window's status bar; a write that comes during the check waits for its
 // verdict and says so. A damaged file is offered the newest good backup
 // once `closeWindows` has closed every window; with none, or declined, the
 // program ends without writing to it. The object belongs to `window`; null
-// for a shop on a server or a new installation.
+// for a shop on a server or a new installation. `begun`: the check
+// beginCheck started, which the window takes over.
 StartCheck *checkBehind(QMainWindow *window, const QString &databasePath, const QString &backupFolder,
-                        const std::function<bool()> &closeWindows);
+                        const std::function<bool()> &closeWindows, StartCheck *begun = nullptr);
 
 // Both at once on this thread, to their end (a start without windows).
 bool checkAtStart(const QString &databasePath, const QString &backupFolder);

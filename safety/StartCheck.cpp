@@ -5,6 +5,7 @@
 #include "db/WriteGate.h"
 
 #include <QLocale>
+#include <QMetaObject>
 
 namespace safety {
 
@@ -46,13 +47,45 @@ void StartCheck::runHere()
         return;
     db::WriteGate::hold(m_path);
     m_running.store(true);
+    m_onThisThread = true;
     work();
+}
+
+void StartCheck::tell(std::function<void()> signal)
+{
+    // From the thread, the signals go out on the object's own thread; a
+    // check begun before the window exists keeps them until the window
+    // listens, however soon it ends.
+    if (m_onThisThread) {
+        signal();
+        return;
+    }
+    const std::lock_guard<std::mutex> lock(m_untoldMutex);
+    if (m_listened)
+        QMetaObject::invokeMethod(this, std::move(signal), Qt::QueuedConnection);
+    else
+        m_untold.push_back(std::move(signal));
+}
+
+void StartCheck::holdSignals()
+{
+    const std::lock_guard<std::mutex> lock(m_untoldMutex);
+    m_listened = false;
+}
+
+void StartCheck::listen()
+{
+    const std::lock_guard<std::mutex> lock(m_untoldMutex);
+    m_listened = true;
+    for (auto &signal : m_untold)
+        QMetaObject::invokeMethod(this, std::move(signal), Qt::QueuedConnection);
+    m_untold.clear();
 }
 
 void StartCheck::work()
 {
     const auto goOn = [this] { return !m_stop.load(); };
-    Q_EMIT progress(QStringLiteral("Controllo del database in corso..."));
+    tell([this] { Q_EMIT progress(QStringLiteral("Controllo del database in corso...")); });
     QString problem;
     try {
         problem = quickCheck(m_path, goOn);
@@ -64,33 +97,35 @@ void StartCheck::work()
         db::WriteGate::release(m_path);
     } else if (problem == QLatin1String("ok")) {
         db::WriteGate::pass(m_path);
-        Q_EMIT sound();
+        tell([this] { Q_EMIT sound(); });
     } else {
         db::WriteGate::refuse(m_path, problem);
-        Q_EMIT damaged(problem);
+        tell([this, problem] { Q_EMIT damaged(problem); });
         m_running.store(false);
-        Q_EMIT progress(QString());
-        Q_EMIT finished();
+        tell([this] { Q_EMIT progress(QString()); });
+        tell([this] { Q_EMIT finished(); });
         return;
     }
     if (!m_stop.load()) {
-        Q_EMIT progress(QStringLiteral("Backup giornaliero in corso..."));
+        tell([this] { Q_EMIT progress(QStringLiteral("Backup giornaliero in corso...")); });
         int shown = -1;
         try {
             dailyBackUp(m_path, m_folder, m_now, m_keep, [&](int done, int total) {
                 const int percent = total > 0 ? int(qint64(done) * 100 / total) : 100;
-                if (percent != shown)
-                    Q_EMIT progress(QStringLiteral("Backup giornaliero in corso... %1%").arg(shown = percent));
+                if (percent != shown) {
+                    shown = percent;
+                    tell([this, percent] { Q_EMIT progress(QStringLiteral("Backup giornaliero in corso... %1%").arg(percent)); });
+                }
                 return goOn();
             });
         } catch (const db::DbError &error) {
             if (!m_stop.load())
-                Q_EMIT backupFailed(error.description());
+                tell([this, description = error.description()] { Q_EMIT backupFailed(description); });
         }
     }
     m_running.store(false);
-    Q_EMIT progress(QString());
-    Q_EMIT finished();
+    tell([this] { Q_EMIT progress(QString()); });
+    tell([this] { Q_EMIT finished(); });
 }
 
 } // namespace safety

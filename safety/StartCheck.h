@@ -4,6 +4,9 @@
 #include <QObject>
 #include <QString>
 #include <atomic>
+#include <functional>
+#include <mutex>
+#include <vector>
 #include <thread>
 
 namespace safety {
@@ -29,6 +32,9 @@ public:
     // The same work on the calling thread, to its end.
     void runHere();
     bool running() const { return m_running.load(); }
+    // Begun before anything listens: the signals wait for listen().
+    void holdSignals();
+    void listen();
     void stop();
 
 Q_SIGNALS:
@@ -42,6 +48,7 @@ Q_SIGNALS:
 
 private:
     void work();
+    void tell(std::function<void()> signal);
 
     QString m_path;
     QString m_folder;
@@ -51,6 +58,10 @@ private:
     std::thread m_thread;
     std::atomic<bool> m_running {false};
     std::atomic<bool> m_stop {false};
+    bool m_onThisThread = false;
+    std::mutex m_untoldMutex;
+    bool m_listened = true;
+    std::vector<std::function<void()>> m_untold;
 };
 
 } // namespace safety

@@ -135,10 +135,11 @@ int programChild(int argc, char *argv[], const QString &folder, const QString &c
     const QString shop = db::ProgramFolder::databasePath();
     if (!safety::openAtStart(shop, safety::defaultBackupFolder()))
         return 1;
+    safety::StartCheck *begun = safety::beginCheck(shop, safety::defaultBackupFolder());
     mdiTarvo &window = Main();
     FirstPaint paint(&window);
-    safety::StartCheck *check =
-        safety::checkBehind(&window, shop, safety::defaultBackupFolder(), [&window] { return window.closeEveryWindow(); });
+    safety::StartCheck *check = safety::checkBehind(
+        &window, shop, safety::defaultBackupFolder(), [&window] { return window.closeEveryWindow(); }, begun);
     waitForPaint(paint);
 
     ui::ScriptedMessages messages;
@@ -151,7 +152,7 @@ int programChild(int argc, char *argv[], const QString &folder, const QString &c
         return 1;
     // The scan is read when the bar code box loses the focus of an active window.
     QApplication::setActiveWindow(&window);
-    QTest::qWaitForWindowActive(&window);
+    (void)QTest::qWaitForWindowActive(&window);
     codice->setFocus();
     codice->setText(code);
     quantita->setFocus();
