@@ -236,7 +236,9 @@ void frmCercaFattura::TrovaFatture()
         return;
     errors::ErrorTrap trap(kSearchLabel);
     trap.run([&] {
-        const qlonglong total = countOf(invoiceCountStatement(m_lastFilters));
+        const QString outside = invoiceOutsideDatesCountStatement(m_lastFilters);
+        const qlonglong total = outside.isEmpty() ? countOf(invoiceCountStatement(m_lastFilters))
+                                                  : countOf(invoiceAllCountStatement()) - countOf(outside);
         if (total > listed)
             sayFound(shownOf(QStringLiteral("Mostrate"), listed, total, QStringLiteral("fatture")));
     });

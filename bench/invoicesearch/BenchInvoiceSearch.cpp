@@ -9,8 +9,10 @@
 // selection and order, the customer's name joined in, every cell formatted
 // to text. Both sides are warmed alike (each query once before timing);
 // figures are medians of each round, the summary min / median of the
-// rounds. Ours includes the dialect's translation, the record set, one
-// customer lookup per row and the list items; raw includes none of that.
+// rounds. Ours includes the dialect's translation, the record set, the
+// customers' names read in one statement, the list items and, when the
+// list is full, the count of every match it says ("Mostrate 200 di N
+// fatture"); raw includes none of that.
 // Nothing is written, so no fsync is in either figure. Judged: every search
 // under 50 ms.
 //

@@ -7,6 +7,8 @@
 #include <QDate>
 #include <QLineEdit>
 #include <QLocale>
+#include <QTextCursor>
+#include <QTextDocument>
 #include <QTextEdit>
 
 namespace data {
@@ -106,6 +108,35 @@ void FieldBinder::showCurrent()
         showBinding(binding, rs);
 }
 
+// Setting a text lays the box out anew: a box that shows the same text
+// already, with no edit to undo, is only put back as setting it would leave
+// it (cursor at the end of a line, at the start of a text).
+void FieldBinder::showText(QLineEdit *box, const QString &text)
+{
+    if (box->isModified() || box->isUndoAvailable() || box->isRedoAvailable() || box->text() != text) {
+        box->setText(text);
+        return;
+    }
+    if (box->hasSelectedText())
+        box->deselect();
+    box->setCursorPosition(int(text.size()));
+}
+
+void FieldBinder::showText(QTextEdit *box, const QString &text)
+{
+    const QTextDocument *document = box->document();
+    if (document->isModified() || document->isUndoAvailable() || document->isRedoAvailable()
+        || box->toPlainText() != text) {
+        box->setPlainText(text);
+        return;
+    }
+    QTextCursor cursor = box->textCursor();
+    if (cursor.position() != 0 || cursor.hasSelection()) {
+        cursor.setPosition(0);
+        box->setTextCursor(cursor);
+    }
+}
+
 void FieldBinder::showBinding(Binding &binding, db::Recordset *rs)
 {
     if (!binding.widget)
@@ -123,9 +154,9 @@ void FieldBinder::showBinding(Binding &binding, db::Recordset *rs)
 
     m_showing = true;
     if (auto *line = qobject_cast<QLineEdit *>(binding.widget))
-        line->setText(db::FieldText::display(value));
+        showText(line, db::FieldText::display(value));
     else if (auto *text = qobject_cast<QTextEdit *>(binding.widget))
-        text->setPlainText(db::FieldText::display(value));
+        showText(text, db::FieldText::display(value));
     else if (auto *check = qobject_cast<QCheckBox *>(binding.widget))
         check->setChecked(!db::FieldText::isNull(value) && value.toDouble() != 0);
     m_showing = false;

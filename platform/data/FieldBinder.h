@@ -65,6 +65,8 @@ private:
 
     void watchRecordset();
     void showBinding(Binding &binding, db::Recordset *rs);
+    static void showText(QLineEdit *box, const QString &text);
+    static void showText(QTextEdit *box, const QString &text);
     void store(Binding &binding);
     bool typedValue(const Binding &binding, QVariant &value) const;
     Binding *bindingOf(QWidget *widget);

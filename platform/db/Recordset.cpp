@@ -314,6 +314,7 @@ void Recordset::close()
     dropPending(*d, this);
     d->open = false;
     d->headEnd = -1;
+    d->found = -1;
     d->keys.clear();
     d->rows.clear();
     d->forgetRows();

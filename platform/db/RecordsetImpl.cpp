@@ -62,7 +62,7 @@ const RawRow &Recordset::Impl::currentRow()
         throw errors::noCurrentRecord();
     if (keyCount == 0)
         return rows[size_t(position)];
-    if (inGap(position))
+    if (unread(position))
         reach(position); // a move back from the last keys
     if (position >= count)
         throw errors::noCurrentRecord();
@@ -166,6 +166,16 @@ int Recordset::Impl::findFrom(const QString &criterion, int start)
             for (int p = std::max(start, tailStart); p < count; ++p)
                 if (matches(p))
                     return p;
+            // Between them: counted, when the set is in the order of its key.
+            if (found >= 0 && found >= start && matches(found))
+                return found;
+            if (keyCount == 1) {
+                const int at = positionInGap(*single.begin());
+                if (at >= start)
+                    return at;
+                if (at >= 0)
+                    return -1;
+            }
         }
         // Further pages of keys are read only as far as the first match.
         for (int p = start; reach(p); ++p)
@@ -399,6 +409,10 @@ void Recordset::Impl::deleteCurrent()
     keys.erase(keys.begin() + ptrdiff_t(position) * keyCount, keys.begin() + ptrdiff_t(position + 1) * keyCount);
     --count;
     if (tailed()) {
+        if (position == found)
+            found = -1;
+        else if (position < found)
+            --found;
         if (position < headEnd) {
             --headEnd;
             --consumed;

@@ -48,6 +48,16 @@ struct Recordset::Impl {
     bool readTail();
     bool tailed() const { return headEnd >= 0; }
     bool inGap(int at) const { return tailed() && at >= headEnd && at < tailStart; }
+    // A gap position whose key is known already (a find by key): the rest
+    // of the gap is not read for it.
+    bool unread(int at) const { return inGap(at) && at != found; }
+    // Where the row of `key` stands in the gap, when the set is ordered by
+    // the key of its one table: the rows before it counted, not read; -1
+    // when the order is another or the count falls outside the gap.
+    int positionInGap(qint64 key);
+    bool isRowKey(const QString &term) const;
+    QString selection() const;
+    int bindSelected(Statement *statement, int firstLiteral) const;
     // A page read on from the keys before the gap: into the gap, the rows
     // past it checked against the last keys; false when they differ (rows
     // written elsewhere meanwhile), after which the set holds the keys as
@@ -107,6 +117,9 @@ struct Recordset::Impl {
     // count) the last ones, between them not read yet (count is exact).
     int headEnd = -1;
     int tailStart = 0;
+    // A row of the gap placed by positionInGap (its key written at its
+    // place); checked when the pages read on reach it. -1 when none.
+    int found = -1;
     bool onDeleted = false;
 
     EditMode mode = EditMode::None;

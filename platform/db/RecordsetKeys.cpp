@@ -57,6 +57,7 @@ void Recordset::Impl::run()
     position = 0;
     onDeleted = false;
     headEnd = -1;
+    found = -1;
     tailBroken = false;
     if (!translation->keyed) {
         complete = true;
@@ -263,7 +264,7 @@ void Recordset::Impl::readTimedPage(bool first)
 
 bool Recordset::Impl::reach(int wanted)
 {
-    while (inGap(wanted))
+    while (unread(wanted))
         readTimedPage(false);
     while (wanted >= count && !complete)
         readTimedPage(false);

@@ -1,4 +1,5 @@
 #include "RecordsetImpl.h"
+#include "SchemaCatalog.h"
 
 #include <QStringList>
 #include <algorithm>
@@ -7,11 +8,9 @@ namespace db {
 
 namespace {
 
-// An order by list read backwards: each term's direction turned. The list
-// ends with the row keys, so the order is total and its reverse exact (Null
-// first one way, last the other, on SQLite and on the server alike). Empty
-// when a term cannot be turned.
-QString reversedOrder(const QString &order)
+// The terms of an order by list, split at its top-level commas; empty when
+// the list does not parse.
+QStringList orderTerms(const QString &order)
 {
     QStringList terms;
     int depth = 0;
@@ -34,8 +33,20 @@ QString reversedOrder(const QString &order)
         }
     }
     if (!quote.isNull() || depth != 0)
-        return QString();
+        return QStringList();
     terms << order.mid(start).trimmed();
+    return terms;
+}
+
+// An order by list read backwards: each term's direction turned. The list
+// ends with the row keys, so the order is total and its reverse exact (Null
+// first one way, last the other, on SQLite and on the server alike). Empty
+// when a term cannot be turned.
+QString reversedOrder(const QString &order)
+{
+    QStringList terms = orderTerms(order);
+    if (terms.isEmpty())
+        return QString();
     for (QString &term : terms) {
         if (term.isEmpty())
             return QString();
@@ -83,32 +94,15 @@ bool Recordset::Impl::readTail()
     if (backwards.isEmpty())
         return false;
 
-    QString where;
-    if (!t.where.isEmpty() && filterTranslation)
-        where = QStringLiteral(" WHERE (") + t.where + QStringLiteral(") AND (") + filterTranslation->sql
-                + QLatin1Char(')');
-    else if (!t.where.isEmpty())
-        where = QStringLiteral(" WHERE ") + t.where;
-    else if (filterTranslation)
-        where = QStringLiteral(" WHERE ") + filterTranslation->sql;
+    const QString where = selection();
     const int mainEnd = t.selectListLiterals + t.fromLiterals + t.whereLiterals;
-    const auto bindSelection = [&](Statement *statement, int firstLiteral) {
-        int next = 1;
-        Connection::bindLiterals(statement, literals, firstLiteral, mainEnd, next);
-        next += mainEnd - firstLiteral;
-        if (filterTranslation) {
-            Connection::bindLiterals(statement, filterLiterals, 0, int(filterLiterals.size()), next);
-            next += int(filterLiterals.size());
-        }
-        return next;
-    };
 
     qint64 total = 0;
     {
         const QString sql = QStringLiteral("SELECT count(*) FROM ") + t.from + where;
         Statement *statement = connection->statement(sql, source);
         StatementUse use(statement);
-        bindSelection(statement, t.selectListLiterals);
+        bindSelected(statement, t.selectListLiterals);
         if (statement->step(source))
             total = statement->columnInteger(0);
     }
@@ -127,7 +121,7 @@ bool Recordset::Impl::readTail()
     {
         Statement *statement = connection->statement(sql, source);
         StatementUse use(statement);
-        int next = bindSelection(statement, withColumns ? 0 : t.selectListLiterals);
+        int next = bindSelected(statement, withColumns ? 0 : t.selectListLiterals);
         Connection::bindLiterals(statement, literals, mainEnd, int(literals.size()), next);
         next += int(literals.size()) - mainEnd;
         connection->bindLimit(statement, next, rows);
@@ -170,6 +164,9 @@ void Recordset::Impl::placeInGap(const std::vector<qint64> &fresh, bool lastPage
                         keyCount);
     if (same && lastPage && (headEnd + placed < tailStart || tailStart + past < count))
         same = false;
+    // The row a find placed in the gap must come where the find put it.
+    if (same && found >= headEnd && found < headEnd + placed)
+        same = sameKeys(fresh.data() + size_t(found - headEnd) * width, keyAt(found), keyCount);
     if (!same) {
         tailBroken = true;
         return;
@@ -177,8 +174,12 @@ void Recordset::Impl::placeInGap(const std::vector<qint64> &fresh, bool lastPage
     std::copy(fresh.begin(), fresh.begin() + ptrdiff_t(size_t(placed) * width),
               keys.begin() + ptrdiff_t(size_t(headEnd) * width));
     headEnd += placed;
-    if (headEnd == tailStart)
+    if (found >= 0 && found < headEnd)
+        found = -1;
+    if (headEnd == tailStart) {
         headEnd = -1; // every key read
+        found = -1;
+    }
 }
 
 // The set read again from its start, its rows as they are now; the current
@@ -189,7 +190,9 @@ void Recordset::Impl::readAgainWithoutTail()
     tailBroken = false;
     std::vector<qint64> current;
     int back = 0;
-    if (inGap(position)) {
+    if (position == found && inGap(position)) {
+        current.assign(keyAt(position), keyAt(position) + keyCount);
+    } else if (inGap(position)) {
         current.assign(keyAt(tailStart), keyAt(tailStart) + keyCount);
         back = tailStart - position;
     } else if (position >= 0 && position < count) {
@@ -208,6 +211,110 @@ void Recordset::Impl::readAgainWithoutTail()
             break;
         }
     }
+}
+
+// The rows of the set, as a where clause: its own condition and the filter.
+QString Recordset::Impl::selection() const
+{
+    const Translation &t = *translation;
+    if (!t.where.isEmpty() && filterTranslation)
+        return QStringLiteral(" WHERE (") + t.where + QStringLiteral(") AND (") + filterTranslation->sql
+               + QLatin1Char(')');
+    if (!t.where.isEmpty())
+        return QStringLiteral(" WHERE ") + t.where;
+    if (filterTranslation)
+        return QStringLiteral(" WHERE ") + filterTranslation->sql;
+    return QString();
+}
+
+// Binds the literals of selection() (and of the select list before it from
+// `firstLiteral`); returns the next parameter.
+int Recordset::Impl::bindSelected(Statement *statement, int firstLiteral) const
+{
+    const Translation &t = *translation;
+    const int mainEnd = t.selectListLiterals + t.fromLiterals + t.whereLiterals;
+    int next = 1;
+    Connection::bindLiterals(statement, literals, firstLiteral, mainEnd, next);
+    next += mainEnd - firstLiteral;
+    if (filterTranslation) {
+        Connection::bindLiterals(statement, filterLiterals, 0, int(filterLiterals.size()), next);
+        next += int(filterLiterals.size());
+    }
+    return next;
+}
+
+// An order term naming the key of the set's one table: the key itself, or
+// on the file the integer primary key that is its rowid.
+bool Recordset::Impl::isRowKey(const QString &term) const
+{
+    const auto plain = [](QString name) { return name.remove(QLatin1Char('"')).trimmed(); };
+    const FromTable &table = translation->tables.front();
+    QString name = plain(term);
+    const QString reference = plain(table.reference) + QLatin1Char('.');
+    if (name.startsWith(reference, Qt::CaseInsensitive))
+        name.remove(0, reference.size());
+    if (name.compare(plain(table.key), Qt::CaseInsensitive) == 0)
+        return true;
+    if (table.key != QLatin1String("rowid"))
+        return false;
+    const TableMeta *meta = connection->catalog().table(table.table);
+    const ColumnMeta *column = meta ? meta->column(name) : nullptr;
+    if (!column || !column->primaryKey || column->declaredType.compare(QLatin1String("integer"), Qt::CaseInsensitive) != 0)
+        return false;
+    return std::count_if(meta->columns.begin(), meta->columns.end(), [](const ColumnMeta &c) { return c.primaryKey; })
+           == 1;
+}
+
+int Recordset::Impl::positionInGap(qint64 key)
+{
+    const Translation &t = *translation;
+    if (!tailed() || t.tables.size() != 1 || keyCount != 1 || t.tables.front().nullable || t.orderNeedsSelectList)
+        return -1;
+    // The order's first term must be the table's key (the terms after it
+    // then never decide): the rows before the key are those with a smaller
+    // one, or a greater one read backwards.
+    const QString order = t.orderBy.isEmpty() ? t.keyColumns : t.orderBy;
+    QString first = orderTerms(order).value(0);
+    bool descending = false;
+    if (first.endsWith(QLatin1String(" desc"), Qt::CaseInsensitive)) {
+        descending = true;
+        first.chop(5);
+    } else if (first.endsWith(QLatin1String(" asc"), Qt::CaseInsensitive)) {
+        first.chop(4);
+    }
+    if (!isRowKey(first))
+        return -1;
+
+    // The rows on the nearer side of the key are counted: those before it,
+    // or those after it taken from the count of the set.
+    const qint64 last = keys[size_t(headEnd - 1)];
+    const qint64 next = keys[size_t(tailStart)];
+    if (descending ? !(key < last && key > next) : !(key > last && key < next))
+        return -1;
+    const bool fromEnd = double(key - last) / double(next - last) > 0.5;
+    QString where = selection();
+    where += (where.isEmpty() ? QStringLiteral(" WHERE ") : QStringLiteral(" AND ")) + t.keyColumns
+             + (descending != fromEnd ? QStringLiteral(" > ?") : QStringLiteral(" < ?"));
+    qint64 rows = -1;
+    {
+        Statement *statement = connection->statement(QStringLiteral("SELECT count(*) FROM ") + t.from + where, source);
+        StatementUse use(statement);
+        statement->bindInteger(bindSelected(statement, t.selectListLiterals), key);
+        if (statement->step(source))
+            rows = statement->columnInteger(0);
+    }
+    const qint64 before = fromEnd ? count - 1 - rows : rows;
+    // Rows written elsewhere since the count: the keys are read instead.
+    if (rows < 0 || before < headEnd || before >= tailStart)
+        return -1;
+    if (found >= 0) { // one row of the gap is known at a time
+        keys[size_t(found)] = nullKey;
+        forgetRow(found);
+    }
+    const int at = int(before);
+    keys[size_t(at)] = key;
+    found = at;
+    return at;
 }
 
 } // namespace db

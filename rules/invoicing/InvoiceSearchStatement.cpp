@@ -43,6 +43,22 @@ QString invoiceCountStatement(const InvoiceSearchFilters &filters)
     return searchStatement(QStringLiteral("Select count(*) as n from fattura"), filters, false);
 }
 
+QString invoiceOutsideDatesCountStatement(const InvoiceSearchFilters &filters)
+{
+    if (!filters.numero.trimmed().isEmpty() || !filters.codiceCliente.trimmed().isEmpty()
+        || !filters.dataInizio.trimmed().isEmpty() || !filters.dataFine.trimmed().isEmpty()
+        || filters.saldata == QLatin1String("Si") || filters.saldata == QLatin1String("No"))
+        return QString();
+    return QStringLiteral("Select count(*) as n from fattura where fat_Data is null or fat_Data < ")
+           + DataSql(QString(), QStringLiteral("01/01/1900")) + QStringLiteral(" or fat_Data > ")
+           + DataSql(QString(), QStringLiteral("01/01/2100"));
+}
+
+QString invoiceAllCountStatement()
+{
+    return QStringLiteral("Select count(*) as n from fattura");
+}
+
 QString invoiceExportStatement(const InvoiceSearchFilters &filters)
 {
     return searchStatement(QStringLiteral("Select f.*, a.anag_Denominazione from fattura f left join anagrafica a "

@@ -19,6 +19,12 @@ struct InvoiceSearchFilters {
 QString invoiceSearchStatement(const InvoiceSearchFilters &filters);
 // How many invoices the search matches, the 200 listed and those beyond.
 QString invoiceCountStatement(const InvoiceSearchFilters &filters);
+// With every box empty (only the widest dates filter), the same count as
+// all invoices less those outside the dates: the engine counts a
+// whole table without visiting its rows, and the few outside through the
+// index on the date. Empty when another filter is filled.
+QString invoiceOutsideDatesCountStatement(const InvoiceSearchFilters &filters);
+QString invoiceAllCountStatement();
 // The same search for an export: every matching invoice, in the same order,
 // with its customer's name (anag_Denominazione).
 QString invoiceExportStatement(const InvoiceSearchFilters &filters);

@@ -24,6 +24,7 @@ private Q_SLOTS:
     void numbersFollowTheUsersFormat();
     void typingEntersEditingAndStoresTheValue();
     void navigationNeverWrites();
+    void aRowWithTheTextTypedShowsItAsRead();
     void explicitUpdateWrites();
     void aTextThatDoesNotFitIsNotStored_data();
     void aTextThatDoesNotFitIsNotStored();
@@ -134,6 +135,41 @@ void TestFieldBinder::navigationNeverWrites()
     QCOMPARE(stored(QStringLiteral("art_Note"), 1).toString(), QStringLiteral("lino"));
     QCOMPARE(txtDescrizione->text(), QStringLiteral("Camicia"));
     QCOMPARE(m_control->editMode(), db::EditMode::None);
+}
+
+// Typed on one row, the same texts shown by the next one: the boxes show the
+// row as read (nothing to undo, not editing), and typing on goes to it.
+void TestFieldBinder::aRowWithTheTextTypedShowsItAsRead()
+{
+    m_db->execute(QStringLiteral("insert into Articoli (art_Codice, art_Descrizione, art_Note) values (3, 'Gonna', 'lino')"));
+    m_control->refresh();
+    m_control->recordset()->moveNext();
+    txtDescrizione->selectAll();
+    QTest::keyClicks(txtDescrizione, QStringLiteral("Gonna"));
+    QTest::keyClicks(txtNote, QStringLiteral("lino"));
+    QCOMPARE(m_control->editMode(), db::EditMode::Editing);
+    m_control->recordset()->moveNext();
+    QCOMPARE(m_control->editMode(), db::EditMode::None);
+    for (QLineEdit *box : {txtDescrizione, txtPrezzo, txtData}) {
+        QVERIFY(!box->isUndoAvailable());
+        QVERIFY(!box->isModified());
+        QCOMPARE(box->cursorPosition(), int(box->text().size()));
+    }
+    QCOMPARE(txtDescrizione->text(), QStringLiteral("Gonna"));
+    QCOMPARE(txtNote->toPlainText(), QStringLiteral("lino"));
+    QVERIFY(!txtNote->document()->isUndoAvailable());
+    QCOMPARE(txtNote->textCursor().position(), 0);
+    // The same texts again, as read: nothing to undo, the cursor where a
+    // text set anew puts it.
+    txtDescrizione->setCursorPosition(1);
+    m_control->recordset()->movePrevious();
+    m_control->recordset()->moveNext();
+    QCOMPARE(txtDescrizione->cursorPosition(), 5);
+    QTest::keyClicks(txtDescrizione, QStringLiteral(" blu"));
+    QCOMPARE(m_control->recordset()->value(QStringLiteral("art_Descrizione")).toString(), QStringLiteral("Gonna blu"));
+    m_control->recordset()->update();
+    QCOMPARE(stored(QStringLiteral("art_Descrizione"), 3).toString(), QStringLiteral("Gonna blu"));
+    QCOMPARE(stored(QStringLiteral("art_Descrizione"), 2).toString(), QStringLiteral("Gonna"));
 }
 
 void TestFieldBinder::explicitUpdateWrites()

@@ -157,6 +157,8 @@ void PagingTest::lastRowWithoutTheKeysBefore_data()
         << "select * from Anagrafica order by anag_Denominazione desc" << "anag_Contatore" << 3;
     QTest::newRow("one table without an order")
         << "select * from Anagrafica where anag_Fornitore = 0" << "anag_Contatore" << 4;
+    QTest::newRow("register by counter, descending")
+        << "select * from Anagrafica where anag_Fornitore = 0 order by anag_Contatore desc" << "anag_Contatore" << 3;
     QTest::newRow("a list of three tables by price")
         << "Select * from carico, articoli, [codice articolo] where [codice articolo].ca_Codice = "
            "carico.ca_Codice_Articolo and art_Codice = [codice articolo].ca_Codice_Articolo and  carico.ca_Data "
@@ -295,6 +297,63 @@ void PagingTest::checkLastRowWithoutTheKeysBefore()
     left.removeOne(gone);
     QCOMPARE(keysOf(*other), left);
     QCOMPARE(other->recordCount(), int(left.size()));
+
+    // Finds between the first and the last keys one after the other, and
+    // moves on from them, as the recalls of a card.
+    const int m = int(left.size());
+    const auto on = [&](db::Recordset &rs, int position) {
+        QCOMPARE(rs.absolutePosition(), position);
+        QCOMPARE(rs.value(keyField).toString(), left.at(position));
+    };
+    const auto find = [&](db::Recordset &rs, const QString &key) {
+        rs.findFirst(keyField + QStringLiteral(" = ") + db::quoted(key));
+        QVERIFY(!rs.noMatch());
+    };
+    auto recall = db->openRecordset(query);
+    recall->moveLast();
+    recall->moveFirst();
+    find(*recall, left.at(m / 2));
+    on(*recall, m / 2);
+    find(*recall, left.at(m / 3));
+    on(*recall, m / 3);
+    recall->moveNext();
+    on(*recall, m / 3 + 1);
+    recall->movePrevious();
+    recall->movePrevious();
+    on(*recall, m / 3 - 1);
+    QCOMPARE(keysOf(*recall), left);
+
+    // A delete on the row found.
+    auto cut = db->openRecordset(query);
+    cut->moveLast();
+    cut->moveFirst();
+    const QString removed = left.at(m / 2);
+    find(*cut, removed);
+    cut->deleteRecord();
+    cut->moveNext();
+    left.removeOne(removed);
+    on(*cut, m / 2);
+    QCOMPARE(cut->recordCount(), m - 1);
+    QCOMPARE(keysOf(*cut), left);
+
+    // Another till deletes a row before the one found: moving on shows the
+    // rows that follow it, and back the row found.
+    auto moved = db->openRecordset(query);
+    moved->moveLast();
+    moved->moveFirst();
+    const QString kept = left.at(left.size() / 2);
+    find(*moved, kept);
+    const QString before = left.at(left.size() / 4);
+    TestShopDatabase::writeAsAnotherTill(db.path(), deletion.value(keyField).arg(before));
+    left.removeOne(before);
+    const int keptAt = int(left.indexOf(kept));
+    moved->moveNext();
+    QCOMPARE(moved->value(keyField).toString(), left.at(keptAt + 1));
+    moved->moveNext();
+    QCOMPARE(moved->value(keyField).toString(), left.at(keptAt + 2));
+    moved->movePrevious();
+    moved->movePrevious();
+    QCOMPARE(moved->value(keyField).toString(), kept);
 }
 
 void PagingTest::lastRowOfAnEmptySet()

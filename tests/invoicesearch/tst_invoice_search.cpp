@@ -39,6 +39,8 @@ private Q_SLOTS:
     void aWrongDateIsSaidAndNothingSearched_data();
     void aWrongDateIsSaidAndNothingSearched();
     void theNewestTwoHundredAreListed();
+    void theCountLeavesOutWhatTheDatesLeaveOut_data();
+    void theCountLeavesOutWhatTheDatesLeaveOut();
     void theCustomerPickerLeftWithNothingKeepsTheFilter();
     void nuovaRicercaEmptiesFiltersAndList();
     void printListsTheInvoicesShown();
@@ -232,6 +234,38 @@ void TestInvoiceSearch::theNewestTwoHundredAreListed()
     QTreeWidgetItem *second = search.lvwFatture->topLevelItem(1);
     QCOMPARE((QStringList{second->text(1), second->text(2), second->text(3), second->text(4)}),
              (QStringList{"05/03/2026", "Rossi Moda", "Si", "05/03/2026"}));
+}
+
+// The count beside a full list is the rows the search selects: an invoice
+// without a date, or dated before the widest start, is neither listed nor
+// counted, with the boxes empty or filled.
+void TestInvoiceSearch::theCountLeavesOutWhatTheDatesLeaveOut_data()
+{
+    QTest::addColumn<QString>("start");
+    QTest::addColumn<QString>("saldata");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("every box empty") << QString() << "Tutte" << "Mostrate 200 di 234 fatture";
+    QTest::newRow("a start before the old invoice") << "01/01/1800" << "Tutte" << "Mostrate 200 di 235 fatture";
+    QTest::newRow("not paid") << QString() << "No" << "Mostrate 200 di 232 fatture";
+}
+
+void TestInvoiceSearch::theCountLeavesOutWhatTheDatesLeaveOut()
+{
+    QFETCH(QString, start);
+    QFETCH(QString, saldata);
+    QFETCH(QString, shown);
+    for (int i = 1; i <= 230; ++i)
+        addInvoice(QStringLiteral("24-%1").arg(i, 5, 10, QLatin1Char('0')), QStringLiteral("06/01/2024"), 1, false);
+    addInvoice(QStringLiteral("50-00001"), QStringLiteral("06/01/1850"), 1, false);
+    m_f->execute(QStringLiteral("insert into Fattura (fat_Numero, fat_Codice_Cliente, fat_Pagato) values ('00-00001', 1, 0)"));
+    frmCercaFattura &search = openSearch();
+    search.txtDataInizio->setText(start);
+    search.cboSaldata->setCurrentIndex(search.cboSaldata->findText(saldata));
+    QCOMPARE(search.cboSaldata->currentText(), saldata);
+    search.TrovaFatture();
+    QCOMPARE(listedNumbers().size(), 200);
+    QCOMPARE(search.lblEsito->text(), shown);
+    QVERIFY(m_f->messages().texts().isEmpty());
 }
 
 void TestInvoiceSearch::theCustomerPickerLeftWithNothingKeepsTheFilter()
