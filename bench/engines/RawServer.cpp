@@ -1,8 +1,7 @@
 #include "RawServer.h"
+#include "ServerProbe.h"
 
-#include "db/DatabaseSettings.h"
 
-#include <QDir>
 #include <libpq-fe.h>
 
 namespace bench {
@@ -31,19 +30,7 @@ size_t readCells(const PGresult *result, int row)
 
 RawServer::RawServer(const QString &iniFolder, const QString &dbname)
 {
-    const db::DatabaseSettings settings =
-        db::DatabaseSettings::beside(QDir(iniFolder).filePath(QStringLiteral("tarvo.mdb")));
-    std::vector<const char *> keywords, values;
-    const QByteArray name = dbname.toUtf8();
-    for (size_t i = 0; i < settings.keywords().size(); ++i) {
-        keywords.push_back(settings.keywords()[i].constData());
-        values.push_back(settings.keywords()[i] == "dbname" ? name.constData() : settings.values()[i].constData());
-    }
-    keywords.push_back("application_name");
-    values.push_back("bench-raw");
-    keywords.push_back(nullptr);
-    values.push_back(nullptr);
-    m_connection = PQconnectdbParams(keywords.data(), values.data(), 0);
+    m_connection = bench::connectToServer(iniFolder, dbname, "bench-raw");
     m_ok = PQstatus(m_connection) == CONNECTION_OK
            && exec("SET DateStyle = ISO, YMD; SET extra_float_digits = 1; SET search_path = public, pg_catalog; "
                    "SET max_parallel_workers_per_gather = 0");

@@ -13,7 +13,7 @@
 
 namespace bench {
 
-ServerProbe::ServerProbe(const QString &iniFolder, const QString &dbname)
+pg_conn *connectToServer(const QString &iniFolder, const QString &dbname, const char *applicationName)
 {
     const db::DatabaseSettings settings =
         db::DatabaseSettings::beside(QDir(iniFolder).filePath(QStringLiteral("tarvo.mdb")));
@@ -24,11 +24,16 @@ ServerProbe::ServerProbe(const QString &iniFolder, const QString &dbname)
         values.push_back(settings.keywords()[i] == "dbname" ? name.constData() : settings.values()[i].constData());
     }
     keywords.push_back("application_name");
-    values.push_back("bench-probe");
+    values.push_back(applicationName);
     keywords.push_back(nullptr);
     values.push_back(nullptr);
-    m_connection = PQconnectdbParams(keywords.data(), values.data(), 0);
-    m_ok = PQstatus(m_connection) == CONNECTION_OK;
+    return PQconnectdbParams(keywords.data(), values.data(), 0);
+}
+
+ServerProbe::ServerProbe(const QString &iniFolder, const QString &dbname)
+    : m_connection(connectToServer(iniFolder, dbname, "bench-probe"))
+    , m_ok(PQstatus(m_connection) == CONNECTION_OK)
+{
 }
 
 ServerProbe::~ServerProbe()

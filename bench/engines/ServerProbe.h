@@ -16,6 +16,10 @@ struct ServerWork {
     double ms = 0;           // planning + execution on the server
 };
 
+// A libpq connection to the server `iniFolder`/tarvo.ini names, to database
+// `dbname` (the caller checks its status and finishes it).
+pg_conn *connectToServer(const QString &iniFolder, const QString &dbname, const char *applicationName);
+
 class ServerProbe {
 public:
     // Connects to the server `iniFolder`/tarvo.ini names, to database `dbname`.

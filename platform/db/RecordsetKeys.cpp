@@ -154,14 +154,7 @@ void Recordset::Impl::readPage(int wanted, bool first)
     StatementUse use(statement);
 
     const int mainEnd = t.selectListLiterals + t.fromLiterals + t.whereLiterals;
-    const int firstLiteral = withColumns ? 0 : t.selectListLiterals;
-    int next = 1;
-    Connection::bindLiterals(statement, literals, firstLiteral, mainEnd, next);
-    next += mainEnd - firstLiteral;
-    if (filterTranslation) {
-        Connection::bindLiterals(statement, filterLiterals, 0, int(filterLiterals.size()), next);
-        next += int(filterLiterals.size());
-    }
+    int next = bindSelected(statement, withColumns ? 0 : t.selectListLiterals);
     Connection::bindLiterals(statement, literals, mainEnd, int(literals.size()), next);
     next += int(literals.size()) - mainEnd;
     if (!firstRead) {

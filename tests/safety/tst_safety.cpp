@@ -1,4 +1,5 @@
 #include "AnotherProgramLock.h"
+#include "FailureOf.h"
 #include "TestShopDatabase.h"
 
 #include "safety/SafetyCommands.h"
@@ -107,18 +108,6 @@ void setArticles(const TestShopDatabase &shop, int articles)
     for (int i = 1; i <= articles; ++i)
         shop.execute(QStringLiteral("insert into Articoli (art_Descrizione) values ('Articolo %1')").arg(i));
     shop.database().commitTrans();
-}
-
-// The description of the DbError `work` throws; empty when it throws none.
-template <typename Work>
-QString failureOf(Work work)
-{
-    try {
-        work();
-    } catch (const db::DbError &error) {
-        return error.description();
-    }
-    return QString();
 }
 
 void fillShop(const TestShopDatabase &shop, int articles)

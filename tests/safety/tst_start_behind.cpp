@@ -1,3 +1,4 @@
+#include "FailureOf.h"
 #include "TestShopDatabase.h"
 
 #include "safety/SafetyCommands.h"
@@ -38,17 +39,6 @@ const QString damagedWrite = QStringLiteral(
     "Il controllo ha trovato il database danneggiato (pagina 12 illeggibile): non vi è stato registrato nulla.");
 const QString givenUp = QStringLiteral("Registrazione annullata: il controllo del database non è ancora terminato. "
                                        "Non è stato registrato nulla.");
-
-template <typename Work>
-QString failureOf(Work work)
-{
-    try {
-        work();
-    } catch (const db::DbError &error) {
-        return error.description();
-    }
-    return QString();
-}
 
 qint64 countIn(const QString &path, const char *sql)
 {
