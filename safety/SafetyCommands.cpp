@@ -266,18 +266,18 @@ bool openAtStart(const QString &databasePath, const QString &backupFolder)
     return true;
 }
 
-StartCheck *beginCheck(const QString &databasePath, const QString &backupFolder)
+StartCheck *beginCheck(const QString &databasePath, const QString &backupFolder, const QDateTime &now)
 {
     if (db::DatabaseSettings::beside(databasePath).copiesItself() || !QFileInfo::exists(databasePath))
         return nullptr;
-    auto *check = new StartCheck(databasePath, backupFolder, db::DatabaseSettings::backupsToKeep(databasePath));
+    auto *check = new StartCheck(databasePath, backupFolder, db::DatabaseSettings::backupsToKeep(databasePath), nullptr, now);
     check->holdSignals();
     check->start();
     return check;
 }
 
 StartCheck *checkBehind(QMainWindow *window, const QString &databasePath, const QString &backupFolder,
-                        const std::function<bool()> &closeWindows, StartCheck *begun)
+                        const std::function<bool()> &closeWindows, StartCheck *begun, const QDateTime &now)
 {
     if (db::DatabaseSettings::beside(databasePath).copiesItself() || !QFileInfo::exists(databasePath))
         return nullptr;
@@ -285,7 +285,7 @@ StartCheck *checkBehind(QMainWindow *window, const QString &databasePath, const 
     if (check)
         check->setParent(window);
     else
-        check = new StartCheck(databasePath, backupFolder, db::DatabaseSettings::backupsToKeep(databasePath), window);
+        check = new StartCheck(databasePath, backupFolder, db::DatabaseSettings::backupsToKeep(databasePath), window, now);
     if (!check->due()) {
         check->listen();
         return check;
@@ -327,13 +327,13 @@ StartCheck *checkBehind(QMainWindow *window, const QString &databasePath, const 
     return check;
 }
 
-bool checkAtStart(const QString &databasePath, const QString &backupFolder)
+bool checkAtStart(const QString &databasePath, const QString &backupFolder, const QDateTime &now)
 {
     if (!openAtStart(databasePath, backupFolder))
         return false;
     if (db::DatabaseSettings::beside(databasePath).copiesItself() || !QFileInfo::exists(databasePath))
         return true;
-    StartCheck check(databasePath, backupFolder, db::DatabaseSettings::backupsToKeep(databasePath));
+    StartCheck check(databasePath, backupFolder, db::DatabaseSettings::backupsToKeep(databasePath), nullptr, now);
     bool goesOn = true;
     QObject::connect(&check, &StartCheck::damaged, &check, [&] { goesOn = offerDamagedShop(databasePath, backupFolder); });
     QObject::connect(&check, &StartCheck::backupFailed, &check, [](const QString &description) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QString>
 #include <functional>
 
@@ -30,7 +31,8 @@ bool openAtStart(const QString &databasePath, const QString &backupFolder);
 // Before the main window is built: the day's check (below) started on its
 // thread, so that it runs while the window is made. Null for a shop on a
 // server or a new installation.
-StartCheck *beginCheck(const QString &databasePath, const QString &backupFolder);
+StartCheck *beginCheck(const QString &databasePath, const QString &backupFolder,
+                       const QDateTime &now = QDateTime::currentDateTime());
 
 // Once the main window shows, on the first start of the day: the check of
 // every page and the daily backup behind it (StartCheck), said in the
@@ -41,9 +43,11 @@ StartCheck *beginCheck(const QString &databasePath, const QString &backupFolder)
 // for a shop on a server or a new installation. `begun`: the check
 // beginCheck started, which the window takes over.
 StartCheck *checkBehind(QMainWindow *window, const QString &databasePath, const QString &backupFolder,
-                        const std::function<bool()> &closeWindows, StartCheck *begun = nullptr);
+                        const std::function<bool()> &closeWindows, StartCheck *begun = nullptr,
+                        const QDateTime &now = QDateTime::currentDateTime());
 
 // Both at once on this thread, to their end (a start without windows).
-bool checkAtStart(const QString &databasePath, const QString &backupFolder);
+bool checkAtStart(const QString &databasePath, const QString &backupFolder,
+                  const QDateTime &now = QDateTime::currentDateTime());
 
 } // namespace safety

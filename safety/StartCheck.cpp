@@ -9,12 +9,13 @@
 
 namespace safety {
 
-StartCheck::StartCheck(QString databasePath, QString backupFolder, int backupsToKeep, QObject *parent)
+StartCheck::StartCheck(QString databasePath, QString backupFolder, int backupsToKeep, QObject *parent,
+                       const QDateTime &now)
     : QObject(parent)
     , m_path(std::move(databasePath))
     , m_folder(std::move(backupFolder))
     , m_keep(backupsToKeep)
-    , m_now(QDateTime::currentDateTime())
+    , m_now(now)
     , m_due(dailyBackupDue(m_folder, m_now))
 {
 }

@@ -20,7 +20,10 @@ namespace safety {
 class StartCheck : public QObject {
     Q_OBJECT
 public:
-    StartCheck(QString databasePath, QString backupFolder, int backupsToKeep, QObject *parent = nullptr);
+    // `now` decides whether this is the first start of the day and names
+    // the day's backup.
+    StartCheck(QString databasePath, QString backupFolder, int backupsToKeep, QObject *parent = nullptr,
+               const QDateTime &now = QDateTime::currentDateTime());
     // Stops what still runs (a backup left halfway is removed; the next
     // start makes it) and waits for it.
     ~StartCheck() override;

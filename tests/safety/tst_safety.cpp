@@ -51,6 +51,8 @@ private Q_SLOTS:
 namespace {
 
 const QDateTime morning(QDate(2026, 12, 8), QTime(9, 30, 0));
+// The start the checks at start take place on: the day after the backups.
+const QDateTime nextMorning = morning.addDays(1);
 
 QByteArray fileHash(const QString &path)
 {
@@ -315,7 +317,7 @@ void SafetyTest::damagedFileIsNeverWritten()
 
     ui::ScriptedMessages messages;
     messages.queueAnswer(answer);
-    const bool goesOn = safety::checkAtStart(shop.path(), folder);
+    const bool goesOn = safety::checkAtStart(shop.path(), folder, nextMorning);
     QVERIFY(!messages.texts().isEmpty());
     QVERIFY2(messages.texts().first().contains(QStringLiteral("è danneggiato")), qPrintable(messages.texts().first()));
     if (withBackup && answer == ui::vbYes) {
@@ -349,7 +351,7 @@ void SafetyTest::startRecoveryTakesTheNewestGoodBackup()
 
     ui::ScriptedMessages messages;
     messages.queueAnswer(ui::vbYes);
-    QVERIFY(safety::checkAtStart(shop.path(), folder));
+    QVERIFY(safety::checkAtStart(shop.path(), folder, nextMorning));
     QCOMPARE(messages.texts().first(),
              QStringLiteral("Il database %1 è danneggiato.\n\nRipristinare l'ultimo backup valido "
                             "(tarvo-20261206-093000.mdb)? Il file danneggiato resta conservato accanto.")
@@ -379,7 +381,7 @@ void SafetyTest::recoveryKilledAnywhereLeavesAShop()
     // Returns the exit code, or -1 when killed `killAfter` ms after the start.
     const auto start = [&](int killAfter) {
         QProcess child;
-        child.start(QStringLiteral(RECOVERY_CHILD), {shop.path(), folder});
+        child.start(QStringLiteral(RECOVERY_CHILD), {shop.path(), folder, nextMorning.toString(Qt::ISODate)});
         if (!child.waitForStarted() || !child.waitForReadyRead(10000) || child.readLine().trimmed() != "READY")
             return -2;
         if (killAfter >= 0 && !child.waitForFinished(killAfter)) {
@@ -466,7 +468,7 @@ void SafetyTest::missingShopIsOfferedTheRecovery()
 
     ui::ScriptedMessages messages;
     messages.queueAnswer(answer);
-    QCOMPARE(safety::checkAtStart(shop.path(), folder), goesOn);
+    QCOMPARE(safety::checkAtStart(shop.path(), folder, nextMorning), goesOn);
     const QStringList expected = message.isEmpty() ? QStringList()
                                                    : QStringList{QString(message)
                                                                      .replace(QLatin1String("%1"), shown(shop.path()))
@@ -507,7 +509,7 @@ void SafetyTest::noReplaceWhileAnotherProgramHasTheShop()
             return failureOf([&] { safety::restore(shop.path(), backup, morning); });
         ui::ScriptedMessages messages;
         messages.queueAnswer(ui::vbYes);
-        if (safety::checkAtStart(shop.path(), folder))
+        if (safety::checkAtStart(shop.path(), folder, nextMorning))
             return QString();
         return messages.texts().last();
     };
@@ -664,7 +666,7 @@ void SafetyTest::staleHalfCopiesAreRemoved()
 
     ui::ScriptedMessages messages;
     if (atStart)
-        QVERIFY(safety::checkAtStart(shop.path(), folder));
+        QVERIFY(safety::checkAtStart(shop.path(), folder, nextMorning));
     else
         safety::backUp(shop.path(), folder, morning);
     QCOMPARE(messages.texts(), QStringList());

@@ -35,6 +35,9 @@ private Q_SLOTS:
 
 namespace {
 
+// The start the tests make: the day after their backups, whatever the clock says.
+const QDateTime dayAfterTheBackup(QDate(2026, 12, 8), QTime(8, 0));
+
 const QString damagedWrite = QStringLiteral(
     "Il controllo ha trovato il database danneggiato (pagina 12 illeggibile): non vi è stato registrato nulla.");
 const QString givenUp = QStringLiteral("Registrazione annullata: il controllo del database non è ancora terminato. "
@@ -256,7 +259,7 @@ void StartBehindTest::checkBehindTheWindow()
     QVERIFY(messages.texts().isEmpty());
     safety::StartCheck *begun = nullptr;
     if (begunEarly) {
-        begun = safety::beginCheck(shop.path(), folder);
+        begun = safety::beginCheck(shop.path(), folder, dayAfterTheBackup);
         QVERIFY(begun && begun->due());
         // Ended, and the loop run, before the window listens.
         QTRY_VERIFY_WITH_TIMEOUT(!begun->running(), 60000);
@@ -265,7 +268,7 @@ void StartBehindTest::checkBehindTheWindow()
     QMainWindow window;
     int closings = 0;
     safety::StartCheck *check =
-        safety::checkBehind(&window, shop.path(), folder, [&] { return ++closings > 0; }, begun);
+        safety::checkBehind(&window, shop.path(), folder, [&] { return ++closings > 0; }, begun, dayAfterTheBackup);
     QVERIFY(check && check->due());
     QVERIFY(!begun || check == begun);
     QSignalSpy finished(check, &safety::StartCheck::finished);
@@ -337,20 +340,20 @@ void StartBehindTest::onlyTheFirstStartOfTheDayReadsEveryPage()
     SKIP_ON_SERVER("the shop's file");
     fill(shop, 10);
     const QString folder = shop.folder() + QStringLiteral("/backup");
-    const QDateTime now = QDateTime::currentDateTime();
+    const QDateTime now = dayAfterTheBackup;
     // Yesterday's backup, and one of another till still being written
     // today: each start of the day after the first finds today's.
     safety::backUp(shop.path(), folder, now.addDays(-1));
     QVERIFY(safety::dailyBackupDue(folder, now));
-    safety::StartCheck first(shop.path(), folder, 30);
+    safety::StartCheck first(shop.path(), folder, 30, nullptr, now);
     QVERIFY(first.due());
     first.runHere();
     QVERIFY(!safety::dailyBackupDue(folder, now));
-    safety::StartCheck second(shop.path(), folder, 30);
+    safety::StartCheck second(shop.path(), folder, 30, nullptr, now);
     QVERIFY(!second.due());
     // Not due: nothing is held, a write goes straight on.
     QMainWindow window;
-    safety::checkBehind(&window, shop.path(), folder, [] { return true; });
+    safety::checkBehind(&window, shop.path(), folder, [] { return true; }, nullptr, now);
     int waited = 0;
     db::WriteGate::setWaiter([&](const std::function<bool()> &) { ++waited; });
     QCOMPARE(failureOf([&] { writeArticle(shop.database(), QStringLiteral("statement")); }), QString());
