@@ -42,6 +42,7 @@ set(rules_of_tools_importa ${rules_of_legacy})
 set(rules_of_tools_mkdb ${rules_of_legacy} "legacy/")
 # tarvo-stampa: the report platform that draws the pages, no window.
 set(rules_of_tools_stampa ${windows} "skin/" "rules/" "legacy/" "tools/" "ui/" "data/" "<QtWidgets" "<QWidget" "<QApplication")
+set(rules_of_tools_etichette ${windows} "skin/" "rules/" "legacy/" "tools/" "ui/" "data/" "<QtWidgets" "<QWidget" "<QApplication")
 # regsvr and debmdb: the log library only.
 set(rules_of_tools_regsvr ${system_folders})
 set(rules_of_tools_debmdb ${system_folders})

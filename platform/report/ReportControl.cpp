@@ -137,6 +137,39 @@ void ReportControl::run()
     QString title = m_title;
     if (title.isEmpty())
         title = QFileInfo(m_fileName).completeBaseName();
+    const QString databasePath = m_databasePath;
+    produce(title, [&, this](PageStore &pages, ReportProgress &progress) {
+        std::unique_ptr<DbReportSource> own;
+        ReportDataSource *source = m_source;
+        if (!source) {
+            own = std::make_unique<DbReportSource>(databasePath);
+            source = own.get();
+        }
+        {
+            QMutexLocker lock(&m_runningMutex);
+            m_running = source;
+        }
+        struct Release {
+            ReportControl *control;
+            ~Release()
+            {
+                QMutexLocker lock(&control->m_runningMutex);
+                control->m_running = nullptr;
+            }
+        } release {this};
+        pages = ReportEngine::run(request, *source, &progress);
+    });
+}
+
+void ReportControl::runPages(const QString &title, const std::function<void(PageStore &, const std::function<bool()> &)> &layOut)
+{
+    produce(title, [&](PageStore &pages, ReportProgress &progress) {
+        layOut(pages, [&progress] { return progress.cancelled(); });
+    });
+}
+
+void ReportControl::produce(const QString &title, const std::function<void(PageStore &, ReportProgress &)> &build)
+{
     Destination where = m_destination;
     if (where == Destination::Printer && m_printerToPdf)
         where = Destination::File;
@@ -146,20 +179,12 @@ void ReportControl::run()
 
     ReportProgress progress;
     auto pages = std::make_shared<PageStore>();
-    const QString databasePath = m_databasePath;
     const QString pdfFile = m_pdfFile;
     const int copies = m_copies;
     auto work = [&, this] {
         try {
-            std::unique_ptr<DbReportSource> own;
-            ReportDataSource *source = m_source;
-            if (!source) {
-                own = std::make_unique<DbReportSource>(databasePath);
-                source = own.get();
-            }
             {
                 QMutexLocker lock(&m_runningMutex);
-                m_running = source;
                 m_progress = &progress;
             }
             struct Release {
@@ -167,11 +192,10 @@ void ReportControl::run()
                 ~Release()
                 {
                     QMutexLocker lock(&control->m_runningMutex);
-                    control->m_running = nullptr;
                     control->m_progress = nullptr;
                 }
             } release {this};
-            *pages = ReportEngine::run(request, *source, &progress);
+            build(*pages, progress);
             // Files and printers are written here too, off the windows' thread.
             const auto stop = [&progress] { return progress.cancelled(); };
             if (where == Destination::File)

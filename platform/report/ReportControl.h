@@ -12,6 +12,7 @@
 #include <QPointer>
 #include <QStringList>
 #include <QVariant>
+#include <functional>
 #include <vector>
 
 class QMdiArea;
@@ -37,6 +38,11 @@ public:
     void set(int property, const QVariant &value);
     void set(int property, int index, const QVariant &value);   // prop::Formulas
     QVariant get(int property) const;
+    // Pages laid out by `layOut` rather than from a template (labels), on the
+    // report's thread with the same feedback, sent where prop::Destination
+    // says. `layOut` throws ReportCancelled when its stop answers true.
+    void runPages(const QString &title,
+                  const std::function<void(PageStore &, const std::function<bool()> &stop)> &layOut);
     QString formula(int index) const;
 
     // Where the screen destination opens its preview (a top-level window
@@ -87,6 +93,7 @@ Q_SIGNALS:
 
 private:
     void run();
+    void produce(const QString &title, const std::function<void(PageStore &, ReportProgress &)> &build);
     void output(std::shared_ptr<PageStore> pages, const QString &title, int copies, Destination where);
 
     QString m_fileName;
