@@ -16,8 +16,6 @@ constexpr double kUnitsPerModule = 2;
 constexpr double kWidestModule = 0.5;   // mm
 // Code 128 carries no quiet zone of its own: ten modules on each side.
 constexpr int kCode128QuietZone = 10;
-// What a text keeps clear inside its rectangle, left and right.
-constexpr double kTextPadding = 0.8;   // mm
 
 using Symbol = std::unique_ptr<zint_symbol, decltype(&ZBarcode_Delete)>;
 
@@ -39,6 +37,9 @@ Symbol encode(const QByteArray &code, int symbology, double height, QString *why
         symbol->height = float(height);
     if (symbology == BARCODE_CODE128)
         symbol->whitespace_width = kCode128QuietZone;
+    // UTF-8 in, Latin-1 in the bars: a character beyond it is refused, not
+    // drawn as two wrong ones.
+    symbol->input_mode = UNICODE_MODE;
     const int rc = ZBarcode_Encode_and_Buffer_Vector(symbol.get(), reinterpret_cast<const unsigned char *>(code.constData()),
                                                      int(code.size()), 0);
     if (rc >= ZINT_ERROR) {
@@ -105,10 +106,10 @@ std::vector<PageItem> Barcode::draw(const QString &code, const QRectF &box)
                     size * (1 + StandardFont::kDescent));
         item.align = Qt::AlignHCenter | Qt::AlignBottom;
         if (text->halign == 1) {
-            rect.moveLeft(x - kTextPadding);
+            rect.moveLeft(x - PageItem::kTextPadding);
             item.align = Qt::AlignLeft | Qt::AlignBottom;
         } else if (text->halign == 2) {
-            rect.moveRight(x + kTextPadding);
+            rect.moveRight(x + PageItem::kTextPadding);
             item.align = Qt::AlignRight | Qt::AlignBottom;
         }
         item.rect = rect;

@@ -2,6 +2,7 @@
 
 #include "Barcode.h"
 #include "ReportProgress.h"
+#include "StandardFont.h"
 
 #include <QLocale>
 
@@ -13,6 +14,15 @@ constexpr double kShopNameHeight = 2.8;     // mm
 constexpr double kDescriptionHeight = 3.6;
 constexpr double kDetailHeight = 4.2;
 constexpr double kGapAboveBars = 0.5;
+constexpr double kPriceSize = 10;           // points
+
+// The width a one-line text takes with its padding, mm.
+double textWidth(const QString &text, double pointSize, bool bold)
+{
+    QByteArray codes;
+    StandardFont::encode(text, codes);
+    return StandardFont::width(codes, bold) * pointSize * 25.4 / 72.0 + 2 * PageItem::kTextPadding + 0.2;
+}
 
 PageItem textItem(const QString &text, const QRectF &rect, double pointSize, bool bold, int align)
 {
@@ -67,10 +77,10 @@ std::vector<PageItem> LabelSheet::draw(const LabelContent &label, const QRectF &
     const QRectF detail = takeRow(kDetailHeight);
     const QString price = label.hasPrice ? priceText(label.price) : QString();
     // The price keeps its width; the size and colour are cut first.
-    const double priceWidth = price.isEmpty() ? 0 : qMin(detail.width() / 2, 2.2 + 2.0 * price.size());
+    const double priceWidth = price.isEmpty() ? 0 : qMin(detail.width() * 2 / 3, textWidth(price, kPriceSize, true));
     items.push_back(textItem(sizeAndColour(label), detail.adjusted(0, 0, -priceWidth, 0), 7, false, Qt::AlignLeft));
     if (!price.isEmpty())
-        items.push_back(textItem(price, detail.adjusted(detail.width() - priceWidth, 0, 0, 0), 10, true,
+        items.push_back(textItem(price, detail.adjusted(detail.width() - priceWidth, 0, 0, 0), kPriceSize, true,
                                  Qt::AlignRight));
     free.setTop(free.top() + kGapAboveBars);
     for (PageItem &bar : Barcode::draw(label.code, free))

@@ -10,7 +10,7 @@ namespace report {
 namespace {
 
 constexpr double kPointsPerMm = 72.0 / 25.4;
-constexpr double kPadding = 0.8;   // mm left and right of a text
+constexpr double kPadding = PageItem::kTextPadding;
 
 bool opaque(const QColor &color)
 {

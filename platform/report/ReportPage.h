@@ -14,6 +14,8 @@ namespace report {
 // top left corner.
 struct PageItem {
     enum class Kind { Text, Line, Rect, Image };
+    // What a text keeps clear inside its rectangle, left and right (mm).
+    static constexpr double kTextPadding = 0.8;
     Kind kind = Kind::Text;
     QRectF rect;
     QLineF line;
