@@ -1,5 +1,9 @@
 #include "stock/StockListWindow.h"
 
+#include "stock/frmEtichette.h"
+#include "report/LabelSource.h"
+#include "rules/ShopDatabase.h"
+
 #include "lookup/OutcomeLabel.h"
 
 #include "base/GeneralFunc6.h"
@@ -113,6 +117,15 @@ void StockListWindow::buildFilters()
     }
     connect(cmdTrova, &ctrl_SkinableButton::Click, this, [this] { Trova(QString()); });
     connect(cmdStampa, &ctrl_SkinableButton::Click, this, [this] { cmdStampa_Click(); });
+    if (m_kind.labels) {
+        cmdEtichette = new ctrl_SkinableButton(QStringLiteral("Etichette"), this);
+        cmdEtichette->setObjectName(QStringLiteral("cmdEtichette"));
+        cmdEtichette->setFixedSize(112, 30);
+        cmdEtichette->setToolTip(frmEtichette::kKeyHint);
+        cmdEtichette->installEventFilter(this);
+        connect(cmdEtichette, &ctrl_SkinableButton::Click, this, [this] { cmdEtichette_Click(); });
+        frmEtichette::giveKey(*this, [this] { cmdEtichette_Click(); });
+    }
 }
 
 void StockListWindow::buildGrid()
@@ -187,6 +200,8 @@ void StockListWindow::buildGrid()
     buttons->addWidget(cmdTrova);
     buttons->addWidget(cmdStampa);
     buttons->addWidget(cmdEsporta);
+    if (cmdEtichette)
+        buttons->addWidget(cmdEtichette);
     buttons->addStretch(1);
     auto *top = new QHBoxLayout;
     top->addLayout(filters, 1);
@@ -207,8 +222,8 @@ void StockListWindow::buildGrid()
                           static_cast<QWidget *>(cboUsato), static_cast<QWidget *>(txtDataInizio),
                           static_cast<QWidget *>(txtDataFine), static_cast<QWidget *>(cmdTrova),
                           static_cast<QWidget *>(TDBGrid1), static_cast<QWidget *>(cmdStampa),
-                          static_cast<QWidget *>(cmdEsporta)}) {
-        if (next->focusPolicy() == Qt::NoFocus)
+                          static_cast<QWidget *>(cmdEsporta), static_cast<QWidget *>(cmdEtichette)}) {
+        if (!next || next->focusPolicy() == Qt::NoFocus)
             continue;
         if (last)
             setTabOrder(last, next);
@@ -220,7 +235,10 @@ void StockListWindow::Form_Load()
 {
     if (!m_built) {
         m_built = true;
-        ctrl_SkinableForm1->LoadSkin(this, {cmdTrova, cmdStampa, cmdEsporta});
+        QList<ctrl_SkinableButton *> buttons = {cmdTrova, cmdStampa, cmdEsporta};
+        if (cmdEtichette)
+            buttons << cmdEtichette;
+        ctrl_SkinableForm1->LoadSkin(this, buttons);
         const QString now = today().toString(QStringLiteral("dd/MM/yyyy"));
         txtDataInizio->setText(now);
         txtDataFine->setText(now);
@@ -329,6 +347,27 @@ void StockListWindow::rowButtonClick()
     richiama(long(key.toLongLong()));
 }
 
+// The labels of every load the last search found, as many as each loaded.
+void StockListWindow::cmdEtichette_Click()
+{
+    if (!m_searched || m_lastStatement.isEmpty()) {
+        ui::MsgBox(QStringLiteral("Cercare prima i carichi (Trova): le etichette sono quelle dei carichi trovati."),
+                   ui::vbInformation, g_strAppName);
+        return;
+    }
+    const QString statement = m_lastStatement;
+    const QString keyField = m_kind.list.keyField();
+    frmEtichette::open(this, QStringLiteral("carichi trovati"), QStringLiteral("Una per pezzo caricato"),
+                       [statement, keyField](bool perPiece, int copies) {
+                           std::vector<report::LabelContent> labels =
+                               report::LabelSource(*ShopDatabase::open()).ofLoadList(statement, keyField);
+                           if (!perPiece)
+                               for (report::LabelContent &label : labels)
+                                   label.copies = copies;
+                           return labels;
+                       });
+}
+
 void StockListWindow::cmdStampa_Click()
 {
     errors::ErrorTrap trap(m_kind.printLabel);
@@ -385,7 +424,8 @@ void StockListWindow::dateLeft(QLineEdit *box)
 bool StockListWindow::eventFilter(QObject *watched, QEvent *event)
 {
     const QEvent::Type type = event->type();
-    if (type == QEvent::MouseMove && (watched == cmdTrova || watched == cmdStampa || watched == cmdEsporta))
+    if (type == QEvent::MouseMove
+        && (watched == cmdTrova || watched == cmdStampa || watched == cmdEsporta || (cmdEtichette && watched == cmdEtichette)))
         m_overButton = true;
     if (watched == txtCodiceArticolo && type == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent *>(event)->key();
@@ -414,6 +454,8 @@ void StockListWindow::mouseMoveEvent(QMouseEvent *event)
         cmdTrova->Refresh();
         cmdStampa->Refresh();
         cmdEsporta->Refresh();
+        if (cmdEtichette)
+            cmdEtichette->Refresh();
         m_overButton = false;
     }
     QWidget::mouseMoveEvent(event);

@@ -21,6 +21,8 @@ struct StockListKind {
     QString reportTemplate;
     QString reportTitle;
     QString printLabel;
+    // The rows are loads: "Etichette" prints their labels.
+    bool labels = false;
 };
 
 // The screen and mechanics shared by the stock load list and the stock
@@ -35,6 +37,7 @@ public:
     void Trova(const QString &sortField);
     void cmdStampa_Click();
     void cmdHelp_Click(int index);
+    void cmdEtichette_Click();
 
     // The statement and the selection formula of the last search.
     QString lastStatement() const { return m_lastStatement; }
@@ -50,6 +53,7 @@ public:
     ctrl_SkinableButton *cmdTrova = nullptr;
     ctrl_SkinableButton *cmdStampa = nullptr;
     ctrl_SkinableButton *cmdEsporta = nullptr;
+    ctrl_SkinableButton *cmdEtichette = nullptr;   // the load list's only
     data::Grid *TDBGrid1 = nullptr;
     ctrl_SkinableForm *ctrl_SkinableForm1 = nullptr;
     // Above the grid: "Nessun carico trovato ..." when the search found none.

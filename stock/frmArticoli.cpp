@@ -17,10 +17,14 @@
 #include "report/ReportProperties.h"
 #include "skin/ctrl_SkinableButton.h"
 #include "skin/ctrl_SkinableForm.h"
+#include "stock/frmEtichette.h"
+#include "report/LabelSource.h"
+#include "rules/ShopDatabase.h"
 #include "ui/Messages.h"
 
 #include <QEvent>
 #include <QHeaderView>
+#include <algorithm>
 
 namespace {
 
@@ -89,7 +93,15 @@ frmArticoli::frmArticoli(QWidget *parent)
     cmdChiudi->setObjectName(QStringLiteral("cmdChiudi"));
     cmdEsporta = newExportButton(this, TDBGrid1, [] { return ArticleList::list(QString()); },
                                  QStringLiteral("articoli.csv"));
-    for (ctrl_SkinableButton *button : {cmdStampa, cmdEsporta, cmdChiudi}) {
+    cmdEtichette = new ctrl_SkinableButton(QStringLiteral("Etichette"), this);
+    cmdEtichette->setObjectName(QStringLiteral("cmdEtichette"));
+    cmdEtichette->setToolTip(frmEtichette::kKeyHint);
+    connect(cmdEtichette, &ctrl_SkinableButton::Click, this, [this] { cmdEtichette_Click(); });
+    frmEtichette::giveKey(*this, [this] { cmdEtichette_Click(); });
+    // Several rows may be chosen for their labels (Maiusc or Ctrl with the
+    // arrows or the mouse).
+    TDBGrid1->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    for (ctrl_SkinableButton *button : {cmdStampa, cmdEsporta, cmdEtichette, cmdChiudi}) {
         button->resize(kButtonWidth, kButtonHeight);
         button->installEventFilter(this);
     }
@@ -115,7 +127,7 @@ void frmArticoli::Form_Load()
 {
     if (!m_built) {
         m_built = true;
-        ctrl_SkinableForm1->LoadSkin(this, {cmdStampa, cmdEsporta, cmdChiudi});
+        ctrl_SkinableForm1->LoadSkin(this, {cmdStampa, cmdEsporta, cmdEtichette, cmdChiudi});
     }
     m_overButton = false;
     errors::ErrorTrap trap(QStringLiteral("frmArticoli.Load"));
@@ -229,9 +241,48 @@ void frmArticoli::cmdStampa_Click()
     trap.run([] { MainReport().set(prop::Action, 1); });
 }
 
+QList<qint64> frmArticoli::selectedArticles() const
+{
+    QList<int> rows;
+    for (const QModelIndex &index : TDBGrid1->selectionModel()->selectedIndexes())
+        if (!rows.contains(index.row()))
+            rows << index.row();
+    if (rows.isEmpty() && TDBGrid1->currentIndex().isValid())
+        rows << TDBGrid1->currentIndex().row();
+    std::sort(rows.begin(), rows.end());
+    QList<qint64> articles;
+    for (const int row : rows) {
+        bool ok = false;
+        const qint64 article = TDBGrid1->model()->index(row, Codice).data(Qt::EditRole).toLongLong(&ok);
+        if (ok && article > 0)
+            articles << article;
+    }
+    return articles;
+}
+
+// The labels of the chosen articles' items.
+void frmArticoli::cmdEtichette_Click()
+{
+    const QList<qint64> articles = selectedArticles();
+    if (articles.isEmpty()) {
+        ui::MsgBox(QStringLiteral("Scegliere nella griglia gli articoli di cui stampare le etichette."), ui::vbInformation,
+                   g_strAppName);
+        return;
+    }
+    frmEtichette::open(this, articles.size() == 1 ? QStringLiteral("articolo %1").arg(articles.first())
+                                                  : QStringLiteral("%1 articoli").arg(articles.size()),
+                       QStringLiteral("Una per pezzo in giacenza"), [articles](bool perPiece, int copies) {
+                           return report::LabelSource(*ShopDatabase::open())
+                               .ofArticles(articles, perPiece ? report::LabelSource::Copies::Stock
+                                                              : report::LabelSource::Copies::Fixed,
+                                           copies);
+                       });
+}
+
 bool frmArticoli::eventFilter(QObject *watched, QEvent *event)
 {
-    if (event->type() == QEvent::MouseMove && (watched == cmdStampa || watched == cmdEsporta || watched == cmdChiudi))
+    if (event->type() == QEvent::MouseMove && (watched == cmdStampa || watched == cmdEsporta || watched == cmdEtichette
+                                                    || watched == cmdChiudi))
         m_overButton = true;
     return QWidget::eventFilter(watched, event);
 }
@@ -241,6 +292,7 @@ void frmArticoli::mouseMoveEvent(QMouseEvent *event)
     if (m_overButton) {
         cmdStampa->Refresh();
         cmdEsporta->Refresh();
+        cmdEtichette->Refresh();
         cmdChiudi->Refresh();
         m_overButton = false;
     }
@@ -255,5 +307,6 @@ void frmArticoli::resizeEvent(QResizeEvent *event)
     cmdChiudi->move(inside.right() - kButtonWidth, buttonsTop);
     cmdStampa->move(inside.right() - 2 * kButtonWidth - kMargin, buttonsTop);
     cmdEsporta->move(inside.right() - 3 * kButtonWidth - 2 * kMargin, buttonsTop);
+    cmdEtichette->move(inside.right() - 4 * kButtonWidth - 3 * kMargin, buttonsTop);
     TDBGrid1->setGeometry(inside.left(), inside.top(), inside.width(), std::max(0, buttonsTop - kMargin - inside.top()));
 }

@@ -25,12 +25,16 @@ public:
 
     void TDBGrid1_HeadClick(int column);
     void cmdStampa_Click();
+    void cmdEtichette_Click();
+    // The articles of the rows with a selected cell; the current one when none.
+    QList<qint64> selectedArticles() const;
 
     data::Grid *TDBGrid1 = nullptr;
     data::DataControl *datArticoli = nullptr;
     ctrl_SkinableButton *cmdStampa = nullptr;
     ctrl_SkinableButton *cmdEsporta = nullptr;
     ctrl_SkinableButton *cmdChiudi = nullptr;
+    ctrl_SkinableButton *cmdEtichette = nullptr;
     ctrl_SkinableForm *ctrl_SkinableForm1 = nullptr;
 
     static const QString kMissingFields;

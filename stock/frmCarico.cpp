@@ -8,11 +8,14 @@
 #include "base/errors/TopLevelReporter.h"
 #include "base/modZandri.h"
 #include "db/Recordset.h"
+#include "report/LabelSource.h"
 #include "rules/MoneyText.h"
+#include "rules/ShopDatabase.h"
 #include "rules/StockQuantity.h"
 #include "skin/ctrl_SkinableForm.h"
 #include "base/CounterLook.h"
 #include "base/QuantityBox.h"
+#include "stock/frmEtichette.h"
 #include "ui/Messages.h"
 
 #include <QCheckBox>
@@ -63,7 +66,12 @@ void frmCarico::buildLayout()
     cmdCarica = CounterLook::pictureButton(this, "cmdCarica", CounterLook::Picture::Load, QStringLiteral("Carica Articolo"));
     cmdSalva = CounterLook::pictureButton(this, "cmdSalva", CounterLook::Picture::Save, QStringLiteral("Carica Articolo"));
     cmdCancella = CounterLook::pictureButton(this, "cmdCancella", CounterLook::Picture::Delete, QStringLiteral("Carica Articolo"));
-    for (QPushButton *button : {cmdHelpCodice, cmdHelpDescrizione, cmdCarica, cmdSalva, cmdCancella})
+    cmdEtichette = new QPushButton(QStringLiteral("Etichette"), this);
+    cmdEtichette->setObjectName(QStringLiteral("cmdEtichette"));
+    cmdEtichette->setToolTip(frmEtichette::kKeyHint);
+    connect(cmdEtichette, &QPushButton::clicked, this, &frmCarico::cmdEtichette_Click);
+    frmEtichette::giveKey(*this, [this] { cmdEtichette_Click(); });
+    for (QPushButton *button : {cmdHelpCodice, cmdHelpDescrizione, cmdCarica, cmdSalva, cmdCancella, cmdEtichette})
         button->setFocusPolicy(Qt::ClickFocus);
     for (QLineEdit *box : {txtData, txtQuantita, txtQuantitaDisponibile, txtCarico, txtCaricoIE, txtListino})
         box->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -78,6 +86,7 @@ void frmCarico::buildLayout()
     grid->addWidget(CounterLook::label(this, QStringLiteral("Codice"), txtCodice), 0, 1, 1, 2);
     grid->addLayout(codeRow, 1, 1, 1, 2);
     grid->addWidget(chkUsato, 1, 3, Qt::AlignLeft | Qt::AlignVCenter);
+    grid->addWidget(cmdEtichette, 0, 3, Qt::AlignRight | Qt::AlignVCenter);
     putBox(grid, txtDescrizione, QStringLiteral("Descrizione"), 2, 0, 4);
     putBox(grid, txtTaglia, QStringLiteral("Taglia"), 4, 0);
     putBox(grid, txtColore, QStringLiteral("Colore"), 4, 1, 2);
@@ -214,7 +223,37 @@ LoadRow frmCarico::currentRow() const
 // The stock change and the new row go to disk together (StockMovement).
 bool frmCarico::recordMovement()
 {
-    return itemFound(StockMovement::recordLoad(currentRow()), QStringLiteral("Articolo non trovato. Impossibile caricare."));
+    qlonglong number = 0;
+    const bool recorded = itemFound(StockMovement::recordLoad(currentRow(), &number),
+                                    QStringLiteral("Articolo non trovato. Impossibile caricare."));
+    if (recorded)
+        m_recordedLoads << number;
+    return recorded;
+}
+
+// The labels of the load shown (change mode), or of every load this window
+// recorded: as many as the quantity loaded.
+void frmCarico::cmdEtichette_Click()
+{
+    const QList<qlonglong> loads = m_changeMode ? QList<qlonglong>{p_lng_Codice_Carico} : m_recordedLoads;
+    if (loads.isEmpty()) {
+        ui::MsgBox(QStringLiteral("Nessun carico registrato in questa finestra: le etichette si stampano dopo aver "
+                                  "caricato gli articoli."),
+                   ui::vbInformation, g_strAppName);
+        return;
+    }
+    frmEtichette::open(this, loads.size() == 1 ? QStringLiteral("carico") : QStringLiteral("%1 carichi").arg(loads.size()),
+                       QStringLiteral("Una per pezzo caricato"), [loads](bool perPiece, int copies) {
+                           std::vector<report::LabelContent> labels;
+                           const report::LabelSource source(*ShopDatabase::open());
+                           for (const qlonglong load : loads)
+                               for (report::LabelContent label : source.ofLoad(load)) {
+                                   if (!perPiece)
+                                       label.copies = copies;
+                                   labels.push_back(label);
+                               }
+                           return labels;
+                       });
 }
 
 void frmCarico::cmdMuovi_Click()

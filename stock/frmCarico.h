@@ -44,6 +44,7 @@ private:
     void txtCarico_LostFocus();
     void cmdHelpCodice_Click();
     void cmdHelpDescrizione_Click();
+    void cmdEtichette_Click();
 
     // The row the boxes describe, as a load writes it.
     LoadRow currentRow() const;
@@ -56,7 +57,10 @@ private:
     QLineEdit *txtCarico = nullptr;
     QLineEdit *txtCaricoIE = nullptr;
     QPushButton *cmdCarica = nullptr;
+    QPushButton *cmdEtichette = nullptr;
 
+    // The loads this window recorded since it opened: their labels.
+    QList<qlonglong> m_recordedLoads;
     bool m_priceLink = false;   // a price box is being written by the link
 };
 

@@ -12,7 +12,8 @@ frmListaCarico::frmListaCarico(QWidget *parent)
                                       QStringLiteral("carico.ca_Quantita"), QStringLiteral("ca_Prezzo")},
                        .reportTemplate = QStringLiteral("listacarichi.rpt"),
                        .reportTitle = QStringLiteral("Corvel - Lista dei Carichi"),
-                       .printLabel = QStringLiteral("mdiTarvo.stampaIVA")},
+                       .printLabel = QStringLiteral("mdiTarvo.stampaIVA"),
+                       .labels = true},
                       parent)
 {
 }

@@ -22,6 +22,9 @@
 #include "stock/ArticleStockItems.h"
 #include "stock/frmCarico.h"
 #include "stock/frmCercaPrestazione.h"
+#include "stock/frmEtichette.h"
+#include "report/LabelSource.h"
+#include "rules/ShopDatabase.h"
 #include "ui/Messages.h"
 
 #include <QAction>
@@ -119,6 +122,15 @@ void frmPrestazioni::buildButtons()
         errors::runReported(QStringLiteral("frmPrestazioni.cmdEsporta_Click"), [this] { cmdEsporta_Click(); });
     });
 
+    cmdEtichette = new QToolButton(this);
+    cmdEtichette->setObjectName(QStringLiteral("cmdEtichette"));
+    cmdEtichette->setText(QStringLiteral("Etichette"));
+    cmdEtichette->setToolTip(frmEtichette::kKeyHint);
+    cmdEtichette->setIcon(style()->standardIcon(QStyle::SP_FileDialogDetailedView));
+    cmdEtichette->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    connect(cmdEtichette, &QToolButton::clicked, this, &frmPrestazioni::cmdEtichette_Click);
+    frmEtichette::giveKey(*this, [this] { cmdEtichette_Click(); });
+
     // Importing an invoice from a file is not offered: the button has no action.
     cmdImporta = new QToolButton(this);
     cmdImporta->setObjectName(QStringLiteral("cmdImporta"));
@@ -205,6 +217,7 @@ void frmPrestazioni::buildLayout()
     auto *bottom = new QHBoxLayout;
     bottom->addWidget(cmdImporta);
     bottom->addStretch();
+    bottom->addWidget(cmdEtichette);
     bottom->addWidget(cmdEsporta);
 
     auto *layout = new QVBoxLayout(this);
@@ -440,6 +453,25 @@ void frmPrestazioni::cmdEsporta_Click()
         return;
     ApriCaricoNuovo();
     close();
+}
+
+// The labels of the article's items, as the database holds them: the
+// item row being typed is written first.
+void frmPrestazioni::cmdEtichette_Click()
+{
+    if (editState() == kAdding || m_fields->code() <= 0) {
+        informa(QStringLiteral("E' necessario salvare l'articolo prima di stampare le etichette."));
+        return;
+    }
+    m_items->writePendingRow();
+    const qint64 article = m_fields->code();
+    frmEtichette::open(this, QStringLiteral("articolo %1").arg(article), QStringLiteral("Una per pezzo in giacenza"),
+                       [article](bool perPiece, int copies) {
+                           return report::LabelSource(*ShopDatabase::open())
+                               .ofArticles({article}, perPiece ? report::LabelSource::Copies::Stock
+                                                               : report::LabelSource::Copies::Fixed,
+                                           copies);
+                       });
 }
 
 // The card gives way to the article search. The search opens once the

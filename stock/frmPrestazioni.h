@@ -54,6 +54,7 @@ public:
     void Toolbar1_ButtonClick(const QString &key);
     void imgToolbar1_Click(int index);
     void cmdEsporta_Click();
+    void cmdEtichette_Click();
     void cmdHelp_Click();
 
     // Controls, by the names the program has always used (the article's
@@ -64,6 +65,7 @@ public:
     QFrame *Frame10 = nullptr;
     QToolButton *cmdHelp = nullptr;
     QToolButton *cmdEsporta = nullptr;
+    QToolButton *cmdEtichette = nullptr;
     QToolButton *cmdImporta = nullptr;
     data::Grid *TDBGrid1 = nullptr;
     data::DataControl *datPrimaryRS = nullptr;

@@ -89,6 +89,24 @@ std::vector<LabelContent> LabelSource::ofLoad(qint64 load) const
                 QStringLiteral("Caricati"), 0);
 }
 
+std::vector<LabelContent> LabelSource::ofLoadList(const QString &listSelect, const QString &keyField) const
+{
+    QList<qint64> loads;
+    {
+        auto rs = m_database.openRecordset(listSelect);
+        while (!rs->eof()) {
+            loads << rs->value(keyField).toLongLong();
+            rs->moveNext();
+        }
+    }
+    std::vector<LabelContent> labels;
+    for (const qint64 load : loads) {
+        const std::vector<LabelContent> loaded = ofLoad(load);
+        labels.insert(labels.end(), loaded.begin(), loaded.end());
+    }
+    return labels;
+}
+
 QString LabelSource::shopName() const
 {
     auto rs = m_database.openRecordset(QStringLiteral("Select az_Denominazione from Azienda"));
