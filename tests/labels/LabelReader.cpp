@@ -5,6 +5,7 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
+#include <algorithm>
 
 namespace {
 
@@ -37,13 +38,11 @@ int LabelReader::pageCount(const QString &pdf)
     return pages.match(run(QStringLiteral("pdfinfo"), {pdf})).captured(1).toInt();
 }
 
-QList<QStringList> LabelReader::barcodesIn(const QString &pdf, const QList<QPair<int, QRectF>> &places,
-                                           const QString &workFolder)
+namespace {
+
+// Each place cut out of its page (PNG files, page 1 first) and read by zbarimg.
+QList<QStringList> readPlaces(const QDir &folder, const QStringList &pageFiles, const QList<QPair<int, QRectF>> &places)
 {
-    const QDir folder(workFolder);
-    run(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("300"), QStringLiteral("-png"), pdf,
-                                     folder.filePath(QStringLiteral("pagina"))});
-    const QStringList pageFiles = folder.entryList({QStringLiteral("pagina-*.png")}, QDir::Files, QDir::Name);
     QList<QStringList> found;
     int n = 0;
     for (const auto &[page, rect] : places) {
@@ -62,6 +61,37 @@ QList<QStringList> LabelReader::barcodesIn(const QString &pdf, const QList<QPair
     for (const QString &file : pageFiles)
         QFile::remove(folder.filePath(file));
     return found;
+}
+
+// Page files sort as their numbers do only with the same number of digits.
+QStringList pagesInOrder(const QDir &folder)
+{
+    QStringList files = folder.entryList({QStringLiteral("pagina-*.png")}, QDir::Files);
+    std::sort(files.begin(), files.end(), [](const QString &a, const QString &b) {
+        return a.size() != b.size() ? a.size() < b.size() : a < b;
+    });
+    return files;
+}
+
+} // namespace
+
+QList<QStringList> LabelReader::barcodesIn(const QString &pdf, const QList<QPair<int, QRectF>> &places,
+                                           const QString &workFolder)
+{
+    const QDir folder(workFolder);
+    run(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("300"), QStringLiteral("-png"), pdf,
+                                     folder.filePath(QStringLiteral("pagina"))});
+    return readPlaces(folder, pagesInOrder(folder), places);
+}
+
+QList<QStringList> LabelReader::barcodesInPostScript(const QString &job, const QList<QPair<int, QRectF>> &places,
+                                                     const QString &workFolder)
+{
+    const QDir folder(workFolder);
+    run(QStringLiteral("gs"), {QStringLiteral("-q"), QStringLiteral("-dSAFER"), QStringLiteral("-dBATCH"),
+                               QStringLiteral("-dNOPAUSE"), QStringLiteral("-sDEVICE=pnggray"), QStringLiteral("-r300"),
+                               QStringLiteral("-sOutputFile=") + folder.filePath(QStringLiteral("pagina-%d.png")), job});
+    return readPlaces(folder, pagesInOrder(folder), places);
 }
 
 QList<LabelReader::Word> LabelReader::words(const QString &pdf)

@@ -22,6 +22,10 @@ public:
     // "EAN-13:4006381333931"; one list per rectangle, in the order given.
     static QList<QStringList> barcodesIn(const QString &pdf, const QList<QPair<int, QRectF>> &places,
                                          const QString &workFolder);
+    // The same from a print job in PostScript (what a CUPS queue made),
+    // rasterised by Ghostscript at 300 dpi.
+    static QList<QStringList> barcodesInPostScript(const QString &job, const QList<QPair<int, QRectF>> &places,
+                                                   const QString &workFolder);
     static QList<Word> words(const QString &pdf);
     static int pageCount(const QString &pdf);
 };
