@@ -114,6 +114,7 @@ std::vector<PageItem> Barcode::draw(const QString &code, const QRectF &box)
         }
         item.rect = rect;
         item.pointSize = size * 72.0 / 25.4;
+        item.family = kFamily;
         items.push_back(item);
     }
     return items;

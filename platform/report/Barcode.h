@@ -15,6 +15,8 @@ namespace report {
 class Barcode {
 public:
     enum class Symbology { Ean13, Ean8, Code128 };
+    // The family of the digits (and of the labels' texts): Helvetica in the PDF.
+    static inline const QString kFamily = QStringLiteral("DejaVu Sans");
 
     static Symbology symbologyOf(const QString &code);
     // The bars and the human-readable text, fitted into `box` (mm): as wide

@@ -4,6 +4,8 @@
 #include "ReportProgress.h"
 #include "StandardFont.h"
 
+#include <QFont>
+#include <QFontMetricsF>
 #include <QLocale>
 
 namespace report {
@@ -16,12 +18,17 @@ constexpr double kDetailHeight = 4.2;
 constexpr double kGapAboveBars = 0.5;
 constexpr double kPriceSize = 10;           // points
 
-// The width a one-line text takes with its padding, mm.
+// The width a one-line text takes with its padding, mm: the wider of
+// Helvetica (the PDF) and the family of the screen and the printer.
 double textWidth(const QString &text, double pointSize, bool bold)
 {
     QByteArray codes;
     StandardFont::encode(text, codes);
-    return StandardFont::width(codes, bold) * pointSize * 25.4 / 72.0 + 2 * PageItem::kTextPadding + 0.2;
+    QFont font(Barcode::kFamily);
+    font.setPixelSize(1000);
+    font.setBold(bold);
+    const double ems = qMax(StandardFont::width(codes, bold), QFontMetricsF(font).horizontalAdvance(text) / 1000.0);
+    return ems * pointSize * 25.4 / 72.0 + 2 * PageItem::kTextPadding + 0.3;
 }
 
 PageItem textItem(const QString &text, const QRectF &rect, double pointSize, bool bold, int align)
@@ -33,6 +40,7 @@ PageItem textItem(const QString &text, const QRectF &rect, double pointSize, boo
     item.pointSize = pointSize;
     item.bold = bold;
     item.align = align | Qt::AlignVCenter;
+    item.family = Barcode::kFamily;
     return item;
 }
 
