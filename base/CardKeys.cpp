@@ -1,43 +1,10 @@
 #include "base/CardKeys.h"
 
+#include "base/KeysBeforeBoxes.h"
 #include "skin/ImageToolbar.h"
 
-#include <QApplication>
-#include <QKeyEvent>
 #include <QShortcut>
 #include <QWidget>
-
-namespace {
-
-// Boxes and grids take Ctrl+Home and the like for themselves; inside a card
-// the card's commands come first.
-class CardKeysFilter : public QObject {
-public:
-    explicit CardKeysFilter(QWidget &card) : QObject(&card), m_card(card)
-    {
-        qApp->installEventFilter(this);
-    }
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        if (event->type() != QEvent::ShortcutOverride)
-            return false;
-        auto *widget = qobject_cast<QWidget *>(watched);
-        if (!widget || (widget != &m_card && !m_card.isAncestorOf(widget)))
-            return false;
-        const QKeySequence pressed(static_cast<QKeyEvent *>(event)->keyCombination());
-        for (const CardKeys::Key &key : CardKeys::map())
-            if (key.keys == pressed)
-                return true; // not taken by the box: the card's shortcut runs
-        return false;
-    }
-
-private:
-    QWidget &m_card;
-};
-
-} // namespace
 
 const QList<CardKeys::Key> &CardKeys::map()
 {
@@ -66,5 +33,8 @@ void CardKeys::give(QWidget &card, ImageToolbar &pictures, const std::function<v
         hints << key.name + QStringLiteral(" (") + key.keyText + QLatin1Char(')');
     }
     pictures.setHints(hints);
-    new CardKeysFilter(card);
+    QList<QKeySequence> keys;
+    for (const Key &key : map())
+        keys << key.keys;
+    new KeysBeforeBoxes(card, keys);
 }

@@ -1,6 +1,7 @@
 #include "stock/frmEtichette.h"
 
 #include "base/Globals.h"
+#include "base/KeysBeforeBoxes.h"
 #include "base/print/MainReport.h"
 #include "db/Database.h"
 #include "db/DbError.h"
@@ -23,8 +24,6 @@
 #include <QRadioButton>
 #include <QSettings>
 #include <QShortcut>
-#include <QApplication>
-#include <QKeyEvent>
 #include <QSpinBox>
 #include <QVBoxLayout>
 #include <memory>
@@ -67,27 +66,6 @@ namespace {
 
 const QKeySequence kLabelsKey(Qt::CTRL | Qt::Key_E);
 
-// A text box takes Ctrl+E for itself (the end of the line, on X11); in a
-// window that prints labels the window's command comes first.
-class LabelsKeyFilter : public QObject {
-public:
-    explicit LabelsKeyFilter(QWidget &window) : QObject(&window), m_window(window) { qApp->installEventFilter(this); }
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        if (event->type() != QEvent::ShortcutOverride)
-            return false;
-        auto *widget = qobject_cast<QWidget *>(watched);
-        if (!widget || (widget != &m_window && !m_window.isAncestorOf(widget)))
-            return false;
-        return QKeySequence(static_cast<QKeyEvent *>(event)->keyCombination()) == kLabelsKey;
-    }
-
-private:
-    QWidget &m_window;
-};
-
 } // namespace
 
 void frmEtichette::giveKey(QWidget &window, const std::function<void()> &open)
@@ -95,7 +73,8 @@ void frmEtichette::giveKey(QWidget &window, const std::function<void()> &open)
     auto *shortcut = new QShortcut(kLabelsKey, &window);
     shortcut->setContext(Qt::WidgetWithChildrenShortcut);
     QObject::connect(shortcut, &QShortcut::activated, &window, open);
-    new LabelsKeyFilter(window);
+    // A text box takes Ctrl+E for itself (the end of the line, on X11).
+    new KeysBeforeBoxes(window, {kLabelsKey});
 }
 
 frmEtichette::frmEtichette(const QString &what, const QString &perPieceText, Reader read, QWidget *parent)
