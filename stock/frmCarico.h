@@ -44,6 +44,9 @@ private:
     void txtCarico_LostFocus();
     void cmdHelpCodice_Click();
     void cmdHelpDescrizione_Click();
+    // "Genera codice": the article the picker put in the bar-code box gets
+    // a new stock item under a code the shop makes, shown ready to load.
+    void cmdGeneraCodice_Click();
 
     // The row the boxes describe, as a load writes it.
     LoadRow currentRow() const;
@@ -51,6 +54,7 @@ private:
     QCheckBox *chkUsato = nullptr;
     QPushButton *cmdHelpCodice = nullptr;
     QPushButton *cmdHelpDescrizione = nullptr;
+    QPushButton *cmdGeneraCodice = nullptr;
     QLineEdit *txtTaglia = nullptr;
     QLineEdit *txtColore = nullptr;
     QLineEdit *txtCarico = nullptr;
