@@ -209,6 +209,7 @@ void EngineTest::schemaMatchesTheDataModel()
                      {"az_REA", K::Text}, {"az_Telefono", K::Text}, {"az_Email", K::Text},
                      {"az_Progressivo_Invio", K::Long}}, "az_Codice"},
         {"Prestazione", {{"pre_Codice", K::Counter}, {"pre_Descrizione", K::Text}}, "pre_Codice"},
+        {"CodiciNegozio", {{"cn_Numero", K::Counter}}, "cn_Numero"},
         {"Pagamenti", {{"pag_Codice", K::Text}, {"pag_Descrizione", K::Text}}, "pag_Codice"},
         {"Fornitore", {{"fo_Descrizione", K::Text}}, "fo_Descrizione"},
         {"Prima Nota", {{"pn_id", K::Counter}, {"pn_Data", K::Date}, {"pn_Descrizione", K::Text}, {"pn_Fattura", K::Text},
