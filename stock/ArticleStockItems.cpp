@@ -1,17 +1,25 @@
 #include "stock/ArticleStockItems.h"
 
 #include "base/GeneralFunc6.h"
+#include "base/GenerateCodeKey.h"
+#include "base/errors/TopLevelReporter.h"
 #include "base/Globals.h"
 #include "base/errors/ErrorTrap.h"
 #include "base/modZandri.h"
 #include "data/DataControl.h"
 #include "data/Grid.h"
+#include "data/RecordsetModel.h"
+#include "db/Database.h"
 #include "db/DbError.h"
+#include "rules/EanCheckDigit.h"
+#include "rules/ShopDatabase.h"
+#include "rules/StoreBarcodes.h"
 #include "rules/TypedNumber.h"
 #include "stock/ArticleFields.h"
 #include "ui/Messages.h"
 
 #include <QHeaderView>
+#include <QPushButton>
 #include <QWidget>
 
 #include <cmath>
@@ -21,6 +29,7 @@ namespace {
 // The grid's columns.
 constexpr int kColArticolo = 0;
 constexpr int kColBarcode = 1;
+constexpr int kColTaglia = 2;
 constexpr int kColQuantita = 4;
 
 // The stock items count whole pieces in a long integer, the range every
@@ -67,6 +76,15 @@ ArticleStockItems::ArticleStockItems(QWidget &card, const ArticleFields &article
     connect(TDBGrid1, &data::Grid::beforeUpdate, this, &ArticleStockItems::TDBGrid1_BeforeUpdate);
     connect(TDBGrid1, &data::Grid::beforeDelete, this, &ArticleStockItems::TDBGrid1_BeforeDelete);
     connect(TDBGrid1, &data::Grid::dataError, this, &ArticleStockItems::TDBGrid1_Error);
+
+    cmdGeneraCodice = new QPushButton(&card);
+    cmdGeneraCodice->setObjectName(QStringLiteral("cmdGeneraCodice"));
+    cmdGeneraCodice->setFocusPolicy(Qt::NoFocus);
+    cmdGeneraCodice->setEnabled(false);
+    GenerateCodeKey::give(card, *cmdGeneraCodice);
+    connect(cmdGeneraCodice, &QPushButton::clicked, this, [this] {
+        errors::runReported(QStringLiteral("frmPrestazioni.cmdGeneraCodice_Click"), [this] { generateCode(); });
+    });
 }
 
 ArticleStockItems::~ArticleStockItems() = default;
@@ -93,12 +111,34 @@ void ArticleStockItems::reload()
 void ArticleStockItems::setAvailable(bool available)
 {
     TDBGrid1->setEnabled(available && m_article.code() != 0);
+    cmdGeneraCodice->setEnabled(TDBGrid1->isEnabled());
 }
 
 void ArticleStockItems::writePendingRow()
 {
     if (TDBGrid1->isEnabled() && TDBGrid1->isRowDirty())
         TDBGrid1->updateRow();
+}
+
+void ArticleStockItems::generateCode()
+{
+    if (!TDBGrid1->isEnabled())
+        return;
+    const int newRow = TDBGrid1->recordsetModel()->recordCount();
+    // Leaving another row writes it (a row the check refuses stays); in the
+    // new row a cell being typed is taken into the row.
+    if (!TDBGrid1->setCurrentCell(newRow, kColBarcode))
+        return;
+    TDBGrid1->setFocus(Qt::OtherFocusReason);
+    const QString typed = TDBGrid1->columnText(kColBarcode).trimmed();
+    if (!typed.isEmpty()) {
+        ui::MsgBox(QStringLiteral("La riga nuova ha già il codice %1: per generarne uno, cancellarlo prima.").arg(typed),
+                   ui::vbExclamation, g_strAppName);
+        return;
+    }
+    const QString code = StoreBarcodes(*ShopDatabase::open()).next();
+    TDBGrid1->setColumnValue(kColBarcode, code);
+    TDBGrid1->setCurrentCell(newRow, kColTaglia);
 }
 
 void ArticleStockItems::TDBGrid1_KeyPress(int column, int &keyAscii)
@@ -119,6 +159,10 @@ void ArticleStockItems::TDBGrid1_BeforeUpdate(bool &cancel)
         if (code == 0 || m_article.beingAdded())
             throw db::DbError(db::ErrorKind::NoCurrentRecord, 3021,
                               QStringLiteral("Salvare l'articolo prima di inserirne i codici."));
+        if (!checkDigitAccepted()) {
+            cancel = true;
+            return;
+        }
         if (!isStockQuantity(TDBGrid1->columnValue(kColQuantita))) {
             ui::MsgBox(QStringLiteral("La quantità deve essere un numero intero compreso tra -2147483648 e 2147483647."),
                        ui::vbExclamation, g_strAppName);
@@ -132,6 +176,23 @@ void ArticleStockItems::TDBGrid1_BeforeUpdate(bool &cancel)
                    + error.description());
         cancel = true;
     }
+}
+
+bool ArticleStockItems::checkDigitAccepted()
+{
+    // Only a code typed in this row: a stored one was accepted before.
+    const data::RecordsetModel &model = *TDBGrid1->recordsetModel();
+    if (!model.isPending(model.editRow(), kColBarcode))
+        return true;
+    const QString code = TDBGrid1->columnText(kColBarcode);
+    if (!hasEanLength(code) || hasValidEanCheckDigit(code))
+        return true;
+    const int answer = ui::MsgBox(QStringLiteral("Il codice %1 ha la cifra di controllo errata (dovrebbe essere %2): "
+                                                 "registrarlo comunque?")
+                                      .arg(code)
+                                      .arg(eanCheckDigit(code.chopped(1))),
+                                  ui::vbYesNo | ui::vbQuestion | ui::vbDefaultButton2, g_strAppName);
+    return answer == ui::vbYes;
 }
 
 void ArticleStockItems::TDBGrid1_BeforeDelete(bool &cancel)

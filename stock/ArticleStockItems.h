@@ -4,6 +4,7 @@
 #include <QString>
 
 class ArticleFields;
+class QPushButton;
 class QWidget;
 namespace data { class DataControl; class Grid; }
 namespace db { class DbError; }
@@ -21,6 +22,8 @@ public:
 
     data::Grid *grid() const { return TDBGrid1; }
     data::DataControl *source() const { return datDettagli; }
+    // "Genera codice" (F7): the new item row gets a bar code of the shop's own.
+    QPushButton *generateButton() const { return cmdGeneraCodice; }
 
     // Shows the items of the article on the card; an article with no code
     // leaves the grid as it is.
@@ -30,6 +33,10 @@ public:
     // Writes the row the user is typing, before the card shows another
     // article or closes.
     void writePendingRow();
+    // Gives the grid's new row a code the shop makes (StoreBarcodes), the
+    // row left for its size, colour and quantity; a row already holding a
+    // code keeps it.
+    void generateCode();
 
     static const QString kTrapLabel;   // the reload
 
@@ -38,8 +45,12 @@ private:
     void TDBGrid1_BeforeUpdate(bool &cancel);
     void TDBGrid1_BeforeDelete(bool &cancel);
     void TDBGrid1_Error(const db::DbError &error, bool &showMessage);
+    // A code typed with the length of an EAN and a wrong check digit is
+    // written only when the user confirms it.
+    bool checkDigitAccepted();
 
     const ArticleFields &m_article;
     data::DataControl *datDettagli = nullptr;
     data::Grid *TDBGrid1 = nullptr;
+    QPushButton *cmdGeneraCodice = nullptr;
 };

@@ -81,6 +81,9 @@ protected:
     virtual void PulisciCampi();
 
     void showModeButtons();
+    // The bar code looked up, as when its box is left: the item and its
+    // article shown, or the focus back in the box.
+    void txtCodice_LostFocus();
     // What the boxes show now is what is stored: nothing to ask about.
     void markStored();
     bool ControllaCampi();
@@ -129,7 +132,6 @@ private:
     void Form_Load();
     void txtCodice_GotFocus();
     void txtCodice_KeyUp();
-    void txtCodice_LostFocus();
     void txtData_LostFocus();
     void LeggiMovimento(long number);
     void cmdSalva_Click();

@@ -1,6 +1,7 @@
 #include "stock/frmCarico.h"
 
 #include "base/GeneralFunc6.h"
+#include "base/GenerateCodeKey.h"
 #include "base/Globals.h"
 #include "base/OpenWindow.h"
 #include "base/ProgramWindow.h"
@@ -11,6 +12,8 @@
 #include "report/LabelSource.h"
 #include "rules/MoneyText.h"
 #include "rules/ShopDatabase.h"
+#include "rules/StoreBarcodes.h"
+#include "rules/TypedNumber.h"
 #include "rules/StockQuantity.h"
 #include "skin/ctrl_SkinableForm.h"
 #include "base/CounterLook.h"
@@ -37,6 +40,7 @@ frmCarico::frmCarico(QWidget *parent)
     connect(txtCaricoIE, &QLineEdit::textEdited, this, [this] { txtCaricoIE_Change(); });
     connect(cmdHelpCodice, &QPushButton::clicked, this, [this] { errors::runReported("frmCarico.cmdHelpCodice_Click", [this] { cmdHelpCodice_Click(); }); });
     connect(cmdHelpDescrizione, &QPushButton::clicked, this, [this] { errors::runReported("frmCarico.cmdHelpDescrizione_Click", [this] { cmdHelpDescrizione_Click(); }); });
+    connect(cmdGeneraCodice, &QPushButton::clicked, this, [this] { errors::runReported("frmCarico.cmdGeneraCodice_Click", [this] { cmdGeneraCodice_Click(); }); });
 }
 
 frmCarico::~frmCarico() = default;
@@ -53,6 +57,9 @@ void frmCarico::buildLayout()
                                                QStringLiteral("Carica Articolo"), 30);
     cmdHelpDescrizione = CounterLook::pictureButton(this, "cmdHelpDescrizione", CounterLook::Picture::SearchText,
                                                     QStringLiteral("Carica Articolo"), 30);
+    cmdGeneraCodice = new QPushButton(this);
+    cmdGeneraCodice->setObjectName(QStringLiteral("cmdGeneraCodice"));
+    GenerateCodeKey::give(*this, *cmdGeneraCodice);
     txtDescrizione = CounterLook::readOnlyBox(this, "txtDescrizione", 120);
     txtTaglia = CounterLook::readOnlyBox(this, "txtTaglia", 120);
     txtColore = CounterLook::readOnlyBox(this, "txtColore", 120);
@@ -71,7 +78,7 @@ void frmCarico::buildLayout()
     cmdEtichette->setToolTip(frmEtichette::kKeyHint);
     connect(cmdEtichette, &QPushButton::clicked, this, &frmCarico::cmdEtichette_Click);
     frmEtichette::giveKey(*this, [this] { cmdEtichette_Click(); });
-    for (QPushButton *button : {cmdHelpCodice, cmdHelpDescrizione, cmdCarica, cmdSalva, cmdCancella, cmdEtichette})
+    for (QPushButton *button : {cmdHelpCodice, cmdHelpDescrizione, cmdGeneraCodice, cmdCarica, cmdSalva, cmdCancella, cmdEtichette})
         button->setFocusPolicy(Qt::ClickFocus);
     for (QLineEdit *box : {txtData, txtQuantita, txtQuantitaDisponibile, txtCarico, txtCaricoIE, txtListino})
         box->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -83,6 +90,7 @@ void frmCarico::buildLayout()
     codeRow->addWidget(txtCodice, 1);
     codeRow->addWidget(cmdHelpCodice);
     codeRow->addWidget(cmdHelpDescrizione);
+    codeRow->addWidget(cmdGeneraCodice);
     grid->addWidget(CounterLook::label(this, QStringLiteral("Codice"), txtCodice), 0, 1, 1, 2);
     grid->addLayout(codeRow, 1, 1, 1, 2);
     grid->addWidget(chkUsato, 1, 3, Qt::AlignLeft | Qt::AlignVCenter);
@@ -120,6 +128,8 @@ void frmCarico::startAfresh()
 {
     PulisciCampi();
     showModeButtons();
+    // A recorded load keeps the item it moved.
+    cmdGeneraCodice->setEnabled(!m_changeMode);
 }
 
 void frmCarico::Form_Activate()
@@ -320,6 +330,35 @@ void frmCarico::cmdHelpDescrizione_Click()
     const auto &[descrizione, codice] = *picked;
     txtCodice->setText(codice);
     txtDescrizione->setText(descrizione);
+}
+
+void frmCarico::cmdGeneraCodice_Click()
+{
+    if (m_changeMode)
+        return;
+    const QString typed = txtCodice->text().trimmed();
+    if (!typed.isEmpty() && !StockItemLookup::item(typed).articolo.isEmpty()) {
+        ui::MsgBox(QStringLiteral("Il codice %1 è già di un articolo in magazzino: si può caricare così.").arg(typed),
+                   ui::vbExclamation, g_strAppName);
+        return;
+    }
+    // The picker leaves the article's number in the bar-code box.
+    const qlonglong number = TypedNumber::leadingWhole(typed);
+    StockItemInfo article;
+    article.articolo = typed;
+    if (number > 0 && QString::number(number) == typed)
+        StockItemLookup::article(article);
+    if (article.descrizione.trimmed().isEmpty()) {
+        ui::MsgBox(QStringLiteral("Scegliere prima l'articolo con i pulsanti di ricerca accanto al codice: "
+                                  "il nuovo codice a barre sarà suo."),
+                   ui::vbExclamation, g_strAppName);
+        txtCodice->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    const QString code = StoreBarcodes(*ShopDatabase::open()).newItem(number);
+    txtCodice->setText(code);
+    txtCodice_LostFocus();
+    txtQuantita->setFocus(Qt::OtherFocusReason);
 }
 
 void ApriCaricoNuovo()

@@ -45,6 +45,9 @@ private:
     void cmdHelpCodice_Click();
     void cmdHelpDescrizione_Click();
     void cmdEtichette_Click();
+    // "Genera codice": the article the picker put in the bar-code box gets
+    // a new stock item under a code the shop makes, shown ready to load.
+    void cmdGeneraCodice_Click();
 
     // The row the boxes describe, as a load writes it.
     LoadRow currentRow() const;
@@ -52,6 +55,7 @@ private:
     QCheckBox *chkUsato = nullptr;
     QPushButton *cmdHelpCodice = nullptr;
     QPushButton *cmdHelpDescrizione = nullptr;
+    QPushButton *cmdGeneraCodice = nullptr;
     QLineEdit *txtTaglia = nullptr;
     QLineEdit *txtColore = nullptr;
     QLineEdit *txtCarico = nullptr;

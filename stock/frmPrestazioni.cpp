@@ -34,6 +34,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QStyle>
 #include <QToolBar>
 #include <QToolButton>
@@ -227,7 +228,11 @@ void frmPrestazioni::buildLayout()
     layout->addWidget(Frame10);
     layout->addLayout(form);
     layout->addSpacing(6);
-    layout->addWidget(lblDettagli);
+    auto *itemsHeading = new QHBoxLayout;
+    itemsHeading->addWidget(lblDettagli);
+    itemsHeading->addStretch();
+    itemsHeading->addWidget(m_items->generateButton());
+    layout->addLayout(itemsHeading);
     layout->addWidget(TDBGrid1, 1);
     layout->addLayout(bottom);
     resize(640, 560);

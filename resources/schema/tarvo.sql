@@ -13,7 +13,7 @@
 -- step of the upgrade (platform/db/SchemaVersions.cpp). Columns added by a
 -- step are written here as SQLite writes them after "alter table ... add
 -- column", so that an upgraded file and a new one have the same schema.
-PRAGMA user_version = 4;
+PRAGMA user_version = 5;
 
 CREATE TABLE Articoli (
     art_Codice INTEGER PRIMARY KEY AUTOINCREMENT,
@@ -57,6 +57,9 @@ CREATE TABLE [Codice Articolo] (
     ca_Quantita LONG DEFAULT 0
 );
 CREATE INDEX CodiceArticolo_Articolo ON [Codice Articolo] (ca_Codice_Articolo);
+-- The counter of the bar codes the shop makes itself ("2", the number on 11
+-- digits, the EAN-13 check digit): one row per number given, never reused.
+CREATE TABLE CodiciNegozio (cn_Numero INTEGER PRIMARY KEY AUTOINCREMENT);
 
 CREATE TABLE carico (
     ca_Codice INTEGER PRIMARY KEY AUTOINCREMENT,

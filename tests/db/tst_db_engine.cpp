@@ -38,6 +38,7 @@ private Q_SLOTS:
     void otherStatementsRunBetweenTheRowsOfAStream();
     void sortedListsReadTheirOrderFromAnIndex_data();
     void sortedListsReadTheirOrderFromAnIndex();
+    void serverStepAddsTheSortIndexes_data();
     void serverStepAddsTheSortIndexes();
     void likeOfAPatternPerRow();
 };
@@ -208,6 +209,7 @@ void EngineTest::schemaMatchesTheDataModel()
                      {"az_REA", K::Text}, {"az_Telefono", K::Text}, {"az_Email", K::Text},
                      {"az_Progressivo_Invio", K::Long}}, "az_Codice"},
         {"Prestazione", {{"pre_Codice", K::Counter}, {"pre_Descrizione", K::Text}}, "pre_Codice"},
+        {"CodiciNegozio", {{"cn_Numero", K::Counter}}, "cn_Numero"},
         {"Pagamenti", {{"pag_Codice", K::Text}, {"pag_Descrizione", K::Text}}, "pag_Codice"},
         {"Fornitore", {{"fo_Descrizione", K::Text}}, "fo_Descrizione"},
         {"Prima Nota", {{"pn_id", K::Counter}, {"pn_Data", K::Date}, {"pn_Descrizione", K::Text}, {"pn_Fattura", K::Text},
@@ -582,21 +584,33 @@ void EngineTest::sortedListsReadTheirOrderFromAnIndex()
     QCOMPARE(listed, expected);
 }
 
-// On the server the same indexes come with the server's step: a shop whose
-// schema is at version 3 is brought to the latest one, each row kept.
+void EngineTest::serverStepAddsTheSortIndexes_data()
+{
+    QTest::addColumn<int>("from");
+    QTest::newRow("version 3") << 3;
+    QTest::newRow("version 4") << 4;
+}
+
+// On the server the same indexes and the store codes' counter come with the
+// server's steps: a shop whose schema is at an older version is brought to
+// the latest one, each row kept.
 void EngineTest::serverStepAddsTheSortIndexes()
 {
+    QFETCH(int, from);
     if (!TestShopDatabase::onServer())
         QSKIP("the server's own schema step");
     TestDatabase db;
     const QStringList indexes{QStringLiteral("scarico_PrezzoData"), QStringLiteral("carico_PrezzoData"),
                               QStringLiteral("Articoli_DataUltimaVendita")};
-    for (const QString &index : indexes)
-        db->connection()->runPlain(QStringLiteral("DROP INDEX \"%1\"").arg(index).toUtf8().constData());
-    db->connection()->runPlain("UPDATE tarvo_schema SET version = 3");
+    if (from < 4)
+        for (const QString &index : indexes)
+            db->connection()->runPlain(QStringLiteral("DROP INDEX \"%1\"").arg(index).toUtf8().constData());
+    db->connection()->runPlain("DROP TABLE \"CodiciNegozio\"");
+    db->connection()->runPlain(QStringLiteral("UPDATE tarvo_schema SET version = %1").arg(from).toUtf8().constData());
+    db->connection()->schemaChanged();
     db->execute("insert into scarico (sc_Codice_Articolo, sc_Data, sc_Prezzo) values ('abc', #11/3/2026#, 12.5)");
     db->execute("insert into Articoli (art_Descrizione, art_Data_Ultima_Vendita) values ('Giacca', #11/2/2026#)");
-    QCOMPARE(db::SchemaVersions::versionOf(*db), 3);
+    QCOMPARE(db::SchemaVersions::versionOf(*db), from);
     db::SchemaVersions::upgradeServer(*db);
     QCOMPARE(db::SchemaVersions::versionOf(*db), db::SchemaVersions::latest());
     for (const QString &index : indexes) {
@@ -609,6 +623,17 @@ void EngineTest::serverStepAddsTheSortIndexes()
     QCOMPARE(db->openRecordset("select sc_Prezzo from scarico")->value("sc_Prezzo").toDouble(), 12.5);
     QCOMPARE(db->openRecordset("select art_Descrizione from Articoli")->value("art_Descrizione").toString(),
              QStringLiteral("Giacca"));
+    // The counter's sequence gives its numbers from 1, and never one back.
+    const QString take = QStringLiteral("insert into \"CodiciNegozio\" default values");
+    const auto taken = [&] {
+        db::Statement *insert = db->insertStatement(take, QStringLiteral("\"cn_Numero\""));
+        const db::StatementUse use(insert);
+        insert->step(take);
+        return insert->lastInsertId();
+    };
+    QCOMPARE(taken(), qint64(1));
+    db->execute("delete from CodiciNegozio");
+    QCOMPARE(taken(), qint64(2));
 }
 
 // The like keeps what it learnt of a constant pattern for the rows of a

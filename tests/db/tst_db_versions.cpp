@@ -3,6 +3,7 @@
 #include "DatabaseCopy.h"
 #include "SchemaVersions.h"
 #include "TextFunctions.h"
+#include "rules/StoreBarcodes.h"
 
 #include <QCryptographicHash>
 #include <QFile>
@@ -20,6 +21,8 @@ private Q_SLOTS:
     void upgradeFromPreviousVersionKeepsEveryRow();
     void upgradeAddsTheSortIndexes_data();
     void upgradeAddsTheSortIndexes();
+    void upgradeAddsTheStoreCodeCounter_data();
+    void upgradeAddsTheStoreCodeCounter();
     void newerDatabaseIsRefusedUntouched();
     void failedStepLeavesTheVersionBefore();
     void plainSqliteReadsTheFile_data();
@@ -165,6 +168,31 @@ QStringList withElectronicInvoicing(const QStringList &before)
     return expected;
 }
 
+// The content of a shop before the store codes' step as it is after it:
+// the same rows, and the counter's table without any.
+QStringList withStoreCodeCounter(const QStringList &before)
+{
+    const QString counter = QStringLiteral("CodiciNegozio");
+    QStringList expected;
+    for (const QString &line : before) {
+        if (!line.contains(QLatin1Char(':')) && line > counter && !expected.contains(counter))
+            expected << counter;
+        expected << line;
+    }
+    if (!expected.contains(counter))
+        expected << counter;
+    return expected;
+}
+
+// The first release's shop brought to `version` by the steps up to it.
+void stepTo(const Raw &raw, int version)
+{
+    for (const db::SchemaVersions::Step &step : db::SchemaVersions::steps())
+        if (step.version <= version)
+            step.apply(raw.handle);
+    raw.exec(QStringLiteral("pragma user_version = %1").arg(version));
+}
+
 } // namespace
 
 void VersionsTest::upgradeFromFirstReleaseKeepsEveryRow()
@@ -185,9 +213,9 @@ void VersionsTest::upgradeFromFirstReleaseKeepsEveryRow()
         // Upgrading again is nothing to do.
         db::SchemaVersions::upgrade(raw.handle, [&](int version) { copiesAt << version; });
     }
-    QCOMPARE(copiesAt, (QList<int>{0, 1, 2, 3}));
+    QCOMPARE(copiesAt, (QList<int>{0, 1, 2, 3, 4}));
     Raw plain(path, false);
-    QCOMPARE(plain.content(), withElectronicInvoicing(before));
+    QCOMPARE(plain.content(), withStoreCodeCounter(withElectronicInvoicing(before)));
     QCOMPARE(plain.rows(QStringLiteral("pragma integrity_check")), QStringList{QStringLiteral("3:ok")});
 
     // The same schema as a database the install makes today.
@@ -221,11 +249,11 @@ void VersionsTest::upgradeFromPreviousVersionKeepsEveryRow()
         Raw raw(path, true);
         db::SchemaVersions::upgrade(raw.handle, [&](int version) { copiesAt << version; });
     }
-    QCOMPARE(copiesAt, (QList<int>{previous, previous + 1}));
+    QCOMPARE(copiesAt, (QList<int>{previous, previous + 1, previous + 2}));
     Raw plain(path, false);
     QCOMPARE(db::SchemaVersions::versionOf(plain.handle), db::SchemaVersions::latest());
-    // Every row as it was, the new columns empty, the new table without rows.
-    QCOMPARE(plain.content(), withElectronicInvoicing(before));
+    // Every row as it was, the new columns empty, the new tables without rows.
+    QCOMPARE(plain.content(), withStoreCodeCounter(withElectronicInvoicing(before)));
     QCOMPARE(plain.rows(QStringLiteral("pragma integrity_check")), QStringList{QStringLiteral("3:ok")});
     QCOMPARE(plain.schema(), installedSchema());
     // The defaults of a new identity row.
@@ -271,10 +299,10 @@ void VersionsTest::upgradeAddsTheSortIndexes()
         Raw raw(path, true);
         db::SchemaVersions::upgrade(raw.handle, [&](int version) { copiesAt << version; });
     }
-    QCOMPARE(copiesAt, QList<int>{3});
+    QCOMPARE(copiesAt, (QList<int>{3, 4}));
     Raw plain(path, false);
-    QCOMPARE(db::SchemaVersions::versionOf(plain.handle), 4);
-    QCOMPARE(plain.content(), before);
+    QCOMPARE(db::SchemaVersions::versionOf(plain.handle), db::SchemaVersions::latest());
+    QCOMPARE(plain.content(), withStoreCodeCounter(before));
     QCOMPARE(plain.rows(QStringLiteral("pragma integrity_check")), QStringList{QStringLiteral("3:ok")});
     QCOMPARE(plain.schema(), installedSchema());
     QStringList indexed;
@@ -285,6 +313,60 @@ void VersionsTest::upgradeAddsTheSortIndexes()
     QCOMPARE(plain.rows(QStringLiteral("select count(distinct tbl) from sqlite_stat1 "
                                        "where tbl in ('carico', 'scarico')")),
              QStringList{QStringLiteral("1:2")});
+}
+
+void VersionsTest::upgradeAddsTheStoreCodeCounter_data()
+{
+    QTest::addColumn<int>("from");
+    QTest::addColumn<QString>("typed");   // an in-store code typed by hand before, or none
+    QTest::addColumn<QStringList>("codes");
+    QTest::newRow("version 4") << 4 << "" << QStringList{"2000000000015", "2000000000022"};
+    QTest::newRow("version 4, first code typed by hand")
+        << 4 << "2000000000015" << QStringList{"2000000000022", "2000000000039"};
+    QTest::newRow("version 3") << 3 << "2000000000022" << QStringList{"2000000000015", "2000000000039"};
+}
+
+// A shop of an older version gets the counter of its own codes after one
+// safety copy per step, each row kept, with the schema of a new shop; the
+// program then gives its codes from the first, passing over one the shop
+// had typed by hand.
+void VersionsTest::upgradeAddsTheStoreCodeCounter()
+{
+    QFETCH(int, from);
+    QFETCH(QString, typed);
+    QFETCH(QStringList, codes);
+    QTemporaryDir dir;
+    const QString path = makeFirstReleaseShop(dir);
+    QStringList before;
+    {
+        Raw raw(path, true);
+        stepTo(raw, from);
+        if (!typed.isEmpty())
+            raw.exec(QStringLiteral("insert into [Codice Articolo] values ('%1', 1, 'M', null, 2)").arg(typed));
+        QCOMPARE(raw.tables().contains(QStringLiteral("CodiciNegozio")), false);
+        before = raw.content();
+    }
+    QList<int> copiesAt;
+    {
+        Raw raw(path, true);
+        db::SchemaVersions::upgrade(raw.handle, [&](int version) { copiesAt << version; });
+    }
+    QList<int> expectedCopies;
+    for (int version = from; version < db::SchemaVersions::latest(); ++version)
+        expectedCopies << version;
+    QCOMPARE(copiesAt, expectedCopies);
+    {
+        Raw plain(path, false);
+        QCOMPARE(db::SchemaVersions::versionOf(plain.handle), db::SchemaVersions::latest());
+        QCOMPARE(plain.content(), withStoreCodeCounter(before));
+        QCOMPARE(plain.rows(QStringLiteral("pragma integrity_check")), QStringList{QStringLiteral("3:ok")});
+        QCOMPARE(plain.schema(), installedSchema());
+    }
+    auto shop = db::Database::open(path);
+    StoreBarcodes barcodes(*shop);
+    QCOMPARE((QStringList{barcodes.next(), barcodes.next()}), codes);
+    shop.reset();
+    db::Database::closeAll();
 }
 
 void VersionsTest::newerDatabaseIsRefusedUntouched()

@@ -181,6 +181,8 @@ void TestKeyboardDay::f1ListsTheKeysOfTheCards()
     for (const QString &expected : {QStringLiteral("F2=Schede (articolo, anagrafica, fattura): Nuovo"),
                                     QStringLiteral("F4=Schede (articolo, anagrafica, fattura): Salva"),
                                     QStringLiteral("Ctrl+Fine=Schede (articolo, anagrafica, fattura): Ultimo"),
+                                    QStringLiteral("F7=Scheda articolo (griglia dei codici) e Carico: genera un "
+                                                   "codice a barre del negozio"),
                                     QStringLiteral("Ctrl+F4=Chiude la finestra attiva"),
                                     QStringLiteral("F10=Il menu del programma (poi le frecce e Invio)"),
                                     QStringLiteral("Ctrl+I=File > Fatture")})

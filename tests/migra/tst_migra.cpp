@@ -41,6 +41,10 @@ delete from Articoli where art_Codice = 3000000005;
 insert into [Codice Articolo] (ca_Codice, ca_Codice_Articolo, ca_Taglia, ca_Colore, ca_Quantita) values
   ('ÀBC-1', 1, 'XL', 'rosso', 5), ('via', 2, null, null, 0), ('abc\2', 3000000000, '', null, -7);
 delete from [Codice Articolo] where ca_Codice = 'via';
+insert into CodiciNegozio default values;
+insert into CodiciNegozio default values;
+insert into CodiciNegozio default values;
+delete from CodiciNegozio where cn_Numero = 3;
 insert into [Codice Articolo] (ca_Codice, ca_Codice_Articolo, ca_Quantita) values ('dopo', 7, 2147483648);
 insert into carico (ca_Codice, ca_Codice_Articolo, ca_Data, ca_Quantita, ca_Prezzo, ca_Usato) values
   (10, 'ÀBC-1', '2026-03-01', 2.5, 10, -1), (11, 'abc\2', '2026-03-01 00:00:01', 1, 0.01, 0);
@@ -225,14 +229,14 @@ void TestMigra::copiesEveryCell()
     createDatabase(QStringLiteral("negozio"));
     const Outcome outcome = migrate(m_shop->path(), serverUrl(QStringLiteral("negozio")));
     QVERIFY2(outcome.exitCode == 0, qPrintable(outcome.err));
-    QVERIFY2(outcome.out.contains(QStringLiteral("Tabella \"Articoli\" (2 di 14): 4 righe copiate.\n")),
+    QVERIFY2(outcome.out.contains(QStringLiteral("Tabella \"Articoli\" (2 di 15): 4 righe copiate.\n")),
              qPrintable(outcome.out));
     QVERIFY(outcome.out.endsWith(QStringLiteral("Migrazione completata nel database \"negozio\".\n")));
     const QString difference = differenceFrom(m_shop->path(), QStringLiteral("negozio"));
     QVERIFY2(difference.isEmpty(), qPrintable(difference));
 
     PgConnection server(QStringLiteral("negozio"));
-    QCOMPARE(server.scalar(QStringLiteral("SELECT version FROM tarvo_schema")), qint64(4));
+    QCOMPARE(server.scalar(QStringLiteral("SELECT version FROM tarvo_schema")), qint64(5));
     // New rows continue after the copied ones: a counter never repeats the
     // number of a row deleted at the end, a table's rowid goes on past gaps.
     server.exec(QStringLiteral("BEGIN"));
@@ -244,6 +248,9 @@ void TestMigra::copiesEveryCell()
                                           "RETURNING rowid")), qint64(5));
     QCOMPARE(server.scalar(QStringLiteral("INSERT INTO \"Prestazione\" (\"pre_Descrizione\") VALUES ('nuova') "
                                           "RETURNING \"pre_Codice\"")), qint64(10));
+    // The store codes' counter goes on past the number last given.
+    QCOMPARE(server.scalar(QStringLiteral("INSERT INTO \"CodiciNegozio\" DEFAULT VALUES RETURNING \"cn_Numero\"")),
+             qint64(4));
     server.exec(QStringLiteral("ROLLBACK"));
     // Unique keys on the folded text, as in the file: "co" is "CO".
     QVERIFY_THROWS_EXCEPTION(migra::MigraError,
@@ -255,7 +262,7 @@ void TestMigra::refusesTargetNotEmpty()
     const Outcome outcome = migrate(m_shop->path(), serverUrl(QStringLiteral("negozio")));
     QCOMPARE(outcome.exitCode, 1);
     QCOMPARE(outcome.err, QStringLiteral(
-        "tarvo-migra: Il database di destinazione \"negozio\" non è vuoto: contiene già 37 tabelle, viste o "
+        "tarvo-migra: Il database di destinazione \"negozio\" non è vuoto: contiene già 40 tabelle, viste o "
         "sequenze (tra cui public.\"Anagrafica\"). La migrazione scrive solo in un database vuoto; non è stato "
         "scritto nulla."));
     QVERIFY(outcome.out.isEmpty());
@@ -327,7 +334,7 @@ void TestMigra::failureLeavesTargetEmpty_data()
         << false << 1 << "tarvo-migra: La colonna \"fo_Nota\" della tabella \"Fornitore\" dell'archivio non è nello "
                          "schema del server." + nothingWritten;
     QTest::newRow("older file") << "pragma user_version = 2" << "" << false << 1
-        << QString("tarvo-migra: L'archivio %1 è della versione 2 dello schema, tarvo-migra copia la versione 4: "
+        << QString("tarvo-migra: L'archivio %1 è della versione 2 dello schema, tarvo-migra copia la versione 5: "
                    "aprirlo prima con Tarvo, che lo aggiorna, e ripetere la migrazione. Non è stato scritto nulla.");
     QTest::newRow("password in the address") << "" << "" << true << 2
         << "tarvo-migra: La password non va scritta nell'indirizzo: tarvo-migra la legge da PGPASSWORD o da "

@@ -285,9 +285,13 @@ void SafetyTest::upgradeKeepsADatedSafetyCopy()
     QCOMPARE(safety::inspectBackup(path).refusal, QString());
     safety::upgradeShop(path, morning.date());
     QCOMPARE(countIn(path, "pragma user_version"), db::SchemaVersions::latest());
-    const QString first = dir.filePath(QStringLiteral("tarvo-20261208-v0.mdb"));
-    QCOMPARE(countIn(first, "pragma user_version"), 0);
-    QCOMPARE(countIn(dir.filePath(QStringLiteral("tarvo-20261208-v1.mdb")), "pragma user_version"), 1);
+    // One copy before each step, at the version the step found.
+    for (int version = 0; version < db::SchemaVersions::latest(); ++version)
+        QCOMPARE(countIn(dir.filePath(QStringLiteral("tarvo-20261208-v%1.mdb").arg(version)), "pragma user_version"),
+                 version);
+    QCOMPARE(countIn(dir.filePath(QStringLiteral("tarvo-20261208-v4.mdb")),
+                     "select count(*) from sqlite_schema where name = 'CodiciNegozio'"), 0);
+    QCOMPARE(countIn(path, "select count(*) from sqlite_schema where name = 'CodiciNegozio'"), 1);
     QCOMPARE(countIn(path, "select count(*) from Articoli"), 1);
     db::Database::closeAll();
 }

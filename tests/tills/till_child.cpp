@@ -9,13 +9,15 @@
 // every operation was done without an error. draft types <count> lines of
 // a new invoice under number 26-00009 as the editor does (the number held
 // for the other tills), prints "TYPED" and waits for a second line before
-// it ends, never saving the invoice.
+// it ends, never saving the invoice. codes makes <count> stock items of
+// article 42 under codes the shop makes itself.
 #include "db/Database.h"
 #include "db/Recordset.h"
 #include "rules/InvoiceArchive.h"
 #include "rules/InvoiceDrafts.h"
 #include "rules/ShopDatabase.h"
 #include "rules/StockMovement.h"
+#include "rules/StoreBarcodes.h"
 
 #include <QCoreApplication>
 #include <QDate>
@@ -89,6 +91,11 @@ int main(int argc, char *argv[])
             std::fflush(stdout);
             if (!std::fgets(line, sizeof line, stdin))
                 return 3;
+        } else if (work == "codes") {
+            auto database = ShopDatabase::open();
+            StoreBarcodes barcodes(*database);
+            for (int i = 0; i < count; ++i)
+                barcodes.newItem(42);
         } else if (work == "invoices") {
             auto database = ShopDatabase::open();
             for (int i = 0; i < count; ++i)

@@ -12,9 +12,11 @@
 #include "db/DatabaseCopy.h"
 #include "rules/InvoiceArchive.h"
 #include "rules/InvoiceDrafts.h"
+#include "rules/StoreBarcodes.h"
 
 #include <QFile>
 #include <QProcess>
+
 #include <QtTest>
 
 #include <memory>
@@ -208,6 +210,8 @@ void TestTills::twoTillsAtOnceLoseNothing_data()
     // Each till rewrites its own sale between one and two units, ending on one.
     QTest::newRow("changes of sales") << "changes" << 300 << 5000 - 2 << "scarico" << 2;
     QTest::newRow("new invoices") << "invoices" << 150 << 5000 << "Fattura" << 300;
+    // Each till makes items under codes of the shop's own: none given twice.
+    QTest::newRow("store codes") << "codes" << 200 << 5000 << "[Codice Articolo]" << 401;
 }
 
 void TestTills::twoTillsAtOnceLoseNothing()
@@ -245,6 +249,14 @@ void TestTills::twoTillsAtOnceLoseNothing()
     QCOMPARE(shop.scalar(QStringLiteral("select ca_Quantita from [Codice Articolo] where ca_Codice = '1234'")).toInt(),
              stock);
     QCOMPARE(shop.count(rows), rowCount);
+    if (work == QLatin1String("codes")) {
+        // Every number of the counter once, none skipped.
+        QCOMPARE(shop.scalar(QStringLiteral("select max(ca_Codice) from [Codice Articolo]")).toString(),
+                 StoreBarcodes::codeFor(rowCount - 1));
+        QCOMPARE(shop.scalar(QStringLiteral("select min(ca_Codice) from [Codice Articolo] where ca_Codice > '2'"))
+                     .toString(),
+                 StoreBarcodes::codeFor(1));
+    }
     if (work == QLatin1String("invoices")) {
         // Every number once, none skipped: 26-00001 to 26-00300.
         QCOMPARE(shop.scalar(QStringLiteral("select count(*) from (select distinct fat_Numero from Fattura)")).toInt(),
