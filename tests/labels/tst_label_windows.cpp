@@ -4,10 +4,12 @@
 // preview; what each window's labels are, what is said when there are none,
 // and the sheet and margins remembered.
 #include "CounterFixture.h"
+#include "LabelReader.h"
 
 #include "data/Grid.h"
 #include "quirnel/mdiTarvo.h"
 #include "report/ReportControl.h"
+#include "report/ReportPainter.h"
 #include "report/ReportPreview.h"
 #include "rules/StockMovement.h"
 #include "base/print/MainReport.h"
@@ -19,6 +21,7 @@
 #include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPointer>
@@ -97,6 +100,7 @@ private Q_SLOTS:
     void loadListPrintsTheLoadsFound();
     void nothingInStockIsSaidAndCopiesPrintAnyway();
     void sheetAndMarginsAreRemembered();
+    void newArticleCodedLabelledScannedAndSold();
 };
 
 void LabelWindowsTest::articleCardPrintsItsItemsInStock()
@@ -260,6 +264,61 @@ void LabelWindowsTest::sheetAndMarginsAreRemembered()
     choose(*window, QStringLiteral("A4-3x8"));
     QCOMPARE(window->findChild<QDoubleSpinBox *>(QStringLiteral("txtMargineSinistro"))->value(), 0.0);
     ui::WindowPlaces::setFile(QString());
+}
+
+// Goods without a maker's code, as a shop receives them: ten pieces of a new
+// article loaded under a code the program makes, their ten labels on a 3 x 8
+// sheet from label 5, one label scanned back (zbarimg on the printed page)
+// and sold at the counter under the code read.
+void LabelWindowsTest::newArticleCodedLabelledScannedAndSold()
+{
+    CounterFixture shop;
+    ui::ScriptedMessages messages;
+    shop.database().execute(QStringLiteral("insert into Articoli (art_Codice, art_Descrizione, art_Prezzo_Listino) "
+                                           "values (50, 'Borsa di tela', 15)"));
+    QWidget &load = shop.open(QStringLiteral("mnuFileCaricoItem"));
+    messages.queueModal([](QDialog &dialog) {
+        auto *list = dialog.findChild<QListWidget *>(QStringLiteral("dblHelp"));
+        list->setCurrentItem(list->findItems(QStringLiteral("50"), Qt::MatchExactly).value(0));
+        QTest::keyClick(list, Qt::Key_Return);
+        return dialog.result();
+    });
+    load.findChild<QPushButton *>(QStringLiteral("cmdHelpCodice"))->click();
+    shop.activateMain();
+    CounterFixture::box(load, "txtCodice")->setFocus();
+    CounterFixture::press(Qt::Key_F7);
+    const QString code = CounterFixture::box(load, "txtCodice")->text();
+    QCOMPARE(code.size(), 13);
+    QVERIFY(code.startsWith(QLatin1Char('2')));
+    CounterFixture::box(load, "txtQuantita")->setText(QStringLiteral("10"));
+    messages.queueAnswer(ui::vbYes);   // another article: the window stays
+    load.findChild<QPushButton *>(QStringLiteral("cmdCarica"))->click();
+    QCOMPARE(shop.stock(code), 10L);
+
+    QPointer<frmEtichette> window = pressCtrlE(shop.main());
+    QVERIFY(window);
+    choose(*window, QStringLiteral("A4-3x8"));
+    window->findChild<QSpinBox *>(QStringLiteral("txtInizio"))->setValue(5);
+    window->findChild<QPushButton *>(QStringLiteral("cmdAnteprima"))->click();
+    QTRY_VERIFY(!window);
+    QCOMPARE(labelCodes(QStringLiteral("Borsa di tela")), QStringList(10, code));
+
+    // The sheet as printed, its fifth label scanned.
+    QTemporaryDir work;
+    const QString pdf = work.filePath(QStringLiteral("etichette.pdf"));
+    report::ReportPainter::writePdf(report::PageStore(MainReport().lastPages()), pdf, 1, QStringLiteral("Etichette"));
+    const QRectF fifth(70, 0.5 + 37, 70, 37);   // second row, second column
+    const QList<QStringList> scanned = LabelReader::barcodesIn(pdf, {{1, fifth}}, work.path());
+    QCOMPARE(scanned.value(0), QStringList(QStringLiteral("EAN-13:") + code));
+    const QString read = scanned.value(0).value(0).section(QLatin1Char(':'), 1);
+
+    QWidget &sale = shop.open(QStringLiteral("mnuFileScaricoItem"));
+    CounterFixture::type(read);
+    CounterFixture::enter();
+    QVERIFY(CounterFixture::box(sale, "txtDescrizione")->text().startsWith(QStringLiteral("Borsa di tela")));
+    messages.queueAnswer(ui::vbNo);   // no other article
+    CounterFixture::enter();
+    QCOMPARE(shop.stock(code), 9L);
 }
 
 QTEST_MAIN(LabelWindowsTest)
