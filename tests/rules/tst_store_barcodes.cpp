@@ -7,6 +7,7 @@
 #include "rules/EanCheckDigit.h"
 #include "rules/StoreBarcodes.h"
 
+#include <QSet>
 #include <QtTest>
 
 class TestStoreBarcodes : public QObject {
@@ -23,6 +24,7 @@ private Q_SLOTS:
     void aNumberTakenInsideAWriteIsNeverGivenBack();
     void theLastNumberIsTheLastCode();
     void aNewItemIsWrittenWithItsCode();
+    void aThousandCodesAcrossARestart();
 };
 
 void TestStoreBarcodes::checkDigitOfKnownCodes_data()
@@ -199,6 +201,29 @@ void TestStoreBarcodes::aNewItemIsWrittenWithItsCode()
     QCOMPARE(shop.count(QStringLiteral("[Codice Articolo] where ca_Codice = '2000000000015' and ca_Codice_Articolo = 42 "
                                        "and ca_Quantita = 0 and ca_Taglia is null and ca_Colore is null")),
              1);
+}
+
+// A thousand items made in two sittings with the program closed between
+// them (every connection let go): a thousand distinct, valid EAN-13 codes of
+// the shop's own, each a stock item of its own.
+void TestStoreBarcodes::aThousandCodesAcrossARestart()
+{
+    TestShopDatabase shop;
+    shop.execute(QStringLiteral("insert into Articoli (art_Codice, art_Descrizione) values (42, 'Giacca')"));
+    QSet<QString> codes;
+    for (int sitting = 0; sitting < 2; ++sitting) {
+        StoreBarcodes barcodes(shop.database());
+        for (int i = 0; i < 500; ++i) {
+            const QString code = barcodes.newItem(42);
+            QVERIFY2(code.size() == 13 && code.startsWith(QLatin1Char('2')) && hasValidEanCheckDigit(code),
+                     qPrintable(code));
+            codes.insert(code);
+        }
+        shop.release();
+        db::Database::closeAll();
+    }
+    QCOMPARE(codes.size(), 1000);
+    QCOMPARE(shop.count(QStringLiteral("[Codice Articolo] where ca_Codice_Articolo = 42")), 1000);
 }
 
 QTEST_GUILESS_MAIN(TestStoreBarcodes)
