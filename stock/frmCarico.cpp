@@ -90,11 +90,17 @@ void frmCarico::buildLayout()
     codeRow->addWidget(txtCodice, 1);
     codeRow->addWidget(cmdHelpCodice);
     codeRow->addWidget(cmdHelpDescrizione);
-    codeRow->addWidget(cmdGeneraCodice);
-    grid->addWidget(CounterLook::label(this, QStringLiteral("Codice"), txtCodice), 0, 1, 1, 2);
+    // The commands on goods without a code stand above, clear of the box,
+    // so that the box shows a whole EAN-13.
+    auto *commands = new QHBoxLayout;
+    commands->setSpacing(4);
+    commands->addStretch(1);
+    commands->addWidget(cmdGeneraCodice);
+    commands->addWidget(cmdEtichette);
+    grid->addWidget(CounterLook::label(this, QStringLiteral("Codice"), txtCodice), 0, 1);
+    grid->addLayout(commands, 0, 2, 1, 2);
     grid->addLayout(codeRow, 1, 1, 1, 2);
     grid->addWidget(chkUsato, 1, 3, Qt::AlignLeft | Qt::AlignVCenter);
-    grid->addWidget(cmdEtichette, 0, 3, Qt::AlignRight | Qt::AlignVCenter);
     putBox(grid, txtDescrizione, QStringLiteral("Descrizione"), 2, 0, 4);
     putBox(grid, txtTaglia, QStringLiteral("Taglia"), 4, 0);
     putBox(grid, txtColore, QStringLiteral("Colore"), 4, 1, 2);
