@@ -18,7 +18,7 @@ deb="$scratch/out/tarvo_${version}_amd64.deb"
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "Depends: $depends"
 if tr ',' '\n' <<<"$depends" | grep -E -- '-dev( |$|\()' ; then fail "a -dev package among the dependencies"; fi
-for needed in libqt6core6 libqt6widgets6 libsqlite3-0 libmdb3 libxlsxwriter4 qt6-qpa-plugins; do
+for needed in libqt6core6 libqt6widgets6 libsqlite3-0 libmdb3 libxlsxwriter4 libzint2.11 qt6-qpa-plugins; do
   tr ',' '\n' <<<"$depends" | grep -q -E "^ *$needed( |$)" || fail "dependency $needed missing"
 done
 
@@ -29,7 +29,7 @@ if [ -e "$root/usr/lib/tarvo/tarvo-migra" ]; then
   tr ',' '\n' <<<"$depends" | grep -q -E "^ *libpq5( |$)" || fail "dependency libpq5 missing for tarvo-migra"
   [ -e "$root/usr/lib/tarvo/tarvo-pg.sql" ] || fail "tarvo-pg.sql not beside tarvo-migra"
 fi
-for file in usr/bin/tarvo usr/lib/tarvo/quirnel usr/lib/tarvo/libLodder.so usr/lib/tarvo/tarvo.sql \
+for file in usr/bin/tarvo usr/lib/tarvo/quirnel usr/lib/tarvo/libLodder.so usr/lib/tarvo/tarvo.sql usr/lib/tarvo/tarvo-etichette \
             usr/lib/tarvo/articoli.rpt usr/lib/tarvo/shpix usr/share/applications/tarvo.desktop \
             usr/share/icons/hicolor/scalable/apps/tarvo.svg; do
   [ -e "$root/$file" ] || fail "$file not in the package"
