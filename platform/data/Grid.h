@@ -100,6 +100,9 @@ public:
     // Moves to the next row in the same column, writing the row left.
     bool moveDown();
     bool moveUp();
+    // Up or Down as the keys do it (with Shift, in a grid that takes several
+    // rows, the rows from the first one pressed on are chosen).
+    void moveVertically(bool up, Qt::KeyboardModifiers modifiers);
 
 Q_SIGNALS:
     // A character typed in `column`; set keyAscii to 0 to discard it or to
@@ -172,6 +175,7 @@ private:
     QVariant m_editStartValue;
     bool m_allowDelete = false;
     int m_selectedRow = -1;
+    int m_extendFrom = -1;   // the row Shift+Up/Down extends the chosen rows from
     bool m_writing = false;
     bool m_navigating = false;
     bool m_syncing = false;

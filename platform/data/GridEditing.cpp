@@ -99,6 +99,10 @@ void Grid::keyPressEvent(QKeyEvent *event)
     default:
         break;
     }
+    if ((event->key() == Qt::Key_Up || event->key() == Qt::Key_Down) && selectionMode() == ExtendedSelection) {
+        moveVertically(event->key() == Qt::Key_Up, event->modifiers());
+        return;
+    }
     CursorAction action;
     switch (event->key()) {
     case Qt::Key_Up: action = MoveUp; break;
@@ -116,6 +120,23 @@ void Grid::keyPressEvent(QKeyEvent *event)
     const QModelIndex target = moveCursor(action, event->modifiers());
     if (target.isValid() && target != currentIndex())
         moveTo(target.row(), target.column());
+}
+
+// Up and Down; in a grid that takes several rows, Shift with them chooses the
+// rows from the one it started on.
+void Grid::moveVertically(bool up, Qt::KeyboardModifiers modifiers)
+{
+    const bool extend = (modifiers & Qt::ShiftModifier) && selectionMode() == ExtendedSelection;
+    if (extend && m_extendFrom < 0)
+        m_extendFrom = currentRow();
+    else if (!extend)
+        m_extendFrom = -1;
+    up ? moveUp() : moveDown();
+    if (extend) {
+        const int first = qMin(m_extendFrom, currentRow()), last = qMax(m_extendFrom, currentRow());
+        selectionModel()->select(QItemSelection(m_model->index(first, 0), m_model->index(last, columnCount() - 1)),
+                                 QItemSelectionModel::ClearAndSelect);
+    }
 }
 
 // After the window's key handler: what a key code does in the grid. True
@@ -305,15 +326,10 @@ bool Grid::editorKeyPress(QWidget *editor, QKeyEvent *event)
     if (editor != m_editor)
         return false;
     const bool lineEditor = qobject_cast<QLineEdit *>(editor) != nullptr;
-    if (lineEditor && !(event->modifiers() & Qt::AltModifier)) {
-        if (event->key() == Qt::Key_Up) {
-            moveUp();
-            return true;
-        }
-        if (event->key() == Qt::Key_Down) {
-            moveDown();
-            return true;
-        }
+    if (lineEditor && !(event->modifiers() & Qt::AltModifier)
+        && (event->key() == Qt::Key_Up || event->key() == Qt::Key_Down)) {
+        moveVertically(event->key() == Qt::Key_Up, event->modifiers());
+        return true;
     }
     int keyAscii = keyAsciiOf(event);
     if (keyAscii < 0)

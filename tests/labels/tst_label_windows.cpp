@@ -142,12 +142,15 @@ void LabelWindowsTest::articleGridPrintsTheRowsChosen()
     QTRY_VERIFY(!window);
     QCOMPARE(labelCodes(QStringLiteral("Sciarpa")), QStringList({"5555", "5555"}));
 
-    // Both rows, as many as in stock: 3 of "1234", none of "1234U", 10 of "5555".
+    // Both rows, chosen with the keyboard (the first row, then Shift+Down),
+    // as many as in stock: 3 of "1234", none of "1234U", 10 of "5555".
     shop.activateMain();
     shop.main().mdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow *>(list.parentWidget()));
     grid->setFocus();
-    grid->selectionModel()->select(QItemSelection(grid->model()->index(0, 1), grid->model()->index(1, 1)),
-                                   QItemSelectionModel::ClearAndSelect);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Up);
+    QCOMPARE(grid->currentIndex().row(), 0);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down, Qt::ShiftModifier);
+    QCOMPARE(grid->currentIndex().row(), 1);
     window = pressCtrlE(shop.main());
     QVERIFY(window);
     QCOMPARE(window->windowTitle(), QStringLiteral("Etichette - 2 articoli"));
