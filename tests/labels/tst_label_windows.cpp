@@ -99,6 +99,7 @@ private Q_SLOTS:
     void loadWindowPrintsWhatItRecorded();
     void loadListPrintsTheLoadsFound();
     void nothingInStockIsSaidAndCopiesPrintAnyway();
+    void aCodeNoBarCodeCanDrawPrintsNothing();
     void sheetAndMarginsAreRemembered();
     void newArticleCodedLabelledScannedAndSold();
 };
@@ -227,6 +228,26 @@ void LabelWindowsTest::nothingInStockIsSaidAndCopiesPrintAnyway()
     window->findChild<QPushButton *>(QStringLiteral("cmdAnteprima"))->click();
     QTRY_VERIFY(!window);
     QCOMPARE(labelCodes(QStringLiteral("Giacca")), QStringList({"1234", "1234U"}));
+}
+
+// One code of the article no bar code can draw: the window says which and
+// stays; nothing is half printed.
+void LabelWindowsTest::aCodeNoBarCodeCanDrawPrintsNothing()
+{
+    CounterFixture shop;
+    ui::ScriptedMessages messages;
+    shop.database().execute(QStringLiteral("update [Codice Articolo] set ca_Codice = 'Ωmega', ca_Quantita = 1 "
+                                           "where ca_Codice = '1234U'"));
+    shop.open(QStringLiteral("mnuFileArticoliItem"));
+    QPointer<frmEtichette> window = pressCtrlE(shop.main());
+    QVERIFY(window);
+    const int runs = MainReport().runCount();
+    window->findChild<QPushButton *>(QStringLiteral("cmdAnteprima"))->click();
+    QCOMPARE(messages.texts(), QStringList(QStringLiteral("Impossibile disegnare il codice a barre \"Ωmega\": codice "
+                                                          "vuoto, troppo lungo o con caratteri non ammessi.")));
+    QVERIFY(window && window->isVisible());
+    QCOMPARE(MainReport().runCount(), runs);
+    window->close();
 }
 
 void LabelWindowsTest::sheetAndMarginsAreRemembered()

@@ -287,34 +287,44 @@ void LabelsTest::commandLine_data()
     QTest::addColumn<int>("exitCode");
     QTest::addColumn<QString>("message");           // the first thing it says on stderr
     QTest::addColumn<QStringList>("codes");         // read back from the PDF's first labels
+    QTest::addColumn<QString>("pdfFolder");         // where the PDF goes; empty: the test's folder
     QTest::newRow("an article, its stock")
         << QStringList({"--articolo", "%1", "--foglio", "A4-2x7"}) << 0 << QString()
-        << QStringList({"CODE-128:12345678U", "EAN-13:4006381333931", "EAN-13:4006381333931"});
+        << QStringList({"CODE-128:12345678U", "EAN-13:4006381333931", "EAN-13:4006381333931"}) << QString();
     QTest::newRow("an article, two each, on a roll")
         << QStringList({"--articolo", "%1", "--copie", "2", "--foglio", "rotolo-40x30"}) << 0 << QString()
-        << QStringList({"CODE-128:12345678U", "CODE-128:12345678U", "EAN-13:4006381333931", "EAN-13:4006381333931"});
+        << QStringList({"CODE-128:12345678U", "CODE-128:12345678U", "EAN-13:4006381333931", "EAN-13:4006381333931"}) << QString();
     QTest::newRow("a period's loads")
         << QStringList({"--carichi", "--dal", "01/12/2026", "--al", "31/12/2026", "--foglio", "a4-3x8"}) << 0 << QString()
-        << QStringList({"CODE-128:12345678U", "CODE-128:12345678U"});
+        << QStringList({"CODE-128:12345678U", "CODE-128:12345678U"}) << QString();
     QTest::newRow("no loads in the period")
         << QStringList({"--carichi", "--dal", "01/01/2020", "--al", "31/01/2020"}) << 1
-        << QStringLiteral("tarvo-etichette: nessuna etichetta da stampare: nessun carico nel periodo.") << QStringList();
+        << QStringLiteral("tarvo-etichette: nessuna etichetta da stampare: nessun carico nel periodo.") << QStringList() << QString();
     QTest::newRow("unknown sheet")
         << QStringList({"--articolo", "%1", "--foglio", "A5"}) << 2
         << QStringLiteral("tarvo-etichette: foglio sconosciuto \"A5\" (ammessi: A4-3x8, A4-3x7, A4-4x10, A4-2x7, "
                           "rotolo-50x25, rotolo-40x30).")
-        << QStringList();
+        << QStringList() << QString();
     QTest::newRow("label beyond the sheet")
         << QStringList({"--articolo", "%1", "--inizio", "25"}) << 2
-        << QStringLiteral("tarvo-etichette: il foglio A4-3x8 ha 24 etichette: --inizio va da 1 a 24.") << QStringList();
+        << QStringLiteral("tarvo-etichette: il foglio A4-3x8 ha 24 etichette: --inizio va da 1 a 24.") << QStringList() << QString();
     QTest::newRow("both articles and loads")
         << QStringList({"--articolo", "%1", "--carichi", "--dal", "01/12/2026", "--al", "31/12/2026"}) << 2
         << QStringLiteral("tarvo-etichette: indicare gli articoli (--articolo N) oppure i carichi di un periodo "
                           "(--carichi), non entrambi.")
-        << QStringList();
+        << QStringList() << QString();
     QTest::newRow("date the wrong way round")
         << QStringList({"--carichi", "--dal", "2026-12-01", "--al", "31/12/2026"}) << 2
-        << QStringLiteral("tarvo-etichette: data non valida \"2026-12-01\" (GG/MM/AAAA).") << QStringList();
+        << QStringLiteral("tarvo-etichette: data non valida \"2026-12-01\" (GG/MM/AAAA).") << QStringList() << QString();
+    QTest::newRow("a code no bar code can draw: no file")
+        << QStringList({"--articolo", "%2"}) << 1
+        << QStringLiteral("tarvo-etichette: Impossibile disegnare il codice a barre \"Ωmega\": codice vuoto, troppo lungo "
+                          "o con caratteri non ammessi.")
+        << QStringList() << QString();
+    QTest::newRow("a PDF that cannot be written")
+        << QStringList({"--articolo", "%1"}) << 1
+        << QStringLiteral("tarvo-etichette: Impossibile scrivere il file \"%3/etichette.pdf\".") << QStringList()
+        << QStringLiteral("/nonexistent-folder");
 }
 
 void LabelsTest::commandLine()
@@ -323,6 +333,7 @@ void LabelsTest::commandLine()
     QFETCH(int, exitCode);
     QFETCH(QString, message);
     QFETCH(QStringList, codes);
+    QFETCH(QString, pdfFolder);
     TestShopDatabase shop;
     SKIP_ON_SERVER("the command line opens the shop's file");
     shop.execute(QStringLiteral("insert into Articoli (art_Descrizione, art_Prezzo_Listino) values ('Giacca', 99)"));
@@ -331,11 +342,17 @@ void LabelsTest::commandLine()
                                 "('4006381333931', %1, 2), ('12345678U', %1, 1)").arg(article));
     shop.execute(QStringLiteral("insert into carico (ca_Codice_Articolo, ca_Data, ca_Quantita) values "
                                 "('12345678U', #12/05/2026#, 2)"));
+    shop.execute(QStringLiteral("insert into Articoli (art_Descrizione) values ('Orologio')"));
+    const qint64 unprintable = lastKey(shop, QStringLiteral("select max(art_Codice) from Articoli"));
+    shop.execute(QStringLiteral("insert into [Codice Articolo] (ca_Codice, ca_Codice_Articolo, ca_Quantita) values "
+                                "('Ωmega', %1, 1)").arg(unprintable));
     shop.release();
     db::Database::closeAll();
     arguments.replaceInStrings(QStringLiteral("%1"), QString::number(article));
+    arguments.replaceInStrings(QStringLiteral("%2"), QString::number(unprintable));
     QTemporaryDir work(m_folder.filePath(QStringLiteral("XXXXXX")));
-    const QString pdf = work.filePath(QStringLiteral("etichette.pdf"));
+    const QString pdf = QDir(pdfFolder.isEmpty() ? work.path() : pdfFolder).filePath(QStringLiteral("etichette.pdf"));
+    message.replace(QStringLiteral("%3"), pdfFolder);
     QProcess program;
     program.start(QDir(qEnvironmentVariable("TARVO_PROGRAM_DIR")).filePath(QStringLiteral("tarvo-etichette")),
                   arguments + QStringList({"--pdf", pdf, "--database", shop.path()}));
