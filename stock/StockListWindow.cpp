@@ -356,11 +356,10 @@ void StockListWindow::cmdEtichette_Click()
         return;
     }
     const QString statement = m_lastStatement;
-    const QString keyField = m_kind.list.keyField();
     frmEtichette::open(this, QStringLiteral("carichi trovati"), QStringLiteral("Una per pezzo caricato"),
-                       [statement, keyField](bool perPiece, int copies) {
+                       [statement](bool perPiece, int copies) {
                            std::vector<report::LabelContent> labels =
-                               report::LabelSource(*ShopDatabase::open()).ofLoadList(statement, keyField);
+                               report::LabelSource(*ShopDatabase::open()).ofLoadList(statement);
                            if (!perPiece)
                                for (report::LabelContent &label : labels)
                                    label.copies = copies;

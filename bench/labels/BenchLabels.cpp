@@ -5,6 +5,8 @@
 //                        sheets: the whole process (start, reading, layout,
 //                        PDF written and synced), and its peak memory read by
 //                        bench-peak-of (see bench/report/PeakOf.cpp).
+//   a month's load list  the labels of every load the load list found for a
+//                        month (what the list's Ctrl+E reads), one a load.
 //   one article to the preview  what "Anteprima" does for an article card:
 //                        the article's items read, laid out, the preview
 //                        window built and painted.
@@ -19,6 +21,7 @@
 #include "report/ReportPreview.h"
 #include "report/ReportProperties.h"
 #include "db/Database.h"
+#include "db/Recordset.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -132,6 +135,29 @@ int main(int argc, char **argv)
     std::printf("  peak memory of tarvo-etichette: %.1f MB (< 200 MB) %s; PDF %.1f kB\n", peak / 1024.0,
                 verdict(peak > 0 && peak < 200 * 1024 && sizeOk), QFileInfo(pdf).size() / 1024.0);
     allPass = allPass && hotRun.median < 2000 && coldRun.median < 2000 && peak > 0 && peak < 200 * 1024 && sizeOk;
+
+    std::printf("a month's load list: the labels of every load found, %d runs\n", runs);
+    const auto monthList = [](int month) {
+        const QDate first(2025, month, 1);
+        return QStringLiteral("Select * from carico, articoli, [codice articolo] where [codice articolo].ca_Codice = "
+                              "carico.ca_Codice_Articolo and art_Codice = [codice articolo].ca_Codice_Articolo and "
+                              "carico.ca_Data between #%1# and #%2# order by carico.ca_Data")
+            .arg(first.toString(QStringLiteral("MM/dd/yyyy")), first.addMonths(1).addDays(-1).toString(QStringLiteral("MM/dd/yyyy")));
+    };
+    size_t listed = LabelSource(*shop).ofLoadList(monthList(1)).size();
+    const Sample hotList = timeRuns(runs, [&](int) { listed = LabelSource(*shop).ofLoadList(monthList(1)).size(); });
+    const Sample coldList = timeRuns(runs, [&](int run) { LabelSource(*shop).ofLoadList(monthList(2 + run % 10)); });
+    // The baseline: the list's own statement, every row read through a record set.
+    const Sample listAlone = timeRuns(runs, [&](int) {
+        auto rs = shop->openRecordset(monthList(1));
+        while (!rs->eof())
+            rs->moveNext();
+    });
+    std::printf("  %zu loads; hot min %.0f ms median %.0f ms, cold min %.0f ms median %.0f ms (< 2000 ms) %s\n", listed,
+                hotList.min, hotList.median, coldList.min, coldList.median,
+                verdict(hotList.median < 2000 && coldList.median < 2000));
+    std::printf("  baseline, the list's rows alone (hot): min %.0f ms median %.0f ms\n", listAlone.min, listAlone.median);
+    allPass = allPass && hotList.median < 2000 && coldList.median < 2000;
 
     std::printf("one article's labels to the preview (read, laid out, preview built and painted), %d runs\n", runs);
     ReportControl control;

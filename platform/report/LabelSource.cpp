@@ -33,13 +33,14 @@ int labelsFor(const QVariant &quantity)
 
 } // namespace
 
-std::vector<LabelContent> LabelSource::read(const QString &sql, const QString &copiesField, int fixed) const
+std::vector<LabelContent> LabelSource::read(const QString &sql, const QString &copiesField, int fixed,
+                                            const QString &codeField) const
 {
     std::vector<LabelContent> labels;
     auto rs = m_database.openRecordset(sql);
     while (!rs->eof()) {
         LabelContent label;
-        label.code = textOf(rs->value(QStringLiteral("Codice")));
+        label.code = textOf(rs->value(codeField));
         label.description = textOf(rs->value(QStringLiteral("art_Descrizione")));
         label.size = textOf(rs->value(QStringLiteral("ca_Taglia")));
         label.colour = textOf(rs->value(QStringLiteral("ca_Colore")));
@@ -89,22 +90,11 @@ std::vector<LabelContent> LabelSource::ofLoad(qint64 load) const
                 QStringLiteral("Caricati"), 0);
 }
 
-std::vector<LabelContent> LabelSource::ofLoadList(const QString &listSelect, const QString &keyField) const
+std::vector<LabelContent> LabelSource::ofLoadList(const QString &listSelect) const
 {
-    QList<qint64> loads;
-    {
-        auto rs = m_database.openRecordset(listSelect);
-        while (!rs->eof()) {
-            loads << rs->value(keyField).toLongLong();
-            rs->moveNext();
-        }
-    }
-    std::vector<LabelContent> labels;
-    for (const qint64 load : loads) {
-        const std::vector<LabelContent> loaded = ofLoad(load);
-        labels.insert(labels.end(), loaded.begin(), loaded.end());
-    }
-    return labels;
+    // The list's rows join the load, its item and the item's article: each
+    // row holds its label already.
+    return read(listSelect, QStringLiteral("carico.ca_Quantita"), 0, QStringLiteral("carico.ca_Codice_Articolo"));
 }
 
 QString LabelSource::shopName() const

@@ -28,14 +28,15 @@ public:
     std::vector<LabelContent> ofLoads(const QDate &from, const QDate &to) const;
     // One load (a load just saved), as many labels as its quantity.
     std::vector<LabelContent> ofLoad(qint64 load) const;
-    // The loads a list shows, in its order: `listSelect` is the list's
-    // statement, `keyField` the field holding each row's load.
-    std::vector<LabelContent> ofLoadList(const QString &listSelect, const QString &keyField) const;
+    // The loads a list shows, in its order: `listSelect` is the load list's
+    // statement, its rows carico joined to [Codice Articolo] and Articoli.
+    std::vector<LabelContent> ofLoadList(const QString &listSelect) const;
     // The shop's name as Dati azienda holds it (empty when not filled in).
     QString shopName() const;
 
 private:
-    std::vector<LabelContent> read(const QString &sql, const QString &copiesField, int fixed) const;
+    std::vector<LabelContent> read(const QString &sql, const QString &copiesField, int fixed,
+                                   const QString &codeField = QStringLiteral("Codice")) const;
 
     db::Database &m_database;
 };
