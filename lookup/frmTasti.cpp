@@ -1,7 +1,7 @@
 #include "lookup/frmTasti.h"
 
 #include "base/CardKeys.h"
-#include "base/GenerateCodeKey.h"
+#include "base/WindowKey.h"
 
 #include <QDialogButtonBox>
 #include <QHeaderView>
@@ -16,7 +16,8 @@ QList<frmTasti::Row> frmTasti::rows(const QList<Row> &general)
     for (const CardKeys::Key &key : CardKeys::map())
         all << Row{key.keyText, QStringLiteral("Schede (articolo, anagrafica, fattura): ") + key.name};
     all << Row{QStringLiteral("Tab, poi Sinistra/Destra e Spazio"), QStringLiteral("Schede: i pulsanti della barra in alto")};
-    all << Row{GenerateCodeKey::keyText(), GenerateCodeKey::command()};
+    for (const WindowKey *key : {&WindowKey::generateCode(), &WindowKey::labels()})
+        all << Row{key->keyText, key->command};
     all << general;
     return all;
 }

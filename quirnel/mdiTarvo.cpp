@@ -187,8 +187,6 @@ QList<frmTasti::Row> mdiTarvo::keyRows() const
         const QAction *key = m_keys.value(name);
         rows << frmTasti::Row{key->shortcut().toString(QKeySequence::NativeText), key->text()};
     }
-    rows << frmTasti::Row{QStringLiteral("Ctrl+E"), QStringLiteral("Etichette con il codice a barre (scheda e griglia degli "
-                                                                "articoli, carico, lista dei carichi)")};
     rows << frmTasti::Row{QStringLiteral("Invio"), QStringLiteral("Il pulsante predefinito della finestra (Trova, Aggiorna, Carica, …)")};
     rows << frmTasti::Row{QStringLiteral("Esc"), QStringLiteral("Chiude un elenco, una ricerca o una lista")};
     rows << frmTasti::Row{QStringLiteral("Tab / Maiusc+Tab"), QStringLiteral("Il campo successivo / precedente")};

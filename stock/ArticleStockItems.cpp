@@ -1,7 +1,7 @@
 #include "stock/ArticleStockItems.h"
 
 #include "base/GeneralFunc6.h"
-#include "base/GenerateCodeKey.h"
+#include "base/WindowKey.h"
 #include "base/errors/TopLevelReporter.h"
 #include "base/Globals.h"
 #include "base/errors/ErrorTrap.h"
@@ -81,7 +81,7 @@ ArticleStockItems::ArticleStockItems(QWidget &card, const ArticleFields &article
     cmdGeneraCodice->setObjectName(QStringLiteral("cmdGeneraCodice"));
     cmdGeneraCodice->setFocusPolicy(Qt::NoFocus);
     cmdGeneraCodice->setEnabled(false);
-    GenerateCodeKey::give(card, *cmdGeneraCodice);
+    WindowKey::generateCode().give(card, *cmdGeneraCodice);
     connect(cmdGeneraCodice, &QPushButton::clicked, this, [this] {
         errors::runReported(QStringLiteral("frmPrestazioni.cmdGeneraCodice_Click"), [this] { generateCode(); });
     });

@@ -1,5 +1,6 @@
 #include "stock/StockListWindow.h"
 
+#include "base/WindowKey.h"
 #include "stock/frmEtichette.h"
 #include "report/LabelSource.h"
 #include "rules/ShopDatabase.h"
@@ -121,10 +122,10 @@ void StockListWindow::buildFilters()
         cmdEtichette = new ctrl_SkinableButton(QStringLiteral("Etichette"), this);
         cmdEtichette->setObjectName(QStringLiteral("cmdEtichette"));
         cmdEtichette->setFixedSize(112, 30);
-        cmdEtichette->setToolTip(frmEtichette::kKeyHint);
+        cmdEtichette->setToolTip(WindowKey::labels().hint());
         cmdEtichette->installEventFilter(this);
         connect(cmdEtichette, &ctrl_SkinableButton::Click, this, [this] { cmdEtichette_Click(); });
-        frmEtichette::giveKey(*this, [this] { cmdEtichette_Click(); });
+        WindowKey::labels().give(*this, [this] { cmdEtichette_Click(); });
     }
 }
 

@@ -17,6 +17,7 @@
 #include "report/ReportProperties.h"
 #include "skin/ctrl_SkinableButton.h"
 #include "skin/ctrl_SkinableForm.h"
+#include "base/WindowKey.h"
 #include "stock/frmEtichette.h"
 #include "report/LabelSource.h"
 #include "rules/ShopDatabase.h"
@@ -95,9 +96,9 @@ frmArticoli::frmArticoli(QWidget *parent)
                                  QStringLiteral("articoli.csv"));
     cmdEtichette = new ctrl_SkinableButton(QStringLiteral("Etichette"), this);
     cmdEtichette->setObjectName(QStringLiteral("cmdEtichette"));
-    cmdEtichette->setToolTip(frmEtichette::kKeyHint);
+    cmdEtichette->setToolTip(WindowKey::labels().hint());
     connect(cmdEtichette, &ctrl_SkinableButton::Click, this, [this] { cmdEtichette_Click(); });
-    frmEtichette::giveKey(*this, [this] { cmdEtichette_Click(); });
+    WindowKey::labels().give(*this, [this] { cmdEtichette_Click(); });
     // Several rows may be chosen for their labels (Maiusc or Ctrl with the
     // arrows or the mouse).
     TDBGrid1->setSelectionMode(QAbstractItemView::ExtendedSelection);

@@ -1,7 +1,7 @@
 #include "stock/frmCarico.h"
 
 #include "base/GeneralFunc6.h"
-#include "base/GenerateCodeKey.h"
+#include "base/WindowKey.h"
 #include "base/Globals.h"
 #include "base/OpenWindow.h"
 #include "base/ProgramWindow.h"
@@ -59,7 +59,7 @@ void frmCarico::buildLayout()
                                                     QStringLiteral("Carica Articolo"), 30);
     cmdGeneraCodice = new QPushButton(this);
     cmdGeneraCodice->setObjectName(QStringLiteral("cmdGeneraCodice"));
-    GenerateCodeKey::give(*this, *cmdGeneraCodice);
+    WindowKey::generateCode().give(*this, *cmdGeneraCodice);
     txtDescrizione = CounterLook::readOnlyBox(this, "txtDescrizione", 120);
     txtTaglia = CounterLook::readOnlyBox(this, "txtTaglia", 120);
     txtColore = CounterLook::readOnlyBox(this, "txtColore", 120);
@@ -75,9 +75,9 @@ void frmCarico::buildLayout()
     cmdCancella = CounterLook::pictureButton(this, "cmdCancella", CounterLook::Picture::Delete, QStringLiteral("Carica Articolo"));
     cmdEtichette = new QPushButton(QStringLiteral("Etichette"), this);
     cmdEtichette->setObjectName(QStringLiteral("cmdEtichette"));
-    cmdEtichette->setToolTip(frmEtichette::kKeyHint);
+    cmdEtichette->setToolTip(WindowKey::labels().hint());
     connect(cmdEtichette, &QPushButton::clicked, this, &frmCarico::cmdEtichette_Click);
-    frmEtichette::giveKey(*this, [this] { cmdEtichette_Click(); });
+    WindowKey::labels().give(*this, [this] { cmdEtichette_Click(); });
     for (QPushButton *button : {cmdHelpCodice, cmdHelpDescrizione, cmdGeneraCodice, cmdCarica, cmdSalva, cmdCancella, cmdEtichette})
         button->setFocusPolicy(Qt::ClickFocus);
     for (QLineEdit *box : {txtData, txtQuantita, txtQuantitaDisponibile, txtCarico, txtCaricoIE, txtListino})

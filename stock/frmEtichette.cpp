@@ -1,7 +1,6 @@
 #include "stock/frmEtichette.h"
 
 #include "base/Globals.h"
-#include "base/KeysBeforeBoxes.h"
 #include "base/print/MainReport.h"
 #include "db/Database.h"
 #include "db/DbError.h"
@@ -23,7 +22,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSettings>
-#include <QShortcut>
 #include <QSpinBox>
 #include <QVBoxLayout>
 #include <memory>
@@ -59,23 +57,6 @@ QDoubleSpinBox *marginBox(QWidget *parent, const QString &name)
 const QString frmEtichette::kNothingToPrint =
     QStringLiteral("Nessuna etichetta da stampare: nessun codice con giacenza o quantità. Scegliere \"Copie per codice\" "
                    "per stamparle comunque.");
-
-const QString frmEtichette::kKeyHint = QStringLiteral("Etichette (Ctrl+E)");
-
-namespace {
-
-const QKeySequence kLabelsKey(Qt::CTRL | Qt::Key_E);
-
-} // namespace
-
-void frmEtichette::giveKey(QWidget &window, const std::function<void()> &open)
-{
-    auto *shortcut = new QShortcut(kLabelsKey, &window);
-    shortcut->setContext(Qt::WidgetWithChildrenShortcut);
-    QObject::connect(shortcut, &QShortcut::activated, &window, open);
-    // A text box takes Ctrl+E for itself (the end of the line, on X11).
-    new KeysBeforeBoxes(window, {kLabelsKey});
-}
 
 frmEtichette::frmEtichette(const QString &what, const QString &perPieceText, Reader read, QWidget *parent)
     : QDialog(parent)

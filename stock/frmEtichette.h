@@ -33,10 +33,6 @@ public:
     static frmEtichette *open(QWidget *parent, const QString &what, const QString &perPieceText, Reader read);
 
     static const QString kNothingToPrint;
-    static const QString kKeyHint;   // "Etichette (Ctrl+E)"
-
-    // Ctrl+E in `window` runs `open` (the window's labels command).
-    static void giveKey(QWidget &window, const std::function<void()> &open);
 
     // Lays the labels out and shows them in the preview; false (the window
     // stays) when there is nothing to print or a code cannot be drawn.

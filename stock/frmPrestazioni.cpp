@@ -22,6 +22,7 @@
 #include "stock/ArticleStockItems.h"
 #include "stock/frmCarico.h"
 #include "stock/frmCercaPrestazione.h"
+#include "base/WindowKey.h"
 #include "stock/frmEtichette.h"
 #include "report/LabelSource.h"
 #include "rules/ShopDatabase.h"
@@ -126,11 +127,11 @@ void frmPrestazioni::buildButtons()
     cmdEtichette = new QToolButton(this);
     cmdEtichette->setObjectName(QStringLiteral("cmdEtichette"));
     cmdEtichette->setText(QStringLiteral("Etichette"));
-    cmdEtichette->setToolTip(frmEtichette::kKeyHint);
+    cmdEtichette->setToolTip(WindowKey::labels().hint());
     cmdEtichette->setIcon(style()->standardIcon(QStyle::SP_FileDialogDetailedView));
     cmdEtichette->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     connect(cmdEtichette, &QToolButton::clicked, this, &frmPrestazioni::cmdEtichette_Click);
-    frmEtichette::giveKey(*this, [this] { cmdEtichette_Click(); });
+    WindowKey::labels().give(*this, [this] { cmdEtichette_Click(); });
 
     // Importing an invoice from a file is not offered: the button has no action.
     cmdImporta = new QToolButton(this);
