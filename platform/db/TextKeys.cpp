@@ -43,6 +43,7 @@ constexpr TextIndex textIndexes[] = {
     {"CodiceArticolo_Codice", "Codice Articolo", "ca_Codice", Key::Folded, true, ""},
     {"carico_CodiceArticolo", "carico", "ca_Codice_Articolo", Key::Folded, false, ""},
     {"scarico_CodiceArticolo", "scarico", "sc_Codice_Articolo", Key::Folded, false, ""},
+    {"Rettifiche_CodiceArticolo", "Rettifiche", "re_Codice_Articolo", Key::Folded, false, ""},
     {"Anagrafica_Denominazione", "Anagrafica", "anag_Denominazione", Key::Folded, false, ""},
     {"Anagrafica_OrdineDenominazione", "Anagrafica", "anag_Denominazione", Key::Sort, false, ""},
     {"Fattura_Numero", "Fattura", "fat_Numero", Key::Folded, true, ""},
@@ -87,9 +88,30 @@ QString sortTextKey(const QString &operand)
     return replaced(foldedTextKey(operand), smalls, plain);
 }
 
+namespace {
+
+bool hasTable(sqlite3 *handle, const char *table)
+{
+    sqlite3_stmt *statement = nullptr;
+    bool found = false;
+    if (sqlite3_prepare_v2(handle, "select 1 from sqlite_schema where type = 'table' and name = ?", -1, &statement,
+                           nullptr) == SQLITE_OK) {
+        sqlite3_bind_text(statement, 1, table, -1, SQLITE_STATIC);
+        found = sqlite3_step(statement) == SQLITE_ROW;
+    }
+    sqlite3_finalize(statement);
+    return found;
+}
+
+} // namespace
+
 void createTextKeyIndexes(sqlite3 *handle)
 {
     for (const TextIndex &index : textIndexes) {
+        // An older file on its way up has not got every table yet: the
+        // step that adds a table adds its indexes.
+        if (!hasTable(handle, index.table))
+            continue;
         const QString column = quoted(index.column);
         const QString key = index.key == Key::Sort    ? sortTextKey(column)
                             : index.key == Key::Plain ? column

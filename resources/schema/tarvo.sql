@@ -13,7 +13,7 @@
 -- step of the upgrade (platform/db/SchemaVersions.cpp). Columns added by a
 -- step are written here as SQLite writes them after "alter table ... add
 -- column", so that an upgraded file and a new one have the same schema.
-PRAGMA user_version = 5;
+PRAGMA user_version = 6;
 
 CREATE TABLE Articoli (
     art_Codice INTEGER PRIMARY KEY AUTOINCREMENT,
@@ -55,8 +55,10 @@ CREATE TABLE [Codice Articolo] (
     ca_Taglia TEXT,
     ca_Colore TEXT,
     ca_Quantita LONG DEFAULT 0
-);
+, ca_Scorta_Minima LONG);
 CREATE INDEX CodiceArticolo_Articolo ON [Codice Articolo] (ca_Codice_Articolo);
+-- The items with a minimum stock (empty: none), for the reorder list.
+CREATE INDEX CodiceArticolo_ScortaMinima ON [Codice Articolo] (ca_Scorta_Minima) WHERE ca_Scorta_Minima IS NOT NULL;
 -- The counter of the bar codes the shop makes itself ("2", the number on 11
 -- digits, the EAN-13 check digit): one row per number given, never reused.
 CREATE TABLE CodiciNegozio (cn_Numero INTEGER PRIMARY KEY AUTOINCREMENT);
@@ -86,6 +88,40 @@ CREATE TABLE scarico (
 );
 CREATE INDEX scarico_Data ON scarico (sc_Data);
 CREATE INDEX scarico_PrezzoData ON scarico (sc_Prezzo, sc_Data);
+
+-- A stock take: the count of a day, limited to a supplier's articles or to
+-- the articles whose description holds a text (empty: all), open until it
+-- is posted. What was counted of each item is kept as it is scanned; the
+-- stock of the item when the count was posted is written beside it.
+CREATE TABLE Inventari (
+    inv_Codice INTEGER PRIMARY KEY AUTOINCREMENT,
+    inv_Data DATE,
+    inv_Fornitore TEXT,
+    inv_Descrizione TEXT,
+    inv_Azzera_Non_Contati YESNO DEFAULT 0,
+    inv_Registrato YESNO DEFAULT 0,
+    inv_Data_Registrazione DATE,
+    inv_Note TEXT
+);
+CREATE TABLE InventarioConteggi (
+    ic_Codice INTEGER PRIMARY KEY AUTOINCREMENT,
+    ic_Inventario LONG NOT NULL,
+    ic_Codice_Articolo TEXT NOT NULL,
+    ic_Contato LONG NOT NULL DEFAULT 0,
+    ic_Giacenza LONG
+);
+CREATE UNIQUE INDEX InventarioConteggi_Articolo ON InventarioConteggi (ic_Inventario, ic_Codice_Articolo);
+-- The differences a posted count wrote: movements of their own (counted
+-- minus in stock), neither loads nor sales, each with its count.
+CREATE TABLE Rettifiche (
+    re_Codice INTEGER PRIMARY KEY AUTOINCREMENT,
+    re_Codice_Articolo TEXT,
+    re_Data DATE,
+    re_Quantita DOUBLE,
+    re_Inventario LONG
+);
+CREATE INDEX Rettifiche_Data ON Rettifiche (re_Data);
+CREATE INDEX Rettifiche_Inventario ON Rettifiche (re_Inventario);
 
 CREATE TABLE Anagrafica (
     anag_Contatore INTEGER PRIMARY KEY AUTOINCREMENT,

@@ -184,7 +184,15 @@ void EngineTest::schemaMatchesTheDataModel()
                       {"art_Ricarico", K::Number}, {"art_Quantita", K::Number}, {"art_Usato", K::YesNo},
                       {"art_Data_Ultima_Vendita", K::Date}, {"art_Note", K::Text}, {"art_Varie", K::Text}}, "art_Codice"},
         {"Codice Articolo", {{"ca_Codice", K::Text}, {"ca_Codice_Articolo", K::Long}, {"ca_Taglia", K::Text},
-                             {"ca_Colore", K::Text}, {"ca_Quantita", K::Long}}, "ca_Codice"},
+                             {"ca_Colore", K::Text}, {"ca_Quantita", K::Long}, {"ca_Scorta_Minima", K::Long}},
+         "ca_Codice"},
+        {"Inventari", {{"inv_Codice", K::Counter}, {"inv_Data", K::Date}, {"inv_Fornitore", K::Text},
+                       {"inv_Descrizione", K::Text}, {"inv_Azzera_Non_Contati", K::YesNo}, {"inv_Registrato", K::YesNo},
+                       {"inv_Data_Registrazione", K::Date}, {"inv_Note", K::Text}}, "inv_Codice"},
+        {"InventarioConteggi", {{"ic_Codice", K::Counter}, {"ic_Inventario", K::Long}, {"ic_Codice_Articolo", K::Text}, {"ic_Contato", K::Long},
+                                {"ic_Giacenza", K::Long}}, "ic_Codice"},
+        {"Rettifiche", {{"re_Codice", K::Counter}, {"re_Codice_Articolo", K::Text}, {"re_Data", K::Date},
+                        {"re_Quantita", K::Number}, {"re_Inventario", K::Long}}, "re_Codice"},
         {"carico", {{"ca_Codice", K::Counter}, {"ca_Codice_Articolo", K::Text}, {"ca_Data", K::Date},
                     {"ca_Quantita", K::Number}, {"ca_Prezzo", K::Number}, {"ca_Usato", K::YesNo}}, "ca_Codice"},
         {"scarico", {{"sc_Codice", K::Counter}, {"sc_Codice_Articolo", K::Text}, {"sc_Data", K::Date},
@@ -589,6 +597,7 @@ void EngineTest::serverStepAddsTheSortIndexes_data()
     QTest::addColumn<int>("from");
     QTest::newRow("version 3") << 3;
     QTest::newRow("version 4") << 4;
+    QTest::newRow("version 5") << 5;
 }
 
 // On the server the same indexes and the store codes' counter come with the
@@ -605,7 +614,11 @@ void EngineTest::serverStepAddsTheSortIndexes()
     if (from < 4)
         for (const QString &index : indexes)
             db->connection()->runPlain(QStringLiteral("DROP INDEX \"%1\"").arg(index).toUtf8().constData());
-    db->connection()->runPlain("DROP TABLE \"CodiciNegozio\"");
+    if (from < 5)
+        db->connection()->runPlain("DROP TABLE \"CodiciNegozio\"");
+    db->connection()->runPlain("DROP TABLE \"Inventari\"; DROP TABLE \"InventarioConteggi\"; "
+                               "DROP TABLE \"Rettifiche\"; "
+                               "ALTER TABLE \"Codice Articolo\" DROP COLUMN \"ca_Scorta_Minima\"");
     db->connection()->runPlain(QStringLiteral("UPDATE tarvo_schema SET version = %1").arg(from).toUtf8().constData());
     db->connection()->schemaChanged();
     db->execute("insert into scarico (sc_Codice_Articolo, sc_Data, sc_Prezzo) values ('abc', #11/3/2026#, 12.5)");
@@ -634,6 +647,16 @@ void EngineTest::serverStepAddsTheSortIndexes()
     QCOMPARE(taken(), qint64(1));
     db->execute("delete from CodiciNegozio");
     QCOMPARE(taken(), qint64(2));
+    // The stock take's tables and the minimum stock, on the identity and
+    // the defaults of the server's own.
+    db->execute("insert into [Codice Articolo] (ca_Codice, ca_Quantita, ca_Scorta_Minima) values ('abc', 2, 5)");
+    db->execute("insert into Inventari (inv_Data) values (#12/31/2026#)");
+    db->execute("insert into InventarioConteggi (ic_Inventario, ic_Codice_Articolo) values (1, 'abc')");
+    db->execute("insert into Rettifiche (re_Codice_Articolo, re_Quantita, re_Inventario) values ('abc', -2, 1)");
+    QCOMPARE(db->openRecordset("select ca_Scorta_Minima from [Codice Articolo]")->value(0).toLongLong(), 5);
+    QCOMPARE(db->openRecordset("select inv_Codice, inv_Registrato from Inventari")->value(1).toInt(), 0);
+    QCOMPARE(db->openRecordset("select ic_Contato from InventarioConteggi")->value(0).toLongLong(), 0);
+    QCOMPARE(db->openRecordset("select re_Codice from Rettifiche")->value(0).toLongLong(), 1);
 }
 
 // The like keeps what it learnt of a constant pattern for the rows of a

@@ -184,6 +184,53 @@ QStringList withStoreCodeCounter(const QStringList &before)
     return expected;
 }
 
+// The content of a shop before the stock take's step as it is after it: the
+// three new tables without rows, every item without a minimum stock.
+QStringList withStockTake(const QStringList &before)
+{
+    const QStringList added{QStringLiteral("Inventari"), QStringLiteral("InventarioConteggi"),
+                            QStringLiteral("Rettifiche")};
+    QStringList expected;
+    QString table;
+    const auto addTablesBefore = [&](const QString &next) {
+        for (const QString &name : added)
+            if ((next.isEmpty() || name < next) && !expected.contains(name))
+                expected << name;
+    };
+    for (const QString &line : before) {
+        if (!line.contains(QLatin1Char(':'))) {
+            table = line;
+            addTablesBefore(line);
+            expected << line;
+        } else {
+            expected << (table == QLatin1String("Codice Articolo") ? line + QStringLiteral("|<null>") : line);
+        }
+    }
+    addTablesBefore(QString());
+    return expected;
+}
+
+// The content of a shop at version `from` as the upgrade leaves it.
+QStringList upgraded(QStringList content, int from)
+{
+    if (from < 3)
+        content = withElectronicInvoicing(content);
+    if (from < 5)
+        content = withStoreCodeCounter(content);
+    if (from < 6)
+        content = withStockTake(content);
+    return content;
+}
+
+// The versions an upgrade from `from` copies the file at, one per step.
+QList<int> stepsFrom(int from)
+{
+    QList<int> versions;
+    for (int version = from; version < db::SchemaVersions::latest(); ++version)
+        versions << version;
+    return versions;
+}
+
 // The first release's shop brought to `version` by the steps up to it.
 void stepTo(const Raw &raw, int version)
 {
@@ -213,9 +260,9 @@ void VersionsTest::upgradeFromFirstReleaseKeepsEveryRow()
         // Upgrading again is nothing to do.
         db::SchemaVersions::upgrade(raw.handle, [&](int version) { copiesAt << version; });
     }
-    QCOMPARE(copiesAt, (QList<int>{0, 1, 2, 3, 4}));
+    QCOMPARE(copiesAt, stepsFrom(0));
     Raw plain(path, false);
-    QCOMPARE(plain.content(), withStoreCodeCounter(withElectronicInvoicing(before)));
+    QCOMPARE(plain.content(), upgraded(before, 0));
     QCOMPARE(plain.rows(QStringLiteral("pragma integrity_check")), QStringList{QStringLiteral("3:ok")});
 
     // The same schema as a database the install makes today.
@@ -249,11 +296,11 @@ void VersionsTest::upgradeFromPreviousVersionKeepsEveryRow()
         Raw raw(path, true);
         db::SchemaVersions::upgrade(raw.handle, [&](int version) { copiesAt << version; });
     }
-    QCOMPARE(copiesAt, (QList<int>{previous, previous + 1, previous + 2}));
+    QCOMPARE(copiesAt, stepsFrom(previous));
     Raw plain(path, false);
     QCOMPARE(db::SchemaVersions::versionOf(plain.handle), db::SchemaVersions::latest());
     // Every row as it was, the new columns empty, the new tables without rows.
-    QCOMPARE(plain.content(), withStoreCodeCounter(withElectronicInvoicing(before)));
+    QCOMPARE(plain.content(), upgraded(before, previous));
     QCOMPARE(plain.rows(QStringLiteral("pragma integrity_check")), QStringList{QStringLiteral("3:ok")});
     QCOMPARE(plain.schema(), installedSchema());
     // The defaults of a new identity row.
@@ -299,10 +346,10 @@ void VersionsTest::upgradeAddsTheSortIndexes()
         Raw raw(path, true);
         db::SchemaVersions::upgrade(raw.handle, [&](int version) { copiesAt << version; });
     }
-    QCOMPARE(copiesAt, (QList<int>{3, 4}));
+    QCOMPARE(copiesAt, stepsFrom(3));
     Raw plain(path, false);
     QCOMPARE(db::SchemaVersions::versionOf(plain.handle), db::SchemaVersions::latest());
-    QCOMPARE(plain.content(), withStoreCodeCounter(before));
+    QCOMPARE(plain.content(), upgraded(before, 3));
     QCOMPARE(plain.rows(QStringLiteral("pragma integrity_check")), QStringList{QStringLiteral("3:ok")});
     QCOMPARE(plain.schema(), installedSchema());
     QStringList indexed;
@@ -358,7 +405,7 @@ void VersionsTest::upgradeAddsTheStoreCodeCounter()
     {
         Raw plain(path, false);
         QCOMPARE(db::SchemaVersions::versionOf(plain.handle), db::SchemaVersions::latest());
-        QCOMPARE(plain.content(), withStoreCodeCounter(before));
+        QCOMPARE(plain.content(), upgraded(before, from));
         QCOMPARE(plain.rows(QStringLiteral("pragma integrity_check")), QStringList{QStringLiteral("3:ok")});
         QCOMPARE(plain.schema(), installedSchema());
     }
