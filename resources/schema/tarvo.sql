@@ -13,7 +13,7 @@
 -- step of the upgrade (platform/db/SchemaVersions.cpp). Columns added by a
 -- step are written here as SQLite writes them after "alter table ... add
 -- column", so that an upgraded file and a new one have the same schema.
-PRAGMA user_version = 6;
+PRAGMA user_version = 7;
 
 CREATE TABLE Articoli (
     art_Codice INTEGER PRIMARY KEY AUTOINCREMENT,
@@ -122,6 +122,33 @@ CREATE TABLE Rettifiche (
 );
 CREATE INDEX Rettifiche_Data ON Rettifiche (re_Data);
 CREATE INDEX Rettifiche_Inventario ON Rettifiche (re_Inventario);
+
+-- Suppliers' electronic invoices read into the shop: each one once (the
+-- supplier's partita IVA, the number and the date), with the name and the
+-- SHA-256 fingerprint of its file and who signed it.
+CREATE TABLE FattureFornitori (
+    ff_Codice INTEGER PRIMARY KEY AUTOINCREMENT,
+    ff_Fornitore LONG,
+    ff_Partita_IVA TEXT,
+    ff_Numero TEXT,
+    ff_Data DATE,
+    ff_Totale DOUBLE,
+    ff_File TEXT,
+    ff_Impronta TEXT,
+    ff_Firmatario TEXT,
+    ff_Data_Importazione DATE
+);
+CREATE UNIQUE INDEX FattureFornitori_Numero ON FattureFornitori (ff_Partita_IVA, ff_Numero, ff_Data);
+-- A supplier's own article code (its type and value) as the user matched it
+-- to one of the shop's items, for the next invoice.
+CREATE TABLE CodiciFornitori (
+    cf_Codice INTEGER PRIMARY KEY AUTOINCREMENT,
+    cf_Partita_IVA TEXT,
+    cf_Tipo TEXT,
+    cf_Valore TEXT,
+    cf_Codice_Articolo TEXT
+);
+CREATE UNIQUE INDEX CodiciFornitori_Codice ON CodiciFornitori (cf_Partita_IVA, cf_Tipo, cf_Valore);
 
 CREATE TABLE Anagrafica (
     anag_Contatore INTEGER PRIMARY KEY AUTOINCREMENT,

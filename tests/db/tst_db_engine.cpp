@@ -191,6 +191,12 @@ void EngineTest::schemaMatchesTheDataModel()
                        {"inv_Data_Registrazione", K::Date}, {"inv_Note", K::Text}}, "inv_Codice"},
         {"InventarioConteggi", {{"ic_Codice", K::Counter}, {"ic_Inventario", K::Long}, {"ic_Codice_Articolo", K::Text}, {"ic_Contato", K::Long},
                                 {"ic_Giacenza", K::Long}}, "ic_Codice"},
+        {"FattureFornitori", {{"ff_Codice", K::Counter}, {"ff_Fornitore", K::Long}, {"ff_Partita_IVA", K::Text},
+                              {"ff_Numero", K::Text}, {"ff_Data", K::Date}, {"ff_Totale", K::Number}, {"ff_File", K::Text},
+                              {"ff_Impronta", K::Text}, {"ff_Firmatario", K::Text}, {"ff_Data_Importazione", K::Date}},
+         "ff_Codice"},
+        {"CodiciFornitori", {{"cf_Codice", K::Counter}, {"cf_Partita_IVA", K::Text}, {"cf_Tipo", K::Text},
+                             {"cf_Valore", K::Text}, {"cf_Codice_Articolo", K::Text}}, "cf_Codice"},
         {"Rettifiche", {{"re_Codice", K::Counter}, {"re_Codice_Articolo", K::Text}, {"re_Data", K::Date},
                         {"re_Quantita", K::Number}, {"re_Inventario", K::Long}}, "re_Codice"},
         {"carico", {{"ca_Codice", K::Counter}, {"ca_Codice_Articolo", K::Text}, {"ca_Data", K::Date},
@@ -598,6 +604,7 @@ void EngineTest::serverStepAddsTheSortIndexes_data()
     QTest::newRow("version 3") << 3;
     QTest::newRow("version 4") << 4;
     QTest::newRow("version 5") << 5;
+    QTest::newRow("version 6") << 6;
 }
 
 // On the server the same indexes and the store codes' counter come with the
@@ -616,9 +623,11 @@ void EngineTest::serverStepAddsTheSortIndexes()
             db->connection()->runPlain(QStringLiteral("DROP INDEX \"%1\"").arg(index).toUtf8().constData());
     if (from < 5)
         db->connection()->runPlain("DROP TABLE \"CodiciNegozio\"");
-    db->connection()->runPlain("DROP TABLE \"Inventari\"; DROP TABLE \"InventarioConteggi\"; "
-                               "DROP TABLE \"Rettifiche\"; "
-                               "ALTER TABLE \"Codice Articolo\" DROP COLUMN \"ca_Scorta_Minima\"");
+    if (from < 6)
+        db->connection()->runPlain("DROP TABLE \"Inventari\"; DROP TABLE \"InventarioConteggi\"; "
+                                   "DROP TABLE \"Rettifiche\"; "
+                                   "ALTER TABLE \"Codice Articolo\" DROP COLUMN \"ca_Scorta_Minima\"");
+    db->connection()->runPlain("DROP TABLE \"FattureFornitori\"; DROP TABLE \"CodiciFornitori\"");
     db->connection()->runPlain(QStringLiteral("UPDATE tarvo_schema SET version = %1").arg(from).toUtf8().constData());
     db->connection()->schemaChanged();
     db->execute("insert into scarico (sc_Codice_Articolo, sc_Data, sc_Prezzo) values ('abc', #11/3/2026#, 12.5)");
@@ -657,6 +666,10 @@ void EngineTest::serverStepAddsTheSortIndexes()
     QCOMPARE(db->openRecordset("select inv_Codice, inv_Registrato from Inventari")->value(1).toInt(), 0);
     QCOMPARE(db->openRecordset("select ic_Contato from InventarioConteggi")->value(0).toLongLong(), 0);
     QCOMPARE(db->openRecordset("select re_Codice from Rettifiche")->value(0).toLongLong(), 1);
+    db->execute("insert into FattureFornitori (ff_Partita_IVA, ff_Numero) values ('01234567897', 'A/1')");
+    db->execute("insert into CodiciFornitori (cf_Partita_IVA, cf_Tipo, cf_Valore) values ('01234567897', 'SKU', 'X')");
+    QCOMPARE(db->openRecordset("select ff_Codice from FattureFornitori")->value(0).toLongLong(), 1);
+    QCOMPARE(db->openRecordset("select cf_Codice from CodiciFornitori")->value(0).toLongLong(), 1);
 }
 
 // The like keeps what it learnt of a constant pattern for the rows of a

@@ -210,6 +210,21 @@ QStringList withStockTake(const QStringList &before)
     return expected;
 }
 
+// The content of a shop before the suppliers' invoices' step as it is after
+// it: the two new tables without rows.
+QStringList withSupplierInvoices(const QStringList &before)
+{
+    QStringList expected = before;
+    for (const QString &name : {QStringLiteral("CodiciFornitori"), QStringLiteral("FattureFornitori")}) {
+        qsizetype at = 0;
+        while (at < expected.size()
+               && (expected.at(at).contains(QLatin1Char(':')) || expected.at(at) < name))
+            ++at;
+        expected.insert(at, name);
+    }
+    return expected;
+}
+
 // The content of a shop at version `from` as the upgrade leaves it.
 QStringList upgraded(QStringList content, int from)
 {
@@ -219,6 +234,8 @@ QStringList upgraded(QStringList content, int from)
         content = withStoreCodeCounter(content);
     if (from < 6)
         content = withStockTake(content);
+    if (from < 7)
+        content = withSupplierInvoices(content);
     return content;
 }
 
