@@ -150,7 +150,7 @@ void writeLoad(db::Recordset &rs, const LoadRow &row)
     rs.setValue(QStringLiteral("ca_Codice_Articolo"), row.codice);
     rs.setValue(QStringLiteral("ca_Usato"), row.usato);
     rs.setValue(QStringLiteral("ca_Quantita"), row.quantita);
-    rs.setValue(QStringLiteral("ca_Prezzo"), 0.0);
+    rs.setValue(QStringLiteral("ca_Prezzo"), row.prezzo);
 }
 
 void writeSale(db::Recordset &rs, const SaleRow &row)

@@ -8,6 +8,7 @@ struct LoadRow {
     QString codice;        // bar code of the stock item
     int usato = 0;         // the check box value, non-zero is second-hand
     double quantita = 0;   // as typed
+    double prezzo = 0;     // the load window records none; an imported invoice does
 };
 
 // A sale as the unload window writes it into `scarico`.

@@ -7,9 +7,9 @@
 
 namespace {
 
-class ReadError {
+class InvoiceReadError {
 public:
-    explicit ReadError(QString text) : m_text(std::move(text)) {}
+    explicit InvoiceReadError(QString text) : m_text(std::move(text)) {}
     const QString &text() const { return m_text; }
 
 private:
@@ -18,9 +18,9 @@ private:
 
 // The file's elements by their path below the root (the local names joined
 // by "/"), the values kept as each element ends.
-class Reading {
+class InvoiceReading {
 public:
-    explicit Reading(const QString &fileName) : m_file(fileName) {}
+    explicit InvoiceReading(const QString &fileName) : m_file(fileName) {}
 
     void start(const QString &name)
     {
@@ -54,10 +54,10 @@ public:
     QList<SupplierInvoice> finish()
     {
         if (m_invoices.isEmpty())
-            throw ReadError(QStringLiteral("Il file %1 non contiene fatture.").arg(m_file));
+            throw InvoiceReadError(QStringLiteral("Il file %1 non contiene fatture.").arg(m_file));
         for (const SupplierInvoice &invoice : std::as_const(m_invoices))
             if (invoice.number.isEmpty() || !invoice.date.isValid())
-                throw ReadError(QStringLiteral("Il file %1 contiene una fattura senza numero o senza data.")
+                throw InvoiceReadError(QStringLiteral("Il file %1 contiene una fattura senza numero o senza data.")
                                     .arg(m_file));
         return m_invoices;
     }
@@ -157,7 +157,7 @@ private:
         bool ok = decimal.match(value).hasMatch();
         const double result = ok ? QLocale::c().toDouble(value, &ok) : 0;
         if (!ok)
-            throw ReadError(QStringLiteral("Il file %1 contiene un valore non valido in %2: \"%3\".")
+            throw InvoiceReadError(QStringLiteral("Il file %1 contiene un valore non valido in %2: \"%3\".")
                                 .arg(m_file, element, value.left(40)));
         return result;
     }
@@ -166,7 +166,7 @@ private:
     {
         const QDate result = QDate::fromString(value, QStringLiteral("yyyy-MM-dd"));
         if (!result.isValid())
-            throw ReadError(QStringLiteral("Il file %1 contiene un valore non valido in %2: \"%3\".")
+            throw InvoiceReadError(QStringLiteral("Il file %1 contiene un valore non valido in %2: \"%3\".")
                                 .arg(m_file, element, value.left(40)));
         return result;
     }
@@ -186,16 +186,16 @@ QList<SupplierInvoice> SupplierInvoiceReader::read(const QByteArray &xml, const 
     // Nothing the file declares is ever expanded: a declared entity is an
     // error, not text.
     reader.setEntityExpansionLimit(0);
-    Reading reading(fileName);
+    InvoiceReading reading(fileName);
     int depth = 0;
     try {
         while (!reader.atEnd()) {
             switch (reader.readNext()) {
             case QXmlStreamReader::DTD:
-                throw ReadError(QStringLiteral("Il file %1 contiene una dichiarazione DTD: per sicurezza non "
+                throw InvoiceReadError(QStringLiteral("Il file %1 contiene una dichiarazione DTD: per sicurezza non "
                                                "viene letto.").arg(fileName));
             case QXmlStreamReader::EntityReference:
-                throw ReadError(QStringLiteral("Il file %1 contiene un riferimento a un'entità (%2): per "
+                throw InvoiceReadError(QStringLiteral("Il file %1 contiene un riferimento a un'entità (%2): per "
                                                "sicurezza non viene letto.").arg(fileName, reader.name()));
             case QXmlStreamReader::StartElement:
                 if (++depth > 1) {
@@ -203,11 +203,11 @@ QList<SupplierInvoice> SupplierInvoiceReader::read(const QByteArray &xml, const 
                     break;
                 }
                 if (reader.name() != QLatin1String("FatturaElettronica"))
-                    throw ReadError(QStringLiteral("Il file %1 non è una fattura elettronica (FatturaPA).")
+                    throw InvoiceReadError(QStringLiteral("Il file %1 non è una fattura elettronica (FatturaPA).")
                                         .arg(fileName));
                 if (const QStringView version = reader.attributes().value(QLatin1String("versione"));
                     version != QLatin1String("FPR12") && version != QLatin1String("FPA12"))
-                    throw ReadError(QStringLiteral("Il file %1 è della versione \"%2\" della FatturaPA: sono lette "
+                    throw InvoiceReadError(QStringLiteral("Il file %1 è della versione \"%2\" della FatturaPA: sono lette "
                                                    "le versioni FPR12 e FPA12.").arg(fileName, version));
                 break;
             case QXmlStreamReader::Characters:
@@ -225,16 +225,16 @@ QList<SupplierInvoice> SupplierInvoiceReader::read(const QByteArray &xml, const 
         if (reader.hasError()) {
             if (reader.error() == QXmlStreamReader::NotWellFormedError
                 && reader.errorString().contains(QLatin1String("ntity")))
-                throw ReadError(QStringLiteral("Il file %1 contiene un riferimento a un'entità: per sicurezza non "
+                throw InvoiceReadError(QStringLiteral("Il file %1 contiene un riferimento a un'entità: per sicurezza non "
                                                "viene letto.").arg(fileName));
-            throw ReadError(QStringLiteral("Il file %1 è incompleto o danneggiato (riga %2, colonna %3).")
+            throw InvoiceReadError(QStringLiteral("Il file %1 è incompleto o danneggiato (riga %2, colonna %3).")
                                 .arg(fileName).arg(reader.lineNumber()).arg(reader.columnNumber()));
         }
         if (depth != 0 || xml.trimmed().isEmpty())
-            throw ReadError(QStringLiteral("Il file %1 è incompleto o danneggiato (riga %2, colonna %3).")
+            throw InvoiceReadError(QStringLiteral("Il file %1 è incompleto o danneggiato (riga %2, colonna %3).")
                                 .arg(fileName).arg(reader.lineNumber()).arg(reader.columnNumber()));
         return reading.finish();
-    } catch (const ReadError &refused) {
+    } catch (const InvoiceReadError &refused) {
         *error = refused.text();
         return {};
     }
