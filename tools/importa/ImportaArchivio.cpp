@@ -1,11 +1,14 @@
 // Imports the old program's database into Tarvo's, from the command line:
 //   tarvo-importa FILE.mdb [--database tarvo.mdb] [--sostituisci]
+// or the suppliers' electronic invoices (ImportaFatture.h):
+//   tarvo-importa fatture FILE|CARTELLA... [--prova]
 // Without --sostituisci a database that already holds the shop's data is
 // left as it is and the import refused. Exit code 0 only when imported.
 #include "db/Database.h"
 #include "db/DbError.h"
 #include "db/ProgramFolder.h"
 #include "legacy/LegacyImport.h"
+#include "ImportaFatture.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -18,7 +21,9 @@ constexpr int kImported = 0;
 constexpr int kNotImported = 1;
 constexpr int kUsage = 2;
 
-const char usage[] = "Uso: tarvo-importa ARCHIVIO.mdb [--database tarvo.mdb] [--sostituisci]\n";
+const char usage[] = "Uso: tarvo-importa ARCHIVIO.mdb [--database tarvo.mdb] [--sostituisci]\n"
+                     "     tarvo-importa fatture FILE|CARTELLA... [--prova] [--data-carico fattura|oggi] "
+                     "[--database tarvo.mdb]\n";
 
 void say(FILE *stream, const QString &text)
 {
@@ -33,6 +38,8 @@ int main(int argc, char **argv)
     QString file, database;
     legacy::ImportOptions options;
     const QStringList args = app.arguments().mid(1);
+    if (args.value(0) == QLatin1String("fatture"))
+        return importSupplierInvoices(args.mid(1));
     for (int i = 0; i < args.size(); ++i) {
         const QString &a = args.at(i);
         if (a == QLatin1String("--database") && i + 1 < args.size()) {
