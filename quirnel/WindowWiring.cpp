@@ -3,6 +3,7 @@
 #include "base/errors/ErrorLogs.h"
 #include "legacyimport/frmImportaArchivio.h"
 #include "stock/frmImportaArticoli.h"
+#include "stock/frmImportaFatture.h"
 #include "quirnel/MenuCommands.h"
 #include "invoicing/frmFattura.h"
 #include "lookup/frmAbout.h"
@@ -44,6 +45,7 @@ void wireWindows()
     MenuCommands::wireAction(QStringLiteral("mnuArchivioErroriItem"), errors::MostraArchivioErrori);
     wirePlainCommand<frmImportaArchivio>(QStringLiteral("mnuFileImportaArchivioItem"));
     wirePlainCommand<frmImportaArticoli>(QStringLiteral("mnuFileImportaArticoliItem"));
+    wirePlainCommand<frmImportaFatture>(QStringLiteral("mnuFileImportaFattureItem"));
 }
 
 } // namespace app

@@ -101,6 +101,7 @@ void mdiTarvo::buildMenus()
     });
     addCommand(file, QStringLiteral("mnuFileImportaArchivioItem"), QStringLiteral("Importa archivio precedente…"), QKeySequence());
     addCommand(file, QStringLiteral("mnuFileImportaArticoliItem"), QStringLiteral("Importa articoli…"), QKeySequence());
+    addCommand(file, QStringLiteral("mnuFileImportaFattureItem"), QStringLiteral("Importa fatture fornitori…"), QKeySequence());
 
     QMenu *lists = menuBar()->addMenu(QStringLiteral("Liste"));
     lists->setObjectName(QStringLiteral("mnuListe"));
