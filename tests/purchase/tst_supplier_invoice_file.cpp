@@ -39,6 +39,7 @@ private Q_SLOTS:
     void linesAsTheFileSaysThem_data();
     void linesAsTheFileSaysThem();
     void twoBodiesAreTwoInvoices();
+    void publicAdministrationFormatIsReadToo();
     void refusedFilesSayWhy_data();
     void refusedFilesSayWhy();
     void signedFileGivesItsContentAndSigner_data();
@@ -129,6 +130,25 @@ void TestSupplierInvoiceFile::twoBodiesAreTwoInvoices()
     QCOMPARE(invoices.at(1).lines.size(), 1);
     QCOMPARE(invoices.at(1).documentTotal(), 73.2);
     QCOMPARE(invoices.at(0).lines.size(), 6);
+}
+
+// FPA12, the format of invoices to a public administration: the same reading.
+void TestSupplierInvoiceFile::publicAdministrationFormatIsReadToo()
+{
+    QByteArray xml = invoiceXml(Supplier(), {everyKindOfLine()});
+    xml.replace("versione=\"FPR12\"", "versione=\"FPA12\"");
+    xml.replace("<FormatoTrasmissione>FPR12</FormatoTrasmissione><CodiceDestinatario>0000000",
+                "<FormatoTrasmissione>FPA12</FormatoTrasmissione><CodiceDestinatario>UFXYZ1");
+    const QString path = m_dir.filePath(QStringLiteral("pa.xml"));
+    QVERIFY(write(path, xml));
+    const QString lint = schemaErrors(path);
+    QVERIFY2(lint.isEmpty(), qPrintable(lint));
+    QString error;
+    const QList<SupplierInvoice> invoices = SupplierInvoiceReader::read(xml, QStringLiteral("pa.xml"), &error);
+    QCOMPARE(error, QString());
+    QCOMPARE(invoices.size(), 1);
+    QCOMPARE(invoices.first().lines.size(), m_read.first().lines.size());
+    QCOMPARE(invoices.first().documentTotal(), m_read.first().documentTotal());
 }
 
 void TestSupplierInvoiceFile::refusedFilesSayWhy_data()
