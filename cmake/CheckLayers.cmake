@@ -36,9 +36,10 @@ set(rules_of_legacyimport "lookup/" "stock/" "register/" "invoicing/" "safety/" 
 # The command-line programs: no window of the program, no other tool.
 # tarvo-esporta stands on the core alone: no window, no display.
 set(rules_of_tools_esporta ${windows} "legacy/" "tools/migra/" ${no_window})
-# tarvo-migra and tarvo-importa: the engine (and the old file's reader) only.
+# tarvo-migra: the engine only. tarvo-importa: the old file's reader and the
+# core (the suppliers' invoices), no window.
 set(rules_of_tools_migra ${rules_of_legacy} "legacy/")
-set(rules_of_tools_importa ${rules_of_legacy})
+set(rules_of_tools_importa ${windows} "tools/esporta/" "tools/migra/" ${no_window})
 set(rules_of_tools_mkdb ${rules_of_legacy} "legacy/")
 # tarvo-stampa: the report platform that draws the pages, no window.
 set(rules_of_tools_stampa ${windows} "skin/" "rules/" "legacy/" "tools/" "ui/" "data/" "<QtWidgets" "<QWidget" "<QApplication")
