@@ -93,9 +93,10 @@ frmImportaFatture::frmImportaFatture(QWidget *parent)
                        {QStringLiteral("Riga"), QStringLiteral("Descrizione"), QStringLiteral("Codici"),
                         QStringLiteral("Quantità"), QStringLiteral("Prezzo netto"), QStringLiteral("Articolo"),
                         QStringLiteral("Abbinamento")});
-    lvwFatture->setColumnWidth(0, 220);
-    lvwRighe->setColumnWidth(1, 220);
-    lvwRighe->setColumnWidth(5, 220);
+    for (const auto &[column, width] : {std::pair{0, 280}, {1, 130}, {2, 90}, {3, 90}})
+        lvwFatture->setColumnWidth(column, width);
+    for (const auto &[column, width] : {std::pair{0, 45}, {1, 210}, {2, 150}, {3, 70}, {4, 85}, {5, 230}})
+        lvwRighe->setColumnWidth(column, width);
     connect(lvwFatture, &QTreeWidget::currentItemChanged, this, [this] { showLines(); });
     lblFirma = new QLabel(this);
     lblFirma->setObjectName(QStringLiteral("lblFirma"));
@@ -141,7 +142,7 @@ frmImportaFatture::frmImportaFatture(QWidget *parent)
         .loadLabel = QStringLiteral("frmImportaFatture.Form_Load"),
         .load = [this] { Form_Load(); },
     });
-    resize(900, 680);
+    resize(980, 680);
 }
 
 frmImportaFatture::~frmImportaFatture() = default;
@@ -298,7 +299,26 @@ void frmImportaFatture::showLines()
 void frmImportaFatture::lineMatched()
 {
     const int invoiceRow = lvwFatture->indexOfTopLevelItem(lvwFatture->currentItem());
-    lvwFatture->currentItem()->setText(4, invoiceState(m_invoices.at(invoiceRow)));
+    const PreparedInvoice &invoice = m_invoices.at(invoiceRow);
+    const int lineRow = lvwRighe->indexOfTopLevelItem(lvwRighe->currentItem());
+    // The same goods of the same supplier in the other invoices shown take
+    // the same item at once.
+    if (lineRow >= 0) {
+        const PreparedLine &matched = invoice.lines.at(lineRow);
+        const QString vat = invoice.invoice.supplier.registerVatNumber();
+        const auto codes = SupplierInvoiceMatcher::rememberedCodes(matched.line);
+        for (qsizetype i = 0; i < m_invoices.size(); ++i) {
+            PreparedInvoice &other = m_invoices[i];
+            if (other.alreadyImported || other.invoice.supplier.registerVatNumber() != vat)
+                continue;
+            for (PreparedLine &line : other.lines)
+                if (line.match == LineMatch::Unmatched && SupplierInvoiceMatcher::rememberedCodes(line.line) == codes) {
+                    m_matcher->chooseItem(line, matched.barcode);
+                    lvwFatture->topLevelItem(int(i))->setText(4, invoiceState(other));
+                }
+        }
+    }
+    lvwFatture->currentItem()->setText(4, invoiceState(invoice));
     showLines();
     txtCodice->clear();
     txtCodice->setFocus();

@@ -10,6 +10,8 @@
 struct SupplierArticleCode {
     QString type;    // CodiceTipo: "EAN", "SKU", the supplier's own word...
     QString value;   // CodiceValore
+
+    bool operator==(const SupplierArticleCode &other) const = default;
 };
 
 struct SupplierInvoiceLine {

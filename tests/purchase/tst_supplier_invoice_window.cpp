@@ -75,6 +75,17 @@ void TestSupplierInvoiceWindow::threeFilesOneMatchedByHandThenByItself()
     auto &window = ui::WindowRegistry::defaultInstance<frmImportaFatture>();
     window.show();
     QApplication::processEvents();
+    // Two files at once: the scarf matched in the first is matched in the
+    // second too; nothing is written until Importa.
+    window.loadFiles({folder + QStringLiteral("/1.xml"), folder + QStringLiteral("/3.xml")});
+    QCOMPARE(column(window.lvwFatture, 4), (QStringList{"1 riga senza articolo", "1 riga senza articolo"}));
+    window.txtCodice->setFocus();
+    QTest::keyClicks(window.txtCodice, QStringLiteral("5555"));
+    QTest::keyClick(window.txtCodice, Qt::Key_Return);
+    QCOMPARE(column(window.lvwFatture, 4),
+             (QStringList{"Da importare (nuovo fornitore)", "Da importare (nuovo fornitore)"}));
+    QCOMPARE(f.count(QStringLiteral("CodiciFornitori")), 0);
+
     // The first file alone: its scarf is matched by scanning the shop's code.
     window.loadFiles({folder + QStringLiteral("/1.xml")});
     QCOMPARE(column(window.lvwFatture, 4), QStringList{"1 riga senza articolo"});
