@@ -135,8 +135,12 @@ frmImportaFatture::frmImportaFatture(QWidget *parent)
     layout->addLayout(dates);
     layout->addWidget(txtEsito);
     layout->addLayout(buttons.bottomRow());
-    setTabOrder(lvwFatture, lvwRighe);
-    setTabOrder(lvwRighe, txtCodice);
+    // Top to bottom, as the window reads: the files, the invoices, their
+    // lines, the item for the line chosen, the date of the loads, Importa.
+    QWidget *const order[] = {txtFile, cmdSfoglia, cmdCartella, lvwFatture, lvwRighe, txtCodice, cmdAbbina,
+                              cmdCreaArticolo, optDataFattura, optDataOggi, cmdImporta, cmdChiudi, txtEsito};
+    for (size_t i = 1; i < std::size(order); ++i)
+        setTabOrder(order[i - 1], order[i]);
 
     giveWindowLife(*this, ctrl_SkinableForm1, {
         .loadLabel = QStringLiteral("frmImportaFatture.Form_Load"),

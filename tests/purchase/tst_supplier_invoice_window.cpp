@@ -116,8 +116,15 @@ void TestSupplierInvoiceWindow::threeFilesOneMatchedByHandThenByItself()
     window.lvwFatture->setCurrentItem(window.lvwFatture->topLevelItem(1));
     QCOMPARE(window.lblFirma->text(), QStringLiteral("File 2.xml.p7m, firmato da Mario Rossi (Lanificio Città srl)"));
     QCOMPARE(column(window.lvwRighe, 6), (QStringList{"Codice del fornitore", "Da scegliere"}));
+    // By keys: from the line to "Crea articolo", Space.
+    window.lvwRighe->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), window.txtCodice);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), window.cmdCreaArticolo);
     messages.queueAnswer(ui::vbYes);
-    window.cmdCreaArticolo->click();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
     QCOMPARE(messages.texts().last(),
              QStringLiteral("Creare l'articolo \"Guanti in pelle\" del fornitore Lanificio Città srl, prezzo di carico € 12.00?"));
     QCOMPARE(column(window.lvwRighe, 6), (QStringList{"Codice del fornitore", "Scelto ora"}));
