@@ -180,6 +180,12 @@ SupplierInvoicePosting::Outcome SupplierInvoicePosting::post(const PreparedInvoi
         outcome.error = notPosted.arg(name(invoice), QStringLiteral("la fattura è già stata importata"));
         return outcome;
     }
+    // Prices in another currency are not the shop's euro.
+    if (!invoice.invoice.currency.isEmpty() && invoice.invoice.currency != QLatin1String("EUR")) {
+        outcome.error = notPosted.arg(name(invoice), QStringLiteral("gli importi sono in %1, non in euro")
+                                                         .arg(invoice.invoice.currency));
+        return outcome;
+    }
     if (const int unmatched = invoice.unmatchedGoods(); unmatched > 0) {
         outcome.error = notPosted.arg(name(invoice), unmatched == 1
                                                          ? QStringLiteral("una riga non ha l'articolo del negozio")

@@ -203,6 +203,17 @@ void TestSupplierInvoiceImport::theSameInvoiceLoadsOnce()
     QCOMPARE(SupplierInvoicePosting::post(again, again.invoice.date, kToday).error, refused);
     QCOMPARE(SupplierInvoicePosting::post(stale, stale.invoice.date, kToday).error, refused);
     QCOMPARE(shop.written(), after);
+
+    // An invoice in dollars is not loaded at euro prices.
+    QByteArray dollars = invoiceXml(Supplier(), {invoiceOf(QStringLiteral("B/8"), QStringLiteral("2026-11-30"))});
+    dollars.replace("<Divisa>EUR</Divisa>", "<Divisa>USD</Divisa>");
+    const QString other = m_dir.filePath(QStringLiteral("dollari.xml"));
+    QVERIFY(write(other, dollars));
+    const PreparedInvoice inDollars = prepared(shop, other);
+    QCOMPARE(SupplierInvoicePosting::post(inDollars, inDollars.invoice.date, kToday).error,
+             QStringLiteral("La fattura B/8 del 30/11/2026 di Lanificio Città srl non è stata importata: gli importi "
+                            "sono in USD, non in euro. Non è stato scritto nulla."));
+    QCOMPARE(shop.written(), after);
 }
 
 void TestSupplierInvoiceImport::aFailureHalfwayWritesNothing_data()
