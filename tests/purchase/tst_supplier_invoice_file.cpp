@@ -8,30 +8,6 @@
 
 using namespace supplierfiles;
 
-namespace {
-
-// One line of each kind a supplier writes.
-Body everyKindOfLine()
-{
-    Body body;
-    body.number = QStringLiteral("FT/2026/118");
-    body.date = QStringLiteral("2026-11-27");
-    body.total = QStringLiteral("150.28");
-    body.taxable = QStringLiteral("123.18");
-    body.tax = QStringLiteral("27.10");
-    body.lines = {
-        {{}, {{"EAN", "8001234567895"}}, "Giacca in lana", "2.00", "30.00", {}, "60.00"},
-        {{}, {{"SKU", "GL-48-BLU"}}, "Giacca in lana blu", "1.00", "31.50", {}, "31.50"},
-        {{}, {{"CODFOR", "A/77"}, {"EAN", "4006381333931"}}, "Sciarpa", "3.00", "10.00", "10.00", "27.00"},
-        {{}, {}, "Bottoni assortiti", "4.00", "0.50", {}, "2.00"},
-        {"SC", {}, "Sconto di fine stagione", {}, "-5.00", {}, "-5.00"},
-        {"AC", {}, "Spese di trasporto", {}, "7.68", {}, "7.68"},
-    };
-    return body;
-}
-
-} // namespace
-
 class TestSupplierInvoiceFile : public QObject {
     Q_OBJECT
 private Q_SLOTS:

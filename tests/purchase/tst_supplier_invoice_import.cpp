@@ -50,25 +50,6 @@ public:
     }
 };
 
-Body invoiceOf(const QString &number, const QString &date)
-{
-    Body body;
-    body.number = number;
-    body.date = date;
-    body.total = QStringLiteral("150.28");
-    body.taxable = QStringLiteral("123.18");
-    body.tax = QStringLiteral("27.10");
-    body.lines = {
-        {{}, {{"EAN", "8001234567895"}}, "Giacca in lana", "2.00", "30.00", {}, "60.00"},
-        {{}, {{"SKU", "GL-48-BLU"}}, "Giacca in lana blu", "1.00", "31.50", {}, "31.50"},
-        {{}, {{"CODFOR", "A/77"}, {"EAN", "4006381333931"}}, "Sciarpa", "3.00", "10.00", "10.00", "27.00"},
-        {{}, {}, "Bottoni assortiti", "4.00", "0.50", {}, "2.00"},
-        {"SC", {}, "Sconto di fine stagione", {}, "-5.00", {}, "-5.00"},
-        {"AC", {}, "Spese di trasporto", {}, "7.68", {}, "7.68"},
-    };
-    return body;
-}
-
 QList<LineMatch> matches(const PreparedInvoice &invoice)
 {
     QList<LineMatch> out;
@@ -122,7 +103,7 @@ void TestSupplierInvoiceImport::importMatchesTheFilesFigures()
 {
     Shop shop;
     const QString file = m_dir.filePath(QStringLiteral("IT01234567897_A1.xml"));
-    QVERIFY(write(file, invoiceXml(Supplier(), {invoiceOf(QStringLiteral("A/1"), QStringLiteral("2026-11-27"))})));
+    QVERIFY(write(file, invoiceXml(Supplier(), {everyKindOfLine(QStringLiteral("A/1"), QStringLiteral("2026-11-27"))})));
     QCOMPARE(schemaErrors(file), QString());
 
     PreparedInvoice invoice = prepared(shop, file, false);
@@ -178,7 +159,7 @@ void TestSupplierInvoiceImport::importMatchesTheFilesFigures()
 
     // The next invoice of the supplier finds the two lines chosen by hand.
     const QString next = m_dir.filePath(QStringLiteral("IT01234567897_A2.xml"));
-    QVERIFY(write(next, invoiceXml(Supplier(), {invoiceOf(QStringLiteral("A/2"), QStringLiteral("2026-12-04"))})));
+    QVERIFY(write(next, invoiceXml(Supplier(), {everyKindOfLine(QStringLiteral("A/2"), QStringLiteral("2026-12-04"))})));
     invoice = prepared(shop, next, false);
     QCOMPARE(invoice.supplierId, shop.scalar(QStringLiteral("select anag_Contatore from Anagrafica")).toLongLong());
     QCOMPARE(matches(invoice), (QList<LineMatch>{LineMatch::ByBarcode, LineMatch::BySupplierCode, LineMatch::ByBarcode,
@@ -190,7 +171,7 @@ void TestSupplierInvoiceImport::theSameInvoiceLoadsOnce()
 {
     Shop shop;
     const QString file = m_dir.filePath(QStringLiteral("due_volte.xml"));
-    QVERIFY(write(file, invoiceXml(Supplier(), {invoiceOf(QStringLiteral("B/7"), QStringLiteral("2026-11-30"))})));
+    QVERIFY(write(file, invoiceXml(Supplier(), {everyKindOfLine(QStringLiteral("B/7"), QStringLiteral("2026-11-30"))})));
     const PreparedInvoice first = prepared(shop, file);
     const PreparedInvoice stale = first; // prepared before the first was posted, as by another till
     QVERIFY(SupplierInvoicePosting::post(first, first.invoice.date, kToday).posted);
@@ -205,7 +186,7 @@ void TestSupplierInvoiceImport::theSameInvoiceLoadsOnce()
     QCOMPARE(shop.written(), after);
 
     // An invoice in dollars is not loaded at euro prices.
-    QByteArray dollars = invoiceXml(Supplier(), {invoiceOf(QStringLiteral("B/8"), QStringLiteral("2026-11-30"))});
+    QByteArray dollars = invoiceXml(Supplier(), {everyKindOfLine(QStringLiteral("B/8"), QStringLiteral("2026-11-30"))});
     dollars.replace("<Divisa>EUR</Divisa>", "<Divisa>USD</Divisa>");
     const QString other = m_dir.filePath(QStringLiteral("dollari.xml"));
     QVERIFY(write(other, dollars));
@@ -235,7 +216,7 @@ void TestSupplierInvoiceImport::aFailureHalfwayWritesNothing()
     QFETCH(QString, value);
     Shop shop;
     const QString file = m_dir.filePath(QStringLiteral("guasto.xml"));
-    QVERIFY(write(file, invoiceXml(Supplier(), {invoiceOf(QStringLiteral("C/3"), QStringLiteral("2026-11-30"))})));
+    QVERIFY(write(file, invoiceXml(Supplier(), {everyKindOfLine(QStringLiteral("C/3"), QStringLiteral("2026-11-30"))})));
     const PreparedInvoice invoice = prepared(shop, file);
     const QStringList before = shop.written();
     shop.refuseWrites(refused, column, value);
