@@ -205,7 +205,8 @@ void TestMainWindow::menuOrderWithTheSeparator()
     QCOMPARE(file, (QStringList{"mnuFileArticoliItem", "mnuFileCaricoItem", "mnuFornitoriItem", "mnuNotaFornitori",
                                 "mnuPrimaNotaItem", "mnuFileCercaArticoli", "mnuFileScaricoItem", "nihil",
                                 "mnuAnagraficheItem", "mnuFattureItem", "mnuFileDatiAziendaItem", "mnuFileSeparatoreBackup",
-                                "mnuFileBackupItem", "mnuFileRipristinaItem", "mnuFileImportaArchivioItem", "mnuFileImportaArticoliItem"}));
+                                "mnuFileBackupItem", "mnuFileRipristinaItem", "mnuFileImportaArchivioItem", "mnuFileImportaArticoliItem",
+                                "mnuFileImportaFattureItem"}));
     auto *separator = m_main->findChild<QMenu *>(QStringLiteral("mnuFile"))->actions().at(7);
     QVERIFY(separator->isSeparator());
     QVERIFY(separator->text().isEmpty()); // a line, no stray "-"
