@@ -408,6 +408,7 @@ void frmImportaFatture::cmdImporta_Click()
             SupplierInvoicePosting::post(invoice, optDataOggi->isChecked() ? today : invoice.invoice.date, today);
         if (outcome.posted) {
             m_posted[i] = true;
+            invoice.alreadyImported = true;
             ++imported;
             report << QStringLiteral("Fattura %1: importata, %2 righe caricate.")
                           .arg(SupplierInvoicePosting::name(invoice)).arg(outcome.loads);
