@@ -1,0 +1,265 @@
+#include "rules/stock/StockTakeLines.h"
+
+#include "db/Database.h"
+#include "db/SqlText.h"
+#include "db/TextKeys.h"
+#include "rules/stock/StockTakeScope.h"
+#include "rules/stock/StockTakeStock.h"
+
+#include <QRegularExpression>
+#include <QSet>
+
+namespace {
+
+QString textOf(const db::Recordset &rs, int column)
+{
+    const QVariant value = rs.value(column);
+    return value.isValid() && !value.isNull() ? value.toString() : QString();
+}
+
+long longOf(const db::Recordset &rs, int column)
+{
+    const QVariant value = rs.value(column);
+    return value.isValid() && !value.isNull() ? long(value.toLongLong()) : 0;
+}
+
+// A whole number of pieces; -1 for anything else (a sign, a fraction, junk).
+long piecesOf(const QString &typed)
+{
+    static const QRegularExpression digits(QStringLiteral("^[0-9]{1,9}$"));
+    const QString text = typed.trimmed();
+    if (!digits.match(text).hasMatch())
+        return -1;
+    return text.toLong();
+}
+
+const QString kLineColumns = QStringLiteral(
+    "select ic_Codice, ic_Codice_Articolo, ic_Contato, ic_Giacenza, ca_Taglia, ca_Colore, ca_Quantita, "
+    "art_Descrizione, ca_Codice from InventarioConteggi left join [Codice Articolo] on ca_Codice = ic_Codice_Articolo "
+    "left join Articoli on art_Codice = ca_Codice_Articolo where ic_Inventario = ");
+
+} // namespace
+
+StockTakeLines::StockTakeLines(db::Database &database, const StockTake &take)
+    : m_database(database)
+    , m_take(take)
+{
+}
+
+StockTakeLines::Result StockTakeLines::add(const QString &barcode, const QString &quantity)
+{
+    return change(barcode, quantity.trimmed().isEmpty() ? QStringLiteral("1") : quantity, Mode::Add);
+}
+
+StockTakeLines::Result StockTakeLines::set(const QString &barcode, const QString &quantity)
+{
+    return change(barcode, quantity, Mode::Set);
+}
+
+StockTakeLines::Result StockTakeLines::change(const QString &typedCode, const QString &quantity, Mode mode)
+{
+    Result result;
+    const QString barcode = typedCode.trimmed();
+    if (barcode.isEmpty()) {
+        result.outcome = Outcome::EmptyCode;
+        return result;
+    }
+    const long pieces = piecesOf(quantity);
+    if (pieces < (mode == Mode::Add ? 1 : 0) || pieces > kMaxPieces) {
+        result.outcome = Outcome::BadQuantity;
+        return result;
+    }
+    if (m_take.registrato) {
+        result.outcome = Outcome::Posted;
+        return result;
+    }
+
+    StockTakeLine &line = result.line;
+    long stock = 0;
+    {
+        auto item = m_database.openRecordset(
+            QStringLiteral("select ca_Codice, ca_Codice_Articolo, ca_Taglia, ca_Colore, ca_Quantita "
+                           "from [Codice Articolo] where ca_Codice = ")
+            + db::quoted(barcode, QLatin1Char('"')));
+        if (item->eof()) {
+            result.outcome = Outcome::UnknownItem;
+            return result;
+        }
+        line.codice = textOf(*item, 0);
+        line.taglia = textOf(*item, 2);
+        line.colore = textOf(*item, 3);
+        stock = longOf(*item, 4);
+        const QVariant article = item->value(1);
+        if (article.isValid() && !article.isNull()) {
+            auto rs = m_database.openRecordset(QStringLiteral("select art_Descrizione from Articoli where art_Codice = ")
+                                               + QString::number(article.toLongLong()));
+            if (!rs->eof())
+                line.descrizione = textOf(*rs, 0);
+        }
+    }
+    if (!StockTakeScope(m_take).contains(m_database, line.codice)) {
+        result.outcome = Outcome::OutOfScope;
+        return result;
+    }
+
+    const QString number = QString::number(m_take.numero);
+    const QString code = db::quoted(line.codice, QLatin1Char('"'));
+    db::Transaction transaction(m_database);
+    // Touching the count's row first: a posting by another till, which marks
+    // the same row, either comes before (and this sees it) or waits for this.
+    if (m_database.execute(QStringLiteral("update Inventari set inv_Registrato = 0 where inv_Registrato = 0 and "
+                                          "inv_Codice = ") + number) == 0) {
+        result.outcome = Outcome::Posted;
+        return result;
+    }
+    long counted = 0;
+    bool exists = false;
+    {
+        auto rs = m_database.openRecordset(QStringLiteral("select ic_Contato from InventarioConteggi where "
+                                                          "ic_Inventario = ") + number
+                                           + QStringLiteral(" and ic_Codice_Articolo = ") + code);
+        if (!rs->eof()) {
+            exists = true;
+            counted = longOf(*rs, 0);
+        }
+    }
+    const long now = mode == Mode::Add ? counted + pieces : pieces;
+    if (now > kMaxPieces) {
+        result.outcome = Outcome::TooMany;
+        return result;
+    }
+    if (exists) {
+        m_database.execute(QStringLiteral("update InventarioConteggi set ic_Contato = ") + QString::number(now)
+                           + QStringLiteral(" where ic_Inventario = ") + number
+                           + QStringLiteral(" and ic_Codice_Articolo = ") + code);
+    } else {
+        m_database.execute(QStringLiteral("insert into InventarioConteggi (ic_Inventario, ic_Codice_Articolo, "
+                                          "ic_Contato) values (") + number + QStringLiteral(", ") + code
+                           + QStringLiteral(", ") + QString::number(now) + QLatin1Char(')'));
+    }
+    transaction.commit();
+
+    line.quantitaContata = now;
+    line.giacenza = stock - StockTakeStock::movedAfter(m_database, line.codice, m_take.data);
+    return result;
+}
+
+QList<StockTakeLine> StockTakeLines::readLines(const QString &extraCondition)
+{
+    QList<StockTakeLine> lines;
+    QHash<QString, long> moved;
+    if (!m_take.registrato)
+        moved = StockTakeStock::allMovedAfter(m_database, m_take.data);
+    auto rs = m_database.openRecordset(kLineColumns + QString::number(m_take.numero) + extraCondition
+                                       + QStringLiteral(" order by ic_Codice"));
+    for (; !rs->eof(); rs->moveNext()) {
+        StockTakeLine line;
+        line.riga = rs->value(0).toLongLong();
+        line.codice = textOf(*rs, 1);
+        line.quantitaContata = longOf(*rs, 2);
+        line.taglia = textOf(*rs, 4);
+        line.colore = textOf(*rs, 5);
+        line.descrizione = textOf(*rs, 7);
+        if (m_take.registrato)
+            line.giacenza = longOf(*rs, 3);
+        else if (!textOf(*rs, 8).isEmpty())
+            line.giacenza = longOf(*rs, 6) - moved.value(db::foldedText(line.codice));
+        else
+            line.giacenza = line.quantitaContata; // the item is gone: there is no stock to compare
+        lines << line;
+    }
+    return lines;
+}
+
+QList<StockTakeLine> StockTakeLines::lines()
+{
+    return readLines(QString());
+}
+
+QList<StockTakeLine> StockTakeLines::differences()
+{
+    return differences(readLines(QString()));
+}
+
+QList<StockTakeLine> StockTakeLines::differences(const QList<StockTakeLine> &counted)
+{
+    QList<StockTakeLine> changing;
+    for (const StockTakeLine &line : counted)
+        if (line.differenza() != 0)
+            changing << line;
+    if (!m_take.registrato && m_take.azzeraNonContati)
+        changing += notCounted(counted);
+    return changing;
+}
+
+// The items of the scope not counted whose stock on the count's day is not
+// zero: those whose stock today is not zero, and those whose stock today is
+// zero but moved since.
+QList<StockTakeLine> StockTakeLines::notCounted(const QList<StockTakeLine> &counted)
+{
+    QSet<QString> seen;
+    for (const StockTakeLine &line : counted)
+        seen.insert(db::foldedText(line.codice));
+    const QHash<QString, long> moved = StockTakeStock::allMovedAfter(m_database, m_take.data);
+    const StockTakeScope scope(m_take);
+    const QString select = QStringLiteral("select ca_Codice, ca_Taglia, ca_Colore, ca_Quantita, art_Descrizione from "
+                                          "[Codice Articolo] left join Articoli on art_Codice = ca_Codice_Articolo where ")
+                           + (scope.everything() ? QString() : scope.condition() + QStringLiteral(" and "));
+    QList<StockTakeLine> zeroed;
+    const auto take = [&](db::Recordset &rs) {
+        StockTakeLine line;
+        line.codice = textOf(rs, 0);
+        const QString key = db::foldedText(line.codice);
+        if (seen.contains(key))
+            return;
+        seen.insert(key);
+        line.contato = false;
+        line.taglia = textOf(rs, 1);
+        line.colore = textOf(rs, 2);
+        line.descrizione = textOf(rs, 4);
+        line.giacenza = longOf(rs, 3) - moved.value(key);
+        if (line.giacenza != 0)
+            zeroed << line;
+    };
+    for (auto rs = m_database.openRecordset(select + QStringLiteral("nz(ca_Quantita, 0) <> 0"));
+         !rs->eof(); rs->moveNext())
+        take(*rs);
+    for (auto it = moved.cbegin(); it != moved.cend(); ++it) {
+        if (seen.contains(it.key()) || it.value() == 0)
+            continue;
+        auto rs = m_database.openRecordset(select + QStringLiteral("ca_Codice = ")
+                                           + db::quoted(it.key(), QLatin1Char('"')));
+        if (!rs->eof())
+            take(*rs);
+    }
+    return zeroed;
+}
+
+QString StockTakeLines::message(Outcome outcome, Mode mode, const QString &barcode)
+{
+    const QString nothing = mode == Mode::Add ? QStringLiteral("nulla è stato contato.")
+                                              : QStringLiteral("nulla è stato cambiato.");
+    switch (outcome) {
+    case Outcome::Done:
+        return QString();
+    case Outcome::EmptyCode:
+        return QStringLiteral("Leggere o scrivere il codice a barre dell'articolo.");
+    case Outcome::UnknownItem:
+        return QStringLiteral("Il codice %1 non corrisponde a nessun articolo: %2").arg(barcode.trimmed(), nothing);
+    case Outcome::OutOfScope:
+        return QStringLiteral("L'articolo %1 non fa parte di questo inventario (fornitore o descrizione diversi): %2")
+            .arg(barcode.trimmed(), nothing);
+    case Outcome::BadQuantity:
+        return mode == Mode::Add
+                   ? QStringLiteral("La quantità deve essere un numero intero di pezzi da 1 a %1: %2")
+                         .arg(kMaxPieces).arg(nothing)
+                   : QStringLiteral("La quantità contata deve essere un numero intero di pezzi da 0 a %1: %2")
+                         .arg(kMaxPieces).arg(nothing);
+    case Outcome::TooMany:
+        return QStringLiteral("Il conteggio dell'articolo %1 supererebbe %2 pezzi: %3")
+            .arg(barcode.trimmed()).arg(kMaxPieces).arg(nothing);
+    case Outcome::Posted:
+        return QStringLiteral("L'inventario è già registrato: non si può più cambiare.");
+    }
+    return QString();
+}
