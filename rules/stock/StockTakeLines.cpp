@@ -2,6 +2,7 @@
 
 #include "db/Database.h"
 #include "db/SqlText.h"
+#include "db/Statement.h"
 #include "db/TextKeys.h"
 #include "rules/stock/StockTakeScope.h"
 #include "rules/stock/StockTakeStock.h"
@@ -33,10 +34,12 @@ long piecesOf(const QString &typed)
     return text.toLong();
 }
 
-const QString kLineColumns = QStringLiteral(
-    "select ic_Codice, ic_Codice_Articolo, ic_Contato, ic_Giacenza, ca_Taglia, ca_Colore, ca_Quantita, "
-    "art_Descrizione, ca_Codice from InventarioConteggi left join [Codice Articolo] on ca_Codice = ic_Codice_Articolo "
-    "left join Articoli on art_Codice = ca_Codice_Articolo where ic_Inventario = ");
+const char *const kLines =
+    "select ic.ic_Codice, ic.ic_Codice_Articolo, ic.ic_Contato, ic.ic_Giacenza, c.ca_Taglia, c.ca_Colore, "
+    "c.ca_Quantita, a.art_Descrizione, c.ca_Codice from InventarioConteggi ic "
+    "left join \"Codice Articolo\" c on c.ca_Codice = ic.ic_Codice_Articolo "
+    "left join Articoli a on a.art_Codice = c.ca_Codice_Articolo "
+    "where ic.ic_Inventario = ? order by ic.ic_Codice";
 
 } // namespace
 
@@ -144,26 +147,32 @@ StockTakeLines::Result StockTakeLines::change(const QString &typedCode, const QS
     return result;
 }
 
-QList<StockTakeLine> StockTakeLines::readLines(const QString &extraCondition)
+QList<StockTakeLine> StockTakeLines::readLines()
 {
     QList<StockTakeLine> lines;
     QHash<QString, long> moved;
     if (!m_take.registrato)
         moved = StockTakeStock::allMovedAfter(m_database, m_take.data);
-    auto rs = m_database.openRecordset(kLineColumns + QString::number(m_take.numero) + extraCondition
-                                       + QStringLiteral(" order by ic_Codice"));
-    for (; !rs->eof(); rs->moveNext()) {
+    // Read straight from the connection's own statement: a count of ten
+    // thousand lines, read as a record set row by row, took most of the
+    // time of posting it. A line holds its item's bar code as stored, so
+    // the join compares them as they are.
+    const QString sql = QString::fromLatin1(kLines);
+    db::Statement *statement = m_database.statement(sql);
+    const db::StatementUse use(statement);
+    statement->bindInteger(1, m_take.numero);
+    while (statement->step(sql)) {
         StockTakeLine line;
-        line.riga = rs->value(0).toLongLong();
-        line.codice = textOf(*rs, 1);
-        line.quantitaContata = longOf(*rs, 2);
-        line.taglia = textOf(*rs, 4);
-        line.colore = textOf(*rs, 5);
-        line.descrizione = textOf(*rs, 7);
+        line.riga = statement->columnInteger(0);
+        line.codice = statement->columnString(1);
+        line.quantitaContata = long(statement->columnInteger(2));
+        line.taglia = statement->columnString(4);
+        line.colore = statement->columnString(5);
+        line.descrizione = statement->columnString(7);
         if (m_take.registrato)
-            line.giacenza = longOf(*rs, 3);
-        else if (!textOf(*rs, 8).isEmpty())
-            line.giacenza = longOf(*rs, 6) - moved.value(db::foldedText(line.codice));
+            line.giacenza = long(statement->columnInteger(3));
+        else if (statement->columnType(8) != db::NullValue)
+            line.giacenza = long(statement->columnInteger(6)) - moved.value(db::foldedText(line.codice));
         else
             line.giacenza = line.quantitaContata; // the item is gone: there is no stock to compare
         lines << line;
@@ -173,12 +182,12 @@ QList<StockTakeLine> StockTakeLines::readLines(const QString &extraCondition)
 
 QList<StockTakeLine> StockTakeLines::lines()
 {
-    return readLines(QString());
+    return readLines();
 }
 
 QList<StockTakeLine> StockTakeLines::differences()
 {
-    return differences(readLines(QString()));
+    return differences(readLines());
 }
 
 QList<StockTakeLine> StockTakeLines::differences(const QList<StockTakeLine> &counted)

@@ -52,7 +52,7 @@ public:
 
 private:
     Result change(const QString &barcode, const QString &quantity, Mode mode);
-    QList<StockTakeLine> readLines(const QString &extraCondition);
+    QList<StockTakeLine> readLines();
     QList<StockTakeLine> notCounted(const QList<StockTakeLine> &counted);
 
     db::Database &m_database;

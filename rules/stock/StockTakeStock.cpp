@@ -51,6 +51,9 @@ long StockTakeStock::movedAfter(db::Database &database, const QString &barcode, 
     return moved;
 }
 
+// In the order of their dates: a set without an order reads its keys in
+// the table's order, through every row, where the date's index reads only
+// the days asked for.
 QHash<QString, long> StockTakeStock::allMovedAfter(db::Database &database, const QDate &date)
 {
     QHash<QString, long> moved;
@@ -58,7 +61,8 @@ QHash<QString, long> StockTakeStock::allMovedAfter(db::Database &database, const
         auto rs = database.openRecordset(QStringLiteral("select ") + QLatin1String(table.code) + QStringLiteral(", ")
                                          + QLatin1String(table.quantity) + QStringLiteral(" from ")
                                          + QLatin1String(table.table) + QStringLiteral(" where ")
-                                         + afterDay(table, date));
+                                         + afterDay(table, date) + QStringLiteral(" order by ")
+                                         + QLatin1String(table.date));
         for (; !rs->eof(); rs->moveNext()) {
             const QVariant code = rs->value(0);
             if (!code.isNull())
