@@ -20,6 +20,7 @@
 #include "rules/stock/StockTakeList.h"
 #include "rules/stock/StockTakePosting.h"
 #include "skin/ctrl_SkinableButton.h"
+#include "stock/StockTakeReportSource.h"
 #include "skin/ctrl_SkinableForm.h"
 #include "ui/DefaultButton.h"
 #include "ui/Messages.h"
@@ -32,6 +33,7 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTreeWidget>
@@ -541,6 +543,27 @@ ListExport frmInventario::listToExport() const
 
 void frmInventario::cmdStampa_Click()
 {
+    if (!m_take)
+        return warn(kNoCount);
+    const bool differences = chkSoloDifferenze->isChecked();
+    const QString title = (differences ? QStringLiteral("Differenze - ") : QString()) + m_take->caption();
+    // The rows as the list shows them now, read again: another till may
+    // have counted meanwhile.
+    errors::ErrorTrap trap(QStringLiteral("frmInventario.cmdStampa_Click"));
+    trap.run([&] { showLines(); });
+    StockTakeReportSource source(m_shown);
+    namespace prop = report::prop;
+    trap.run([] { ResetReport(); });
+    trap.run([] { MainReport().set(prop::ReportFileName, ReportTemplatePath(QStringLiteral("inventario.rpt"))); });
+    trap.run([] { MainReport().set(prop::ReportSource, 2); });
+    trap.run([] { MainReport().set(prop::WindowLeft, 0); });
+    trap.run([] { MainReport().set(prop::WindowTop, 0); });
+    trap.run([&] { MainReport().set(prop::WindowTitle, title); });
+    trap.run([] { MainReport().set(prop::Destination, 0); });
+    trap.run([&] { MainReport().setDataSource(&source); });
+    trap.run([] { MainReport().set(prop::Action, 1); });
+    // The next print reads the database again, whatever happened here.
+    MainReport().setDataSource(nullptr);
 }
 
 bool frmInventario::eventFilter(QObject *watched, QEvent *event)
@@ -556,4 +579,14 @@ bool frmInventario::eventFilter(QObject *watched, QEvent *event)
             defaultButton.setButton(cmdConta, [this] { cmdConta->click(); });
     }
     return QWidget::eventFilter(watched, event);
+}
+
+// Esc closes, as "Chiudi": the count is in the database already.
+void frmInventario::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }

@@ -26,7 +26,8 @@ ListExport StockTakeList::list(Kind kind, const QList<StockTakeLine> &lines)
     list.columns = columns();
     for (const StockTakeLine &line : lines)
         list.rows.append({line.codice, line.descrizione, line.taglia, line.colore,
-                          qlonglong(line.quantitaContata), qlonglong(line.giacenza), qlonglong(line.differenza())});
+                          line.contato ? QVariant(qlonglong(line.quantitaContata)) : QVariant(),
+                          qlonglong(line.giacenza), qlonglong(line.differenza())});
     return list;
 }
 
@@ -44,4 +45,9 @@ ListExport StockTakeList::read(db::Database &database, Kind kind, qlonglong nume
 QString StockTakeList::noSuchCount(const QString &numero)
 {
     return QStringLiteral("Non esiste un inventario numero %1.").arg(numero);
+}
+
+QString StockTakeList::noCountGiven()
+{
+    return QStringLiteral("Indicare il numero dell'inventario (--numero N).");
 }

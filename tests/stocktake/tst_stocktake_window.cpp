@@ -3,6 +3,11 @@
 #include "StockTakeShop.h"
 
 #include "base/Globals.h"
+#include "base/print/MainReport.h"
+#include "report/ReportControl.h"
+#include "report/ReportPage.h"
+#include "report/ReportProperties.h"
+#include "lookup/frmTasti.h"
 #include "quirnel/WindowWiring.h"
 #include "quirnel/mdiTarvo.h"
 #include "rules/stock/StockTake.h"
@@ -17,6 +22,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -69,6 +75,8 @@ private Q_SLOTS:
     void differencesAndPostingByKeys();
     void answeringNoPostsNothing();
     void closedWindowLosesNothing();
+    void printsTheListShown();
+    void keysReachTheBoxesAndEscapeCloses();
 
 private:
     frmInventario &open();
@@ -323,6 +331,70 @@ void TestStockTakeWindow::closedWindowLosesNothing()
     QVERIFY(!ui::WindowRegistry::existingInstance<frmInventario>());
     frmInventario &again = open();
     QCOMPARE(rowsOf(*again.lvwInventario), QStringList{"B1 1 4 -3"});
+    QVERIFY(messages.texts().isEmpty());
+}
+
+// The print reads the lines the window computes (the stock on the count's
+// day is no column of the database), as the list shows them.
+void TestStockTakeWindow::printsTheListShown()
+{
+    QFile::copy(qEnvironmentVariable("TARVO_SOURCE_DIR") + QStringLiteral("/resources/reports/inventario.rpt"),
+                m_shop->folder() + QStringLiteral("/inventario.rpt"));
+    report::ReportControl control;
+    control.setDatabasePath(m_shop->path());
+    control.setToday(StockTakeShop::day());
+    control.setFeedback(false);
+    setMainReport(&control);
+    const StockTake take = StockTake::create(m_shop->database(), StockTakeShop::day(), QStringLiteral("Rossi"), QString());
+    StockTake::setAzzeraNonContati(m_shop->database(), take.numero, true);
+    StockTakeLines lines(m_shop->database(), take);
+    lines.add(QStringLiteral("R1"), QStringLiteral("5"));
+    lines.add(QStringLiteral("R3"), QStringLiteral("4"));
+    ui::ScriptedMessages messages;
+    frmInventario &window = open();
+
+    window.cmdStampa->setFocus();
+    press(Qt::Key_Space);
+    QCOMPARE(control.get(report::prop::ReportFileName).toString(), m_shop->folder() + QStringLiteral("/inventario.rpt"));
+    QCOMPARE(control.lastTitle(), QStringLiteral("Inventario n. %1 del 09/12/2026 - Fornitore Rossi").arg(take.numero));
+    report::ReportPage page = control.lastPage(0);
+    QVERIFY2(page.contains(QStringLiteral("R1")) && page.contains(QStringLiteral("Pantalone 50% lana"))
+                 && !page.contains(QStringLiteral("R2")) && page.contains(QStringLiteral("Articoli: 2")),
+             qPrintable(page.texts().join(QLatin1Char('|'))));
+
+    window.chkSoloDifferenze->setChecked(true);
+    window.cmdStampa->click();
+    QCOMPARE(control.lastTitle(), QStringLiteral("Differenze - Inventario n. %1 del 09/12/2026 - Fornitore Rossi").arg(take.numero));
+    page = control.lastPage(0);
+    QVERIFY2(!page.contains(QStringLiteral("R1")) && page.contains(QStringLiteral("R3"))
+                 && page.contains(QStringLiteral("R2")) && page.contains(QStringLiteral("non contato"))
+                 && page.contains(QStringLiteral("Articoli: 2")),
+             qPrintable(page.texts().join(QLatin1Char('|'))));
+    QVERIFY(messages.texts().isEmpty());
+    setMainReport(nullptr);
+}
+
+void TestStockTakeWindow::keysReachTheBoxesAndEscapeCloses()
+{
+    StockTake::create(m_shop->database(), StockTakeShop::day(), QString(), QString());
+    ui::ScriptedMessages messages;
+    frmInventario &window = open();
+    window.lvwInventario->setFocus();
+    press(Qt::Key_Q, Qt::AltModifier);
+    QCOMPARE(focusedName(), QStringLiteral("txtQuantita"));
+    press(Qt::Key_O, Qt::AltModifier);
+    QCOMPARE(focusedName(), QStringLiteral("txtCodice"));
+    press(Qt::Key_D, Qt::AltModifier);
+    QCOMPARE(focusedName(), QStringLiteral("txtData"));
+    const QList<frmTasti::Row> rows = frmTasti::rows({});
+    QVERIFY(std::any_of(rows.begin(), rows.end(), [](const frmTasti::Row &row) {
+        return row.keys == QLatin1String("Alt+O, Alt+Q")
+               && row.command == QStringLiteral("Inventario: il codice a barre, la quantità");
+    }));
+    press(Qt::Key_Escape);
+    QApplication::processEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(!ui::WindowRegistry::existingInstance<frmInventario>());
     QVERIFY(messages.texts().isEmpty());
 }
 
