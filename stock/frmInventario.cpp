@@ -9,7 +9,6 @@
 #include "base/print/ResetReport.h"
 #include "db/Database.h"
 #include "db/DbError.h"
-#include "db/SqlText.h"
 #include "db/TextKeys.h"
 #include "report/ReportControl.h"
 #include "report/ReportProperties.h"
@@ -19,6 +18,7 @@
 #include "rules/stock/StockTakeLines.h"
 #include "rules/stock/StockTakeList.h"
 #include "rules/stock/StockTakePosting.h"
+#include "rules/stock/StockTakeScope.h"
 #include "skin/ctrl_SkinableButton.h"
 #include "stock/StockTakeReportSource.h"
 #include "skin/ctrl_SkinableForm.h"
@@ -41,7 +41,8 @@
 
 const QString frmInventario::kBadDate = QStringLiteral("Scrivere la data dell'inventario come gg/mm/aaaa.");
 const QString frmInventario::kFutureDate = QStringLiteral("La data dell'inventario non può seguire quella di oggi.");
-const QString frmInventario::kUnknownSupplier = QStringLiteral("Il fornitore %1 non è nell'elenco dei fornitori.");
+const QString frmInventario::kUnknownSupplier =
+    QStringLiteral("Il fornitore %1 non è nell'elenco dei fornitori e nessun articolo lo indica.");
 const QString frmInventario::kNoCount =
     QStringLiteral("Nessun inventario aperto: indicare data, fornitore o descrizione e premere \"Nuovo\".");
 
@@ -399,14 +400,10 @@ void frmInventario::cmdNuovo_Click()
     trap.run([&] {
         auto database = ShopDatabase::open();
         const QString supplier = txtFornitore->text().trimmed();
-        if (!supplier.isEmpty()) {
-            auto rs = database->openRecordset(QStringLiteral("select fo_Descrizione from Fornitore where fo_Descrizione = ")
-                                              + db::quoted(supplier, QLatin1Char('"')));
-            if (rs->eof()) {
-                warn(kUnknownSupplier.arg(supplier));
-                txtFornitore->setFocus();
-                return;
-            }
+        if (!supplier.isEmpty() && !StockTakeScope::knownSupplier(*database, supplier)) {
+            warn(kUnknownSupplier.arg(supplier));
+            txtFornitore->setFocus();
+            return;
         }
         const StockTake take = StockTake::create(*database, day, supplier, txtDescrizione->text().trimmed());
         txtFornitore->clear();

@@ -1,7 +1,6 @@
 #include "rules/stock/StockTake.h"
 
 #include "db/Database.h"
-#include "db/SqlText.h"
 
 namespace {
 

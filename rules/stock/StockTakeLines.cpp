@@ -41,6 +41,13 @@ const char *const kLines =
     "left join Articoli a on a.art_Codice = c.ca_Codice_Articolo "
     "where ic.ic_Inventario = ? order by ic.ic_Codice";
 
+const char *const kLineCount =
+    "select ic_Contato from InventarioConteggi where ic_Inventario = ? and ic_Codice_Articolo = ?";
+const char *const kLineUpdate =
+    "update InventarioConteggi set ic_Contato = ?1 where ic_Inventario = ?2 and ic_Codice_Articolo = ?3";
+const char *const kLineInsert =
+    "insert into InventarioConteggi (ic_Contato, ic_Inventario, ic_Codice_Articolo) values (?1, ?2, ?3)";
+
 } // namespace
 
 StockTakeLines::StockTakeLines(db::Database &database, const StockTake &take)
@@ -106,7 +113,6 @@ StockTakeLines::Result StockTakeLines::change(const QString &typedCode, const QS
     }
 
     const QString number = QString::number(m_take.numero);
-    const QString code = db::quoted(line.codice, QLatin1Char('"'));
     db::Transaction transaction(m_database);
     // Touching the count's row first: a posting by another till, which marks
     // the same row, either comes before (and this sees it) or waits for this.
@@ -115,15 +121,18 @@ StockTakeLines::Result StockTakeLines::change(const QString &typedCode, const QS
         result.outcome = Outcome::Posted;
         return result;
     }
+    // The line is found by the item's bar code as stored, through the
+    // count's unique index: a count of ten thousand lines is no slower.
     long counted = 0;
     bool exists = false;
     {
-        auto rs = m_database.openRecordset(QStringLiteral("select ic_Contato from InventarioConteggi where "
-                                                          "ic_Inventario = ") + number
-                                           + QStringLiteral(" and ic_Codice_Articolo = ") + code);
-        if (!rs->eof()) {
+        db::Statement *statement = m_database.statement(QString::fromLatin1(kLineCount));
+        const db::StatementUse use(statement);
+        statement->bindInteger(1, m_take.numero);
+        statement->bindText(2, line.codice);
+        if (statement->step(QString::fromLatin1(kLineCount))) {
             exists = true;
-            counted = longOf(*rs, 0);
+            counted = long(statement->columnInteger(0));
         }
     }
     const long now = mode == Mode::Add ? counted + pieces : pieces;
@@ -131,14 +140,14 @@ StockTakeLines::Result StockTakeLines::change(const QString &typedCode, const QS
         result.outcome = Outcome::TooMany;
         return result;
     }
-    if (exists) {
-        m_database.execute(QStringLiteral("update InventarioConteggi set ic_Contato = ") + QString::number(now)
-                           + QStringLiteral(" where ic_Inventario = ") + number
-                           + QStringLiteral(" and ic_Codice_Articolo = ") + code);
-    } else {
-        m_database.execute(QStringLiteral("insert into InventarioConteggi (ic_Inventario, ic_Codice_Articolo, "
-                                          "ic_Contato) values (") + number + QStringLiteral(", ") + code
-                           + QStringLiteral(", ") + QString::number(now) + QLatin1Char(')'));
+    {
+        const QString sql = QString::fromLatin1(exists ? kLineUpdate : kLineInsert);
+        db::Statement *statement = m_database.statement(sql);
+        const db::StatementUse use(statement);
+        statement->bindInteger(1, now);
+        statement->bindInteger(2, m_take.numero);
+        statement->bindText(3, line.codice);
+        statement->step(sql);
     }
     transaction.commit();
 

@@ -43,3 +43,12 @@ bool StockTakeScope::contains(db::Database &database, const QString &barcode) co
         + condition());
     return !rs->eof();
 }
+
+bool StockTakeScope::knownSupplier(db::Database &database, const QString &supplier)
+{
+    const QString name = db::quoted(supplier.trimmed(), QLatin1Char('"'));
+    if (!database.openRecordset(QStringLiteral("select fo_Descrizione from Fornitore where fo_Descrizione = ") + name)->eof())
+        return true;
+    return !database.openRecordset(QStringLiteral("select top 1 art_Codice from Articoli where art_Fornitore = ") + name)
+                ->eof();
+}

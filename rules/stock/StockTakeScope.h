@@ -20,6 +20,10 @@ public:
     // program's dialect, each typed text a literal; empty when the count
     // covers everything.
     QString condition() const;
+    // Whether a count may be limited to this supplier: one of the register
+    // of suppliers, or one some article names (older shops fill only the
+    // articles).
+    static bool knownSupplier(db::Database &database, const QString &supplier);
     // Whether the stock item with this (stored) bar code is in scope.
     bool contains(db::Database &database, const QString &barcode) const;
 

@@ -9,6 +9,7 @@
 #include "rules/stock/StockTakeLines.h"
 #include "rules/stock/StockTakeList.h"
 #include "rules/stock/StockTakePosting.h"
+#include "rules/stock/StockTakeScope.h"
 
 #include <QtTest>
 
@@ -80,6 +81,8 @@ private Q_SLOTS:
     void aFailedPostingLeavesNothing();
     void listsExportTheLines();
     void lastOpenCountIsReopened();
+    void knownSuppliers_data();
+    void knownSuppliers();
 };
 
 void TestStockTakeRules::scansAddAndCorrect()
@@ -381,6 +384,26 @@ void TestStockTakeRules::lastOpenCountIsReopened()
     QCOMPARE(reread(shop, second).caption(),
              QStringLiteral("Inventario n. %1 del 09/12/2026 - Descrizione \"giacca\" (registrato)").arg(second.numero));
     QCOMPARE(first.caption(), QStringLiteral("Inventario n. %1 del 09/12/2026 - Fornitore Rossi").arg(first.numero));
+}
+
+void TestStockTakeRules::knownSuppliers_data()
+{
+    QTest::addColumn<QString>("supplier");
+    QTest::addColumn<bool>("known");
+    QTest::newRow("in the register") << "Rossi" << true;
+    QTest::newRow("case apart") << "BIANCHI" << true;
+    QTest::newRow("named by an article only") << "Verdi" << true;
+    QTest::newRow("nowhere") << "Neri" << false;
+    QTest::newRow("a quote") << "Dell'Orto" << false;
+}
+
+void TestStockTakeRules::knownSuppliers()
+{
+    QFETCH(QString, supplier);
+    QFETCH(bool, known);
+    StockTakeShop shop;
+    shop.execute(QStringLiteral("insert into Articoli (art_Codice, art_Descrizione, art_Fornitore) values (9, 'Gonna', 'Verdi')"));
+    QCOMPARE(StockTakeScope::knownSupplier(shop.database(), supplier), known);
 }
 
 QTEST_GUILESS_MAIN(TestStockTakeRules)

@@ -74,6 +74,7 @@ private Q_SLOTS:
     void newCountFromTheBoxes();
     void differencesAndPostingByKeys();
     void answeringNoPostsNothing();
+    void aFailedPostingSaysNothingWasPosted();
     void closedWindowLosesNothing();
     void printsTheListShown();
     void keysReachTheBoxesAndEscapeCloses();
@@ -119,7 +120,8 @@ frmInventario &TestStockTakeWindow::open()
     QApplication::processEvents();
     if (!m_main->isActiveWindow()) {
         QApplication::setActiveWindow(m_main);
-        QTest::qWaitForWindowActive(m_main);
+        if (!QTest::qWaitForWindowActive(m_main))
+            qWarning("the main window did not become active again");
     }
     auto *window = ui::WindowRegistry::existingInstance<frmInventario>();
     if (!window)
@@ -221,7 +223,8 @@ void TestStockTakeWindow::newCountFromTheBoxes_data()
     QTest::newRow("an earlier day") << "1/12/26" << "" << "";
     QTest::newRow("no date") << "31/02/2026" << "" << "Scrivere la data dell'inventario come gg/mm/aaaa.";
     QTest::newRow("a day to come") << "10/12/2026" << "" << "La data dell'inventario non può seguire quella di oggi.";
-    QTest::newRow("unknown supplier") << "" << "Verdi" << "Il fornitore Verdi non è nell'elenco dei fornitori.";
+    QTest::newRow("unknown supplier") << "" << "Verdi"
+                                      << "Il fornitore Verdi non è nell'elenco dei fornitori e nessun articolo lo indica.";
 }
 
 void TestStockTakeWindow::newCountFromTheBoxes()
@@ -311,6 +314,29 @@ void TestStockTakeWindow::answeringNoPostsNothing()
     QCOMPARE(messages.texts(), QStringList{"Registrare l'inventario del 09/12/2026? Cambia la giacenza di 1 articolo."});
     QCOMPARE(m_shop->stock(QStringLiteral("B1")), 4L);
     QVERIFY(!StockTake::read(m_shop->database(), take.numero)->registrato);
+    QCOMPARE(focusedName(), QStringLiteral("txtCodice"));
+}
+
+void TestStockTakeWindow::aFailedPostingSaysNothingWasPosted()
+{
+    const StockTake take = StockTake::create(m_shop->database(), StockTakeShop::day(), QString(), QString());
+    StockTakeLines lines(m_shop->database(), take);
+    lines.add(QStringLiteral("R1"), QStringLiteral("2"));
+    lines.add(QStringLiteral("B1"), QStringLiteral("9"));
+    m_shop->refuseWrites(QStringLiteral("insert on Rettifiche"), QStringLiteral("re_Codice_Articolo"), QStringLiteral("B1"));
+    ui::ScriptedMessages messages;
+    frmInventario &window = open();
+    messages.queueAnswer(ui::vbYes);
+    window.cmdRegistra->click();
+    m_shop->acceptWrites();
+    QCOMPARE(messages.texts().size(), 2);
+    QCOMPARE(messages.texts().at(1), QStringLiteral("L'inventario non è stato registrato e nessuna giacenza è cambiata: Errore del motore di database: disco pieno."));
+    QCOMPARE(messages.messages().at(1).style, int(ui::vbCritical));
+    QCOMPARE(m_shop->stock(QStringLiteral("R1")), 5L);
+    QCOMPARE(m_shop->stock(QStringLiteral("B1")), 4L);
+    QCOMPARE(m_shop->count(QStringLiteral("Rettifiche")), 0);
+    QVERIFY(!StockTake::read(m_shop->database(), take.numero)->registrato);
+    QVERIFY(window.cmdRegistra->isEnabled());   // still open: it can be posted once the cause is gone
     QCOMPARE(focusedName(), QStringLiteral("txtCodice"));
 }
 
