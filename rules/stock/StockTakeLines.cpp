@@ -220,9 +220,16 @@ QList<StockTakeLine> StockTakeLines::notCounted(const QList<StockTakeLine> &coun
         seen.insert(db::foldedText(line.codice));
     const QHash<QString, long> moved = StockTakeStock::allMovedAfter(m_database, m_take.data);
     const StockTakeScope scope(m_take);
-    const QString select = QStringLiteral("select ca_Codice, ca_Taglia, ca_Colore, ca_Quantita, art_Descrizione from "
-                                          "[Codice Articolo] left join Articoli on art_Codice = ca_Codice_Articolo where ")
-                           + (scope.everything() ? QString() : scope.condition() + QStringLiteral(" and "));
+    // "distinct" (each item is one row anyway) reads the result whole in one
+    // statement: a record set of keys would run the join again for each page.
+    // A scope is read from its articles (the supplier's index), every item
+    // from the items, those without an article too.
+    const QString columns = QStringLiteral("select distinct ca_Codice, ca_Taglia, ca_Colore, ca_Quantita, art_Descrizione from ");
+    const QString select =
+        scope.everything()
+            ? columns + QStringLiteral("[Codice Articolo] left join Articoli on art_Codice = ca_Codice_Articolo where ")
+            : columns + QStringLiteral("Articoli, [Codice Articolo] where ca_Codice_Articolo = art_Codice and ")
+                  + scope.condition() + QStringLiteral(" and ");
     QList<StockTakeLine> zeroed;
     const auto take = [&](db::Recordset &rs) {
         StockTakeLine line;

@@ -51,22 +51,26 @@ long StockTakeStock::movedAfter(db::Database &database, const QString &barcode, 
     return moved;
 }
 
-// In the order of their dates: a set without an order reads its keys in
-// the table's order, through every row, where the date's index reads only
-// the days asked for.
+// Read as one grouped result (each item's quantities with how often each
+// came): a record set of the rows themselves reads its keys page by page,
+// running the select again for each page. Grouped by the quantity first:
+// grouped by the bar code first, the engine would read the whole table in
+// the order of the bar code's index rather than the days asked for.
 QHash<QString, long> StockTakeStock::allMovedAfter(db::Database &database, const QDate &date)
 {
     QHash<QString, long> moved;
     for (const MovementTable &table : kTables) {
         auto rs = database.openRecordset(QStringLiteral("select ") + QLatin1String(table.code) + QStringLiteral(", ")
-                                         + QLatin1String(table.quantity) + QStringLiteral(" from ")
+                                         + QLatin1String(table.quantity) + QStringLiteral(", count(*) from ")
                                          + QLatin1String(table.table) + QStringLiteral(" where ")
-                                         + afterDay(table, date) + QStringLiteral(" order by ")
-                                         + QLatin1String(table.date));
+                                         + afterDay(table, date) + QStringLiteral(" group by ")
+                                         + QLatin1String(table.quantity) + QStringLiteral(", ")
+                                         + QLatin1String(table.code));
         for (; !rs->eof(); rs->moveNext()) {
             const QVariant code = rs->value(0);
             if (!code.isNull())
-                moved[db::foldedText(code.toString())] += table.sign * wholeOf(rs->value(1));
+                moved[db::foldedText(code.toString())] +=
+                    table.sign * wholeOf(rs->value(1)) * long(rs->value(2).toLongLong());
         }
     }
     return moved;
