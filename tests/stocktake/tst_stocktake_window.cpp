@@ -12,6 +12,7 @@
 #include "quirnel/mdiTarvo.h"
 #include "rules/stock/StockTake.h"
 #include "rules/stock/StockTakeLines.h"
+#include "rules/stock/StockTakePosting.h"
 #include "skin/SkinPath.h"
 #include "skin/ctrl_SkinableButton.h"
 #include "stock/frmInventario.h"
@@ -78,6 +79,7 @@ private Q_SLOTS:
     void closedWindowLosesNothing();
     void printsTheListShown();
     void keysReachTheBoxesAndEscapeCloses();
+    void anotherCountPickedFromTheList();
 
 private:
     frmInventario &open();
@@ -421,6 +423,35 @@ void TestStockTakeWindow::keysReachTheBoxesAndEscapeCloses()
     QApplication::processEvents();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QVERIFY(!ui::WindowRegistry::existingInstance<frmInventario>());
+    QVERIFY(messages.texts().isEmpty());
+}
+
+// The list at the top opens another count; a posted one is shown as it was
+// posted and nothing in it can change.
+void TestStockTakeWindow::anotherCountPickedFromTheList()
+{
+    const StockTake posted = StockTake::create(m_shop->database(), QDate(2026, 12, 1), QString(), QString());
+    StockTakeLines(m_shop->database(), posted).add(QStringLiteral("B1"), QStringLiteral("2"));
+    StockTakePosting::post(m_shop->database(), posted.numero, QDate(2026, 12, 1));
+    const StockTake current = StockTake::create(m_shop->database(), StockTakeShop::day(), QString(), QStringLiteral("camicia"));
+    ui::ScriptedMessages messages;
+    frmInventario &window = open();
+    QCOMPARE(window.countShown()->numero, current.numero);
+    QCOMPARE(window.cboInventari->currentText(),
+             QStringLiteral("Inventario n. %1 del 09/12/2026 - Descrizione \"camicia\"").arg(current.numero));
+    window.cboInventari->setFocus();
+    press(Qt::Key_Down);
+    QCOMPARE(window.countShown()->numero, posted.numero);
+    QCOMPARE(window.lblInventario->text(), QStringLiteral("Inventario n. %1 del 01/12/2026 (registrato)").arg(posted.numero));
+    QCOMPARE(rowsOf(*window.lvwInventario), QStringList{"B1 2 4 -2"});
+    QVERIFY(!window.txtCodice->isEnabled());
+    QVERIFY(!window.cmdCorreggi->isEnabled());
+    QVERIFY(!window.chkAzzera->isEnabled());
+    QVERIFY(!window.cmdRegistra->isEnabled());
+    QVERIFY(window.cmdStampa->isEnabled());
+    press(Qt::Key_Up);
+    QCOMPARE(window.countShown()->numero, current.numero);
+    QVERIFY(window.txtCodice->isEnabled());
     QVERIFY(messages.texts().isEmpty());
 }
 
