@@ -18,6 +18,9 @@ QList<frmTasti::Row> frmTasti::rows(const QList<Row> &general)
     all << Row{QStringLiteral("Tab, poi Sinistra/Destra e Spazio"), QStringLiteral("Schede: i pulsanti della barra in alto")};
     for (const WindowKey *key : {&WindowKey::generateCode(), &WindowKey::labels()})
         all << Row{key->keyText, key->command};
+    all << Row{QStringLiteral("Invio"), QStringLiteral("Inventario: conta l'articolo letto (un pezzo, o la quantità "
+                                                        "scritta); nei riquadri di un nuovo inventario, lo inizia")};
+    all << Row{QStringLiteral("Alt+O, Alt+Q"), QStringLiteral("Inventario: il codice a barre, la quantità")};
     all << general;
     return all;
 }

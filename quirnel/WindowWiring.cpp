@@ -16,6 +16,7 @@
 #include "stock/frmCarico.h"
 #include "stock/frmCercaPrestazione.h"
 #include "stock/frmIncassi.h"
+#include "stock/frmInventario.h"
 #include "stock/frmListaCarico.h"
 #include "stock/frmListaScarico.h"
 #include "stock/frmPrestazioni.h"
@@ -34,6 +35,7 @@ void wireWindows()
     wirePlainCommand<frmListaCarico>(QStringLiteral("mnuListeCarichiItem"));
     wirePlainCommand<frmListaScarico>(QStringLiteral("mnuListeScarichiItem"));
     wirePlainCommand<frmIncassi>(QStringLiteral("mnuListeIncassiItem"));
+    wirePlainCommand<frmInventario>(QStringLiteral("mnuFileInventarioItem"));
     wirePlainCommand<frmPrimaNota>(QStringLiteral("mnuPrimaNotaItem"));
     wirePlainCommand<frmNotaFornitori>(QStringLiteral("mnuNotaFornitori"));
     wirePlainCommand<frmCercaPrestazione>(QStringLiteral("mnuFileCercaArticoli"));

@@ -85,6 +85,7 @@ void mdiTarvo::buildMenus()
     addCommand(file, QStringLiteral("mnuPrimaNotaItem"), QStringLiteral("Prima Nota"), QKeySequence(QStringLiteral("Ctrl+P")));
     addCommand(file, QStringLiteral("mnuFileCercaArticoli"), QStringLiteral("Ricerca Articoli"), QKeySequence(QStringLiteral("Ctrl+F")));
     addCommand(file, QStringLiteral("mnuFileScaricoItem"), QStringLiteral("Scarico"), QKeySequence(QStringLiteral("Ctrl+S")));
+    addCommand(file, QStringLiteral("mnuFileInventarioItem"), QStringLiteral("Inventario"), QKeySequence());
     QAction *separator = file->addSeparator();
     separator->setObjectName(QStringLiteral("nihil"));
     addCommand(file, QStringLiteral("mnuAnagraficheItem"), QStringLiteral("Anagrafiche"), QKeySequence(QStringLiteral("Ctrl+G")));

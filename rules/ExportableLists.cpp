@@ -5,7 +5,9 @@
 #include "rules/register/JournalList.h"
 #include "rules/register/RegisterList.h"
 #include "rules/stock/ArticleList.h"
+#include "rules/ShopDatabase.h"
 #include "rules/stock/StockList.h"
+#include "rules/stock/StockTakeList.h"
 #include "rules/stock/TakingsList.h"
 
 #include <functional>
@@ -45,6 +47,23 @@ Prepared takings(const Period &period)
     return {TakingsList::list(&read), QString(), QString()};
 }
 
+// A count's lines as its window shows them: computed whole, since the stock
+// on the count's day is no column of the database.
+Prepared stockTake(StockTakeList::Kind kind, const Period &period)
+{
+    bool whole = false;
+    const qlonglong numero = period.numero.trimmed().toLongLong(&whole);
+    bool found = false;
+    if (whole && numero > 0) {
+        const ListExport list = StockTakeList::read(*ShopDatabase::open(), kind, numero, &found);
+        if (found)
+            return {list, QString(), QString()};
+    }
+    const QString refusal = period.numero.trimmed().isEmpty() ? StockTakeList::noCountGiven()
+                                                              : StockTakeList::noSuchCount(period.numero.trimmed());
+    return {StockTakeList::list(kind, {}), refusal, QString()};
+}
+
 const std::map<QString, std::function<Prepared(const Period &)>> &all()
 {
     static const std::map<QString, std::function<Prepared(const Period &)>> lists = {
@@ -64,6 +83,9 @@ const std::map<QString, std::function<Prepared(const Period &)>> &all()
         {QStringLiteral("notafornitori"),
          [](const Period &p) { return journal(JournalList::Kind::NotaFornitori, p); }},
         {QStringLiteral("incassi"), &takings},
+        {QStringLiteral("inventario"), [](const Period &p) { return stockTake(StockTakeList::Kind::Counted, p); }},
+        {QStringLiteral("inventario-differenze"),
+         [](const Period &p) { return stockTake(StockTakeList::Kind::Differences, p); }},
     };
     return lists;
 }
@@ -74,7 +96,8 @@ QStringList ExportableLists::names()
 {
     return {QStringLiteral("articoli"), QStringLiteral("carichi"), QStringLiteral("scarichi"),
             QStringLiteral("fatture"), QStringLiteral("anagrafica"), QStringLiteral("primanota"),
-            QStringLiteral("notafornitori"), QStringLiteral("incassi")};
+            QStringLiteral("notafornitori"), QStringLiteral("incassi"), QStringLiteral("inventario"),
+            QStringLiteral("inventario-differenze")};
 }
 
 bool ExportableLists::has(const QString &name)

@@ -15,6 +15,8 @@ public:
     struct Period {
         QString from;
         QString to;
+        // The count of the stock-take lists ("inventario", "inventario-differenze").
+        QString numero;
     };
     struct Prepared {
         ListExport list;

@@ -162,6 +162,7 @@ void TestMainWindow::menuItems_data()
     QTest::newRow("Prima Nota") << "mnuFile" << "mnuPrimaNotaItem" << "Prima Nota" << "Ctrl+P";
     QTest::newRow("Ricerca Articoli") << "mnuFile" << "mnuFileCercaArticoli" << "Ricerca Articoli" << "Ctrl+F";
     QTest::newRow("Scarico") << "mnuFile" << "mnuFileScaricoItem" << "Scarico" << "Ctrl+S";
+    QTest::newRow("Inventario") << "mnuFile" << "mnuFileInventarioItem" << "Inventario" << "";
     QTest::newRow("Anagrafiche") << "mnuFile" << "mnuAnagraficheItem" << "Anagrafiche" << "Ctrl+G";
     QTest::newRow("Fatture") << "mnuFile" << "mnuFattureItem" << "Fatture" << "Ctrl+I";
     QTest::newRow("Importa archivio precedente") << "mnuFile" << "mnuFileImportaArchivioItem"
@@ -203,11 +204,11 @@ void TestMainWindow::menuOrderWithTheSeparator()
     for (QAction *action : m_main->findChild<QMenu *>(QStringLiteral("mnuFile"))->actions())
         file << action->objectName();
     QCOMPARE(file, (QStringList{"mnuFileArticoliItem", "mnuFileCaricoItem", "mnuFornitoriItem", "mnuNotaFornitori",
-                                "mnuPrimaNotaItem", "mnuFileCercaArticoli", "mnuFileScaricoItem", "nihil",
+                                "mnuPrimaNotaItem", "mnuFileCercaArticoli", "mnuFileScaricoItem", "mnuFileInventarioItem", "nihil",
                                 "mnuAnagraficheItem", "mnuFattureItem", "mnuFileDatiAziendaItem", "mnuFileSeparatoreBackup",
                                 "mnuFileBackupItem", "mnuFileRipristinaItem", "mnuFileImportaArchivioItem", "mnuFileImportaArticoliItem",
                                 "mnuFileImportaFattureItem"}));
-    auto *separator = m_main->findChild<QMenu *>(QStringLiteral("mnuFile"))->actions().at(7);
+    auto *separator = m_main->findChild<QMenu *>(QStringLiteral("mnuFile"))->actions().at(8);
     QVERIFY(separator->isSeparator());
     QVERIFY(separator->text().isEmpty()); // a line, no stray "-"
 }

@@ -18,6 +18,7 @@ class Database;
 //   OK change-sale <number> <barcode> <quantity>
 //   OK delete-load <number>
 //   OK delete-sale <number>
+//   OK stocktake <count>            a count of one item posted
 class CrashScript {
 public:
     static QStringList barcodes();

@@ -1,6 +1,7 @@
 // The child of the crash test: records, changes and deletes loads and sales
-// through the counter's stock movements until it is killed, and says "OK"
-// on standard output after each committed operation.
+// through the counter's stock movements, and now and then counts an item and
+// posts the count, until it is killed, and says "OK" on standard output after
+// each committed operation.
 //   counter-crash-child <database> <seed> [--without-transaction]
 // The third argument makes the movements write statement by statement: the
 // control run, which proves that the crash test notices a missing
@@ -10,6 +11,9 @@
 #include "rules/ShopDatabase.h"
 #include "rules/StockMovement.h"
 #include "rules/StockQuantity.h"
+#include "rules/stock/StockTake.h"
+#include "rules/stock/StockTakeLines.h"
+#include "rules/stock/StockTakePosting.h"
 
 #include <QCoreApplication>
 #include <cstdio>
@@ -37,8 +41,10 @@ int main(int argc, char *argv[])
     if (argc < 3)
         return 2;
     ShopDatabase::setLocation(QString::fromLocal8Bit(argv[1]));
-    if (argc > 3 && QByteArray(argv[3]) == "--without-transaction")
+    if (argc > 3 && QByteArray(argv[3]) == "--without-transaction") {
         StockMovement::setOneTransactionPerMovement(false);
+        StockTakePosting::setOneTransaction(false);
+    }
     std::mt19937 random(unsigned(std::atol(argv[2])));
     const QStringList codes = CrashScript::barcodes();
     const QList<double> quantities = CrashScript::quantities();
@@ -75,6 +81,14 @@ int main(int argc, char *argv[])
             say(QStringLiteral("DO change-sale %1").arg(number));
             StockMovement::changeSale(number, SaleRow{QStringLiteral("07/12/2026"), code, quantity, 30, 1, 30 * quantity - 1, QString()});
             say(QStringLiteral("OK change-sale %1 %2 %3").arg(number).arg(code, quantityText(quantity)));
+        } else if (kind < 92) {
+            // A count of one item, posted: its adjustment moves the stock.
+            auto database = ShopDatabase::open();
+            const StockTake take = StockTake::create(*database, QDate(2026, 12, 6), QString(), QString());
+            StockTakeLines(*database, take).set(code, QString::number(pick(20)));
+            say(QStringLiteral("DO stocktake %1").arg(take.numero));
+            StockTakePosting::post(*database, take.numero, QDate(2026, 12, 6));
+            say(QStringLiteral("OK stocktake %1").arg(take.numero));
         } else if (kind < 95 && !loads.empty()) {
             const size_t at = size_t(pick(loads.size()));
             const qlonglong number = loads.at(at);

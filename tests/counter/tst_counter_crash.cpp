@@ -183,6 +183,8 @@ void TestCounterCrash::runTrials(int trials, const QStringList &childOptions, Tr
                 continue;
             inflight.clear();
             ++operations;
+            if (word.value(1) == QLatin1String("stocktake"))
+                continue;
             const QString what = word.value(1);
             const qlonglong number = word.value(2).toLongLong();
             Expected &table = what.endsWith(QLatin1String("load")) ? loads : sales;
@@ -212,8 +214,13 @@ void TestCounterCrash::runTrials(int trials, const QStringList &childOptions, Tr
             problem = compare(actualLoads, loads, QStringLiteral("load"), inflight);
         if (problem.isEmpty())
             problem = compare(actualSales, sales, QStringLiteral("sale"), inflight);
+        // Counts posted: their adjustments moved the stock too.
+        QMap<QString, long> adjusted;
+        for (auto rs = database->openRecordset(QStringLiteral("select re_Codice_Articolo, re_Quantita from Rettifiche"));
+             !rs->eof(); rs->moveNext())
+            adjusted[rs->value(0).toString()] += long(rs->value(1).toLongLong());
         for (const QString &code : CrashScript::barcodes()) {
-            long expected = CrashScript::startingStock(code);
+            long expected = CrashScript::startingStock(code) + adjusted.value(code);
             for (const Row &row : actualLoads)
                 if (row.code == code)
                     expected += wholeHalfToEven(row.quantity);

@@ -20,6 +20,7 @@
 #include "skin/ctrl_SkinableButton.h"
 #include "stock/frmArticoli.h"
 #include "stock/frmIncassi.h"
+#include "stock/frmInventario.h"
 #include "stock/frmListaCarico.h"
 #include "stock/frmListaScarico.h"
 #include "ui/BusyPointer.h"
@@ -149,6 +150,12 @@ QWidget *windowOfList(const QString &name, const QString &from, const QString &t
         return searched<frmNotaFornitori>(from, to, &JournalWindow::cmdAggiorna_Click);
     if (name == QLatin1String("incassi"))
         return searched<frmIncassi>(from, to, &frmIncassi::cmdAggiorna_Click);
+    // A count's lists: the window opens on the open count.
+    if (name.startsWith(QLatin1String("inventario"))) {
+        auto &window = shownWindow<frmInventario>();
+        window.chkSoloDifferenze->setChecked(name == QLatin1String("inventario-differenze"));
+        return &window;
+    }
     return nullptr;
 }
 
@@ -642,6 +649,11 @@ void TestExportWhole::windowAndToolWriteTheSameList()
                                  "values (#11/02/2026#, 'Affitto', -1000.25)")
                       .arg(table));
     }
+    // An open count (number 1) that sets the items not counted to zero.
+    f.execute(QStringLiteral("insert into Inventari (inv_Codice, inv_Data, inv_Azzera_Non_Contati, inv_Registrato) "
+                             "values (1, #12/06/2026#, -1, 0)"));
+    f.execute(QStringLiteral("insert into InventarioConteggi (ic_Inventario, ic_Codice_Articolo, ic_Contato) values (1, '5555', 10)"));
+    f.execute(QStringLiteral("insert into InventarioConteggi (ic_Inventario, ic_Codice_Articolo, ic_Contato) values (1, '1234', 2)"));
     const QString from = QStringLiteral("01/11/2026");
     const QString to = QStringLiteral("31/12/2026");
 
@@ -656,7 +668,7 @@ void TestExportWhole::windowAndToolWriteTheSameList()
     const QString database = f.folder() + QStringLiteral("/tarvo.mdb");
     const QString byTool = f.folder() + QStringLiteral("/strumento.csv");
     const QString byToolXlsx = f.folder() + QStringLiteral("/strumento.xlsx");
-    const QStringList options = {list, "--dal", from, "--al", to, "--database", database, "--file"};
+    const QStringList options = {list, "--dal", from, "--al", to, "--numero", "1", "--database", database, "--file"};
     QProcess tool;
     // No display at all: the tool opens no window.
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
