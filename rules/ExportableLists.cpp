@@ -4,7 +4,10 @@
 #include "rules/invoicing/InvoiceList.h"
 #include "rules/register/JournalList.h"
 #include "rules/register/RegisterList.h"
+#include "rules/ShopDatabase.h"
 #include "rules/stock/ArticleList.h"
+#include "rules/stock/ReorderList.h"
+#include "rules/stock/StockValueList.h"
 #include "rules/stock/StockList.h"
 #include "rules/stock/TakingsList.h"
 
@@ -45,6 +48,22 @@ Prepared takings(const Period &period)
     return {TakingsList::list(&read), QString(), QString()};
 }
 
+// The stock value on the day given as the end of the period (--al).
+Prepared stockValue(const Period &period)
+{
+    QDate day;
+    if (!StockValueList::day(period.to, day))
+        return {StockValueList::list(nullptr), StockValueList::badDay(), QString()};
+    return {StockValueList::list(StockValuation::read(*ShopDatabase::open(), day)), QString(),
+            StockValueList::noLines()};
+}
+
+Prepared reorder(const Period &period)
+{
+    return {ReorderList::list(ReorderItems::read(*ShopDatabase::open(), today(), period.fornitore)), QString(),
+            ReorderList::noLines()};
+}
+
 const std::map<QString, std::function<Prepared(const Period &)>> &all()
 {
     static const std::map<QString, std::function<Prepared(const Period &)>> lists = {
@@ -64,6 +83,8 @@ const std::map<QString, std::function<Prepared(const Period &)>> &all()
         {QStringLiteral("notafornitori"),
          [](const Period &p) { return journal(JournalList::Kind::NotaFornitori, p); }},
         {QStringLiteral("incassi"), &takings},
+        {QStringLiteral("valore"), &stockValue},
+        {QStringLiteral("sottoscorta"), &reorder},
     };
     return lists;
 }
@@ -74,7 +95,8 @@ QStringList ExportableLists::names()
 {
     return {QStringLiteral("articoli"), QStringLiteral("carichi"), QStringLiteral("scarichi"),
             QStringLiteral("fatture"), QStringLiteral("anagrafica"), QStringLiteral("primanota"),
-            QStringLiteral("notafornitori"), QStringLiteral("incassi")};
+            QStringLiteral("notafornitori"), QStringLiteral("incassi"), QStringLiteral("valore"),
+            QStringLiteral("sottoscorta")};
 }
 
 bool ExportableLists::has(const QString &name)

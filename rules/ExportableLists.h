@@ -15,6 +15,8 @@ public:
     struct Period {
         QString from;
         QString to;
+        // The supplier a list is limited to (sottoscorta); empty = all.
+        QString fornitore;
     };
     struct Prepared {
         ListExport list;

@@ -1,7 +1,9 @@
-// tarvo-esporta csv|xlsx LIST [--dal D] [--al D] [--database FILE] [--file F]:
+// tarvo-esporta csv|xlsx LIST [--dal D] [--al D] [--fornitore NOME] [--database FILE] [--file F]:
 // the list as its window shows it after a search over the period, every
 // row of that search, as its "Esporta" button writes it: CSV to standard
-// output or to F, an Excel workbook to F. The lists are the core's own
+// output or to F, an Excel workbook to F. The stock value ("valore") is
+// that of the day --al; what to reorder ("sottoscorta") that of every
+// supplier or of the one --fornitore names. The lists are the core's own
 // (ExportableLists), the same the windows show: no window is opened.
 #include "tools/esporta/EsportaCommand.h"
 
@@ -22,7 +24,8 @@
 namespace {
 
 const QString kListNames = ExportableLists::names().join(QLatin1Char('|'));
-const QString kOptions = QStringLiteral("[--dal GG/MM/AAAA] [--al GG/MM/AAAA] [--database FILE]");
+const QString kOptions =
+    QStringLiteral("[--dal GG/MM/AAAA] [--al GG/MM/AAAA] [--fornitore NOME] [--database FILE]");
 
 // What the run wrote, and why it stopped when it did not end.
 int outcomeCode(const ListExporter &exporter, ListExporter::Outcome outcome, const QString &file)
@@ -63,6 +66,8 @@ static int runList(const QStringList &arguments, bool spreadsheet)
             period.from = arguments.at(++i);
         else if (argument == QLatin1String("--al") && hasValue)
             period.to = arguments.at(++i);
+        else if (argument == QLatin1String("--fornitore") && hasValue)
+            period.fornitore = arguments.at(++i);
         else if (argument == QLatin1String("--database") && hasValue)
             database = arguments.at(++i);
         else if (argument == QLatin1String("--file") && hasValue)
