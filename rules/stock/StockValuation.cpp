@@ -8,8 +8,6 @@
 #include "rules/stock/StockValueCodes.h"
 
 #include <QHash>
-#include <QElapsedTimer>
-#include <cstdio>
 #include <algorithm>
 #include <cstring>
 #include <string_view>
@@ -220,17 +218,12 @@ std::shared_ptr<const StockValuation> StockValuation::read(db::Database &databas
     Data &d = *valuation->d;
     const std::string after = day.addDays(1).toString(QStringLiteral("yyyy-MM-dd")).toStdString();
 
-    QElapsedTimer T; T.start();
     d.readArticles(database);
-    fprintf(stderr, "articles %lld\n", T.elapsed());
     d.readItems(database);
-    fprintf(stderr, "items %lld\n", T.elapsed());
     d.readLoads(database, after);
-    fprintf(stderr, "loads %lld\n", T.elapsed());
     d.undoAfter(database, QStringLiteral("select sc_Codice_Articolo, sc_Quantita, sc_Data from scarico"), after, -1);
     d.undoAfter(database, QStringLiteral("select re_Codice_Articolo, re_Quantita, re_Data from Rettifiche"), after, +1);
 
-    fprintf(stderr, "moves %lld\n", T.elapsed());
     // Suppliers by name, case ignored; the articles without one last.
     std::vector<std::int32_t> bySupplierName(d.suppliers.size());
     for (std::size_t i = 0; i < bySupplierName.size(); ++i)
@@ -259,7 +252,6 @@ std::shared_ptr<const StockValuation> StockValuation::read(db::Database &databas
         return ra != rb ? ra < rb : d.codes.before(a, b);
     });
 
-    fprintf(stderr, "sorted %lld\n", T.elapsed());
     std::int32_t groupRank = -1;
     for (std::size_t i = 0; i < order.size(); ++i) {
         const std::int32_t item = order[i];
@@ -280,7 +272,6 @@ std::shared_ptr<const StockValuation> StockValuation::read(db::Database &databas
         valuation->m_totalQuantity += quantity;
         valuation->m_totalCents += value;
     }
-    fprintf(stderr, "grouped %lld\n", T.elapsed());
     return valuation;
 }
 
