@@ -1,6 +1,8 @@
 #include "rules/stock/StockValuation.h"
 
+#include "db/Connection.h"
 #include "db/Database.h"
+#include "db/IdleConnections.h"
 #include "db/Statement.h"
 #include "db/TextKeys.h"
 #include "rules/MoneyText.h"
@@ -72,10 +74,14 @@ struct StockValuation::Data {
     std::vector<double> loadPrice;         // per article: art_Prezzo_Carico
     std::vector<QString> suppliers;
 
-    void readArticles(db::Database &database);
-    void readItems(db::Database &database);
-    void readLoads(db::Database &database, const std::string &after);
-    void undoAfter(db::Database &database, const QString &sql, const std::string &after, int sign);
+    const std::atomic<bool> *stop = nullptr;
+    // Checked every few thousand rows: a cancelled read ends soon.
+    bool stopped(std::uint32_t &rows) const { return stop && (++rows & 4095u) == 0 && stop->load(); }
+
+    void readArticles(db::Connection &database);
+    void readItems(db::Connection &database);
+    void readLoads(db::Connection &database, const std::string &after);
+    void undoAfter(db::Connection &database, const QString &sql, const std::string &after, int sign);
     qint64 priceCents(std::int32_t item) const;
     std::int32_t supplier(std::int32_t item) const
     {
@@ -83,14 +89,15 @@ struct StockValuation::Data {
     }
 };
 
-void StockValuation::Data::readArticles(db::Database &database)
+void StockValuation::Data::readArticles(db::Connection &database)
 {
     const QString sql = QStringLiteral("select art_Codice, art_Descrizione, art_Fornitore, art_Prezzo_Carico from Articoli");
-    db::Statement *row = database.statement(sql);
+    db::Statement *row = database.statement(sql, sql);
     const db::StatementUse use(row);
     row->readRowByRow();
     QHash<QString, std::int32_t> supplierByKey;
-    while (row->step(sql)) {
+    std::uint32_t rows = 0;
+    while (row->step(sql) && !stopped(rows)) {
         articleByCode.emplace(row->columnInteger(0), std::int32_t(supplierOf.size()));
         descriptions.add(row->columnText(1), row->columnBytes(1));
         const QString name = row->columnString(2).trimmed();
@@ -111,10 +118,10 @@ void StockValuation::Data::readArticles(db::Database &database)
     }
 }
 
-void StockValuation::Data::readItems(db::Database &database)
+void StockValuation::Data::readItems(db::Connection &database)
 {
     const QString count = QStringLiteral("select count(*) from \"Codice Articolo\"");
-    db::Statement *counted = database.statement(count);
+    db::Statement *counted = database.statement(count, count);
     {
         const db::StatementUse use(counted);
         if (counted->step(count)) {
@@ -127,10 +134,11 @@ void StockValuation::Data::readItems(db::Database &database)
     }
     const QString sql = QStringLiteral("select ca_Codice, ca_Quantita, ca_Codice_Articolo, ca_Taglia, ca_Colore "
                                        "from \"Codice Articolo\"");
-    db::Statement *row = database.statement(sql);
+    db::Statement *row = database.statement(sql, sql);
     const db::StatementUse use(row);
     row->readRowByRow();
-    while (row->step(sql)) {
+    std::uint32_t rows = 0;
+    while (row->step(sql) && !stopped(rows)) {
         const std::int32_t item = codes.add(valuedText(*row, 0));
         if (std::size_t(item) < quantity.size())
             continue;   // the same code again, in another case: one item
@@ -153,13 +161,14 @@ void StockValuation::Data::readItems(db::Database &database)
 // One pass over the loads: those after the day are taken off the stock,
 // those up to it make the average price. Dates read as "yyyy-mm-dd..." on
 // either engine; `after` is the first day after.
-void StockValuation::Data::readLoads(db::Database &database, const std::string &after)
+void StockValuation::Data::readLoads(db::Connection &database, const std::string &after)
 {
     const QString sql = QStringLiteral("select ca_Codice_Articolo, ca_Quantita, ca_Prezzo, ca_Data from carico");
-    db::Statement *row = database.statement(sql);
+    db::Statement *row = database.statement(sql, sql);
     const db::StatementUse use(row);
     row->readRowByRow();
-    while (row->step(sql)) {
+    std::uint32_t rows = 0;
+    while (row->step(sql) && !stopped(rows)) {
         const std::int32_t item = codes.find(valuedText(*row, 0));
         if (item == StockValueCodes::kNone)
             continue;
@@ -183,12 +192,13 @@ void StockValuation::Data::readLoads(db::Database &database, const std::string &
 // took from it. The whole table is read in its own order: reading half the
 // sales of a large shop through the date index costs ten times as much, in
 // pages read one by one all over the table.
-void StockValuation::Data::undoAfter(db::Database &database, const QString &sql, const std::string &after, int sign)
+void StockValuation::Data::undoAfter(db::Connection &database, const QString &sql, const std::string &after, int sign)
 {
-    db::Statement *row = database.statement(sql);
+    db::Statement *row = database.statement(sql, sql);
     const db::StatementUse use(row);
     row->readRowByRow();
-    while (row->step(sql)) {
+    std::uint32_t rows = 0;
+    while (row->step(sql) && !stopped(rows)) {
         const std::string_view date = valuedText(*row, 2);
         if (date.empty() || date.substr(0, after.size()) < after)
             continue;
@@ -212,17 +222,41 @@ StockValuation::~StockValuation() = default;
 
 std::shared_ptr<const StockValuation> StockValuation::read(db::Database &database, const QDate &day)
 {
+    return readOn(*database.connection(), day, nullptr);
+}
+
+std::shared_ptr<const StockValuation> StockValuation::readAside(const QString &path, const QDate &day,
+                                                                const std::atomic<bool> *stop)
+{
+    std::shared_ptr<db::Connection> connection = db::IdleConnections::take(path);
+    std::shared_ptr<const StockValuation> read;
+    try {
+        read = readOn(*connection, day, stop);
+    } catch (...) {
+        db::IdleConnections::giveBack(std::move(connection));
+        throw;
+    }
+    db::IdleConnections::giveBack(std::move(connection));
+    return read;
+}
+
+std::shared_ptr<const StockValuation> StockValuation::readOn(db::Connection &database, const QDate &day,
+                                                             const std::atomic<bool> *stop)
+{
     std::shared_ptr<StockValuation> valuation(new StockValuation);
     valuation->m_day = day;
     valuation->d = std::make_unique<Data>();
     Data &d = *valuation->d;
     const std::string after = day.addDays(1).toString(QStringLiteral("yyyy-MM-dd")).toStdString();
 
+    d.stop = stop;
     d.readArticles(database);
     d.readItems(database);
     d.readLoads(database, after);
     d.undoAfter(database, QStringLiteral("select sc_Codice_Articolo, sc_Quantita, sc_Data from scarico"), after, -1);
     d.undoAfter(database, QStringLiteral("select re_Codice_Articolo, re_Quantita, re_Data from Rettifiche"), after, +1);
+    if (stop && stop->load())
+        return nullptr;
 
     // Suppliers by name, case ignored; the articles without one last.
     std::vector<std::int32_t> bySupplierName(d.suppliers.size());

@@ -2,10 +2,11 @@
 
 #include <QDate>
 #include <QString>
+#include <atomic>
 #include <memory>
 #include <vector>
 
-namespace db { class Database; }
+namespace db { class Connection; class Database; }
 
 // One stock item in the stock value at a date.
 struct StockValueLine {
@@ -54,6 +55,12 @@ class StockValuation {
 public:
     // Reads the shop's tables on `database`; engine errors go to the caller.
     static std::shared_ptr<const StockValuation> read(db::Database &database, const QDate &day);
+    // The same on a connection of its own to the shop at `path`, so that it
+    // may run on a thread of its own while the windows stay painted; null
+    // when `stop` turned true before the end (checked every few thousand
+    // rows).
+    static std::shared_ptr<const StockValuation> readAside(const QString &path, const QDate &day,
+                                                           const std::atomic<bool> *stop);
     ~StockValuation();
 
     QDate day() const { return m_day; }
@@ -67,6 +74,8 @@ public:
 
 private:
     StockValuation() = default;
+    static std::shared_ptr<const StockValuation> readOn(db::Connection &connection, const QDate &day,
+                                                        const std::atomic<bool> *stop);
     struct Data;
     std::unique_ptr<Data> d;
     QDate m_day;
