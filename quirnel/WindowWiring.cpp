@@ -19,6 +19,8 @@
 #include "stock/frmListaScarico.h"
 #include "stock/frmPrestazioni.h"
 #include "stock/frmScarico.h"
+#include "stock/frmSottoscorta.h"
+#include "stock/frmValoreMagazzino.h"
 
 namespace app {
 
@@ -33,6 +35,8 @@ void wireWindows()
     wirePlainCommand<frmListaCarico>(QStringLiteral("mnuListeCarichiItem"));
     wirePlainCommand<frmListaScarico>(QStringLiteral("mnuListeScarichiItem"));
     wirePlainCommand<frmIncassi>(QStringLiteral("mnuListeIncassiItem"));
+    wirePlainCommand<frmValoreMagazzino>(QStringLiteral("mnuListeValoreItem"));
+    wirePlainCommand<frmSottoscorta>(QStringLiteral("mnuListeSottoscortaItem"));
     wirePlainCommand<frmPrimaNota>(QStringLiteral("mnuPrimaNotaItem"));
     wirePlainCommand<frmNotaFornitori>(QStringLiteral("mnuNotaFornitori"));
     wirePlainCommand<frmCercaPrestazione>(QStringLiteral("mnuFileCercaArticoli"));
