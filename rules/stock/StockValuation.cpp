@@ -66,7 +66,28 @@ struct StockValuation::Data {
     std::vector<double> loaded;            // quantity loaded up to the day
     std::vector<double> pricedValue;       // value of the loads up to the day that have a price
     std::vector<double> unpriced;          // quantity of those that have none
-    Texts sizesAndColours;                 // two per item
+    // Sizes and colours are a few words used again and again: each item
+    // names its two by their place among them.
+    class Words {
+    public:
+        std::uint32_t add(std::string_view utf8)
+        {
+            const auto known = m_places.find(std::string(utf8));
+            if (known != m_places.end())
+                return known->second;
+            const auto place = std::uint32_t(m_words.size());
+            m_words.push_back(QString::fromUtf8(utf8.data(), qsizetype(utf8.size())));
+            m_places.emplace(std::string(utf8), place);
+            return place;
+        }
+        const QString &at(std::uint32_t place) const { return m_words[place]; }
+
+    private:
+        std::vector<QString> m_words;
+        std::unordered_map<std::string, std::uint32_t> m_places;
+    };
+    Words words;
+    std::vector<std::uint32_t> sizesAndColours;   // two per item, places in words
 
     std::unordered_map<qint64, std::int32_t> articleByCode;
     Texts descriptions;                    // one per article
@@ -82,6 +103,8 @@ struct StockValuation::Data {
     void readItems(db::Connection &database);
     void readLoads(db::Connection &database, const std::string &after);
     void undoAfter(db::Connection &database, const QString &sql, const std::string &after, int sign);
+    template <typename Move, typename Read, typename Apply>
+    void readMoves(db::Connection &database, const QString &sql, Read read, Apply apply);
     qint64 priceCents(std::int32_t item) const;
     std::int32_t supplier(std::int32_t item) const
     {
@@ -129,7 +152,7 @@ void StockValuation::Data::readItems(db::Connection &database)
             codes.reserve(items);
             quantity.reserve(items);
             article.reserve(items);
-            sizesAndColours.reserve(items * 2, 5);
+            sizesAndColours.reserve(items * 2);
         }
     }
     const QString sql = QStringLiteral("select ca_Codice, ca_Quantita, ca_Codice_Articolo, ca_Taglia, ca_Colore "
@@ -150,8 +173,8 @@ void StockValuation::Data::readItems(db::Connection &database)
                 place = found->second;
         }
         article.push_back(place);
-        sizesAndColours.add(row->columnText(3), row->columnBytes(3));
-        sizesAndColours.add(row->columnText(4), row->columnBytes(4));
+        sizesAndColours.push_back(words.add(valuedText(*row, 3)));
+        sizesAndColours.push_back(words.add(valuedText(*row, 4)));
     }
     loaded.assign(quantity.size(), 0.0);
     pricedValue.assign(quantity.size(), 0.0);
@@ -164,27 +187,25 @@ void StockValuation::Data::readItems(db::Connection &database)
 void StockValuation::Data::readLoads(db::Connection &database, const std::string &after)
 {
     const QString sql = QStringLiteral("select ca_Codice_Articolo, ca_Quantita, ca_Prezzo, ca_Data from carico");
-    db::Statement *row = database.statement(sql, sql);
-    const db::StatementUse use(row);
-    row->readRowByRow();
-    std::uint32_t rows = 0;
-    while (row->step(sql) && !stopped(rows)) {
-        const std::int32_t item = codes.find(valuedText(*row, 0));
-        if (item == StockValueCodes::kNone)
-            continue;
-        const double typed = valuedReal(*row, 1);
-        const std::string_view date = valuedText(*row, 3);
-        if (!date.empty() && date.substr(0, after.size()) >= after) {
-            quantity[std::size_t(item)] -= StockQuantity::whole(typed);
-            continue;
+    struct Load {
+        double typed;
+        double price;
+        bool after;
+    };
+    readMoves<Load>(database, sql, [&](const db::Statement &row) {
+        const std::string_view date = valuedText(row, 3);
+        return Load{valuedReal(row, 1), valuedReal(row, 2), !date.empty() && date.substr(0, after.size()) >= after};
+    }, [&](std::int32_t item, const Load &load) {
+        if (load.after) {
+            quantity[std::size_t(item)] -= StockQuantity::whole(load.typed);
+            return;
         }
-        const double price = valuedReal(*row, 2);
-        loaded[std::size_t(item)] += typed;
-        if (price > 0)
-            pricedValue[std::size_t(item)] += typed * price;
+        loaded[std::size_t(item)] += load.typed;
+        if (load.price > 0)
+            pricedValue[std::size_t(item)] += load.typed * load.price;
         else
-            unpriced[std::size_t(item)] += typed;
-    }
+            unpriced[std::size_t(item)] += load.typed;
+    });
 }
 
 // The movements of `sql` (code, quantity, date) dated after the day
@@ -194,18 +215,47 @@ void StockValuation::Data::readLoads(db::Connection &database, const std::string
 // pages read one by one all over the table.
 void StockValuation::Data::undoAfter(db::Connection &database, const QString &sql, const std::string &after, int sign)
 {
+    readMoves<qint64>(database, sql, [&](const db::Statement &row) -> qint64 {
+        const std::string_view date = valuedText(row, 2);
+        if (date.empty() || date.substr(0, after.size()) < after)
+            return 0;
+        return StockQuantity::whole(valuedReal(row, 1));
+    }, [&](std::int32_t item, qint64 moved) {
+        quantity[std::size_t(item)] -= sign * moved;
+    });
+}
+
+// Reads the rows of `sql` (the movement's code first), `read` taking what
+// each row says, and hands it with the item's number to `apply`; the codes
+// are looked up a page at a time (StockValueCodes::findAll).
+template <typename Move, typename Read, typename Apply>
+void StockValuation::Data::readMoves(db::Connection &database, const QString &sql, Read read, Apply apply)
+{
+    constexpr std::size_t kPage = 64;
+    std::vector<StockValueCodes::Lookup> lookups(kPage);
+    std::vector<Move> moves(kPage);
+    std::size_t held = 0;
+    const auto applyHeld = [&] {
+        lookups.resize(held);
+        codes.findAll(lookups);
+        for (std::size_t i = 0; i < held; ++i)
+            if (lookups[i].number != StockValueCodes::kNone)
+                apply(lookups[i].number, moves[i]);
+        lookups.resize(kPage);
+        held = 0;
+    };
     db::Statement *row = database.statement(sql, sql);
     const db::StatementUse use(row);
     row->readRowByRow();
     std::uint32_t rows = 0;
     while (row->step(sql) && !stopped(rows)) {
-        const std::string_view date = valuedText(*row, 2);
-        if (date.empty() || date.substr(0, after.size()) < after)
-            continue;
-        const std::int32_t item = codes.find(valuedText(*row, 0));
-        if (item != StockValueCodes::kNone)
-            quantity[std::size_t(item)] -= sign * StockQuantity::whole(valuedReal(*row, 1));
+        const std::string_view code = valuedText(*row, 0);
+        lookups[held].key.assign(code.data(), code.size());
+        moves[held] = read(*row);
+        if (++held == kPage)
+            applyHeld();
     }
+    applyHeld();
 }
 
 qint64 StockValuation::Data::priceCents(std::int32_t item) const
@@ -320,8 +370,8 @@ StockValueLine StockValuation::line(qint64 index) const
     const std::int32_t place = d->article[std::size_t(item)];
     if (place >= 0)
         line.descrizione = d->descriptions.at(std::uint32_t(place));
-    line.taglia = d->sizesAndColours.at(std::uint32_t(item) * 2);
-    line.colore = d->sizesAndColours.at(std::uint32_t(item) * 2 + 1);
+    line.taglia = d->words.at(d->sizesAndColours[std::size_t(item) * 2]);
+    line.colore = d->words.at(d->sizesAndColours[std::size_t(item) * 2 + 1]);
     line.quantita = d->quantity[std::size_t(item)];
     line.prezzoCents = d->priceCents(item);
     line.valoreCents = line.quantita * line.prezzoCents;

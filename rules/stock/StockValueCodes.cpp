@@ -9,6 +9,12 @@
 std::string StockValueCodes::folded(std::string_view code)
 {
     std::string key(code);
+    foldInPlace(key);
+    return key;
+}
+
+void StockValueCodes::foldInPlace(std::string &key)
+{
     bool plain = true;
     for (char &c : key) {
         if (static_cast<unsigned char>(c) >= 0x80) {
@@ -19,10 +25,10 @@ std::string StockValueCodes::folded(std::string_view code)
             c = char(c - 'A' + 'a');
     }
     if (plain)
-        return key;
+        return;
     // Beyond ASCII the database's own folding decides (its accented capitals).
-    const QByteArray utf8 = db::foldedText(QString::fromUtf8(code.data(), qsizetype(code.size()))).toUtf8();
-    return std::string(utf8.constData(), std::size_t(utf8.size()));
+    const QByteArray utf8 = db::foldedText(QString::fromUtf8(key.data(), qsizetype(key.size()))).toUtf8();
+    key.assign(utf8.constData(), std::size_t(utf8.size()));
 }
 
 StockValueCodes::Packed StockValueCodes::pack(std::string_view key)
@@ -108,6 +114,28 @@ std::int32_t StockValueCodes::find(std::string_view code) const
         return kNone;
     const std::string foldedCode = folded(code);
     return m_slots[slotOf(foldedCode, pack(foldedCode), std::hash<std::string_view>{}(foldedCode))].number;
+}
+
+void StockValueCodes::findAll(std::vector<Lookup> &lookups) const
+{
+    if (m_slots.empty()) {
+        for (Lookup &lookup : lookups)
+            lookup.number = kNone;
+        return;
+    }
+    const std::size_t mask = m_slots.size() - 1;
+    for (Lookup &lookup : lookups) {
+        foldInPlace(lookup.key);
+        lookup.hash = std::hash<std::string_view>{}(lookup.key);
+        __builtin_prefetch(&m_slots[lookup.hash & mask]);
+    }
+    for (const Lookup &lookup : lookups) {
+        const Slot &slot = m_slots[lookup.hash & mask];
+        if (slot.number != kNone)
+            __builtin_prefetch(&m_packed[std::size_t(slot.number)]);
+    }
+    for (Lookup &lookup : lookups)
+        lookup.number = m_slots[slotOf(lookup.key, pack(lookup.key), lookup.hash)].number;
 }
 
 std::string_view StockValueCodes::code(std::int32_t number) const

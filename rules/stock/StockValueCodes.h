@@ -28,6 +28,15 @@ public:
     std::int32_t add(std::string_view code);
     // The number of a movement's code, kNone when no item has it.
     std::int32_t find(std::string_view code) const;
+    // The numbers of many codes at once (a page of movements): the places
+    // each lookup reads are fetched together rather than one after the
+    // other, which is most of what a lookup costs.
+    struct Lookup {
+        std::string key;                    // set by the caller: the code as the movement names it
+        std::int32_t number = kNone;        // the answer
+        std::size_t hash = 0;
+    };
+    void findAll(std::vector<Lookup> &lookups) const;
     std::size_t size() const { return m_packed.size(); }
     // The item's code as stored, and as folded.
     std::string_view code(std::int32_t number) const;
@@ -56,6 +65,7 @@ private:
         std::uint32_t tag = 0;
     };
     static Packed pack(std::string_view key);
+    static void foldInPlace(std::string &code);
     std::size_t slotOf(std::string_view key, const Packed &packed, std::size_t hash) const;
     void rehash(std::size_t slots);
 
