@@ -18,6 +18,8 @@ QList<frmTasti::Row> frmTasti::rows(const QList<Row> &general)
     all << Row{QStringLiteral("Tab, poi Sinistra/Destra e Spazio"), QStringLiteral("Schede: i pulsanti della barra in alto")};
     for (const WindowKey *key : {&WindowKey::generateCode(), &WindowKey::labels()})
         all << Row{key->keyText, key->command};
+    all << Row{QStringLiteral("Destra / Sinistra"),
+               QStringLiteral("Valore del magazzino: apre o chiude gli articoli del fornitore")};
     all << general;
     return all;
 }

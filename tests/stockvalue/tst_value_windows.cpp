@@ -6,6 +6,7 @@
 #include "ListsFixture.h"
 
 #include "base/ViewExport.h"
+#include "lookup/frmTasti.h"
 #include "data/Grid.h"
 #include "report/ReportProperties.h"
 #include "skin/ctrl_SkinableButton.h"
@@ -36,6 +37,7 @@ private Q_SLOTS:
     void valuePrintAndExport();
     void reorderEverySupplierAndOne();
     void reorderPrintAndExport();
+    void keysAreListedAndEscapeCloses();
     void minimumStockRoundTrip();
     void minimumStockRefused_data();
     void minimumStockRefused();
@@ -258,6 +260,22 @@ void TestValueWindows::reorderPrintAndExport()
                             "Da ordinare\r\nDell'Orto;'1234;Giacca;;;3;5;1;3\r\n")
                  .toUtf8());
     QCOMPARE(m_f->log(), QByteArray());
+}
+
+void TestValueWindows::keysAreListedAndEscapeCloses()
+{
+    QStringList keys;
+    for (const frmTasti::Row &row : frmTasti::rows({}))
+        keys << row.keys + QLatin1Char('=') + row.command;
+    QVERIFY(keys.contains(QStringLiteral("Destra / Sinistra=Valore del magazzino: apre o chiude gli articoli del fornitore")));
+    frmValoreMagazzino &value = openValue();
+    QTest::keyClick(&value, Qt::Key_Escape);
+    QApplication::processEvents();
+    QVERIFY(!ui::WindowRegistry::existingInstance<frmValoreMagazzino>());
+    frmSottoscorta &reorder = openReorder();
+    QTest::keyClick(&reorder, Qt::Key_Escape);
+    QApplication::processEvents();
+    QVERIFY(!ui::WindowRegistry::existingInstance<frmSottoscorta>());
 }
 
 // Typed in the card's grid, written with the item; emptied, no minimum.
