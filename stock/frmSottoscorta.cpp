@@ -183,17 +183,13 @@ ListExport frmSottoscorta::listToExport() const
 void frmSottoscorta::cmdStampa_Click()
 {
     const ListExport list = listToExport();
-    report::RowsReportSource source(
-        QStringLiteral("sottoscorta"),
-        {QStringLiteral("fornitore"), QStringLiteral("codice"), QStringLiteral("descrizione"), QStringLiteral("taglia"),
-         QStringLiteral("colore"), QStringLiteral("giacenza"), QStringLiteral("scorta"), QStringLiteral("venduti"),
-         QStringLiteral("ordinare")},
-        [&list](const std::function<bool(report::ReportRow &&)> &row) {
-            for (const QVariantList &cells : list.rows)
-                if (!row(report::ReportRow(cells.begin(), cells.end())))
-                    return;
-        },
-        ShopDatabase::path());
+    report::RowsReportSource source(QStringLiteral("sottoscorta"), ReorderList::reportFields(),
+                                    report::RowsReportSource::fromLists([&list](const auto &row) {
+                                        for (const QVariantList &cells : list.rows)
+                                            if (!row(cells))
+                                                return;
+                                    }),
+                                    ShopDatabase::path());
     const QString chosen = fornitore();
     const QString title = chosen.isEmpty() ? ReorderList::title() : ReorderList::title() + QStringLiteral(" - ") + chosen;
     errors::ErrorTrap trap(QStringLiteral("frmSottoscorta.cmdStampa_Click"));

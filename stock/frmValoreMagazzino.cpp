@@ -241,20 +241,9 @@ void frmValoreMagazzino::cmdStampa_Click()
         if (!m_shown)
             return;
     }
-    const std::shared_ptr<const StockValuation> printed = m_shown;
-    report::RowsReportSource source(
-        QStringLiteral("valore"),
-        {QStringLiteral("fornitore"), QStringLiteral("codice"), QStringLiteral("descrizione"), QStringLiteral("taglia"),
-         QStringLiteral("colore"), QStringLiteral("quantita"), QStringLiteral("prezzo"), QStringLiteral("valore")},
-        [printed](const std::function<bool(report::ReportRow &&)> &row) {
-            for (qint64 i = 0; i < printed->lineCount(); ++i) {
-                const StockValueLine line = printed->line(i);
-                if (!row({line.fornitore, line.codice, line.descrizione, line.taglia, line.colore, line.quantita,
-                          line.prezzoCents / 100.0, line.valoreCents / 100.0}))
-                    return;
-            }
-        },
-        ShopDatabase::path());
+    const ListExport list = StockValueList::list(m_shown);
+    report::RowsReportSource source(QStringLiteral("valore"), StockValueList::reportFields(),
+                                    report::RowsReportSource::fromLists(list.rowSource), ShopDatabase::path());
     const QString title = StockValueList::heading(day);
     errors::ErrorTrap trap(QStringLiteral("frmValoreMagazzino.cmdStampa_Click"));
     namespace prop = report::prop;

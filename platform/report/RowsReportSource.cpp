@@ -14,6 +14,13 @@ RowsReportSource::RowsReportSource(QString table, QStringList fields, Producer p
 {
 }
 
+RowsReportSource::Producer RowsReportSource::fromLists(ListRows rows)
+{
+    return [rows = std::move(rows)](const std::function<bool(ReportRow &&)> &row) {
+        rows([&row](const QVariantList &cells) { return row(ReportRow(cells.begin(), cells.end())); });
+    };
+}
+
 QStringList RowsReportSource::fieldNames(const QString &table)
 {
     if (table.compare(m_table, Qt::CaseInsensitive) != 0)

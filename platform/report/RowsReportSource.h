@@ -22,6 +22,10 @@ public:
     using Producer = std::function<void(const std::function<bool(ReportRow &&)> &row)>;
 
     RowsReportSource(QString table, QStringList fields, Producer producer, QString databasePath = QString());
+    // Rows as lists of values (a list as "Esporta" makes them: its rows,
+    // or the function that makes them one at a time).
+    using ListRows = std::function<void(const std::function<bool(const QVariantList &row)> &row)>;
+    static Producer fromLists(ListRows rows);
 
     // The fields of the table; any other table is unknown (DbError 3078).
     QStringList fieldNames(const QString &table) override;

@@ -39,3 +39,10 @@ QString ReorderList::noLines()
 {
     return QStringLiteral("Nessun articolo è sotto la scorta minima.");
 }
+
+QStringList ReorderList::reportFields()
+{
+    return {QStringLiteral("fornitore"), QStringLiteral("codice"), QStringLiteral("descrizione"),
+            QStringLiteral("taglia"), QStringLiteral("colore"), QStringLiteral("giacenza"),
+            QStringLiteral("scorta"), QStringLiteral("venduti"), QStringLiteral("ordinare")};
+}

@@ -12,6 +12,9 @@ public:
     // Venduti ultimo mese, Da ordinare.
     static QList<ExportColumn> columns();
     static ListExport list(const QList<ReorderLine> &lines);
+    // The fields of the table "sottoscorta" that sottoscorta.rpt prints, one
+    // per column of the list, in its order.
+    static QStringList reportFields();
     // What the articles without a supplier are listed under.
     static QString noSupplier();
     // What the window says when nothing is at or under its minimum.

@@ -72,3 +72,9 @@ QString StockValueList::heading(const QDate &day)
 {
     return title() + QStringLiteral(" al ") + day.toString(QStringLiteral("dd/MM/yyyy"));
 }
+
+QStringList StockValueList::reportFields()
+{
+    return {QStringLiteral("fornitore"), QStringLiteral("codice"), QStringLiteral("descrizione"), QStringLiteral("taglia"),
+            QStringLiteral("colore"), QStringLiteral("quantita"), QStringLiteral("prezzo"), QStringLiteral("valore")};
+}

@@ -24,6 +24,9 @@ public:
     static QString badDay();
     // What the window says when no item was in stock on the day.
     static QString noLines();
+    // The fields of the table "valore" that valore.rpt prints, one per
+    // column of the list, in its order.
+    static QStringList reportFields();
     // The heading of the window and of the print: "Valore del magazzino al 31/12/2025".
     static QString heading(const QDate &day);
 };
