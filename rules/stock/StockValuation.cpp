@@ -12,10 +12,22 @@
 #include <QHash>
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <string_view>
 #include <unordered_map>
 
 const QString StockValuation::kNoSupplier = QStringLiteral("Senza fornitore");
+
+namespace {
+
+std::atomic<qint64> indexedReadLimit{200000};
+
+} // namespace
+
+void StockValuation::setIndexedReadLimit(qint64 rows)
+{
+    indexedReadLimit = rows;
+}
 
 namespace {
 
@@ -102,9 +114,11 @@ struct StockValuation::Data {
     void readArticles(db::Connection &database);
     void readItems(db::Connection &database);
     void readLoads(db::Connection &database, const std::string &after);
-    void undoAfter(db::Connection &database, const QString &sql, const std::string &after, int sign);
+    void undoAfter(db::Connection &database, const QString &table, const QString &prefix, const std::string &after,
+                   int sign);
+    // `parameter`: the statement's one parameter, when it has one.
     template <typename Move, typename Read, typename Apply>
-    void readMoves(db::Connection &database, const QString &sql, Read read, Apply apply);
+    void readMoves(db::Connection &database, const QString &sql, const std::string *parameter, Read read, Apply apply);
     qint64 priceCents(std::int32_t item) const;
     std::int32_t supplier(std::int32_t item) const
     {
@@ -192,9 +206,10 @@ void StockValuation::Data::readLoads(db::Connection &database, const std::string
         double price;
         bool after;
     };
-    readMoves<Load>(database, sql, [&](const db::Statement &row) {
+    readMoves<Load>(database, sql, nullptr, [&](const db::Statement &row) {
         const std::string_view date = valuedText(row, 3);
-        return Load{valuedReal(row, 1), valuedReal(row, 2), !date.empty() && date.substr(0, after.size()) >= after};
+        return std::optional<Load>(
+            Load{valuedReal(row, 1), valuedReal(row, 2), !date.empty() && date.substr(0, after.size()) >= after});
     }, [&](std::int32_t item, const Load &load) {
         if (load.after) {
             quantity[std::size_t(item)] -= StockQuantity::whole(load.typed);
@@ -208,17 +223,33 @@ void StockValuation::Data::readLoads(db::Connection &database, const std::string
     });
 }
 
-// The movements of `sql` (code, quantity, date) dated after the day
-// undone: `sign` +1 for those that added to the stock, -1 for those that
-// took from it. The whole table is read in its own order: reading half the
-// sales of a large shop through the date index costs ten times as much, in
-// pages read one by one all over the table.
-void StockValuation::Data::undoAfter(db::Connection &database, const QString &sql, const std::string &after, int sign)
+// The movements of `table` dated after the day undone: `sign` +1 for those
+// that added to the stock, -1 for those that took from it. When few come
+// after the day they are read through the date index; otherwise the whole
+// table is read in its own order, since reading half the sales of a large
+// shop through the index costs ten times as much, in pages read one by one
+// all over the table.
+void StockValuation::Data::undoAfter(db::Connection &database, const QString &table, const QString &prefix,
+                                     const std::string &after, int sign)
 {
-    readMoves<qint64>(database, sql, [&](const db::Statement &row) -> qint64 {
-        const std::string_view date = valuedText(row, 2);
-        if (date.empty() || date.substr(0, after.size()) < after)
-            return 0;
+    const qint64 kFewRows = indexedReadLimit.load();
+    const QString date = prefix + QStringLiteral("_Data");
+    const QString fields = QStringLiteral("select %1_Codice_Articolo, %1_Quantita, %1_Data from %2").arg(prefix, table);
+    const QString few = QStringLiteral("select count(*) from (select 1 from %1 where %2 >= ? limit %3) r")
+                            .arg(table, date)
+                            .arg(kFewRows + 1);
+    bool byIndex = false;
+    {
+        db::Statement *counted = database.statement(few, few);
+        const db::StatementUse use(counted);
+        counted->bindText(1, after.data(), int(after.size()));
+        byIndex = counted->step(few) && counted->columnInteger(0) <= kFewRows;
+    }
+    const QString sql = byIndex ? fields + QStringLiteral(" where ") + date + QStringLiteral(" >= ?") : fields;
+    readMoves<qint64>(database, sql, byIndex ? &after : nullptr, [&](const db::Statement &row) -> std::optional<qint64> {
+        const std::string_view day = valuedText(row, 2);
+        if (day.empty() || day.substr(0, after.size()) < after)
+            return std::nullopt;
         return StockQuantity::whole(valuedReal(row, 1));
     }, [&](std::int32_t item, qint64 moved) {
         quantity[std::size_t(item)] -= sign * moved;
@@ -229,7 +260,8 @@ void StockValuation::Data::undoAfter(db::Connection &database, const QString &sq
 // each row says, and hands it with the item's number to `apply`; the codes
 // are looked up a page at a time (StockValueCodes::findAll).
 template <typename Move, typename Read, typename Apply>
-void StockValuation::Data::readMoves(db::Connection &database, const QString &sql, Read read, Apply apply)
+void StockValuation::Data::readMoves(db::Connection &database, const QString &sql, const std::string *parameter,
+                                     Read read, Apply apply)
 {
     constexpr std::size_t kPage = 64;
     std::vector<StockValueCodes::Lookup> lookups(kPage);
@@ -247,11 +279,16 @@ void StockValuation::Data::readMoves(db::Connection &database, const QString &sq
     db::Statement *row = database.statement(sql, sql);
     const db::StatementUse use(row);
     row->readRowByRow();
+    if (parameter)
+        row->bindText(1, parameter->data(), int(parameter->size()));
     std::uint32_t rows = 0;
     while (row->step(sql) && !stopped(rows)) {
+        std::optional<Move> move = read(*row);
+        if (!move)
+            continue;
         const std::string_view code = valuedText(*row, 0);
         lookups[held].key.assign(code.data(), code.size());
-        moves[held] = read(*row);
+        moves[held] = *move;
         if (++held == kPage)
             applyHeld();
     }
@@ -303,8 +340,8 @@ std::shared_ptr<const StockValuation> StockValuation::readOn(db::Connection &dat
     d.readArticles(database);
     d.readItems(database);
     d.readLoads(database, after);
-    d.undoAfter(database, QStringLiteral("select sc_Codice_Articolo, sc_Quantita, sc_Data from scarico"), after, -1);
-    d.undoAfter(database, QStringLiteral("select re_Codice_Articolo, re_Quantita, re_Data from Rettifiche"), after, +1);
+    d.undoAfter(database, QStringLiteral("scarico"), QStringLiteral("sc"), after, -1);
+    d.undoAfter(database, QStringLiteral("Rettifiche"), QStringLiteral("re"), after, +1);
     if (stop && stop->load())
         return nullptr;
 

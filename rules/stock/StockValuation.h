@@ -72,6 +72,11 @@ public:
 
     static const QString kNoSupplier;   // "Senza fornitore"
 
+    // The movements after the day are read through the date index when
+    // there are at most this many (200,000), else by reading the whole
+    // table; tests choose either way.
+    static void setIndexedReadLimit(qint64 rows);
+
 private:
     StockValuation() = default;
     static std::shared_ptr<const StockValuation> readOn(db::Connection &connection, const QDate &day,

@@ -42,6 +42,7 @@ void TestStockValue::init()
 
 void TestStockValue::cleanup()
 {
+    StockValuation::setIndexedReadLimit(200000);
     setToday(QDate());
     m_shop.reset();
 }
@@ -71,13 +72,16 @@ QStringList TestStockValue::groupsOf(const StockValuation &valuation) const
 void TestStockValue::valueAtADate_data()
 {
     QTest::addColumn<QDate>("day");
-    QTest::newRow("before the first movement") << QDate(2023, 12, 31);
-    QTest::newRow("the first day") << QDate(2024, 1, 1);
-    QTest::newRow("a day in 2024") << QDate(2024, 6, 30);
-    QTest::newRow("a day in 2025") << QDate(2025, 3, 15);
-    QTest::newRow("end of 2025") << QDate(2025, 12, 31);
-    QTest::newRow("today") << QDate(2026, 12, 6);
-    QTest::newRow("after today") << QDate(2027, 1, 31);
+    QTest::addColumn<qint64>("indexedReadLimit");   // 0: the sales after the day read with the whole table
+    QTest::newRow("before the first movement") << QDate(2023, 12, 31) << qint64(200000);
+    QTest::newRow("before the first movement, whole tables") << QDate(2023, 12, 31) << qint64(0);
+    QTest::newRow("the first day") << QDate(2024, 1, 1) << qint64(200000);
+    QTest::newRow("a day in 2024") << QDate(2024, 6, 30) << qint64(200000);
+    QTest::newRow("a day in 2025, whole tables") << QDate(2025, 3, 15) << qint64(0);
+    QTest::newRow("end of 2025") << QDate(2025, 12, 31) << qint64(200000);
+    QTest::newRow("end of 2025, whole tables") << QDate(2025, 12, 31) << qint64(0);
+    QTest::newRow("today") << QDate(2026, 12, 6) << qint64(200000);
+    QTest::newRow("after today") << QDate(2027, 1, 31) << qint64(200000);
 }
 
 // Today's stock less what came after, and the average of the loads up to
@@ -85,6 +89,8 @@ void TestStockValue::valueAtADate_data()
 void TestStockValue::valueAtADate()
 {
     QFETCH(QDate, day);
+    QFETCH(qint64, indexedReadLimit);
+    StockValuation::setIndexedReadLimit(indexedReadLimit);
     const ValueShop shop(*m_shop);
     const auto valuation = StockValuation::read(m_shop->database(), day);
     const QStringList expected = shop.expectedLines(day);
