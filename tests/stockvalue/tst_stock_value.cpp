@@ -26,7 +26,6 @@ private Q_SLOTS:
     void dayTypedOrDefault();
     void commandLineWritesTheLines();
     void commandLineRefusesABadDay();
-    void commandLinePrint();
 
 private:
     QStringList linesOf(const StockValuation &valuation) const;
@@ -236,34 +235,6 @@ void TestStockValue::commandLineRefusesABadDay()
     QCOMPARE(QString::fromUtf8(tool.readAllStandardError()),
              QStringLiteral("tarvo-esporta: Indicare una data valida nel formato GG/MM/AAAA.\n"));
     QCOMPARE(tool.readAllStandardOutput(), QByteArray());
-}
-
-// tarvo-stampa prints the value of the day asked, as the window does.
-void TestStockValue::commandLinePrint()
-{
-    const ValueShop shop(*m_shop);
-    const QString database = m_shop->folder() + QStringLiteral("/tarvo.mdb");
-    const QString pdf = m_shop->folder() + QStringLiteral("/valore.pdf");
-    const QString templatePath = qEnvironmentVariable("TARVO_SOURCE_DIR") + QStringLiteral("/resources/reports/valore.rpt");
-    QProcess tool;
-    tool.start(QStringLiteral(STAMPA_PATH),
-               {templatePath, "--al", "31/12/2025", "--pdf", pdf, "--database", database});
-    QVERIFY(tool.waitForFinished(60000));
-    // Qt may note its own setting of the machine there; the tool says nothing.
-    const QString said = QString::fromUtf8(tool.readAllStandardError());
-    QVERIFY2(!said.contains(QStringLiteral("tarvo-stampa:")), qPrintable(said));
-    QCOMPARE(tool.exitCode(), 0);
-    QFile written(pdf);
-    QVERIFY(written.open(QIODevice::ReadOnly));
-    QVERIFY(written.read(5) == "%PDF-");
-
-    QProcess refused;
-    refused.start(QStringLiteral(STAMPA_PATH), {templatePath, "--al", "ieri", "--pdf", pdf, "--database", database});
-    QVERIFY(refused.waitForFinished(60000));
-    QCOMPARE(refused.exitCode(), 1);
-    const QString refusal = QString::fromUtf8(refused.readAllStandardError());
-    QVERIFY2(refusal.endsWith(QStringLiteral("tarvo-stampa: Indicare una data valida nel formato GG/MM/AAAA.\n")),
-             qPrintable(refusal));
 }
 
 QTEST_GUILESS_MAIN(TestStockValue)

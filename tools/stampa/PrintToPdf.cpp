@@ -3,18 +3,8 @@
 // windows. Exit code 0 only when the PDF was written.
 //
 //   tarvo-stampa TEMPLATE [--formula F] [--titolo T] [--copie N] --pdf FILE [--database FILE]
-//   tarvo-stampa valore.rpt --al GG/MM/AAAA ... / sottoscorta.rpt [--fornitore NOME] ...
-//
-// The two lists the program computes rather than selects (the stock value
-// at a date, what to reorder) print their rows as the windows do: made by
-// the core (ExportableLists), handed to the report one at a time.
 #include "report/ReportControl.h"
 #include "report/ReportProperties.h"
-#include "report/RowsReportSource.h"
-#include "rules/ExportableLists.h"
-#include "rules/ShopDatabase.h"
-#include "rules/stock/ReorderList.h"
-#include "rules/stock/StockValueList.h"
 #include "db/DbError.h"
 #include "db/ProgramFolder.h"
 
@@ -22,7 +12,6 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <cstdio>
-#include <memory>
 
 using namespace report;
 
@@ -33,8 +22,7 @@ constexpr int kFailed = 1;
 constexpr int kUsage = 2;
 
 const char *const kUsageText =
-    "Uso: tarvo-stampa MODELLO [--formula F] [--titolo T] [--copie N] --pdf FILE [--database FILE]\n"
-    "     tarvo-stampa valore.rpt --al GG/MM/AAAA ... | sottoscorta.rpt [--fornitore NOME] ...\n";
+    "Uso: tarvo-stampa MODELLO [--formula F] [--titolo T] [--copie N] --pdf FILE [--database FILE]\n";
 
 void say(const QString &text)
 {
@@ -48,8 +36,6 @@ struct Options {
     int copies = 1;
     QString pdf;
     QString database;
-    QString day;        // --al: the stock value's day
-    QString supplier;   // --fornitore: the reorder list's supplier
 };
 
 // Reads the arguments; on a mistake says what is wrong and returns false.
@@ -59,8 +45,7 @@ bool readOptions(const QStringList &args, Options &o)
         const QString &a = args.at(i);
         const bool takesValue = a == QLatin1String("--formula") || a == QLatin1String("--titolo")
                                 || a == QLatin1String("--copie") || a == QLatin1String("--pdf")
-                                || a == QLatin1String("--database") || a == QLatin1String("--al")
-                                || a == QLatin1String("--fornitore");
+                                || a == QLatin1String("--database");
         if (takesValue) {
             if (i + 1 >= args.size()) {
                 say(QStringLiteral("manca il valore dopo %1.").arg(a));
@@ -71,8 +56,6 @@ bool readOptions(const QStringList &args, Options &o)
             else if (a == QLatin1String("--titolo")) o.title = v;
             else if (a == QLatin1String("--pdf")) o.pdf = v;
             else if (a == QLatin1String("--database")) o.database = v;
-            else if (a == QLatin1String("--al")) o.day = v;
-            else if (a == QLatin1String("--fornitore")) o.supplier = v;
             else {
                 bool ok = false;
                 o.copies = v.toInt(&ok);
@@ -122,44 +105,8 @@ int main(int argc, char **argv)
     const QString database = o.database.isEmpty() ? db::ProgramFolder::databasePath() : o.database;
     const QString pdf = QFileInfo(o.pdf).absoluteFilePath();
 
-    // A list the program computes: its rows from the core.
-    const QString computed = QFileInfo(templatePath).completeBaseName().toLower();
-    std::unique_ptr<RowsReportSource> rows;
-    ExportableLists::Prepared prepared;
-    if (computed == QLatin1String("valore") || computed == QLatin1String("sottoscorta")) {
-        ShopDatabase::setLocation(database);
-        try {
-            prepared = ExportableLists::prepare(computed, {QString(), o.day, o.supplier});
-        } catch (const db::DbError &e) {
-            say(e.description());
-            return kFailed;
-        }
-        if (!prepared.refusal.isEmpty()) {
-            say(prepared.refusal);
-            return kFailed;
-        }
-        const ListExport &list = prepared.list;
-        RowsReportSource::ListRows made = list.rowSource;
-        if (!made)
-            made = [&list](const std::function<bool(const QVariantList &)> &row) {
-                for (const QVariantList &cells : list.rows)
-                    if (!row(cells))
-                        return;
-            };
-        rows = std::make_unique<RowsReportSource>(
-            computed, computed == QLatin1String("valore") ? StockValueList::reportFields() : ReorderList::reportFields(),
-            RowsReportSource::fromLists(made), database);
-        if (o.title.isEmpty() && computed == QLatin1String("valore")) {
-            QDate day;
-            StockValueList::day(o.day, day);
-            o.title = StockValueList::heading(day);
-        }
-    }
-
     ReportControl report;
     report.setFeedback(false);
-    if (rows)
-        report.setDataSource(rows.get());
     report.setDatabasePath(database);
     report.setPdfFile(pdf);
     try {
