@@ -59,8 +59,10 @@ QList<ReorderLine> ReorderItems::read(db::Database &database, const QDate &today
         row->bindText(2, today.addDays(1).toString(QStringLiteral("yyyy-MM-dd")));
         while (row->step(sales)) {
             const auto line = lineOfCode.constFind(db::foldedText(row->columnString(0)));
-            if (line != lineOfCode.constEnd())
-                lines[*line].venduti += StockQuantity::whole(reorderReal(*row, 1));
+            // A quantity beyond the stock's range never moved it.
+            const double sold = reorderReal(*row, 1);
+            if (line != lineOfCode.constEnd() && StockQuantity::fitsStock(sold))
+                lines[*line].venduti += StockQuantity::whole(sold);
         }
     }
     for (ReorderLine &line : lines)

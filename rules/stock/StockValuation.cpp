@@ -42,6 +42,14 @@ double valuedReal(const db::Statement &row, int column)
     return row.columnType(column) == db::NullValue ? 0.0 : row.columnReal(column);
 }
 
+// What a movement's quantity moved the stock by. A quantity beyond the
+// stock's long integer never moved it (the change was refused), and is no
+// reason to refuse the whole value.
+qint64 movedBy(double quantity)
+{
+    return StockQuantity::fitsStock(quantity) ? StockQuantity::whole(quantity) : 0;
+}
+
 } // namespace
 
 struct StockValuation::Data {
@@ -212,7 +220,7 @@ void StockValuation::Data::readLoads(db::Connection &database, const std::string
             Load{valuedReal(row, 1), valuedReal(row, 2), !date.empty() && date.substr(0, after.size()) >= after});
     }, [&](std::int32_t item, const Load &load) {
         if (load.after) {
-            quantity[std::size_t(item)] -= StockQuantity::whole(load.typed);
+            quantity[std::size_t(item)] -= movedBy(load.typed);
             return;
         }
         loaded[std::size_t(item)] += load.typed;
@@ -250,7 +258,7 @@ void StockValuation::Data::undoAfter(db::Connection &database, const QString &ta
         const std::string_view day = valuedText(row, 2);
         if (day.empty() || day.substr(0, after.size()) < after)
             return std::nullopt;
-        return StockQuantity::whole(valuedReal(row, 1));
+        return movedBy(valuedReal(row, 1));
     }, [&](std::int32_t item, qint64 moved) {
         quantity[std::size_t(item)] -= sign * moved;
     });

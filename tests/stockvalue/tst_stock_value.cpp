@@ -138,7 +138,10 @@ void TestStockValue::stockTypedBeforeAnyLoadIsKept()
                                    "values ('777', 7, 4)"));
     m_shop->execute(QStringLiteral("insert into [Codice Articolo] (ca_Codice, ca_Codice_Articolo, ca_Quantita) "
                                    "values ('778', 7, 0)"));
-    // A load of today at 20.00 and a sale of two.
+    // A load of today at 20.00 and a sale of two; a sale of a quantity no
+    // stock can hold never moved it and does not stop the value.
+    m_shop->execute(QStringLiteral("insert into scarico (sc_Codice_Articolo, sc_Data, sc_Quantita) "
+                                   "values ('777', #12/6/2026#, 1e12)"));
     m_shop->execute(QStringLiteral("insert into carico (ca_Codice_Articolo, ca_Data, ca_Quantita, ca_Prezzo) "
                                    "values ('777', #12/6/2026#, 4, 20)"));
     m_shop->execute(QStringLiteral("insert into scarico (sc_Codice_Articolo, sc_Data, sc_Quantita) "
