@@ -102,9 +102,11 @@ bool CsvTable::needsTextMark(const QString &text)
 QString CsvTable::field(const QVariant &value, int decimals)
 {
     QString text = plainText(value, decimals);
-    const bool quote = text.contains(QLatin1Char(';')) || text.contains(QLatin1Char('"'))
-        || text.contains(QLatin1Char('\n')) || text.contains(QLatin1Char('\r'))
-        || (!text.isEmpty() && (text.front().isSpace() || text.back().isSpace()));
+    bool quote = !text.isEmpty() && (text.front().isSpace() || text.back().isSpace());
+    for (qsizetype i = 0; !quote && i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        quote = c == QLatin1Char(';') || c == QLatin1Char('"') || c == QLatin1Char('\n') || c == QLatin1Char('\r');
+    }
     if (!quote)
         return text;
     text.replace(QLatin1Char('"'), QStringLiteral("\"\""));
