@@ -21,6 +21,7 @@ struct ListExport {
     // value of every item) makes its rows as they are written instead:
     // handing each to `row`, in order, until it answers false. Used when
     // there is no statement; it may run on another thread than the one that
-    // made the list.
+    // made the list. Its cells follow `columns` as the list defines them: a
+    // view that reorders columns (inShownOrder) cannot reorder these rows.
     std::function<void(const std::function<bool(const QVariantList &row)> &row)> rowSource = {};
 };
