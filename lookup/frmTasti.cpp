@@ -21,6 +21,8 @@ QList<frmTasti::Row> frmTasti::rows(const QList<Row> &general)
     all << Row{QStringLiteral("Invio"), QStringLiteral("Inventario: conta l'articolo letto (un pezzo, o la quantità "
                                                         "scritta); nei riquadri di un nuovo inventario, lo inizia")};
     all << Row{QStringLiteral("Alt+O, Alt+Q"), QStringLiteral("Inventario: il codice a barre, la quantità")};
+    all << Row{QStringLiteral("Destra / Sinistra"),
+               QStringLiteral("Valore del magazzino: apre o chiude gli articoli del fornitore")};
     all << general;
     return all;
 }

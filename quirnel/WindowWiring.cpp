@@ -21,6 +21,8 @@
 #include "stock/frmListaScarico.h"
 #include "stock/frmPrestazioni.h"
 #include "stock/frmScarico.h"
+#include "stock/frmSottoscorta.h"
+#include "stock/frmValoreMagazzino.h"
 
 namespace app {
 
@@ -36,6 +38,8 @@ void wireWindows()
     wirePlainCommand<frmListaScarico>(QStringLiteral("mnuListeScarichiItem"));
     wirePlainCommand<frmIncassi>(QStringLiteral("mnuListeIncassiItem"));
     wirePlainCommand<frmInventario>(QStringLiteral("mnuFileInventarioItem"));
+    wirePlainCommand<frmValoreMagazzino>(QStringLiteral("mnuListeValoreItem"));
+    wirePlainCommand<frmSottoscorta>(QStringLiteral("mnuListeSottoscortaItem"));
     wirePlainCommand<frmPrimaNota>(QStringLiteral("mnuPrimaNotaItem"));
     wirePlainCommand<frmNotaFornitori>(QStringLiteral("mnuNotaFornitori"));
     wirePlainCommand<frmCercaPrestazione>(QStringLiteral("mnuFileCercaArticoli"));

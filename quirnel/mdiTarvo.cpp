@@ -111,6 +111,8 @@ void mdiTarvo::buildMenus()
     addCommand(lists, QStringLiteral("mnuListeCarichiItem"), QStringLiteral("Carichi"), QKeySequence());
     addCommand(lists, QStringLiteral("mnuListeScarichiItem"), QStringLiteral("Scarichi"), QKeySequence());
     addCommand(lists, QStringLiteral("mnuListeIncassiItem"), QStringLiteral("Incassi"), QKeySequence());
+    addCommand(lists, QStringLiteral("mnuListeValoreItem"), QStringLiteral("Valore del magazzino"), QKeySequence());
+    addCommand(lists, QStringLiteral("mnuListeSottoscortaItem"), QStringLiteral("Sottoscorta"), QKeySequence());
 
     // The logs where the program notes its errors, for the shop and for
     // whoever looks after the program.

@@ -5,6 +5,8 @@
 #include <QLocale>
 #include <QRegularExpression>
 
+#include <algorithm>
+
 namespace {
 
 QString numberText(double value, int decimals)
@@ -81,6 +83,18 @@ bool CsvTable::needsTextMark(const QString &text)
         QStringLiteral("^\\s*[0-9]{1,4}([-/.:][0-9]{1,4})+(\\s+[0-9]{1,2}(:[0-9]{1,2}){1,2})?\\s*$"));
     static const QRegularExpression truth(QStringLiteral("^\\s*(vero|falso|true|false)\\s*$"),
                                           QRegularExpression::CaseInsensitiveOption);
+    // The two commonest fields answered without the expressions (a list of a
+    // million items has millions of them): a text starting with a letter can
+    // only be a truth, which starts "ver", "fal" or "tru"; digits alone are
+    // a number.
+    if (!text.isEmpty() && text.front().isLetter()) {
+        const QString start = text.left(3).toLower();
+        if (start != QLatin1String("ver") && start != QLatin1String("fal") && start != QLatin1String("tru"))
+            return false;
+    } else if (!text.isEmpty()
+               && std::all_of(text.begin(), text.end(), [](QChar c) { return c >= u'0' && c <= u'9'; })) {
+        return true;
+    }
     return formula.match(text).hasMatch() || number.match(text).hasMatch() || dateOrTime.match(text).hasMatch()
            || truth.match(text).hasMatch();
 }
@@ -88,9 +102,11 @@ bool CsvTable::needsTextMark(const QString &text)
 QString CsvTable::field(const QVariant &value, int decimals)
 {
     QString text = plainText(value, decimals);
-    const bool quote = text.contains(QLatin1Char(';')) || text.contains(QLatin1Char('"'))
-        || text.contains(QLatin1Char('\n')) || text.contains(QLatin1Char('\r'))
-        || (!text.isEmpty() && (text.front().isSpace() || text.back().isSpace()));
+    bool quote = !text.isEmpty() && (text.front().isSpace() || text.back().isSpace());
+    for (qsizetype i = 0; !quote && i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        quote = c == QLatin1Char(';') || c == QLatin1Char('"') || c == QLatin1Char('\n') || c == QLatin1Char('\r');
+    }
     if (!quote)
         return text;
     text.replace(QLatin1Char('"'), QStringLiteral("\"\""));

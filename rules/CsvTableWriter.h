@@ -30,5 +30,6 @@ private:
     QIODevice *m_device = nullptr;
     QList<int> m_decimals;
     QByteArray m_pending;
+    QString m_line;   // the row being made, its room kept from row to row
     QString m_error;
 };

@@ -4,8 +4,10 @@
 #include "rules/invoicing/InvoiceList.h"
 #include "rules/register/JournalList.h"
 #include "rules/register/RegisterList.h"
-#include "rules/stock/ArticleList.h"
 #include "rules/ShopDatabase.h"
+#include "rules/stock/ArticleList.h"
+#include "rules/stock/ReorderList.h"
+#include "rules/stock/StockValueList.h"
 #include "rules/stock/StockList.h"
 #include "rules/stock/StockTakeList.h"
 #include "rules/stock/TakingsList.h"
@@ -64,6 +66,22 @@ Prepared stockTake(StockTakeList::Kind kind, const Period &period)
     return {StockTakeList::list(kind, {}), refusal, QString()};
 }
 
+// The stock value on the day given as the end of the period (--al).
+Prepared stockValue(const Period &period)
+{
+    QDate day;
+    if (!StockValueList::day(period.to, day))
+        return {StockValueList::list(nullptr), StockValueList::badDay(), QString()};
+    return {StockValueList::list(StockValuation::read(*ShopDatabase::open(), day)), QString(),
+            StockValueList::noLines()};
+}
+
+Prepared reorder(const Period &period)
+{
+    return {ReorderList::list(ReorderItems::read(*ShopDatabase::open(), today(), period.fornitore)), QString(),
+            ReorderList::noLines()};
+}
+
 const std::map<QString, std::function<Prepared(const Period &)>> &all()
 {
     static const std::map<QString, std::function<Prepared(const Period &)>> lists = {
@@ -86,6 +104,8 @@ const std::map<QString, std::function<Prepared(const Period &)>> &all()
         {QStringLiteral("inventario"), [](const Period &p) { return stockTake(StockTakeList::Kind::Counted, p); }},
         {QStringLiteral("inventario-differenze"),
          [](const Period &p) { return stockTake(StockTakeList::Kind::Differences, p); }},
+        {QStringLiteral("valore"), &stockValue},
+        {QStringLiteral("sottoscorta"), &reorder},
     };
     return lists;
 }
@@ -97,7 +117,7 @@ QStringList ExportableLists::names()
     return {QStringLiteral("articoli"), QStringLiteral("carichi"), QStringLiteral("scarichi"),
             QStringLiteral("fatture"), QStringLiteral("anagrafica"), QStringLiteral("primanota"),
             QStringLiteral("notafornitori"), QStringLiteral("incassi"), QStringLiteral("inventario"),
-            QStringLiteral("inventario-differenze")};
+            QStringLiteral("inventario-differenze"), QStringLiteral("valore"), QStringLiteral("sottoscorta")};
 }
 
 bool ExportableLists::has(const QString &name)

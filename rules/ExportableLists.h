@@ -17,6 +17,8 @@ public:
         QString to;
         // The count of the stock-take lists ("inventario", "inventario-differenze").
         QString numero;
+        // The supplier a list is limited to (sottoscorta); empty = all.
+        QString fornitore;
     };
     struct Prepared {
         ListExport list;

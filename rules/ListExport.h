@@ -5,6 +5,7 @@
 #include <QList>
 #include <QString>
 #include <QVariant>
+#include <functional>
 
 // A list as "Esporta" writes it, needing no window: the select of its
 // search (in the program's dialect, every row of it, not only the rows a
@@ -16,4 +17,11 @@ struct ListExport {
     QString statement;
     QList<ExportColumn> columns;
     QList<QVariantList> rows;      // used when there is no statement
+    // A list computed whole that is too long to hold as cells (the stock
+    // value of every item) makes its rows as they are written instead:
+    // handing each to `row`, in order, until it answers false. Used when
+    // there is no statement; it may run on another thread than the one that
+    // made the list. Its cells follow `columns` as the list defines them: a
+    // view that reorders columns (inShownOrder) cannot reorder these rows.
+    std::function<void(const std::function<bool(const QVariantList &row)> &row)> rowSource = {};
 };

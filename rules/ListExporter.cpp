@@ -53,6 +53,25 @@ bool ListExporter::written(TableWriter &writer, const QVariantList &cells)
 
 ListExporter::Outcome ListExporter::writeGivenRows(TableWriter &writer)
 {
+    if (m_list.rowSource) {
+        Outcome outcome = Outcome::Done;
+        QVariantList cells;
+        m_list.rowSource([&](const QVariantList &row) {
+            if (m_cancelled) {
+                outcome = Outcome::Cancelled;
+                return false;
+            }
+            cells.clear();
+            for (int c = 0; c < m_list.columns.size(); ++c)
+                cells << m_list.columns.at(c).cell(row.value(c));
+            if (!written(writer, cells)) {
+                outcome = Outcome::WriteFailed;
+                return false;
+            }
+            return true;
+        });
+        return outcome;
+    }
     for (const QVariantList &row : std::as_const(m_list.rows)) {
         if (m_cancelled)
             return Outcome::Cancelled;

@@ -31,6 +31,7 @@ constexpr int kColArticolo = 0;
 constexpr int kColBarcode = 1;
 constexpr int kColTaglia = 2;
 constexpr int kColQuantita = 4;
+constexpr int kColScortaMinima = 5;
 
 // The stock items count whole pieces in a long integer, the range every
 // load and sale moves them in.
@@ -42,7 +43,20 @@ bool isStockQuantity(const QVariant &value)
     return quantity && *quantity == std::floor(*quantity);
 }
 
+// A minimum stock is a whole number of pieces from 0 up, or nothing (no
+// minimum: the item is never to be reordered).
+bool isStockMinimum(const QVariant &value)
+{
+    if (IsNull(value) || value.toString().trimmed().isEmpty())
+        return true;
+    const std::optional<double> minimum = TypedNumber::quantity(value.toString());
+    return minimum && *minimum == std::floor(*minimum) && *minimum >= 0 && *minimum <= 2147483647.0;
+}
+
 } // namespace
+
+const QString ArticleStockItems::kBadMinimum =
+    QStringLiteral("La scorta minima deve essere un numero intero da 0 a 2147483647, oppure vuota per nessuna scorta minima.");
 
 const QString ArticleStockItems::kTrapLabel = QStringLiteral("frmFattura.Aggiornagrid");
 
@@ -67,7 +81,12 @@ ArticleStockItems::ArticleStockItems(QWidget &card, const ArticleFields &article
     colore.width = 130;
     data::GridColumn quantita(QStringLiteral("Quantità"), QStringLiteral("ca_Quantita"));
     quantita.kind = data::GridColumn::Kind::Number;
-    TDBGrid1->setColumns({articolo, barcode, taglia, colore, quantita});
+    // Empty: no minimum. The reorder list ("Sottoscorta") lists the items at
+    // or under theirs.
+    data::GridColumn scortaMinima(QStringLiteral("Scorta minima"), QStringLiteral("ca_Scorta_Minima"));
+    scortaMinima.kind = data::GridColumn::Kind::Number;
+    scortaMinima.width = 110;
+    TDBGrid1->setColumns({articolo, barcode, taglia, colore, quantita, scortaMinima});
     TDBGrid1->setAllowAddNew(true);
     TDBGrid1->setAllowUpdate(true);
     TDBGrid1->setAllowDelete(true);
@@ -143,6 +162,14 @@ void ArticleStockItems::generateCode()
 
 void ArticleStockItems::TDBGrid1_KeyPress(int column, int &keyAscii)
 {
+    // Enter after the quantity writes the row and starts the next one, as
+    // it did before the minimum stock had a column: the minimum is reached
+    // with Tab.
+    if (column == kColQuantita && keyAscii == 13) {
+        keyAscii = 0;
+        TDBGrid1->setCurrentCell(TDBGrid1->currentRow() + 1, kColBarcode);
+        return;
+    }
     if (column != kColBarcode)
         return;
     // A scanner ends each code with CR, LF or both: the carriage return is
@@ -169,6 +196,14 @@ void ArticleStockItems::TDBGrid1_BeforeUpdate(bool &cancel)
             cancel = true;
             return;
         }
+        const QVariant minimum = TDBGrid1->columnValue(kColScortaMinima);
+        if (!isStockMinimum(minimum)) {
+            ui::MsgBox(kBadMinimum, ui::vbExclamation, g_strAppName);
+            cancel = true;
+            return;
+        }
+        if (!IsNull(minimum) && minimum.toString().trimmed().isEmpty())
+            TDBGrid1->setColumnValue(kColScortaMinima, QVariant());
         TDBGrid1->setColumnValue(kColArticolo, code);
     } catch (const db::DbError &error) {
         // A stock item that belongs to no stored article is never written.

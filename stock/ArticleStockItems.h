@@ -39,6 +39,7 @@ public:
     void generateCode();
 
     static const QString kTrapLabel;   // the reload
+    static const QString kBadMinimum;  // a minimum stock that is not a whole number from 0 up
 
 private:
     void TDBGrid1_KeyPress(int column, int &keyAscii);

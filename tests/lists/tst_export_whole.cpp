@@ -23,6 +23,10 @@
 #include "stock/frmInventario.h"
 #include "stock/frmListaCarico.h"
 #include "stock/frmListaScarico.h"
+#include "stock/frmSottoscorta.h"
+#include "stock/frmValoreMagazzino.h"
+#include "db/Database.h"
+#include "rules/ShopDatabase.h"
 #include "ui/BusyPointer.h"
 #include "ui/WindowRegistry.h"
 
@@ -155,6 +159,22 @@ QWidget *windowOfList(const QString &name, const QString &from, const QString &t
         auto &window = shownWindow<frmInventario>();
         window.chkSoloDifferenze->setChecked(name == QLatin1String("inventario-differenze"));
         return &window;
+    }
+    if (name == QLatin1String("valore")) {
+        auto &window = shownWindow<frmValoreMagazzino>();
+        window.txtData->setText(to);
+        window.cmdAggiorna_Click();
+        return &window;
+    }
+    if (name == QLatin1String("sottoscorta")) {
+        // Items with a minimum and no sales: last month's sales are the
+        // same whatever day the tool (on the clock) and the window (on the
+        // test's day) take for today.
+        auto database = ShopDatabase::open();
+        database->execute(QStringLiteral("update [Codice Articolo] set ca_Scorta_Minima = 5 where ca_Codice = '1234'"));
+        database->execute(QStringLiteral("insert into [Codice Articolo] (ca_Codice, ca_Codice_Articolo, ca_Quantita, "
+                                         "ca_Scorta_Minima) values ('4321', 43, 0, 2)"));
+        return &shownWindow<frmSottoscorta>();
     }
     return nullptr;
 }

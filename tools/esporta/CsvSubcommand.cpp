@@ -1,8 +1,10 @@
-// tarvo-esporta csv|xlsx LIST [--dal D] [--al D] [--numero N] [--database FILE] [--file F]:
-// the list as its window shows it after a search over the period (the lists
-// of a stock take: count N), every row of that search, as its "Esporta"
-// button writes it: CSV to standard
-// output or to F, an Excel workbook to F. The lists are the core's own
+// tarvo-esporta csv|xlsx LIST [--dal D] [--al D] [--numero N] [--fornitore NOME] [--database FILE]
+// [--file F]: the list as its window shows it after a search over the
+// period, every row of that search, as its "Esporta" button writes it: CSV
+// to standard output or to F, an Excel workbook to F. The lists of a stock
+// take are those of count N; the stock value ("valore") is that of the day
+// --al; what to reorder ("sottoscorta") that of every supplier or of the one
+// --fornitore names. The lists are the core's own
 // (ExportableLists), the same the windows show: no window is opened.
 #include "tools/esporta/EsportaCommand.h"
 
@@ -24,7 +26,8 @@ namespace {
 
 const QString kListNames = ExportableLists::names().join(QLatin1Char('|'));
 const QString kOptions =
-    QStringLiteral("[--dal GG/MM/AAAA] [--al GG/MM/AAAA] [--numero N (inventario)] [--database FILE]");
+    QStringLiteral("[--dal GG/MM/AAAA] [--al GG/MM/AAAA] [--numero N (inventario)] [--fornitore NOME] "
+                   "[--database FILE]");
 
 // What the run wrote, and why it stopped when it did not end.
 int outcomeCode(const ListExporter &exporter, ListExporter::Outcome outcome, const QString &file)
@@ -67,6 +70,8 @@ static int runList(const QStringList &arguments, bool spreadsheet)
             period.to = arguments.at(++i);
         else if (argument == QLatin1String("--numero") && hasValue)
             period.numero = arguments.at(++i);
+        else if (argument == QLatin1String("--fornitore") && hasValue)
+            period.fornitore = arguments.at(++i);
         else if (argument == QLatin1String("--database") && hasValue)
             database = arguments.at(++i);
         else if (argument == QLatin1String("--file") && hasValue)

@@ -1,0 +1,244 @@
+// The stock value at a date, against the test's own replay of a generated
+// shop's movements, and what tarvo-esporta writes of it.
+#include "TestShopDatabase.h"
+#include "ValueShop.h"
+
+#include "db/Database.h"
+#include "rules/ExportableLists.h"
+#include "rules/general/Today.h"
+#include "rules/stock/StockValuation.h"
+#include "rules/stock/StockValueList.h"
+
+#include <QProcess>
+#include <QtTest>
+
+class TestStockValue : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void init();
+    void cleanup();
+    void valueAtADate_data();
+    void valueAtADate();
+    void todayIsTodaysStock();
+    void stockTypedBeforeAnyLoadIsKept();
+    void negativeStockIsShownAsItIs();
+    void dayTypedOrDefault_data();
+    void dayTypedOrDefault();
+    void commandLineWritesTheLines();
+    void commandLineRefusesABadDay();
+
+private:
+    QStringList linesOf(const StockValuation &valuation) const;
+    QStringList groupsOf(const StockValuation &valuation) const;
+    std::unique_ptr<TestShopDatabase> m_shop;
+};
+
+void TestStockValue::init()
+{
+    m_shop = std::make_unique<TestShopDatabase>();
+    setToday(QDate(2026, 12, 6));
+}
+
+void TestStockValue::cleanup()
+{
+    StockValuation::setIndexedReadLimit(200000);
+    setToday(QDate());
+    m_shop.reset();
+}
+
+QStringList TestStockValue::linesOf(const StockValuation &valuation) const
+{
+    QStringList lines;
+    for (qint64 i = 0; i < valuation.lineCount(); ++i) {
+        const StockValueLine line = valuation.line(i);
+        lines << QStringLiteral("%1|%2|%3|%4|%5")
+                     .arg(line.fornitore, line.codice)
+                     .arg(line.quantita)
+                     .arg(line.prezzoCents)
+                     .arg(line.valoreCents);
+    }
+    return lines;
+}
+
+QStringList TestStockValue::groupsOf(const StockValuation &valuation) const
+{
+    QStringList groups;
+    for (const StockValueGroup &group : valuation.groups())
+        groups << QStringLiteral("%1|%2|%3|%4").arg(group.fornitore).arg(group.lines).arg(group.quantita).arg(group.valoreCents);
+    return groups;
+}
+
+void TestStockValue::valueAtADate_data()
+{
+    QTest::addColumn<QDate>("day");
+    QTest::addColumn<qint64>("indexedReadLimit");   // 0: the sales after the day read with the whole table
+    QTest::newRow("before the first movement") << QDate(2023, 12, 31) << qint64(200000);
+    QTest::newRow("before the first movement, whole tables") << QDate(2023, 12, 31) << qint64(0);
+    QTest::newRow("the first day") << QDate(2024, 1, 1) << qint64(200000);
+    QTest::newRow("a day in 2024") << QDate(2024, 6, 30) << qint64(200000);
+    QTest::newRow("a day in 2025, whole tables") << QDate(2025, 3, 15) << qint64(0);
+    QTest::newRow("end of 2025") << QDate(2025, 12, 31) << qint64(200000);
+    QTest::newRow("end of 2025, whole tables") << QDate(2025, 12, 31) << qint64(0);
+    QTest::newRow("today") << QDate(2026, 12, 6) << qint64(200000);
+    QTest::newRow("after today") << QDate(2027, 1, 31) << qint64(200000);
+}
+
+// Today's stock less what came after, and the average of the loads up to
+// the day, agree with the movements replayed forward from nothing.
+void TestStockValue::valueAtADate()
+{
+    QFETCH(QDate, day);
+    QFETCH(qint64, indexedReadLimit);
+    StockValuation::setIndexedReadLimit(indexedReadLimit);
+    const ValueShop shop(*m_shop);
+    const auto valuation = StockValuation::read(m_shop->database(), day);
+    const QStringList expected = shop.expectedLines(day);
+    QCOMPARE(linesOf(*valuation), expected);
+    QCOMPARE(groupsOf(*valuation), shop.expectedGroups(day));
+    QCOMPARE(valuation->totalCents(), shop.expectedTotalCents(day));
+    if (day < shop.firstDay) {
+        QVERIFY(expected.isEmpty());
+        QCOMPARE(valuation->totalCents(), 0);
+        QVERIFY(valuation->groups().empty());
+    } else if (day > shop.firstDay) {
+        // The shop has something of each kind to show.
+        QVERIFY(expected.size() > 10);
+    }
+    // The lines carry what the list shows beside the figures.
+    if (valuation->lineCount() > 0) {
+        const StockValueLine first = valuation->line(0);
+        const ValueShop::Item &item = *std::find_if(shop.items.begin(), shop.items.end(),
+                                                    [&](const ValueShop::Item &i) { return i.code == first.codice; });
+        QCOMPARE(first.descrizione, shop.articles.at(item.article).descrizione);
+        QCOMPARE(first.taglia, item.taglia);
+        QCOMPARE(first.colore, item.colore);
+    }
+}
+
+// At today's date every item shows its stock as the card has it.
+void TestStockValue::todayIsTodaysStock()
+{
+    const ValueShop shop(*m_shop);
+    m_shop->execute(QStringLiteral("update [Codice Articolo] set ca_Quantita = ca_Quantita + 5 where ca_Codice = '801000'"));
+    const auto valuation = StockValuation::read(m_shop->database(), QDate(2026, 12, 6));
+    qint64 shown = 0;
+    for (qint64 i = 0; i < valuation->lineCount(); ++i)
+        shown += valuation->line(i).quantita;
+    QCOMPARE(shown, m_shop->scalar(QStringLiteral("select sum(ca_Quantita) from [Codice Articolo]")).toLongLong());
+    QCOMPARE(valuation->totalQuantity(), shown);
+}
+
+// Stock typed on the card before any load stays in every day's value, at
+// the article's load price; an item with no stock is left out.
+void TestStockValue::stockTypedBeforeAnyLoadIsKept()
+{
+    m_shop->execute(QStringLiteral("insert into Articoli (art_Codice, art_Descrizione, art_Fornitore, art_Prezzo_Carico) "
+                                   "values (7, 'Cappello', 'Neri', 12.5)"));
+    m_shop->execute(QStringLiteral("insert into [Codice Articolo] (ca_Codice, ca_Codice_Articolo, ca_Quantita) "
+                                   "values ('777', 7, 4)"));
+    m_shop->execute(QStringLiteral("insert into [Codice Articolo] (ca_Codice, ca_Codice_Articolo, ca_Quantita) "
+                                   "values ('778', 7, 0)"));
+    // A load of today at 20.00 and a sale of two; a sale of a quantity no
+    // stock can hold never moved it and does not stop the value.
+    m_shop->execute(QStringLiteral("insert into scarico (sc_Codice_Articolo, sc_Data, sc_Quantita) "
+                                   "values ('777', #12/6/2026#, 1e12)"));
+    m_shop->execute(QStringLiteral("insert into carico (ca_Codice_Articolo, ca_Data, ca_Quantita, ca_Prezzo) "
+                                   "values ('777', #12/6/2026#, 4, 20)"));
+    m_shop->execute(QStringLiteral("insert into scarico (sc_Codice_Articolo, sc_Data, sc_Quantita) "
+                                   "values ('777', #12/6/2026#, 2)"));
+    m_shop->execute(QStringLiteral("update [Codice Articolo] set ca_Quantita = 6 where ca_Codice = '777'"));
+    const auto before = StockValuation::read(m_shop->database(), QDate(2020, 1, 1));
+    QCOMPARE(linesOf(*before), QStringList{QStringLiteral("Neri|777|4|1250|5000")});
+    const auto now = StockValuation::read(m_shop->database(), QDate(2026, 12, 6));
+    QCOMPARE(linesOf(*now), QStringList{QStringLiteral("Neri|777|6|2000|12000")});
+    QCOMPARE(now->totalCents(), 12000);
+}
+
+void TestStockValue::negativeStockIsShownAsItIs()
+{
+    m_shop->execute(QStringLiteral("insert into Articoli (art_Codice, art_Descrizione, art_Prezzo_Carico) "
+                                   "values (8, 'Guanti', 3)"));
+    m_shop->execute(QStringLiteral("insert into [Codice Articolo] (ca_Codice, ca_Codice_Articolo, ca_Quantita) "
+                                   "values ('888', 8, -2)"));
+    m_shop->execute(QStringLiteral("insert into Articoli (art_Codice, art_Descrizione, art_Prezzo_Carico) "
+                                   "values (9, 'Sciarpa', 2)"));
+    m_shop->execute(QStringLiteral("insert into [Codice Articolo] (ca_Codice, ca_Codice_Articolo, ca_Quantita) "
+                                   "values ('999', 9, 3)"));
+    const auto valuation = StockValuation::read(m_shop->database(), QDate(2026, 12, 6));
+    QCOMPARE(linesOf(*valuation),
+             (QStringList{QStringLiteral("Senza fornitore|888|-2|300|-600"),
+                          QStringLiteral("Senza fornitore|999|3|200|600")}));
+    QCOMPARE(groupsOf(*valuation), QStringList{QStringLiteral("Senza fornitore|2|1|0")});
+    QCOMPARE(valuation->totalCents(), 0);
+}
+
+void TestStockValue::dayTypedOrDefault_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<bool>("valid");
+    QTest::addColumn<QDate>("day");
+    QTest::newRow("empty: the end of last year") << "" << true << QDate(2025, 12, 31);
+    QTest::newRow("day first") << "30/06/2025" << true << QDate(2025, 6, 30);
+    QTest::newRow("six digits") << "300625" << true << QDate(2025, 6, 30);
+    QTest::newRow("no such day") << "31/02/2025" << false << QDate();
+    QTest::newRow("words") << "ieri" << false << QDate();
+}
+
+void TestStockValue::dayTypedOrDefault()
+{
+    QFETCH(QString, typed);
+    QFETCH(bool, valid);
+    QFETCH(QDate, day);
+    QDate read;
+    QCOMPARE(StockValueList::day(typed, read), valid);
+    if (valid)
+        QCOMPARE(read, day);
+    QCOMPARE(StockValueList::defaultDay(QDate(2026, 1, 1)), QDate(2025, 12, 31));
+}
+
+void TestStockValue::commandLineWritesTheLines()
+{
+    const ValueShop shop(*m_shop);
+    const QDate day(2025, 12, 31);
+    const QStringList expected = shop.expectedLines(day);
+    QProcess tool;
+    tool.start(QStringLiteral(ESPORTA_PATH),
+               {"csv", "valore", "--al", "31/12/2025", "--database", m_shop->folder() + QStringLiteral("/tarvo.mdb")});
+    QVERIFY(tool.waitForFinished(60000));
+    QCOMPARE(tool.readAllStandardError(), QByteArray());
+    QCOMPARE(tool.exitCode(), 0);
+    const QByteArray csv = tool.readAllStandardOutput();
+    QVERIFY(csv.startsWith("\xEF\xBB\xBF"));
+    const QStringList rows = QString::fromUtf8(csv.mid(3)).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    QCOMPARE(rows.first(), QStringLiteral("Fornitore;Codice;Descrizione;Taglia;Colore;Quantità;Prezzo medio;Valore"));
+    QCOMPARE(rows.size(), expected.size() + 1);
+    // The first line in full, as a spreadsheet reads it: the code kept as text.
+    const QStringList first = expected.first().split(QLatin1Char('|'));
+    const ValueShop::Item &item = *std::find_if(shop.items.begin(), shop.items.end(),
+                                                [&](const ValueShop::Item &i) { return i.code == first.at(1); });
+    const auto money = [](qint64 cents) {
+        return QStringLiteral("%1%2,%3")
+            .arg(cents < 0 ? QStringLiteral("-") : QString())
+            .arg(qAbs(cents) / 100)
+            .arg(qAbs(cents) % 100, 2, 10, QLatin1Char('0'));
+    };
+    QCOMPARE(rows.at(1), QStringLiteral("%1;'%2;%3;%4;%5;%6;%7;%8")
+                             .arg(first.at(0), first.at(1), shop.articles.at(item.article).descrizione, item.taglia,
+                                  item.colore, first.at(2), money(first.at(3).toLongLong()),
+                                  money(first.at(4).toLongLong())));
+}
+
+void TestStockValue::commandLineRefusesABadDay()
+{
+    QProcess tool;
+    tool.start(QStringLiteral(ESPORTA_PATH),
+               {"csv", "valore", "--al", "31/02/2025", "--database", m_shop->folder() + QStringLiteral("/tarvo.mdb")});
+    QVERIFY(tool.waitForFinished(60000));
+    QCOMPARE(tool.exitCode(), 1);
+    QCOMPARE(QString::fromUtf8(tool.readAllStandardError()),
+             QStringLiteral("tarvo-esporta: Indicare una data valida nel formato GG/MM/AAAA.\n"));
+    QCOMPARE(tool.readAllStandardOutput(), QByteArray());
+}
+
+QTEST_GUILESS_MAIN(TestStockValue)
+#include "tst_stock_value.moc"
