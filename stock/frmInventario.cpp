@@ -13,6 +13,7 @@
 #include "report/ReportControl.h"
 #include "report/ReportProperties.h"
 #include "rules/RuleError.h"
+#include "report/RowsReportSource.h"
 #include "rules/ShopDatabase.h"
 #include "rules/general/Today.h"
 #include "rules/stock/StockTakeLines.h"
@@ -20,7 +21,6 @@
 #include "rules/stock/StockTakePosting.h"
 #include "rules/stock/StockTakeScope.h"
 #include "skin/ctrl_SkinableButton.h"
-#include "stock/StockTakeReportSource.h"
 #include "skin/ctrl_SkinableForm.h"
 #include "ui/DefaultButton.h"
 #include "ui/Messages.h"
@@ -548,7 +548,21 @@ void frmInventario::cmdStampa_Click()
     // have counted meanwhile.
     errors::ErrorTrap trap(QStringLiteral("frmInventario.cmdStampa_Click"));
     trap.run([&] { showLines(); });
-    StockTakeReportSource source(m_shown);
+    // The stock on the count's day is no column of the database: the
+    // report reads the lines as the window computed them.
+    const QList<StockTakeLine> lines = m_shown;
+    report::RowsReportSource source(
+        QStringLiteral("inventario"),
+        {QStringLiteral("Codice"), QStringLiteral("Descrizione"), QStringLiteral("Taglia"), QStringLiteral("Colore"),
+         QStringLiteral("Contato"), QStringLiteral("Giacenza"), QStringLiteral("Differenza")},
+        [lines](const std::function<bool(report::ReportRow &&)> &row) {
+            for (const StockTakeLine &line : lines)
+                if (!row({line.codice, line.descrizione, line.taglia, line.colore,
+                          line.contato ? QVariant(qlonglong(line.quantitaContata)) : QVariant(),
+                          qlonglong(line.giacenza), qlonglong(line.differenza())}))
+                    return;
+        },
+        ShopDatabase::path());
     namespace prop = report::prop;
     trap.run([] { ResetReport(); });
     trap.run([] { MainReport().set(prop::ReportFileName, ReportTemplatePath(QStringLiteral("inventario.rpt"))); });
