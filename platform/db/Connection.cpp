@@ -73,7 +73,7 @@ void Connection::applyReadSettings(sqlite3 *handle)
     // joins each sale to its article a third faster, but every page it maps
     // counts as the program's memory, and a failing disk would stop the
     // program with a signal instead of an error it can report.
-    sqlite3_exec(handle, "pragma cache_size=-32000", nullptr, nullptr, nullptr);
+    sqlite3_exec(handle, "pragma cache_size=-32000", nullptr, nullptr, nullptr);   // as readOnce(false) restores
 }
 
 std::shared_ptr<Connection> Connection::open(const QString &path)
@@ -150,6 +150,18 @@ void Connection::interrupt() const
         PQcancel(request, error, int(sizeof error));
         PQfreeCancel(request);
     }
+}
+
+void Connection::releaseCache()
+{
+    if (m_handle && !m_server)
+        sqlite3_db_release_memory(m_handle);
+}
+
+void Connection::readOnce(bool on)
+{
+    if (m_handle && !m_server)
+        sqlite3_exec(m_handle, on ? "pragma cache_size=-2000" : "pragma cache_size=-32000", nullptr, nullptr, nullptr);
 }
 
 void Connection::runPlain(const char *sql)

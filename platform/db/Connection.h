@@ -96,6 +96,13 @@ public:
 
     int execute(const QString &legacy);
     void runPlain(const char *sql);
+    // Lets go of the pages the connection keeps in memory and does not need
+    // now (after a long read whose pages will not be read again soon); the
+    // server keeps its own.
+    void releaseCache();
+    // For a read that goes through a table once: few pages kept meanwhile
+    // (true), then the usual cache again (false). Nothing on the server.
+    void readOnce(bool on);
     void schemaChanged();
 
     void beginTrans();

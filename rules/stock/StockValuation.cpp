@@ -14,6 +14,7 @@
 #include <cstring>
 #include <optional>
 #include <string_view>
+#include <thread>
 #include <unordered_map>
 
 const QString StockValuation::kNoSupplier = QStringLiteral("Senza fornitore");
@@ -124,6 +125,12 @@ struct StockValuation::Data {
     void readLoads(db::Connection &database, const std::string &after);
     void undoAfter(db::Connection &database, const QString &table, const QString &prefix, const std::string &after,
                    int sign);
+    // The table read whole: its rows up to `middle` by rowid here, those
+    // past it on a second connection at the same time, each half into
+    // changes of its own.
+    void undoAfterInTwo(db::Connection &database, const QString &fields, const std::string &after, int sign);
+    void undoRows(db::Connection &database, const QString &sql, const std::string *parameter, const std::string &after,
+                  int sign, std::vector<qint64> &changes);
     // `parameter`: the statement's one parameter, when it has one.
     template <typename Move, typename Read, typename Apply>
     void readMoves(db::Connection &database, const QString &sql, const std::string *parameter, Read read, Apply apply);
@@ -253,15 +260,76 @@ void StockValuation::Data::undoAfter(db::Connection &database, const QString &ta
         counted->bindText(1, after.data(), int(after.size()));
         byIndex = counted->step(few) && counted->columnInteger(0) <= kFewRows;
     }
-    const QString sql = byIndex ? fields + QStringLiteral(" where ") + date + QStringLiteral(" >= ?") : fields;
-    readMoves<qint64>(database, sql, byIndex ? &after : nullptr, [&](const db::Statement &row) -> std::optional<qint64> {
+    if (!byIndex)
+        return undoAfterInTwo(database, fields, after, sign);
+    const QString sql = fields + QStringLiteral(" where ") + date + QStringLiteral(" >= ?");
+    undoRows(database, sql, &after, after, sign, quantity);
+}
+
+void StockValuation::Data::undoRows(db::Connection &database, const QString &sql, const std::string *parameter,
+                                    const std::string &after, int sign, std::vector<qint64> &changes)
+{
+    readMoves<qint64>(database, sql, parameter, [&](const db::Statement &row) -> std::optional<qint64> {
         const std::string_view day = valuedText(row, 2);
         if (day.empty() || day.substr(0, after.size()) < after)
             return std::nullopt;
         return movedBy(valuedReal(row, 1));
     }, [&](std::int32_t item, qint64 moved) {
-        quantity[std::size_t(item)] -= sign * moved;
+        changes[std::size_t(item)] -= sign * moved;
     });
+}
+
+void StockValuation::Data::undoAfterInTwo(db::Connection &database, const QString &fields, const std::string &after,
+                                          int sign)
+{
+    qint64 last = 0;
+    {
+        const QString sql = fields.section(QStringLiteral(" from "), 1).prepend(QStringLiteral("select max(rowid) from "));
+        db::Statement *highest = database.statement(sql, sql);
+        const db::StatementUse use(highest);
+        if (highest->step(sql) && highest->columnType(0) != db::NullValue)
+            last = highest->columnInteger(0);
+    }
+    // A number the program computed, not a typed value: written into the statement.
+    const QString middle = QString::number(last / 2);
+    std::shared_ptr<db::Connection> second;
+    try {
+        second = db::IdleConnections::take(database.path());
+    } catch (...) {
+        second.reset();   // no second connection: the whole table here
+    }
+    if (!second) {
+        undoRows(database, fields, nullptr, after, sign, quantity);
+        return;
+    }
+    // The pages of the items and loads read so far make room for those of
+    // the sales, which each connection reads once.
+    database.releaseCache();
+    std::vector<qint64> laterChanges(quantity.size(), 0);
+    std::exception_ptr laterFailure;
+    second->readOnce(true);
+    std::thread later([&] {
+        try {
+            undoRows(*second, fields + QStringLiteral(" where rowid > ") + middle, nullptr, after, sign, laterChanges);
+        } catch (...) {
+            laterFailure = std::current_exception();
+        }
+    });
+    std::exception_ptr failure;
+    try {
+        undoRows(database, fields + QStringLiteral(" where rowid <= ") + middle, nullptr, after, sign, quantity);
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    later.join();
+    second->readOnce(false);
+    db::IdleConnections::giveBack(std::move(second));
+    if (failure)
+        std::rethrow_exception(failure);
+    if (laterFailure)
+        std::rethrow_exception(laterFailure);
+    for (std::size_t item = 0; item < quantity.size(); ++item)
+        quantity[item] += laterChanges[item];
 }
 
 // Reads the rows of `sql` (the movement's code first), `read` taking what
