@@ -74,18 +74,19 @@ ArticleStockItems::ArticleStockItems(QWidget &card, const ArticleFields &article
     articolo.visible = false;   // always the card's own article
     data::GridColumn barcode(QStringLiteral("Codice articolo"), QStringLiteral("ca_Codice"));
     barcode.scannerInput = true;
-    barcode.width = 170;
+    barcode.width = 140;
     data::GridColumn taglia(QStringLiteral("Taglia"), QStringLiteral("ca_Taglia"));
-    taglia.width = 90;
+    taglia.width = 70;
     data::GridColumn colore(QStringLiteral("Colore"), QStringLiteral("ca_Colore"));
-    colore.width = 130;
+    colore.width = 110;
     data::GridColumn quantita(QStringLiteral("Quantità"), QStringLiteral("ca_Quantita"));
     quantita.kind = data::GridColumn::Kind::Number;
+    quantita.width = 80;
     // Empty: no minimum. The reorder list ("Sottoscorta") lists the items at
     // or under theirs.
     data::GridColumn scortaMinima(QStringLiteral("Scorta minima"), QStringLiteral("ca_Scorta_Minima"));
     scortaMinima.kind = data::GridColumn::Kind::Number;
-    scortaMinima.width = 110;
+    scortaMinima.width = 100;
     TDBGrid1->setColumns({articolo, barcode, taglia, colore, quantita, scortaMinima});
     TDBGrid1->setAllowAddNew(true);
     TDBGrid1->setAllowUpdate(true);

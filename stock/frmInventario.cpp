@@ -115,6 +115,8 @@ frmInventario::frmInventario(QWidget *parent)
     lvwInventario->header()->setSectionResizeMode(Descrizione, QHeaderView::Stretch);
     for (int c : {Contato, Giacenza, Differenza})
         lvwInventario->setColumnWidth(c, 80);
+    lvwInventario->setColumnWidth(0, 120);   // a whole EAN-13
+    lvwInventario->setColumnWidth(2, 70);
     lblTotale = new QLabel(this);
     lblTotale->setObjectName(QStringLiteral("lblTotale"));
 

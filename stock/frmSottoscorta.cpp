@@ -65,8 +65,11 @@ frmSottoscorta::frmSottoscorta(QWidget *parent)
     lvwSottoscorta->header()->setSectionResizeMode(2, QHeaderView::Stretch);
     lvwSottoscorta->setColumnWidth(0, 130);
     lvwSottoscorta->setColumnWidth(1, 120);
+    lvwSottoscorta->setColumnWidth(3, 60);
+    lvwSottoscorta->setColumnWidth(4, 80);
     for (int c = 5; c < headers.size(); ++c)
         lvwSottoscorta->setColumnWidth(c, 90);
+    lvwSottoscorta->setColumnWidth(7, 140);   // "Venduti ultimo mese" whole
 
     cmdEsporta = newExportButton(this, [this] { return listToExport(); }, QStringLiteral("sottoscorta.csv"));
     for (ctrl_SkinableButton *button : {cmdAggiorna, cmdStampa, cmdEsporta, cmdChiudi})
@@ -104,7 +107,7 @@ frmSottoscorta::frmSottoscorta(QWidget *parent)
         .activate = [this] { cboFornitore->setFocus(); },
     });
     life.defaultButton().setButton(cmdAggiorna, [this] { cmdAggiorna->click(); });
-    resize(900, 480);
+    resize(1000, 480);
 }
 
 frmSottoscorta::~frmSottoscorta() = default;
