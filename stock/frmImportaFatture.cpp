@@ -42,19 +42,6 @@ QTreeWidget *newList(QWidget *parent, const QString &name, const QStringList &he
     return list;
 }
 
-QString quantityText(double quantity)
-{
-    return QString::number(quantity, 'g', 12);
-}
-
-QString codesOf(const SupplierInvoiceLine &line)
-{
-    QStringList codes;
-    for (const SupplierArticleCode &code : line.codes)
-        codes << code.type + QLatin1Char(' ') + code.value;
-    return codes.join(QStringLiteral(", "));
-}
-
 } // namespace
 
 frmImportaFatture::frmImportaFatture(QWidget *parent)
@@ -284,9 +271,9 @@ void frmImportaFatture::showLines()
         auto *item = new QTreeWidgetItem(lvwRighe);
         item->setText(0, QString::number(line.line.number));
         item->setText(1, line.line.description);
-        item->setText(2, codesOf(line.line));
+        item->setText(2, line.line.codesText());
         if (line.line.hasQuantity)
-            item->setText(3, quantityText(line.line.quantity));
+            item->setText(3, line.line.quantityText());
         item->setText(4, MoneyText::format(line.match == LineMatch::NotGoods ? line.line.totalPrice
                                                                              : line.line.netUnitPrice()));
         for (int c : {0, 3, 4})

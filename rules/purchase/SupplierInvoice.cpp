@@ -1,5 +1,6 @@
 #include "rules/purchase/SupplierInvoice.h"
 
+#include <QStringList>
 #include <cmath>
 
 bool SupplierInvoiceLine::isGoods() const
@@ -22,6 +23,19 @@ QString SupplierInvoiceLine::ean() const
         if (code.type.trimmed().compare(QLatin1String("EAN"), Qt::CaseInsensitive) == 0)
             return code.value.trimmed();
     return {};
+}
+
+QString SupplierInvoiceLine::codesText() const
+{
+    QStringList texts;
+    for (const SupplierArticleCode &code : codes)
+        texts << code.type + QLatin1Char(' ') + code.value;
+    return texts.join(QStringLiteral(", "));
+}
+
+QString SupplierInvoiceLine::quantityText() const
+{
+    return QString::number(quantity, 'g', 12);
 }
 
 QString SupplierParty::registerVatNumber() const

@@ -33,6 +33,10 @@ struct SupplierInvoiceLine {
     double netUnitPrice() const;
     // The bar code the supplier gave (an EAN), empty when none.
     QString ean() const;
+    // The line's codes as the preview shows them: "EAN 8001234567895, SKU A/7".
+    QString codesText() const;
+    // The quantity as the file gives it, without trailing zeros: "2", "2.5".
+    QString quantityText() const;
 };
 
 struct SupplierParty {

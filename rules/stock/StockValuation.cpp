@@ -128,7 +128,8 @@ struct StockValuation::Data {
     // The table read whole: its rows up to `middle` by rowid here, those
     // past it on a second connection at the same time, each half into
     // changes of its own.
-    void undoAfterInTwo(db::Connection &database, const QString &fields, const std::string &after, int sign);
+    void undoAfterInTwo(db::Connection &database, const QString &table, const QString &fields,
+                        const std::string &after, int sign);
     void undoRows(db::Connection &database, const QString &sql, const std::string *parameter, const std::string &after,
                   int sign, std::vector<qint64> &changes);
     // `parameter`: the statement's one parameter, when it has one.
@@ -261,7 +262,7 @@ void StockValuation::Data::undoAfter(db::Connection &database, const QString &ta
         byIndex = counted->step(few) && counted->columnInteger(0) <= kFewRows;
     }
     if (!byIndex)
-        return undoAfterInTwo(database, fields, after, sign);
+        return undoAfterInTwo(database, table, fields, after, sign);
     const QString sql = fields + QStringLiteral(" where ") + date + QStringLiteral(" >= ?");
     undoRows(database, sql, &after, after, sign, quantity);
 }
@@ -279,12 +280,12 @@ void StockValuation::Data::undoRows(db::Connection &database, const QString &sql
     });
 }
 
-void StockValuation::Data::undoAfterInTwo(db::Connection &database, const QString &fields, const std::string &after,
-                                          int sign)
+void StockValuation::Data::undoAfterInTwo(db::Connection &database, const QString &table, const QString &fields,
+                                          const std::string &after, int sign)
 {
     qint64 last = 0;
     {
-        const QString sql = fields.section(QStringLiteral(" from "), 1).prepend(QStringLiteral("select max(rowid) from "));
+        const QString sql = QStringLiteral("select max(rowid) from ") + table;
         db::Statement *highest = database.statement(sql, sql);
         const db::StatementUse use(highest);
         if (highest->step(sql) && highest->columnType(0) != db::NullValue)

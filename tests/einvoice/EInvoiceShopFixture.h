@@ -1,5 +1,7 @@
 #pragma once
 
+#include "FatturaPaSchema.h"
+
 #include "TestShopDatabase.h"
 
 #include <QDir>
@@ -85,19 +87,7 @@ struct EInvoiceShopData {
     }
 
     // xmllint's verdict on a file against the official schema: empty when valid.
-    static QString schemaErrors(const QString &file)
-    {
-        const QString xsd = qEnvironmentVariable("TARVO_SOURCE_DIR")
-            + QStringLiteral("/tests/einvoice/data/Schema_del_file_xml_FatturaPA_v1.2.2.xsd");
-        QProcess lint;
-        lint.start(QStringLiteral("xmllint"), {QStringLiteral("--nonet"), QStringLiteral("--noout"),
-                                               QStringLiteral("--schema"), xsd, file});
-        if (!lint.waitForFinished(60000))
-            return QStringLiteral("xmllint non risponde");
-        if (lint.exitStatus() != QProcess::NormalExit || lint.exitCode() != 0)
-            return QString::fromUtf8(lint.readAllStandardError());
-        return {};
-    }
+    static QString schemaErrors(const QString &file) { return fatturaPaSchemaErrors(file); }
 };
 
 struct EInvoiceShopFixture {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "FatturaPaSchema.h"
+
 #include <QDir>
 #include <QFile>
 #include <QList>
@@ -138,14 +140,7 @@ inline QByteArray read(const QString &path)
 // xmllint's verdict against the official schema: empty when valid.
 inline QString schemaErrors(const QString &file)
 {
-    const QString xsd = qEnvironmentVariable("TARVO_SOURCE_DIR")
-        + QStringLiteral("/tests/einvoice/data/Schema_del_file_xml_FatturaPA_v1.2.2.xsd");
-    QProcess lint;
-    lint.start(QStringLiteral("xmllint"), {QStringLiteral("--nonet"), QStringLiteral("--noout"),
-                                           QStringLiteral("--schema"), xsd, file});
-    if (!lint.waitForFinished(60000))
-        return QStringLiteral("xmllint non risponde");
-    return lint.exitCode() == 0 ? QString() : QString::fromUtf8(lint.readAllStandardError());
+    return fatturaPaSchemaErrors(file);
 }
 
 inline QString run(const QString &program, const QStringList &arguments)

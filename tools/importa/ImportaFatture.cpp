@@ -33,19 +33,6 @@ void complain(const QString &text)
     std::fprintf(stderr, "tarvo-importa: %s\n", text.toLocal8Bit().constData());
 }
 
-QString codesOf(const SupplierInvoiceLine &line)
-{
-    QStringList codes;
-    for (const SupplierArticleCode &code : line.codes)
-        codes << code.type + QLatin1Char(' ') + code.value;
-    return codes.isEmpty() ? QStringLiteral("senza codice") : codes.join(QStringLiteral(", "));
-}
-
-QString quantityText(double quantity)
-{
-    return QString::number(quantity, 'g', 12);
-}
-
 // Amounts in the shop's own way (Italian), whatever the machine's settings.
 QString euro(double amount)
 {
@@ -71,11 +58,11 @@ void describe(const PreparedInvoice &invoice)
             break;
         case LineMatch::Unmatched:
             print(number + QStringLiteral("%1 (%2), nessun articolo del negozio").arg(line.line.description,
-                                                                                   codesOf(line.line)));
+                                                                                   line.line.codes.isEmpty() ? QStringLiteral("senza codice") : line.line.codesText()));
             break;
         default:
             print(number + QStringLiteral("%1 %2, %3 x %4").arg(line.barcode, line.itemText,
-                                                              quantityText(line.line.quantity),
+                                                              line.line.quantityText(),
                                                               euro(line.line.netUnitPrice())));
         }
     }
