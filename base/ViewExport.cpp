@@ -156,6 +156,21 @@ ListExport inShownOrder(ListExport list, const QAbstractItemView &view)
     return list;
 }
 
+QString chooseSaveFile(QWidget *parent, const QString &caption, const QString &suggestedName, const QString &filter)
+{
+    const QString suggested = QDir::home().filePath(suggestedName);
+    if (fileChooser())
+        return fileChooser()(parent, suggested);
+    QFileDialog dialog(parent, caption);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setNameFilter(filter);
+    dialog.setDefaultSuffix(QFileInfo(suggestedName).suffix());
+    dialog.selectFile(suggested);
+    if (ui::messageService().execModal(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    return dialog.selectedFiles().first();
+}
+
 void setCsvFileChooser(CsvFileChooser chooser)
 {
     fileChooser() = std::move(chooser);

@@ -38,6 +38,11 @@ ctrl_SkinableButton *newExportButton(QWidget *window, std::function<ListExport()
 ctrl_SkinableButton *newExportButton(QWidget *window, data::Grid *grid, std::function<ListExport()> definition,
                                      const QString &fileName);
 
+// Asks where to save a file of another kind (`filter`: "Immagini PNG (*.png)"),
+// suggesting `suggestedName` in the home folder; empty when the user gave
+// up. Tests answer through the chooser below, as for the lists.
+QString chooseSaveFile(QWidget *parent, const QString &caption, const QString &suggestedName, const QString &filter);
+
 // Tests choose the file without a dialog; an empty function restores it.
 using CsvFileChooser = std::function<QString(QWidget *parent, const QString &suggestedPath)>;
 void setCsvFileChooser(CsvFileChooser chooser);

@@ -2,6 +2,7 @@
 
 #include "db/Database.h"
 #include "db/DatabaseSettings.h"
+#include "db/SalesSummary.h"
 #include "db/ShopLock.h"
 #include "legacy/DatabaseBackup.h"
 #include "legacy/LegacyReader.h"
@@ -363,9 +364,15 @@ ImportResult ImportRun::run()
                                                .arg(QString::fromUtf8(e.what())));
         }
         db::Transaction transaction(m_database);
+        // The sales' summary is summed once at the end rather than row by
+        // row as the old sales are emptied and written; in the same
+        // transaction, so a failed import leaves the triggers as they were.
+        db::dropSalesSummaryTriggers(m_db);
         clearTables();
         for (size_t i = 0; i < m_sources.size(); ++i)
             importTable(m_sources[i], int(i));
+        db::rebuildSalesSummary(m_db);
+        db::createSalesSummaryTriggers(m_db);
         checkResult();
         transaction.commit();
     } catch (const Cancelled &) {

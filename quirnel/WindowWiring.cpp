@@ -22,6 +22,7 @@
 #include "stock/frmPrestazioni.h"
 #include "stock/frmScarico.h"
 #include "stock/frmSottoscorta.h"
+#include "stock/frmStatistiche.h"
 #include "stock/frmValoreMagazzino.h"
 
 namespace app {
@@ -40,6 +41,7 @@ void wireWindows()
     wirePlainCommand<frmInventario>(QStringLiteral("mnuFileInventarioItem"));
     wirePlainCommand<frmValoreMagazzino>(QStringLiteral("mnuListeValoreItem"));
     wirePlainCommand<frmSottoscorta>(QStringLiteral("mnuListeSottoscortaItem"));
+    wirePlainCommand<frmStatistiche>(QStringLiteral("mnuListeStatisticheItem"));
     wirePlainCommand<frmPrimaNota>(QStringLiteral("mnuPrimaNotaItem"));
     wirePlainCommand<frmNotaFornitori>(QStringLiteral("mnuNotaFornitori"));
     wirePlainCommand<frmCercaPrestazione>(QStringLiteral("mnuFileCercaArticoli"));

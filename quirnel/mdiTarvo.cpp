@@ -113,6 +113,7 @@ void mdiTarvo::buildMenus()
     addCommand(lists, QStringLiteral("mnuListeIncassiItem"), QStringLiteral("Incassi"), QKeySequence());
     addCommand(lists, QStringLiteral("mnuListeValoreItem"), QStringLiteral("Valore del magazzino"), QKeySequence());
     addCommand(lists, QStringLiteral("mnuListeSottoscortaItem"), QStringLiteral("Sottoscorta"), QKeySequence());
+    addCommand(lists, QStringLiteral("mnuListeStatisticheItem"), QStringLiteral("Statistiche"), QKeySequence());
 
     // The logs where the program notes its errors, for the shop and for
     // whoever looks after the program.

@@ -5,6 +5,7 @@
 
 #include "DatabaseCopy.h"
 #include "EngineErrors.h"
+#include "SalesSummary.h"
 #include "TextKeys.h"
 
 #include <QStringList>
@@ -237,6 +238,32 @@ void addSupplierInvoices(sqlite3 *handle)
         "CREATE UNIQUE INDEX CodiciFornitori_Codice ON CodiciFornitori (cf_Partita_IVA, cf_Tipo, cf_Valore);"));
 }
 
+// Version 8: the sales summed by day and payment, and by period and article,
+// for the statistics; kept by triggers, filled here from the sales.
+void addSalesSummary(sqlite3 *handle)
+{
+    run(handle, QStringLiteral(
+        "CREATE TABLE VenditeGiorno ("
+        " vg_Data TEXT NOT NULL,"
+        " vg_Pagamento TEXT NOT NULL,"
+        " vg_Vendite LONG NOT NULL,"
+        " vg_Pezzi_Millesimi LONG NOT NULL,"
+        " vg_Incasso_Centesimi LONG NOT NULL,"
+        " vg_Sconti_Centesimi LONG NOT NULL,"
+        " PRIMARY KEY (vg_Data, vg_Pagamento)"
+        " ) WITHOUT ROWID;"
+        "CREATE TABLE VenditeArticoli ("
+        " va_Periodo TEXT NOT NULL,"
+        " va_Articolo LONG NOT NULL,"
+        " va_Vendite LONG NOT NULL,"
+        " va_Pezzi_Millesimi LONG NOT NULL,"
+        " va_Incasso_Centesimi LONG NOT NULL,"
+        " PRIMARY KEY (va_Periodo, va_Articolo)"
+        " ) WITHOUT ROWID;"));
+    createSalesSummaryTriggers(handle);
+    rebuildSalesSummary(handle);
+}
+
 } // namespace
 
 const std::vector<SchemaVersions::Step> &SchemaVersions::steps()
@@ -249,6 +276,7 @@ const std::vector<SchemaVersions::Step> &SchemaVersions::steps()
         {5, QStringLiteral("codici a barre del negozio"), addStoreBarcodeCounter},
         {6, QStringLiteral("inventario e sottoscorta"), addStockTake},
         {7, QStringLiteral("fatture elettroniche dei fornitori"), addSupplierInvoices},
+        {8, QStringLiteral("statistiche delle vendite"), addSalesSummary},
     };
     return all;
 }
@@ -380,6 +408,7 @@ const std::vector<SchemaVersions::ServerStep> &SchemaVersions::serverSteps()
              "CREATE UNIQUE INDEX \"CodiciFornitori_rowid\" ON \"CodiciFornitori\" (rowid);"
              "CREATE UNIQUE INDEX \"CodiciFornitori_Codice\" ON \"CodiciFornitori\" "
              "(\"cf_Partita_IVA\", \"cf_Tipo\", \"cf_Valore\");")},
+        {8, QStringLiteral("statistiche delle vendite"), serverSalesSummaryScript()},
     };
     return steps;
 }
@@ -418,8 +447,10 @@ void SchemaVersions::upgradeServer(Database &database)
 
 void SchemaVersions::completeNew(sqlite3 *handle)
 {
-    if (versionOf(handle) == latest())
+    if (versionOf(handle) == latest()) {
         createTextKeyIndexes(handle);
+        createSalesSummaryTriggers(handle);
+    }
 }
 
 } // namespace db

@@ -22,7 +22,7 @@
 -- pragma user_version. A change of tarvo.sql changes this file alike.
 
 CREATE TABLE tarvo_schema (version integer NOT NULL);
-INSERT INTO tarvo_schema (version) VALUES (7);
+INSERT INTO tarvo_schema (version) VALUES (8);
 
 -- lower() of ASCII and of the accented capitals of Italian; any other
 -- letter (Ü, Ç) keeps its case and accent, as in SQLite's lower(). The
@@ -216,6 +216,68 @@ CREATE UNIQUE INDEX "scarico_rowid" ON scarico (rowid);
 CREATE INDEX "scarico_Data" ON scarico ("sc_Data");
 CREATE INDEX "scarico_PrezzoData" ON scarico ("sc_Prezzo", "sc_Data");
 CREATE INDEX "scarico_CodiceArticolo" ON scarico (tarvo_key("sc_Codice_Articolo"));
+
+-- The sales summed for the statistics (tarvo.sql), kept by the trigger
+-- below inside the statement that writes the sale. They have no rowid: the
+-- program only reads them, and tarvo-migra sums them again from the sales
+-- it copied instead of copying them.
+CREATE TABLE "VenditeGiorno" (
+    "vg_Data" text COLLATE "C" NOT NULL,
+    "vg_Pagamento" text COLLATE "C" NOT NULL,
+    "vg_Vendite" bigint NOT NULL,
+    "vg_Pezzi_Millesimi" bigint NOT NULL,
+    "vg_Incasso_Centesimi" bigint NOT NULL,
+    "vg_Sconti_Centesimi" bigint NOT NULL,
+    PRIMARY KEY ("vg_Data", "vg_Pagamento")
+);
+CREATE TABLE "VenditeArticoli" (
+    "va_Periodo" text COLLATE "C" NOT NULL,
+    "va_Articolo" bigint NOT NULL,
+    "va_Vendite" bigint NOT NULL,
+    "va_Pezzi_Millesimi" bigint NOT NULL,
+    "va_Incasso_Centesimi" bigint NOT NULL,
+    PRIMARY KEY ("va_Periodo", "va_Articolo")
+);
+CREATE FUNCTION tarvo_vendite_somma(s scarico, segno integer) RETURNS void LANGUAGE plpgsql AS $f$
+DECLARE giorno text; pagamento text; articolo bigint; pezzi bigint; incasso bigint; sconti bigint;
+BEGIN
+  IF s."sc_Data" IS NULL THEN RETURN; END IF;
+  giorno := to_char(s."sc_Data", 'YYYY-MM-DD');
+  pagamento := coalesce(s."sc_Pagamento", '');
+  pezzi := segno * round((coalesce(s."sc_Quantita", 0) * 1000)::numeric);
+  incasso := segno * round((coalesce(s."sc_Saldo", 0) * 100)::numeric);
+  sconti := segno * round((coalesce(s."sc_Sconto", 0) * 100)::numeric);
+  SELECT "ca_Codice_Articolo" INTO articolo FROM "Codice Articolo"
+    WHERE tarvo_key("ca_Codice") = tarvo_key(s."sc_Codice_Articolo");
+  articolo := coalesce(articolo, 0);
+  INSERT INTO "VenditeGiorno" VALUES (giorno, pagamento, segno, pezzi, incasso, sconti)
+    ON CONFLICT ("vg_Data", "vg_Pagamento") DO UPDATE SET
+    "vg_Vendite" = "VenditeGiorno"."vg_Vendite" + EXCLUDED."vg_Vendite",
+    "vg_Pezzi_Millesimi" = "VenditeGiorno"."vg_Pezzi_Millesimi" + EXCLUDED."vg_Pezzi_Millesimi",
+    "vg_Incasso_Centesimi" = "VenditeGiorno"."vg_Incasso_Centesimi" + EXCLUDED."vg_Incasso_Centesimi",
+    "vg_Sconti_Centesimi" = "VenditeGiorno"."vg_Sconti_Centesimi" + EXCLUDED."vg_Sconti_Centesimi";
+  INSERT INTO "VenditeArticoli"
+    SELECT p, articolo, segno, pezzi, incasso FROM unnest(ARRAY[giorno, left(giorno, 7), left(giorno, 4)]) p
+    ON CONFLICT ("va_Periodo", "va_Articolo") DO UPDATE SET
+    "va_Vendite" = "VenditeArticoli"."va_Vendite" + EXCLUDED."va_Vendite",
+    "va_Pezzi_Millesimi" = "VenditeArticoli"."va_Pezzi_Millesimi" + EXCLUDED."va_Pezzi_Millesimi",
+    "va_Incasso_Centesimi" = "VenditeArticoli"."va_Incasso_Centesimi" + EXCLUDED."va_Incasso_Centesimi";
+  IF segno < 0 THEN
+    DELETE FROM "VenditeGiorno" WHERE "vg_Data" = giorno AND "vg_Pagamento" = pagamento
+      AND "vg_Vendite" = 0;
+    DELETE FROM "VenditeArticoli" WHERE "va_Periodo" IN (giorno, left(giorno, 7), left(giorno, 4))
+      AND "va_Articolo" = articolo AND "va_Vendite" = 0;
+  END IF;
+END $f$;
+CREATE FUNCTION tarvo_vendite_statistiche() RETURNS trigger LANGUAGE plpgsql AS $f$
+BEGIN
+  IF TG_OP IN ('UPDATE', 'DELETE') THEN PERFORM tarvo_vendite_somma(OLD, -1); END IF;
+  IF TG_OP IN ('UPDATE', 'INSERT') THEN PERFORM tarvo_vendite_somma(NEW, 1); END IF;
+  RETURN NULL;
+END $f$;
+CREATE TRIGGER "scarico_Statistiche" AFTER INSERT OR DELETE OR UPDATE OF "sc_Data", "sc_Codice_Articolo",
+    "sc_Quantita", "sc_Saldo", "sc_Sconto", "sc_Pagamento" ON scarico
+    FOR EACH ROW EXECUTE FUNCTION tarvo_vendite_statistiche();
 
 -- The stock take, its counts and the differences it posted (tarvo.sql).
 CREATE TABLE "Inventari" (

@@ -13,7 +13,7 @@
 -- step of the upgrade (platform/db/SchemaVersions.cpp). Columns added by a
 -- step are written here as SQLite writes them after "alter table ... add
 -- column", so that an upgraded file and a new one have the same schema.
-PRAGMA user_version = 7;
+PRAGMA user_version = 8;
 
 CREATE TABLE Articoli (
     art_Codice INTEGER PRIMARY KEY AUTOINCREMENT,
@@ -88,6 +88,30 @@ CREATE TABLE scarico (
 );
 CREATE INDEX scarico_Data ON scarico (sc_Data);
 CREATE INDEX scarico_PrezzoData ON scarico (sc_Prezzo, sc_Data);
+
+-- The sales summed for the statistics: by day and payment code (as the sale
+-- has it, '' without one), and by period ('yyyy', 'yyyy-mm', 'yyyy-mm-dd')
+-- and article (art_Codice of the sale's bar code, 0 for a code that is no
+-- item). Pieces in thousandths, amounts in cents, each sale rounded before
+-- it is added. The program keeps them in step with scarico by triggers,
+-- inside the statement that writes the sale (platform/db/SalesSummary.cpp).
+CREATE TABLE VenditeGiorno (
+    vg_Data TEXT NOT NULL,
+    vg_Pagamento TEXT NOT NULL,
+    vg_Vendite LONG NOT NULL,
+    vg_Pezzi_Millesimi LONG NOT NULL,
+    vg_Incasso_Centesimi LONG NOT NULL,
+    vg_Sconti_Centesimi LONG NOT NULL,
+    PRIMARY KEY (vg_Data, vg_Pagamento)
+) WITHOUT ROWID;
+CREATE TABLE VenditeArticoli (
+    va_Periodo TEXT NOT NULL,
+    va_Articolo LONG NOT NULL,
+    va_Vendite LONG NOT NULL,
+    va_Pezzi_Millesimi LONG NOT NULL,
+    va_Incasso_Centesimi LONG NOT NULL,
+    PRIMARY KEY (va_Periodo, va_Articolo)
+) WITHOUT ROWID;
 
 -- A stock take: the count of a day, limited to a supplier's articles or to
 -- the articles whose description holds a text (empty: all), open until it

@@ -1,5 +1,6 @@
 #include "CrashScript.h"
 #include "CrashTrials.h"
+#include "SalesSummaryCheck.h"
 #include "TestShopDatabase.h"
 
 #include "db/Database.h"
@@ -231,6 +232,10 @@ void TestCounterCrash::runTrials(int trials, const QStringList &childOptions, Tr
             if (problem.isEmpty() && stock != double(expected))
                 problem = QStringLiteral("stock of %1 is %2, its movements say %3").arg(code).arg(stock).arg(expected);
         }
+        // The statistics' summary moved with the sales, or not at all.
+        if (problem.isEmpty())
+            if (const QString summary = SalesSummaryCheck::problem(*database); !summary.isEmpty())
+                problem = QStringLiteral("sales summary: ") + summary;
         database.reset();
         db::Database::closeAll();
         if (!problem.isEmpty()) {

@@ -10,6 +10,10 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QHash>
+#include <QMap>
+#include <array>
+#include <cmath>
 #include <sqlite3.h>
 
 // Schema versions: the first release's database upgraded in place, a newer
@@ -84,9 +88,15 @@ struct Raw {
     QStringList content() const
     {
         QStringList out;
-        for (const QString &table : tables())
-            if (!table.startsWith(QLatin1String("ArticoliTrigrammi")))
-                out << table << rows(QStringLiteral("select rowid, * from \"%1\" order by rowid").arg(table));
+        for (const QString &table : tables()) {
+            if (table.startsWith(QLatin1String("ArticoliTrigrammi")))
+                continue;
+            // The sales' summary has no rowid: its rows by their key.
+            const bool keyed = table.startsWith(QLatin1String("Vendite"));
+            out << table
+                << rows(keyed ? QStringLiteral("select * from \"%1\" order by 1, 2").arg(table)
+                              : QStringLiteral("select rowid, * from \"%1\" order by rowid").arg(table));
+        }
         return out;
     }
     QStringList schema() const
@@ -225,6 +235,62 @@ QStringList withSupplierInvoices(const QStringList &before)
     return expected;
 }
 
+// The content of a shop after the statistics' step: its sales summed by
+// day and payment, and by day, month and year for the article of each
+// sale's bar code, worked out here from the rows of scarico and of the
+// items in `before` (pieces in thousandths, amounts in cents).
+QStringList withSalesSummary(const QStringList &before)
+{
+    const auto rowsOf = [&](const QString &table) {
+        QList<QStringList> rows;
+        const qsizetype at = before.indexOf(table);
+        for (qsizetype i = at + 1; at >= 0 && i < before.size() && before.at(i).contains(QLatin1Char(':')); ++i)
+            rows << before.at(i).split(QLatin1Char('|'));
+        return rows;
+    };
+    const auto value = [](const QString &cell) { return cell == QLatin1String("<null>") ? QString() : cell.section(QLatin1Char(':'), 1); };
+    // Through 15 significant digits, then to the nearest.
+    const auto whole = [](const QString &number, int times) {
+        return qint64(std::llround(QString::number(number.toDouble() * times, 'g', 15).toDouble()));
+    };
+    QHash<QString, QString> articleOf;   // rowid, ca_Codice, ca_Codice_Articolo, ...
+    for (const QStringList &item : rowsOf(QStringLiteral("Codice Articolo")))
+        articleOf.insert(value(item.at(1)).toLower(), value(item.at(2)));
+    QMap<std::pair<QString, QString>, std::array<qint64, 4>> days;
+    QMap<std::pair<QString, qint64>, std::array<qint64, 4>> articles;
+    // rowid, sc_Codice, sc_Codice_Articolo, sc_Data, sc_Quantita, sc_Prezzo, sc_Sconto, sc_Saldo, sc_Pagamento
+    for (const QStringList &sale : rowsOf(QStringLiteral("scarico"))) {
+        const QString day = value(sale.at(3)).left(10);
+        const qint64 pieces = whole(value(sale.at(4)), 1000), cents = whole(value(sale.at(7)), 100);
+        auto &d = days[{day, value(sale.at(8))}];
+        d = {d[0] + 1, d[1] + pieces, d[2] + cents, d[3] + whole(value(sale.at(6)), 100)};
+        const QString article = articleOf.value(value(sale.at(2)).toLower(), QStringLiteral("0"));
+        for (const QString &period : {day, day.left(7), day.left(4)}) {
+            auto &a = articles[{period, article.toLongLong()}];
+            a = {a[0] + 1, a[1] + pieces, a[2] + cents, 0};
+        }
+    }
+    QList<std::pair<QString, QStringList>> added{{QStringLiteral("VenditeArticoli"), {}},
+                                                 {QStringLiteral("VenditeGiorno"), {}}};
+    for (auto it = articles.cbegin(); it != articles.cend(); ++it)
+        added[0].second << QStringLiteral("3:%1|1:%2|1:%3|1:%4|1:%5")
+                               .arg(it.key().first).arg(it.key().second).arg((*it)[0]).arg((*it)[1]).arg((*it)[2]);
+    for (auto it = days.cbegin(); it != days.cend(); ++it)
+        added[1].second << QStringLiteral("3:%1|3:%2|1:%3|1:%4|1:%5|1:%6")
+                               .arg(it.key().first, it.key().second)
+                               .arg((*it)[0]).arg((*it)[1]).arg((*it)[2]).arg((*it)[3]);
+    QStringList expected = before;
+    for (const auto &[name, rows] : added) {
+        qsizetype at = 0;
+        while (at < expected.size() && (expected.at(at).contains(QLatin1Char(':')) || expected.at(at) < name))
+            ++at;
+        expected.insert(at, name);
+        for (qsizetype r = 0; r < rows.size(); ++r)
+            expected.insert(at + 1 + r, rows.at(r));
+    }
+    return expected;
+}
+
 // The content of a shop at version `from` as the upgrade leaves it.
 QStringList upgraded(QStringList content, int from)
 {
@@ -236,6 +302,8 @@ QStringList upgraded(QStringList content, int from)
         content = withStockTake(content);
     if (from < 7)
         content = withSupplierInvoices(content);
+    if (from < 8)
+        content = withSalesSummary(content);
     return content;
 }
 

@@ -131,7 +131,7 @@ QStringList shopTables(sqlite3 *handle)
     QStringList out;
     sqlite3_stmt *statement = nullptr;
     sqlite3_prepare_v2(handle, "select name from sqlite_schema where type = 'table' and name not like 'sqlite%' "
-                               "and name not like 'ArticoliTrigrammi%' order by name", -1, &statement, nullptr);
+                               "and name not like 'ArticoliTrigrammi%' and name not like 'Vendite%' order by name", -1, &statement, nullptr);
     while (sqlite3_step(statement) == SQLITE_ROW)
         out << QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(statement, 0)));
     sqlite3_finalize(statement);
@@ -147,8 +147,27 @@ QString differenceFrom(const QString &sourcePath, const QString &database)
     const std::unique_ptr<sqlite3, int (*)(sqlite3 *)> closer(handle, sqlite3_close);
     PgConnection server(database);
     const QStringList tables = shopTables(handle);
-    if (tables.size() + 1 != tablesIn(database))
+    // Beside the shop's tables, the version and the sales' summary.
+    if (tables.size() + 3 != tablesIn(database))
         return QStringLiteral("%1 tables in the file, %2 on the server").arg(tables.size()).arg(tablesIn(database));
+    // The summary the server summed from the sales it received is the one
+    // the file kept.
+    for (const QString &summary : {QStringLiteral("VenditeGiorno"), QStringLiteral("VenditeArticoli")}) {
+        const QString select = QStringLiteral("SELECT * FROM \"%1\" ORDER BY 1, 2").arg(summary);
+        const PgResult onServer = server.exec(select);
+        sqlite3_stmt *row = nullptr;
+        sqlite3_prepare_v2(handle, select.toUtf8().constData(), -1, &row, nullptr);
+        const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt *)> finalizer(row, sqlite3_finalize);
+        int r = 0;
+        for (; sqlite3_step(row) == SQLITE_ROW; ++r)
+            for (int c = 0; c < sqlite3_column_count(row); ++c) {
+                const QString file = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(row, c)));
+                if (r >= onServer.rows() || onServer.text(r, c) != file)
+                    return QStringLiteral("%1: row %2, column %3: \"%4\" in the file").arg(summary).arg(r).arg(c).arg(file);
+            }
+        if (r != onServer.rows())
+            return QStringLiteral("%1: %2 rows in the file, %3 on the server").arg(summary).arg(r).arg(onServer.rows());
+    }
     for (const QString &table : tables) {
         const PgResult columns = server.exec(QStringLiteral(
             "SELECT attname, format_type(atttypid, atttypmod) FROM pg_attribute WHERE attrelid = %1::regclass "
@@ -236,7 +255,7 @@ void TestMigra::copiesEveryCell()
     QVERIFY2(difference.isEmpty(), qPrintable(difference));
 
     PgConnection server(QStringLiteral("negozio"));
-    QCOMPARE(server.scalar(QStringLiteral("SELECT version FROM tarvo_schema")), qint64(7));
+    QCOMPARE(server.scalar(QStringLiteral("SELECT version FROM tarvo_schema")), qint64(8));
     // New rows continue after the copied ones: a counter never repeats the
     // number of a row deleted at the end, a table's rowid goes on past gaps.
     server.exec(QStringLiteral("BEGIN"));
@@ -262,7 +281,7 @@ void TestMigra::refusesTargetNotEmpty()
     const Outcome outcome = migrate(m_shop->path(), serverUrl(QStringLiteral("negozio")));
     QCOMPARE(outcome.exitCode, 1);
     QCOMPARE(outcome.err, QStringLiteral(
-        "tarvo-migra: Il database di destinazione \"negozio\" non è vuoto: contiene già 55 tabelle, viste o "
+        "tarvo-migra: Il database di destinazione \"negozio\" non è vuoto: contiene già 57 tabelle, viste o "
         "sequenze (tra cui public.\"Anagrafica\"). La migrazione scrive solo in un database vuoto; non è stato "
         "scritto nulla."));
     QVERIFY(outcome.out.isEmpty());
@@ -334,7 +353,7 @@ void TestMigra::failureLeavesTargetEmpty_data()
         << false << 1 << "tarvo-migra: La colonna \"fo_Nota\" della tabella \"Fornitore\" dell'archivio non è nello "
                          "schema del server." + nothingWritten;
     QTest::newRow("older file") << "pragma user_version = 2" << "" << false << 1
-        << QString("tarvo-migra: L'archivio %1 è della versione 2 dello schema, tarvo-migra copia la versione 7: "
+        << QString("tarvo-migra: L'archivio %1 è della versione 2 dello schema, tarvo-migra copia la versione 8: "
                    "aprirlo prima con Tarvo, che lo aggiorna, e ripetere la migrazione. Non è stato scritto nulla.");
     QTest::newRow("password in the address") << "" << "" << true << 2
         << "tarvo-migra: La password non va scritta nell'indirizzo: tarvo-migra la legge da PGPASSWORD o da "

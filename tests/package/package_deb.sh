@@ -18,7 +18,7 @@ deb="$scratch/out/tarvo_${version}_amd64.deb"
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "Depends: $depends"
 if tr ',' '\n' <<<"$depends" | grep -E -- '-dev( |$|\()' ; then fail "a -dev package among the dependencies"; fi
-for needed in libqt6core6 libqt6widgets6 libsqlite3-0 libmdb3 libxlsxwriter4 libzint2.11 libssl3 qt6-qpa-plugins; do
+for needed in libqt6core6 libqt6widgets6 libqt6charts6 libsqlite3-0 libmdb3 libxlsxwriter4 libzint2.11 libssl3 qt6-qpa-plugins; do
   tr ',' '\n' <<<"$depends" | grep -q -E "^ *$needed( |$)" || fail "dependency $needed missing"
 done
 

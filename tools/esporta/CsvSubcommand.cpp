@@ -7,6 +7,7 @@
 // --fornitore names. The lists are the core's own
 // (ExportableLists), the same the windows show: no window is opened.
 #include "tools/esporta/EsportaCommand.h"
+#include "tools/esporta/StatisticheCsv.h"
 
 #include "db/Database.h"
 #include "db/DbError.h"
@@ -24,7 +25,7 @@
 
 namespace {
 
-const QString kListNames = ExportableLists::names().join(QLatin1Char('|'));
+const QString kListNames = (ExportableLists::names() << QStringLiteral("statistiche")).join(QLatin1Char('|'));
 const QString kOptions =
     QStringLiteral("[--dal GG/MM/AAAA] [--al GG/MM/AAAA] [--numero N (inventario)] [--fornitore NOME] "
                    "[--database FILE]");
@@ -57,6 +58,18 @@ int outcomeCode(const ListExporter &exporter, ListExporter::Outcome outcome, con
 
 static int runList(const QStringList &arguments, bool spreadsheet)
 {
+    // The statistics are four tables in one file: CSV only.
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        if (arguments.at(i) != QLatin1String("statistiche") || (i > 0 && arguments.at(i - 1).startsWith(QLatin1String("--"))))
+            continue;
+        if (spreadsheet) {
+            std::fputs(StatisticheCsv::usage().toLocal8Bit().constData(), stderr);
+            return EsportaCommand::kUsage;
+        }
+        QStringList rest = arguments;
+        rest.removeAt(i);
+        return StatisticheCsv::run(rest);
+    }
     QString list;
     QString database;
     QString file;

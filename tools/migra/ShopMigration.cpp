@@ -5,6 +5,7 @@
 #include "PgShopSchema.h"
 #include "SqliteSource.h"
 #include "db/DbError.h"
+#include "db/SalesSummary.h"
 #include "db/SchemaVersions.h"
 #include "db/SqlText.h"
 #include "db/ServerAdmin.h"
@@ -31,6 +32,12 @@ QString versionMessage(const QString &path, int version)
         .arg(known)
         .arg(version < known ? QStringLiteral("aprirlo prima con Tarvo, che lo aggiorna, e ripetere la migrazione.")
                              : QStringLiteral("installare la versione aggiornata del programma."));
+}
+
+// The sales' summary: the server sums it from the sales it received.
+bool isSalesSummary(const QString &table)
+{
+    return table == QLatin1String("VenditeGiorno") || table == QLatin1String("VenditeArticoli");
 }
 
 } // namespace
@@ -86,6 +93,9 @@ void ShopMigration::run()
         for (const Table &table : tables)
             names << db::quoted(table.name, QLatin1Char('"'));
         server.run(QStringLiteral("TRUNCATE ") + names.join(QStringLiteral(", ")));
+        // The sales' summary is summed once from the copied sales, not row
+        // by row as each is copied.
+        server.run(QStringLiteral("ALTER TABLE scarico DISABLE TRIGGER \"scarico_Statistiche\""));
         for (qsizetype i = 0; i < tables.size(); ++i) {
             const qint64 copied = copyTable(server, source, tables.at(i));
             moveIdentities(server, source, tables.at(i));
@@ -95,6 +105,8 @@ void ShopMigration::run()
                            .arg(tables.size())
                            .arg(copied));
         }
+        server.run(db::serverSalesSummaryRebuild());
+        server.run(QStringLiteral("ALTER TABLE scarico ENABLE TRIGGER \"scarico_Statistiche\""));
         compareCounts(server, source, tables);
         server.run(QStringLiteral("COMMIT"));
     } catch (const MigraError &e) {
@@ -135,6 +147,8 @@ QList<ShopMigration::Table> ShopMigration::matchTables(db::ServerAdmin &server, 
         "AND c.relname <> 'tarvo_schema' ORDER BY c.relname, a.attnum"));
     QList<Table> tables;
     for (const QStringList &row : columns) {
+        if (isSalesSummary(row.at(0)))
+            continue;
         if (tables.isEmpty() || tables.last().name != row.at(0))
             tables.append(Table{row.at(0), {}, {}, {}});
         const QString column = row.at(1);
@@ -144,6 +158,7 @@ QList<ShopMigration::Table> ShopMigration::matchTables(db::ServerAdmin &server, 
             tables.last().identityColumns << column;
     }
     QStringList unmatched = source.tables();
+    unmatched.removeIf(isSalesSummary);
     for (Table &table : tables) {
         const auto found = std::find_if(unmatched.begin(), unmatched.end(), [&](const QString &name) {
             return name.compare(table.name, Qt::CaseInsensitive) == 0;
