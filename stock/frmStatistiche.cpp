@@ -149,6 +149,14 @@ frmStatistiche::frmStatistiche(QWidget *parent)
     connect(cmdStampa, &ctrl_SkinableButton::Click, this, [this] { cmdStampa_Click(); });
     connect(cmdChiudi, &ctrl_SkinableButton::Click, this, [this] { close(); });
     connect(cboPeriodo, &QComboBox::currentIndexChanged, this, [this] { periodoCambiato(); });
+    // A day, a month or a year is read as soon as it is chosen; any days
+    // wait for their dates.
+    connect(cboPeriodo, &QComboBox::activated, this, [this](int index) {
+        if (index == 3)
+            txtDal->setFocus();
+        else
+            cmdAggiorna_Click();
+    });
     connect(cboClassifica, &QComboBox::currentIndexChanged, this, [this] { mostraArticoli(); });
 
     auto *top = new QHBoxLayout;

@@ -685,8 +685,11 @@ void EngineTest::serverStepAddsTheSortIndexes()
     db->execute("insert into scarico (sc_Codice_Articolo, sc_Data, sc_Quantita, sc_Saldo, sc_Pagamento) "
                 "values ('ABC', #11/3/2026#, 2, 25.005, 'CO')");
     QCOMPARE(SalesSummaryCheck::problem(*db), QString());
-    QCOMPARE(db->openRecordset("select vg_Incasso_Centesimi from VenditeGiorno where vg_Pagamento = 'CO'")
-                 ->value(0).toLongLong(), 2501);
+    const QString cents = QStringLiteral("select vg_Incasso_Centesimi from VenditeGiorno where vg_Pagamento = 'CO'");
+    db::Statement *read = db->statement(cents);
+    const db::StatementUse use(read);
+    QVERIFY(read->step(cents));
+    QCOMPARE(read->columnInteger(0), qint64(2501));
 }
 
 // The like keeps what it learnt of a constant pattern for the rows of a

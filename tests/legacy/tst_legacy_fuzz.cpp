@@ -123,7 +123,9 @@ QByteArray fingerprint(db::Database &database)
     while (sqlite3_step(tables) == SQLITE_ROW) {
         const QByteArray name = reinterpret_cast<const char *>(sqlite3_column_text(tables, 0));
         sqlite3_stmt *rows = nullptr;
-        sqlite3_prepare_v2(db, ("select * from \"" + name + "\" order by rowid").constData(), -1, &rows, nullptr);
+        // The sales' summary has no rowid: by its key.
+        const QByteArray order = name.startsWith("Vendite") ? "1, 2" : "rowid";
+        sqlite3_prepare_v2(db, ("select * from \"" + name + "\" order by " + order).constData(), -1, &rows, nullptr);
         while (rows && sqlite3_step(rows) == SQLITE_ROW)
             for (int c = 0; c < sqlite3_column_count(rows); ++c) {
                 hash.addData(QByteArray::number(sqlite3_column_type(rows, c)));
