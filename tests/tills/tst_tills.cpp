@@ -6,6 +6,7 @@
 // file under a till that has it open, and a till never writes into a file
 // that is no longer the shop.
 #include "AnotherProgramLock.h"
+#include "SalesSummaryCheck.h"
 #include "TestShopDatabase.h"
 
 #include "safety/ShopSafety.h"
@@ -249,6 +250,11 @@ void TestTills::twoTillsAtOnceLoseNothing()
     QCOMPARE(shop.scalar(QStringLiteral("select ca_Quantita from [Codice Articolo] where ca_Codice = '1234'")).toInt(),
              stock);
     QCOMPARE(shop.count(rows), rowCount);
+    // Both tills summed their sales into the same rows of the statistics'
+    // summary, each inside its own sale's transaction: none lost or doubled.
+    QCOMPARE(SalesSummaryCheck::problem(shop.database()), QString());
+    if (work == QLatin1String("sales"))
+        QVERIFY(shop.count(QStringLiteral("VenditeGiorno")) > 0);
     if (work == QLatin1String("codes")) {
         // Every number of the counter once, none skipped.
         QCOMPARE(shop.scalar(QStringLiteral("select max(ca_Codice) from [Codice Articolo]")).toString(),
