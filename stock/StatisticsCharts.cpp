@@ -71,6 +71,7 @@ QChart *StatisticsCharts::takings(const SalesStatistics &statistics)
     chart->addSeries(series);
     auto *categories = new QBarCategoryAxis;
     categories->append(labels);
+    categories->setTruncateLabels(false);
     if (labels.size() > 16)
         categories->setLabelsAngle(-90);
     chart->addAxis(categories, Qt::AlignBottom);
@@ -105,6 +106,7 @@ QChart *StatisticsCharts::articles(const SalesStatistics &statistics, Statistics
     chart->addSeries(series);
     auto *categories = new QBarCategoryAxis;
     categories->append(labels);
+    categories->setTruncateLabels(false);
     chart->addAxis(categories, Qt::AlignLeft);
     series->attachAxis(categories);
     QValueAxis *values = valueAxis(low, high, byPieces ? QStringLiteral("%.0f") : QStringLiteral("%.0f €"));
@@ -120,19 +122,8 @@ QChart *StatisticsCharts::suppliers(const SalesStatistics &statistics)
     auto *takings = new QBarSet(QStringLiteral("Incasso"));
     auto *margin = new QBarSet(QStringLiteral("Margine"));
     QStringList labels;
-    SupplierFigure others;
-    others.supplier = QStringLiteral("Altri fornitori");
-    QList<SupplierFigure> shown;
-    for (const SupplierFigure &figure : statistics.suppliers) {
-        if (shown.size() < kSuppliersShown) {
-            shown << figure;
-            continue;
-        }
-        others.cents += figure.cents;
-        others.costCents += figure.costCents;
-    }
-    if (statistics.suppliers.size() > kSuppliersShown)
-        shown << others;
+    // The rest together would dwarf them: the table lists every supplier.
+    const QList<SupplierFigure> shown = statistics.suppliers.mid(0, kSuppliersShown);
     double low = 0, high = 0;
     for (auto figure = shown.crbegin(); figure != shown.crend(); ++figure) {
         *takings << euroOf(figure->cents);
@@ -147,6 +138,7 @@ QChart *StatisticsCharts::suppliers(const SalesStatistics &statistics)
     chart->addSeries(series);
     auto *categories = new QBarCategoryAxis;
     categories->append(labels);
+    categories->setTruncateLabels(false);
     chart->addAxis(categories, Qt::AlignLeft);
     series->attachAxis(categories);
     QValueAxis *values = valueAxis(low, high, QStringLiteral("%.0f €"));
@@ -167,7 +159,6 @@ QChart *StatisticsCharts::payments(const SalesStatistics &statistics)
         QPieSlice *slice = series->append(figure.description, euroOf(figure.cents));
         const double share = statistics.cents > 0 ? double(figure.cents) * 100.0 / double(statistics.cents) : 0;
         slice->setLabel(QStringLiteral("%1 %2%").arg(figure.description, StatisticsPeriod::locale().toString(share, 'f', 1)));
-        slice->setLabelVisible(true);
     }
     chart->addSeries(series);
     chart->legend()->setAlignment(Qt::AlignRight);

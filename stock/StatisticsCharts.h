@@ -16,7 +16,7 @@ public:
     static QChart *takings(const SalesStatistics &statistics);
     // The articles sold most, the first at the top.
     static QChart *articles(const SalesStatistics &statistics, StatisticsTables::Ranking ranking);
-    // Takings and margin of the suppliers that took most, the rest as one.
+    // Takings and margin of the suppliers that took most.
     static QChart *suppliers(const SalesStatistics &statistics);
     // The share of each kind of payment.
     static QChart *payments(const SalesStatistics &statistics);

@@ -35,10 +35,17 @@ QString StatisticsPage::cellText(const ExportColumn &column, const QVariant &val
     if (column.kind == ExportColumn::Kind::Amount)
         return StatisticsPeriod::locale().toString(value.toDouble(), 'f', 2);
     if (column.kind == ExportColumn::Kind::Number) {
+        // Counts and codes without the thousands' dot: an article's code
+        // 1604 is no amount.
+        QLocale plain = StatisticsPeriod::locale();
+        plain.setNumberOptions(QLocale::OmitGroupSeparator);
         const double number = value.toDouble();
         if (column.decimals >= 0)
-            return StatisticsPeriod::locale().toString(number, 'f', column.decimals);
-        return StatisticsPeriod::locale().toString(number, 'f', number == std::floor(number) ? 0 : 3);
+            return plain.toString(number, 'f', column.decimals);
+        QString text = plain.toString(number, 'f', 3);
+        while (text.contains(plain.decimalPoint()) && (text.endsWith(QLatin1Char('0')) || text.endsWith(plain.decimalPoint())))
+            text.chop(1);
+        return text;
     }
     return value.toString();
 }

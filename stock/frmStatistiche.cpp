@@ -71,6 +71,16 @@ void fill(QTableWidget *grid, const ListExport &list)
         grid->setCurrentCell(0, 0);
 }
 
+// " (+12,5%)": the change from `before`; nothing without a base.
+QString change(qint64 now, qint64 before)
+{
+    if (before <= 0)
+        return QString();
+    const double percent = double(now - before) * 100.0 / double(before);
+    return QStringLiteral(" (%1%2%)")
+        .arg(now >= before ? QStringLiteral("+") : QString(), StatisticsPeriod::locale().toString(percent, 'f', 1));
+}
+
 void showChart(QChartView *view, QChart *chart)
 {
     QChart *old = view->chart();
@@ -274,7 +284,7 @@ void frmStatistiche::cmdAggiorna_Click()
     errors::ErrorTrap trap(QStringLiteral("frmStatistiche.cmdAggiorna_Click"));
     SetHourglass();
     trap.run([&] {
-        m_statistics = SalesStatistics::read(*ShopDatabase::open(), period);
+        m_statistics = SalesStatistics::read(*ShopDatabase::open(), period, today());
         mostra();
     });
     ResetPointer();
@@ -308,15 +318,7 @@ void frmStatistiche::sposta(int direction)
 void frmStatistiche::mostra()
 {
     const SalesStatistics &s = m_statistics;
-    QString summary = QStringLiteral("%1: incasso %2 in %3 vendite; %4: %5")
-                          .arg(s.period.text(), euroText(s.cents), QString::number(s.sales), s.before.text(),
-                               euroText(s.centsBefore));
-    if (s.centsBefore > 0)
-        summary += QStringLiteral(" (%1%2%)")
-                       .arg(s.cents >= s.centsBefore ? QStringLiteral("+") : QString(),
-                            StatisticsPeriod::locale()
-                                .toString(double(s.cents - s.centsBefore) * 100.0 / double(s.centsBefore), 'f', 1));
-    lblRiepilogo->setText(summary);
+    lblRiepilogo->setText(summaryText(s));
     showChart(chtIncassi, newChart(Incassi));
     showChart(chtFornitori, newChart(Fornitori));
     showChart(chtPagamenti, newChart(Pagamenti));
@@ -367,6 +369,21 @@ ListExport frmStatistiche::table(Page page) const
         break;
     }
     return StatisticsTables::payments(m_statistics);
+}
+
+QString frmStatistiche::summaryText(const SalesStatistics &s)
+{
+    // A period under way is set against the same days of the year before,
+    // its whole last year's figure given apart.
+    if (s.toDate.isValid())
+        return QStringLiteral("%1 fino al %2: incasso %3 in %4 vendite; stessi giorni dell'anno precedente: %5%6; "
+                              "%7: %8 in tutto")
+            .arg(s.period.text(), s.toDate.toString(QStringLiteral("dd/MM")), euroText(s.centsToDate),
+                 QString::number(s.sales), euroText(s.centsBeforeToDate), change(s.centsToDate, s.centsBeforeToDate),
+                 s.before.text(), euroText(s.centsBefore));
+    return QStringLiteral("%1: incasso %2 in %3 vendite; %4: %5%6")
+        .arg(s.period.text(), euroText(s.cents), QString::number(s.sales), s.before.text(), euroText(s.centsBefore),
+             change(s.cents, s.centsBefore));
 }
 
 ListExport frmStatistiche::listToExport() const

@@ -40,6 +40,8 @@ public:
     const SalesStatistics &shown() const { return m_statistics; }
     // A new chart of `page` from the figures shown (the caller owns it).
     QChart *newChart(Page page) const;
+    // The line above the charts: the takings against the year before.
+    static QString summaryText(const SalesStatistics &statistics);
 
     QComboBox *cboPeriodo = nullptr;
     QLineEdit *txtDal = nullptr;

@@ -102,6 +102,8 @@ void StatisticsReader::readDays()
         m_out.sales += sales;
         m_out.thousandths += thousandths;
         m_out.cents += cents;
+        if (m_out.toDate.isValid() && day <= m_out.toDate)
+            m_out.centsToDate += cents;
         m_out.discountCents += discounts;
         PaymentFigure &figure = m_payments[payment];
         figure.sales += sales;
@@ -122,6 +124,8 @@ void StatisticsReader::readDays()
         point.centsBefore += cents;
         m_out.salesBefore += sales;
         m_out.centsBefore += cents;
+        if (m_out.toDate.isValid() && day <= m_out.toDate.addYears(-1))
+            m_out.centsBeforeToDate += cents;
     });
 }
 
@@ -316,13 +320,15 @@ QStringList SalesStatistics::periodKeys(const QDate &from, const QDate &to)
     return keys;
 }
 
-SalesStatistics SalesStatistics::read(db::Database &database, const StatisticsPeriod &period)
+SalesStatistics SalesStatistics::read(db::Database &database, const StatisticsPeriod &period, const QDate &today)
 {
     SalesStatistics out;
     if (!period.isValid())
         return out;
     out.period = period;
     out.before = period.yearBefore();
+    if (today.isValid() && today >= period.from() && today < period.to())
+        out.toDate = today;
     StatisticsReader reader(database, out);
     reader.readDays();
     reader.readPayments();

@@ -54,8 +54,11 @@ class SalesStatistics {
 public:
     static constexpr int kTopArticles = 20;
 
-    // Engine errors go to the caller.
-    static SalesStatistics read(db::Database &database, const StatisticsPeriod &period);
+    // Engine errors go to the caller. When `today` falls inside the period
+    // before its last day, the takings up to it are also summed against
+    // the same days a year before (a month under way against the same
+    // days of last year's, not against the whole month).
+    static SalesStatistics read(db::Database &database, const StatisticsPeriod &period, const QDate &today = QDate());
 
     // The summary's periods ("yyyy", "yyyy-mm", "yyyy-mm-dd") that together
     // hold the days from `from` to `to` exactly, whole years and months
@@ -71,6 +74,9 @@ public:
     qint64 discountCents = 0;
     qint64 salesBefore = 0;
     qint64 centsBefore = 0;
+    QDate toDate;                   // invalid: the period is not under way
+    qint64 centsToDate = 0;         // up to toDate
+    qint64 centsBeforeToDate = 0;   // up to the same day a year before
     QList<ArticleFigure> byPieces;    // at most kTopArticles
     QList<ArticleFigure> byTakings;   // at most kTopArticles
     QList<SupplierFigure> suppliers;  // every one, largest takings first

@@ -91,7 +91,10 @@ void TestStatisticsFigures::figuresMatchSumsOfTheTestsOwn()
     const StatisticsPeriod period = StatisticsPeriod::of(static_cast<Kind>(kind), from, to);
     QCOMPARE(period.yearBefore().from(), beforeFrom);
     QCOMPARE(period.yearBefore().to(), beforeTo);
-    const SalesStatistics s = SalesStatistics::read(m_shop->database(), period);
+    // Read as on a day halfway through: the takings so far against the same
+    // days a year before.
+    const QDate halfway = period.from().addDays(period.days() / 2);
+    const SalesStatistics s = SalesStatistics::read(m_shop->database(), period, halfway);
     const StatsShop::Expected want =
         m_data.expected(period.from(), period.to(), beforeFrom, beforeTo, step);
 
@@ -109,6 +112,21 @@ void TestStatisticsFigures::figuresMatchSumsOfTheTestsOwn()
     QCOMPARE(salesBefore, want.salesBefore);
     QCOMPARE(s.cents, want.totalCents);
     QCOMPARE(s.centsBefore, want.totalCentsBefore);
+    if (halfway < period.to()) {
+        QCOMPARE(s.toDate, halfway);
+        qint64 soFar = 0, soFarBefore = 0;
+        for (const StatsShop::Sale &sale : m_data.sales()) {
+            const qint64 cents = SalesSummaryCheck::whole(sale.saldo * 100);
+            if (sale.date >= period.from() && sale.date <= halfway)
+                soFar += cents;
+            if (sale.date >= beforeFrom && sale.date <= halfway.addYears(-1))
+                soFarBefore += cents;
+        }
+        QCOMPARE(s.centsToDate, soFar);
+        QCOMPARE(s.centsBeforeToDate, soFarBefore);
+    } else {
+        QVERIFY(!s.toDate.isValid());
+    }
 
     const auto articleRows = [](const QList<ArticleFigure> &figures) {
         QList<StatsShop::ArticleRow> rows;

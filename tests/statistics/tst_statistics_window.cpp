@@ -1,7 +1,8 @@
 // The "Statistiche" window driven as the user drives it on the lists' shop:
 // articles 42 "Giacca" (Dell'Orto, load price 20) and 43 "Sciarpa" (Rossi,
 // 4,50), items 1234, 1234U and 5555; today 6/12/2026. December 2026 took
-// 170,50 in three sales, December 2025 51,00 (a sale and a return).
+// 170,50 in three sales, all by today; December 2025 81,00 in three (30,00
+// by the 6th, then a sale and a return).
 #include "ListsFixture.h"
 
 #include "base/ViewExport.h"
@@ -64,6 +65,7 @@ void TestStatisticsWindow::init()
     m_f->addSale(QStringLiteral("1234"), QStringLiteral("01/12/2026"), 2, 50, 0, 100, QStringLiteral("CO"), false);
     m_f->addSale(QStringLiteral("5555"), QStringLiteral("03/12/2026"), 3, 9, 2, 25, QStringLiteral("BA"), false);
     m_f->addSale(QStringLiteral("1234U"), QStringLiteral("05/12/2026"), 1, 45.5, 0, 45.5, QStringLiteral("CC"), true);
+    m_f->addSale(QStringLiteral("5555"), QStringLiteral("02/12/2025"), 1, 30, 0, 30, QStringLiteral("CO"), false);
     m_f->addSale(QStringLiteral("1234"), QStringLiteral("10/12/2025"), 1, 60, 0, 60, QStringLiteral("CO"), false);
     m_f->addSale(QStringLiteral("5555"), QStringLiteral("31/12/2025"), -1, 9, 0, -9, QStringLiteral("CO"), false);
 }
@@ -99,16 +101,19 @@ void TestStatisticsWindow::opensOnThisMonthAgainstLastYear()
     frmStatistiche &window = open();
     QCOMPARE(window.cboPeriodo->currentText(), QStringLiteral("Mese"));
     QCOMPARE(window.txtDal->text(), QStringLiteral("06/12/2026"));
+    // A month under way against the same days of last year's.
     QCOMPARE(window.lblRiepilogo->text(),
-             QStringLiteral("dicembre 2026: incasso 170,50 € in 3 vendite; dicembre 2025: 51,00 € (+234,3%)"));
+             QStringLiteral("dicembre 2026 fino al 06/12: incasso 170,50 € in 3 vendite; stessi giorni dell'anno "
+                            "precedente: 30,00 € (+468,3%); dicembre 2025: 81,00 € in tutto"));
 
     // Day by day, each beside the same day a year before.
     const QStringList takings = rowsOf(*window.grdIncassi);
     QCOMPARE(takings.size(), 32);
     QCOMPARE(takings.at(0), QStringLiteral("01/12/2026|1|100,00|0|0,00|"));
+    QCOMPARE(takings.at(1), QStringLiteral("02/12/2026|0|0,00|1|30,00|-100,0"));
     QCOMPARE(takings.at(9), QStringLiteral("10/12/2026|0|0,00|1|60,00|-100,0"));
     QCOMPARE(takings.at(30), QStringLiteral("31/12/2026|0|0,00|1|-9,00|-100,0"));
-    QCOMPARE(takings.last(), QStringLiteral("Totale|3|170,50|2|51,00|234,3"));
+    QCOMPARE(takings.last(), QStringLiteral("Totale|3|170,50|3|81,00|110,5"));
     const auto *bars = qobject_cast<QBarSeries *>(window.chtIncassi->chart()->series().value(0));
     QVERIFY(bars);
     QCOMPARE(bars->barSets().size(), 2);
@@ -168,14 +173,16 @@ void TestStatisticsWindow::periodsChosenByKeyboard()
     // PagSu: the month before.
     QTest::keyClick(window.cboPeriodo, Qt::Key_PageUp);
     QCOMPARE(window.txtDal->text(), QStringLiteral("01/11/2026"));
-    QVERIFY(window.lblRiepilogo->text().startsWith(QStringLiteral("novembre 2026: incasso 0,00 € in 0 vendite")));
+    // A month gone by: whole against whole.
+    QCOMPARE(window.lblRiepilogo->text(), QStringLiteral("novembre 2026: incasso 0,00 € in 0 vendite; novembre 2025: 0,00 €"));
     QCOMPARE(window.cboPeriodo->currentText(), QStringLiteral("Mese"));
     QTest::keyClick(window.cboPeriodo, Qt::Key_PageDown);
     // The year, chosen in the box and read on Enter.
     QTest::keyClick(window.cboPeriodo, Qt::Key_Down);
     QTest::keyClick(window.cboPeriodo, Qt::Key_Return);
     QCOMPARE(window.lblRiepilogo->text(),
-             QStringLiteral("2026: incasso 170,50 € in 3 vendite; 2025: 51,00 € (+234,3%)"));
+             QStringLiteral("2026 fino al 06/12: incasso 170,50 € in 3 vendite; stessi giorni dell'anno precedente: "
+                            "30,00 € (+468,3%); 2025: 81,00 € in tutto"));
     QCOMPARE(window.grdIncassi->rowCount(), 13);
     QCOMPARE(window.grdIncassi->item(11, 0)->text(), QStringLiteral("dicembre 2026"));
     // Any days: from the 1st to the 5th of December, a year before alike.
@@ -189,8 +196,8 @@ void TestStatisticsWindow::periodsChosenByKeyboard()
     QTest::keyClicks(window.txtAl, QStringLiteral("10/12/26"));
     QTest::keyClick(window.txtAl, Qt::Key_Return);
     QCOMPARE(window.lblRiepilogo->text(),
-             QStringLiteral("dal 02/12/2026 al 10/12/2026: incasso 70,50 € in 2 vendite; "
-                            "dal 02/12/2025 al 10/12/2025: 60,00 € (+17,5%)"));
+             QStringLiteral("dal 02/12/2026 al 10/12/2026 fino al 06/12: incasso 70,50 € in 2 vendite; stessi giorni "
+                            "dell'anno precedente: 30,00 € (+135,0%); dal 02/12/2025 al 10/12/2025: 90,00 € in tutto"));
     QVERIFY(m_f->messages().texts().isEmpty());
 }
 
