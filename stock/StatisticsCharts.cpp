@@ -17,7 +17,7 @@
 
 namespace {
 
-QChart *newChart(const QString &title)
+QChart *emptyChart(const QString &title)
 {
     auto *chart = new QChart;
     chart->setTitle(title);
@@ -54,7 +54,7 @@ QValueAxis *valueAxis(double low, double high, const QString &format)
 
 QChart *StatisticsCharts::takings(const SalesStatistics &statistics)
 {
-    QChart *chart = newChart(QStringLiteral("Incassi - %1 e anno precedente").arg(statistics.period.text()));
+    QChart *chart = emptyChart(QStringLiteral("Incassi - %1 e anno precedente").arg(statistics.period.text()));
     auto *now = new QBarSet(statistics.period.text());
     auto *before = new QBarSet(statistics.before.text());
     QStringList labels;
@@ -85,7 +85,7 @@ QChart *StatisticsCharts::takings(const SalesStatistics &statistics)
 QChart *StatisticsCharts::articles(const SalesStatistics &statistics, StatisticsTables::Ranking ranking)
 {
     const bool byPieces = ranking == StatisticsTables::Ranking::Pieces;
-    QChart *chart = newChart(QStringLiteral("I %1 articoli più venduti per %2 - %3")
+    QChart *chart = emptyChart(QStringLiteral("I %1 articoli più venduti per %2 - %3")
                                  .arg(SalesStatistics::kTopArticles)
                                  .arg(byPieces ? QStringLiteral("pezzi") : QStringLiteral("incasso"),
                                       statistics.period.text()));
@@ -118,7 +118,7 @@ QChart *StatisticsCharts::articles(const SalesStatistics &statistics, Statistics
 
 QChart *StatisticsCharts::suppliers(const SalesStatistics &statistics)
 {
-    QChart *chart = newChart(QStringLiteral("Margine per fornitore - %1").arg(statistics.period.text()));
+    QChart *chart = emptyChart(QStringLiteral("Margine per fornitore - %1").arg(statistics.period.text()));
     auto *takings = new QBarSet(QStringLiteral("Incasso"));
     auto *margin = new QBarSet(QStringLiteral("Margine"));
     QStringList labels;
@@ -149,7 +149,7 @@ QChart *StatisticsCharts::suppliers(const SalesStatistics &statistics)
 
 QChart *StatisticsCharts::payments(const SalesStatistics &statistics)
 {
-    QChart *chart = newChart(QStringLiteral("Incassi per pagamento - %1").arg(statistics.period.text()));
+    QChart *chart = emptyChart(QStringLiteral("Incassi per pagamento - %1").arg(statistics.period.text()));
     auto *series = new QPieSeries;
     for (const PaymentFigure &figure : statistics.payments) {
         // A slice has no negative size: returns larger than the sales of a

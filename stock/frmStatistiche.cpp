@@ -47,7 +47,7 @@ QString euroText(qint64 cents)
     return StatisticsPeriod::locale().toString(double(cents) / 100.0, 'f', 2) + QStringLiteral(" €");
 }
 
-void fill(QTableWidget *grid, const ListExport &list)
+void showTable(QTableWidget *grid, const ListExport &list)
 {
     grid->clear();
     grid->setColumnCount(int(list.columns.size()));
@@ -322,9 +322,9 @@ void frmStatistiche::mostra()
     showChart(chtIncassi, newChart(Incassi));
     showChart(chtFornitori, newChart(Fornitori));
     showChart(chtPagamenti, newChart(Pagamenti));
-    fill(grdIncassi, table(Incassi));
-    fill(grdFornitori, table(Fornitori));
-    fill(grdPagamenti, table(Pagamenti));
+    showTable(grdIncassi, table(Incassi));
+    showTable(grdFornitori, table(Fornitori));
+    showTable(grdPagamenti, table(Pagamenti));
     mostraArticoli();
 }
 
@@ -333,7 +333,7 @@ void frmStatistiche::mostraArticoli()
     if (!m_statistics.period.isValid())
         return;
     showChart(chtArticoli, newChart(Articoli));
-    fill(grdArticoli, table(Articoli));
+    showTable(grdArticoli, table(Articoli));
 }
 
 StatisticsTables::Ranking frmStatistiche::classifica() const
