@@ -4,7 +4,6 @@
 #include "TextKeys.h"
 
 #include <QStringList>
-#include <cmath>
 #include <sqlite3.h>
 
 namespace db {
@@ -212,25 +211,6 @@ QString serverSalesSummaryRebuild()
                    .arg(from)
                    .arg(to);
     return sql;
-}
-
-namespace {
-
-qint64 wholeOf(double value)
-{
-    return std::llround(QString::number(value, 'g', 15).toDouble());
-}
-
-} // namespace
-
-qint64 summaryThousandths(double quantity)
-{
-    return wholeOf(quantity * 1000);
-}
-
-qint64 summaryCents(double amount)
-{
-    return wholeOf(amount * 100);
 }
 
 } // namespace db

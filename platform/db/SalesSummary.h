@@ -41,8 +41,4 @@ QString serverSalesSummaryScript();
 // The statements that empty and sum the server's tables again.
 QString serverSalesSummaryRebuild();
 
-// The thousandths and cents as the summary rounds them.
-qint64 summaryThousandths(double quantity);
-qint64 summaryCents(double amount);
-
 } // namespace db

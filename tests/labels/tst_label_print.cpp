@@ -2,6 +2,7 @@
 // "Stampa", to a real CUPS queue (a server of the test's own, see
 // with-cups.sh): every bar code is read back from what CUPS produced, in
 // its label.
+#include "CupsJob.h"
 #include "LabelReader.h"
 
 #include "report/LabelLayout.h"
@@ -9,7 +10,6 @@
 #include "report/ReportPreview.h"
 
 #include <QAction>
-#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -57,19 +57,8 @@ void LabelPrintTest::sheetPrintedThroughCupsReadsBack()
     QVERIFY(print);
     print->trigger();
 
-    // The job is done when the queue is empty and the device's file is whole.
     const QString job = qEnvironmentVariable("TARVO_CUPS_OUTPUT");
-    QElapsedTimer waited;
-    waited.start();
-    bool done = false;
-    while (!done && waited.elapsed() < 60000) {
-        QTest::qWait(200);
-        QProcess queue;
-        queue.start(QStringLiteral("lpstat"), {QStringLiteral("-o")});
-        queue.waitForFinished();
-        done = queue.readAllStandardOutput().trimmed().isEmpty() && QFileInfo(job).size() > 0;
-    }
-    QVERIFY2(done, "the print job did not come out of CUPS");
+    QVERIFY2(waitForCupsJob(job), "the print job did not come out of CUPS");
 
     QList<QPair<int, QRectF>> places;
     for (int i = 0; i < codes.size(); ++i)

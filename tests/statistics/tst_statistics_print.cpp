@@ -1,6 +1,7 @@
 // "Stampa" of the statistics through a real CUPS queue (with-cups.sh starts
 // a server of the test's own whose default printer writes its job to a
 // file): the chart shown and its table come out on paper.
+#include "CupsJob.h"
 #include "ListsFixture.h"
 
 #include "skin/ctrl_SkinableButton.h"
@@ -10,7 +11,6 @@
 #include <QApplication>
 #include <QDir>
 #include <QImage>
-#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
@@ -50,17 +50,7 @@ void TestStatisticsPrint::marginBySupplierOnPaper()
     QVERIFY(f.messages().texts().isEmpty());
 
     const QString job = qEnvironmentVariable("TARVO_CUPS_OUTPUT");
-    QElapsedTimer waited;
-    waited.start();
-    bool done = false;
-    while (!done && waited.elapsed() < 60000) {
-        QTest::qWait(200);
-        QProcess queue;
-        queue.start(QStringLiteral("lpstat"), {QStringLiteral("-o")});
-        queue.waitForFinished();
-        done = queue.readAllStandardOutput().trimmed().isEmpty() && QFileInfo(job).size() > 0;
-    }
-    QVERIFY2(done, "the print job did not come out of CUPS");
+    QVERIFY2(waitForCupsJob(job), "the print job did not come out of CUPS");
     // The page as paper shows it, read back by OCR: CUPS turns the landscape
     // page a quarter round onto portrait paper.
     const QString page = QDir::temp().filePath(QStringLiteral("statistiche-pagina.png"));
