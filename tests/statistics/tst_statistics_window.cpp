@@ -276,6 +276,16 @@ void TestStatisticsWindow::pictureAndPdfOfTheChartShown()
              qPrintable(m_f->messages().texts().first()));
     QVERIFY(m_f->messages().texts().first().endsWith(QStringLiteral("Nessun file è stato scritto.")));
     QVERIFY(!QFile::exists(QStringLiteral("/proc/statistiche.png")));
+    // The PDF alike.
+    setCsvFileChooser([&](QWidget *, const QString &) { return QStringLiteral("/proc/statistiche.pdf"); });
+    m_f->messages().clear();
+    window.cmdPdf->click();
+    setCsvFileChooser({});
+    QCOMPARE(m_f->messages().texts().size(), 1);
+    QVERIFY2(m_f->messages().texts().first().startsWith(QStringLiteral("Impossibile scrivere il file /proc/statistiche.pdf")),
+             qPrintable(m_f->messages().texts().first()));
+    QVERIFY(m_f->messages().texts().first().endsWith(QStringLiteral("\nNessun file è stato scritto.")));
+    QVERIFY(!QFile::exists(QStringLiteral("/proc/statistiche.pdf")));
 }
 
 void TestStatisticsWindow::printWithoutPrinterSaysSo()
