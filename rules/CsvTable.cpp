@@ -88,8 +88,10 @@ bool CsvTable::needsTextMark(const QString &text)
     // only be a truth, which starts "ver", "fal" or "tru"; digits alone are
     // a number.
     if (!text.isEmpty() && text.front().isLetter()) {
-        const QString start = text.left(3).toLower();
-        if (start != QLatin1String("ver") && start != QLatin1String("fal") && start != QLatin1String("tru"))
+        const QStringView start = QStringView(text).left(3);
+        if (start.compare(QLatin1String("ver"), Qt::CaseInsensitive) != 0
+            && start.compare(QLatin1String("fal"), Qt::CaseInsensitive) != 0
+            && start.compare(QLatin1String("tru"), Qt::CaseInsensitive) != 0)
             return false;
     } else if (!text.isEmpty()
                && std::all_of(text.begin(), text.end(), [](QChar c) { return c >= u'0' && c <= u'9'; })) {

@@ -52,7 +52,17 @@ bool CsvTableWriter::addRow(const QVariantList &cells)
         m_line += CsvTable::field(cells.at(i), m_decimals.value(i, -1));
     }
     m_line += QLatin1String("\r\n");
-    m_pending += m_line.toUtf8();
+    // Encoded straight onto the block: no text of its own per row.
+    const qsizetype used = m_pending.size();
+    m_pending.resize(used + m_encoder.requiredSpace(m_line.size()));
+    char *end = m_encoder.appendToBuffer(m_pending.data() + used, m_line);
+    m_pending.truncate(end - m_pending.constData());
+    return write(false);
+}
+
+bool CsvTableWriter::addCsvLine(QByteArrayView line)
+{
+    m_pending.append(line);
     return write(false);
 }
 
@@ -88,6 +98,6 @@ bool CsvTableWriter::write(bool all)
         }
         done += written;
     }
-    m_pending.clear();
+    m_pending.resize(0);   // its room kept for the next block
     return true;
 }

@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QStringEncoder>
 #include <memory>
 
 class QIODevice;
@@ -20,6 +21,8 @@ public:
 
     bool begin(const QList<ExportColumn> &columns) override;
     bool addRow(const QVariantList &cells) override;
+    bool acceptsCsvLines() const override { return true; }
+    bool addCsvLine(QByteArrayView line) override;
     bool finish() override;
     QString errorString() const override { return m_error; }
 
@@ -31,5 +34,6 @@ private:
     QList<int> m_decimals;
     QByteArray m_pending;
     QString m_line;   // the row being made, its room kept from row to row
+    QStringEncoder m_encoder {QStringEncoder::Utf8};
     QString m_error;
 };

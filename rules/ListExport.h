@@ -2,6 +2,7 @@
 
 #include "rules/ExportColumn.h"
 
+#include <QByteArrayView>
 #include <QList>
 #include <QString>
 #include <QVariant>
@@ -24,4 +25,8 @@ struct ListExport {
     // made the list. Its cells follow `columns` as the list defines them: a
     // view that reorders columns (inShownOrder) cannot reorder these rows.
     std::function<void(const std::function<bool(const QVariantList &row)> &row)> rowSource = {};
+    // The same rows as rowSource, each already the bytes of its CSV line
+    // (CsvTable's format, exactly as a CSV writer makes it of the cells):
+    // a CSV file of a million items is written in a fraction of the time.
+    std::function<void(const std::function<bool(QByteArrayView line)> &line)> csvLines = {};
 };

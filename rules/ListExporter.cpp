@@ -41,7 +41,12 @@ ListExporter::Outcome ListExporter::run(TableWriter &writer)
 
 bool ListExporter::written(TableWriter &writer, const QVariantList &cells)
 {
-    if (!writer.addRow(cells)) {
+    return counted(writer.addRow(cells), writer);
+}
+
+bool ListExporter::counted(bool written, const TableWriter &writer)
+{
+    if (!written) {
         m_error = writer.errorString();
         return false;
     }
@@ -53,6 +58,21 @@ bool ListExporter::written(TableWriter &writer, const QVariantList &cells)
 
 ListExporter::Outcome ListExporter::writeGivenRows(TableWriter &writer)
 {
+    if (m_list.csvLines && writer.acceptsCsvLines()) {
+        Outcome outcome = Outcome::Done;
+        m_list.csvLines([&](QByteArrayView line) {
+            if (m_cancelled) {
+                outcome = Outcome::Cancelled;
+                return false;
+            }
+            if (!counted(writer.addCsvLine(line), writer)) {
+                outcome = Outcome::WriteFailed;
+                return false;
+            }
+            return true;
+        });
+        return outcome;
+    }
     if (m_list.rowSource) {
         Outcome outcome = Outcome::Done;
         QVariantList cells;

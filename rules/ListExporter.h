@@ -36,6 +36,7 @@ private:
     Outcome writeStatementRows(TableWriter &writer);
     Outcome writeGivenRows(TableWriter &writer);
     bool written(TableWriter &writer, const QVariantList &cells);
+    bool counted(bool written, const TableWriter &writer);
 
     ListExport m_list;
     QString m_path;

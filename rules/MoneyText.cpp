@@ -3,6 +3,7 @@
 #include "rules/TypedNumber.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 
 // Whole cents of a value, the half cent away from zero, decided on the
@@ -12,6 +13,25 @@ qlonglong MoneyText::cents(double value)
 {
     const double magnitude = std::fabs(value);
     const int wholeDigits = magnitude >= 1 ? int(std::floor(std::log10(magnitude))) + 1 : 0;
+    // Below 1e11 the same digits are written without a text: the C++
+    // library writes a tie at the last digit to even where Qt writes it up,
+    // and that last digit is then four or more places after the cents, so
+    // the cents come out the same (a million items are valued this way).
+    if (magnitude < 1e11) {
+        char digits[48];
+        const auto written = std::to_chars(digits, digits + sizeof digits, magnitude, std::chars_format::fixed,
+                                           std::max(0, 15 - wholeDigits));
+        qlonglong whole = 0;
+        const char *c = digits;
+        for (; c < written.ptr && *c != '.'; ++c)
+            whole = whole * 10 + (*c - '0');
+        int fraction[3] = {0, 0, 0};
+        if (c < written.ptr)
+            for (int i = 0; i < 3 && ++c < written.ptr; ++i)
+                fraction[i] = *c - '0';
+        qlonglong result = whole * 100 + fraction[0] * 10 + fraction[1] + (fraction[2] >= 5 ? 1 : 0);
+        return value < 0 ? -result : result;
+    }
     const QString decimal = QString::number(magnitude, 'f', std::max(0, 15 - wholeDigits));
     const int point = decimal.indexOf(QLatin1Char('.'));
     const QString wholePart = point < 0 ? decimal : decimal.left(point);

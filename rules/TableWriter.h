@@ -2,6 +2,7 @@
 
 #include "rules/ExportColumn.h"
 
+#include <QByteArrayView>
 #include <QList>
 #include <QString>
 #include <QVariant>
@@ -19,6 +20,11 @@ public:
     virtual bool begin(const QList<ExportColumn> &columns) = 0;
     // One cell per column, as ExportColumn::cell() gives them.
     virtual bool addRow(const QVariantList &cells) = 0;
+    // A row already made into the bytes of a CSV line (CR LF included), as
+    // a CSV writer would make it of the row's cells: only a CSV writer
+    // takes these, the others answer false to acceptsCsvLines().
+    virtual bool acceptsCsvLines() const { return false; }
+    virtual bool addCsvLine(QByteArrayView /*line*/) { return false; }
     virtual bool finish() = 0;
     virtual QString errorString() const = 0;
 

@@ -37,4 +37,13 @@ QString formulaQuoted(const QString &text)
     return quoted(text, QLatin1Char('\''));
 }
 
+QString selectInStoredOrder(const QString &columns, const QString &table, const QString &condition, bool onServer)
+{
+    const QString from = QStringLiteral("select ") + columns + QStringLiteral(" from ") + table;
+    if (onServer)
+        return from + QStringLiteral(" where ") + condition;
+    return from + QStringLiteral(" where rowid in (select rowid from ") + table + QStringLiteral(" where ") + condition
+           + QLatin1Char(')');
+}
+
 } // namespace db

@@ -1,6 +1,7 @@
 #include "rules/stock/ReorderItems.h"
 
 #include "db/Database.h"
+#include "db/SqlText.h"
 #include "db/Statement.h"
 #include "db/TextKeys.h"
 #include "rules/StockQuantity.h"
@@ -51,8 +52,9 @@ QList<ReorderLine> ReorderItems::read(db::Database &database, const QDate &today
         }
     }
     if (!lines.isEmpty()) {
-        const QString sales = QStringLiteral("select sc_Codice_Articolo, sc_Quantita from scarico "
-                                             "where sc_Data >= ? and sc_Data < ?");
+        const QString sales = db::selectInStoredOrder(QStringLiteral("sc_Codice_Articolo, sc_Quantita"),
+                                                      QStringLiteral("scarico"),
+                                                      QStringLiteral("sc_Data >= ? and sc_Data < ?"), database.onServer());
         db::Statement *row = database.statement(sales);
         const db::StatementUse use(row);
         row->bindText(1, monthStart(today).toString(QStringLiteral("yyyy-MM-dd")));

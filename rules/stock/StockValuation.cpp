@@ -3,6 +3,7 @@
 #include "db/Connection.h"
 #include "db/Database.h"
 #include "db/IdleConnections.h"
+#include "db/SqlText.h"
 #include "db/Statement.h"
 #include "db/TextKeys.h"
 #include "rules/MoneyText.h"
@@ -263,7 +264,8 @@ void StockValuation::Data::undoAfter(db::Connection &database, const QString &ta
     }
     if (!byIndex)
         return undoAfterInTwo(database, table, fields, after, sign);
-    const QString sql = fields + QStringLiteral(" where ") + date + QStringLiteral(" >= ?");
+    const QString sql = db::selectInStoredOrder(QStringLiteral("%1_Codice_Articolo, %1_Quantita, %1_Data").arg(prefix),
+                                                table, date + QStringLiteral(" >= ?"), database.onServer());
     undoRows(database, sql, &after, after, sign, quantity);
 }
 
@@ -442,6 +444,7 @@ std::shared_ptr<const StockValuation> StockValuation::readOn(db::Connection &dat
     for (std::size_t item = 0; item < d.quantity.size(); ++item)
         if (d.quantity[item] != 0)
             order.push_back(std::int32_t(item));
+    valuation->m_priceCents.reserve(order.size());
     std::vector<std::int32_t> itemRank(d.quantity.size());
     for (const std::int32_t item : order)
         itemRank[std::size_t(item)] = rankOf(item);
@@ -463,7 +466,9 @@ std::shared_ptr<const StockValuation> StockValuation::readOn(db::Connection &dat
         }
         StockValueGroup &group = valuation->m_groups.back();
         const qint64 quantity = d.quantity[std::size_t(item)];
-        const qint64 value = quantity * d.priceCents(item);
+        const qint64 price = d.priceCents(item);
+        valuation->m_priceCents.push_back(price);
+        const qint64 value = quantity * price;
         ++group.lines;
         group.quantita += quantity;
         group.valoreCents += value;
@@ -473,21 +478,46 @@ std::shared_ptr<const StockValuation> StockValuation::readOn(db::Connection &dat
     return valuation;
 }
 
-StockValueLine StockValuation::line(qint64 index) const
+StockValuation::LineParts StockValuation::lineParts(qint64 index) const
 {
     const std::int32_t item = m_order[std::size_t(index)];
+    LineParts parts;
+    parts.supplier = d->supplier(item);
+    parts.code = d->codes.code(item);
+    parts.article = d->article[std::size_t(item)];
+    parts.size = d->sizesAndColours[std::size_t(item) * 2];
+    parts.colour = d->sizesAndColours[std::size_t(item) * 2 + 1];
+    parts.quantity = d->quantity[std::size_t(item)];
+    parts.priceCents = m_priceCents[std::size_t(index)];
+    return parts;
+}
+
+const QString &StockValuation::supplierName(std::int32_t supplier) const
+{
+    return supplier < 0 ? kNoSupplier : d->suppliers[std::size_t(supplier)];
+}
+
+QString StockValuation::description(std::int32_t article) const
+{
+    return article < 0 ? QString() : d->descriptions.at(std::uint32_t(article));
+}
+
+const QString &StockValuation::word(std::uint32_t place) const
+{
+    return d->words.at(place);
+}
+
+StockValueLine StockValuation::line(qint64 index) const
+{
+    const LineParts parts = lineParts(index);
     StockValueLine line;
-    const std::int32_t supplier = d->supplier(item);
-    line.fornitore = supplier < 0 ? kNoSupplier : d->suppliers[std::size_t(supplier)];
-    const std::string_view code = d->codes.code(item);
-    line.codice = QString::fromUtf8(code.data(), qsizetype(code.size()));
-    const std::int32_t place = d->article[std::size_t(item)];
-    if (place >= 0)
-        line.descrizione = d->descriptions.at(std::uint32_t(place));
-    line.taglia = d->words.at(d->sizesAndColours[std::size_t(item) * 2]);
-    line.colore = d->words.at(d->sizesAndColours[std::size_t(item) * 2 + 1]);
-    line.quantita = d->quantity[std::size_t(item)];
-    line.prezzoCents = d->priceCents(item);
+    line.fornitore = supplierName(parts.supplier);
+    line.codice = QString::fromUtf8(parts.code.data(), qsizetype(parts.code.size()));
+    line.descrizione = description(parts.article);
+    line.taglia = word(parts.size);
+    line.colore = word(parts.colour);
+    line.quantita = parts.quantity;
+    line.prezzoCents = parts.priceCents;
     line.valoreCents = line.quantita * line.prezzoCents;
     return line;
 }

@@ -4,6 +4,7 @@
 #include <QString>
 #include <atomic>
 #include <memory>
+#include <string_view>
 #include <vector>
 
 namespace db { class Connection; class Database; }
@@ -67,6 +68,22 @@ public:
     const std::vector<StockValueGroup> &groups() const { return m_groups; }
     qint64 lineCount() const { return qint64(m_order.size()); }
     StockValueLine line(qint64 index) const;
+
+    // Line `index` as the valuation holds it: for a writer of a million
+    // lines, which would not make five texts of every line.
+    struct LineParts {
+        std::int32_t supplier = -1;       // place for supplierName(), -1 for none
+        std::string_view code;            // UTF-8
+        std::int32_t article = -1;        // place for description(), -1 for none
+        std::uint32_t size = 0;           // places for word()
+        std::uint32_t colour = 0;
+        qint64 quantity = 0;
+        qint64 priceCents = 0;
+    };
+    LineParts lineParts(qint64 index) const;
+    const QString &supplierName(std::int32_t supplier) const;   // kNoSupplier for -1
+    QString description(std::int32_t article) const;            // a null text for -1
+    const QString &word(std::uint32_t place) const;
     qint64 totalQuantity() const { return m_totalQuantity; }
     qint64 totalCents() const { return m_totalCents; }
 
@@ -85,6 +102,7 @@ private:
     std::unique_ptr<Data> d;
     QDate m_day;
     std::vector<std::int32_t> m_order;   // the items shown, in the order of the lines
+    std::vector<qint64> m_priceCents;    // the price of each line
     std::vector<StockValueGroup> m_groups;
     qint64 m_totalQuantity = 0;
     qint64 m_totalCents = 0;

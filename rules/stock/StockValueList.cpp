@@ -2,6 +2,7 @@
 
 #include "rules/general/GeneralValues.h"
 #include "rules/general/Today.h"
+#include "rules/stock/StockValueCsv.h"
 
 QString StockValueList::title()
 {
@@ -36,6 +37,15 @@ ListExport StockValueList::list(std::shared_ptr<const StockValuation> shown)
             const StockValueLine line = shown->line(i);
             if (!row({line.fornitore, line.codice, line.descrizione, line.taglia, line.colore, line.quantita,
                       line.prezzoCents / 100.0, line.valoreCents / 100.0}))
+                return;
+        }
+    };
+    list.csvLines = [shown](const std::function<bool(QByteArrayView)> &line) {
+        StockValueCsv csv(shown);
+        QByteArray bytes;
+        for (qint64 i = 0; i < shown->lineCount(); ++i) {
+            csv.make(i, bytes);
+            if (!line(bytes))
                 return;
         }
     };

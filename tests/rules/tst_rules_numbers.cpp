@@ -6,7 +6,9 @@
 #include "rules/SaleAmount.h"
 #include "rules/TypedNumber.h"
 
+#include <QRandomGenerator>
 #include <QtTest>
+#include <cmath>
 #include <optional>
 
 namespace {
@@ -27,6 +29,20 @@ private:
 
 constexpr double kNotANumber = -999999;   // marks "not a number" in the rows
 
+// The cents of a value as the decimal text of 15 significant digits says
+// them, the half cent away from zero: how amounts have always been rounded.
+qlonglong centsOfDecimalText(double value)
+{
+    const double magnitude = std::fabs(value);
+    const int wholeDigits = magnitude >= 1 ? int(std::floor(std::log10(magnitude))) + 1 : 0;
+    const QString decimal = QString::number(magnitude, 'f', std::max(0, 15 - wholeDigits));
+    const qsizetype point = decimal.indexOf(QLatin1Char('.'));
+    const QString fraction = (point < 0 ? QString() : decimal.mid(point + 1)) + QStringLiteral("000");
+    qlonglong cents = (point < 0 ? decimal : decimal.left(point)).toLongLong() * 100 + fraction.left(2).toLongLong()
+                      + (fraction.at(2) >= QLatin1Char('5') ? 1 : 0);
+    return value < 0 ? -cents : cents;
+}
+
 } // namespace
 
 class TestRulesNumbers : public QObject {
@@ -38,6 +54,8 @@ private Q_SLOTS:
     void typedQuantity();
     void moneyText_data();
     void moneyText();
+    void centsAgreeWithTheDecimalText_data();
+    void centsAgreeWithTheDecimalText();
     void counterQuantity_data();
     void counterQuantity();
     void saleAmount_data();
@@ -146,6 +164,47 @@ void TestRulesNumbers::moneyText()
     QFETCH(QString, text);
     LocaleForRow row(locale);
     QCOMPARE(MoneyText::format(value), text);
+}
+
+// Whole cents are computed for a million items at a time without a text;
+// they must be the text's cents for every kind of value: amounts of cents
+// and their sums and averages, halves of a cent, values whose binary digits
+// end exactly on the last decimal written (a tie there), every magnitude up
+// to the largest amount a sale can hold.
+void TestRulesNumbers::centsAgreeWithTheDecimalText_data()
+{
+    QTest::addColumn<QList<double>>("values");
+    QRandomGenerator random(20261209);
+    QList<double> cents, halves, averages, ties, magnitudes;
+    for (int i = 0; i < 20000; ++i) {
+        const qint64 amount = qint64(random.bounded(2000000000)) - 1000000000;
+        cents << amount / 100.0;
+        halves << (amount + 0.5) / 100.0;
+        averages << double(amount) * random.bounded(1, 50) / 100.0 / random.bounded(1, 50);
+        // k / 2^b: a binary fraction ending exactly on some decimal place.
+        const int bits = random.bounded(1, 40);
+        ties << std::ldexp(double(random.bounded(1, 1 << 30)), -bits) * (i % 2 ? 1 : -1);
+        magnitudes << std::ldexp(random.generateDouble(), random.bounded(-20, 50));
+    }
+    for (double edge : {0.0, -0.0, 0.005, -0.005, 0.0049999999999999, 2.675, 1.000030517578125, 99999999999.995,
+                        1e11, 1e11 - 0.005, 123456789012.345, 999999999999999.0, 0.125, 0.375, 1e-300})
+        magnitudes << edge << -edge;
+    QTest::newRow("amounts of cents") << cents;
+    QTest::newRow("half cents") << halves;
+    QTest::newRow("averages") << averages;
+    QTest::newRow("binary ties") << ties;
+    QTest::newRow("every magnitude") << magnitudes;
+}
+
+void TestRulesNumbers::centsAgreeWithTheDecimalText()
+{
+    QFETCH(QList<double>, values);
+    for (double value : values)
+        if (MoneyText::cents(value) != centsOfDecimalText(value))
+            QFAIL(qPrintable(QStringLiteral("%1: %2 cents, the text says %3")
+                                 .arg(QString::number(value, 'g', 17))
+                                 .arg(MoneyText::cents(value))
+                                 .arg(centsOfDecimalText(value))));
 }
 
 void TestRulesNumbers::counterQuantity_data()

@@ -4,7 +4,10 @@
 #include "ValueShop.h"
 
 #include "db/Database.h"
+#include "db/Statement.h"
+#include "rules/CsvTableWriter.h"
 #include "rules/ExportableLists.h"
+#include "rules/ListExporter.h"
 #include "rules/general/Today.h"
 #include "rules/stock/StockValuation.h"
 #include "rules/stock/StockValueList.h"
@@ -24,6 +27,8 @@ private Q_SLOTS:
     void negativeStockIsShownAsItIs();
     void dayTypedOrDefault_data();
     void dayTypedOrDefault();
+    void csvLinesAreTheCellsAsACsvWriterWritesThem_data();
+    void csvLinesAreTheCellsAsACsvWriterWritesThem();
     void commandLineWritesTheLines();
     void commandLineRefusesABadDay();
 
@@ -194,6 +199,86 @@ void TestStockValue::dayTypedOrDefault()
     if (valid)
         QCOMPARE(read, day);
     QCOMPARE(StockValueList::defaultDay(QDate(2026, 1, 1)), QDate(2025, 12, 31));
+}
+
+// The stock value's CSV is made straight from the valuation (a million
+// items): byte for byte what the CSV writer makes of the list's cells, for
+// the texts a spreadsheet would misread or a separator would cut, codes of
+// digits and not, missing articles, negative stock, amounts of every size.
+void TestStockValue::csvLinesAreTheCellsAsACsvWriterWritesThem_data()
+{
+    QTest::addColumn<QStringList>("suppliers");     // one article each
+    QTest::addColumn<QStringList>("descriptions");
+    QTest::addColumn<QStringList>("codes");         // one item per article, then two of no article
+    QTest::addColumn<QStringList>("sizes");
+    QTest::addColumn<QList<double>>("prices");
+    QTest::addColumn<QList<qint64>>("stocks");
+    QTest::newRow("texts a spreadsheet misreads") << QStringList{"Vero", "=SOMMA(A1)", "  Rossi", "12", "Dell'Orto"}
+        << QStringList{"Camicia; blu", "Borsa \"Tela\"", "-3 paia", "Falso", "01/02"}
+        << QStringList{"8001234567895", "0012", " 12", "A;1", "12 5", "U-7", "9"}
+        << QStringList{"42", "", "S M", "+1", "tru"}
+        << QList<double>{12.5, 0.005, 2.675, 1e12, 99999999999.995}
+        << QList<qint64>{3, -2, 7, 1, 4, 5, -1};
+    QTest::newRow("accents and long texts") << QStringList{"Però", "Città Srl", "", "Àncora", "ZZZ"}
+        << QStringList{"Maglia però", QString(300, QLatin1Char('x')), "Gonna\nlunga", "€ 5", "100%"}
+        << QStringList{"è1", "8000000000017", "80000000000170", "x", "1e5", "7777", "7778"}
+        << QStringList{"XL", "XL", "xl", "", "è"}
+        << QList<double>{0.0, 1234567.891, 0.1, 1e15, 3.0}
+        << QList<qint64>{1000000, 2, 3, 4, 5, 6, 7};
+}
+
+void TestStockValue::csvLinesAreTheCellsAsACsvWriterWritesThem()
+{
+    QFETCH(QStringList, suppliers);
+    QFETCH(QStringList, descriptions);
+    QFETCH(QStringList, codes);
+    QFETCH(QStringList, sizes);
+    QFETCH(QList<double>, prices);
+    QFETCH(QList<qint64>, stocks);
+    db::Database &database = m_shop->database();
+    for (int i = 0; i < suppliers.size(); ++i) {
+        const QString sql = QStringLiteral("insert into Articoli (art_Codice, art_Descrizione, art_Fornitore, "
+                                           "art_Prezzo_Carico) values (?, ?, ?, ?)");
+        db::Statement *insert = database.statement(sql);
+        const db::StatementUse use(insert);
+        insert->bindInteger(1, i + 1);
+        insert->bindText(2, descriptions.at(i));
+        if (suppliers.at(i).isEmpty())
+            insert->bindNull(3);
+        else
+            insert->bindText(3, suppliers.at(i));
+        insert->bindReal(4, prices.at(i));
+        insert->step(sql);
+    }
+    for (int i = 0; i < codes.size(); ++i) {
+        const QString sql = QStringLiteral("insert into \"Codice Articolo\" (ca_Codice, ca_Codice_Articolo, ca_Taglia, "
+                                           "ca_Colore, ca_Quantita) values (?, ?, ?, ?, ?)");
+        db::Statement *insert = database.statement(sql);
+        const db::StatementUse use(insert);
+        insert->bindText(1, codes.at(i));
+        insert->bindInteger(2, i < suppliers.size() ? i + 1 : 100 + i);
+        insert->bindText(3, sizes.value(i));
+        insert->bindText(4, sizes.value(sizes.size() - 1 - i));
+        insert->bindInteger(5, stocks.at(i));
+        insert->step(sql);
+    }
+    const auto valuation = StockValuation::read(database, QDate(2026, 12, 6));
+    QCOMPARE(valuation->lineCount(), codes.size());
+    const auto written = [&](bool straight) {
+        ListExport list = StockValueList::list(valuation);
+        if (!straight)
+            list.csvLines = {};
+        const QString path = m_shop->folder() + (straight ? QStringLiteral("/straight.csv") : QStringLiteral("/cells.csv"));
+        CsvTableWriter writer(path);
+        ListExporter exporter(list, m_shop->folder() + QStringLiteral("/tarvo.mdb"));
+        if (exporter.run(writer) != ListExporter::Outcome::Done || exporter.rowsWritten() != codes.size())
+            return QByteArray();
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+    const QByteArray cells = written(false);
+    QVERIFY(cells.count("\r\n") > codes.size());
+    QCOMPARE(written(true), cells);
 }
 
 void TestStockValue::commandLineWritesTheLines()
