@@ -2,6 +2,7 @@
 // shop's movements, and what tarvo-esporta writes of it.
 #include "TestShopDatabase.h"
 #include "ValueShop.h"
+#include "FileSizeLimit.h"
 
 #include "db/Database.h"
 #include "db/Statement.h"
@@ -12,8 +13,11 @@
 #include "rules/stock/StockValuation.h"
 #include "rules/stock/StockValueList.h"
 
+#include <QDir>
 #include <QProcess>
 #include <QtTest>
+#include <cerrno>
+#include <cstring>
 
 class TestStockValue : public QObject {
     Q_OBJECT
@@ -29,6 +33,8 @@ private Q_SLOTS:
     void dayTypedOrDefault();
     void csvLinesAreTheCellsAsACsvWriterWritesThem_data();
     void csvLinesAreTheCellsAsACsvWriterWritesThem();
+    void csvThatIsNotWrittenWholeLeavesNoFile_data();
+    void csvThatIsNotWrittenWholeLeavesNoFile();
     void commandLineWritesTheLines();
     void commandLineRefusesABadDay();
 
@@ -279,6 +285,58 @@ void TestStockValue::csvLinesAreTheCellsAsACsvWriterWritesThem()
     const QByteArray cells = written(false);
     QVERIFY(cells.count("\r\n") > codes.size());
     QCOMPARE(written(true), cells);
+}
+
+void TestStockValue::csvThatIsNotWrittenWholeLeavesNoFile_data()
+{
+    QTest::addColumn<bool>("diskFull");   // else the user stops it
+    QTest::newRow("disk full midway") << true;
+    QTest::newRow("stopped midway") << false;
+}
+
+// A value of several blocks of lines that cannot be written to its end is
+// not called done: the export says why, and neither the file nor a part of
+// it is left.
+void TestStockValue::csvThatIsNotWrittenWholeLeavesNoFile()
+{
+    QFETCH(bool, diskFull);
+    db::Database &database = m_shop->database();
+    m_shop->execute(QStringLiteral("insert into Articoli (art_Codice, art_Descrizione, art_Fornitore, art_Prezzo_Carico) "
+                                   "values (1, 'Maglia a righe', 'Rossi', 12.5)"));
+    constexpr int kItems = 6000;   // about 360 KB of lines: more than one block
+    database.beginTrans();
+    const QString sql = QStringLiteral("insert into \"Codice Articolo\" (ca_Codice, ca_Codice_Articolo, ca_Taglia, "
+                                       "ca_Colore, ca_Quantita) values (?, 1, 'M', 'rosso', ?)");
+    for (int i = 0; i < kItems; ++i) {
+        db::Statement *insert = database.statement(sql);
+        const db::StatementUse use(insert);
+        insert->bindText(1, QStringLiteral("C%1").arg(i, 5, 10, QLatin1Char('0')));
+        insert->bindInteger(2, 1 + i % 7);
+        insert->step(sql);
+    }
+    database.commitTrans();
+    const auto valuation = StockValuation::read(database, QDate(2026, 12, 6));
+    QCOMPARE(valuation->lineCount(), kItems);
+
+    const QStringList filesBefore = QDir(m_shop->folder()).entryList(QDir::Files);
+    const QString path = m_shop->folder() + QStringLiteral("/valore.csv");
+    ListExporter exporter(StockValueList::list(valuation), m_shop->folder() + QStringLiteral("/tarvo.mdb"));
+    if (!diskFull)
+        exporter.setRowObserver([&exporter](qint64 rows) {
+            if (rows == 4000)
+                exporter.cancel();
+        });
+    ListExporter::Outcome outcome;
+    {
+        CsvTableWriter writer(path);
+        const std::unique_ptr<FileSizeLimit> full(diskFull ? new FileSizeLimit(64 * 1024) : nullptr);
+        outcome = exporter.run(writer);
+    }
+    QCOMPARE(outcome, diskFull ? ListExporter::Outcome::WriteFailed : ListExporter::Outcome::Cancelled);
+    QVERIFY2(exporter.rowsWritten() < kItems, qPrintable(QString::number(exporter.rowsWritten())));
+    if (diskFull)
+        QCOMPARE(exporter.errorText(), QString::fromLocal8Bit(std::strerror(EFBIG)));
+    QCOMPARE(QDir(m_shop->folder()).entryList(QDir::Files), filesBefore);
 }
 
 void TestStockValue::commandLineWritesTheLines()
