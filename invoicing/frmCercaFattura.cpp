@@ -238,7 +238,7 @@ void frmCercaFattura::TrovaFatture()
     trap.run([&] {
         const QString outside = invoiceOutsideDatesCountStatement(m_lastFilters);
         const qlonglong total = outside.isEmpty() ? countOf(invoiceCountStatement(m_lastFilters))
-                                                  : countOf(invoiceAllCountStatement()) - countOf(outside);
+                                                  : countOf(invoiceUndatedCountStatement(m_lastFilters)) - countOf(outside);
         if (total > listed)
             sayFound(shownOf(QStringLiteral("Mostrate"), listed, total, QStringLiteral("fatture")));
     });

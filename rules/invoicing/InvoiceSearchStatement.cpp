@@ -7,19 +7,22 @@
 
 namespace {
 
-// The statement from `head` (its select and from clauses) on: the
-// conditions of the filled filters, and the order unless `ordered` is false.
-QString searchStatement(const QString &head, const InvoiceSearchFilters &filters, bool ordered = true)
+// The condition of a filled filter, followed by " and ": the number's, and
+// the customer's and the paid box's.
+QString numberCondition(const InvoiceSearchFilters &filters)
 {
-    QString sql = head + QStringLiteral(" where ");
+    QString sql;
     const QString numero = filters.numero.trimmed();
     if (!numero.isEmpty()) {
         const QString pattern = QLatin1Char('*') + db::typedLikePattern(numero) + QLatin1Char('*');
         sql += QStringLiteral("fat_Numero like ") + db::quoted(pattern, QLatin1Char('"')) + QStringLiteral(" and ");
     }
-    sql += QStringLiteral(" fat_Data between ") + DataSql(filters.dataInizio.trimmed(), QStringLiteral("01/01/1900"))
-           + QStringLiteral(" and ") + QStringLiteral(" ") + DataSql(filters.dataFine.trimmed(), QStringLiteral("01/01/2100"))
-           + QStringLiteral(" and ");
+    return sql;
+}
+
+QString customerAndPaidConditions(const InvoiceSearchFilters &filters)
+{
+    QString sql;
     const QString cliente = filters.codiceCliente.trimmed();
     if (!cliente.isEmpty())
         sql += QStringLiteral(" fat_Codice_Cliente = ") + QString::number(ValLong(cliente)) + QStringLiteral(" and ");
@@ -27,8 +30,34 @@ QString searchStatement(const QString &head, const InvoiceSearchFilters &filters
         sql += QStringLiteral(" fat_Pagato = -1") + QStringLiteral(" and ");
     else if (filters.saldata == QLatin1String("No"))
         sql += QStringLiteral(" fat_Pagato = 0") + QStringLiteral(" and ");
+    return sql;
+}
+
+QString firstDay(const InvoiceSearchFilters &filters)
+{
+    return DataSql(filters.dataInizio.trimmed(), QStringLiteral("01/01/1900"));
+}
+
+QString lastDay(const InvoiceSearchFilters &filters)
+{
+    return DataSql(filters.dataFine.trimmed(), QStringLiteral("01/01/2100"));
+}
+
+// The statement from `head` (its select and from clauses) on: the
+// conditions of the filled filters, and the order unless `ordered` is false.
+QString searchStatement(const QString &head, const InvoiceSearchFilters &filters, bool ordered = true)
+{
+    QString sql = head + QStringLiteral(" where ") + numberCondition(filters);
+    sql += QStringLiteral(" fat_Data between ") + firstDay(filters) + QStringLiteral(" and ") + QStringLiteral(" ")
+           + lastDay(filters) + QStringLiteral(" and ");
+    sql += customerAndPaidConditions(filters);
     sql.chop(5);
     return ordered ? sql + QStringLiteral(" order by fat_Data desc, fat_Numero desc") : sql;
+}
+
+bool datesTyped(const InvoiceSearchFilters &filters)
+{
+    return !filters.dataInizio.trimmed().isEmpty() || !filters.dataFine.trimmed().isEmpty();
 }
 
 } // namespace
@@ -45,18 +74,20 @@ QString invoiceCountStatement(const InvoiceSearchFilters &filters)
 
 QString invoiceOutsideDatesCountStatement(const InvoiceSearchFilters &filters)
 {
-    if (!filters.numero.trimmed().isEmpty() || !filters.codiceCliente.trimmed().isEmpty()
-        || !filters.dataInizio.trimmed().isEmpty() || !filters.dataFine.trimmed().isEmpty()
-        || filters.saldata == QLatin1String("Si") || filters.saldata == QLatin1String("No"))
+    if (datesTyped(filters))
         return QString();
-    return QStringLiteral("Select count(*) as n from fattura where fat_Data is null or fat_Data < ")
-           + DataSql(QString(), QStringLiteral("01/01/1900")) + QStringLiteral(" or fat_Data > ")
-           + DataSql(QString(), QStringLiteral("01/01/2100"));
+    return QStringLiteral("Select count(*) as n from fattura where ") + numberCondition(filters)
+           + customerAndPaidConditions(filters) + QStringLiteral("(fat_Data is null or fat_Data < ") + firstDay(filters)
+           + QStringLiteral(" or fat_Data > ") + lastDay(filters) + QLatin1Char(')');
 }
 
-QString invoiceAllCountStatement()
+QString invoiceUndatedCountStatement(const InvoiceSearchFilters &filters)
 {
-    return QStringLiteral("Select count(*) as n from fattura");
+    QString conditions = numberCondition(filters) + customerAndPaidConditions(filters);
+    if (conditions.isEmpty())
+        return QStringLiteral("Select count(*) as n from fattura");
+    conditions.chop(5);
+    return QStringLiteral("Select count(*) as n from fattura where ") + conditions;
 }
 
 QString invoiceExportStatement(const InvoiceSearchFilters &filters)

@@ -19,12 +19,14 @@ struct InvoiceSearchFilters {
 QString invoiceSearchStatement(const InvoiceSearchFilters &filters);
 // How many invoices the search matches, the 200 listed and those beyond.
 QString invoiceCountStatement(const InvoiceSearchFilters &filters);
-// With every box empty (only the widest dates filter), the same count as
-// all invoices less those outside the dates: the engine counts a
-// whole table without visiting its rows, and the few outside through the
-// index on the date. Empty when another filter is filled.
+// Without typed dates (only the widest dates filter) the same count is made
+// of two that never walk the index on the date, which visits the invoices
+// one by one all over the table: the invoices matching the other filters
+// (the engine reads the table, or a smaller index, in its own order) less
+// those of them outside the dates (a few, found through the date's index).
+// Empty when a date is typed.
 QString invoiceOutsideDatesCountStatement(const InvoiceSearchFilters &filters);
-QString invoiceAllCountStatement();
+QString invoiceUndatedCountStatement(const InvoiceSearchFilters &filters);
 // The same search for an export: every matching invoice, in the same order,
 // with its customer's name (anag_Denominazione).
 QString invoiceExportStatement(const InvoiceSearchFilters &filters);

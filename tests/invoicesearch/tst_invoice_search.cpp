@@ -243,16 +243,26 @@ void TestInvoiceSearch::theCountLeavesOutWhatTheDatesLeaveOut_data()
 {
     QTest::addColumn<QString>("start");
     QTest::addColumn<QString>("saldata");
+    QTest::addColumn<QString>("numero");
+    QTest::addColumn<QString>("cliente");
     QTest::addColumn<QString>("shown");
-    QTest::newRow("every box empty") << QString() << "Tutte" << "Mostrate 200 di 234 fatture";
-    QTest::newRow("a start before the old invoice") << "01/01/1800" << "Tutte" << "Mostrate 200 di 235 fatture";
-    QTest::newRow("not paid") << QString() << "No" << "Mostrate 200 di 232 fatture";
+    QTest::newRow("every box empty") << QString() << "Tutte" << QString() << QString() << "Mostrate 200 di 234 fatture";
+    QTest::newRow("a start before the old invoice") << "01/01/1800" << "Tutte" << QString() << QString()
+                                                    << "Mostrate 200 di 235 fatture";
+    QTest::newRow("not paid") << QString() << "No" << QString() << QString() << "Mostrate 200 di 232 fatture";
+    // The old and the undated invoice match the number and the customer too.
+    QTest::newRow("part of a number") << QString() << "Tutte" << "-00" << QString() << "Mostrate 200 di 234 fatture";
+    QTest::newRow("part of a number, from 1800") << "01/01/1800" << "Tutte" << "-00" << QString()
+                                                 << "Mostrate 200 di 235 fatture";
+    QTest::newRow("a customer, not paid") << QString() << "No" << QString() << "1" << "Mostrate 200 di 230 fatture";
 }
 
 void TestInvoiceSearch::theCountLeavesOutWhatTheDatesLeaveOut()
 {
     QFETCH(QString, start);
     QFETCH(QString, saldata);
+    QFETCH(QString, numero);
+    QFETCH(QString, cliente);
     QFETCH(QString, shown);
     for (int i = 1; i <= 230; ++i)
         addInvoice(QStringLiteral("24-%1").arg(i, 5, 10, QLatin1Char('0')), QStringLiteral("06/01/2024"), 1, false);
@@ -260,6 +270,8 @@ void TestInvoiceSearch::theCountLeavesOutWhatTheDatesLeaveOut()
     m_f->execute(QStringLiteral("insert into Fattura (fat_Numero, fat_Codice_Cliente, fat_Pagato) values ('00-00001', 1, 0)"));
     frmCercaFattura &search = openSearch();
     search.txtDataInizio->setText(start);
+    search.txtNumero->setText(numero);
+    search.txtCodiceCliente->setText(cliente);
     search.cboSaldata->setCurrentIndex(search.cboSaldata->findText(saldata));
     QCOMPARE(search.cboSaldata->currentText(), saldata);
     search.TrovaFatture();
