@@ -266,26 +266,20 @@ void TestStatisticsWindow::pictureAndPdfOfTheChartShown()
                                  QStringLiteral("85,50"), QStringLiteral("Costo del venduto"), QStringLiteral("56,9")})
         QVERIFY2(words.contains(shown), qPrintable(shown + QStringLiteral(" not in ") + words));
 
-    // A folder that cannot be written: said, and no file.
-    setCsvFileChooser([&](QWidget *, const QString &) { return QStringLiteral("/proc/statistiche.png"); });
-    m_f->messages().clear();
-    window.cmdImmagine->click();
-    setCsvFileChooser({});
-    QCOMPARE(m_f->messages().texts().size(), 1);
-    QVERIFY2(m_f->messages().texts().first().startsWith(QStringLiteral("Impossibile scrivere il file /proc/statistiche.png")),
-             qPrintable(m_f->messages().texts().first()));
-    QVERIFY(m_f->messages().texts().first().endsWith(QStringLiteral("Nessun file è stato scritto.")));
-    QVERIFY(!QFile::exists(QStringLiteral("/proc/statistiche.png")));
-    // The PDF alike.
-    setCsvFileChooser([&](QWidget *, const QString &) { return QStringLiteral("/proc/statistiche.pdf"); });
-    m_f->messages().clear();
-    window.cmdPdf->click();
-    setCsvFileChooser({});
-    QCOMPARE(m_f->messages().texts().size(), 1);
-    QVERIFY2(m_f->messages().texts().first().startsWith(QStringLiteral("Impossibile scrivere il file /proc/statistiche.pdf")),
-             qPrintable(m_f->messages().texts().first()));
-    QVERIFY(m_f->messages().texts().first().endsWith(QStringLiteral("\nNessun file è stato scritto.")));
-    QVERIFY(!QFile::exists(QStringLiteral("/proc/statistiche.pdf")));
+    // A folder that cannot be written: said, and no file; the picture and the PDF alike.
+    const auto refused = [&](ctrl_SkinableButton *button, const QString &path, const QString &ending) {
+        setCsvFileChooser([&](QWidget *, const QString &) { return path; });
+        m_f->messages().clear();
+        button->click();
+        setCsvFileChooser({});
+        QCOMPARE(m_f->messages().texts().size(), 1);
+        QVERIFY2(m_f->messages().texts().first().startsWith(QStringLiteral("Impossibile scrivere il file ") + path),
+                 qPrintable(m_f->messages().texts().first()));
+        QVERIFY(m_f->messages().texts().first().endsWith(ending));
+        QVERIFY(!QFile::exists(path));
+    };
+    refused(window.cmdImmagine, QStringLiteral("/proc/statistiche.png"), QStringLiteral("Nessun file è stato scritto."));
+    refused(window.cmdPdf, QStringLiteral("/proc/statistiche.pdf"), QStringLiteral("\nNessun file è stato scritto."));
 }
 
 void TestStatisticsWindow::printWithoutPrinterSaysSo()
