@@ -83,19 +83,26 @@ bool CsvTable::needsTextMark(const QString &text)
         QStringLiteral("^\\s*[0-9]{1,4}([-/.:][0-9]{1,4})+(\\s+[0-9]{1,2}(:[0-9]{1,2}){1,2})?\\s*$"));
     static const QRegularExpression truth(QStringLiteral("^\\s*(vero|falso|true|false)\\s*$"),
                                           QRegularExpression::CaseInsensitiveOption);
-    // The two commonest fields answered without the expressions (a list of a
+    // The commonest fields answered without the expressions (a list of a
     // million items has millions of them): a text starting with a letter can
-    // only be a truth, which starts "ver", "fal" or "tru"; digits alone are
-    // a number.
+    // only be a truth, which starts "ver", "fal" or "tru"; of plain letters
+    // and digits starting with a digit (a bar code, "8001234567895U") only
+    // digits are a number, with or without an exponent.
+    const auto digit = [](QChar c) { return c >= u'0' && c <= u'9'; };
+    const auto plain = [&digit](QChar c) { return digit(c) || (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'); };
     if (!text.isEmpty() && text.front().isLetter()) {
         const QStringView start = QStringView(text).left(3);
         if (start.compare(QLatin1String("ver"), Qt::CaseInsensitive) != 0
             && start.compare(QLatin1String("fal"), Qt::CaseInsensitive) != 0
             && start.compare(QLatin1String("tru"), Qt::CaseInsensitive) != 0)
             return false;
-    } else if (!text.isEmpty()
-               && std::all_of(text.begin(), text.end(), [](QChar c) { return c >= u'0' && c <= u'9'; })) {
-        return true;
+    } else if (!text.isEmpty() && std::all_of(text.begin(), text.end(), plain)) {
+        const auto letter = std::find_if_not(text.begin(), text.end(), digit);
+        if (letter == text.end())
+            return true;
+        const auto exponent = letter + 1;
+        return (*letter == u'e' || *letter == u'E') && exponent != text.end()
+               && std::all_of(exponent, text.end(), digit);
     }
     return formula.match(text).hasMatch() || number.match(text).hasMatch() || dateOrTime.match(text).hasMatch()
            || truth.match(text).hasMatch();

@@ -126,6 +126,10 @@ void setBack(const QString &path, int version)
 {
     Plain file(path, true);
     exec(file.handle, QStringLiteral("begin"));
+    if (version < 9) {
+        // The sales by date with their item and quantity.
+        exec(file.handle, QStringLiteral("drop index if exists scarico_DataArticolo"));
+    }
     if (version < 4) {
         // The lists sorted by price and by the last sale's date.
         exec(file.handle, QStringLiteral("drop index if exists carico_PrezzoData; drop index if exists scarico_PrezzoData; "

@@ -264,6 +264,16 @@ void addSalesSummary(sqlite3 *handle)
     rebuildSalesSummary(handle);
 }
 
+// Version 9: the sales of a period read from an index that holds what the
+// stock at a date needs of each (its item and quantity), in date order: the
+// stock value at a past day reads the sales after it there rather than the
+// whole table.
+void addSalesByDateIndex(sqlite3 *handle)
+{
+    run(handle, QStringLiteral("CREATE INDEX IF NOT EXISTS scarico_DataArticolo ON scarico "
+                               "(sc_Data, sc_Codice_Articolo, sc_Quantita);"));
+}
+
 } // namespace
 
 const std::vector<SchemaVersions::Step> &SchemaVersions::steps()
@@ -277,6 +287,7 @@ const std::vector<SchemaVersions::Step> &SchemaVersions::steps()
         {6, QStringLiteral("inventario e sottoscorta"), addStockTake},
         {7, QStringLiteral("fatture elettroniche dei fornitori"), addSupplierInvoices},
         {8, QStringLiteral("statistiche delle vendite"), addSalesSummary},
+        {9, QStringLiteral("valore del magazzino a una data"), addSalesByDateIndex},
     };
     return all;
 }
@@ -409,6 +420,9 @@ const std::vector<SchemaVersions::ServerStep> &SchemaVersions::serverSteps()
              "CREATE UNIQUE INDEX \"CodiciFornitori_Codice\" ON \"CodiciFornitori\" "
              "(\"cf_Partita_IVA\", \"cf_Tipo\", \"cf_Valore\");")},
         {8, QStringLiteral("statistiche delle vendite"), serverSalesSummaryScript()},
+        {9, QStringLiteral("valore del magazzino a una data"),
+         QStringLiteral("CREATE INDEX IF NOT EXISTS \"scarico_DataArticolo\" ON scarico "
+                        "(\"sc_Data\", \"sc_Codice_Articolo\", \"sc_Quantita\");")},
     };
     return steps;
 }

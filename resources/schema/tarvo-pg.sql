@@ -22,7 +22,7 @@
 -- pragma user_version. A change of tarvo.sql changes this file alike.
 
 CREATE TABLE tarvo_schema (version integer NOT NULL);
-INSERT INTO tarvo_schema (version) VALUES (8);
+INSERT INTO tarvo_schema (version) VALUES (9);
 
 -- lower() of ASCII and of the accented capitals of Italian; any other
 -- letter (Ü, Ç) keeps its case and accent, as in SQLite's lower(). The
@@ -215,6 +215,7 @@ CREATE TABLE scarico (
 CREATE UNIQUE INDEX "scarico_rowid" ON scarico (rowid);
 CREATE INDEX "scarico_Data" ON scarico ("sc_Data");
 CREATE INDEX "scarico_PrezzoData" ON scarico ("sc_Prezzo", "sc_Data");
+CREATE INDEX "scarico_DataArticolo" ON scarico ("sc_Data", "sc_Codice_Articolo", "sc_Quantita");
 CREATE INDEX "scarico_CodiceArticolo" ON scarico (tarvo_key("sc_Codice_Articolo"));
 
 -- The sales summed for the statistics (tarvo.sql), kept by the trigger

@@ -13,7 +13,7 @@
 -- step of the upgrade (platform/db/SchemaVersions.cpp). Columns added by a
 -- step are written here as SQLite writes them after "alter table ... add
 -- column", so that an upgraded file and a new one have the same schema.
-PRAGMA user_version = 8;
+PRAGMA user_version = 9;
 
 CREATE TABLE Articoli (
     art_Codice INTEGER PRIMARY KEY AUTOINCREMENT,
@@ -88,6 +88,7 @@ CREATE TABLE scarico (
 );
 CREATE INDEX scarico_Data ON scarico (sc_Data);
 CREATE INDEX scarico_PrezzoData ON scarico (sc_Prezzo, sc_Data);
+CREATE INDEX scarico_DataArticolo ON scarico (sc_Data, sc_Codice_Articolo, sc_Quantita);
 
 -- The sales summed for the statistics: by day and payment code (as the sale
 -- has it, '' without one), and by period ('yyyy', 'yyyy-mm', 'yyyy-mm-dd')

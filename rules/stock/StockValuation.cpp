@@ -9,10 +9,13 @@
 #include "rules/MoneyText.h"
 #include "rules/StockQuantity.h"
 #include "rules/stock/StockValueCodes.h"
+#include "rules/stock/StockValueLoads.h"
 
 #include <QHash>
 #include <algorithm>
 #include <cstring>
+#include <functional>
+#include <limits>
 #include <optional>
 #include <string_view>
 #include <thread>
@@ -32,6 +35,8 @@ void StockValuation::setIndexedReadLimit(qint64 rows)
 }
 
 namespace {
+
+constexpr qint64 kNoArticle = std::numeric_limits<qint64>::min();
 
 std::string_view valuedText(const db::Statement &row, int column)
 {
@@ -111,7 +116,8 @@ struct StockValuation::Data {
     Words words;
     std::vector<std::uint32_t> sizesAndColours;   // two per item, places in words
 
-    std::unordered_map<qint64, std::int32_t> articleByCode;
+    std::vector<qint64> articleCodes;      // per article: art_Codice
+    std::vector<qint64> itemArticleCodes;  // per item while the articles are read: ca_Codice_Articolo
     Texts descriptions;                    // one per article
     std::vector<std::int32_t> supplierOf;  // per article, -1 for none
     std::vector<double> loadPrice;         // per article: art_Prezzo_Carico
@@ -121,21 +127,36 @@ struct StockValuation::Data {
     // Checked every few thousand rows: a cancelled read ends soon.
     bool stopped(std::uint32_t &rows) const { return stop && (++rows & 4095u) == 0 && stop->load(); }
 
+    // The articles and the loads read on a second connection while the
+    // items are read here; then each item given its article's place and
+    // its loads.
+    void readAllButSales(db::Connection &database, const std::string &after);
+    // `here` on `database` while `there` runs on a second connection to the
+    // same shop, on a thread of its own; one after the other on `database`
+    // when there is no second connection.
+    void atOnce(db::Connection &database, const std::function<void(db::Connection &)> &here,
+                const std::function<void(db::Connection &)> &there);
     void readArticles(db::Connection &database);
     void readItems(db::Connection &database);
-    void readLoads(db::Connection &database, const std::string &after);
+    void placeArticles();
+    void applyLoads(const StockValueLoads &loads);
     void undoAfter(db::Connection &database, const QString &table, const QString &prefix, const std::string &after,
                    int sign);
-    // The table read whole: its rows up to `middle` by rowid here, those
-    // past it on a second connection at the same time, each half into
-    // changes of its own.
-    void undoAfterInTwo(db::Connection &database, const QString &table, const QString &fields,
-                        const std::string &after, int sign);
-    void undoRows(db::Connection &database, const QString &sql, const std::string *parameter, const std::string &after,
-                  int sign, std::vector<qint64> &changes);
-    // `parameter`: the statement's one parameter, when it has one.
-    template <typename Move, typename Read, typename Apply>
-    void readMoves(db::Connection &database, const QString &sql, const std::string *parameter, Read read, Apply apply);
+    // A statement with the texts bound to its parameters, in order.
+    struct Read {
+        QString sql;
+        std::vector<std::string> parameters;
+    };
+    // `first` and `second` read at once (atOnce()).
+    void undoInTwo(db::Connection &database, const Read &first, const Read &second, const std::string &after,
+                   int sign);
+    void undoRows(db::Connection &database, const Read &read, const std::string &after, int sign,
+                  std::vector<qint64> &changes);
+    template <typename Move, typename ReadRow, typename Apply>
+    void readMoves(db::Connection &database, const Read &statement, ReadRow read, Apply apply);
+    static bool hasIndex(db::Connection &database, const QString &table, const QString &columns);
+    static std::string dayBetween(db::Connection &database, const QString &table, const QString &date,
+                                  const std::string &after);
     qint64 priceCents(std::int32_t item) const;
     std::int32_t supplier(std::int32_t item) const
     {
@@ -152,7 +173,7 @@ void StockValuation::Data::readArticles(db::Connection &database)
     QHash<QString, std::int32_t> supplierByKey;
     std::uint32_t rows = 0;
     while (row->step(sql) && !stopped(rows)) {
-        articleByCode.emplace(row->columnInteger(0), std::int32_t(supplierOf.size()));
+        articleCodes.push_back(row->columnInteger(0));
         descriptions.add(row->columnText(1), row->columnBytes(1));
         const QString name = row->columnString(2).trimmed();
         std::int32_t place = -1;
@@ -182,7 +203,7 @@ void StockValuation::Data::readItems(db::Connection &database)
             const auto items = std::size_t(std::max<qint64>(0, counted->columnInteger(0)));
             codes.reserve(items);
             quantity.reserve(items);
-            article.reserve(items);
+            itemArticleCodes.reserve(items);
             sizesAndColours.reserve(items * 2);
         }
     }
@@ -191,43 +212,128 @@ void StockValuation::Data::readItems(db::Connection &database)
     db::Statement *row = database.statement(sql, sql);
     const db::StatementUse use(row);
     row->readRowByRow();
+    // A page of rows at a time, their codes numbered together.
+    struct Item {
+        qint64 quantity;
+        qint64 article;
+        std::uint32_t size, colour;
+    };
+    constexpr std::size_t kPage = 64;
+    std::vector<StockValueCodes::Lookup> lookups(kPage);
+    std::vector<Item> page(kPage);
+    std::size_t held = 0;
+    const auto addHeld = [&] {
+        lookups.resize(held);
+        codes.addAll(lookups);
+        for (std::size_t i = 0; i < held; ++i) {
+            if (std::size_t(lookups[i].number) < quantity.size())
+                continue;   // the same code again, in another case: one item
+            quantity.push_back(page[i].quantity);
+            itemArticleCodes.push_back(page[i].article);
+            sizesAndColours.push_back(page[i].size);
+            sizesAndColours.push_back(page[i].colour);
+        }
+        lookups.resize(kPage);
+        held = 0;
+    };
     std::uint32_t rows = 0;
     while (row->step(sql) && !stopped(rows)) {
-        const std::int32_t item = codes.add(valuedText(*row, 0));
-        if (std::size_t(item) < quantity.size())
-            continue;   // the same code again, in another case: one item
-        quantity.push_back(row->columnType(1) == db::NullValue ? 0 : row->columnInteger(1));
-        std::int32_t place = -1;
-        if (row->columnType(2) != db::NullValue) {
-            const auto found = articleByCode.find(row->columnInteger(2));
-            if (found != articleByCode.end())
-                place = found->second;
-        }
-        article.push_back(place);
-        sizesAndColours.push_back(words.add(valuedText(*row, 3)));
-        sizesAndColours.push_back(words.add(valuedText(*row, 4)));
+        const std::string_view code = valuedText(*row, 0);
+        lookups[held].key.assign(code.data(), code.size());
+        Item &item = page[held];
+        item.quantity = row->columnType(1) == db::NullValue ? 0 : row->columnInteger(1);
+        item.article = row->columnType(2) == db::NullValue ? kNoArticle : row->columnInteger(2);
+        item.size = words.add(valuedText(*row, 3));
+        item.colour = words.add(valuedText(*row, 4));
+        if (++held == kPage)
+            addHeld();
     }
+    addHeld();
+}
+
+void StockValuation::Data::readAllButSales(db::Connection &database, const std::string &after)
+{
+    StockValueLoads loads;
+    atOnce(database, [&](db::Connection &here) { readItems(here); }, [&](db::Connection &there) {
+        readArticles(there);
+        loads.read(there, after, stop);
+    });
+    placeArticles();
+    applyLoads(loads);
+}
+
+void StockValuation::Data::atOnce(db::Connection &database, const std::function<void(db::Connection &)> &here,
+                                  const std::function<void(db::Connection &)> &there)
+{
+    std::shared_ptr<db::Connection> other;
+    try {
+        other = db::IdleConnections::take(database.path());
+    } catch (...) {
+        other.reset();   // no second connection: one after the other here
+    }
+    if (!other) {
+        there(database);
+        here(database);
+        return;
+    }
+    other->readOnce(true);
+    std::exception_ptr thereFailure;
+    std::thread second([&] {
+        try {
+            there(*other);
+        } catch (...) {
+            thereFailure = std::current_exception();
+        }
+    });
+    std::exception_ptr failure;
+    try {
+        here(database);
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    second.join();
+    other->readOnce(false);
+    db::IdleConnections::giveBack(std::move(other));
+    if (failure)
+        std::rethrow_exception(failure);
+    if (thereFailure)
+        std::rethrow_exception(thereFailure);
+}
+
+// The articles come in the order of their code, the table's key; should
+// they not, their places are sorted by code here.
+void StockValuation::Data::placeArticles()
+{
+    std::vector<std::int32_t> byCode(articleCodes.size());
+    for (std::size_t i = 0; i < byCode.size(); ++i)
+        byCode[i] = std::int32_t(i);
+    if (!std::is_sorted(articleCodes.begin(), articleCodes.end()))
+        std::stable_sort(byCode.begin(), byCode.end(), [&](std::int32_t a, std::int32_t b) {
+            return articleCodes[std::size_t(a)] < articleCodes[std::size_t(b)];
+        });
+    std::vector<qint64> sortedCodes(byCode.size());
+    for (std::size_t i = 0; i < byCode.size(); ++i)
+        sortedCodes[i] = articleCodes[std::size_t(byCode[i])];
+    article.resize(itemArticleCodes.size());
+    for (std::size_t item = 0; item < itemArticleCodes.size(); ++item) {
+        const qint64 code = itemArticleCodes[item];
+        const auto found = std::lower_bound(sortedCodes.begin(), sortedCodes.end(), code);
+        article[item] = code != kNoArticle && found != sortedCodes.end() && *found == code
+                            ? byCode[std::size_t(found - sortedCodes.begin())]
+                            : -1;
+    }
+    std::vector<qint64>().swap(itemArticleCodes);
+    std::vector<qint64>().swap(articleCodes);
+}
+
+// The loads after the day are taken off the stock, those up to it make the
+// average price.
+void StockValuation::Data::applyLoads(const StockValueLoads &loads)
+{
     loaded.assign(quantity.size(), 0.0);
     pricedValue.assign(quantity.size(), 0.0);
     unpriced.assign(quantity.size(), 0.0);
-}
-
-// One pass over the loads: those after the day are taken off the stock,
-// those up to it make the average price. Dates read as "yyyy-mm-dd..." on
-// either engine; `after` is the first day after.
-void StockValuation::Data::readLoads(db::Connection &database, const std::string &after)
-{
-    const QString sql = QStringLiteral("select ca_Codice_Articolo, ca_Quantita, ca_Prezzo, ca_Data from carico");
-    struct Load {
-        double typed;
-        double price;
-        bool after;
-    };
-    readMoves<Load>(database, sql, nullptr, [&](const db::Statement &row) {
-        const std::string_view date = valuedText(row, 3);
-        return std::optional<Load>(
-            Load{valuedReal(row, 1), valuedReal(row, 2), !date.empty() && date.substr(0, after.size()) >= after});
-    }, [&](std::int32_t item, const Load &load) {
+    loads.apply(codes, [&](std::int32_t item, const StockValueLoads::Load &load) {
         if (load.after) {
             quantity[std::size_t(item)] -= movedBy(load.typed);
             return;
@@ -242,16 +348,18 @@ void StockValuation::Data::readLoads(db::Connection &database, const std::string
 
 // The movements of `table` dated after the day undone: `sign` +1 for those
 // that added to the stock, -1 for those that took from it. When few come
-// after the day they are read through the date index; otherwise the whole
-// table is read in its own order, since reading half the sales of a large
-// shop through the index costs ten times as much, in pages read one by one
-// all over the table.
+// after the day they are read through the date index. Many are read in two
+// halves at once: on the file, the sales from the index that holds their
+// item and quantity beside the date, split at the day halfway to the last
+// one; otherwise the whole table in its own order, split by row number,
+// since reading half of a large table through an index that only has the
+// date costs ten times as much, in pages read one by one all over it.
 void StockValuation::Data::undoAfter(db::Connection &database, const QString &table, const QString &prefix,
                                      const std::string &after, int sign)
 {
     const qint64 kFewRows = indexedReadLimit.load();
     const QString date = prefix + QStringLiteral("_Data");
-    const QString fields = QStringLiteral("select %1_Codice_Articolo, %1_Quantita, %1_Data from %2").arg(prefix, table);
+    const QString columns = QStringLiteral("%1_Codice_Articolo, %1_Quantita, %1_Data").arg(prefix);
     const QString few = QStringLiteral("select count(*) from (select 1 from %1 where %2 >= ? limit %3) r")
                             .arg(table, date)
                             .arg(kFewRows + 1);
@@ -262,29 +370,21 @@ void StockValuation::Data::undoAfter(db::Connection &database, const QString &ta
         counted->bindText(1, after.data(), int(after.size()));
         byIndex = counted->step(few) && counted->columnInteger(0) <= kFewRows;
     }
-    if (!byIndex)
-        return undoAfterInTwo(database, table, fields, after, sign);
-    const QString sql = db::selectInStoredOrder(QStringLiteral("%1_Codice_Articolo, %1_Quantita, %1_Data").arg(prefix),
-                                                table, date + QStringLiteral(" >= ?"), database.onServer());
-    undoRows(database, sql, &after, after, sign, quantity);
-}
-
-void StockValuation::Data::undoRows(db::Connection &database, const QString &sql, const std::string *parameter,
-                                    const std::string &after, int sign, std::vector<qint64> &changes)
-{
-    readMoves<qint64>(database, sql, parameter, [&](const db::Statement &row) -> std::optional<qint64> {
-        const std::string_view day = valuedText(row, 2);
-        if (day.empty() || day.substr(0, after.size()) < after)
-            return std::nullopt;
-        return movedBy(valuedReal(row, 1));
-    }, [&](std::int32_t item, qint64 moved) {
-        changes[std::size_t(item)] -= sign * moved;
-    });
-}
-
-void StockValuation::Data::undoAfterInTwo(db::Connection &database, const QString &table, const QString &fields,
-                                          const std::string &after, int sign)
-{
+    const bool covered = !database.onServer() && hasIndex(database, table, columns);
+    const QString fromDay = QStringLiteral("select %1 from %2 where %3 >= ?").arg(columns, table, date);
+    if (byIndex) {
+        const QString sql = covered ? fromDay
+                                    : db::selectInStoredOrder(columns, table, date + QStringLiteral(" >= ?"),
+                                                              database.onServer());
+        undoRows(database, Read{sql, {after}}, after, sign, quantity);
+        return;
+    }
+    if (covered) {
+        const std::string middle = dayBetween(database, table, date, after);
+        undoInTwo(database, Read{fromDay + QStringLiteral(" and ") + date + QStringLiteral(" < ?"), {after, middle}},
+                  Read{fromDay, {middle}}, after, sign);
+        return;
+    }
     qint64 last = 0;
     {
         const QString sql = QStringLiteral("select max(rowid) from ") + table;
@@ -295,42 +395,69 @@ void StockValuation::Data::undoAfterInTwo(db::Connection &database, const QStrin
     }
     // A number the program computed, not a typed value: written into the statement.
     const QString middle = QString::number(last / 2);
-    std::shared_ptr<db::Connection> second;
-    try {
-        second = db::IdleConnections::take(database.path());
-    } catch (...) {
-        second.reset();   // no second connection: the whole table here
-    }
-    if (!second) {
-        undoRows(database, fields, nullptr, after, sign, quantity);
-        return;
-    }
+    const QString whole = QStringLiteral("select %1 from %2").arg(columns, table);
+    undoInTwo(database, Read{whole + QStringLiteral(" where rowid <= ") + middle, {}},
+              Read{whole + QStringLiteral(" where rowid > ") + middle, {}}, after, sign);
+}
+
+// Whether the file has an index on the date of `table` that holds all of
+// `columns` (the movement's code, quantity and date).
+bool StockValuation::Data::hasIndex(db::Connection &database, const QString &table, const QString &columns)
+{
+    const QString sql = QStringLiteral("select count(*) from pragma_index_list(?) l where (select count(*) from "
+                                       "pragma_index_info(l.name) i where i.seqno = 0 and i.name = ?) = 1 and "
+                                       "(select count(*) from pragma_index_info(l.name) i where i.name in (?, ?, ?)) = 3");
+    const QStringList names = columns.split(QStringLiteral(", "));
+    std::vector<QByteArray> texts{table.toUtf8(), names.value(2).toUtf8()};
+    for (const QString &name : names)
+        texts.push_back(name.toUtf8());
+    db::Statement *found = database.statement(sql, sql);
+    const db::StatementUse use(found);
+    for (std::size_t i = 0; i < texts.size(); ++i)
+        found->bindText(int(i) + 1, texts[i].constData(), int(texts[i].size()));
+    return found->step(sql) && found->columnInteger(0) > 0;
+}
+
+// The day halfway from `after` to the last date of `table`, as "yyyy-mm-dd";
+// `after` itself when there is no later date to go by.
+std::string StockValuation::Data::dayBetween(db::Connection &database, const QString &table, const QString &date,
+                                             const std::string &after)
+{
+    const QString sql = QStringLiteral("select max(%1) from %2").arg(date, table);
+    db::Statement *latest = database.statement(sql, sql);
+    const db::StatementUse use(latest);
+    const QString format = QStringLiteral("yyyy-MM-dd");
+    const QDate first = QDate::fromString(QString::fromStdString(after), format);
+    QDate last;
+    if (latest->step(sql) && latest->columnType(0) == db::TextValue)
+        last = QDate::fromString(latest->columnString(0).left(10), format);
+    if (!first.isValid() || !last.isValid() || last <= first)
+        return after;
+    return first.addDays(first.daysTo(last) / 2).toString(format).toStdString();
+}
+
+void StockValuation::Data::undoRows(db::Connection &database, const Read &statement, const std::string &after,
+                                    int sign, std::vector<qint64> &changes)
+{
+    readMoves<qint64>(database, statement, [&](const db::Statement &row) -> std::optional<qint64> {
+        const std::string_view day = valuedText(row, 2);
+        if (day.empty() || day.substr(0, after.size()) < after)
+            return std::nullopt;
+        return movedBy(valuedReal(row, 1));
+    }, [&](std::int32_t item, qint64 moved) {
+        changes[std::size_t(item)] -= sign * moved;
+    });
+}
+
+void StockValuation::Data::undoInTwo(db::Connection &database, const Read &first, const Read &second,
+                                     const std::string &after, int sign)
+{
     // The pages of the items and loads read so far make room for those of
     // the sales, which each connection reads once.
     database.releaseCache();
     std::vector<qint64> laterChanges(quantity.size(), 0);
-    std::exception_ptr laterFailure;
-    second->readOnce(true);
-    std::thread later([&] {
-        try {
-            undoRows(*second, fields + QStringLiteral(" where rowid > ") + middle, nullptr, after, sign, laterChanges);
-        } catch (...) {
-            laterFailure = std::current_exception();
-        }
-    });
-    std::exception_ptr failure;
-    try {
-        undoRows(database, fields + QStringLiteral(" where rowid <= ") + middle, nullptr, after, sign, quantity);
-    } catch (...) {
-        failure = std::current_exception();
-    }
-    later.join();
-    second->readOnce(false);
-    db::IdleConnections::giveBack(std::move(second));
-    if (failure)
-        std::rethrow_exception(failure);
-    if (laterFailure)
-        std::rethrow_exception(laterFailure);
+    atOnce(database, [&](db::Connection &here) { undoRows(here, first, after, sign, quantity); },
+           [&](db::Connection &there) { undoRows(there, second, after, sign, laterChanges); });
     for (std::size_t item = 0; item < quantity.size(); ++item)
         quantity[item] += laterChanges[item];
 }
@@ -338,9 +465,8 @@ void StockValuation::Data::undoAfterInTwo(db::Connection &database, const QStrin
 // Reads the rows of `sql` (the movement's code first), `read` taking what
 // each row says, and hands it with the item's number to `apply`; the codes
 // are looked up a page at a time (StockValueCodes::findAll).
-template <typename Move, typename Read, typename Apply>
-void StockValuation::Data::readMoves(db::Connection &database, const QString &sql, const std::string *parameter,
-                                     Read read, Apply apply)
+template <typename Move, typename ReadRow, typename Apply>
+void StockValuation::Data::readMoves(db::Connection &database, const Read &statement, ReadRow read, Apply apply)
 {
     constexpr std::size_t kPage = 64;
     std::vector<StockValueCodes::Lookup> lookups(kPage);
@@ -355,11 +481,12 @@ void StockValuation::Data::readMoves(db::Connection &database, const QString &sq
         lookups.resize(kPage);
         held = 0;
     };
+    const QString &sql = statement.sql;
     db::Statement *row = database.statement(sql, sql);
     const db::StatementUse use(row);
     row->readRowByRow();
-    if (parameter)
-        row->bindText(1, parameter->data(), int(parameter->size()));
+    for (std::size_t i = 0; i < statement.parameters.size(); ++i)
+        row->bindText(int(i) + 1, statement.parameters[i].data(), int(statement.parameters[i].size()));
     std::uint32_t rows = 0;
     while (row->step(sql) && !stopped(rows)) {
         std::optional<Move> move = read(*row);
@@ -416,9 +543,11 @@ std::shared_ptr<const StockValuation> StockValuation::readOn(db::Connection &dat
     const std::string after = day.addDays(1).toString(QStringLiteral("yyyy-MM-dd")).toStdString();
 
     d.stop = stop;
-    d.readArticles(database);
-    d.readItems(database);
-    d.readLoads(database, after);
+    // Every page is read once: a cache of them would only hold memory.
+    database.readOnce(true);
+    const std::unique_ptr<db::Connection, void (*)(db::Connection *)> restore(
+        &database, [](db::Connection *connection) { connection->readOnce(false); });
+    d.readAllButSales(database, after);
     d.undoAfter(database, QStringLiteral("scarico"), QStringLiteral("sc"), after, -1);
     d.undoAfter(database, QStringLiteral("Rettifiche"), QStringLiteral("re"), after, +1);
     if (stop && stop->load())
@@ -444,14 +573,19 @@ std::shared_ptr<const StockValuation> StockValuation::readOn(db::Connection &dat
     for (std::size_t item = 0; item < d.quantity.size(); ++item)
         if (d.quantity[item] != 0)
             order.push_back(std::int32_t(item));
+    // Each price made in the items' order, where its figures lie one after
+    // the other, before the order of the lines scatters them.
+    std::vector<qint64> itemPrice(d.quantity.size(), 0);
+    for (const std::int32_t item : order)
+        itemPrice[std::size_t(item)] = d.priceCents(item);
+    std::vector<double>().swap(d.loaded);
+    std::vector<double>().swap(d.pricedValue);
+    std::vector<double>().swap(d.unpriced);
     valuation->m_priceCents.reserve(order.size());
     std::vector<std::int32_t> itemRank(d.quantity.size());
     for (const std::int32_t item : order)
         itemRank[std::size_t(item)] = rankOf(item);
-    std::sort(order.begin(), order.end(), [&](std::int32_t a, std::int32_t b) {
-        const std::int32_t ra = itemRank[std::size_t(a)], rb = itemRank[std::size_t(b)];
-        return ra != rb ? ra < rb : d.codes.before(a, b);
-    });
+    d.codes.sortByRankAndCode(order, itemRank);
 
     std::int32_t groupRank = -1;
     for (std::size_t i = 0; i < order.size(); ++i) {
@@ -466,7 +600,7 @@ std::shared_ptr<const StockValuation> StockValuation::readOn(db::Connection &dat
         }
         StockValueGroup &group = valuation->m_groups.back();
         const qint64 quantity = d.quantity[std::size_t(item)];
-        const qint64 price = d.priceCents(item);
+        const qint64 price = itemPrice[std::size_t(item)];
         valuation->m_priceCents.push_back(price);
         const qint64 value = quantity * price;
         ++group.lines;
@@ -490,6 +624,11 @@ StockValuation::LineParts StockValuation::lineParts(qint64 index) const
     parts.quantity = d->quantity[std::size_t(item)];
     parts.priceCents = m_priceCents[std::size_t(index)];
     return parts;
+}
+
+std::int32_t StockValuation::articleCount() const
+{
+    return std::int32_t(d->supplierOf.size());
 }
 
 const QString &StockValuation::supplierName(std::int32_t supplier) const

@@ -67,6 +67,8 @@ public:
     QDate day() const { return m_day; }
     const std::vector<StockValueGroup> &groups() const { return m_groups; }
     qint64 lineCount() const { return qint64(m_order.size()); }
+    // How many articles the lines' article places range over.
+    std::int32_t articleCount() const;
     StockValueLine line(qint64 index) const;
 
     // Line `index` as the valuation holds it: for a writer of a million

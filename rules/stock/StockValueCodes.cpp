@@ -86,13 +86,33 @@ std::size_t StockValueCodes::slotOf(std::string_view key, const Packed &packed, 
     }
 }
 
+void StockValueCodes::makeRoom(std::size_t codes)
+{
+    std::size_t slots = std::max<std::size_t>(16, m_slots.size());
+    while (codes * 3 > slots * 2)
+        slots *= 2;
+    if (slots > m_slots.size())
+        rehash(slots);
+}
+
 std::int32_t StockValueCodes::add(std::string_view code)
 {
-    if ((size() + 1) * 3 > m_slots.size() * 2)
-        rehash(std::max<std::size_t>(16, m_slots.size() * 2));
+    makeRoom(size() + 1);
     const std::string foldedCode = folded(code);
+    return addFolded(code, foldedCode, std::hash<std::string_view>{}(foldedCode));
+}
+
+void StockValueCodes::addAll(std::vector<Lookup> &lookups)
+{
+    makeRoom(size() + lookups.size());
+    prepare(lookups, true);
+    for (Lookup &lookup : lookups)
+        lookup.number = addFolded(lookup.key, lookup.folded, lookup.hash);
+}
+
+std::int32_t StockValueCodes::addFolded(std::string_view code, const std::string &foldedCode, std::size_t hash)
+{
     const Packed packed = pack(foldedCode);
-    const std::size_t hash = std::hash<std::string_view>{}(foldedCode);
     Slot &slot = m_slots[slotOf(foldedCode, packed, hash)];
     if (slot.number != kNone)
         return slot.number;
@@ -123,10 +143,22 @@ void StockValueCodes::findAll(std::vector<Lookup> &lookups) const
             lookup.number = kNone;
         return;
     }
+    prepare(lookups, false);
+    for (Lookup &lookup : lookups)
+        lookup.number = m_slots[slotOf(lookup.key, pack(lookup.key), lookup.hash)].number;
+}
+
+// Folds each lookup's code (into its `folded` when `keepKey`, else in its
+// key), hashes it, and starts fetching the two places its lookup reads.
+void StockValueCodes::prepare(std::vector<Lookup> &lookups, bool keepKey) const
+{
     const std::size_t mask = m_slots.size() - 1;
     for (Lookup &lookup : lookups) {
-        foldInPlace(lookup.key);
-        lookup.hash = std::hash<std::string_view>{}(lookup.key);
+        if (keepKey)
+            lookup.folded.assign(lookup.key);
+        std::string &key = keepKey ? lookup.folded : lookup.key;
+        foldInPlace(key);
+        lookup.hash = std::hash<std::string_view>{}(key);
         __builtin_prefetch(&m_slots[lookup.hash & mask]);
     }
     for (const Lookup &lookup : lookups) {
@@ -134,8 +166,6 @@ void StockValueCodes::findAll(std::vector<Lookup> &lookups) const
         if (slot.number != kNone)
             __builtin_prefetch(&m_packed[std::size_t(slot.number)]);
     }
-    for (Lookup &lookup : lookups)
-        lookup.number = m_slots[slotOf(lookup.key, pack(lookup.key), lookup.hash)].number;
 }
 
 std::string_view StockValueCodes::code(std::int32_t number) const
@@ -145,13 +175,31 @@ std::string_view StockValueCodes::code(std::int32_t number) const
     return m_spelled.at(number);
 }
 
-bool StockValueCodes::before(std::int32_t a, std::int32_t b) const
+// The first 15 bytes of each code, packed, are copied beside its number: a
+// million numbers sort without reaching into the codes at every comparison.
+void StockValueCodes::sortByRankAndCode(std::vector<std::int32_t> &numbers, const std::vector<std::int32_t> &rank) const
 {
-    const Packed &pa = m_packed[std::size_t(a)];
-    const Packed &pb = m_packed[std::size_t(b)];
-    if (pa.high != pb.high)
-        return pa.high < pb.high;
-    if ((pa.low & ~std::uint64_t(255)) != (pb.low & ~std::uint64_t(255)))
-        return pa.low < pb.low;
-    return key(a) < key(b);
+    struct Entry {
+        std::uint64_t high;
+        std::uint64_t low;   // without the length
+        std::int32_t rank;
+        std::int32_t number;
+    };
+    std::vector<Entry> entries;
+    entries.reserve(numbers.size());
+    for (const std::int32_t number : numbers) {
+        const Packed &packed = m_packed[std::size_t(number)];
+        entries.push_back({packed.high, packed.low & ~std::uint64_t(255), rank[std::size_t(number)], number});
+    }
+    std::sort(entries.begin(), entries.end(), [&](const Entry &a, const Entry &b) {
+        if (a.rank != b.rank)
+            return a.rank < b.rank;
+        if (a.high != b.high)
+            return a.high < b.high;
+        if (a.low != b.low)
+            return a.low < b.low;
+        return key(a.number) < key(b.number);
+    });
+    for (std::size_t i = 0; i < entries.size(); ++i)
+        numbers[i] = entries[i].number;
 }

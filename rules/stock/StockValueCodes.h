@@ -35,8 +35,13 @@ public:
         std::string key;                    // set by the caller: the code as the movement names it
         std::int32_t number = kNone;        // the answer
         std::size_t hash = 0;
+        std::string folded;                 // addAll's own
     };
     void findAll(std::vector<Lookup> &lookups) const;
+    // add() for a page of codes (each lookup's key the stored spelling),
+    // with the places they go to fetched together: the numbers come back in
+    // the lookups, a code already there keeping its own.
+    void addAll(std::vector<Lookup> &lookups);
     std::size_t size() const { return m_packed.size(); }
     // The item's code as stored, and as folded.
     std::string_view code(std::int32_t number) const;
@@ -45,8 +50,9 @@ public:
         const std::uint64_t from = m_offsets[std::size_t(number)];
         return std::string_view(m_keys).substr(from, m_offsets[std::size_t(number) + 1] - from);
     }
-    // Whether the folded code of `a` sorts before that of `b` (byte order).
-    bool before(std::int32_t a, std::int32_t b) const;
+    // `numbers` sorted by their `rank` (indexed by number), then by their
+    // folded code (byte order).
+    void sortByRankAndCode(std::vector<std::int32_t> &numbers, const std::vector<std::int32_t> &rank) const;
 
     // A code as the database folds it for equality.
     static std::string folded(std::string_view code);
@@ -67,6 +73,9 @@ private:
     static Packed pack(std::string_view key);
     static void foldInPlace(std::string &code);
     std::size_t slotOf(std::string_view key, const Packed &packed, std::size_t hash) const;
+    std::int32_t addFolded(std::string_view code, const std::string &foldedCode, std::size_t hash);
+    void prepare(std::vector<Lookup> &lookups, bool keepKey) const;
+    void makeRoom(std::size_t codes);
     void rehash(std::size_t slots);
 
     std::string m_keys;                          // the folded codes, one after the other

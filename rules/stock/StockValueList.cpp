@@ -41,13 +41,7 @@ ListExport StockValueList::list(std::shared_ptr<const StockValuation> shown)
         }
     };
     list.csvLines = [shown](const std::function<bool(QByteArrayView)> &line) {
-        StockValueCsv csv(shown);
-        QByteArray bytes;
-        for (qint64 i = 0; i < shown->lineCount(); ++i) {
-            csv.make(i, bytes);
-            if (!line(bytes))
-                return;
-        }
+        StockValueCsv::handAll(shown, line);
     };
     return list;
 }

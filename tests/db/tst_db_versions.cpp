@@ -401,6 +401,8 @@ void VersionsTest::upgradeAddsTheSortIndexes_data()
     QTest::newRow("sales by price") << "scarico_PrezzoData" << "sc_Prezzo,sc_Data";
     QTest::newRow("loads by price") << "carico_PrezzoData" << "ca_Prezzo,ca_Data";
     QTest::newRow("articles by last sale") << "Articoli_DataUltimaVendita" << "art_Data_Ultima_Vendita";
+    QTest::newRow("sales by date with item and quantity")
+        << "scarico_DataArticolo" << "sc_Data,sc_Codice_Articolo,sc_Quantita";
 }
 
 // A shop at version 3 gets the indexes of the sorted lists, each row kept,

@@ -89,7 +89,7 @@ void TestEInvoiceCli::olderDatabaseIsLeftToTheProgram()
                                QStringLiteral("--al"), QStringLiteral("31/12/2026"), QStringLiteral("--cartella"),
                                folder.path(), QStringLiteral("--database"), fixture.shop.path()});
     QCOMPARE(o.exitCode, 1);
-    QCOMPARE(o.err, QStringLiteral("tarvo-esporta: il database è della versione 2, questo programma della 8: aprirlo "
+    QCOMPARE(o.err, QStringLiteral("tarvo-esporta: il database è della versione 2, questo programma della 9: aprirlo "
                                    "prima con quirnel, che lo aggiorna.\n"));
     QCOMPARE(QDir(folder.path()).entryList(QDir::Files), QStringList{});
     const Outcome usage = esporta({QStringLiteral("fatture-xml"), QStringLiteral("--dal"), QStringLiteral("01/12/2026")});

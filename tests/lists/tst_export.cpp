@@ -88,6 +88,12 @@ void TestExport::fieldsForItalianSpreadsheets_data()
     QTest::newRow("time") << QVariant("12:30") << "'12:30";
     QTest::newRow("truth") << QVariant("VERO") << "'VERO";
     QTest::newRow("used bar code") << QVariant("1234U") << "1234U";
+    QTest::newRow("exponent, small e") << QVariant("8001e12") << "'8001e12";
+    QTest::newRow("exponent with sign") << QVariant("12E+5") << "'12E+5";
+    QTest::newRow("e without exponent") << QVariant("12e") << "12e";
+    QTest::newRow("exponent then letter") << QVariant("1e5x") << "1e5x";
+    QTest::newRow("two exponents") << QVariant("1e5e5") << "1e5e5";
+    QTest::newRow("hexadecimal") << QVariant("0x1F") << "0x1F";
     QTest::newRow("codice fiscale") << QVariant("RSSMRA80A01H501U") << "RSSMRA80A01H501U";
     QTest::newRow("invoice number") << QVariant("26-00005") << "26-00005";
     QTest::newRow("words and digits") << QVariant("2 pezzi") << "2 pezzi";

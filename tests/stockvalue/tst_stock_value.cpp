@@ -33,6 +33,7 @@ private Q_SLOTS:
     void dayTypedOrDefault();
     void csvLinesAreTheCellsAsACsvWriterWritesThem_data();
     void csvLinesAreTheCellsAsACsvWriterWritesThem();
+    void csvOfManyBatchesIsTheCellsCsv();
     void csvThatIsNotWrittenWholeLeavesNoFile_data();
     void csvThatIsNotWrittenWholeLeavesNoFile();
     void commandLineWritesTheLines();
@@ -82,16 +83,26 @@ QStringList TestStockValue::groupsOf(const StockValuation &valuation) const
 void TestStockValue::valueAtADate_data()
 {
     QTest::addColumn<QDate>("day");
-    QTest::addColumn<qint64>("indexedReadLimit");   // 0: the sales after the day read with the whole table
-    QTest::newRow("before the first movement") << QDate(2023, 12, 31) << qint64(200000);
-    QTest::newRow("before the first movement, whole tables") << QDate(2023, 12, 31) << qint64(0);
-    QTest::newRow("the first day") << QDate(2024, 1, 1) << qint64(200000);
-    QTest::newRow("a day in 2024") << QDate(2024, 6, 30) << qint64(200000);
-    QTest::newRow("a day in 2025, whole tables") << QDate(2025, 3, 15) << qint64(0);
-    QTest::newRow("end of 2025") << QDate(2025, 12, 31) << qint64(200000);
-    QTest::newRow("end of 2025, whole tables") << QDate(2025, 12, 31) << qint64(0);
-    QTest::newRow("today") << QDate(2026, 12, 6) << qint64(200000);
-    QTest::newRow("after today") << QDate(2027, 1, 31) << qint64(200000);
+    // 0: the sales after the day read in two halves at once, from the index
+    // that holds their item and quantity, or (without it, as on the server)
+    // from the whole table.
+    QTest::addColumn<qint64>("indexedReadLimit");
+    QTest::addColumn<bool>("salesIndex");
+    QTest::newRow("before the first movement") << QDate(2023, 12, 31) << qint64(200000) << true;
+    QTest::newRow("before the first movement, in two") << QDate(2023, 12, 31) << qint64(0) << true;
+    QTest::newRow("before the first movement, whole tables") << QDate(2023, 12, 31) << qint64(0) << false;
+    QTest::newRow("the first day") << QDate(2024, 1, 1) << qint64(200000) << true;
+    QTest::newRow("a day in 2024") << QDate(2024, 6, 30) << qint64(200000) << true;
+    QTest::newRow("a day in 2024, no sales index") << QDate(2024, 6, 30) << qint64(200000) << false;
+    QTest::newRow("a day in 2025, in two") << QDate(2025, 3, 15) << qint64(0) << true;
+    QTest::newRow("a day in 2025, whole tables") << QDate(2025, 3, 15) << qint64(0) << false;
+    QTest::newRow("end of 2025") << QDate(2025, 12, 31) << qint64(200000) << true;
+    QTest::newRow("end of 2025, in two") << QDate(2025, 12, 31) << qint64(0) << true;
+    QTest::newRow("end of 2025, whole tables") << QDate(2025, 12, 31) << qint64(0) << false;
+    QTest::newRow("the day before the last sale, in two") << QDate(2026, 12, 5) << qint64(0) << true;
+    QTest::newRow("today") << QDate(2026, 12, 6) << qint64(200000) << true;
+    QTest::newRow("today, in two") << QDate(2026, 12, 6) << qint64(0) << true;
+    QTest::newRow("after today") << QDate(2027, 1, 31) << qint64(200000) << true;
 }
 
 // Today's stock less what came after, and the average of the loads up to
@@ -100,8 +111,11 @@ void TestStockValue::valueAtADate()
 {
     QFETCH(QDate, day);
     QFETCH(qint64, indexedReadLimit);
+    QFETCH(bool, salesIndex);
     StockValuation::setIndexedReadLimit(indexedReadLimit);
     const ValueShop shop(*m_shop);
+    if (!salesIndex && !m_shop->database().onServer())
+        m_shop->execute(QStringLiteral("drop index scarico_DataArticolo"));
     const auto valuation = StockValuation::read(m_shop->database(), day);
     const QStringList expected = shop.expectedLines(day);
     QCOMPARE(linesOf(*valuation), expected);
@@ -285,6 +299,63 @@ void TestStockValue::csvLinesAreTheCellsAsACsvWriterWritesThem()
     const QByteArray cells = written(false);
     QVERIFY(cells.count("\r\n") > codes.size());
     QCOMPARE(written(true), cells);
+}
+
+// A value of several thousand lines, made a batch at a time on two threads,
+// is the very CSV the writer makes of its cells: every line once, in order,
+// whatever its code looks like to a spreadsheet.
+void TestStockValue::csvOfManyBatchesIsTheCellsCsv()
+{
+    db::Database &database = m_shop->database();
+    constexpr int kArticles = 300;
+    constexpr int kItems = 13000;   // a little over three batches
+    const QStringList codeShapes{QStringLiteral("80%1"), QStringLiteral("80%1U"), QStringLiteral("A-%1"),
+                                 QStringLiteral("%1e5"), QStringLiteral("Vero%1"), QStringLiteral("x;%1")};
+    database.beginTrans();
+    for (int a = 0; a < kArticles; ++a) {
+        const QString sql = QStringLiteral("insert into Articoli (art_Codice, art_Descrizione, art_Fornitore, "
+                                           "art_Prezzo_Carico) values (?, ?, ?, ?)");
+        db::Statement *insert = database.statement(sql);
+        const db::StatementUse use(insert);
+        insert->bindInteger(1, a + 1);
+        insert->bindText(2, a % 7 == 0 ? QStringLiteral("Borsa \"Tela\"; %1").arg(a) : QStringLiteral("Maglia %1").arg(a));
+        insert->bindText(3, QStringLiteral("Fornitore %1").arg(a % 9));
+        insert->bindReal(4, 0.005 * a + 1.25);
+        insert->step(sql);
+    }
+    for (int i = 0; i < kItems; ++i) {
+        const QString sql = QStringLiteral("insert into \"Codice Articolo\" (ca_Codice, ca_Codice_Articolo, ca_Taglia, "
+                                           "ca_Colore, ca_Quantita) values (?, ?, ?, ?, ?)");
+        db::Statement *insert = database.statement(sql);
+        const db::StatementUse use(insert);
+        insert->bindText(1, codeShapes.at(i % codeShapes.size()).arg(i, 6, 10, QLatin1Char('0')));
+        insert->bindInteger(2, i % 50 == 0 ? kArticles + 1 : 1 + i % kArticles);
+        insert->bindText(3, i % 3 == 0 ? QStringLiteral("M") : QStringLiteral("42"));
+        insert->bindText(4, i % 5 == 0 ? QStringLiteral("blu; scuro") : QStringLiteral("rosso"));
+        insert->bindInteger(5, i % 11 - 3 == 0 ? 7 : i % 11 - 3);
+        insert->step(sql);
+    }
+    database.commitTrans();
+    const auto valuation = StockValuation::read(database, QDate(2026, 12, 6));
+    QVERIFY(valuation->lineCount() > 3 * 4096);
+    QByteArray straight;
+    QByteArray cells;
+    const auto written = [&](bool straightLines) {
+        ListExport list = StockValueList::list(valuation);
+        if (!straightLines)
+            list.csvLines = {};
+        const QString path = m_shop->folder() + QStringLiteral("/valore.csv");
+        CsvTableWriter writer(path);
+        ListExporter exporter(list, m_shop->folder() + QStringLiteral("/tarvo.mdb"));
+        if (exporter.run(writer) != ListExporter::Outcome::Done || exporter.rowsWritten() != valuation->lineCount())
+            return QByteArray();
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+    cells = written(false);
+    straight = written(true);
+    QCOMPARE(cells.count("\r\n"), valuation->lineCount() + 1);
+    QVERIFY(straight == cells);
 }
 
 void TestStockValue::csvThatIsNotWrittenWholeLeavesNoFile_data()
