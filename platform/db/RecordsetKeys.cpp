@@ -122,7 +122,12 @@ void Recordset::Impl::runWhole()
 void Recordset::Impl::readPage(int wanted, bool first)
 {
     const Translation &t = *translation;
-    const bool withColumns = first || t.orderNeedsSelectList;
+    // The pages of a join in no given order are read with its columns, as
+    // its first page is: the very statement, so the same plan and the same
+    // order. Its keys alone may be read through an index that covers them,
+    // in that index's order, and the pages would skip and repeat rows.
+    const bool unorderedJoin = t.orderBy.isEmpty() && t.tables.size() > 1;
+    const bool withColumns = first || t.orderNeedsSelectList || unorderedJoin;
     const int anchor = std::min(consumed, anchorRows);
     const int offset = consumed - anchor;
     qint64 limit = wanted < 0 ? -1 : qint64(wanted) + anchor;

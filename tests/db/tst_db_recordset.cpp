@@ -2,6 +2,7 @@
 
 #include "db/Recordset.h"
 #include "db/SqlText.h"
+#include "RecordsetImpl.h"
 
 #include <QSignalSpy>
 #include <functional>
@@ -23,6 +24,7 @@ private Q_SLOTS:
     void filterAppliesOnRequery();
     void joinFieldsAreQualified();
     void accentedNamesInAnyCase();
+    void unorderedJoinListsEveryRowOnce();
     void datesInAndOut_data();
     void datesInAndOut();
     void impossibleDateIsRejected();
@@ -326,6 +328,46 @@ void RecordsetTest::accentedNamesInAnyCase()
     db->execute(QStringLiteral("insert into Anagrafica (anag_Denominazione, ANAG_LOCALITÀ) values ('Rossi', 'Forlì')"));
     QCOMPARE(db->openRecordset(QStringLiteral("select * from anagrafica where anag_località = 'FORLÌ'"))->value("Anag_Località").toString(),
              QStringLiteral("Forlì"));
+}
+
+// The sales list in no given order, read a few rows at a time, lists every
+// sale of the period once: its pages follow one order even where an index
+// holds all a page of keys needs (date, bar code) in an order of its own.
+void RecordsetTest::unorderedJoinListsEveryRowOnce()
+{
+    TestDatabase db;
+    for (int i = 0; i < 6; ++i)
+        db->execute(QStringLiteral("insert into [Codice Articolo] (ca_Codice, ca_Codice_Articolo) values ('C%1', %2)")
+                        .arg(i).arg(1 + i % 2));
+    db->execute(QStringLiteral("insert into Articoli (art_Codice, art_Descrizione) values (1, 'Maglia'), (2, 'Gonna')"));
+    // Dates and codes in no order of the rows; a code of no item among them.
+    db->beginTrans();
+    for (int i = 0; i < 500; ++i)
+        db->execute(QStringLiteral("insert into scarico (sc_Codice_Articolo, sc_Data, sc_Quantita) values ('C%1', #%2#, %3)")
+                        .arg((i * 5) % 7)
+                        .arg(QDate(2026, 1, 1).addDays((i * 37) % 90).toString(QStringLiteral("MM/dd/yyyy")))
+                        .arg(i % 3));
+    db->commitTrans();
+    const QString where = QStringLiteral(" where ca_Codice = sc_Codice_Articolo and art_Codice = ca_Codice_Articolo "
+                                         "and sc_Data between #02/01/2026# and #03/15/2026#");
+    QStringList expected;
+    {
+        auto whole = db->openRecordset(QStringLiteral("select sc_Codice from scarico, articoli, [codice articolo]")
+                                       + where + QStringLiteral(" order by sc_Codice"));
+        for (whole->moveFirst(); !whole->eof(); whole->moveNext())
+            expected << whole->value("sc_Codice").toString();
+    }
+    QVERIFY(expected.size() > 100);
+    const int firstPage = db::Recordset::Impl::firstPage;
+    db::Recordset::Impl::firstPage = 7;
+    QStringList listed;
+    auto sales = db->openRecordset(QStringLiteral("Select * from scarico, articoli, [codice articolo]") + where);
+    for (sales->moveFirst(); !sales->eof(); sales->moveNext())
+        listed << sales->value("sc_Codice").toString();
+    db::Recordset::Impl::firstPage = firstPage;
+    QCOMPARE(sales->recordCount(), expected.size());
+    std::sort(listed.begin(), listed.end(), [](const QString &a, const QString &b) { return a.toInt() < b.toInt(); });
+    QCOMPARE(listed, expected);
 }
 
 void RecordsetTest::datesInAndOut_data()
