@@ -573,19 +573,36 @@ std::shared_ptr<const StockValuation> StockValuation::readOn(db::Connection &dat
     for (std::size_t item = 0; item < d.quantity.size(); ++item)
         if (d.quantity[item] != 0)
             order.push_back(std::int32_t(item));
-    // Each price made in the items' order, where its figures lie one after
-    // the other, before the order of the lines scatters them.
-    std::vector<qint64> itemPrice(d.quantity.size(), 0);
+    std::vector<std::int32_t> itemRank(d.quantity.size());
     for (const std::int32_t item : order)
-        itemPrice[std::size_t(item)] = d.priceCents(item);
+        itemRank[std::size_t(item)] = rankOf(item);
+    // Each price made in the items' order, where its figures lie one after
+    // the other, before the order of the lines scatters them; on a thread of
+    // its own while the lines are sorted.
+    std::vector<qint64> itemPrice(d.quantity.size(), 0);
+    std::exception_ptr pricesFailure;
+    std::thread prices([&] {
+        try {
+            for (std::size_t item = 0; item < d.quantity.size(); ++item)
+                if (d.quantity[item] != 0)
+                    itemPrice[item] = d.priceCents(std::int32_t(item));
+        } catch (...) {
+            pricesFailure = std::current_exception();
+        }
+    });
+    try {
+        d.codes.sortByRankAndCode(order, itemRank);
+    } catch (...) {
+        prices.join();
+        throw;
+    }
+    prices.join();
+    if (pricesFailure)
+        std::rethrow_exception(pricesFailure);
     std::vector<double>().swap(d.loaded);
     std::vector<double>().swap(d.pricedValue);
     std::vector<double>().swap(d.unpriced);
     valuation->m_priceCents.reserve(order.size());
-    std::vector<std::int32_t> itemRank(d.quantity.size());
-    for (const std::int32_t item : order)
-        itemRank[std::size_t(item)] = rankOf(item);
-    d.codes.sortByRankAndCode(order, itemRank);
 
     std::int32_t groupRank = -1;
     for (std::size_t i = 0; i < order.size(); ++i) {
