@@ -33,6 +33,7 @@
 #include "safety/ShopSafety.h"
 #include "db/Database.h"
 #include "db/DatabaseCopy.h"
+#include "db/SalesSummary.h"
 #include "db/SchemaVersions.h"
 
 #include <QCoreApplication>
@@ -130,6 +131,29 @@ void setBack(const QString &path, int version)
         // The sales by date with their item and quantity.
         exec(file.handle, QStringLiteral("drop index if exists scarico_DataArticolo"));
     }
+    if (version < 8) {
+        // The sales' summary for the statistics and the triggers that keep it.
+        exec(file.handle, QStringLiteral("drop trigger if exists VenditeStatistiche_Inserimento; "
+                                         "drop trigger if exists VenditeStatistiche_Eliminazione; "
+                                         "drop trigger if exists VenditeStatistiche_Modifica; "
+                                         "drop table if exists VenditeGiorno; drop table if exists VenditeArticoli"));
+    }
+    if (version < 7) {
+        // The suppliers' invoices read into the shop and their codes.
+        exec(file.handle, QStringLiteral("drop table if exists FattureFornitori; drop table if exists CodiciFornitori"));
+    }
+    if (version < 6) {
+        // The stock take, its adjustments and the items' minimum stock.
+        exec(file.handle, QStringLiteral("drop table if exists Inventari; drop table if exists InventarioConteggi; "
+                                         "drop table if exists Rettifiche; "
+                                         "drop index if exists CodiceArticolo_ScortaMinima; "
+                                         "alter table [Codice Articolo] drop column ca_Scorta_Minima"));
+    }
+    if (version < 5) {
+        // The counter of the shop's own bar codes.
+        exec(file.handle, QStringLiteral("drop table if exists CodiciNegozio; "
+                                         "delete from sqlite_sequence where name = 'CodiciNegozio'"));
+    }
     if (version < 4) {
         // The lists sorted by price and by the last sale's date.
         exec(file.handle, QStringLiteral("drop index if exists carico_PrezzoData; drop index if exists scarico_PrezzoData; "
@@ -175,14 +199,21 @@ double plainUpgradeMs(const QString &original, const QString &old, int from)
             if (!have.contains(line.left(bar)))
                 missing << line.mid(bar + 1);
         }
+        // The columns a step added go back first: an index may be on them.
+        QList<const char *> columns;
         if (from < 3)
-            for (const char *column : {"Anagrafica|anag_Codice_Destinatario", "Anagrafica|anag_PEC",
-                                       "Anagrafica|anag_Provincia", "IVA|IVA_Natura"}) {
-                const QStringList parts = QString::fromLatin1(column).split(QLatin1Char('|'));
-                const QStringList type = rows(before.handle, QStringLiteral("select type from pragma_table_info('%1') "
-                                                                            "where name = '%2'").arg(parts[0], parts[1]));
-                missing << QStringLiteral("alter table %1 add column %2 %3").arg(parts[0], parts[1], type.value(0));
-            }
+            columns << "Anagrafica|anag_Codice_Destinatario" << "Anagrafica|anag_PEC" << "Anagrafica|anag_Provincia"
+                    << "IVA|IVA_Natura";
+        if (from < 6)
+            columns << "Codice Articolo|ca_Scorta_Minima";
+        QStringList added;
+        for (const char *column : std::as_const(columns)) {
+            const QStringList parts = QString::fromLatin1(column).split(QLatin1Char('|'));
+            const QStringList type = rows(before.handle, QStringLiteral("select type from pragma_table_info('%1') "
+                                                                        "where name = '%2'").arg(parts[0], parts[1]));
+            added << QStringLiteral("alter table \"%1\" add column %2 %3").arg(parts[0], parts[1], type.value(0));
+        }
+        missing = added + missing;
     }
     const auto start = Clock::now();
     {
@@ -192,6 +223,9 @@ double plainUpgradeMs(const QString &original, const QString &old, int from)
         exec(file.handle, QStringLiteral("pragma journal_mode = wal; pragma synchronous = full; begin"));
         for (const QString &sql : std::as_const(missing))
             exec(file.handle, sql);
+        // The sales' summary summed from the sales, as its step does.
+        if (from < 8)
+            db::rebuildSalesSummary(file.handle);
         exec(file.handle, QStringLiteral("pragma analysis_limit = 1000; analyze carico; analyze scarico; "
                                          "pragma analysis_limit = 0; pragma user_version = %1")
                               .arg(db::SchemaVersions::latest()));
