@@ -91,9 +91,17 @@ bool offerDamagedShop(const QString &databasePath, const QString &backupFolder)
                    ui::vbCritical, QString());
         return false;
     }
-    const QString question = QStringLiteral("Il database %1 è danneggiato.\n\nRipristinare l'ultimo backup "
+    // Saved while the check ran: in the damaged file's log, not in the backup.
+    const int logged = db::WriteGate::loggedCommits(databasePath);
+    const QString loggedLost =
+        logged == 0   ? QString()
+        : logged == 1 ? QStringLiteral(" La registrazione fatta durante il controllo resta nel file danneggiato, "
+                                       "non nel backup: dopo il ripristino va ripetuta.")
+                      : QStringLiteral(" Le %1 registrazioni fatte durante il controllo restano nel file danneggiato, "
+                                       "non nel backup: dopo il ripristino vanno ripetute.").arg(logged);
+    const QString question = QStringLiteral("Il database %1 è danneggiato.%3\n\nRipristinare l'ultimo backup "
                                             "valido (%2)? Il file danneggiato resta conservato accanto.")
-                                 .arg(shown(databasePath), QFileInfo(backup).fileName());
+                                 .arg(shown(databasePath), QFileInfo(backup).fileName(), loggedLost);
     if (ui::MsgBox(question, ui::vbYesNo | ui::vbCritical, QString()) != ui::vbYes)
         return false;
     // The damaged file is set aside by its name, never written; the file
@@ -120,8 +128,8 @@ bool offerIfHeaderDamaged(const QString &databasePath, const QString &backupFold
     return problem == QLatin1String("ok") || offerDamagedShop(databasePath, backupFolder);
 }
 
-// Writes waiting for the check's verdict (their windows are in the middle
-// of a save: none may be closed under them).
+// Writes waiting for the check to read its moment of the file (their
+// windows are in the middle of a save: none may be closed under them).
 int writesWaiting = 0;
 
 // A write that comes while the check runs: the user sees why it waits, and
@@ -137,12 +145,14 @@ void waitForTheCheck(QWidget *window, const std::function<bool()> &decided)
     const auto done = qScopeGuard([] { --writesWaiting; });
     ui::ProgressFeedback wait(QStringLiteral("Controllo del database in corso: la registrazione attende il suo "
                                              "esito..."), window);
-    wait.setDelay(0);
+    // Usually the check reads within a few milliseconds: the window shows
+    // only for a wait the user would notice.
+    wait.setDelay(300);
     std::atomic<bool> gaveUp {false};
     wait.setCancelHandler([&] { gaveUp.store(true); });
     wait.run([&] {
         while (!decided() && !gaveUp.load())
-            QThread::msleep(20);
+            QThread::msleep(5);
     });
 }
 

@@ -46,6 +46,15 @@ struct ReadOnlyFile {
     }
     ~ReadOnlyFile() { sqlite3_close_v2(handle); }
     void run(const char *sql) const { sqlite3_exec(handle, sql, nullptr, nullptr, nullptr); }
+    bool isLogged() const
+    {
+        sqlite3_stmt *statement = nullptr;
+        const bool logged = sqlite3_prepare_v2(handle, "pragma journal_mode", -1, &statement, nullptr) == SQLITE_OK
+                            && sqlite3_step(statement) == SQLITE_ROW
+                            && qstrcmp(reinterpret_cast<const char *>(sqlite3_column_text(statement, 0)), "wal") == 0;
+        sqlite3_finalize(statement);
+        return logged;
+    }
     qint64 scalar(const char *sql, bool *ok) const
     {
         sqlite3_stmt *statement = nullptr;
@@ -376,12 +385,23 @@ QString headerCheck(const QString &databasePath)
     return problem.isEmpty() ? QStringLiteral("ok") : problem;
 }
 
-QString quickCheck(const QString &databasePath, const std::function<bool()> &goOn)
+QString quickCheck(const QString &databasePath, const std::function<bool()> &goOn, const std::function<void()> &reading)
 {
     db::ShopLock::share(databasePath);
     QString result;
     {
         ReadOnlyFile file(databasePath);
+        if (reading) {
+            // One read transaction for the whole check: while it lasts, the
+            // log's later pages cannot be copied over the pages it reads.
+            // Only a file with a log: without one, this reader would
+            // hold every writer back.
+            bool ok = false;
+            file.run("begin");
+            file.scalar("select count(*) from sqlite_master", &ok);
+            if (ok && file.isLogged())
+                reading();
+        }
         if (goOn)
             sqlite3_progress_handler(
                 file.handle, 100000, [](void *goOn) { return (*static_cast<const std::function<bool()> *>(goOn))() ? 0 : 1; },

@@ -85,8 +85,11 @@ QString headerCheck(const QString &databasePath);
 // read-only connection of its own (nothing is written, not even the
 // checkpoint a closing connection makes). Throws DbError while another
 // program is replacing the file. `goOn` is asked now and then; false stops
-// the check (its result then names the interruption).
-QString quickCheck(const QString &databasePath, const std::function<bool()> &goOn = {});
+// the check (its result then names the interruption). `reading` is called
+// once the check holds the moment of the file it reads: from then on no
+// checkpoint can copy into the file what other connections commit.
+QString quickCheck(const QString &databasePath, const std::function<bool()> &goOn = {},
+                   const std::function<void()> &reading = {});
 
 // The newest backup of `folder` that passes inspectBackup; empty if none.
 QString newestGoodBackup(const QString &folder);

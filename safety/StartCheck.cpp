@@ -36,7 +36,8 @@ void StartCheck::start()
 {
     if (!m_due || m_thread.joinable())
         return;
-    // Held before the window can write: the first write waits for the verdict.
+    // Held before the window can write: the first write waits until the
+    // check reads its moment of the file, then goes into the log.
     db::WriteGate::hold(m_path);
     m_running.store(true);
     m_thread = std::thread([this] { work(); });
@@ -89,13 +90,14 @@ void StartCheck::work()
     tell([this] { Q_EMIT progress(QStringLiteral("Controllo del database in corso...")); });
     QString problem;
     try {
-        problem = quickCheck(m_path, goOn);
+        problem = quickCheck(m_path, goOn, [this] { db::WriteGate::keepInLog(m_path); });
     } catch (const db::DbError &error) {
         problem = error.description();
     }
     if (m_stop.load()) {
-        // Ended before its verdict (the program closes): nothing waits for it.
-        db::WriteGate::release(m_path);
+        // Ended before its verdict (the program closes): nothing waits for
+        // it, and what was logged stays in the log for the next start's check.
+        db::WriteGate::keepInLog(m_path);
     } else if (problem == QLatin1String("ok")) {
         db::WriteGate::pass(m_path);
         tell([this] { Q_EMIT sound(); });

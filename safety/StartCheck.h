@@ -13,8 +13,8 @@ namespace safety {
 
 // What the start does with the shop's file behind the main window, on a
 // thread and connections of its own. On the first start of the day (no
-// backup of the day yet) it reads every page of the file, the writes
-// waiting for its verdict (db::WriteGate), then makes the daily backup;
+// backup of the day yet) it reads every page of the file, the writes kept
+// in the file's log until its verdict (db::WriteGate), then makes the daily backup;
 // the other starts have read the header and the schema before the window
 // and do nothing here.
 class StartCheck : public QObject {

@@ -208,6 +208,22 @@ Times runChild(const QString &self, const QString &mode, const QString &folder, 
     return times;
 }
 
+// The newest sale in the file, read after the process has ended: a sale
+// saved while the check ran must be there.
+qint64 lastSale(const QString &shop)
+{
+    sqlite3 *handle = nullptr;
+    sqlite3_open_v2(QFile::encodeName(shop).constData(), &handle, SQLITE_OPEN_READONLY, nullptr);
+    sqlite3_stmt *statement = nullptr;
+    qint64 last = -1;
+    if (sqlite3_prepare_v2(handle, "select max(rowid) from scarico", -1, &statement, nullptr) == SQLITE_OK
+        && sqlite3_step(statement) == SQLITE_ROW)
+        last = sqlite3_column_int64(statement, 0);
+    sqlite3_finalize(statement);
+    sqlite3_close(handle);
+    return last;
+}
+
 void removeTodaysBackups(const QString &folder)
 {
     const QString today = QStringLiteral("tarvo-%1-*.mdb").arg(QDate::currentDate().toString(QStringLiteral("yyyyMMdd")));
@@ -257,8 +273,12 @@ int main(int argc, char *argv[])
         const Times raw = runChild(self, QStringLiteral("raw"), folder.path(), code);
         const Times any = runChild(self, QStringLiteral("program"), folder.path(), code);
         removeTodaysBackups(folder.path());
+        const qint64 before = lastSale(shop);
         const Times first = runChild(self, QStringLiteral("program"), folder.path(), code);
-        failed = failed || any.saleFailed || first.saleFailed || raw.saleFailed || any.sale < 0 || first.sale < 0;
+        const bool kept = lastSale(shop) == before + 1;
+        if (!kept)
+            std::printf("the sale of the first start of the day is not in the file\n");
+        failed = failed || any.saleFailed || first.saleFailed || raw.saleFailed || any.sale < 0 || first.sale < 0 || !kept;
         windowAny.add({any.window}, {raw.window});
         saleAny.add({any.sale}, {raw.sale});
         windowFirst.add({first.window}, {raw.window});

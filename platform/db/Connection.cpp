@@ -62,6 +62,10 @@ Connection::~Connection()
 {
     clearStatements();
     if (m_handle) {
+        // The last connection to close copies the log into the file: not
+        // into a file the check has not found sound.
+        if (!WriteGate::mayCheckpoint(m_path))
+            sqlite3_db_config(m_handle, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
         sqlite3_close_v2(m_handle);
         ShopLock::unshare(m_path);
     }
@@ -95,6 +99,7 @@ std::shared_ptr<Connection> Connection::open(const QString &path)
     }
     std::shared_ptr<Connection> connection(new Connection(handle, nullptr, path));
     sqlite3_commit_hook(handle, &Connection::refuseCommitIfReplaced, connection.get());
+    sqlite3_wal_hook(handle, &Connection::checkpointWhenSound, connection.get());
     // Names in double quotes are names, never strings.
     sqlite3_db_config(handle, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
     sqlite3_db_config(handle, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
@@ -209,7 +214,15 @@ void Connection::schemaChanged()
 int Connection::refuseCommitIfReplaced(void *connection)
 {
     auto *self = static_cast<Connection *>(connection);
-    return self->fileReplaced() || WriteGate::refusesCommit(self->m_path) ? 1 : 0;
+    return self->fileReplaced() || WriteGate::refusesCommit(self->m_path, true) ? 1 : 0;
+}
+
+int Connection::checkpointWhenSound(void *connection, sqlite3 *handle, const char *database, int frames)
+{
+    // SQLite's default: a passive checkpoint once the log holds 1000 pages.
+    if (frames >= 1000 && WriteGate::mayCheckpoint(static_cast<Connection *>(connection)->m_path))
+        sqlite3_wal_checkpoint(handle, database);
+    return SQLITE_OK;
 }
 
 bool Connection::fileReplaced()

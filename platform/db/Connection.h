@@ -131,6 +131,9 @@ private:
     bool fileReplaced();
     void refuseIfReplaced() const;
     static int refuseCommitIfReplaced(void *connection);
+    // SQLite's own automatic checkpoint, held while the file's check has no
+    // verdict (db::WriteGate).
+    static int checkpointWhenSound(void *connection, sqlite3 *handle, const char *database, int frames);
     // Rolls back whatever SQLite still holds open and forgets every level.
     void abandonTransaction();
 

@@ -11,13 +11,14 @@ namespace db {
 
 namespace {
 
-enum class Verdict { Due, Sound, Damaged };
+enum class Verdict { Due, Logged, Sound, Damaged };
 
 struct Gates {
     QMutex mutex;
     QWaitCondition decided;
     QHash<QString, Verdict> verdicts;
     QHash<QString, QString> problems;
+    QHash<QString, int> logged;
     WriteGate::Waiter waiter;
     // Files held or refused: the common case, none, costs one load per write.
     std::atomic<int> closed {0};
@@ -44,6 +45,8 @@ void set(const QString &path, Verdict verdict, const QString &problem = QString(
         g.verdicts.remove(key);
     else
         g.verdicts.insert(key, verdict);
+    if (verdict == Verdict::Due)
+        g.logged.insert(key, 0);
     g.problems.insert(key, problem);
     int closed = 0;
     for (const Verdict v : std::as_const(g.verdicts))
@@ -62,6 +65,11 @@ Verdict verdictOf(const QString &key)
 void WriteGate::hold(const QString &path)
 {
     set(path, Verdict::Due);
+}
+
+void WriteGate::keepInLog(const QString &path)
+{
+    set(path, Verdict::Logged);
 }
 
 void WriteGate::pass(const QString &path)
@@ -106,13 +114,13 @@ void WriteGate::beforeWrite(const QString &path)
                 g.decided.wait(&g.mutex);
         }
     }
-    if (verdictOf(key) != Verdict::Sound) {
+    if (verdictOf(key) == Verdict::Damaged || verdictOf(key) == Verdict::Due) {
         lock.unlock();
         throw refusal(path);
     }
 }
 
-bool WriteGate::refusesCommit(const QString &path)
+bool WriteGate::refusesCommit(const QString &path, bool countLogged)
 {
     Gates &g = gates();
     if (g.closed.load() == 0)
@@ -121,7 +129,29 @@ bool WriteGate::refusesCommit(const QString &path)
     QMutexLocker lock(&g.mutex);
     while (verdictOf(key) == Verdict::Due)
         g.decided.wait(&g.mutex);
-    return verdictOf(key) == Verdict::Damaged;
+    const Verdict verdict = verdictOf(key);
+    // The commit goes ahead into the log: counted, as the user is told of
+    // it should the file then be found damaged.
+    if (verdict == Verdict::Logged && countLogged)
+        ++g.logged[key];
+    return verdict == Verdict::Damaged;
+}
+
+bool WriteGate::mayCheckpoint(const QString &path)
+{
+    Gates &g = gates();
+    if (g.closed.load() == 0)
+        return true;
+    const QString key = keyOf(path);
+    QMutexLocker lock(&g.mutex);
+    return verdictOf(key) == Verdict::Sound;
+}
+
+int WriteGate::loggedCommits(const QString &path)
+{
+    const QString key = keyOf(path);
+    QMutexLocker lock(&gates().mutex);
+    return gates().logged.value(key);
 }
 
 DbError WriteGate::refusal(const QString &path)
@@ -138,6 +168,7 @@ DbError WriteGate::refusal(const QString &path)
         return DbError(ErrorKind::Busy, 3046,
                        QStringLiteral("Registrazione annullata: il controllo del database non è ancora terminato. "
                                       "Non è stato registrato nulla."));
+    case Verdict::Logged:
     case Verdict::Sound:
         break;
     }

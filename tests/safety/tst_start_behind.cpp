@@ -11,6 +11,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QMainWindow>
 #include <QSignalSpy>
 #include <QStatusBar>
@@ -30,6 +31,8 @@ private Q_SLOTS:
     void theHeaderIsReadBeforeTheWindow();
     void checkBehindTheWindow_data();
     void checkBehindTheWindow();
+    void theLogStaysOutOfTheFileUntilTheVerdict_data();
+    void theLogStaysOutOfTheFileUntilTheVerdict();
     void onlyTheFirstStartOfTheDayReadsEveryPage();
 };
 
@@ -272,16 +275,24 @@ void StartBehindTest::checkBehindTheWindow()
     QVERIFY(check && check->due());
     QVERIFY(!begun || check == begun);
     QSignalSpy finished(check, &safety::StartCheck::finished);
-    // The first sale comes at once: it waits for the verdict.
+    // The first sale comes at once: it goes into the log while the check
+    // runs; once the check has found the file damaged it is refused. (On
+    // this small file the check may have ended already: begun early, it has.)
     const QString failed = failureOf([&] {
         db::Database::open(shop.path())->execute(
             QStringLiteral("insert into Articoli (art_Descrizione) values ('Prima vendita')"));
     });
     db::Database::closeAll();
-    QCOMPARE(failed, damaged ? QStringLiteral("Il controllo ha trovato il database danneggiato (%1): non vi è "
+    const bool refused = damaged && (begunEarly || !failed.isEmpty());
+    QCOMPARE(failed, refused ? QStringLiteral("Il controllo ha trovato il database danneggiato (%1): non vi è "
                                               "stato registrato nulla.")
                                    .arg(safety::quickCheck(shop.path()).section(QLatin1Char('\n'), 0, 0))
                              : QString());
+    const QString lastArticle =
+        QStringLiteral("select art_Descrizione = 'Prima vendita' from Articoli where rowid = (select max(rowid) from Articoli)");
+    const QString loggedSale = refused ? QString()
+                                       : QStringLiteral(" La registrazione fatta durante il controllo resta nel file "
+                                                        "danneggiato, non nel backup: dopo il ripristino va ripetuta.");
     // The damaged file's offer ends the program's loop: its end is awaited
     // without one.
     QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 60000);
@@ -301,9 +312,9 @@ void StartBehindTest::checkBehindTheWindow()
     QCOMPARE(closings, 1);
     if (withBackup) {
         QCOMPARE(messages.texts().first(),
-                 QStringLiteral("Il database %1 è danneggiato.\n\nRipristinare l'ultimo backup valido "
+                 QStringLiteral("Il database %1 è danneggiato.%2\n\nRipristinare l'ultimo backup valido "
                                 "(tarvo-20261207-090000.mdb)? Il file danneggiato resta conservato accanto.")
-                     .arg(QDir::toNativeSeparators(shop.path())));
+                     .arg(QDir::toNativeSeparators(shop.path()), loggedSale));
     } else {
         QCOMPARE(messages.texts().first(),
                  QStringLiteral("Il database %1 è danneggiato e non c'è un backup valido da ripristinare. "
@@ -315,6 +326,8 @@ void StartBehindTest::checkBehindTheWindow()
         // the restored file open to writes again.
         QCOMPARE(bytesOf(shop.path() + QStringLiteral(".danneggiato")), damagedBytes);
         QCOMPARE(countIn(shop.path(), "select count(*) from Articoli"), 20000);
+        // The sale saved during the check is in the damaged file's log.
+        QCOMPARE(countIn(shop.path() + QStringLiteral(".danneggiato"), qPrintable(lastArticle)), refused ? 0 : 1);
         QCOMPARE(failureOf([&] {
                      db::Database::open(shop.path())->execute(
                          QStringLiteral("insert into Articoli (art_Descrizione) values ('Dopo')"));
@@ -330,7 +343,73 @@ void StartBehindTest::checkBehindTheWindow()
                  damagedWrite.left(49));
         db::Database::closeAll();
         QCOMPARE(bytesOf(shop.path()), damagedBytes);
+        QCOMPARE(countIn(shop.path(), qPrintable(lastArticle)), refused ? 0 : 1);
     }
+    db::WriteGate::release(shop.path());
+}
+
+void StartBehindTest::theLogStaysOutOfTheFileUntilTheVerdict_data()
+{
+    QTest::addColumn<QString>("verdict");
+    QTest::newRow("sound") << "sound";
+    QTest::newRow("damaged") << "damaged";
+    // The program closed before the verdict: the next start's check decides.
+    QTest::newRow("no verdict") << "no verdict";
+}
+
+void StartBehindTest::theLogStaysOutOfTheFileUntilTheVerdict()
+{
+    QFETCH(QString, verdict);
+    TestShopDatabase shop;
+    SKIP_ON_SERVER("the shop's file");
+    fill(shop, 10);
+    shop.release();
+    db::Database::closeAll();
+    const QByteArray checked = bytesOf(shop.path());
+    const QString log = shop.path() + QStringLiteral("-wal");
+    QVERIFY(!QFileInfo::exists(log));
+    db::WriteGate::hold(shop.path());
+    db::WriteGate::keepInLog(shop.path());
+    // Saves while the check reads: more pages than make SQLite copy its log
+    // into the file, then every connection closed, as the program closing.
+    {
+        const auto database = db::Database::open(shop.path());
+        int waited = 0;
+        db::WriteGate::setWaiter([&](const std::function<bool()> &) { ++waited; });
+        const QString text = QString(400, QLatin1Char('x'));
+        for (int batch = 0; batch < 3; ++batch) {
+            db::Transaction transaction(*database);
+            for (int i = 0; i < 4000; ++i)
+                database->execute(QStringLiteral("insert into Articoli (art_Descrizione) values ('%1')").arg(text));
+            transaction.commit();
+        }
+        writeArticle(*database, QStringLiteral("own"));
+        db::WriteGate::setWaiter({});
+        QCOMPARE(waited, 0);
+    }
+    db::Database::closeAll();
+    QCOMPARE(bytesOf(shop.path()), checked);
+    QCOMPARE(countIn(shop.path(), "select count(*) from Articoli"), 12011);
+    QCOMPARE(db::WriteGate::loggedCommits(shop.path()), 4);
+    if (verdict == QLatin1String("sound")) {
+        db::WriteGate::pass(shop.path());
+        // Sound: the next connection to close puts the log into the file.
+        db::Database::open(shop.path())->execute(QStringLiteral("insert into Articoli (art_Descrizione) values ('Dopo')"));
+        db::Database::closeAll();
+        QVERIFY(bytesOf(shop.path()) != checked);
+        QVERIFY(!QFileInfo::exists(log));
+        QCOMPARE(countIn(shop.path(), "select count(*) from Articoli"), 12012);
+        return;
+    }
+    if (verdict == QLatin1String("damaged")) {
+        db::WriteGate::refuse(shop.path(), QStringLiteral("pagina 12 illeggibile"));
+        QCOMPARE(failureOf([&] { writeArticle(shop.database(), QStringLiteral("statement")); }), damagedWrite);
+        QCOMPARE(db::WriteGate::loggedCommits(shop.path()), 4);
+    }
+    shop.release();
+    db::Database::closeAll();
+    QCOMPARE(bytesOf(shop.path()), checked);
+    QCOMPARE(countIn(shop.path(), "select count(*) from Articoli"), 12011);
     db::WriteGate::release(shop.path());
 }
 
