@@ -394,8 +394,8 @@ QString quickCheck(const QString &databasePath, const std::function<bool()> &goO
         if (reading) {
             // One read transaction for the whole check: while it lasts, the
             // log's later pages cannot be copied over the pages it reads.
-            // Only a file with a log: without one, this reader would
-            // hold every writer back.
+            // Only a file with a log lets writes go on meanwhile; without
+            // one they wait for the verdict.
             bool ok = false;
             file.run("begin");
             file.scalar("select count(*) from sqlite_master", &ok);
